@@ -1,0 +1,16 @@
+#!/usr/bin/env bash
+# Installs the Debian packages the build, the program and the tests need, only when missing.
+set -euo pipefail
+PKGS=(build-essential cmake qt6-base-dev qt6-translations-l10n libqt6opengl6-dev libgl-dev
+      libsqlite3-dev libsqlitecpp-dev libbenchmark-dev sqlite3 fonts-liberation2 fonts-dejavu-core)
+missing=()
+for p in "${PKGS[@]}"; do
+  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")
+done
+[ ${#missing[@]} -eq 0 ] && exit 0
+echo "Installing: ${missing[*]}"
+SUDO=""
+[ "$(id -u)" -ne 0 ] && SUDO=sudo
+export DEBIAN_FRONTEND=noninteractive
+$SUDO apt-get update -qq
+$SUDO apt-get install -y -qq --no-install-recommends "${missing[@]}"

@@ -1,0 +1,5 @@
+#pragma once
+namespace jadl {
+// Before every print preview the program sets TMP to the current directory.
+void applyTmpSetting();
+} // namespace jadl

@@ -1,0 +1,67 @@
+#pragma once
+// Message boxes as the program uses them. The GUI registers real dialogs; tests
+// install a ScriptedMessages that records every text and caption and answers from
+// a script, so no test ever blocks on a dialog.
+#include <QList>
+#include <QString>
+#include <deque>
+#include <memory>
+
+namespace jadl::platform {
+
+enum class MessageKind { Message, Question, Error, Warning };
+
+class MessageSink {
+public:
+    virtual ~MessageSink() = default;
+    virtual void message(const QString& text, const QString& caption) = 0;     // OK only
+    virtual bool question(const QString& text, const QString& caption) = 0;    // Yes/No, no icon; true = Yes
+    virtual void error(const QString& text, const QString& caption) = 0;       // error icon, OK
+};
+
+// The sink in force (a plain stderr sink until the GUI or a test installs one).
+MessageSink& messages();
+void setMessageSink(std::shared_ptr<MessageSink> sink);
+
+// Shorthands the windows call.
+void showMessage(const QString& text, const QString& caption = {});
+bool askYesNo(const QString& text, const QString& caption);
+void showError(const QString& text, const QString& caption = {});
+
+struct RecordedMessage {
+    MessageKind kind;
+    QString text;
+    QString caption;
+    bool answer = false;   // for questions
+};
+
+class ScriptedMessages : public MessageSink {
+public:
+    void message(const QString& text, const QString& caption) override;
+    bool question(const QString& text, const QString& caption) override;
+    void error(const QString& text, const QString& caption) override;
+    void answerNext(bool yes) { answers_.push_back(yes); }
+    // Questions beyond the script are answered with this (default: No).
+    void setDefaultAnswer(bool yes) { defaultAnswer_ = yes; }
+    const QList<RecordedMessage>& log() const { return log_; }
+    QStringList texts() const;
+    void clear() { log_.clear(); answers_.clear(); }
+private:
+    std::deque<bool> answers_;
+    bool defaultAnswer_ = false;
+    QList<RecordedMessage> log_;
+};
+
+// Installs a ScriptedMessages for the lifetime of the guard and restores the previous sink.
+class ScopedScriptedMessages {
+public:
+    ScopedScriptedMessages();
+    ~ScopedScriptedMessages();
+    ScriptedMessages& operator*() { return *sink_; }
+    ScriptedMessages* operator->() { return sink_.get(); }
+private:
+    std::shared_ptr<ScriptedMessages> sink_;
+    std::shared_ptr<MessageSink> previous_;
+};
+
+} // namespace jadl::platform

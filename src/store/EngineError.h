@@ -1,0 +1,32 @@
+#pragma once
+// Errors of the table engine. They carry the engine's text and, where a file is
+// involved, its path, so the default error box can name it.
+#include <QString>
+#include <QByteArray>
+#include <exception>
+
+namespace jadl {
+
+class EngineError : public std::exception {
+public:
+    explicit EngineError(QString text, QString file = {})
+        : text_(std::move(text)), file_(std::move(file)),
+          what_((file_.isEmpty() ? text_ : text_ + QStringLiteral(" [") + file_ + QStringLiteral("]")).toUtf8()) {}
+    const char* what() const noexcept override { return what_.constData(); }
+    // Text as shown to the user: the engine's words, then the file.
+    QString message() const { return QString::fromUtf8(what_); }
+    const QString& text() const { return text_; }
+    const QString& file() const { return file_; }
+private:
+    QString text_;
+    QString file_;
+    QByteArray what_;
+};
+
+// Silent cancellation of an operation (a handler decided to stop); never shown.
+class Abort : public std::exception {
+public:
+    const char* what() const noexcept override { return "Operation aborted"; }
+};
+
+} // namespace jadl

@@ -1,0 +1,33 @@
+#pragma once
+// Field and index definitions of a table, as the program declares them and as
+// they are read back from a table file.
+#include <QList>
+#include <QString>
+#include <QStringList>
+
+namespace jadl {
+
+enum class FieldType { AutoInc, Integer, Text, Float, Date, Logical, Memo };
+
+struct FieldDef {
+    QString name;
+    FieldType type = FieldType::Text;
+    int size = 0;              // characters, Text only (0 = 20, the classic default)
+    QString displayFormat;     // e.g. "0.00"; empty = general format
+    QString editFormat;
+};
+
+struct IndexDef {
+    QString name;              // e.g. "NrDostawcySymbolInd"
+    QStringList fields;        // key fields in order
+};
+
+struct TableDef {
+    QString fileName;          // e.g. "Towary.DB"
+    QList<FieldDef> fields;
+    QList<IndexDef> indexes;   // named secondary indexes
+    const FieldDef* field(const QString& name) const;   // case-insensitive
+    const IndexDef* index(const QString& name) const;   // case-insensitive
+};
+
+} // namespace jadl

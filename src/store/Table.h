@@ -1,0 +1,186 @@
+#pragma once
+// The table cursor over one SQLite file: the classic table component of the
+// program. The view is the list of record ids the master link and the filter let
+// through, in index order (ties by Numer); whole records are read lazily.
+#include "store/EngineError.h"
+#include "store/Field.h"
+#include "store/FieldDefs.h"
+
+#include <QObject>
+#include <QPointer>
+#include <QString>
+#include <QVariant>
+
+#include <functional>
+#include <memory>
+#include <vector>
+
+namespace jadl {
+
+class DataSource;
+class SqliteFile;
+
+enum class DataSetState { Inactive, Browse, Edit, Insert };
+
+// SQL narrowing a filter offers the engine, derived from the same inputs as the
+// filter callback; the callback still decides for every row that passes.
+struct SqlPreFilter {
+    QString where;          // an SQL condition over the table's columns; empty = none
+    QVariantList binds;     // positional parameters for '?' in `where`
+};
+
+class Table : public QObject {
+    Q_OBJECT
+public:
+    using FilterRecordFn = std::function<void(Table&, bool& accept)>;
+    using PreFilterFn = std::function<SqlPreFilter()>;
+    using TableEventFn = std::function<void(Table&)>;
+
+    explicit Table(QObject* parent = nullptr, const QString& objectName = {});
+    ~Table() override;
+
+    // --- properties (database, table and exclusive only while closed)
+    QString databaseName() const { return databaseName_; }
+    void setDatabaseName(const QString& name);
+    QString tableName() const { return tableName_; }
+    void setTableName(const QString& name);
+    bool exclusive() const { return exclusive_; }
+    void setExclusive(bool on);
+    QString indexName() const { return indexName_; }
+    void setIndexName(const QString& name);            // keeps the current record
+    QStringList indexFieldNames() const;               // key fields of the current index
+    DataSource* masterSource() const { return masterSource_; }
+    void setMasterSource(DataSource* source);
+    QString masterFields() const { return masterFields_; }
+    void setMasterFields(const QString& fields);       // ';'-separated
+    bool filtered() const { return filtered_; }
+    void setFiltered(bool on);
+    void setOnFilterRecord(FilterRecordFn fn);
+    void setPreFilter(PreFilterFn fn);
+    void setBeforePost(TableEventFn fn);
+    void setAfterPost(TableEventFn fn);
+    // Definitions used by createTable() and when a missing file is created on open.
+    QList<FieldDef>& fieldDefs() { return fieldDefs_; }
+    QList<IndexDef>& indexDefs() { return indexDefs_; }
+
+    // Real path of the table file (directory resolved, ".db" added when no extension).
+    QString filePath() const;
+
+    // --- lifecycle
+    void open();                       // creates a missing file from its definition
+    void close();                      // pending changes are cancelled
+    bool active() const { return state_ != DataSetState::Inactive; }
+    void setActive(bool on) { on ? open() : close(); }
+    void createTable();                // from fieldDefs()/indexDefs() (or the known definition)
+    bool exists() const;               // the file is there
+    void pack();                       // compaction; needs exclusive open
+
+    // --- navigation
+    void first();
+    void next();
+    void prior();
+    void last();
+    void moveBy(int distance);
+    bool bof() const { return bof_; }
+    bool eof() const { return eof_; }
+    bool isEmpty() const;
+    int recordCount() const;           // of the current view
+    int recNo() const;                 // 1-based position in the view, 0 when none
+    void setRecNo(int recNo);
+    // Finds the first record of the current order whose field begins with the
+    // value (texts: case-sensitive prefix; other types: equality). Stays put and
+    // returns false when none does.
+    bool locate(const QString& fieldName, const QVariant& value);
+
+    // --- display updates (nestable)
+    void disableControls();
+    void enableControls();
+    bool controlsDisabled() const { return disableCount_ > 0; }
+
+    // --- editing
+    DataSetState state() const { return state_; }
+    void edit();                       // on an empty view starts an insert
+    void insert();
+    void append();
+    void post();                       // one committed transaction (unless in a batch)
+    void cancel();
+    void deleteRecord();
+    void refresh();                    // re-reads and re-applies link and filter
+    void flushBuffers();               // durable once post returned; checks the file is intact
+    bool modified() const { return modified_; }
+
+    // --- fields of the current record
+    int fieldCount() const { return int(fields_.size()); }
+    Field& field(int index);
+    Field& fieldByName(const QString& name);     // throws "<name>: Field '<f>' not found"
+    Field* findField(const QString& name);
+    int fieldIndex(const QString& name) const;   // -1 when missing
+
+    // --- random access for grids and reports (does not move the cursor)
+    QVariant valueAt(int row, int fieldIndex);   // row 0-based in the view
+    qint64 idAt(int row) const;
+    int currentRow() const { return pos_; }      // 0-based, -1 when none
+
+    // Many posts in one transaction: durable at once when the batch ends.
+    class Batch {
+    public:
+        explicit Batch(Table& table);
+        ~Batch();                      // rolls back when commit() was not reached
+        void commit();
+        Batch(const Batch&) = delete;
+        Batch& operator=(const Batch&) = delete;
+    private:
+        Table& table_;
+        bool done_ = false;
+    };
+
+    // --- internal, used by Field and DataSource
+    QVariant currentValue(int fieldIndex);
+    void setCurrentValue(int fieldIndex, const QVariant& v);
+    void attachDataSource(DataSource* ds);
+    void detachDataSource(DataSource* ds);
+
+private:
+    struct Row;
+    struct Impl;
+    std::unique_ptr<Impl> d_;
+
+    void checkActive() const;
+    void notify(int event, int fieldIndex = -1);
+    void rebuildView(qint64 keepId);
+    void masterChanged();
+
+    QString databaseName_;
+    QString tableName_;
+    QString indexName_;
+    QString masterFields_;
+    QPointer<DataSource> masterSource_;
+    bool exclusive_ = false;
+    bool filtered_ = false;
+    bool modified_ = false;
+    bool bof_ = true;
+    bool eof_ = true;
+    int pos_ = -1;
+    int disableCount_ = 0;
+    DataSetState state_ = DataSetState::Inactive;
+    QList<FieldDef> fieldDefs_;
+    QList<IndexDef> indexDefs_;
+    std::vector<std::unique_ptr<Field>> fields_;
+    FilterRecordFn onFilterRecord_;
+    PreFilterFn preFilter_;
+    TableEventFn beforePost_;
+    TableEventFn afterPost_;
+};
+
+// RAII pair of disableControls()/enableControls().
+class ControlsDisabled {
+public:
+    explicit ControlsDisabled(Table& t) : t_(t) { t_.disableControls(); }
+    ~ControlsDisabled() { t_.enableControls(); }
+    ControlsDisabled(const ControlsDisabled&) = delete;
+    ControlsDisabled& operator=(const ControlsDisabled&) = delete;
+private:
+    Table& t_;
+};
+
+} // namespace jadl

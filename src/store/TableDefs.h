@@ -1,0 +1,25 @@
+#pragma once
+// The tables of the data directory: fields in order with types and sizes,
+// display formats and named indexes.
+#include "store/FieldDefs.h"
+
+namespace jadl::tabledefs {
+
+const TableDef& towary();          // Towary.DB
+const TableDef& dostawcy();        // Dostawcy.db
+const TableDef& towaryPodstawowe();// TowaryPodstawowe.db
+const TableDef& grupyTowarow();    // GrupyTowarow.DB
+const TableDef& parametry();       // Parametry.db
+const TableDef& wlasciciel();      // Wlasciciel.DB
+const TableDef& towaryPom();       // TowaryPom.DB
+const TableDef& stawkiVat();       // StawkiVat.db
+const TableDef& jednostkiMiar();   // JednostkiMiar.DB
+
+// All nine, in the order above.
+QList<const TableDef*> all();
+
+// The definition for a table file name (case-insensitive, with or without the
+// extension), or nullptr for a table the program does not declare.
+const TableDef* find(const QString& fileName);
+
+} // namespace jadl::tabledefs

@@ -10,5 +10,6 @@ namespace jadl::platform {
 void showHelpTopic(int topic);
 void setHelpHandler(std::function<void(int)> handler);
 int lastHelpTopic();   // -1 when none was asked
+void clearLastHelpTopic();
 
 } // namespace jadl::platform

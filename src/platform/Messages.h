@@ -3,6 +3,7 @@
 // install a ScriptedMessages that records every text and caption and answers from
 // a script, so no test ever blocks on a dialog.
 #include <QList>
+#include <QStringList>
 #include <QString>
 #include <deque>
 #include <memory>
@@ -21,9 +22,12 @@ public:
 
 // The sink in force (a plain stderr sink until the GUI or a test installs one).
 MessageSink& messages();
+// Installs a sink; nullptr puts back the stderr sink (questions answered No).
 void setMessageSink(std::shared_ptr<MessageSink> sink);
+std::shared_ptr<MessageSink> messageSink();   // the sink in force, to restore it later
 
-// Shorthands the windows call.
+// Shorthands the windows call. The caption is passed on as given; the GUI error box
+// shows "Błąd" when it is empty.
 void showMessage(const QString& text, const QString& caption = {});
 bool askYesNo(const QString& text, const QString& caption);
 void showError(const QString& text, const QString& caption = {});
@@ -44,6 +48,8 @@ public:
     // Questions beyond the script are answered with this (default: No).
     void setDefaultAnswer(bool yes) { defaultAnswer_ = yes; }
     const QList<RecordedMessage>& log() const { return log_; }
+    // Scripted answers not used yet (a test may check that every one was asked for).
+    qsizetype pendingAnswers() const { return static_cast<qsizetype>(answers_.size()); }
     QStringList texts() const;
     void clear() { log_.clear(); answers_.clear(); }
 private:

@@ -5,12 +5,27 @@
 #include "platform/gui/GuiMessages.h"
 #include "platform/gui/HelpViewer.h"
 
+#include <QtGlobal>
+
 #include <memory>
+
+// The program's resources live in a static library, whose registration the linker
+// would drop unless something refers to it. Q_INIT_RESOURCE must be called outside
+// any namespace.
+static void initProgramResources()
+{
+    static bool done = false;
+    if (!done) {
+        Q_INIT_RESOURCE(jadlonia);
+        done = true;
+    }
+}
 
 namespace jadl::platform {
 
 void installGuiPlatform()
 {
+    initProgramResources();
     setMessageSink(std::make_shared<GuiMessages>());
     setHelpHandler([](int topic) { HelpViewer::ensureInstance()->showTopic(topic); });
 }

@@ -59,7 +59,7 @@ HelpViewer* HelpViewer::ensureInstance()
     // makes a new one.
     QPointer<HelpViewer>& viewer = theViewer();
     QWidget* owner = QApplication::activeWindow();
-    if (owner == viewer.data())
+    if (viewer && owner == viewer.data())
         owner = viewer->parentWidget();
     if (!viewer) {
         viewer = new HelpViewer(owner);

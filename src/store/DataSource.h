@@ -13,6 +13,7 @@ class DataSource : public QObject {
     Q_OBJECT
 public:
     explicit DataSource(QObject* parent = nullptr, Table* table = nullptr);
+    ~DataSource() override;
     Table* dataSet() const { return table_; }
     void setDataSet(Table* table);
     bool enabled() const { return enabled_; }

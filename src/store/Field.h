@@ -3,6 +3,7 @@
 // record offered to a filter); writes need edit or insert state.
 #include "store/FieldDefs.h"
 #include <QDate>
+#include <QDateTime>
 #include <QVariant>
 #include <optional>
 
@@ -35,6 +36,11 @@ public:
     std::optional<int> optInteger() const;
     std::optional<QDate> optDate() const;
     std::optional<bool> optBoolean() const;
+    // 64-bit integers (sizes in bytes outgrow 32 bits); value() is qlonglong then.
+    qint64 asLargeInt() const;
+    std::optional<qint64> optLargeInt() const;
+    // Date-and-time fields; a date field reads as that day at midnight.
+    QDateTime asDateTime() const;
     // Text for display: display format ("0.00") when set, else the general format.
     QString displayText() const;
     // Text for editing in a control (edit format when set, else as displayText).
@@ -47,6 +53,8 @@ public:
     void setInteger(int v);
     void setBoolean(bool v);
     void setDate(const QDate& d);
+    void setLargeInt(qint64 v);
+    void setDateTime(const QDateTime& dt);
 
 private:
     Table* table_;

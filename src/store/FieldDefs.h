@@ -7,7 +7,7 @@
 
 namespace jadl {
 
-enum class FieldType { AutoInc, Integer, Text, Float, Date, Logical, Memo };
+enum class FieldType { AutoInc, Integer, Text, Float, Date, Logical, Memo, DateTime };
 
 struct FieldDef {
     QString name;
@@ -15,6 +15,8 @@ struct FieldDef {
     int size = 0;              // characters, Text only (0 = 20, the classic default)
     QString displayFormat;     // e.g. "0.00"; empty = general format
     QString editFormat;
+    // Characters a Text field holds (the classic 20 when no size is given).
+    int textSize() const { return size > 0 ? size : 20; }
 };
 
 struct IndexDef {

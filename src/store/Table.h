@@ -2,6 +2,7 @@
 // The table cursor over one SQLite file: the classic table component of the
 // program. The view is the list of record ids the master link and the filter let
 // through, in index order (ties by Numer); whole records are read lazily.
+#include "store/DataSource.h"
 #include "store/EngineError.h"
 #include "store/Field.h"
 #include "store/FieldDefs.h"
@@ -147,8 +148,22 @@ private:
 
     void checkActive() const;
     void notify(int event, int fieldIndex = -1);
+    // Re-reads the view; keepId >= 0 stays on that record (or near the old
+    // position when it is no longer visible), -1 goes to the first record.
     void rebuildView(qint64 keepId);
     void masterChanged();
+
+    QString displayName() const;
+    qint64 currentId() const;
+    void checkBrowseMode();
+    void setupFields(const QList<FieldDef>& defs);
+    void buildIds();
+    bool computeLink(QVariantList& values, QStringList& fields) const;
+    bool touchesView(const std::vector<bool>& dirty) const;
+    const Row* cachedRow(qint64 id);
+    void dropCachedRows();
+    const IndexDef* findIndex(const QString& name) const;
+    void createFile(const QString& path, const TableDef& def);
 
     QString databaseName_;
     QString tableName_;

@@ -1,0 +1,1316 @@
+#include "store/Table.h"
+
+#include "store/DataEvent.h"
+#include "store/DataSource.h"
+#include "store/Database.h"
+#include "store/SqliteFile.h"
+#include "store/TableDefs.h"
+#include "store/Values.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QHash>
+#include <QRegularExpression>
+
+#include <algorithm>
+#include <list>
+#include <unordered_map>
+#include <unordered_set>
+
+namespace jadl {
+
+using namespace detail;
+
+struct Table::Row {
+    std::vector<QVariant> values;
+};
+
+namespace {
+
+// Rows kept for grids and reports; a screenful or a report page is far less.
+constexpr size_t kCachedRows = 2048;
+constexpr qint64 kFirstRecord = -1;
+
+// A statement left mid-result keeps a read lock on the file; every use ends here.
+class ResetOnExit {
+public:
+    explicit ResetOnExit(SQLite::Statement& st) : st_(st) {}
+    ~ResetOnExit() { st_.tryReset(); }
+    ResetOnExit(const ResetOnExit&) = delete;
+    ResetOnExit& operator=(const ResetOnExit&) = delete;
+private:
+    SQLite::Statement& st_;
+};
+
+bool sameDef(const FieldDef& a, const FieldDef& b)
+{
+    return a.name == b.name && a.type == b.type && a.size == b.size && a.displayFormat == b.displayFormat
+        && a.editFormat == b.editFormat;
+}
+
+QStringList splitFields(const QString& list)
+{
+    QStringList out;
+    for (const QString& part : list.split(QLatin1Char(';'), Qt::SkipEmptyParts)) {
+        const QString t = part.trimmed();
+        if (!t.isEmpty())
+            out << t;
+    }
+    return out;
+}
+
+} // namespace
+
+struct Table::Impl {
+    std::unique_ptr<SqliteFile> file;
+    QString path;
+    QString sqlName;                    // quoted table name inside the file
+    QString rowSql;                     // whole record by rowid
+    QList<IndexDef> indexes;            // named indexes of the open file
+    QHash<QString, int> byName;         // lower-case field name -> index
+
+    std::vector<qint64> ids;            // the view
+    std::list<qint64> lru;
+    std::unordered_map<qint64, std::pair<Row, std::list<qint64>::iterator>> rows;
+
+    std::vector<QVariant> buffer;       // record being edited or inserted
+    std::vector<bool> dirty;
+
+    // Filter pass: reads of this table's fields come from the offered row.
+    bool inFilter = false;
+    qint64 filterId = 0;
+    std::vector<QVariant> filterValues;
+    std::vector<char> filterLoaded;
+    bool filterRestart = false;
+    std::vector<int> filterColumns;     // learned from the callback's reads
+    QString lastPreFilter;
+
+    std::vector<QMetaObject::Connection> masterConnections;
+    bool linkActive = false;
+    QVariantList linkValues;
+    QStringList linkFields;
+
+    std::vector<QPointer<DataSource>> sources;
+    int batchDepth = 0;
+};
+
+// ---------------------------------------------------------------- lifecycle
+
+Table::Table(QObject* parent, const QString& objectName) : QObject(parent), d_(std::make_unique<Impl>())
+{
+    setObjectName(objectName);
+}
+
+Table::~Table()
+{
+    disableCount_ = 1 << 20;   // nobody is told about a table that goes away
+    for (const auto& c : d_->masterConnections)
+        disconnect(c);
+    try {
+        close();
+    } catch (...) {
+    }
+}
+
+QString Table::displayName() const
+{
+    return objectName().isEmpty() ? tableName_ : objectName();
+}
+
+void Table::checkActive() const
+{
+    if (!active())
+        throw EngineError(displayName() + QStringLiteral(": Cannot perform this operation on a closed dataset"));
+}
+
+void Table::setDatabaseName(const QString& name)
+{
+    if (active())
+        throw EngineError(displayName() + QStringLiteral(": Cannot perform this operation on an open dataset"));
+    databaseName_ = name;
+}
+
+void Table::setTableName(const QString& name)
+{
+    if (active())
+        throw EngineError(displayName() + QStringLiteral(": Cannot perform this operation on an open dataset"));
+    tableName_ = name;
+    // Like persistent fields: a declared table has its fields before it opens.
+    if (const TableDef* def = tabledefs::find(name))
+        setupFields(def->fields);
+}
+
+void Table::setExclusive(bool on)
+{
+    if (active())
+        throw EngineError(displayName() + QStringLiteral(": Cannot perform this operation on an open dataset"));
+    exclusive_ = on;
+}
+
+QString Table::filePath() const
+{
+    if (tableName_.isEmpty())
+        throw EngineError(displayName() + QStringLiteral(": Missing TableName property"));
+    const QString dir = databaseName_.isEmpty() ? QString() : Aliases::resolveDirectory(databaseName_);
+    QString name = tableName_;
+    name.replace(QLatin1Char('\\'), QLatin1Char('/'));
+    if (QFileInfo(name).suffix().isEmpty())
+        name += QStringLiteral(".db");
+    const QString path = dir.isEmpty() ? name : QDir(dir).filePath(name);
+    if (QFileInfo::exists(path))
+        return path;
+    // Table names are not case-sensitive ("Towary.DB" finds "towary.db").
+    const QFileInfo fi(path);
+    const QDir parent = fi.dir();
+    if (parent.exists()) {
+        const QStringList entries = parent.entryList(QDir::Files | QDir::Hidden | QDir::System);
+        for (const QString& e : entries)
+            if (e.compare(fi.fileName(), Qt::CaseInsensitive) == 0)
+                return parent.filePath(e);
+    }
+    return path;
+}
+
+bool Table::exists() const
+{
+    return QFileInfo::exists(filePath());
+}
+
+void Table::setupFields(const QList<FieldDef>& defs)
+{
+    bool same = fields_.size() == size_t(defs.size());
+    for (size_t i = 0; same && i < fields_.size(); ++i)
+        same = sameDef(fields_[i]->def(), defs[int(i)]);
+    if (!same) {
+        fields_.clear();
+        for (int i = 0; i < defs.size(); ++i)
+            fields_.push_back(std::make_unique<Field>(this, i, defs[i]));
+    }
+    d_->byName.clear();
+    for (int i = 0; i < defs.size(); ++i)
+        d_->byName.insert(defs[i].name.toLower(), i);
+}
+
+void Table::createFile(const QString& path, const TableDef& def)
+{
+    if (def.fields.isEmpty())
+        throw EngineError(displayName() + QStringLiteral(": No field definitions"), path);
+    const QString stem = QFileInfo(path).completeBaseName();
+    try {
+        SqliteFile f(path, SqliteFile::Mode::Create, false);
+        f.configure();
+        QStringList cols;
+        for (const FieldDef& fd : def.fields)
+            cols << quoteId(fd.name) + QLatin1Char(' ') + columnSql(fd);
+        f.begin();
+        f.exec(QStringLiteral("CREATE TABLE %1 (%2)").arg(quoteId(stem), cols.join(QStringLiteral(", "))));
+        for (const IndexDef& ix : def.indexes) {
+            QStringList keys;
+            for (const QString& k : ix.fields)
+                keys << quoteId(k);
+            f.exec(QStringLiteral("CREATE INDEX %1 ON %2 (%3)")
+                       .arg(quoteId(ix.name), quoteId(stem), keys.join(QStringLiteral(", "))));
+        }
+        f.commit();
+    } catch (...) {
+        QFile::remove(path);
+        QFile::remove(path + QStringLiteral("-journal"));
+        throw;
+    }
+}
+
+void Table::createTable()
+{
+    if (active())
+        throw EngineError(displayName() + QStringLiteral(": Cannot perform this operation on an open dataset"));
+    const QString path = filePath();
+    TableDef def;
+    def.fileName = QFileInfo(path).fileName();
+    if (!fieldDefs_.isEmpty()) {
+        def.fields = fieldDefs_;
+        def.indexes = indexDefs_;
+    } else if (const TableDef* known = tabledefs::find(tableName_)) {
+        def = *known;
+    } else {
+        throw EngineError(displayName() + QStringLiteral(": No field definitions"), path);
+    }
+    // Creating a table replaces whatever file had its name.
+    if (QFileInfo::exists(path) && !QFile::remove(path))
+        throw EngineError(QStringLiteral("Cannot replace the table file"), path);
+    QFile::remove(path + QStringLiteral("-journal"));
+    createFile(path, def);
+}
+
+void Table::open()
+{
+    if (active())
+        return;
+    const QString path = filePath();
+    const TableDef* known = tabledefs::find(tableName_);
+    TableDef own;
+    own.fileName = QFileInfo(path).fileName();
+    own.fields = fieldDefs_;
+    own.indexes = indexDefs_;
+    if (!QFileInfo::exists(path)) {
+        const TableDef* def = known ? known : (own.fields.isEmpty() ? nullptr : &own);
+        if (!def)
+            throw EngineError(QStringLiteral("Table does not exist"), path);
+        createFile(path, *def);
+    }
+
+    auto file = std::make_unique<SqliteFile>(path, SqliteFile::Mode::OpenExisting, exclusive_);
+    const QString stem = QFileInfo(path).completeBaseName();
+
+    // Read the structure first: nothing is written to a file that does not fit.
+    QString tableIdent;
+    QList<FieldDef> fileDefs;
+    QList<IndexDef> fileIndexes;
+    file->guard([&] {
+        SQLite::Statement tables(file->db(),
+                                 "SELECT name FROM sqlite_master WHERE type='table' AND name NOT LIKE 'sqlite%'");
+        QStringList names;
+        while (tables.executeStep())
+            names << QString::fromUtf8(tables.getColumn(0).getText());
+        for (const QString& n : names)
+            if (n.compare(stem, Qt::CaseInsensitive) == 0)
+                tableIdent = n;
+        if (tableIdent.isEmpty() && names.size() == 1)
+            tableIdent = names.first();
+        if (tableIdent.isEmpty())
+            return;
+        SQLite::Statement info(file->db(), QStringLiteral("PRAGMA table_info(%1)").arg(quoteId(tableIdent)).toStdString());
+        struct Col { QString name, type; int pk; };
+        QList<Col> cols;
+        int pkCount = 0;
+        while (info.executeStep()) {
+            Col c{QString::fromUtf8(info.getColumn(1).getText()), QString::fromUtf8(info.getColumn(2).getText()),
+                  info.getColumn(5).getInt()};
+            pkCount += c.pk > 0 ? 1 : 0;
+            cols << c;
+        }
+        for (const Col& c : cols)
+            fileDefs << fieldFromColumn(c.name, c.type, c.pk > 0 && pkCount == 1);
+        SQLite::Statement list(file->db(), QStringLiteral("PRAGMA index_list(%1)").arg(quoteId(tableIdent)).toStdString());
+        QStringList indexNames;
+        while (list.executeStep()) {
+            const QString name = QString::fromUtf8(list.getColumn(1).getText());
+            if (!name.startsWith(QLatin1String("sqlite_autoindex")))
+                indexNames << name;
+        }
+        for (const QString& name : indexNames) {
+            SQLite::Statement ii(file->db(), QStringLiteral("PRAGMA index_info(%1)").arg(quoteId(name)).toStdString());
+            IndexDef ix;
+            ix.name = name;
+            while (ii.executeStep())
+                ix.fields << QString::fromUtf8(ii.getColumn(2).getText());
+            fileIndexes << ix;
+        }
+    });
+    if (tableIdent.isEmpty())
+        throw EngineError(QStringLiteral("Table '%1' not found in the file").arg(stem), path);
+
+    // The program's definition decides types and formats; extra file columns stay as they are.
+    TableDef inFile;
+    inFile.fields = fileDefs;
+    if (known) {
+        for (const FieldDef& want : known->fields) {
+            const FieldDef* have = inFile.field(want.name);
+            if (!have)
+                throw EngineError(QStringLiteral("Field '%1' is missing from the table").arg(want.name), path);
+            if (!compatible(want, *have))
+                throw EngineError(QStringLiteral("Field '%1' has an incompatible type").arg(want.name), path);
+        }
+    }
+    QList<FieldDef> merged;
+    for (const FieldDef& f : fileDefs) {
+        const FieldDef* decl = known ? known->field(f.name) : nullptr;
+        if (!decl && !own.fields.isEmpty())
+            if (const FieldDef* o = own.field(f.name); o && compatible(*o, f))
+                decl = o;
+        merged << (decl ? *decl : f);
+    }
+
+    file->configure();
+    if (known) {
+        // Indexes the program declares but an older file lacks are added.
+        for (const IndexDef& ix : known->indexes) {
+            const bool present = std::any_of(fileIndexes.begin(), fileIndexes.end(), [&](const IndexDef& f) {
+                return f.name.compare(ix.name, Qt::CaseInsensitive) == 0;
+            });
+            if (present)
+                continue;
+            QStringList keys;
+            for (const QString& k : ix.fields)
+                keys << quoteId(k);
+            try {
+                file->exec(QStringLiteral("CREATE INDEX %1 ON %2 (%3)")
+                               .arg(quoteId(ix.name), quoteId(tableIdent), keys.join(QStringLiteral(", "))));
+                fileIndexes << ix;
+            } catch (const EngineError&) {
+                // A busy or read-only file still opens; that index order is just not offered.
+            }
+        }
+    }
+
+    auto& d = *d_;
+    d.path = path;
+    d.sqlName = quoteId(tableIdent);
+    d.indexes = fileIndexes;
+    setupFields(merged);
+    QStringList cols;
+    for (const auto& f : fields_)
+        cols << quoteId(f->fieldName());
+    d.rowSql = QStringLiteral("SELECT %1 FROM %2 WHERE rowid=?").arg(cols.join(QStringLiteral(", ")), d.sqlName);
+    if (!indexName_.isEmpty() && !findIndex(indexName_))
+        throw EngineError(displayName() + QStringLiteral(": Index '%1' not found").arg(indexName_), path);
+
+    d.file = std::move(file);
+    d.rows.clear();
+    d.lru.clear();
+    d.filterValues.assign(fields_.size(), QVariant());
+    d.filterLoaded.assign(fields_.size(), 0);
+    d.filterColumns.erase(std::remove_if(d.filterColumns.begin(), d.filterColumns.end(),
+                                         [&](int c) { return c >= int(fields_.size()); }),
+                          d.filterColumns.end());
+    state_ = DataSetState::Browse;
+    modified_ = false;
+    pos_ = -1;
+    try {
+        computeLink(d.linkValues, d.linkFields);
+        d.linkActive = !d.linkFields.isEmpty();
+        rebuildView(kFirstRecord);
+    } catch (...) {
+        d.file.reset();
+        d.ids.clear();
+        state_ = DataSetState::Inactive;
+        throw;
+    }
+    notify(EvStateChanged);
+    notify(EvDataSetChanged);
+}
+
+void Table::close()
+{
+    if (!active())
+        return;
+    auto& d = *d_;
+    d.buffer.clear();
+    d.dirty.clear();
+    d.file.reset();   // an unfinished batch is rolled back here
+    d.batchDepth = 0;
+    d.ids.clear();
+    dropCachedRows();
+    d.linkActive = false;
+    d.linkValues.clear();
+    d.linkFields.clear();
+    state_ = DataSetState::Inactive;
+    modified_ = false;
+    pos_ = -1;
+    bof_ = eof_ = true;
+    notify(EvStateChanged);
+    notify(EvDataSetChanged);
+}
+
+void Table::pack()
+{
+    checkActive();
+    if (!exclusive_)
+        throw EngineError(displayName() + QStringLiteral(": Table must be opened exclusively"), d_->path);
+    if (d_->batchDepth > 0)
+        throw EngineError(displayName() + QStringLiteral(": Cannot pack inside a transaction"), d_->path);
+    checkBrowseMode();
+    // VACUUM refuses to run while any statement of the connection is live.
+    d_->file->dropStatements();
+    d_->file->exec(QStringLiteral("VACUUM"));
+    dropCachedRows();
+    rebuildView(kFirstRecord);
+    notify(EvDataSetChanged);
+}
+
+void Table::flushBuffers()
+{
+    checkActive();
+    // Posts are committed with synchronous=FULL; what is left is to notice a lost file.
+    if (!QFileInfo::exists(d_->path))
+        throw EngineError(QStringLiteral("Table file is missing"), d_->path);
+    d_->file->exec(QStringLiteral("PRAGMA schema_version"));
+}
+
+// ---------------------------------------------------------------- indexes, link, filter
+
+const IndexDef* Table::findIndex(const QString& name) const
+{
+    for (const IndexDef& ix : d_->indexes)
+        if (ix.name.compare(name, Qt::CaseInsensitive) == 0)
+            return &ix;
+    return nullptr;
+}
+
+QStringList Table::indexFieldNames() const
+{
+    if (indexName_.isEmpty()) {
+        for (const auto& f : fields_)
+            if (f->dataType() == FieldType::AutoInc)
+                return {f->fieldName()};
+        return {};
+    }
+    if (active()) {
+        if (const IndexDef* ix = findIndex(indexName_))
+            return ix->fields;
+        return {};
+    }
+    if (const TableDef* def = tabledefs::find(tableName_))
+        if (const IndexDef* ix = def->index(indexName_))
+            return ix->fields;
+    for (const IndexDef& ix : indexDefs_)
+        if (ix.name.compare(indexName_, Qt::CaseInsensitive) == 0)
+            return ix.fields;
+    return {};
+}
+
+void Table::setIndexName(const QString& name)
+{
+    if (!active()) {
+        indexName_ = name;
+        return;
+    }
+    const IndexDef* ix = name.isEmpty() ? nullptr : findIndex(name);
+    if (!name.isEmpty() && !ix)
+        throw EngineError(displayName() + QStringLiteral(": Index '%1' not found").arg(name), d_->path);
+    checkBrowseMode();
+    const qint64 keep = currentId();
+    indexName_ = ix ? ix->name : QString();
+    computeLink(d_->linkValues, d_->linkFields);
+    d_->linkActive = !d_->linkFields.isEmpty();
+    rebuildView(keep);
+    notify(EvDataSetChanged);
+}
+
+void Table::setMasterSource(DataSource* source)
+{
+    if (masterSource_ == source)
+        return;
+    for (const auto& c : d_->masterConnections)
+        disconnect(c);
+    d_->masterConnections.clear();
+    masterSource_ = source;
+    if (source) {
+        auto& mc = d_->masterConnections;
+        mc.push_back(connect(source, &DataSource::dataSetChanged, this, [this] { masterChanged(); }));
+        mc.push_back(connect(source, &DataSource::dataSetScrolled, this, [this] { masterChanged(); }));
+        mc.push_back(connect(source, &DataSource::recordChanged, this, [this](int) { masterChanged(); }));
+        mc.push_back(connect(source, &DataSource::stateChanged, this, [this] { masterChanged(); }));
+    }
+    masterChanged();
+}
+
+void Table::setMasterFields(const QString& fields)
+{
+    masterFields_ = fields;
+    masterChanged();
+}
+
+bool Table::computeLink(QVariantList& values, QStringList& fields) const
+{
+    values.clear();
+    fields.clear();
+    if (!masterSource_ || !active())
+        return false;
+    Table* master = masterSource_->dataSet();
+    if (!master || master == this || !master->active())
+        return false;
+    const QStringList masterNames = splitFields(masterFields_);
+    const QStringList keys = indexFieldNames();
+    const int n = int(std::min(masterNames.size(), keys.size()));
+    for (int i = 0; i < n; ++i) {
+        Field* mf = master->findField(masterNames[i]);
+        const int di = fieldIndex(keys[i]);
+        if (!mf || di < 0) {
+            // Transient combination while the properties are being set: no restriction.
+            values.clear();
+            fields.clear();
+            return false;
+        }
+        QVariant v = mf->value();
+        try {
+            v = normalizeValue(fields_[size_t(di)]->def(), v);
+        } catch (const EngineError&) {
+        }
+        values << v;
+        fields << fields_[size_t(di)]->fieldName();
+    }
+    return !fields.isEmpty();
+}
+
+void Table::masterChanged()
+{
+    if (!active())
+        return;
+    QVariantList values;
+    QStringList fields;
+    const bool on = computeLink(values, fields);
+    auto& d = *d_;
+    if (on == d.linkActive && values == d.linkValues && fields == d.linkFields)
+        return;
+    checkBrowseMode();
+    d.linkActive = on;
+    d.linkValues = values;
+    d.linkFields = fields;
+    rebuildView(kFirstRecord);
+    notify(EvDataSetChanged);
+}
+
+void Table::setFiltered(bool on)
+{
+    if (!active()) {
+        filtered_ = on;
+        return;
+    }
+    checkBrowseMode();
+    if (filtered_ == on) {
+        first();
+        return;
+    }
+    filtered_ = on;
+    rebuildView(kFirstRecord);
+    notify(EvDataSetChanged);
+}
+
+void Table::setOnFilterRecord(FilterRecordFn fn)
+{
+    onFilterRecord_ = std::move(fn);
+    d_->filterColumns.clear();
+    if (active() && filtered_) {
+        checkBrowseMode();
+        rebuildView(currentId());
+        notify(EvDataSetChanged);
+    }
+}
+
+void Table::setPreFilter(PreFilterFn fn)
+{
+    preFilter_ = std::move(fn);
+}
+
+void Table::setBeforePost(TableEventFn fn)
+{
+    beforePost_ = std::move(fn);
+}
+
+void Table::setAfterPost(TableEventFn fn)
+{
+    afterPost_ = std::move(fn);
+}
+
+void Table::buildIds()
+{
+    auto& d = *d_;
+    const bool filtering = filtered_ && bool(onFilterRecord_);
+
+    QStringList where;
+    struct Bind { QVariant value; const FieldDef* def; };
+    std::vector<Bind> binds;
+    if (d.linkActive) {
+        for (int i = 0; i < d.linkFields.size(); ++i) {
+            const int fi = fieldIndex(d.linkFields[i]);
+            where << quoteId(d.linkFields[i]) + QStringLiteral(" IS ?");
+            binds.push_back({d.linkValues[i], &fields_[size_t(fi)]->def()});
+        }
+    }
+    d.lastPreFilter.clear();
+    if (filtered_ && preFilter_) {
+        const SqlPreFilter pf = preFilter_();
+        if (!pf.where.trimmed().isEmpty()) {
+            where << QLatin1Char('(') + pf.where + QLatin1Char(')');
+            for (const QVariant& v : pf.binds)
+                binds.push_back({v, nullptr});
+            d.lastPreFilter = pf.where;
+        }
+    }
+    QStringList order;
+    for (const QString& k : indexFieldNames())
+        order << quoteId(k);
+    order << QStringLiteral("rowid");
+
+    for (;;) {
+        const std::vector<int> cols = filtering ? d.filterColumns : std::vector<int>{};
+        QString sql = QStringLiteral("SELECT rowid");
+        for (int c : cols)
+            sql += QStringLiteral(", ") + quoteId(fields_[size_t(c)]->fieldName());
+        sql += QStringLiteral(" FROM ") + d.sqlName;
+        if (!where.isEmpty())
+            sql += QStringLiteral(" WHERE ") + where.join(QStringLiteral(" AND "));
+        sql += QStringLiteral(" ORDER BY ") + order.join(QStringLiteral(", "));
+
+        SQLite::Statement& st = d.file->statement(sql);
+        ResetOnExit reset(st);
+        d.file->guard([&] {
+            for (size_t i = 0; i < binds.size(); ++i) {
+                if (binds[i].def)
+                    bindValue(st, int(i) + 1, *binds[i].def, binds[i].value);
+                else
+                    bindPlain(st, int(i) + 1, binds[i].value);
+            }
+        });
+
+        std::vector<qint64> ids;
+        if (!filtering) {
+            d.file->guard([&] {
+                while (st.executeStep())
+                    ids.push_back(st.getColumn(0).getInt64());
+            });
+            d.ids = std::move(ids);
+            return;
+        }
+
+        std::fill(d.filterLoaded.begin(), d.filterLoaded.end(), 0);
+        for (int c : cols)
+            d.filterLoaded[size_t(c)] = 1;
+        struct FilterPass {
+            Impl& d;
+            explicit FilterPass(Impl& impl) : d(impl) { d.inFilter = true; d.filterRestart = false; }
+            ~FilterPass() { d.inFilter = false; }
+        } pass(d);
+        bool restart = false;
+        for (;;) {
+            const bool more = d.file->guard([&] { return st.executeStep(); });
+            if (!more)
+                break;
+            d.filterId = st.getColumn(0).getInt64();
+            for (size_t k = 0; k < cols.size(); ++k) {
+                const size_t c = size_t(cols[k]);
+                d.filterValues[c] = readColumn(fields_[c]->def(), st.getColumn(int(k) + 1));
+            }
+            bool accept = true;
+            onFilterRecord_(*this, accept);
+            if (d.filterRestart) {
+                restart = true;   // the callback read a column the query did not bring: add it
+                break;
+            }
+            if (accept)
+                ids.push_back(d.filterId);
+        }
+        if (!restart) {
+            d.ids = std::move(ids);
+            return;
+        }
+    }
+}
+
+void Table::rebuildView(qint64 keepId)
+{
+    const int oldPos = pos_;
+    buildIds();
+    const auto& ids = d_->ids;
+    const int n = int(ids.size());
+    if (n == 0) {
+        pos_ = -1;
+    } else if (keepId < 0) {
+        pos_ = 0;
+    } else {
+        const auto it = std::find(ids.begin(), ids.end(), keepId);
+        pos_ = it != ids.end() ? int(it - ids.begin()) : std::clamp(oldPos, 0, n - 1);
+    }
+    bof_ = n == 0 || keepId < 0;
+    eof_ = n == 0;
+}
+
+bool Table::touchesView(const std::vector<bool>& dirty) const
+{
+    auto isDirty = [&](const QString& name) {
+        const int i = fieldIndex(name);
+        return i >= 0 && dirty[size_t(i)];
+    };
+    for (const QString& k : indexFieldNames())
+        if (isDirty(k))
+            return true;
+    for (const QString& k : d_->linkFields)
+        if (isDirty(k))
+            return true;
+    if (!filtered_)
+        return false;
+    for (int c : d_->filterColumns)
+        if (dirty[size_t(c)])
+            return true;
+    if (!d_->lastPreFilter.isEmpty()) {
+        for (size_t i = 0; i < fields_.size(); ++i) {
+            if (!dirty[i])
+                continue;
+            const QRegularExpression word(QStringLiteral("\\b%1\\b").arg(QRegularExpression::escape(fields_[i]->fieldName())),
+                                          QRegularExpression::CaseInsensitiveOption);
+            if (word.match(d_->lastPreFilter).hasMatch())
+                return true;
+        }
+    }
+    return false;
+}
+
+// ---------------------------------------------------------------- records
+
+const Table::Row* Table::cachedRow(qint64 id)
+{
+    auto& d = *d_;
+    const auto it = d.rows.find(id);
+    if (it != d.rows.end()) {
+        d.lru.splice(d.lru.begin(), d.lru, it->second.second);
+        return &it->second.first;
+    }
+    SQLite::Statement& st = d.file->statement(d.rowSql);
+    ResetOnExit reset(st);
+    Row row;
+    const bool found = d.file->guard([&] {
+        st.bind(1, int64_t(id));
+        if (!st.executeStep())
+            return false;
+        row.values.reserve(fields_.size());
+        for (size_t i = 0; i < fields_.size(); ++i)
+            row.values.push_back(readColumn(fields_[i]->def(), st.getColumn(int(i))));
+        return true;
+    });
+    if (!found)
+        return nullptr;
+    if (d.rows.size() >= kCachedRows) {
+        d.rows.erase(d.lru.back());
+        d.lru.pop_back();
+    }
+    d.lru.push_front(id);
+    auto [pos, inserted] = d.rows.emplace(id, std::make_pair(std::move(row), d.lru.begin()));
+    Q_UNUSED(inserted);
+    return &pos->second.first;
+}
+
+void Table::dropCachedRows()
+{
+    d_->rows.clear();
+    d_->lru.clear();
+}
+
+qint64 Table::currentId() const
+{
+    if (pos_ < 0 || pos_ >= int(d_->ids.size()))
+        return kFirstRecord;
+    return d_->ids[size_t(pos_)];
+}
+
+QVariant Table::currentValue(int fieldIndex)
+{
+    if (fieldIndex < 0 || fieldIndex >= int(fields_.size()))
+        throw EngineError(displayName() + QStringLiteral(": Field index out of range"));
+    auto& d = *d_;
+    if (d.inFilter) {
+        const size_t i = size_t(fieldIndex);
+        if (!d.filterLoaded[i]) {
+            const Row* r = cachedRow(d.filterId);
+            d.filterValues[i] = r ? r->values[i] : QVariant();
+            d.filterLoaded[i] = 1;
+            d.filterColumns.push_back(fieldIndex);
+            d.filterRestart = true;
+        }
+        return d.filterValues[i];
+    }
+    if (state_ == DataSetState::Edit || state_ == DataSetState::Insert)
+        return d.buffer[size_t(fieldIndex)];
+    if (!active() || pos_ < 0 || pos_ >= int(d.ids.size()))
+        return {};
+    const Row* r = cachedRow(d.ids[size_t(pos_)]);
+    return r ? r->values[size_t(fieldIndex)] : QVariant();
+}
+
+void Table::setCurrentValue(int fieldIndex, const QVariant& v)
+{
+    if (fieldIndex < 0 || fieldIndex >= int(fields_.size()))
+        throw EngineError(displayName() + QStringLiteral(": Field index out of range"));
+    if (state_ != DataSetState::Edit && state_ != DataSetState::Insert)
+        throw EngineError(displayName() + QStringLiteral(": Dataset not in edit or insert mode"));
+    const FieldDef& def = fields_[size_t(fieldIndex)]->def();
+    if (def.type == FieldType::AutoInc)
+        throw EngineError(displayName() + QStringLiteral(": Field '%1' cannot be modified").arg(def.name));
+    const QVariant nv = normalizeValue(def, v);
+    QVariant& slot = d_->buffer[size_t(fieldIndex)];
+    const bool changed = slot.isNull() != nv.isNull() || (!nv.isNull() && slot != nv);
+    slot = nv;
+    if (changed)
+        d_->dirty[size_t(fieldIndex)] = true;
+    modified_ = true;
+    notify(EvRecordChanged, fieldIndex);
+}
+
+Field& Table::field(int index)
+{
+    if (index < 0 || index >= int(fields_.size()))
+        throw EngineError(displayName() + QStringLiteral(": Field index out of range"));
+    return *fields_[size_t(index)];
+}
+
+Field* Table::findField(const QString& name)
+{
+    const int i = fieldIndex(name);
+    return i < 0 ? nullptr : fields_[size_t(i)].get();
+}
+
+Field& Table::fieldByName(const QString& name)
+{
+    if (Field* f = findField(name))
+        return *f;
+    throw EngineError(QStringLiteral("%1: Field '%2' not found").arg(displayName(), name));
+}
+
+int Table::fieldIndex(const QString& name) const
+{
+    return d_->byName.value(name.toLower(), -1);
+}
+
+QVariant Table::valueAt(int row, int fieldIndex)
+{
+    if (!active() || row < 0 || row >= int(d_->ids.size()) || fieldIndex < 0 || fieldIndex >= int(fields_.size()))
+        return {};
+    if (row == pos_ && state_ == DataSetState::Edit)
+        return d_->buffer[size_t(fieldIndex)];
+    const Row* r = cachedRow(d_->ids[size_t(row)]);
+    return r ? r->values[size_t(fieldIndex)] : QVariant();
+}
+
+qint64 Table::idAt(int row) const
+{
+    if (row < 0 || row >= int(d_->ids.size()))
+        return -1;
+    return d_->ids[size_t(row)];
+}
+
+// ---------------------------------------------------------------- navigation
+
+bool Table::isEmpty() const
+{
+    return !active() || (d_->ids.empty() && state_ != DataSetState::Insert);
+}
+
+int Table::recordCount() const
+{
+    return active() ? int(d_->ids.size()) : 0;
+}
+
+int Table::recNo() const
+{
+    return pos_ >= 0 ? pos_ + 1 : 0;
+}
+
+void Table::checkBrowseMode()
+{
+    if (state_ == DataSetState::Edit || state_ == DataSetState::Insert) {
+        if (modified_)
+            post();
+        else
+            cancel();
+    }
+}
+
+void Table::first()
+{
+    checkActive();
+    checkBrowseMode();
+    const int old = pos_;
+    const bool empty = d_->ids.empty();
+    pos_ = empty ? -1 : 0;
+    bof_ = true;
+    eof_ = empty;
+    if (old != pos_)
+        notify(EvDataSetScrolled);
+}
+
+void Table::last()
+{
+    checkActive();
+    checkBrowseMode();
+    const int old = pos_;
+    const int n = int(d_->ids.size());
+    pos_ = n - 1;
+    eof_ = true;
+    bof_ = n == 0;
+    if (old != pos_)
+        notify(EvDataSetScrolled);
+}
+
+void Table::next()
+{
+    moveBy(1);
+}
+
+void Table::prior()
+{
+    moveBy(-1);
+}
+
+void Table::moveBy(int distance)
+{
+    checkActive();
+    checkBrowseMode();
+    const int n = int(d_->ids.size());
+    if (n == 0) {
+        bof_ = eof_ = true;
+        return;
+    }
+    if (distance == 0)
+        return;
+    const int old = pos_;
+    const qint64 target = qint64(std::max(pos_, 0)) + distance;
+    if (target >= n) {
+        pos_ = n - 1;
+        eof_ = true;
+        bof_ = false;
+    } else if (target < 0) {
+        pos_ = 0;
+        bof_ = true;
+        eof_ = false;
+    } else {
+        pos_ = int(target);
+        bof_ = eof_ = false;
+    }
+    if (old != pos_)
+        notify(EvDataSetScrolled);
+}
+
+void Table::setRecNo(int recNo)
+{
+    checkActive();
+    checkBrowseMode();
+    const int n = int(d_->ids.size());
+    if (n == 0)
+        return;
+    const int old = pos_;
+    pos_ = std::clamp(recNo, 1, n) - 1;
+    bof_ = eof_ = false;
+    if (old != pos_)
+        notify(EvDataSetScrolled);
+}
+
+bool Table::locate(const QString& fieldName, const QVariant& value)
+{
+    checkActive();
+    checkBrowseMode();
+    const int fi = fieldIndex(fieldName);
+    if (fi < 0)
+        throw EngineError(QStringLiteral("%1: Field '%2' not found").arg(displayName(), fieldName));
+    auto& d = *d_;
+    if (d.ids.empty())
+        return false;
+    const FieldDef& def = fields_[size_t(fi)]->def();
+    const bool text = def.type == FieldType::Text || def.type == FieldType::Memo;
+
+    int found = -1;
+    if (text && !value.isNull() && value.toString().isEmpty()) {
+        found = 0;   // every text begins with the empty text
+    } else {
+        // Let SQLite find the matching records, then take the first in view order.
+        QVariant key;
+        if (text)
+            key = value.isNull() ? QVariant() : QVariant(value.toString());
+        else
+            key = normalizeValue(def, value);
+        QString sql = QStringLiteral("SELECT rowid FROM %1 WHERE ").arg(d.sqlName);
+        const QString col = quoteId(def.name);
+        if (key.isNull())
+            sql += col + QStringLiteral(" IS NULL");
+        else if (text)
+            sql += QStringLiteral("substr(%1, 1, ?) = ?").arg(col);
+        else
+            sql += col + QStringLiteral(" = ?");
+        SQLite::Statement& st = d.file->statement(sql);
+        ResetOnExit reset(st);
+        std::unordered_set<qint64> matches;
+        d.file->guard([&] {
+            if (!key.isNull()) {
+                if (text) {
+                    st.bind(1, int32_t(key.toString().size()));
+                    st.bind(2, key.toString().toUtf8().toStdString());
+                } else {
+                    bindValue(st, 1, def, key);
+                }
+            }
+            while (st.executeStep())
+                matches.insert(st.getColumn(0).getInt64());
+        });
+        if (matches.empty())
+            return false;
+        for (size_t i = 0; i < d.ids.size(); ++i) {
+            if (matches.count(d.ids[i])) {
+                found = int(i);
+                break;
+            }
+        }
+    }
+    if (found < 0)
+        return false;
+    const int old = pos_;
+    pos_ = found;
+    bof_ = eof_ = false;
+    if (old != pos_)
+        notify(EvDataSetScrolled);
+    return true;
+}
+
+// ---------------------------------------------------------------- display updates
+
+void Table::notify(int event, int fieldIndex)
+{
+    if (disableCount_ > 0)
+        return;
+    const auto sources = d_->sources;
+    for (const auto& s : sources)
+        if (s)
+            s->notify(event, fieldIndex);
+}
+
+void Table::disableControls()
+{
+    ++disableCount_;
+}
+
+void Table::enableControls()
+{
+    if (disableCount_ == 0)
+        return;
+    if (--disableCount_ == 0)
+        notify(EvDataSetChanged);
+}
+
+void Table::attachDataSource(DataSource* ds)
+{
+    for (const auto& s : d_->sources)
+        if (s == ds)
+            return;
+    d_->sources.emplace_back(ds);
+}
+
+void Table::detachDataSource(DataSource* ds)
+{
+    auto& v = d_->sources;
+    v.erase(std::remove_if(v.begin(), v.end(), [&](const QPointer<DataSource>& s) { return !s || s == ds; }), v.end());
+}
+
+// ---------------------------------------------------------------- editing
+
+void Table::edit()
+{
+    checkActive();
+    if (state_ == DataSetState::Edit || state_ == DataSetState::Insert)
+        return;
+    if (d_->ids.empty()) {
+        insert();
+        return;
+    }
+    const Row* r = cachedRow(d_->ids[size_t(pos_)]);
+    if (!r)
+        throw EngineError(displayName() + QStringLiteral(": Record has been deleted by another user"), d_->path);
+    d_->buffer = r->values;
+    d_->dirty.assign(fields_.size(), false);
+    state_ = DataSetState::Edit;
+    modified_ = false;
+    notify(EvStateChanged);
+}
+
+void Table::insert()
+{
+    checkActive();
+    checkBrowseMode();
+    auto& d = *d_;
+    d.buffer.assign(fields_.size(), QVariant());
+    d.dirty.assign(fields_.size(), false);
+    if (d.linkActive) {
+        // A new detail record belongs to the master's current record.
+        for (int i = 0; i < d.linkFields.size(); ++i) {
+            const int fi = fieldIndex(d.linkFields[i]);
+            if (fi >= 0 && fields_[size_t(fi)]->dataType() != FieldType::AutoInc) {
+                d.buffer[size_t(fi)] = d.linkValues[i];
+                d.dirty[size_t(fi)] = true;
+            }
+        }
+    }
+    state_ = DataSetState::Insert;
+    modified_ = false;
+    notify(EvStateChanged);
+    notify(EvDataSetChanged);
+}
+
+void Table::append()
+{
+    insert();
+}
+
+void Table::post()
+{
+    checkActive();
+    notify(EvUpdateRecord);
+    if (state_ != DataSetState::Edit && state_ != DataSetState::Insert)
+        return;
+    if (beforePost_) {
+        beforePost_(*this);   // Abort leaves the record in its state
+        if (state_ != DataSetState::Edit && state_ != DataSetState::Insert)
+            return;           // the handler cancelled: nothing is written
+    }
+    auto& d = *d_;
+    const bool inserting = state_ == DataSetState::Insert;
+    qint64 id = inserting ? kFirstRecord : currentId();
+    const bool anyDirty = std::find(d.dirty.begin(), d.dirty.end(), true) != d.dirty.end();
+    bool rebuild = inserting;
+
+    if (inserting || anyDirty) {
+        std::vector<size_t> cols;
+        for (size_t i = 0; i < fields_.size(); ++i) {
+            if (fields_[i]->dataType() == FieldType::AutoInc)
+                continue;
+            if (inserting || d.dirty[i])
+                cols.push_back(i);
+        }
+        QString sql;
+        if (inserting) {
+            QStringList names, marks;
+            for (size_t c : cols) {
+                names << quoteId(fields_[c]->fieldName());
+                marks << QStringLiteral("?");
+            }
+            sql = names.isEmpty()
+                ? QStringLiteral("INSERT INTO %1 DEFAULT VALUES").arg(d.sqlName)
+                : QStringLiteral("INSERT INTO %1 (%2) VALUES (%3)")
+                      .arg(d.sqlName, names.join(QStringLiteral(", ")), marks.join(QStringLiteral(", ")));
+        } else {
+            QStringList sets;
+            for (size_t c : cols)
+                sets << quoteId(fields_[c]->fieldName()) + QStringLiteral(" = ?");
+            sql = QStringLiteral("UPDATE %1 SET %2 WHERE rowid = ?").arg(d.sqlName, sets.join(QStringLiteral(", ")));
+        }
+        d.file->begin();
+        try {
+            SQLite::Statement& st = d.file->statement(sql);
+            ResetOnExit reset(st);
+            d.file->guard([&] {
+                int k = 1;
+                for (size_t c : cols)
+                    bindValue(st, k++, fields_[c]->def(), d.buffer[c]);
+                if (!inserting)
+                    st.bind(k, int64_t(id));
+                st.exec();
+            });
+            if (inserting)
+                id = d.file->lastInsertId();
+        } catch (...) {
+            d.file->rollback();
+            throw;
+        }
+        d.file->commit();
+        if (!inserting)
+            rebuild = touchesView(d.dirty);
+        if (const auto it = d.rows.find(id); it != d.rows.end()) {
+            d.lru.erase(it->second.second);
+            d.rows.erase(it);
+        }
+    }
+
+    state_ = DataSetState::Browse;
+    modified_ = false;
+    d.buffer.clear();
+    d.dirty.clear();
+    if (rebuild)
+        rebuildView(id);
+    notify(EvStateChanged);
+    notify(rebuild ? EvDataSetChanged : EvRecordChanged, -1);
+    if (afterPost_)
+        afterPost_(*this);
+}
+
+void Table::cancel()
+{
+    if (state_ != DataSetState::Edit && state_ != DataSetState::Insert)
+        return;
+    const bool wasInsert = state_ == DataSetState::Insert;
+    state_ = DataSetState::Browse;
+    modified_ = false;
+    d_->buffer.clear();
+    d_->dirty.clear();
+    notify(EvStateChanged);
+    notify(wasInsert ? EvDataSetChanged : EvRecordChanged, -1);
+}
+
+void Table::deleteRecord()
+{
+    checkActive();
+    if (state_ == DataSetState::Insert) {
+        cancel();
+        return;
+    }
+    cancel();
+    auto& d = *d_;
+    if (d.ids.empty() || pos_ < 0)
+        throw EngineError(displayName() + QStringLiteral(": Cannot perform this operation on an empty dataset"));
+    const qint64 id = d.ids[size_t(pos_)];
+    d.file->begin();
+    try {
+        SQLite::Statement& st = d.file->statement(QStringLiteral("DELETE FROM %1 WHERE rowid = ?").arg(d.sqlName));
+        ResetOnExit reset(st);
+        d.file->guard([&] {
+            st.bind(1, int64_t(id));
+            st.exec();
+        });
+    } catch (...) {
+        d.file->rollback();
+        throw;
+    }
+    d.file->commit();
+    if (const auto it = d.rows.find(id); it != d.rows.end()) {
+        d.lru.erase(it->second.second);
+        d.rows.erase(it);
+    }
+    d.ids.erase(d.ids.begin() + pos_);
+    const int n = int(d.ids.size());
+    if (pos_ >= n)
+        pos_ = n - 1;
+    bof_ = eof_ = n == 0;
+    notify(EvDataSetChanged);
+}
+
+void Table::refresh()
+{
+    checkActive();
+    checkBrowseMode();
+    dropCachedRows();
+    rebuildView(currentId());
+    notify(EvDataSetChanged);
+}
+
+// ---------------------------------------------------------------- batch
+
+Table::Batch::Batch(Table& table) : table_(table)
+{
+    table_.checkActive();
+    table_.d_->file->begin();
+    ++table_.d_->batchDepth;
+}
+
+Table::Batch::~Batch()
+{
+    if (done_ || !table_.d_->file)
+        return;
+    table_.d_->file->rollback();
+    --table_.d_->batchDepth;
+    // What the view showed of the undone posts is gone again.
+    try {
+        table_.cancel();
+        table_.dropCachedRows();
+        table_.rebuildView(table_.currentId());
+        table_.notify(EvDataSetChanged);
+    } catch (...) {
+    }
+}
+
+void Table::Batch::commit()
+{
+    if (done_)
+        return;
+    done_ = true;
+    if (!table_.d_->file)
+        return;
+    --table_.d_->batchDepth;
+    table_.d_->file->commit();
+}
+
+} // namespace jadl

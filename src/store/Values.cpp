@@ -1,0 +1,334 @@
+#include "store/Values.h"
+
+#include "common/Formats.h"
+#include "store/EngineError.h"
+
+#include <QRegularExpression>
+#include <sqlite3.h>
+#include <cmath>
+#include <limits>
+
+namespace jadl::detail {
+
+namespace {
+
+EngineError badValue(const QString& text, const FieldDef& def, const char* what)
+{
+    return EngineError(QStringLiteral("'%1' nie jest poprawną %2 pola '%3'")
+                           .arg(text, QString::fromUtf8(what), def.name));
+}
+
+std::optional<bool> parseLogical(const QString& s)
+{
+    const QString t = s.trimmed().toLower();
+    static const QStringList yes{QStringLiteral("true"), QStringLiteral("t"), QStringLiteral("tak"),
+                                 QStringLiteral("yes"), QStringLiteral("1")};
+    static const QStringList no{QStringLiteral("false"), QStringLiteral("f"), QStringLiteral("nie"),
+                                QStringLiteral("no"), QStringLiteral("n"), QStringLiteral("0")};
+    if (yes.contains(t))
+        return true;
+    if (no.contains(t))
+        return false;
+    return std::nullopt;
+}
+
+std::optional<QDateTime> parseDateTime(const QString& s)
+{
+    if (const auto d = parseDate(s))
+        return d->startOfDay();
+    QString t = s.trimmed();
+    QDateTime dt = QDateTime::fromString(t.replace(QLatin1Char(' '), QLatin1Char('T')), Qt::ISODate);
+    if (dt.isValid())
+        return dt;
+    // Short date followed by a time: "7.12.2026 13:05:00".
+    const int space = s.trimmed().indexOf(QLatin1Char(' '));
+    if (space > 0) {
+        const auto d = parseDate(s.trimmed().left(space));
+        const QTime tm = QTime::fromString(s.trimmed().mid(space + 1), QStringLiteral("H:mm:ss"));
+        if (d && tm.isValid())
+            return QDateTime(*d, tm);
+    }
+    return std::nullopt;
+}
+
+QString isoDateTime(const QDateTime& dt)
+{
+    return dt.toString(QStringLiteral("yyyy-MM-dd HH:mm:ss"));
+}
+
+} // namespace
+
+QVariant integerVariant(qint64 v)
+{
+    if (v >= std::numeric_limits<int>::min() && v <= std::numeric_limits<int>::max())
+        return QVariant(int(v));
+    return QVariant(qlonglong(v));
+}
+
+QVariant normalizeValue(const FieldDef& def, const QVariant& v)
+{
+    if (!v.isValid() || v.isNull())
+        return {};
+    const int tid = v.typeId();
+    const bool isText = tid == QMetaType::QString || tid == QMetaType::QByteArray || tid == QMetaType::QChar;
+    if (isText && v.toString().isEmpty())
+        return {};   // an emptied field is null, as in the classic engine
+    switch (def.type) {
+    case FieldType::AutoInc:
+    case FieldType::Integer: {
+        if (isText) {
+            const QString s = v.toString();
+            const auto n = parseNumber(s);
+            if (!n)
+                throw badValue(s, def, "wartością liczbową");
+            if (*n != std::floor(*n) || std::fabs(*n) > 9.2e18)
+                throw badValue(s, def, "wartością całkowitą");
+            return integerVariant(qint64(*n));
+        }
+        if (tid == QMetaType::Double || tid == QMetaType::Float)
+            return integerVariant(qRound64(v.toDouble()));
+        if (tid == QMetaType::Bool)
+            return QVariant(v.toBool() ? 1 : 0);
+        bool ok = false;
+        const qlonglong n = v.toLongLong(&ok);
+        if (!ok)
+            throw badValue(v.toString(), def, "wartością liczbową");
+        return integerVariant(n);
+    }
+    case FieldType::Float: {
+        if (isText) {
+            const QString s = v.toString();
+            const auto n = parseNumber(s);
+            if (!n)
+                throw badValue(s, def, "wartością liczbową");
+            return QVariant(*n);
+        }
+        bool ok = false;
+        const double d = v.toDouble(&ok);
+        if (!ok)
+            throw badValue(v.toString(), def, "wartością liczbową");
+        return QVariant(d);
+    }
+    case FieldType::Text:
+    case FieldType::Memo: {
+        QString s;
+        if (tid == QMetaType::Double || tid == QMetaType::Float)
+            s = formatGeneral(v.toDouble());
+        else if (tid == QMetaType::QDate)
+            s = formatShortDate(v.toDate());
+        else if (tid == QMetaType::Bool)
+            s = v.toBool() ? QStringLiteral("True") : QStringLiteral("False");
+        else
+            s = v.toString();
+        if (def.type == FieldType::Text && s.size() > def.textSize())
+            s.truncate(def.textSize());
+        return s.isEmpty() ? QVariant() : QVariant(s);
+    }
+    case FieldType::Date: {
+        if (tid == QMetaType::QDate)
+            return v.toDate().isValid() ? v : QVariant();
+        if (tid == QMetaType::QDateTime)
+            return v.toDateTime().isValid() ? QVariant(v.toDateTime().date()) : QVariant();
+        const QString s = v.toString();
+        if (const auto d = parseDate(s))
+            return QVariant(*d);
+        throw badValue(s, def, "datą");
+    }
+    case FieldType::DateTime: {
+        if (tid == QMetaType::QDateTime)
+            return v.toDateTime().isValid() ? v : QVariant();
+        if (tid == QMetaType::QDate)
+            return v.toDate().isValid() ? QVariant(v.toDate().startOfDay()) : QVariant();
+        const QString s = v.toString();
+        if (const auto dt = parseDateTime(s))
+            return QVariant(*dt);
+        throw badValue(s, def, "datą");
+    }
+    case FieldType::Logical: {
+        if (tid == QMetaType::Bool)
+            return v;
+        if (isText) {
+            if (const auto b = parseLogical(v.toString()))
+                return QVariant(*b);
+            throw badValue(v.toString(), def, "wartością logiczną");
+        }
+        bool ok = false;
+        const double d = v.toDouble(&ok);
+        if (!ok)
+            throw badValue(v.toString(), def, "wartością logiczną");
+        return QVariant(d != 0.0);
+    }
+    }
+    return {};
+}
+
+QVariant readColumn(const FieldDef& def, const SQLite::Column& c)
+{
+    if (c.isNull())
+        return {};
+    switch (def.type) {
+    case FieldType::AutoInc:
+    case FieldType::Integer:
+        if (c.getType() == SQLITE_FLOAT)
+            return integerVariant(qRound64(c.getDouble()));
+        return integerVariant(c.getInt64());
+    case FieldType::Float:
+        return QVariant(c.getDouble());
+    case FieldType::Logical:
+        if (c.getType() == SQLITE_TEXT)
+            return QVariant(parseLogical(QString::fromUtf8(c.getText())).value_or(false));
+        return QVariant(c.getDouble() != 0.0);
+    case FieldType::Date: {
+        const QString s = QString::fromUtf8(c.getText());
+        QDate d = QDate::fromString(s.left(10), Qt::ISODate);
+        if (!d.isValid())
+            d = parseDate(s).value_or(QDate());
+        return d.isValid() ? QVariant(d) : QVariant();
+    }
+    case FieldType::DateTime: {
+        const auto dt = parseDateTime(QString::fromUtf8(c.getText()));
+        return dt ? QVariant(*dt) : QVariant();
+    }
+    case FieldType::Text:
+    case FieldType::Memo:
+        return QVariant(QString::fromUtf8(c.getText(), c.getBytes()));
+    }
+    return {};
+}
+
+void bindValue(SQLite::Statement& st, int index, const FieldDef& def, const QVariant& value)
+{
+    if (!value.isValid() || value.isNull()) {
+        st.bind(index);
+        return;
+    }
+    switch (def.type) {
+    case FieldType::AutoInc:
+    case FieldType::Integer:
+        st.bind(index, int64_t(value.toLongLong()));
+        return;
+    case FieldType::Float:
+        st.bind(index, value.toDouble());
+        return;
+    case FieldType::Logical:
+        st.bind(index, int32_t(value.toBool() ? 1 : 0));
+        return;
+    case FieldType::Date:
+        st.bind(index, value.toDate().toString(Qt::ISODate).toStdString());
+        return;
+    case FieldType::DateTime:
+        st.bind(index, isoDateTime(value.toDateTime()).toStdString());
+        return;
+    case FieldType::Text: {
+        QString s = value.toString();
+        if (s.size() > def.textSize())
+            s.truncate(def.textSize());
+        st.bind(index, s.toUtf8().toStdString());
+        return;
+    }
+    case FieldType::Memo:
+        st.bind(index, value.toString().toUtf8().toStdString());
+        return;
+    }
+}
+
+void bindPlain(SQLite::Statement& st, int index, const QVariant& value)
+{
+    if (!value.isValid() || value.isNull()) {
+        st.bind(index);
+        return;
+    }
+    switch (value.typeId()) {
+    case QMetaType::Int:
+    case QMetaType::LongLong:
+    case QMetaType::UInt:
+    case QMetaType::Short:
+        st.bind(index, int64_t(value.toLongLong()));
+        return;
+    case QMetaType::Bool:
+        st.bind(index, int32_t(value.toBool() ? 1 : 0));
+        return;
+    case QMetaType::Double:
+    case QMetaType::Float:
+        st.bind(index, value.toDouble());
+        return;
+    case QMetaType::QDate:
+        st.bind(index, value.toDate().toString(Qt::ISODate).toStdString());
+        return;
+    case QMetaType::QDateTime:
+        st.bind(index, isoDateTime(value.toDateTime()).toStdString());
+        return;
+    default:
+        st.bind(index, value.toString().toUtf8().toStdString());
+        return;
+    }
+}
+
+QString columnSql(const FieldDef& def)
+{
+    switch (def.type) {
+    case FieldType::AutoInc: return QStringLiteral("INTEGER PRIMARY KEY AUTOINCREMENT");
+    case FieldType::Integer: return QStringLiteral("INTEGER");
+    case FieldType::Text: return QStringLiteral("VARCHAR(%1)").arg(def.textSize());
+    case FieldType::Float: return QStringLiteral("REAL");
+    case FieldType::Date: return QStringLiteral("DATE");
+    case FieldType::DateTime: return QStringLiteral("DATETIME");
+    case FieldType::Logical: return QStringLiteral("BOOLEAN");
+    case FieldType::Memo: return QStringLiteral("TEXT");
+    }
+    return QStringLiteral("TEXT");
+}
+
+FieldDef fieldFromColumn(const QString& name, const QString& declaredType, bool integerKey)
+{
+    FieldDef f;
+    f.name = name;
+    const QString t = declaredType.trimmed().toUpper();
+    static const QRegularExpression sized(QStringLiteral("^(?:VAR|N?VAR)?CHAR(?:ACTER)?(?:\\s+VARYING)?\\s*\\(\\s*(\\d+)"));
+    if (integerKey && t.startsWith(QLatin1String("INT"))) {
+        f.type = FieldType::AutoInc;
+    } else if (const auto m = sized.match(t); m.hasMatch()) {
+        f.type = FieldType::Text;
+        f.size = m.captured(1).toInt();
+    } else if (t.contains(QLatin1String("CHAR"))) {
+        f.type = FieldType::Text;
+        f.size = 255;
+    } else if (t.startsWith(QLatin1String("BOOL")) || t == QLatin1String("LOGICAL")) {
+        f.type = FieldType::Logical;
+    } else if (t.startsWith(QLatin1String("DATETIME")) || t.startsWith(QLatin1String("TIMESTAMP"))) {
+        f.type = FieldType::DateTime;
+    } else if (t == QLatin1String("DATE")) {
+        f.type = FieldType::Date;
+    } else if (t.contains(QLatin1String("INT"))) {
+        f.type = FieldType::Integer;
+    } else if (t.contains(QLatin1String("REAL")) || t.contains(QLatin1String("FLOA")) || t.contains(QLatin1String("DOUB"))
+               || t.startsWith(QLatin1String("NUMERIC")) || t.startsWith(QLatin1String("DECIMAL"))) {
+        f.type = FieldType::Float;
+    } else {
+        f.type = FieldType::Memo;
+    }
+    return f;
+}
+
+bool compatible(const FieldDef& wanted, const FieldDef& inFile)
+{
+    switch (wanted.type) {
+    case FieldType::AutoInc:
+        return inFile.type == FieldType::AutoInc;
+    case FieldType::Integer:
+        return inFile.type == FieldType::Integer || inFile.type == FieldType::AutoInc;
+    case FieldType::Float:
+        return inFile.type == FieldType::Float || inFile.type == FieldType::Integer;
+    case FieldType::Text:
+    case FieldType::Memo:
+        return inFile.type == FieldType::Text || inFile.type == FieldType::Memo;
+    case FieldType::Date:
+    case FieldType::DateTime:
+        return inFile.type == FieldType::Date || inFile.type == FieldType::DateTime;
+    case FieldType::Logical:
+        return inFile.type == FieldType::Logical || inFile.type == FieldType::Integer;
+    }
+    return false;
+}
+
+} // namespace jadl::detail

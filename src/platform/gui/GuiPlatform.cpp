@@ -21,13 +21,13 @@ static void initProgramResources()
     }
 }
 
-namespace jadl::platform {
+namespace jadl {
 
 void installGuiPlatform()
 {
     initProgramResources();
-    setMessageSink(std::make_shared<GuiMessages>());
-    setHelpHandler([](int topic) { HelpViewer::ensureInstance()->showTopic(topic); });
+    platform::setMessageSink(std::make_shared<platform::GuiMessages>());
+    platform::setHelpHandler([](int topic) { platform::HelpViewer::ensureInstance()->showTopic(topic); });
 }
 
-} // namespace jadl::platform
+} // namespace jadl

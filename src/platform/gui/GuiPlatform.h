@@ -1,10 +1,15 @@
 #pragma once
 // Widget side of the platform stand-ins: real message boxes and the help viewer.
 
-namespace jadl::platform {
+namespace jadl {
 
 // Installs the message-box sink and the help viewer as the handlers of Messages.h and
-// Help.h. Call once after the QApplication exists.
+// Help.h, and registers the program's resources (help page). Call once after the
+// QApplication exists.
 void installGuiPlatform();
 
-} // namespace jadl::platform
+namespace platform {
+using jadl::installGuiPlatform;
+} // namespace platform
+
+} // namespace jadl

@@ -96,8 +96,17 @@ QString groupThousands(const QString& integerPart)
     return out;
 }
 
+QString nonFinite(double v)
+{
+    if (std::isnan(v))
+        return QStringLiteral("NAN");
+    return v > 0 ? QStringLiteral("INF") : QStringLiteral("-INF");
+}
+
 QString fixed(double v, int decimals, bool grouping)
 {
+    if (!std::isfinite(v))
+        return nonFinite(v);
     const Decimal d = roundDecimal(toDecimal(v), decimals);
     const QString digits = QString::fromLatin1(d.digits);
     QString intPart;
@@ -172,10 +181,8 @@ QString formatMask00(double v)
 
 QString formatGeneral(double v)
 {
-    if (std::isnan(v))
-        return QStringLiteral("NAN");
-    if (std::isinf(v))
-        return v > 0 ? QStringLiteral("INF") : QStringLiteral("-INF");
+    if (!std::isfinite(v))
+        return nonFinite(v);
     const Decimal d = toDecimal(v);
     if (d.digits.isEmpty())
         return QStringLiteral("0");

@@ -118,6 +118,8 @@ void TestFormats::sums_data()
     QTest::newRow("sum of tenths") << 0.1 + 0.2 << QStringLiteral("0,30");
     QTest::newRow("negative rounding to zero") << -0.001 << QStringLiteral("0,00");
     QTest::newRow("billions") << 1234567890.5 << QStringLiteral("1 234 567 890,50");
+    QTest::newRow("not a number") << std::numeric_limits<double>::quiet_NaN() << QStringLiteral("NAN");
+    QTest::newRow("minus infinity") << -std::numeric_limits<double>::infinity() << QStringLiteral("-INF");
 }
 
 void TestFormats::sums()

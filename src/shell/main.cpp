@@ -1,11 +1,14 @@
-#include <QApplication>
-#include <QWidget>
+#include "shell/Application.h"
+#include "shell/StartUp.h"
+#include "platform/gui/GuiPlatform.h"
 
 int main(int argc, char** argv)
 {
-    QApplication app(argc, argv);
-    QWidget w;
-    w.setWindowTitle(QStringLiteral("PROGRAM JADLONIA wer. 2.52"));
-    w.show();
+    jadl::Application app(argc, argv);
+    app.setApplicationName(QStringLiteral("jadlonia"));
+    jadl::installGuiPlatform();
+    if (!jadl::runGuarded([] { StartUp(); }))
+        return 1;
+    QObject::connect(&app, &QCoreApplication::aboutToQuit, [] { ShutDown(); });
     return app.exec();
 }

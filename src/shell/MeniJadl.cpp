@@ -1,0 +1,271 @@
+#include "shell/MeniJadl.h"
+
+#include "archive/KopiowanieDanychJadl.h"
+#include "archive/OdtwarzanieDanychJadl.h"
+#include "masterdata/DostawcyJadl.h"
+#include "masterdata/GrupyTowarowJadl.h"
+#include "masterdata/JednostkiMiar_Jadlon.h"
+#include "masterdata/ParametryJadl.h"
+#include "masterdata/RestauracjeJadl.h"
+#include "masterdata/StawkiVat_Jadlon.h"
+#include "masterdata/TowaryPodstawoweJadl.h"
+#include "purchases/PrzypisywanieTowarowJadl.h"
+#include "purchases/TowaryJadl.h"
+#include "purchases/UsuwaniePrzypisanych_Towarow.h"
+#include "shell/Application.h"
+#include "shell/FormUtil.h"
+#include "shell/Forms.h"
+
+#include <QAction>
+#include <QCloseEvent>
+#include <QCoreApplication>
+#include <QFrame>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QMenu>
+#include <QMenuBar>
+#include <QStyle>
+#include <QToolButton>
+#include <QVBoxLayout>
+
+using jadl::forms;
+
+namespace {
+QAction* addItem(QMenu* menu, const char* name, const QString& caption, const QString& hint)
+{
+    QAction* a = menu->addAction(caption);
+    a->setObjectName(QString::fromLatin1(name));
+    if (!hint.isEmpty()) {
+        a->setToolTip(hint);
+        a->setStatusTip(hint);
+    }
+    return a;
+}
+
+// A font small enough for the captions under the tool button glyphs.
+QFont smallFont(int pixelSize)
+{
+    QFont f(QStringLiteral("Liberation Sans"));
+    f.setPixelSize(pixelSize);
+    return f;
+}
+} // namespace
+
+TMeni::TMeni(QWidget* parent) : QMainWindow(parent)
+{
+    setObjectName(QStringLiteral("Meni"));
+    setWindowTitle(QStringLiteral("PROGRAM JADLONIA wer. 2.52"));
+
+    auto* central = new QWidget(this);
+    auto* column = new QVBoxLayout(central);
+    column->setContentsMargins(0, 0, 0, 0);
+    column->setSpacing(0);
+
+    Panel1 = new QFrame(central);
+    Panel1->setObjectName(QStringLiteral("Panel1"));
+    Panel1->setFrameShape(QFrame::Panel);
+    Panel1->setFrameShadow(QFrame::Raised);
+    Panel1->setFixedSize(369, 72);
+    auto* row = new QHBoxLayout(Panel1);
+    row->setContentsMargins(6, 10, 6, 10);
+    row->setSpacing(8);
+
+    QStyle* st = style();
+    SpeedButtonTowary = makeToolButton("SpeedButtonTowary", QStringLiteral("&Tow. Podst."),
+        QStringLiteral("Wprowadzanie, przegląd i modfikacja towarów podstawowych"), 8,
+        st->standardIcon(QStyle::SP_FileDialogDetailedView));
+    SpeedButtonDostawcy = makeToolButton("SpeedButtonDostawcy", QStringLiteral("&Dostawcy"),
+        QStringLiteral("Wprowadzanie, edycja i modyfikacja dostawców"), 8, st->standardIcon(QStyle::SP_DirHomeIcon));
+    SpeedButtonPowiazania = makeToolButton("SpeedButtonPowiazania", QStringLiteral("POWIĄŻ"),
+        QStringLiteral("Przypisanie wybranych towarów do wybranego dostawcy"), 8,
+        st->standardIcon(QStyle::SP_CommandLink));
+    SpeedButtonTowaryDostawcy = makeToolButton("SpeedButtonTowaryDostawcy", QStringLiteral("Tow. Dost."),
+        QStringLiteral("Towary wybranego dostawcy za wybrany okres czasowy"), 8,
+        st->standardIcon(QStyle::SP_FileDialogListView));
+    SpeedButtonKopia = makeToolButton("SpeedButtonKopia", QStringLiteral("Kopia"),
+        QStringLiteral("Wykonanie kopii bezpieczeństwa danych systemu"), 11, st->standardIcon(QStyle::SP_DriveHDIcon));
+    SpeedButtonZamknij = makeToolButton("SpeedButtonZamknij", QStringLiteral("&WYJŚCIE"),
+        QStringLiteral("Koniec pracy z programem"), 9, st->standardIcon(QStyle::SP_DialogCloseButton));
+    for (QToolButton* b : {SpeedButtonTowary, SpeedButtonDostawcy, SpeedButtonPowiazania, SpeedButtonTowaryDostawcy,
+                           SpeedButtonKopia, SpeedButtonZamknij})
+        row->addWidget(b);
+    row->addStretch();
+
+    Panel2 = new QFrame(central);
+    Panel2->setObjectName(QStringLiteral("Panel2"));
+    Panel2->setFrameShape(QFrame::Panel);
+    Panel2->setFrameShadow(QFrame::Sunken);
+    Panel2->setFixedSize(369, 16);
+    auto* footer = new QHBoxLayout(Panel2);
+    footer->setContentsMargins(4, 0, 4, 0);
+    Panel2Caption = new QLabel(QStringLiteral("Jadłonia – ewidencja zakupów restauracji, wer. 2.52"), Panel2);
+    Panel2Caption->setObjectName(QStringLiteral("Panel2Caption"));
+    Panel2Caption->setFont(smallFont(9));
+    footer->addWidget(Panel2Caption);
+
+    column->addWidget(Panel1);
+    column->addWidget(Panel2);
+    column->addStretch();
+    setCentralWidget(central);
+
+    MainMenu1 = menuBar();
+    MainMenu1->setObjectName(QStringLiteral("MainMenu1"));
+    System1 = MainMenu1->addMenu(QStringLiteral("&System"));
+    System1->setObjectName(QStringLiteral("System1"));
+    System1->setToolTipsVisible(true);
+    Parametry1 = addItem(System1, "Parametry1", QStringLiteral("&Parametry"), {});
+    Archiwizacja1 = System1->addMenu(QStringLiteral("Archiwizacja"));
+    Archiwizacja1->setObjectName(QStringLiteral("Archiwizacja1"));
+    Archiwizacja1->setToolTipsVisible(true);
+    Archiwizacja1->menuAction()->setToolTip(QStringLiteral("Wykonywanie kopii i odtwarzanie danych"));
+    Archiwizacja1->menuAction()->setStatusTip(QStringLiteral("Wykonywanie kopii i odtwarzanie danych"));
+    Kopiadanych1 = addItem(Archiwizacja1, "Kopiadanych1", QStringLiteral("&Kopia danych"),
+                           QStringLiteral("Wykonywanie kopii bezpieczństwa danych programu"));
+    Odtwarzaniedanychzarchiwum1 = addItem(Archiwizacja1, "Odtwarzaniedanychzarchiwum1",
+                                          QStringLiteral("&Odtwarzanie danych z archiwum"),
+                                          QStringLiteral("Odtworzenie danych z kopii bezpieczeństwa"));
+    Usuwanietowarwzlatpoprzednich = addItem(System1, "Usuwanietowarwzlatpoprzednich",
+                                            QStringLiteral("&Usuwanie przypisanych towarów"),
+                                            QStringLiteral("Usuwanie przypisanych towarów z lat poprzednich"));
+    Wyjciezprogramu1 = addItem(System1, "Wyjciezprogramu1", QStringLiteral("&Wyjście z programu"),
+                               QStringLiteral("Zamknięcie programu"));
+    Raporty1 = MainMenu1->addMenu(QStringLiteral("&Raporty"));
+    Raporty1->setObjectName(QStringLiteral("Raporty1"));
+    Wprowadz1 = MainMenu1->addMenu(QStringLiteral("Wprowadź"));
+    Wprowadz1->setObjectName(QStringLiteral("Wprowadz1"));
+    Wprowadz1->setToolTipsVisible(true);
+    Grupytowarw1 = addItem(Wprowadz1, "Grupytowarw1", QStringLiteral("&Grupy towarów"),
+                           QStringLiteral("Wprowadzanie grup towarów"));
+    Restauracje1 = addItem(Wprowadz1, "Restauracje1", QStringLiteral("&Restauracje"),
+                           QStringLiteral("Wprowadzanie restauracji"));
+    Jednostkimiar1 = addItem(Wprowadz1, "Jednostkimiar1", QStringLiteral("&Jednostki miar"),
+                             QStringLiteral("Wprowadzanie nowych jednostek miar"));
+    StawkiVAT1 = addItem(Wprowadz1, "StawkiVAT1", QStringLiteral("&Stawki VAT"),
+                         QStringLiteral("Wprowadzanie nowych stawek VAT"));
+
+    auto wire = [this](QToolButton* b, void (TMeni::*slot)()) {
+        connect(b, &QToolButton::clicked, this, [this, slot] { jadl::runGuarded([this, slot] { (this->*slot)(); }); });
+    };
+    auto wireAction = [this](QAction* a, void (TMeni::*slot)()) {
+        connect(a, &QAction::triggered, this, [this, slot] { jadl::runGuarded([this, slot] { (this->*slot)(); }); });
+    };
+    wire(SpeedButtonTowary, &TMeni::SpeedButtonTowaryClick);
+    wire(SpeedButtonDostawcy, &TMeni::SpeedButtonDostawcyClick);
+    wire(SpeedButtonPowiazania, &TMeni::SpeedButtonPowiazaniaClick);
+    wire(SpeedButtonTowaryDostawcy, &TMeni::SpeedButtonTowaryDostawcyClick);
+    wire(SpeedButtonKopia, &TMeni::SpeedButtonKopiaClick);
+    wire(SpeedButtonZamknij, &TMeni::SpeedButtonZamknijClick);
+    wireAction(Parametry1, &TMeni::Parametry1Click);
+    wireAction(Kopiadanych1, &TMeni::Kopiadanych1Click);
+    wireAction(Odtwarzaniedanychzarchiwum1, &TMeni::Odtwarzaniedanychzarchiwum1Click);
+    wireAction(Usuwanietowarwzlatpoprzednich, &TMeni::UsuwanietowarwzlatpoprzednichClick);
+    wireAction(Wyjciezprogramu1, &TMeni::Wyjciezprogramu1Click);
+    wireAction(Grupytowarw1, &TMeni::Grupytowarw1Click);
+    wireAction(Restauracje1, &TMeni::Restauracje1Click);
+    wireAction(Jednostkimiar1, &TMeni::Jednostkimiar1Click);
+    wireAction(StawkiVAT1, &TMeni::StawkiVAT1Click);
+
+    resize(455, 174);
+}
+
+QToolButton* TMeni::makeToolButton(const char* name, const QString& caption, const QString& hint, int pixelSize,
+                                   const QIcon& icon)
+{
+    auto* b = new QToolButton(Panel1);
+    b->setObjectName(QString::fromLatin1(name));
+    b->setText(caption);
+    b->setIcon(icon);
+    b->setIconSize(QSize(24, 24));
+    b->setToolButtonStyle(Qt::ToolButtonTextUnderIcon);
+    b->setAutoRaise(true);
+    b->setFixedSize(50, 50);
+    b->setFont(smallFont(pixelSize));
+    jadl::describe(b, caption, hint);
+    return b;
+}
+
+void TMeni::SpeedButtonTowaryClick()
+{
+    forms().TowaryPodstawowe->show();
+    forms().TowaryPodstawowe->raise();
+}
+
+void TMeni::SpeedButtonDostawcyClick()
+{
+    forms().Dostawcy->exec();
+}
+
+void TMeni::SpeedButtonPowiazaniaClick()
+{
+    forms().PrzypisywanieTowarow->exec();
+}
+
+void TMeni::SpeedButtonTowaryDostawcyClick()
+{
+    forms().Towary->exec();
+}
+
+void TMeni::SpeedButtonKopiaClick()
+{
+    forms().KopiowanieDanych->exec();
+}
+
+void TMeni::Kopiadanych1Click()
+{
+    forms().KopiowanieDanych->exec();
+}
+
+void TMeni::Odtwarzaniedanychzarchiwum1Click()
+{
+    forms().OdtwarzanieDanych->exec();
+}
+
+void TMeni::Parametry1Click()
+{
+    forms().Parametry->show();
+    forms().Parametry->raise();
+}
+
+void TMeni::UsuwanietowarwzlatpoprzednichClick()
+{
+    forms().UsuwaniePrzypisanychTowarow->exec();
+}
+
+void TMeni::Grupytowarw1Click()
+{
+    forms().GrupyTowarow->exec();
+}
+
+void TMeni::Restauracje1Click()
+{
+    forms().Restauracje->exec();
+}
+
+void TMeni::Jednostkimiar1Click()
+{
+    forms().JednostkiMiarJadlon->show();
+    forms().JednostkiMiarJadlon->raise();
+}
+
+void TMeni::StawkiVAT1Click()
+{
+    forms().StawkiVatJadlon->show();
+    forms().StawkiVatJadlon->raise();
+}
+
+void TMeni::SpeedButtonZamknijClick()
+{
+    close();
+}
+
+void TMeni::Wyjciezprogramu1Click()
+{
+    close();
+}
+
+void TMeni::closeEvent(QCloseEvent* event)
+{
+    // Closing the main window ends the program; the other windows go with it.
+    event->accept();
+    QCoreApplication::quit();
+}

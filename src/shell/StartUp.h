@@ -1,0 +1,7 @@
+#pragma once
+// The start-up sequence: on the running QApplication it creates the data module
+// and every window once, in their order, makes the copy-table check and shows the
+// main window at the top-left corner. It does not run the event loop.
+void StartUp();
+// Destroys the windows and the data module (closing every table), last first.
+void ShutDown();

@@ -1,0 +1,31 @@
+#pragma once
+// Values that live for the whole run and that several windows and the data
+// module's rules read or write.
+#include <QDate>
+#include <QString>
+
+namespace jadl {
+
+struct SharedValues {
+    QDate currentPurchaseDate;      // the date the next purchase line gets
+    QDate periodStart;              // chosen period of the supplier goods window
+    QDate periodEnd;
+    bool supplierReportFlag = false;// while true the suppliers filter hides zero sums
+    QString dataDrivePrefix;        // start drive letter + ":\"
+};
+
+SharedValues& shared();
+
+// What the purchase-lines filter needs to know of the two windows that drive it.
+// The windows implement it; start-up wires it into the data module.
+class PurchaseFilterInputs {
+public:
+    virtual ~PurchaseFilterInputs() = default;
+    virtual bool assignmentVisible() const = 0;
+    virtual bool filterByGroup() const = 0;          // "Filtruj po grupie tow." checked
+    virtual QDate assignmentCalendarDate() const = 0;
+    virtual bool supplierGoodsVisible() const = 0;
+    virtual int periodChoice() const = 0;            // 0..11, -1 = none
+};
+
+} // namespace jadl

@@ -1,0 +1,91 @@
+#include "archive/ArchiveFiles.h"
+
+#include <QCoreApplication>
+#include <QFileDevice>
+#include <QFileInfo>
+#include <QIODevice>
+
+#include <array>
+
+namespace jadl::archive {
+
+qint64 fileSize(const QString& realPath)
+{
+    const QFileInfo info(realPath);
+    return info.exists() && !info.isDir() ? info.size() : 0;
+}
+
+QString dateName(const QDate& day)
+{
+    return day.toString(QStringLiteral("dd_MM_yyyy"));
+}
+
+bool isDisketteLetter(QChar letter)
+{
+    const QChar u = letter.toUpper();
+    return u == QLatin1Char('A') || u == QLatin1Char('B');
+}
+
+bool isArchiveFolder(const QString& chosen, const QString& programRoot, const QString& archiveRoot,
+                     bool sameDrive, bool diskette)
+{
+    if (diskette)
+        return true;
+    // Positions are 1-based in the classic string routines: 8..16 and 3..11.
+    if (sameDrive) {
+        const QString parent = programRoot + QStringLiteral("Jadl\\Archiwum\\");
+        return chosen.mid(7, 9) == parent.mid(7, 9);
+    }
+    const QString parent = archiveRoot + QStringLiteral("Archiwum\\");
+    return chosen.mid(2, 9) == parent.mid(2, 9);
+}
+
+qint64 copyInBlocks(QIODevice& source, const QString& sourceName, QIODevice& target, const QString& targetName,
+                    const std::function<void(qint64 n)>& onBlock)
+{
+    std::array<char, kBlockSize> buffer{};
+    qint64 copied = 0;
+    for (;;) {
+        const qint64 n = source.read(buffer.data(), kBlockSize);
+        if (n < 0)
+            throw CopyError(CopyError::Kind::Read,
+                            QStringLiteral("Błąd odczytu pliku %1: %2").arg(sourceName, source.errorString()));
+        if (n == 0)
+            break;
+        if (target.write(buffer.data(), n) != n)
+            throw CopyError(CopyError::Kind::Write,
+                            QStringLiteral("Błąd zapisu pliku %1: %2").arg(targetName, target.errorString()));
+        copied += n;
+        if (onBlock)
+            onBlock(n);
+    }
+    // Buffered bytes must reach the file before the copy counts as done.
+    if (auto* file = qobject_cast<QFileDevice*>(&target); file && !file->flush())
+        throw CopyError(CopyError::Kind::Write,
+                        QStringLiteral("Błąd zapisu pliku %1: %2").arg(targetName, file->errorString()));
+    return copied;
+}
+
+Pacer::Pacer(int paintMs, int eventsMs) : paintMs_(paintMs), eventsMs_(eventsMs)
+{
+    paint_.start();
+    events_.start();
+}
+
+bool Pacer::paintDue()
+{
+    if (paint_.elapsed() < paintMs_)
+        return false;
+    paint_.restart();
+    return true;
+}
+
+void Pacer::keepAlive()
+{
+    if (events_.elapsed() < eventsMs_)
+        return;
+    events_.restart();
+    QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+}
+
+} // namespace jadl::archive

@@ -1,0 +1,74 @@
+#pragma once
+// File work shared by the backup and restore windows: file sizes, the dated
+// archive folder name, the archive-folder check and the copy loop in 1024-byte
+// blocks. Paths given to these routines are real paths unless said otherwise.
+#include <QDate>
+#include <QElapsedTimer>
+#include <QString>
+
+#include <functional>
+#include <stdexcept>
+
+class QIODevice;
+
+namespace jadl::archive {
+
+inline constexpr qint64 kBlockSize = 1024;
+
+// A file that could not be opened, read or written while copying. Unlike a
+// platform IoError (a drive that is not there) it concerns one file, whose path
+// the text names.
+class CopyError : public std::runtime_error {
+public:
+    enum class Kind { OpenSource, Read, OpenTarget, Write };
+    CopyError(Kind kind, const QString& text)
+        : std::runtime_error(text.toStdString()), kind_(kind), text_(text) {}
+    Kind kind() const { return kind_; }
+    const QString& text() const { return text_; }
+    // The source side failed (the target was never written completely).
+    bool sourceSide() const { return kind_ == Kind::OpenSource || kind_ == Kind::Read; }
+private:
+    Kind kind_;
+    QString text_;
+};
+
+// Size in bytes of a file; 0 when there is no such file.
+qint64 fileSize(const QString& realPath);
+
+// Name of the day's archive folder: 6 December 2026 gives "06_12_2026".
+QString dateName(const QDate& day);
+
+bool isDisketteLetter(QChar letter);
+
+// The restore's check of the chosen folder (drive-letter form, e.g.
+// "c:\Jadl\Archiwum\06_12_2026"). On the program drive its characters 8 to 16
+// must read exactly as those of programRoot + "Jadl\Archiwum\"; on another hard
+// disk characters 3 to 11 as those of archiveRoot + "Archiwum\"; on a diskette
+// any folder passes.
+bool isArchiveFolder(const QString& chosen, const QString& programRoot, const QString& archiveRoot,
+                     bool sameDrive, bool diskette);
+
+// Copies `source` to `target` in blocks of kBlockSize bytes, calling onBlock(n)
+// after every block written, until a read returns nothing. Returns the bytes
+// copied. A failed read throws CopyError(Read), a short or failed write
+// CopyError(Write), both naming the given paths.
+qint64 copyInBlocks(QIODevice& source, const QString& sourceName, QIODevice& target, const QString& targetName,
+                    const std::function<void(qint64 n)>& onBlock);
+
+// Paces the progress display of a long copy that runs inside a button handler:
+// labels and bars are repainted at most every `paintMs`, and pending events
+// (timers, window-system repaints, but no user input) are processed at most every
+// `eventsMs`, so the window stays painted without slowing the copy.
+class Pacer {
+public:
+    explicit Pacer(int paintMs = 40, int eventsMs = 150);
+    bool paintDue();           // true at most once per paint interval; restarts it
+    void keepAlive();          // processes pending events when due
+private:
+    QElapsedTimer paint_;
+    QElapsedTimer events_;
+    int paintMs_;
+    int eventsMs_;
+};
+
+} // namespace jadl::archive

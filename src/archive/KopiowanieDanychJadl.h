@@ -1,0 +1,123 @@
+#pragma once
+// Data backup window: copies every file of the data directory into a dated
+// archive folder on a hard disk or into the archive folder of one or more
+// diskettes, with a space check and progress shown as it goes.
+#include "archive/ArchiveLayout.h"
+
+#include <QDialog>
+#include <QList>
+
+class QFrame;
+class QLabel;
+class QProgressBar;
+class QPushButton;
+
+namespace jadl {
+class Table;
+}
+
+class TKopiowanieDanych : public QDialog {
+    Q_OBJECT
+public:
+    explicit TKopiowanieDanych(QWidget* parent = nullptr);
+
+    QLabel* LabelDysk_katalog_pliki;
+    QFrame* Panel1;
+    QLabel* LabelDysk;
+    QLabel* LabelKatalog;
+    QLabel* LabelPliki;
+    jadl::archive::DriveComboBox* Dyski;
+    jadl::archive::DirectoryListBox* Katalogi;
+    jadl::archive::FileListBox* Pliki;
+    jadl::archive::FilterComboBox* Filtr;
+    QLabel* LabelWybor_dysku_dlaKopii;
+    QFrame* Panel2;
+    QLabel* LabelDyskArchiwum;
+    QLabel* LabelFolderArchiwum;
+    QLabel* LabelPlikiarchiwum;
+    jadl::archive::DriveComboBox* DyskDlaArchiwum;
+    jadl::archive::DirectoryListBox* KatalogDlaArchiwum;
+    jadl::archive::FileListBox* PlikiArchiwum;
+    QLabel* LabelIleMiejsca;
+    QLabel* LabelKomunikat;
+    QFrame* Panel3;
+    QLabel* LabelKopiuje;
+    QLabel* LabelDo;
+    QLabel* LabelCoKopiuje;
+    QLabel* LabelGdzieKopiuje;
+    QLabel* LabelSkopiowano;
+    QLabel* LabelProcent;
+    QLabel* LabelLicznik;
+    QLabel* LabelKopiaWszystko;
+    QLabel* Label0Procent;
+    QLabel* Label100Procent;
+    QProgressBar* ProgressBar1;
+    QProgressBar* ProgressBar2;
+    QPushButton* Kopiuj;
+    QPushButton* Pomoc;
+    QPushButton* Wyjscie;
+
+    // The four tables the backup closes and leaves closed (the windows that need
+    // them open them again).
+    static QList<jadl::Table*> ZamknijTabeleDanych();
+    // Size in bytes of a file (real path), 0 when there is none.
+    static qint64 RozmiarPliku(const QString& realPath);
+    // Points the archive lists back at the program drive's "Jadl" folder.
+    void SprawdzKatalogDanych();
+    void ZerujPostep();
+
+    // Results of the last run.
+    qint64 totalBytes() const { return totalBytes_; }
+    qint64 copiedBytes() const { return copiedBytes_; }
+    int disketteCount() const { return disketteCount_; }
+
+public Q_SLOTS:
+    void DyskiChange();
+    void KatalogiChange();
+    void DyskDlaArchiwumChange();
+    void DyskDlaArchiwumClick();
+    void KatalogDlaArchiwumChange();
+    void KatalogDlaArchiwumClick();
+    void KopiujClick();
+    void PomocClick();
+    void WyjscieClick();
+
+protected:
+    void reject() override;   // no closing while files are copied
+
+private:
+    enum class Labels { Copy, Delete, Hidden };
+    void setLabels(Labels which);
+    void setWhatWhere(const QString& name, const QString& targetFolder);
+    void showProgress(qint64 fileDone, qint64 fileSize);
+    void KopiujPlik(const QString& name, const QString& targetFolder);
+    void UsunPlikiZDyskietki(const QString& archiveRoot);
+    bool SprawdzMiejsce(bool diskette);
+    bool hardDiskMode();
+    bool disketteMode();
+    void completion();
+    // Shows a folder in the archive lists / the data directory in the program lists,
+    // without the list handlers' own questions; IoError when it cannot be read.
+    void showArchiveFolder(const QString& drivePath);
+    void showDataFolder();
+    QString dataDirectory() const;      // "c:\Jadl\Dane_bar\"
+    qint64 freeKb(QChar letter) const;  // throws IoError
+
+    jadl::archive::ArchiveControls c_;
+    bool busy_ = false;
+
+    // State of one run.
+    int fileCounter_ = 0;
+    qint64 totalBytes_ = 0;
+    qint64 copiedBytes_ = 0;
+    qint64 freeKb_ = 0;            // measured before copying (hard disk) or before each file (diskette)
+    qint64 writtenSinceFree_ = 0;  // bytes written since freeKb_ was measured
+    int disketteNumber_ = 0;
+    int disketteCount_ = 0;
+    bool sameDrive_ = false;
+    bool foldersCreated_ = false;
+    bool measured_ = false;        // the data directory was listed and its size summed
+    QString programRoot_;
+    QString archiveRoot_;
+    QString archiveFolder_;
+};

@@ -63,6 +63,8 @@ class ScopedScriptedMessages {
 public:
     ScopedScriptedMessages();
     ~ScopedScriptedMessages();
+    ScopedScriptedMessages(const ScopedScriptedMessages&) = delete;
+    ScopedScriptedMessages& operator=(const ScopedScriptedMessages&) = delete;
     ScriptedMessages& operator*() { return *sink_; }
     ScriptedMessages* operator->() { return sink_.get(); }
 private:

@@ -1,0 +1,73 @@
+#include "reports/PeriodCaption.h"
+
+#include "common/Formats.h"
+#include "common/Months.h"
+#include "platform/Clock.h"
+
+namespace jadl {
+
+namespace {
+
+QString dottedDate(const QDate& d)
+{
+    return QString::number(d.day()) + QLatin1Char('.') + QString::number(d.month()) + QLatin1Char('.')
+        + QString::number(d.year());
+}
+
+// "1 Kwiecień -- 30 Czerwiec 2024" for the quarter whose first month is given.
+QString quarterCaption(int firstMonth, int year)
+{
+    const int lastMonth = firstMonth + 2;
+    return QStringLiteral("1 ") + reportMonthName(firstMonth) + QStringLiteral(" -- ")
+        + QString::number(daysInMonth(year, lastMonth)) + QLatin1Char(' ') + reportMonthName(lastMonth)
+        + QLatin1Char(' ') + QString::number(year);
+}
+
+int quarterFirstMonth(int month)
+{
+    return (month - 1) / 3 * 3 + 1;
+}
+
+} // namespace
+
+std::optional<QString> periodCaption(int choice, const QDate& start, const QDate& end, const QString& monthText,
+                                     const QDate& today)
+{
+    switch (choice) {
+    case 0:
+        return formatShortDate(start);
+    case 1:
+        return formatShortDate(today);
+    case 2:
+        return formatShortDate(today.addDays(-1));
+    case 3:
+        return reportMonthName(today.month());
+    case 4:
+        return reportMonthName(today.month() == 1 ? 12 : today.month() - 1);
+    case 5:
+        return quarterCaption(quarterFirstMonth(today.month()), today.year());
+    case 6: {
+        const int first = quarterFirstMonth(today.month());
+        return first == 1 ? quarterCaption(10, today.year() - 1) : quarterCaption(first - 3, today.year());
+    }
+    case 7:
+        return QString::number(today.year());
+    case 8:
+        return QString::number(today.year() - 1);
+    case 9:
+        return monthText + QLatin1Char(' ') + QString::number(today.year());
+    case 10:
+        return QStringLiteral("Od ") + dottedDate(start) + QStringLiteral(" do ") + dottedDate(end);
+    case 11:
+        return QStringLiteral(" za cały okres");
+    default:
+        return std::nullopt;
+    }
+}
+
+std::optional<QString> periodCaption(int choice, const QDate& start, const QDate& end, const QString& monthText)
+{
+    return periodCaption(choice, start, end, monthText, platform::today());
+}
+
+} // namespace jadl

@@ -1,0 +1,131 @@
+#include "reports/ReportPainter.h"
+
+#include "reports/ReportFonts.h"
+#include "store/EngineError.h"
+
+#include <QFileInfo>
+#include <QHash>
+#include <QPageLayout>
+#include <QPageSize>
+#include <QPainter>
+#include <QPdfWriter>
+#include <QPrinter>
+
+namespace jadl {
+
+namespace {
+
+int alignFlags(const PlacedText& t)
+{
+    int flags = Qt::AlignTop;
+    switch (t.align) {
+    case ReportAlign::Left: flags |= Qt::AlignLeft; break;
+    case ReportAlign::Centre: flags |= Qt::AlignHCenter; break;
+    case ReportAlign::Right: flags |= Qt::AlignRight; break;
+    }
+    if (t.wordWrap)
+        flags |= Qt::TextWordWrap;
+    if (!t.clip)
+        flags |= Qt::TextDontClip;
+    return flags;
+}
+
+QString fontKey(const ReportFont& f)
+{
+    return f.name + QLatin1Char('|') + QString::number(f.pointSize) + QLatin1Char(f.bold ? 'b' : '-')
+        + QLatin1Char(f.italic ? 'i' : '-') + QLatin1Char(f.underline ? 'u' : '-');
+}
+
+QPageLayout paperLayout(const QSizeF& pageMm)
+{
+    return QPageLayout(QPageSize(pageMm, QPageSize::Millimeter), QPageLayout::Portrait,
+                       QMarginsF(0, 0, 0, 0), QPageLayout::Millimeter);
+}
+
+} // namespace
+
+void paintPage(QPainter& painter, const ReportPage& page)
+{
+    const QPaintDevice* dev = painter.device();
+    const double kx = dev->logicalDpiX() / 25.4;
+    const double ky = dev->logicalDpiY() / 25.4;
+    auto toDevice = [kx, ky](const QRectF& r) { return QRectF(r.x() * kx, r.y() * ky, r.width() * kx, r.height() * ky); };
+
+    painter.save();
+    painter.setRenderHint(QPainter::Antialiasing, true);
+    painter.setRenderHint(QPainter::TextAntialiasing, true);
+
+    for (const PlacedText& t : page.texts)
+        if (t.background)
+            painter.fillRect(toDevice(t.rect), *t.background);
+
+    QHash<QString, QFont> fonts;
+    QString current;
+    painter.setPen(Qt::black);
+    for (const PlacedText& t : page.texts) {
+        if (t.text.isEmpty())
+            continue;
+        const QString key = fontKey(t.font);
+        if (key != current) {
+            auto it = fonts.find(key);
+            if (it == fonts.end())
+                it = fonts.insert(key, resolveFont(t.font));
+            painter.setFont(*it);
+            current = key;
+        }
+        painter.drawText(toDevice(t.rect), alignFlags(t), t.text);
+    }
+
+    for (const PlacedRule& r : page.rules) {
+        QPen pen(Qt::black);
+        pen.setWidthF(r.width * kx);
+        pen.setCapStyle(Qt::SquareCap);
+        painter.setPen(pen);
+        painter.drawLine(QLineF(r.line.x1() * kx, r.line.y1() * ky, r.line.x2() * kx, r.line.y2() * ky));
+    }
+    painter.restore();
+}
+
+void printPages(const ReportPages& pages, QPrinter* printer)
+{
+    if (!printer || pages.isEmpty())
+        return;
+    // Positions are from the paper's corner, whatever margins the printer reports.
+    printer->setFullPage(true);
+    int from = 1;
+    int to = pages.pageCount();
+    if (printer->printRange() == QPrinter::PageRange && printer->fromPage() > 0) {
+        from = std::max(1, printer->fromPage());
+        to = std::min(to, printer->toPage() > 0 ? printer->toPage() : to);
+    }
+    QPainter painter;
+    if (!painter.begin(printer))
+        throw EngineError(QStringLiteral("Nie można rozpocząć drukowania"), printer->outputFileName());
+    for (int n = from; n <= to; ++n) {
+        if (n > from)
+            printer->newPage();
+        paintPage(painter, pages.pages[std::size_t(n - 1)]);
+    }
+    painter.end();
+}
+
+void writePdf(const ReportPages& pages, const QString& path)
+{
+    QPdfWriter writer(path);
+    writer.setResolution(1200);
+    writer.setPageLayout(paperLayout(pages.pageSize));
+    writer.setTitle(pages.title);
+    writer.setCreator(QStringLiteral("Jadlonia"));
+    QPainter painter;
+    if (!painter.begin(&writer))
+        throw EngineError(QStringLiteral("Nie można zapisać pliku PDF"), QFileInfo(path).absoluteFilePath());
+    for (std::size_t i = 0; i < pages.pages.size(); ++i) {
+        if (i > 0)
+            writer.newPage();
+        paintPage(painter, pages.pages[i]);
+    }
+    if (!painter.end())
+        throw EngineError(QStringLiteral("Nie można zapisać pliku PDF"), QFileInfo(path).absoluteFilePath());
+}
+
+} // namespace jadl

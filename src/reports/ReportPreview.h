@@ -1,0 +1,24 @@
+#pragma once
+// The modal print preview of laid-out pages (Qt's preview dialog), with an added
+// "Zapisz jako PDF" action, since Qt's preview on Linux cannot save a PDF itself.
+#include "reports/ReportLayout.h"
+
+#include <functional>
+
+class QWidget;
+
+namespace jadl {
+
+// Shows the preview and returns when it is closed. The pages are laid out once
+// before, so repainting never changes dates or numbers.
+void showPreview(const ReportPages& pages, QWidget* parent = nullptr);
+
+// Asks where to save the PDF; returns an empty string when the user gives up.
+// Tests replace the file dialog with their own answer.
+using PdfFileNameAsker = std::function<QString(QWidget* parent, const QString& suggested)>;
+void setPdfFileNameAsker(PdfFileNameAsker asker);   // empty: the file dialog again
+
+// Object name and text of the added action.
+inline constexpr const char* kSavePdfActionName = "actionZapiszPdf";
+
+} // namespace jadl

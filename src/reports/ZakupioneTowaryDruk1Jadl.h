@@ -1,0 +1,51 @@
+#pragma once
+// Bare table of the purchased goods report, meant for copying into other formats:
+// the same columns and totals without title lines or numbering.
+#include "reports/ReportForm.h"
+
+class TZakupioneTowaryDruk1 : public jadl::ReportForm {
+    Q_OBJECT
+public:
+    explicit TZakupioneTowaryDruk1(QObject* parent = nullptr);
+
+    // Page header
+    jadl::ReportBand* QRBand1;
+    jadl::ReportLabel* QRLabelLinia1;
+    jadl::ReportLabel* QRLabelDostawca;
+    jadl::ReportLabel* QRLabelIlosc;
+    jadl::ReportLabel* QRLabelJednostkaMiary;
+    jadl::ReportLabel* QRLabelFaktura;
+    jadl::ReportLabel* QRLabelCenaNetto;
+    jadl::ReportLabel* QRLabelWartoscNetto;
+    jadl::ReportLabel* QRLabelVat;
+    jadl::ReportLabel* QRLabelCenaBrutto;
+    jadl::ReportLabel* QRLabelWartoscBrutto;
+    jadl::ReportLabel* QRLabelCenaReferencyjna;
+    jadl::ReportLabel* QRLabelGrupa;
+    jadl::ReportLabel* QRLabelInformacja;
+    jadl::ReportLabel* QRLabelData;
+    jadl::ReportLabel* QRLabelNazwaTowaruSkrocona;
+    // Detail
+    jadl::ReportBand* QRBand2;
+    jadl::ReportDBText* QRDBTextDostawca;
+    jadl::ReportDBText* QRDBTextIlosc;
+    jadl::ReportDBText* QRDBTextJednostkaMiary;
+    jadl::ReportDBText* QRDBTextFaktura;
+    jadl::ReportDBText* QRDBTextCenaNetto;
+    jadl::ReportDBText* QRDBText1WartoscNetto;
+    jadl::ReportDBText* QRDBTextVat;
+    jadl::ReportDBText* QRDBTextCenaBrutto;
+    jadl::ReportDBText* QRDBTextWartoscBrutto;
+    jadl::ReportDBText* QRDBTextCenaReferencyjna;
+    jadl::ReportDBText* QRDBTextGrupa;
+    jadl::ReportDBText* QRDBTextInformacja;
+    jadl::ReportDBText* QRDBTextData;
+    jadl::ReportDBText* QRDBTextSkroconaNazwaTowaru;
+    // Summary
+    jadl::ReportBand* QRBand3;
+    jadl::ReportExpr* QRExprWartoscNetto;
+    jadl::ReportExpr* QRExprWartoscBrutto;
+
+protected:
+    void bindTables(TModulDanych1& dm) override;
+};

@@ -80,7 +80,9 @@ void DBComboBox::showField()
         if (f->dataType() == FieldType::Text)
             maxLen = f->size() > 0 ? f->size() : 20;
     }
-    lineEdit()->setMaxLength(maxLen);
+    // Setting the same limit again would drop the user's selection.
+    if (lineEdit()->maxLength() != maxLen)
+        lineEdit()->setMaxLength(maxLen);
     if (currentText() != shown)
         setText(shown);
 }

@@ -28,7 +28,8 @@ inline Stopwatch timeReference(qint64 engineRuns, const std::function<void()>& w
     return sw;
 }
 
-// engine_ms and sqlite3_ms are mean times of one run; ratio = engine / sqlite3;
+// engine_ms and sqlite3_ms are mean wall times of one run, ratio = engine / sqlite3;
+// the *_cpu_ms and cpu_ratio counters are the same in process CPU time;
 // target_ms, when given, is the time the engine should stay under.
 inline void report(benchmark::State& state, const Stopwatch& engine, const Stopwatch& reference,
                    double rows, double targetMs = 0)
@@ -37,6 +38,9 @@ inline void report(benchmark::State& state, const Stopwatch& engine, const Stopw
     state.counters["engine_ms"] = engine.meanMs();
     state.counters["sqlite3_ms"] = reference.meanMs();
     state.counters["ratio"] = reference.meanMs() > 0 ? engine.meanMs() / reference.meanMs() : 0;
+    state.counters["engine_cpu_ms"] = engine.meanCpuMs();
+    state.counters["sqlite3_cpu_ms"] = reference.meanCpuMs();
+    state.counters["cpu_ratio"] = reference.meanCpuMs() > 0 ? engine.meanCpuMs() / reference.meanCpuMs() : 0;
     if (targetMs > 0) {
         state.counters["target_ms"] = targetMs;
         state.counters["met"] = engine.meanMs() <= targetMs ? 1 : 0;

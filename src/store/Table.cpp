@@ -31,6 +31,9 @@ namespace {
 // Rows kept for grids and reports; a screenful or a report page is far less.
 constexpr size_t kCachedRows = 2048;
 constexpr qint64 kFirstRecord = -1;
+// Records read together when a loop or a grid walks the view: one read
+// transaction (and its file locks) per block instead of per record.
+constexpr int kBlockRows = 32;
 
 // A statement left mid-result keeps a read lock on the file; every use ends here.
 class ResetOnExit {
@@ -67,8 +70,11 @@ struct Table::Impl {
     QString path;
     QString sqlName;                    // quoted table name inside the file
     QString rowSql;                     // whole record by rowid
+    QString blockSql;                   // kBlockRows whole records by rowid
     QList<IndexDef> indexes;            // named indexes of the open file
     QHash<QString, int> byName;         // lower-case field name -> index
+    QHash<QString, int> byExactName;    // as declared: most lookups spell it so
+    SQLite::Statement* rowStatement = nullptr;   // owned by the file's cache
 
     std::vector<qint64> ids;            // the view
     std::list<qint64> lru;
@@ -188,8 +194,11 @@ void Table::setupFields(const QList<FieldDef>& defs)
             fields_.push_back(std::make_unique<Field>(this, i, defs[i]));
     }
     d_->byName.clear();
-    for (int i = 0; i < defs.size(); ++i)
+    d_->byExactName.clear();
+    for (int i = 0; i < defs.size(); ++i) {
         d_->byName.insert(defs[i].name.toLower(), i);
+        d_->byExactName.insert(defs[i].name, i);
+    }
 }
 
 void Table::createFile(const QString& path, const TableDef& def)
@@ -362,10 +371,16 @@ void Table::open()
     for (const auto& f : fields_)
         cols << quoteId(f->fieldName());
     d.rowSql = QStringLiteral("SELECT %1 FROM %2 WHERE rowid=?").arg(cols.join(QStringLiteral(", ")), d.sqlName);
+    QStringList marks;
+    for (int i = 0; i < kBlockRows; ++i)
+        marks << QStringLiteral("?");
+    d.blockSql = QStringLiteral("SELECT rowid, %1 FROM %2 WHERE rowid IN (%3)")
+                     .arg(cols.join(QStringLiteral(", ")), d.sqlName, marks.join(QLatin1Char(',')));
     if (!indexName_.isEmpty() && !findIndex(indexName_))
         throw EngineError(displayName() + QStringLiteral(": Index '%1' not found").arg(indexName_), path);
 
     d.file = std::move(file);
+    d.rowStatement = nullptr;
     d.rows.clear();
     d.lru.clear();
     d.filterValues.assign(fields_.size(), QVariant());
@@ -397,6 +412,7 @@ void Table::close()
     auto& d = *d_;
     d.buffer.clear();
     d.dirty.clear();
+    d.rowStatement = nullptr;
     d.file.reset();   // an unfinished batch is rolled back here
     d.batchDepth = 0;
     d.ids.clear();
@@ -421,6 +437,7 @@ void Table::pack()
         throw EngineError(displayName() + QStringLiteral(": Cannot pack inside a transaction"), d_->path);
     checkBrowseMode();
     // VACUUM refuses to run while any statement of the connection is live.
+    d_->rowStatement = nullptr;
     d_->file->dropStatements();
     d_->file->exec(QStringLiteral("VACUUM"));
     dropCachedRows();
@@ -756,7 +773,9 @@ const Table::Row* Table::cachedRow(qint64 id)
         d.lru.splice(d.lru.begin(), d.lru, it->second.second);
         return &it->second.first;
     }
-    SQLite::Statement& st = d.file->statement(d.rowSql);
+    if (!d.rowStatement)
+        d.rowStatement = &d.file->statement(d.rowSql);
+    SQLite::Statement& st = *d.rowStatement;
     ResetOnExit reset(st);
     Row row;
     const bool found = d.file->guard([&] {
@@ -770,14 +789,57 @@ const Table::Row* Table::cachedRow(qint64 id)
     });
     if (!found)
         return nullptr;
+    storeRow(id, std::move(row));
+    return &d.rows.find(id)->second.first;
+}
+
+void Table::storeRow(qint64 id, Row&& row)
+{
+    auto& d = *d_;
+    if (d.rows.count(id))
+        return;
     if (d.rows.size() >= kCachedRows) {
         d.rows.erase(d.lru.back());
         d.lru.pop_back();
     }
     d.lru.push_front(id);
-    auto [pos, inserted] = d.rows.emplace(id, std::make_pair(std::move(row), d.lru.begin()));
-    Q_UNUSED(inserted);
-    return &pos->second.first;
+    d.rows.emplace(id, std::make_pair(std::move(row), d.lru.begin()));
+}
+
+const Table::Row* Table::rowAt(int viewPos)
+{
+    auto& d = *d_;
+    const qint64 id = d.ids[size_t(viewPos)];
+    const auto it = d.rows.find(id);
+    if (it != d.rows.end()) {
+        d.lru.splice(d.lru.begin(), d.lru, it->second.second);
+        return &it->second.first;
+    }
+    // Read this record and the uncached ones after it in one go.
+    std::vector<qint64> wanted;
+    for (size_t p = size_t(viewPos); p < d.ids.size() && wanted.size() < size_t(kBlockRows); ++p)
+        if (!d.rows.count(d.ids[p]))
+            wanted.push_back(d.ids[p]);
+    if (wanted.size() > 1) {
+        SQLite::Statement& st = d.file->statement(d.blockSql);
+        ResetOnExit reset(st);
+        d.file->guard([&] {
+            for (int i = 0; i < kBlockRows; ++i) {
+                if (size_t(i) < wanted.size())
+                    st.bind(i + 1, int64_t(wanted[size_t(i)]));
+                else
+                    st.bind(i + 1);
+            }
+            while (st.executeStep()) {
+                Row row;
+                row.values.reserve(fields_.size());
+                for (size_t c = 0; c < fields_.size(); ++c)
+                    row.values.push_back(readColumn(fields_[c]->def(), st.getColumn(int(c) + 1)));
+                storeRow(st.getColumn(0).getInt64(), std::move(row));
+            }
+        });
+    }
+    return cachedRow(id);
 }
 
 void Table::dropCachedRows()
@@ -813,7 +875,7 @@ QVariant Table::currentValue(int fieldIndex)
         return d.buffer[size_t(fieldIndex)];
     if (!active() || pos_ < 0 || pos_ >= int(d.ids.size()))
         return {};
-    const Row* r = cachedRow(d.ids[size_t(pos_)]);
+    const Row* r = rowAt(pos_);
     return r ? r->values[size_t(fieldIndex)] : QVariant();
 }
 
@@ -858,6 +920,9 @@ Field& Table::fieldByName(const QString& name)
 
 int Table::fieldIndex(const QString& name) const
 {
+    const auto it = d_->byExactName.constFind(name);
+    if (it != d_->byExactName.constEnd())
+        return *it;
     return d_->byName.value(name.toLower(), -1);
 }
 
@@ -867,7 +932,7 @@ QVariant Table::valueAt(int row, int fieldIndex)
         return {};
     if (row == pos_ && state_ == DataSetState::Edit)
         return d_->buffer[size_t(fieldIndex)];
-    const Row* r = cachedRow(d_->ids[size_t(row)]);
+    const Row* r = rowAt(row);
     return r ? r->values[size_t(fieldIndex)] : QVariant();
 }
 
@@ -1099,6 +1164,8 @@ void Table::edit()
         insert();
         return;
     }
+    if (pos_ < 0)
+        pos_ = 0;
     const Row* r = cachedRow(d_->ids[size_t(pos_)]);
     if (!r)
         throw EngineError(displayName() + QStringLiteral(": Record has been deleted by another user"), d_->path);

@@ -161,6 +161,8 @@ private:
     bool computeLink(QVariantList& values, QStringList& fields) const;
     bool touchesView(const std::vector<bool>& dirty) const;
     const Row* cachedRow(qint64 id);
+    const Row* rowAt(int viewPos);
+    void storeRow(qint64 id, Row&& row);
     void dropCachedRows();
     const IndexDef* findIndex(const QString& name) const;
     void createFile(const QString& path, const TableDef& def);

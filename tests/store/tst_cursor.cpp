@@ -35,6 +35,7 @@ private Q_SLOTS:
     void disabledControlsAreNestable();
     void postOfNonOrderingFieldKeepsView();
     void batchCommitsOrRollsBack();
+    void walkingTheViewReadsEveryRecord();
 };
 
 void TstCursor::statesFollowOperations()
@@ -579,6 +580,41 @@ void TstCursor::batchCommitsOrRollsBack()
     }
     QCOMPARE(rawQuery(env.file(QStringLiteral("Dostawcy.db")), QStringLiteral("SELECT count(*) FROM Dostawcy")).value(0).value(0),
              QStringLiteral("2"));
+}
+
+void TstCursor::walkingTheViewReadsEveryRecord()
+{
+    // Records are read in blocks as a loop or a grid walks the view; each must
+    // still come back with its own values, whatever the order and the cache.
+    Env env;
+    auto t = openTable(QStringLiteral("Towary.DB"));
+    {
+        Table::Batch batch(*t);
+        for (int i = 0; i < 150; ++i)
+            addLine(*t, i % 3, QStringLiteral("%1").arg(1000 - i, 4, 10, QLatin1Char('0')), QDate(2026, 1, 1).addDays(i), i);
+        batch.commit();
+    }
+    t->close();   // nothing cached
+    t->setIndexName(QStringLiteral("SymbolInd"));   // reverse of the insert order
+    t->open();
+    const int qty = t->fieldIndex(QStringLiteral("Ilosc"));
+    const int date = t->fieldIndex(QStringLiteral("DataZakupu"));
+    QCOMPARE(t->valueAt(70, qty).toInt(), 79);   // one record in the middle cached first
+    t->setRecNo(40);
+    t->edit();
+    t->fieldByName(QStringLiteral("Nazwa")).setString(QStringLiteral("zmieniony"));
+    t->post();
+    int expected = 149;
+    for (t->first(); !t->eof(); t->next()) {
+        QCOMPARE(t->fieldByName(QStringLiteral("Ilosc")).asInteger(), expected);
+        QCOMPARE(t->fieldByName(QStringLiteral("DataZakupu")).asDate(), QDate(2026, 1, 1).addDays(expected));
+        --expected;
+    }
+    QCOMPARE(expected, -1);
+    for (int row = t->recordCount() - 1; row >= 0; --row)
+        QCOMPARE(t->valueAt(row, date).toDate(), QDate(2026, 1, 1).addDays(149 - row));
+    t->setRecNo(40);
+    QCOMPARE(t->fieldByName(QStringLiteral("Nazwa")).asString(), QStringLiteral("zmieniony"));
 }
 
 QTEST_GUILESS_MAIN(TstCursor)

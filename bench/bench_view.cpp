@@ -4,6 +4,10 @@
 #include "support/BenchHarness.h"
 #include "support/DataGenerator.h"
 
+#include "store/Database.h"
+#include "store/Modul_Danych1.h"
+#include "store/SharedValues.h"
+
 #include <stdexcept>
 
 using namespace jadl;
@@ -212,6 +216,63 @@ void BM_AllSuppliersMonth_FilterToggle(benchmark::State& state)
     });
 }
 BENCHMARK(BM_AllSuppliersMonth_FilterToggle)->Unit(benchmark::kMillisecond);
+
+// The supplier goods window as the purchase-lines filter sees it: visible, with
+// "Wybrany Miesiąc" chosen.
+class SupplierGoodsWindowShown : public PurchaseFilterInputs {
+public:
+    bool assignmentVisible() const override { return false; }
+    bool filterByGroup() const override { return false; }
+    QDate assignmentCalendarDate() const override { return {}; }
+    bool supplierGoodsVisible() const override { return true; }
+    int periodChoice() const override { return 9; }
+};
+
+// The program's own path: TableTowary of the data module with its filter rule
+// and pre-filter, the period in the shared dates; open, count, close.
+void dataModuleMonth(benchmark::State& state, bool oneSupplier)
+{
+    guarded(state, [&] {
+        const QString dir = ensureData();
+        const QString path = tablePath(dir, QLatin1String(kTowary));
+        Aliases::setAlias(QStringLiteral("dane_bar"), dir);
+        shared().periodStart = benchMonthStart();
+        shared().periodEnd = benchMonthEnd();
+        const SupplierGoodsWindowShown window;
+        TModulDanych1 module;
+        module.setFilterInputs(&window);
+        Table& lines = *module.TableTowary;
+        if (oneSupplier) {
+            module.TableDostawcy->open();
+            if (!module.TableDostawcy->locate(QStringLiteral("Numer"), kBenchSupplier))
+                throw std::runtime_error("benchmark supplier not found");
+        } else {
+            lines.setMasterSource(nullptr);
+            lines.setIndexName(QStringLiteral("SymbolInd"));
+        }
+        Stopwatch engine;
+        qint64 rows = 0;
+        for (auto _ : state) {
+            engine.start();
+            lines.open();
+            rows = lines.recordCount();
+            lines.close();
+            engine.stop();
+        }
+        module.TableDostawcy->close();
+        module.setFilterInputs(nullptr);
+        const auto ref = timeReference(engine.runs(), [&] {
+            checkSame(rows, referenceCount(path, oneSupplier, kBenchSupplier, benchMonthStart(), benchMonthEnd()));
+        });
+        report(state, engine, ref, double(rows), oneSupplier ? 20 : 100);
+    });
+}
+
+void BM_DataModule_OneSupplierMonth(benchmark::State& state) { dataModuleMonth(state, true); }
+BENCHMARK(BM_DataModule_OneSupplierMonth)->Unit(benchmark::kMillisecond);
+
+void BM_DataModule_AllSuppliersMonth(benchmark::State& state) { dataModuleMonth(state, false); }
+BENCHMARK(BM_DataModule_AllSuppliersMonth)->Unit(benchmark::kMillisecond);
 
 } // namespace
 

@@ -1,8 +1,118 @@
 #pragma once
+// Data restore window: copies every file of an archive folder made by the
+// backup back into the data directory. Every file is first written beside its
+// data file and replaces it only when all of them arrived complete, so a failed
+// restore leaves the data as it was.
+#include "archive/ArchiveLayout.h"
+
 #include <QDialog>
+#include <QList>
+
+#include <functional>
+
+#include <memory>
+#include <vector>
+
+class QFrame;
+class QLabel;
+class QProgressBar;
+class QPushButton;
+class QSaveFile;
+
+namespace jadl {
+class Table;
+}
 
 class TOdtwarzanieDanych : public QDialog {
     Q_OBJECT
 public:
     explicit TOdtwarzanieDanych(QWidget* parent = nullptr);
+    ~TOdtwarzanieDanych() override;
+
+    QLabel* LabelDysk_katalog_pliki;
+    QFrame* Panel1;
+    QLabel* LabelDysk;
+    QLabel* LabelKatalog;
+    QLabel* LabelPliki;
+    jadl::archive::DriveComboBox* Dyski;
+    jadl::archive::DirectoryListBox* Katalogi;
+    jadl::archive::FileListBox* Pliki;
+    jadl::archive::FilterComboBox* Filtr;
+    QLabel* LabelWybor_dysku_dlaOdtwarzania;
+    QFrame* Panel2;
+    QLabel* LabelDyskArchiwum;
+    QLabel* LabelFolderArchiwum;
+    QLabel* LabelPlikiarchiwum;
+    jadl::archive::DriveComboBox* DyskDlaArchiwum;
+    jadl::archive::DirectoryListBox* KatalogDlaArchiwum;
+    jadl::archive::FileListBox* PlikiArchiwum;
+    QLabel* LabelIleMiejsca;
+    QLabel* LabelKomunikat;
+    QFrame* Panel3;
+    QLabel* LabelOdtwarzam;
+    QLabel* LabelDo;
+    QLabel* LabelCoKopiuje;
+    QLabel* LabelGdzieKopiuje;
+    QLabel* LabelOdtworzono;
+    QLabel* LabelProcent;
+    QLabel* LabelLicznik;
+    QLabel* LabelOdtwarzanieWszystko;
+    QLabel* Label0Procent;
+    QLabel* Label100Procent;
+    QProgressBar* ProgressBar1;
+    QProgressBar* ProgressBar2;
+    QPushButton* Odtworz;
+    QPushButton* Pomoc;
+    QPushButton* Wyjscie;
+
+    // The tables the restore leaves closed: the backup's four and the parameters.
+    static QList<jadl::Table*> tablesLeftClosed();
+    static qint64 RozmiarPliku(const QString& realPath);
+    // Points the archive lists back at the program drive's "Jadl" folder.
+    void SprawdzKatalogArchiwum();
+
+    // Results of the last run.
+    qint64 archiveBytes() const { return archiveBytes_; }
+    qint64 restoredBytes() const { return restoredBytes_; }
+
+    // Called after every block read from an archive file (for fault tests: the
+    // source may be damaged between blocks).
+    void setAfterBlockHook(std::function<void(const QString& archiveFile)> hook) { afterBlock_ = std::move(hook); }
+
+public Q_SLOTS:
+    void DyskiChange();
+    void KatalogiChange();
+    void DyskDlaArchiwumChange();
+    void DyskDlaArchiwumClick();
+    void KatalogDlaArchiwumChange();
+    void KatalogDlaArchiwumClick();
+    void OdtworzClick();
+    void PomocClick();
+    void WyjscieClick();
+
+protected:
+    void reject() override;   // no closing while files are restored
+
+private:
+    struct Staged;
+    void OdtworzPlik(const QString& name);
+    void restoreFolder();          // what/where labels and OdtworzPlik for every listed file
+    bool commitStaged();           // replaces the data files; false when one could not be replaced
+    void discardStaged();
+    void showProgress(qint64 fileDone, qint64 fileSize);
+    void showArchiveFolder(const QString& drivePath);
+    QString dataDirectory() const; // "c:\Jadl\Dane_bar\"
+
+    jadl::archive::ArchiveControls c_;
+    bool busy_ = false;
+    std::function<void(const QString&)> afterBlock_;
+
+    // State of one run.
+    int fileCounter_ = 0;
+    qint64 archiveBytes_ = 0;
+    qint64 restoredBytes_ = 0;
+    qint64 freeKb_ = 0;
+    QString archiveFolder_;
+    QStringList failures_;         // archive files that could not be read whole
+    std::vector<std::unique_ptr<Staged>> staged_;
 };

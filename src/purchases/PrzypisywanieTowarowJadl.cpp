@@ -1,7 +1,898 @@
 #include "purchases/PrzypisywanieTowarowJadl.h"
+
+#include "common/Formats.h"
+#include "common/Money.h"
+#include "controls/DBComboBox.h"
+#include "controls/DBEdit.h"
+#include "controls/DBGrid.h"
+#include "controls/DBMemo.h"
+#include "controls/DBText.h"
+#include "controls/MonthCalendar.h"
+#include "controls/PriceColors.h"
+#include "masterdata/JednostkiMiar_Jadlon.h"
+#include "masterdata/StawkiVat_Jadlon.h"
+#include "masterdata/TowaryPodstawoweJadl.h"
+#include "platform/Clock.h"
+#include "platform/Messages.h"
+#include "shell/Application.h"
 #include "shell/FormUtil.h"
+#include "shell/Forms.h"
+#include "store/Modul_Danych1.h"
+#include "store/RecordRules.h"
+
+#include <QCheckBox>
+#include <QEvent>
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QHeaderView>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QStyle>
+#include <QVBoxLayout>
+
+using jadl::Field;
+using jadl::Table;
+using jadl::forms;
+using jadl::platform::showMessage;
+
+namespace {
+
+const QString kBadNumber = QStringLiteral("Błędnie napisana liczba(separator lub wartość)");
+
+QLabel* makeLabel(QWidget* parent, const char* name, const QString& caption)
+{
+    auto* l = new QLabel(caption, parent);
+    l->setObjectName(QString::fromLatin1(name));
+    return l;
+}
+
+QPushButton* makeButton(QWidget* parent, const char* name, const QString& caption, const QString& hint)
+{
+    auto* b = new QPushButton(caption, parent);
+    b->setObjectName(QString::fromLatin1(name));
+    b->setAutoDefault(false);
+    jadl::describe(b, caption, hint);
+    return b;
+}
+
+QLineEdit* makeEdit(QWidget* parent, const char* name, QLabel* caption, const QString& hint = {})
+{
+    auto* e = new QLineEdit(parent);
+    e->setObjectName(QString::fromLatin1(name));
+    if (caption)
+        caption->setBuddy(e);
+    jadl::describe(e, caption ? caption->text() : QString(), hint);
+    return e;
+}
+
+template <class T>
+T* makeBound(QWidget* parent, const char* name, jadl::DataSource* source, const QString& field, QLabel* caption = nullptr)
+{
+    auto* c = new T(parent);
+    c->setObjectName(QString::fromLatin1(name));
+    c->setDataSource(source);
+    c->setDataField(field);
+    if (caption) {
+        caption->setBuddy(c);
+        jadl::describe(c, caption->text());
+    }
+    return c;
+}
+
+// Text of an edit read as a number; nullopt when empty or not a number.
+std::optional<double> numberOf(const QLineEdit* edit)
+{
+    return jadl::parseNumber(edit->text());
+}
+
+void closeIfOpen(Table* t)
+{
+    if (t && t->active())
+        t->close();
+}
+
+// Moves to the first record whose field equals the text exactly; false (and the
+// table stays where it was) when none does.
+bool locateExact(Table& t, const QString& field, const QString& text)
+{
+    if (!t.locate(field, text))
+        return false;
+    if (t.fieldByName(field).asString() == text)
+        return true;
+    const int start = t.recNo();
+    jadl::ControlsDisabled quiet(t);
+    while (!t.eof()) {
+        t.next();
+        if (t.eof())
+            break;
+        if (t.fieldByName(field).asString() == text)
+            return true;
+    }
+    t.setRecNo(start);
+    return false;
+}
+
+} // namespace
 
 TPrzypisywanieTowarow::TPrzypisywanieTowarow(QWidget* parent) : QDialog(parent)
 {
-    jadl::initForm(this, QStringLiteral("PrzypisywanieTowarow"), QStringLiteral("PRZYPISYWANIE TOWARÓW DOSTAWCOM"), 1000, 700);
+    jadl::initForm(this, QStringLiteral("PrzypisywanieTowarow"), QStringLiteral("PRZYPISYWANIE TOWARÓW DOSTAWCOM"),
+                   1100, 740);
+    buildControls();
+    bindData(forms().ModulDanych1);
+}
+
+void TPrzypisywanieTowarow::buildControls()
+{
+    auto* top = new QHBoxLayout(this);
+
+    // Left: the three choice grids with their searches.
+    auto* left = new QVBoxLayout;
+    LabelDostawcy = makeLabel(this, "LabelDostawcy", QStringLiteral("Tabela Dostawców"));
+    DBGrid1 = new jadl::DBGrid(this);
+    DBGrid1->setObjectName(QStringLiteral("DBGrid1"));
+    BitBtnSzukajDostawce = makeButton(this, "BitBtnSzukajDostawce", QStringLiteral("Szukaj Dostawcę"),
+                                      QStringLiteral("Szukanie dostawcy po nazwie (po części nazwy)"));
+    EditSzukajDostawce = makeEdit(this, "EditSzukajDostawce", nullptr,
+                                  QStringLiteral("Szukanie dostawcy po nazwie (po części nazwy)"));
+    EditSzukajDostawce->setAccessibleName(QStringLiteral("Szukaj Dostawcę"));
+    LabelGrupy = makeLabel(this, "LabelGrupy", QStringLiteral("Tabela Grup Towarów"));
+    DBGrid3 = new jadl::DBGrid(this);
+    DBGrid3->setObjectName(QStringLiteral("DBGrid3"));
+    BitBtnSzukajGrupyTowarow = makeButton(this, "BitBtnSzukajGrupyTowarow", QStringLiteral("Szukaj grupy"),
+                                          QStringLiteral("Szukanie grupy towaru po nazwie (po części nazwy)"));
+    EditSzukajGrupeTowaru = makeEdit(this, "EditSzukajGrupeTowaru", nullptr,
+                                     QStringLiteral("Szukanie grupy towaru po nazwie (po części nazwy)"));
+    EditSzukajGrupeTowaru->setAccessibleName(QStringLiteral("Szukaj grupy"));
+    LabelTowatyPodstawowe = makeLabel(this, "LabelTowatyPodstawowe", QStringLiteral("Tabela Towarów Podstawowych"));
+    DBGrid2 = new jadl::DBGrid(this);
+    DBGrid2->setObjectName(QStringLiteral("DBGrid2"));
+    BitBtnSzukajTowarPodstawowy = makeButton(this, "BitBtnSzukajTowarPodstawowy", QStringLiteral("Szukaj Towaru"),
+                                             QStringLiteral("Szukanie towaru po nazwie (po części nazwy)"));
+    EditSzukajTowarPodstawowy = makeEdit(this, "EditSzukajTowarPodstawowy", nullptr,
+                                         QStringLiteral("Szukanie towaru po nazwie (po części nazwy)"));
+    EditSzukajTowarPodstawowy->setAccessibleName(QStringLiteral("Szukaj Towaru"));
+    LabelDostawcy->setBuddy(DBGrid1);
+    LabelGrupy->setBuddy(DBGrid3);
+    LabelTowatyPodstawowe->setBuddy(DBGrid2);
+    DBGrid1->setAccessibleName(LabelDostawcy->text());
+    DBGrid3->setAccessibleName(LabelGrupy->text());
+    DBGrid2->setAccessibleName(LabelTowatyPodstawowe->text());
+    auto addChoice = [left](QLabel* caption, jadl::DBGrid* grid, QPushButton* button, QLineEdit* edit) {
+        left->addWidget(caption);
+        left->addWidget(grid, 1);
+        auto* row = new QHBoxLayout;
+        row->addWidget(button);
+        row->addWidget(edit, 1);
+        left->addLayout(row);
+    };
+    addChoice(LabelDostawcy, DBGrid1, BitBtnSzukajDostawce, EditSzukajDostawce);
+    addChoice(LabelGrupy, DBGrid3, BitBtnSzukajGrupyTowarow, EditSzukajGrupeTowaru);
+    addChoice(LabelTowatyPodstawowe, DBGrid2, BitBtnSzukajTowarPodstawowy, EditSzukajTowarPodstawowy);
+    top->addLayout(left, 2);
+
+    // Middle: calendar, the good's prices, quantity and previews.
+    auto* middle = new QVBoxLayout;
+    auto* monthRow = new QHBoxLayout;
+    PoprzedniMc = makeButton(this, "PoprzedniMc", QString(), QStringLiteral("Poprzedni miesiąc"));
+    PoprzedniMc->setIcon(style()->standardIcon(QStyle::SP_ArrowLeft));
+    PoprzedniMc->setAccessibleName(QStringLiteral("Poprzedni miesiąc"));
+    NastepnyMc = makeButton(this, "NastepnyMc", QString(), QStringLiteral("Następny miesiąc"));
+    NastepnyMc->setIcon(style()->standardIcon(QStyle::SP_ArrowRight));
+    NastepnyMc->setAccessibleName(QStringLiteral("Następny miesiąc"));
+    LabelM_c_Rok = makeLabel(this, "LabelM_c_Rok", QStringLiteral("dzień, m-c, rok"));
+    Dzien = makeLabel(this, "Dzien", QStringLiteral("Dzień słownie"));
+    QFont bold = LabelM_c_Rok->font();
+    bold.setBold(true);
+    LabelM_c_Rok->setFont(bold);
+    Dzien->setFont(bold);
+    monthRow->addWidget(PoprzedniMc);
+    monthRow->addWidget(LabelM_c_Rok, 1, Qt::AlignCenter);
+    monthRow->addWidget(Dzien, 1, Qt::AlignCenter);
+    monthRow->addWidget(NastepnyMc);
+    middle->addLayout(monthRow);
+    Calendar1 = new jadl::MonthCalendar(this);
+    Calendar1->setObjectName(QStringLiteral("Calendar1"));
+    Calendar1->setAccessibleName(QStringLiteral("Kalendarz"));
+    Calendar1->setDate(jadl::platform::today());
+    middle->addWidget(Calendar1);
+
+    auto* good = new QGridLayout;
+    TModulDanych1* dm = forms().ModulDanych1;
+    jadl::DataSource* goods = dm->DataSourceTowaryPodstawowe;
+    jadl::DataSource* lines = dm->DataSourceTowary;
+    LabelCenaNetto = makeLabel(this, "LabelCenaNetto", QStringLiteral("Cena netto:"));
+    DBEditCenaNetto = makeBound<jadl::DBEdit>(this, "DBEditCenaNetto", goods, QStringLiteral("CenaNetto"), LabelCenaNetto);
+    LabelVat = makeLabel(this, "LabelVat", QStringLiteral("Vat:"));
+    DBComboBoxVatTyp = makeBound<jadl::DBComboBox>(this, "DBComboBoxVatTyp", goods, QStringLiteral("VatTyp"), LabelVat);
+    DBComboBoxVatTyp->setItems({QStringLiteral("7"), QStringLiteral("3"), QStringLiteral("22"), QStringLiteral("0"),
+                                QStringLiteral("4")});
+    DBEditVatTyp = makeBound<jadl::DBEdit>(this, "DBEditVatTyp", goods, QStringLiteral("VatTyp"));
+    DBEditVatTyp->hide();
+    LabelCenaBrutto = makeLabel(this, "LabelCenaBrutto", QStringLiteral("Cena brutto:"));
+    DBEditCenaBrutto = makeBound<jadl::DBEdit>(this, "DBEditCenaBrutto", goods, QStringLiteral("CenaBrutto"), LabelCenaBrutto);
+    LabelJednostkaMiary = makeLabel(this, "LabelJednostkaMiary", QStringLiteral("Jed. miary:"));
+    DBComboBoxJednostkaMiary = makeBound<jadl::DBComboBox>(this, "DBComboBoxJednostkaMiary", goods,
+                                                           QStringLiteral("JednostkaMiary"), LabelJednostkaMiary);
+    DBComboBoxJednostkaMiary->setItems({QStringLiteral("1kg"), QStringLiteral("5kg"), QStringLiteral("15kg"),
+        QStringLiteral("0,25kg"), QStringLiteral("0,2kg"), QStringLiteral("0,45kg"), QStringLiteral("1l"),
+        QStringLiteral("0,5l"), QStringLiteral("0,45l"), QStringLiteral("0,9l"), QStringLiteral("5l"),
+        QStringLiteral("szt."), QStringLiteral("butelka"), QStringLiteral("karton"), QStringLiteral("dm3"),
+        QStringLiteral("kpl."), QStringLiteral("m.b."), QStringLiteral("m2"), QStringLiteral("m3")});
+    DBEditJednostkaMiary = makeBound<jadl::DBEdit>(this, "DBEditJednostkaMiary", goods, QStringLiteral("JednostkaMiary"));
+    DBEditJednostkaMiary->setReadOnly(true);
+    DBEditJednostkaMiary->hide();
+    LabelCenaReferencyjna = makeLabel(this, "LabelCenaReferencyjna", QStringLiteral("Cena referencyjna:"));
+    DBEditCenaReferencyjna = makeBound<jadl::DBEdit>(this, "DBEditCenaReferencyjna", goods,
+                                                     QStringLiteral("CenaReferencyjna"), LabelCenaReferencyjna);
+    LabelIlosc = makeLabel(this, "LabelIlosc", QStringLiteral("Ilość:"));
+    EditIlosc = makeEdit(this, "EditIlosc", LabelIlosc);
+    EditIlosc->setText(QStringLiteral("0"));
+    LabelRabat = makeLabel(this, "LabelRabat", QStringLiteral("Rabat:"));
+    EditRabatProcent = makeEdit(this, "EditRabatProcent", LabelRabat);
+    EditRabatProcent->setText(QStringLiteral("0"));
+    LabelRabat->hide();
+    EditRabatProcent->hide();
+    LabelWartoscNetto = makeLabel(this, "LabelWartoscNetto", QStringLiteral("Wart. Netto:"));
+    EditWartoscNetto = makeEdit(this, "EditWartoscNetto", LabelWartoscNetto);
+    EditWartoscNetto->setReadOnly(true);
+    LabelWartoscBrutto = makeLabel(this, "LabelWartoscBrutto", QStringLiteral("Wartość brutto:"));
+    EditWartoscBrutto = makeEdit(this, "EditWartoscBrutto", LabelWartoscBrutto);
+    EditWartoscBrutto->setReadOnly(true);
+    CheckBoxBylaFaktura = new QCheckBox(QStringLiteral("Czy Faktura"), this);
+    CheckBoxBylaFaktura->setObjectName(QStringLiteral("CheckBoxBylaFaktura"));
+    jadl::describe(CheckBoxBylaFaktura, CheckBoxBylaFaktura->text());
+
+    int r = 0;
+    auto addRow = [&good, &r](QLabel* caption, QWidget* control) {
+        good->addWidget(caption, r, 0);
+        good->addWidget(control, r, 1);
+        ++r;
+    };
+    addRow(LabelCenaNetto, DBEditCenaNetto);
+    addRow(LabelVat, DBComboBoxVatTyp);
+    addRow(LabelCenaBrutto, DBEditCenaBrutto);
+    addRow(LabelJednostkaMiary, DBComboBoxJednostkaMiary);
+    addRow(LabelCenaReferencyjna, DBEditCenaReferencyjna);
+    addRow(LabelIlosc, EditIlosc);
+    addRow(LabelRabat, EditRabatProcent);
+    addRow(LabelWartoscNetto, EditWartoscNetto);
+    addRow(LabelWartoscBrutto, EditWartoscBrutto);
+    good->addWidget(CheckBoxBylaFaktura, r++, 1);
+    good->addWidget(DBEditVatTyp, r, 0);
+    good->addWidget(DBEditJednostkaMiary, r++, 1);
+    middle->addLayout(good);
+
+    Panel7 = new QWidget(this);
+    Panel7->setObjectName(QStringLiteral("Panel7"));
+    auto* panel7 = new QHBoxLayout(Panel7);
+    CheckBoxFiltrujPoGrupie = new QCheckBox(QStringLiteral("Filtruj po grupie tow."), Panel7);
+    CheckBoxFiltrujPoGrupie->setObjectName(QStringLiteral("CheckBoxFiltrujPoGrupie"));
+    jadl::describe(CheckBoxFiltrujPoGrupie, CheckBoxFiltrujPoGrupie->text(),
+                   QStringLiteral("Po zaznaczeniu pokazuje przepisane towary tylko z wybranej grupy"));
+    panel7->addWidget(CheckBoxFiltrujPoGrupie);
+    CheckBoxFiltrujPoGrupie->hide();
+    Panel7->hide();
+    middle->addWidget(Panel7);
+
+    BitBtnPrzypiszTowarDostawcy = makeButton(this, "BitBtnPrzypiszTowarDostawcy", QStringLiteral("&Przypisz towar"),
+        QStringLiteral("Przypisanie wybranego towaru zaznaczonemu dostawcy z data podaną przez kalendarz"));
+    QFont big = BitBtnPrzypiszTowarDostawcy->font();
+    big.setBold(true);
+    BitBtnPrzypiszTowarDostawcy->setFont(big);
+    BitBtn1DodajTowarPodstawowy = makeButton(this, "BitBtn1DodajTowarPodstawowy", QStringLiteral("&Dodaj towar"),
+        QStringLiteral("Dodanie towaru, dla danej grupy, do  tabeli towarów podstawowych gdy go brakuje"));
+    Odswiez = makeButton(this, "Odswiez", QStringLiteral("&Odśwież"),
+                         QStringLiteral("Odświeżenie informacji na aktualnej formatce"));
+    Odswiez1 = makeButton(this, "Odswiez1", QStringLiteral("Odśwież"), QStringLiteral("Odświeżenie informacji"));
+    BitBtnZamknij1 = makeButton(this, "BitBtnZamknij1", QStringLiteral("&Wyjście"),
+                                QStringLiteral("Zamknięcie i opuszczenie formatki przypisania"));
+    auto* actions = new QGridLayout;
+    actions->addWidget(BitBtnPrzypiszTowarDostawcy, 0, 0, 1, 2);
+    actions->addWidget(BitBtn1DodajTowarPodstawowy, 1, 0);
+    actions->addWidget(Odswiez, 1, 1);
+    actions->addWidget(Odswiez1, 2, 0);
+    actions->addWidget(BitBtnZamknij1, 2, 1);
+    middle->addLayout(actions);
+    middle->addStretch();
+    top->addLayout(middle, 2);
+
+    // Right: the purchase lines of the supplier and the chosen date, with totals.
+    auto* right = new QVBoxLayout;
+    BitBtn1InformacjaCzyByloPrzepisywanie = makeButton(this, "BitBtn1InformacjaCzyByloPrzepisywanie",
+                                                       QStringLiteral("BYŁO PRZYPISYWANIE"), {});
+    BitBtn1InformacjaCzyByloPrzepisywanie->setFocusPolicy(Qt::NoFocus);
+    right->addWidget(BitBtn1InformacjaCzyByloPrzepisywanie);
+    DBGrid4 = new jadl::DBGrid(this);
+    DBGrid4->setObjectName(QStringLiteral("DBGrid4"));
+    DBGrid4->setAccessibleName(QStringLiteral("Przypisane towary"));
+    right->addWidget(DBGrid4, 1);
+
+    GroupBoxDanePrzypisanegoTowaru = new QGroupBox(QStringLiteral("Dane przypisanego towaru"), this);
+    GroupBoxDanePrzypisanegoTowaru->setObjectName(QStringLiteral("GroupBoxDanePrzypisanegoTowaru"));
+    auto* data = new QGridLayout(GroupBoxDanePrzypisanegoTowaru);
+    QWidget* box = GroupBoxDanePrzypisanegoTowaru;
+    auto* lIlosc = makeLabel(box, "LabelIloscPrzypisanego", QStringLiteral("Ilość przypisanego towaru:"));
+    DBTextIlosc = makeBound<jadl::DBText>(box, "DBTextIlosc", lines, QStringLiteral("Ilosc"), lIlosc);
+    DBTextIlosc->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    auto* lJed = makeLabel(box, "LabelJedMiary", QStringLiteral("Jed.miary:"));
+    DBTextJedMiary = makeBound<jadl::DBText>(box, "DBTextJedMiary", lines, QStringLiteral("JednostkaMiary"), lJed);
+    auto* lBrutto = makeLabel(box, "LabelWartoscBruttoPrzypisanego", QStringLiteral("Wartość brutto przypisanego towaru:"));
+    DBTextWartosc = makeBound<jadl::DBText>(box, "DBTextWartosc", lines, QStringLiteral("WartoscBrutto"), lBrutto);
+    DBTextWartosc->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    auto* lNetto = makeLabel(box, "LabelWartoscNettoPrzypisanego", QStringLiteral("Wartość netto przypisanego towaru:"));
+    DBTextWartoscNetto = makeBound<jadl::DBText>(box, "DBTextWartoscNetto", lines, QStringLiteral("WartoscNetto"), lNetto);
+    DBTextWartoscNetto->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    auto* lCalkNetto = makeLabel(box, "LabelWartoscCalkowitaNetto", QStringLiteral("Wartość całkowita netto:"));
+    EditWartoscCalkowitaNetto = makeEdit(box, "EditWartoscCalkowitaNetto", lCalkNetto);
+    EditWartoscCalkowitaNetto->setReadOnly(true);
+    EditWartoscCalkowitaNetto->setAlignment(Qt::AlignRight);
+    auto* lCalkBrutto = makeLabel(box, "LabelWartoscCalkowitaBrutto", QStringLiteral("Wartość całkowita brutto:"));
+    EditWartoscCalkowitaBrutto = makeEdit(box, "EditWartoscCalkowitaBrutto", lCalkBrutto);
+    EditWartoscCalkowitaBrutto->setReadOnly(true);
+    EditWartoscCalkowitaBrutto->setAlignment(Qt::AlignRight);
+    data->addWidget(lIlosc, 0, 0);
+    data->addWidget(DBTextIlosc, 0, 1);
+    data->addWidget(lJed, 0, 2);
+    data->addWidget(DBTextJedMiary, 0, 3);
+    data->addWidget(lBrutto, 1, 0);
+    data->addWidget(DBTextWartosc, 1, 1);
+    data->addWidget(makeLabel(box, "LabelZl1", QStringLiteral("zł")), 1, 2);
+    data->addWidget(lNetto, 2, 0);
+    data->addWidget(DBTextWartoscNetto, 2, 1);
+    data->addWidget(makeLabel(box, "LabelZl2", QStringLiteral("zł")), 2, 2);
+    data->addWidget(lCalkNetto, 3, 0);
+    data->addWidget(EditWartoscCalkowitaNetto, 3, 1, 1, 3);
+    data->addWidget(lCalkBrutto, 4, 0);
+    data->addWidget(EditWartoscCalkowitaBrutto, 4, 1, 1, 3);
+    right->addWidget(GroupBoxDanePrzypisanegoTowaru);
+
+    CheckBoxSumowaniePrzypisanychTowarow = new QCheckBox(QStringLiteral("Sumowanie przypisanych towarów"), this);
+    CheckBoxSumowaniePrzypisanychTowarow->setObjectName(QStringLiteral("CheckBoxSumowaniePrzypisanychTowarow"));
+    CheckBoxSumowaniePrzypisanychTowarow->setChecked(true);
+    jadl::describe(CheckBoxSumowaniePrzypisanychTowarow, CheckBoxSumowaniePrzypisanychTowarow->text(),
+                   QStringLiteral("Gdy zaznaczone to sumowanie wartości netto i brutto przypisanych towarów"));
+    right->addWidget(CheckBoxSumowaniePrzypisanychTowarow);
+
+    BitBtnUsun = makeButton(this, "BitBtnUsun", QStringLiteral("&Usuń"), QStringLiteral("Usunięcie przypisanego towaru"));
+    BitBtnZamknij = makeButton(this, "BitBtnZamknij", QStringLiteral("&Wyjście"),
+                               QStringLiteral("Zamknięcie i opuszczenie formatki przypisania"));
+    auto* bottom = new QHBoxLayout;
+    bottom->addWidget(BitBtnUsun);
+    bottom->addStretch();
+    bottom->addWidget(BitBtnZamknij);
+    right->addLayout(bottom);
+
+    // Hidden companions bound to the current line and to the chosen good and supplier.
+    DBEditIlosc = makeBound<jadl::DBEdit>(this, "DBEditIlosc", lines, QStringLiteral("Ilosc"));
+    DBEditWartoscBrutto = makeBound<jadl::DBEdit>(this, "DBEditWartoscBrutto", lines, QStringLiteral("WartoscBrutto"));
+    DBEditWartoscNetto = makeBound<jadl::DBEdit>(this, "DBEditWartoscNetto", lines, QStringLiteral("WartoscNetto"));
+    for (jadl::DBEdit* e : {DBEditIlosc, DBEditWartoscBrutto, DBEditWartoscNetto}) {
+        e->setReadOnly(true);
+        e->hide();
+    }
+    DBTextNazwa = makeBound<jadl::DBText>(this, "DBTextNazwa", goods, QStringLiteral("Nazwa"));
+    DBTextNazwa->hide();
+    DBMemo1 = makeBound<jadl::DBMemo>(this, "DBMemo1", dm->DataSourceDostawcy, QStringLiteral("Nazwa"));
+    DBMemo1->setReadOnly(true);
+    DBMemo1->hide();
+    top->addLayout(right, 3);
+}
+
+void TPrzypisywanieTowarow::bindData(TModulDanych1* dm)
+{
+    dm_ = dm;
+    DBGrid1->setDataSource(dm->DataSourceDostawcy);
+    DBGrid1->setColumns({{QStringLiteral("Symbol"), QStringLiteral("Dostawca"), true, std::nullopt, -1}});
+    DBGrid1->setReadOnly(true);
+    DBGrid3->setDataSource(dm->DataSourceGrupyTowarow);
+    DBGrid3->setColumns({{QStringLiteral("Grupa"), QStringLiteral("Nazwa grupy"), true, std::nullopt, -1}});
+    DBGrid3->setReadOnly(true);
+    DBGrid2->setDataSource(dm->DataSourceTowaryPodstawowe);
+    DBGrid2->setColumns({{QStringLiteral("Symbol"), QStringLiteral("Towar"), true, std::nullopt, -1}});
+    DBGrid2->setReadOnly(true);
+    DBGrid2->setRowColor(jadl::referencePriceRowColor());
+    DBGrid4->setDataSource(dm->DataSourceTowary);
+    DBGrid4->setColumns({{QStringLiteral("NumerPodstawowy"), QStringLiteral("Nr"), true, std::nullopt, 60},
+                         {QStringLiteral("Symbol"), QStringLiteral("Przypisany towar"), true, std::nullopt, -1}});
+    DBGrid4->setReadOnly(true);
+    DBGrid4->setRowColor(jadl::referencePriceRowColor());
+    for (jadl::DBGrid* g : {DBGrid1, DBGrid2, DBGrid3, DBGrid4})
+        g->horizontalHeader()->setStretchLastSection(true);
+
+    auto guarded = [this](void (TPrzypisywanieTowarow::*slot)()) {
+        return [this, slot] { jadl::runGuarded([this, slot] { (this->*slot)(); }); };
+    };
+    auto titled = [this](void (TPrzypisywanieTowarow::*slot)(const QString&)) {
+        return [this, slot](const QString& t) { jadl::runGuarded([this, slot, t] { (this->*slot)(t); }); };
+    };
+    connect(Calendar1, &jadl::MonthCalendar::dateChanged, this, guarded(&TPrzypisywanieTowarow::Calendar1Change));
+    connect(PoprzedniMc, &QPushButton::clicked, this, guarded(&TPrzypisywanieTowarow::PoprzedniMcClick));
+    connect(NastepnyMc, &QPushButton::clicked, this, guarded(&TPrzypisywanieTowarow::NastepnyMcClick));
+    connect(DBGrid1, &jadl::DBGrid::titleClicked, this, titled(&TPrzypisywanieTowarow::DBGrid1TitleClick));
+    connect(DBGrid2, &jadl::DBGrid::titleClicked, this, titled(&TPrzypisywanieTowarow::DBGrid2TitleClick));
+    connect(DBGrid3, &jadl::DBGrid::titleClicked, this, titled(&TPrzypisywanieTowarow::DBGrid3TitleClick));
+    connect(DBGrid4, &jadl::DBGrid::titleClicked, this, titled(&TPrzypisywanieTowarow::DBGrid4TitleClick));
+    connect(CheckBoxFiltrujPoGrupie, &QCheckBox::clicked, this, guarded(&TPrzypisywanieTowarow::CheckBoxFiltrujPoGrupieClick));
+    connect(BitBtnSzukajDostawce, &QPushButton::clicked, this, guarded(&TPrzypisywanieTowarow::BitBtnSzukajDostawceClick));
+    connect(BitBtnSzukajGrupyTowarow, &QPushButton::clicked, this,
+            guarded(&TPrzypisywanieTowarow::BitBtnSzukajGrupyTowarowClick));
+    connect(BitBtnSzukajTowarPodstawowy, &QPushButton::clicked, this,
+            guarded(&TPrzypisywanieTowarow::BitBtnSzukajTowarPodstawowyClick));
+    connect(EditIlosc, &QLineEdit::textChanged, this, guarded(&TPrzypisywanieTowarow::EditIloscChange));
+    connect(EditRabatProcent, &QLineEdit::textChanged, this, guarded(&TPrzypisywanieTowarow::EditRabatProcentChange));
+    connect(BitBtnPrzypiszTowarDostawcy, &QPushButton::clicked, this,
+            guarded(&TPrzypisywanieTowarow::BitBtnPrzypiszTowarDostawcyClick));
+    connect(BitBtnUsun, &QPushButton::clicked, this, guarded(&TPrzypisywanieTowarow::BitBtnUsunClick));
+    connect(Odswiez, &QPushButton::clicked, this, guarded(&TPrzypisywanieTowarow::OdswiezClick));
+    connect(Odswiez1, &QPushButton::clicked, this, guarded(&TPrzypisywanieTowarow::Odswiez1Click));
+    connect(CheckBoxSumowaniePrzypisanychTowarow, &QCheckBox::clicked, this,
+            guarded(&TPrzypisywanieTowarow::CheckBoxSumowaniePrzypisanychTowarowClick));
+    connect(BitBtn1DodajTowarPodstawowy, &QPushButton::clicked, this,
+            guarded(&TPrzypisywanieTowarow::BitBtn1DodajTowarPodstawowyClick));
+    connect(BitBtnZamknij1, &QPushButton::clicked, this, guarded(&TPrzypisywanieTowarow::BitBtnZamknij1Click));
+    connect(BitBtnZamknij, &QPushButton::clicked, this, guarded(&TPrzypisywanieTowarow::BitBtnZamknijClick));
+    EditIlosc->installEventFilter(this);
+    EditRabatProcent->installEventFilter(this);
+
+    // The lines grid and the totals follow the chosen supplier, the group filter the
+    // chosen group, the reference-price colour the chosen good: once per change of
+    // the current record, never from painting.
+    auto whileShown = [this](void (TPrzypisywanieTowarow::*routine)()) {
+        return [this, routine] {
+            if (isVisible())
+                jadl::runGuarded([this, routine] { (this->*routine)(); });
+        };
+    };
+    connect(dm->DataSourceDostawcy, &jadl::DataSource::dataSetScrolled, this,
+            whileShown(&TPrzypisywanieTowarow::refreshPurchaseLines));
+    connect(dm->DataSourceGrupyTowarow, &jadl::DataSource::dataSetScrolled, this,
+            whileShown(&TPrzypisywanieTowarow::CheckBoxFiltrujPoGrupieClick));
+    for (auto signal : {&jadl::DataSource::dataSetScrolled, &jadl::DataSource::dataSetChanged})
+        connect(dm->DataSourceTowaryPodstawowe, signal, this,
+                whileShown(&TPrzypisywanieTowarow::referencePriceEditColour));
+    connect(dm->DataSourceTowaryPodstawowe, &jadl::DataSource::recordChanged, this,
+            whileShown(&TPrzypisywanieTowarow::referencePriceEditColour));
+}
+
+void TPrzypisywanieTowarow::showEvent(QShowEvent* event)
+{
+    QDialog::showEvent(event);
+    // The filter reads this window's visibility: re-read the lines now that it shows.
+    jadl::runGuarded([this] {
+        refreshPurchaseLines();
+        referencePriceEditColour();
+    });
+}
+
+bool TPrzypisywanieTowarow::eventFilter(QObject* watched, QEvent* event)
+{
+    if (event->type() == QEvent::MouseButtonPress) {
+        if (watched == EditIlosc)
+            EditIloscClick();
+        else if (watched == EditRabatProcent)
+            EditRabatProcentClick();
+    } else if (event->type() == QEvent::FocusOut) {
+        if (watched == EditIlosc)
+            EditIloscExit();
+        else if (watched == EditRabatProcent)
+            EditRabatProcentExit();
+    }
+    return QDialog::eventFilter(watched, event);
+}
+
+// ---- routines
+
+void TPrzypisywanieTowarow::relinkPurchaseLines()
+{
+    Table* lines = dm_->TableTowary;
+    lines->setIndexName(QString());
+    lines->setMasterFields(QString());
+    lines->setMasterSource(nullptr);
+    // Visible exactly when something was recorded on the chosen date, for any supplier.
+    BitBtn1InformacjaCzyByloPrzepisywanie->setVisible(lines->active() && !lines->isEmpty());
+    lines->setMasterSource(dm_->DataSourceDostawcy);
+    lines->setIndexName(QStringLiteral("NumerDostawcyInd"));
+    lines->setMasterFields(QStringLiteral("Numer"));
+}
+
+void TPrzypisywanieTowarow::assignedGoodsTotals()
+{
+    Table* lines = dm_->TableTowary;
+    if (!lines->active())
+        return;
+    double net = 0.0;
+    double gross = 0.0;
+    {
+        jadl::ControlsDisabled quiet(*lines);
+        const int netField = lines->fieldIndex(QStringLiteral("WartoscNetto"));
+        const int grossField = lines->fieldIndex(QStringLiteral("WartoscBrutto"));
+        const int count = lines->recordCount();
+        for (int row = 0; row < count; ++row) {
+            net += lines->valueAt(row, netField).toDouble();
+            gross += lines->valueAt(row, grossField).toDouble();
+        }
+        // The scan leaves the current line at the end of the list.
+        lines->last();
+    }
+    EditWartoscCalkowitaNetto->setText(jadl::formatSum(net));
+    EditWartoscCalkowitaBrutto->setText(jadl::formatSum(gross));
+}
+
+void TPrzypisywanieTowarow::grossValuePreview()
+{
+    Table* goods = dm_->TableTowaryPodstawowe;
+    const double g = goods->active() ? goods->fieldByName(QStringLiteral("CenaBrutto")).asFloat() : 0.0;
+    const double r = numberOf(EditRabatProcent).value_or(0.0);
+    const double q = numberOf(EditIlosc).value_or(0.0);
+    double x = (1.0 - r * 0.01) * g * q;
+    jadl::roundMoney(x);
+    EditWartoscBrutto->setText(jadl::formatGeneral(x));
+}
+
+void TPrzypisywanieTowarow::netValuePreview()
+{
+    Table* goods = dm_->TableTowaryPodstawowe;
+    const double q = numberOf(EditIlosc).value_or(0.0);
+    double x = q * (goods->active() ? goods->fieldByName(QStringLiteral("CenaNetto")).asFloat() : 0.0);
+    jadl::roundMoney(x);
+    EditWartoscNetto->setText(jadl::formatGeneral(x));
+}
+
+void TPrzypisywanieTowarow::referencePriceEditColour()
+{
+    Table* goods = dm_->TableTowaryPodstawowe;
+    QColor colour(Qt::black);
+    if (goods->active() && !goods->isEmpty())
+        colour = jadl::priceColor(jadl::priceSignal(*goods));
+    QPalette p = DBEditCenaReferencyjna->palette();
+    p.setColor(QPalette::Text, colour);
+    DBEditCenaReferencyjna->setPalette(p);
+}
+
+void TPrzypisywanieTowarow::refreshPurchaseLines()
+{
+    Table* lines = dm_->TableTowary;
+    if (!lines->active())
+        return;
+    lines->setFiltered(true);
+    lines->refresh();
+    if (CheckBoxSumowaniePrzypisanychTowarow->isChecked())
+        assignedGoodsTotals();
+}
+
+// ---- handlers
+
+void TPrzypisywanieTowarow::Calendar1Change()
+{
+    const QDate day = Calendar1->date();
+    LabelM_c_Rok->setText(jadl::formatLongDate(day));
+    Dzien->setText(jadl::formatWeekday(day));
+    jadl::shared().currentPurchaseDate = day;
+    Table* lines = dm_->TableTowary;
+    if (!lines->active())
+        return;
+    lines->setFiltered(true);
+    lines->refresh();
+    relinkPurchaseLines();
+    if (CheckBoxSumowaniePrzypisanychTowarow->isChecked())
+        assignedGoodsTotals();
+}
+
+void TPrzypisywanieTowarow::PoprzedniMcClick()
+{
+    // addMonths keeps the day, or takes the last day of a shorter month.
+    Calendar1->setDate(Calendar1->date().addMonths(-1));
+}
+
+void TPrzypisywanieTowarow::NastepnyMcClick()
+{
+    Calendar1->setDate(Calendar1->date().addMonths(1));
+}
+
+void TPrzypisywanieTowarow::DBGrid1TitleClick(const QString& title)
+{
+    if (title != QStringLiteral("Dostawca"))
+        return;
+    Table* suppliers = dm_->TableDostawcy;
+    suppliers->setMasterFields(QString());
+    suppliers->setIndexName(QStringLiteral("SymbolInd"));
+    suppliers->setMasterSource(nullptr);
+}
+
+void TPrzypisywanieTowarow::DBGrid2TitleClick(const QString& title)
+{
+    if (title != QStringLiteral("Towar"))
+        return;
+    Table* goods = dm_->TableTowaryPodstawowe;
+    goods->setMasterFields(QString());
+    goods->setIndexName(QString());
+    goods->setMasterSource(nullptr);
+    goods->setMasterFields(QStringLiteral("Numer"));
+    goods->setIndexName(QStringLiteral("NrGrupySymbolInd"));
+    goods->setMasterSource(dm_->DataSourceGrupyTowarow);
+}
+
+void TPrzypisywanieTowarow::DBGrid3TitleClick(const QString& title)
+{
+    if (title != QStringLiteral("Nazwa grupy"))
+        return;
+    dm_->TableGrupyTowarow->setIndexName(QString());
+    dm_->TableGrupyTowarow->setIndexName(QStringLiteral("GrupaInd"));
+}
+
+void TPrzypisywanieTowarow::DBGrid4TitleClick(const QString&)
+{
+    Table* lines = dm_->TableTowary;
+    lines->setMasterSource(dm_->DataSourceDostawcy);
+    lines->setMasterFields(QStringLiteral("Numer"));
+    lines->setIndexName(QStringLiteral("NrDostawcySymbolInd"));
+}
+
+void TPrzypisywanieTowarow::CheckBoxFiltrujPoGrupieClick()
+{
+    Table* lines = dm_->TableTowary;
+    if (!lines->active())
+        return;
+    lines->setFiltered(true);
+    lines->refresh();
+}
+
+void TPrzypisywanieTowarow::BitBtnSzukajDostawceClick()
+{
+    dm_->TableDostawcy->locate(QStringLiteral("Symbol"), EditSzukajDostawce->text());
+}
+
+void TPrzypisywanieTowarow::BitBtnSzukajGrupyTowarowClick()
+{
+    dm_->TableGrupyTowarow->locate(QStringLiteral("Grupa"), EditSzukajGrupeTowaru->text());
+}
+
+void TPrzypisywanieTowarow::BitBtnSzukajTowarPodstawowyClick()
+{
+    dm_->TableTowaryPodstawowe->locate(QStringLiteral("Symbol"), EditSzukajTowarPodstawowy->text());
+}
+
+bool TPrzypisywanieTowarow::checkNumberEdit(QLineEdit* edit)
+{
+    if (edit->text().isEmpty())
+        return false;
+    if (!jadl::parseNumber(edit->text())) {
+        showMessage(kBadNumber);
+        edit->clear();
+        return false;
+    }
+    return true;
+}
+
+void TPrzypisywanieTowarow::EditIloscChange()
+{
+    if (!checkNumberEdit(EditIlosc))
+        return;
+    grossValuePreview();
+    netValuePreview();
+}
+
+void TPrzypisywanieTowarow::EditRabatProcentChange()
+{
+    if (!checkNumberEdit(EditRabatProcent))
+        return;
+    grossValuePreview();
+}
+
+void TPrzypisywanieTowarow::EditIloscClick()
+{
+    const QString t = EditIlosc->text();
+    if (t == QStringLiteral("0,00") || t == QStringLiteral("0.00") || t == QStringLiteral("0"))
+        EditIlosc->clear();
+}
+
+void TPrzypisywanieTowarow::EditRabatProcentClick()
+{
+    const QString t = EditRabatProcent->text();
+    if (t == QStringLiteral("0,00") || t == QStringLiteral("0.00") || t == QStringLiteral("0"))
+        EditRabatProcent->clear();
+}
+
+void TPrzypisywanieTowarow::EditIloscExit()
+{
+    if (EditIlosc->text().isEmpty())
+        EditIlosc->setText(QStringLiteral("0,00"));
+}
+
+void TPrzypisywanieTowarow::EditRabatProcentExit()
+{
+    if (EditRabatProcent->text().isEmpty())
+        EditRabatProcent->setText(QStringLiteral("0,00"));
+}
+
+void TPrzypisywanieTowarow::BitBtnPrzypiszTowarDostawcyClick()
+{
+    Table* goods = dm_->TableTowaryPodstawowe;
+    Table* lines = dm_->TableTowary;
+    Table* suppliers = dm_->TableDostawcy;
+    // A purchase is always of a chosen good.
+    if (!goods->active() || goods->isEmpty()) {
+        showMessage(QStringLiteral("Brak towaru podstawowego - wybierz towar"));
+        return;
+    }
+
+    // 1. The good as corrected in this window is recalculated and saved first.
+    goods->edit();
+    jadl::recalculateGrossPrice(*goods);
+    goods->post();
+    // 2.
+    if (!EditIlosc->text().isEmpty())
+        grossValuePreview();
+    // 3.
+    jadl::shared().currentPurchaseDate = Calendar1->date();
+    const QDate day = jadl::shared().currentPurchaseDate;
+
+    auto refuse = [lines](const QString& text) {
+        lines->cancel();
+        showMessage(text);
+    };
+    auto good = [goods](const char* name) -> Field& { return goods->fieldByName(QString::fromLatin1(name)); };
+    auto line = [lines](const char* name) -> Field& { return lines->fieldByName(QString::fromLatin1(name)); };
+
+    // 4.-6.
+    lines->append();
+    line("DataZakupu").setDate(day);
+    line("DataZakupuString").setString(jadl::formatDayMonth(day));
+    line("Nazwa").setValue(good("Nazwa").value());
+    line("Symbol").setValue(good("Symbol").value());
+    line("NumerPodstawowy").setValue(good("Numer").value());
+    line("NumerGrupy").setValue(good("NumerGrupy").value());
+    line("Grupa").setValue(good("Grupa").value());
+    line("TypTowaru").setValue(good("TypTowaru").value());
+    line("Indeks").setValue(good("Indeks").value());
+
+    // 7. The active restaurant; without one the line goes on without it.
+    Table* owners = dm_->TableWlasciciel;
+    if (owners->active() && locateExact(*owners, QStringLiteral("AktywnyString"), QStringLiteral("TAK"))) {
+        line("RestauracjaSymbol").setValue(owners->fieldByName(QStringLiteral("Symbol")).value());
+        line("RestauracjaNumer").setValue(owners->fieldByName(QStringLiteral("Numer")).value());
+    }
+
+    // 8.-9.
+    if (good("CenaNetto").isNull())
+        return refuse(QStringLiteral("Brak CENY NETTO towaru"));
+    line("CenaNetto").setValue(good("CenaNetto").value());
+    line("CenaReferencyjna").setValue(good("CenaReferencyjna").value());
+    switch (jadl::comparePrices(good("CenaReferencyjna").optFloat(), good("CenaNetto").optFloat())) {
+    case jadl::PriceSignal::Higher:
+        line("JakaCenaRef").setString(QStringLiteral("+"));
+        break;
+    case jadl::PriceSignal::Lower:
+        line("JakaCenaRef").setString(QStringLiteral("-"));
+        break;
+    case jadl::PriceSignal::Equal:
+        line("JakaCenaRef").setString(QStringLiteral("0"));
+        break;
+    }
+
+    // 10.
+    if (good("VatTyp").isNull())
+        return refuse(QStringLiteral("Brak Stawki Vat"));
+    line("VatTyp").setValue(good("VatTyp").value());
+    line("CenaBrutto").setValue(good("CenaBrutto").value());
+
+    // 11.-12.
+    line("NumerDostawcy").setValue(suppliers->fieldByName(QStringLiteral("Numer")).value());
+    line("SymbolDostawcy").setValue(suppliers->fieldByName(QStringLiteral("Symbol")).value());
+    line("Dostawca").setValue(suppliers->fieldByName(QStringLiteral("Nazwa")).value());
+    line("UpustProc").setFloat(numberOf(EditRabatProcent).value_or(0.0));
+
+    // 13. A purchase of nothing is never recorded, however the zero is written.
+    const QString quantityText = EditIlosc->text();
+    if (quantityText.isEmpty())
+        return refuse(QStringLiteral("Brak Ilości towaru"));
+    const std::optional<double> quantity = jadl::parseNumber(quantityText);
+    if (!quantity)
+        return refuse(kBadNumber);
+    if (*quantity == 0.0)
+        return refuse(QStringLiteral("Podano zerowa ilośc towaru - wprowadź poprawną"));
+    line("Ilosc").setFloat(*quantity);
+
+    // 14.
+    if (good("JednostkaMiary").isNull())
+        return refuse(QStringLiteral("Brak Jednostki Miary - wprowadź"));
+    line("JednostkaMiary").setValue(good("JednostkaMiary").value());
+
+    // 15.-18. Values in the program's rounding, in this order.
+    line("WartoscNetto").setFloat(line("CenaNetto").asFloat() * line("Ilosc").asFloat());
+    line("WartoscNetto").setFloat(jadl::roundedMoney(line("WartoscNetto").asFloat()));
+    const std::optional<QString> vatText = good("VatTyp").asString();
+    line("Vat").setFloat(jadl::vatRate(vatText));
+    line("WartoscVat").setFloat(line("Vat").asFloat() * line("WartoscNetto").asFloat());
+    line("WartoscVat").setFloat(jadl::roundedMoney(line("WartoscVat").asFloat()));
+    line("WartoscVat").setFloat(jadl::roundedMoney(line("WartoscVat").asFloat()));
+    line("WartoscBrutto").setFloat(line("WartoscNetto").asFloat() + line("WartoscVat").asFloat());
+
+    // 19.
+    const bool invoice = CheckBoxBylaFaktura->isChecked();
+    line("CzyBylaFaktura").setBoolean(invoice);
+    line("Par9").setString(invoice ? QStringLiteral("Tak") : QStringLiteral("Nie"));
+
+    // 20. On disk when the handler returns.
+    lines->post();
+    lines->flushBuffers();
+
+    // 21.-22.
+    EditIlosc->setText(QStringLiteral("0"));
+    EditWartoscBrutto->setText(QStringLiteral("0"));
+    if (CheckBoxSumowaniePrzypisanychTowarow->isChecked())
+        assignedGoodsTotals();
+}
+
+void TPrzypisywanieTowarow::BitBtnUsunClick()
+{
+    Table* lines = dm_->TableTowary;
+    if (!lines->active() || lines->isEmpty()) {
+        showMessage(QStringLiteral("Brak pozycji do usunięcia"));
+        return;
+    }
+    if (jadl::platform::askYesNo(QStringLiteral("Usunąć zaznaczoną pozycję towaru"), QStringLiteral("WYBIERZ")))
+        lines->deleteRecord();
+    else
+        lines->cancel();
+}
+
+void TPrzypisywanieTowarow::OdswiezClick()
+{
+    Table* goods = dm_->TableTowaryPodstawowe;
+    if (goods->active() && !goods->isEmpty()) {
+        goods->edit();
+        jadl::recalculateGrossPrice(*goods);
+        goods->post();
+    }
+    if (!EditIlosc->text().isEmpty())
+        grossValuePreview();
+    if (dm_->TableTowary->active())
+        relinkPurchaseLines();
+}
+
+void TPrzypisywanieTowarow::Odswiez1Click()
+{
+    OdswiezClick();
+}
+
+void TPrzypisywanieTowarow::CheckBoxSumowaniePrzypisanychTowarowClick()
+{
+    if (CheckBoxSumowaniePrzypisanychTowarow->isChecked())
+        assignedGoodsTotals();
+}
+
+void TPrzypisywanieTowarow::BitBtn1DodajTowarPodstawowyClick()
+{
+    if (!dm_->TableTowaryPodstawowe->active())
+        dm_->TableTowaryPodstawowe->open();
+    if (!dm_->TableGrupyTowarow->active())
+        dm_->TableGrupyTowarow->open();
+    forms().TowaryPodstawowe->exec();
+}
+
+void TPrzypisywanieTowarow::closeTablesAndWindow()
+{
+    closeIfOpen(dm_->TableDostawcy);
+    closeIfOpen(dm_->TableTowaryPodstawowe);
+    closeIfOpen(dm_->TableGrupyTowarow);
+    closeIfOpen(dm_->TableTowary);
+    closeIfOpen(dm_->TableParametry);
+    closeIfOpen(forms().StawkiVatJadlon->TableStawkiVat);
+    closeIfOpen(forms().JednostkiMiarJadlon->TableJednostkiMiar);
+    closeIfOpen(dm_->TableWlasciciel);
+    close();
+}
+
+void TPrzypisywanieTowarow::BitBtnZamknij1Click()
+{
+    closeTablesAndWindow();
+}
+
+void TPrzypisywanieTowarow::BitBtnZamknijClick()
+{
+    closeTablesAndWindow();
 }

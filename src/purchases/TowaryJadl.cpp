@@ -24,6 +24,16 @@ TTowary::TTowary(QWidget* parent) : QDialog(parent)
         std::max(0, DyskSystemu->findText(QString(jadl::platform::Drives::programDrive()).toLower() + QStringLiteral(":"))));
     DyskSystemu->hide();
 
+    ComboBoxWybierzOkres = new QComboBox(this);
+    ComboBoxWybierzOkres->setObjectName(QStringLiteral("ComboBoxWybierzOkres"));
+    ComboBoxWybierzOkres->addItems({QStringLiteral("Dzień wskazany przez kalendarz"), QStringLiteral("Bieżący dzień"),
+        QStringLiteral("Poprzedni dzień"), QStringLiteral("Bieżący Miesiąc "), QStringLiteral("Poprzedni Miesiąc"),
+        QStringLiteral("Bieżący Kwartał"), QStringLiteral("Poprzedni Kwartał"), QStringLiteral("Bieżący Rok"),
+        QStringLiteral("Poprzedni Rok"), QStringLiteral("Wybrany Miesiąc"), QStringLiteral("Wybrany Okres"),
+        QStringLiteral("Cały Okres")});
+    ComboBoxWybierzOkres->setCurrentIndex(-1);
+    layout->addWidget(ComboBoxWybierzOkres);
+
     TworzTablice = new QPushButton(QStringLiteral("Utwórz tablicę kopii"), this);
     TworzTablice->setObjectName(QStringLiteral("TworzTablice"));
     layout->addWidget(TworzTablice);
@@ -37,4 +47,9 @@ TTowary::TTowary(QWidget* parent) : QDialog(parent)
 void TTowary::bindDataModule(TModulDanych1* dm)
 {
     dm_ = dm;
+}
+
+int TTowary::periodChoice() const
+{
+    return ComboBoxWybierzOkres->currentIndex();
 }

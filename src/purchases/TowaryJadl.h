@@ -17,6 +17,10 @@ public:
     // The window is created before the data module; its bindings resolve here.
     void bindDataModule(TModulDanych1* dm);
 
+    // Selected period choice, 0..11; -1 when none.
+    int periodChoice() const;
+
+    QComboBox* ComboBoxWybierzOkres;
     QComboBox* DyskSystemu;          // hidden drive list: the start drive
     QPushButton* TworzTablice;       // "Utwórz tablicę kopii"
     jadl::Table* TableTowaryRaport;

@@ -10,6 +10,7 @@
 #include "masterdata/StawkiVat_Jadlon.h"
 #include "masterdata/TowaryPodstawoweJadl.h"
 #include "platform/Drives.h"
+#include "controls/MonthCalendar.h"
 #include "purchases/PrzypisywanieTowarowJadl.h"
 #include "purchases/TowaryJadl.h"
 #include "purchases/UsuwaniePrzypisanych_Towarow.h"
@@ -25,6 +26,7 @@
 #include "store/TableDefs.h"
 
 #include <QApplication>
+#include <QCheckBox>
 #include <QComboBox>
 #include <QFileInfo>
 #include <QLibraryInfo>
@@ -87,6 +89,25 @@ void createMissingTables(const QString& dataDir)
     }
 }
 
+// What the purchase-lines filter reads of the assignment and supplier goods windows.
+class WindowFilterInputs : public jadl::PurchaseFilterInputs {
+public:
+    bool assignmentVisible() const override
+    {
+        return forms().PrzypisywanieTowarow && forms().PrzypisywanieTowarow->isVisible();
+    }
+    bool filterByGroup() const override { return forms().PrzypisywanieTowarow->CheckBoxFiltrujPoGrupie->isChecked(); }
+    QDate assignmentCalendarDate() const override { return forms().PrzypisywanieTowarow->Calendar1->date(); }
+    bool supplierGoodsVisible() const override { return forms().Towary && forms().Towary->isVisible(); }
+    int periodChoice() const override { return forms().Towary->periodChoice(); }
+};
+
+WindowFilterInputs& filterInputs()
+{
+    static WindowFilterInputs inputs;
+    return inputs;
+}
+
 // Looks for the copy table on the start drive and records the answer in Par1.
 void checkCopyTable()
 {
@@ -145,6 +166,7 @@ void StartUp()
     f.ZakupioneTowaryDruk1 = create<TZakupioneTowaryDruk1>();
     f.TowaryPodstawoweWgGrupDruk = create<TTowaryPodstawoweWgGrupDruk>();
     f.DostawcyDruk = create<TDostawcyDruk>();
+    f.ModulDanych1->setFilterInputs(&filterInputs());
 
     jadl::shared().supplierReportFlag = false;
     checkCopyTable();

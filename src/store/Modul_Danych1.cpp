@@ -1,6 +1,7 @@
 #include "store/Modul_Danych1.h"
 
 using jadl::DataSource;
+using jadl::Field;
 using jadl::Table;
 
 namespace jadl {
@@ -63,7 +64,13 @@ TModulDanych1::TModulDanych1(QObject* parent) : QObject(parent)
     TableTowary->setOnFilterRecord([this](Table& t, bool& accept) { TableTowaryFilterRecord(t, accept); });
     TableTowary->setFiltered(true);
     TableDostawcy->setOnFilterRecord([this](Table& t, bool& accept) { TableDostawcyFilterRecord(t, accept); });
+    TableTowary->setPreFilter([this] { return TableTowaryPreFilter(); });
+    TableDostawcy->setPreFilter([] {
+        return jadl::shared().supplierReportFlag ? jadl::SqlPreFilter{QStringLiteral("WartoscBruttoSuma <> 0"), {}}
+                                                 : jadl::SqlPreFilter{};
+    });
     TableGrupyTowarow->setBeforePost([this](Table& t) { TableGrupyTowarowBeforePost(t); });
+    TableGrupyTowarow->setAfterPost([this](Table& t) { TableGrupyTowarowAfterPost(t); });
 }
 
 TModulDanych1::~TModulDanych1()
@@ -80,16 +87,98 @@ QList<Table*> TModulDanych1::tables() const
             TableParametry, TableWlasciciel, TableTowaryPom};
 }
 
-void TModulDanych1::TableTowaryFilterRecord(Table&, bool& accept)
+namespace {
+// Period choices of the supplier goods window that show one day, and those that
+// show a range of days; "Cały Okres" (11) and no choice leave the decision as it was.
+bool singleDayChoice(int choice) { return choice >= 0 && choice <= 2; }
+bool rangeChoice(int choice) { return choice >= 3 && choice <= 10; }
+QString isoDate(const QDate& d) { return d.toString(Qt::ISODate); }
+} // namespace
+
+void TModulDanych1::TableTowaryFilterRecord(Table& dataSet, bool& accept)
 {
     accept = true;
+    if (!inputs_)
+        return;
+    const std::optional<QDate> bought = dataSet.fieldByName(QStringLiteral("DataZakupu")).optDate();
+    if (inputs_->assignmentVisible()) {
+        const bool sameDay = bought && *bought == inputs_->assignmentCalendarDate();
+        if (inputs_->filterByGroup()) {
+            const std::optional<int> group = dataSet.fieldByName(QStringLiteral("NumerGrupy")).optInteger();
+            const std::optional<int> goodsGroup = currentGoodsGroup();
+            accept = sameDay && group && goodsGroup && *group == *goodsGroup;
+        } else {
+            accept = sameDay;
+        }
+    }
+    if (inputs_->supplierGoodsVisible()) {
+        const int choice = inputs_->periodChoice();
+        const jadl::SharedValues& v = jadl::shared();
+        if (singleDayChoice(choice))
+            accept = bought && *bought == v.periodStart && *bought == v.periodEnd;
+        else if (rangeChoice(choice))
+            accept = bought && v.periodStart <= *bought && *bought <= v.periodEnd;
+    }
 }
 
-void TModulDanych1::TableDostawcyFilterRecord(Table&, bool& accept)
+jadl::SqlPreFilter TModulDanych1::TableTowaryPreFilter() const
+{
+    // The same inputs as the filter, as a condition SQLite can answer from an index;
+    // the filter itself still decides every row that passes.
+    if (!inputs_)
+        return {};
+    const jadl::SharedValues& v = jadl::shared();
+    if (inputs_->supplierGoodsVisible()) {
+        const int choice = inputs_->periodChoice();
+        if (singleDayChoice(choice))
+            return {QStringLiteral("DataZakupu = ?"), {isoDate(v.periodStart)}};
+        if (rangeChoice(choice))
+            return {QStringLiteral("DataZakupu >= ? AND DataZakupu <= ?"), {isoDate(v.periodStart), isoDate(v.periodEnd)}};
+    }
+    if (inputs_->assignmentVisible())
+        return {QStringLiteral("DataZakupu = ?"), {isoDate(inputs_->assignmentCalendarDate())}};
+    return {};
+}
+
+std::optional<int> TModulDanych1::currentGoodsGroup() const
+{
+    if (!TableTowaryPodstawowe->active() || TableTowaryPodstawowe->isEmpty())
+        return std::nullopt;
+    return TableTowaryPodstawowe->fieldByName(QStringLiteral("NumerGrupy")).optInteger();
+}
+
+void TModulDanych1::TableDostawcyFilterRecord(Table& dataSet, bool& accept)
 {
     accept = true;
+    if (!jadl::shared().supplierReportFlag)
+        return;
+    const std::optional<double> gross = dataSet.fieldByName(QStringLiteral("WartoscBruttoSuma")).optFloat();
+    accept = gross.value_or(0.0) != 0.0;
 }
 
-void TModulDanych1::TableGrupyTowarowBeforePost(Table&)
+void TModulDanych1::TableGrupyTowarowBeforePost(Table& dataSet)
 {
+    // A group saved without an ordinal takes its own number as ordinal. A new
+    // group has no number until it is written, so it gets it right after.
+    Field& nrKol = dataSet.fieldByName(QStringLiteral("NrKol"));
+    if (!nrKol.isNull())
+        return;
+    const std::optional<int> numer = dataSet.fieldByName(QStringLiteral("Numer")).optInteger();
+    if (numer)
+        nrKol.setInteger(*numer);
+    else
+        groupNeedsOrdinal_ = true;
+}
+
+void TModulDanych1::TableGrupyTowarowAfterPost(Table& dataSet)
+{
+    if (!groupNeedsOrdinal_)
+        return;
+    groupNeedsOrdinal_ = false;
+    const std::optional<int> numer = dataSet.fieldByName(QStringLiteral("Numer")).optInteger();
+    if (!numer || !dataSet.fieldByName(QStringLiteral("NrKol")).isNull())
+        return;
+    dataSet.edit();
+    dataSet.fieldByName(QStringLiteral("NrKol")).setInteger(*numer);
+    dataSet.post();
 }

@@ -8,6 +8,8 @@
 
 #include <QObject>
 
+#include <optional>
+
 class TModulDanych1 : public QObject {
     Q_OBJECT
 public:
@@ -41,7 +43,13 @@ public:
     void TableTowaryFilterRecord(jadl::Table& dataSet, bool& accept);
     void TableDostawcyFilterRecord(jadl::Table& dataSet, bool& accept);
     void TableGrupyTowarowBeforePost(jadl::Table& dataSet);
+    void TableGrupyTowarowAfterPost(jadl::Table& dataSet);
+    // SQL narrowing of the purchase-lines filter from the same inputs.
+    jadl::SqlPreFilter TableTowaryPreFilter() const;
 
 private:
+    std::optional<int> currentGoodsGroup() const;
+
     const jadl::PurchaseFilterInputs* inputs_ = nullptr;
+    bool groupNeedsOrdinal_ = false;
 };

@@ -179,7 +179,6 @@ void DirectoryListBox::setDrive(QChar letter)
         // Like an empty diskette drive: the drive is chosen but shows nothing.
         clear();
         directory_ = root;
-        Q_EMIT directoryChanged();
         throw;
     }
 }

@@ -40,7 +40,7 @@ public:
     // when it is not a readable folder.
     void setDirectory(const QString& drivePath);
     // Switches to the root of a drive. When the drive cannot be read the list is
-    // left empty on that drive's root and IoError is thrown.
+    // left empty on that drive's root and IoError is thrown (no directoryChanged).
     void setDrive(QChar letter);
     void reread();                       // shows the current folder again
     // Real path of the current folder; throws IoError.

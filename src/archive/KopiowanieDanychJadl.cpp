@@ -135,6 +135,7 @@ TKopiowanieDanych::TKopiowanieDanych(QWidget* parent) : QDialog(parent)
                 DyskDlaArchiwumChange();
             } catch (const IoError&) {
                 // An empty diskette drive: the lists stay empty; choosing it asks for a diskette.
+                PlikiArchiwum->clear();
             }
         });
     });

@@ -127,6 +127,7 @@ TOdtwarzanieDanych::TOdtwarzanieDanych(QWidget* parent) : QDialog(parent)
                 DyskDlaArchiwumChange();
             } catch (const IoError&) {
                 // An empty diskette drive: choosing it asks for a diskette.
+                PlikiArchiwum->clear();
             }
         });
     });

@@ -197,38 +197,32 @@ void DBGridModel::resync()
         const int cur = t->currentRow();
         newInsert = (cur >= 0 && cur < newCount && !t->eof()) ? cur : newCount;
     }
-    const int newRows = newCount + (newInsert >= 0 ? 1 : 0);
-    const int oldRows = rowCount();
-    QList<Shown> cols = shownColumns();
+    const QList<Shown> cols = shownColumns();
+    bool sameColumns = cols.size() == shown_.size();
+    for (int i = 0; sameColumns && i < cols.size(); ++i)
+        sameColumns = cols[i].fieldIndex == shown_[i].fieldIndex && cols[i].title == shown_[i].title;
 
-    if (cols.size() != shown_.size()) {
+    if (sameColumns && newCount == count_ && newInsert == insertRow_) {
+        // Same rows: redraw what is shown.
+        shown_ = cols;
+        if (rowCount() > 0 && !shown_.isEmpty())
+            Q_EMIT dataChanged(index(0, 0), index(rowCount() - 1, int(shown_.size()) - 1));
+    } else if (sameColumns && newCount == count_ && insertRow_ < 0) {
+        beginInsertRows({}, newInsert, newInsert);
+        insertRow_ = newInsert;
+        endInsertRows();
+    } else if (sameColumns && newCount == count_ && newInsert < 0) {
+        beginRemoveRows({}, insertRow_, insertRow_);
+        insertRow_ = -1;
+        endRemoveRows();
+    } else {
+        // Rows came or went somewhere in the view (post, delete, refresh, filter,
+        // open, close): start over; only the rows shown are read again.
         beginResetModel();
         shown_ = cols;
         count_ = newCount;
         insertRow_ = newInsert;
         endResetModel();
-    } else {
-        // Rows are added or taken at the end and everything is redrawn: the view
-        // keeps its column widths and scroll position.
-        shown_ = cols;
-        if (newRows < oldRows) {
-            beginRemoveRows({}, newRows, oldRows - 1);
-            count_ = newCount;
-            insertRow_ = newInsert;
-            endRemoveRows();
-        } else if (newRows > oldRows) {
-            beginInsertRows({}, oldRows, newRows - 1);
-            count_ = newCount;
-            insertRow_ = newInsert;
-            endInsertRows();
-        } else {
-            count_ = newCount;
-            insertRow_ = newInsert;
-        }
-        if (newRows > 0 && !shown_.isEmpty())
-            Q_EMIT dataChanged(index(0, 0), index(newRows - 1, int(shown_.size()) - 1));
-        if (!shown_.isEmpty())
-            Q_EMIT headerDataChanged(Qt::Horizontal, 0, int(shown_.size()) - 1);
     }
     Q_EMIT cursorMoved();
 }
@@ -251,6 +245,12 @@ void DBGridModel::onStateChanged()
     }
     onRecordChanged(-1);
     Q_EMIT cursorMoved();
+}
+
+bool DBGridModel::isCell(const QModelIndex& index) const
+{
+    return index.isValid() && index.model() == this && !index.parent().isValid() && index.row() < rowCount()
+        && index.column() < columnCount();
 }
 
 int DBGridModel::cursorRow() const
@@ -289,11 +289,15 @@ QVariant DBGridModel::cellText(int gridRow, int column, bool forEdit) const
     const Shown& s = shown_[column];
     if (!t || !t->active() || s.fieldIndex < 0 || !s.def)
         return QString();
-    if (gridRow == cursorRow() && isEditState(t)) {
-        // The record being edited: its unposted values.
+    if (insertRow_ >= 0 && gridRow == insertRow_) {
+        // The record being inserted: its unposted values.
+        if (t->state() != DataSetState::Insert)
+            return QString();
         Field& f = t->field(s.fieldIndex);
         return forEdit ? f.editText() : f.displayText();
     }
+    if (forEdit && t->state() == DataSetState::Edit && gridRow == cursorRow())
+        return t->field(s.fieldIndex).editText();
     const int row = tableRow(gridRow);
     // The view may have changed behind the grid while display updates are off.
     if (row < 0 || row >= count_ || row >= t->recordCount())
@@ -303,7 +307,7 @@ QVariant DBGridModel::cellText(int gridRow, int column, bool forEdit) const
 
 QVariant DBGridModel::data(const QModelIndex& index, int role) const
 {
-    if (!checkIndex(index, CheckIndexOption::IndexIsValid | CheckIndexOption::ParentIsInvalid))
+    if (!isCell(index))
         return {};
     const Shown& s = shown_[index.column()];
     try {
@@ -377,7 +381,7 @@ bool DBGridModel::canEdit(int column) const
 
 Qt::ItemFlags DBGridModel::flags(const QModelIndex& index) const
 {
-    if (!checkIndex(index, CheckIndexOption::IndexIsValid | CheckIndexOption::ParentIsInvalid))
+    if (!isCell(index))
         return Qt::NoItemFlags;
     Qt::ItemFlags f = Qt::ItemIsEnabled | Qt::ItemIsSelectable | Qt::ItemNeverHasChildren;
     if (canEdit(index.column()))
@@ -387,7 +391,7 @@ Qt::ItemFlags DBGridModel::flags(const QModelIndex& index) const
 
 bool DBGridModel::setData(const QModelIndex& index, const QVariant& value, int role)
 {
-    if (role != Qt::EditRole || !checkIndex(index, CheckIndexOption::IndexIsValid | CheckIndexOption::ParentIsInvalid)
+    if (role != Qt::EditRole || !isCell(index)
         || !canEdit(index.column()) || index.row() != cursorRow())
         return false;
     Table* t = table();
@@ -422,7 +426,20 @@ DBGrid::DBGrid(QWidget* parent) : QTableView(parent), model_(new DBGridModel(thi
     connect(horizontalHeader(), &QHeaderView::sectionClicked, this,
             [this](int section) { Q_EMIT titleClicked(model_->title(section)); });
     connect(model_, &DBGridModel::cursorMoved, this, &DBGrid::syncCurrent);
-    connect(model_, &QAbstractItemModel::modelReset, this, &DBGrid::applyWidths);
+    // Rows are rebuilt by a reset; the widths the user gave the columns stay.
+    connect(model_, &QAbstractItemModel::modelAboutToBeReset, this, [this] {
+        savedWidths_.clear();
+        for (int i = 0; i < model_->columnCount(); ++i)
+            savedWidths_ << columnWidth(i);
+    });
+    connect(model_, &QAbstractItemModel::modelReset, this, [this] {
+        if (savedWidths_.size() == model_->columnCount() && !savedWidths_.isEmpty()) {
+            for (int i = 0; i < savedWidths_.size(); ++i)
+                setColumnWidth(i, savedWidths_[i]);
+        } else {
+            applyWidths();
+        }
+    });
     connect(this, &QAbstractItemView::clicked, this, [this](const QModelIndex& i) { Q_EMIT cellClicked(i.column()); });
 }
 

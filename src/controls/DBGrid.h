@@ -82,6 +82,7 @@ private:
     void onRecordChanged(int fieldIndex);
     void onStateChanged();
     bool canEdit(int column) const;
+    bool isCell(const QModelIndex& index) const;
     QVariant cellText(int gridRow, int column, bool forEdit) const;
 
     QPointer<DataSource> source_;
@@ -156,6 +157,7 @@ private:
     DBGridModel* model_;
     bool confirmDelete_ = false;
     bool syncing_ = false;
+    QList<int> savedWidths_;
 };
 
 } // namespace jadl

@@ -1,5 +1,7 @@
 #include "support/gui/ScratchTable.h"
 
+#include <QFile>
+
 namespace jadl::test {
 
 ScratchTable::ScratchTable(const QList<FieldDef>& fields, const QList<IndexDef>& indexes, const QString& tableName)
@@ -10,6 +12,21 @@ ScratchTable::ScratchTable(const QList<FieldDef>& fields, const QList<IndexDef>&
     table_.fieldDefs() = fields;
     table_.indexDefs() = indexes;
     table_.createTable();
+    table_.open();
+}
+
+ScratchTable::ScratchTable(ScratchTable& original) : source_(nullptr, &table_)
+{
+    Table& from = original.table_;
+    const bool wasOpen = from.active();
+    from.close();
+    table_.setDatabaseName(dir_.path());
+    table_.setTableName(from.tableName());
+    table_.fieldDefs() = from.fieldDefs();
+    table_.indexDefs() = from.indexDefs();
+    QFile::copy(from.filePath(), table_.filePath());
+    if (wasOpen)
+        from.open();
     table_.open();
 }
 

@@ -14,6 +14,9 @@ class ScratchTable {
 public:
     explicit ScratchTable(const QList<FieldDef>& fields, const QList<IndexDef>& indexes = {},
                           const QString& tableName = QStringLiteral("Probe.db"));
+    // A copy of another scratch table's file (which is closed for the copy and
+    // opened again), so a large table is built once per test program.
+    explicit ScratchTable(ScratchTable& original);
     ScratchTable(const ScratchTable&) = delete;
     ScratchTable& operator=(const ScratchTable&) = delete;
 

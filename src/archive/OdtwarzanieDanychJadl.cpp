@@ -259,7 +259,14 @@ void TOdtwarzanieDanych::OdtworzPlik(const QString& name)
     ++fileCounter_;
     const QString sourceName = archiveFolder_ + name;
     const QString targetName = dataDirectory() + name;
-    QFile source(Drives::toRealPath(sourceName));
+    QString sourcePath;
+    try {
+        sourcePath = Drives::toRealPath(sourceName);
+    } catch (const IoError& e) {
+        failures_.append(e.text());   // the archive drive went away
+        return;
+    }
+    QFile source(sourcePath);
     if (!source.open(QIODevice::ReadOnly)) {
         // Skipped: its data file stays as it is and the run counts as incomplete.
         failures_.append(QStringLiteral("Nie można otworzyć pliku %1: %2").arg(sourceName, source.errorString()));
@@ -439,7 +446,8 @@ void TOdtwarzanieDanych::OdtworzClick()
         jadl::platform::showError(QStringLiteral("Nie odtworzono danych:\n") + failures_.join(QLatin1Char('\n')));
 
     if (diskette) {
-        if (complete && archiveBytes_ == backupBytes)
+        // Only a one-diskette backup is ever restored; anything else restored nothing.
+        if (complete && backupDiskettes == 1 && archiveBytes_ == backupBytes)
             jadl::platform::showMessage(QStringLiteral("ODTWARZANIE DANYCH ZAKOŃCZONE SUKCESEM "));
         else
             jadl::platform::showMessage(QStringLiteral("NIEPEŁNE ODTWORZENIE DANYCH "));

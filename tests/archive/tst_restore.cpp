@@ -1,0 +1,336 @@
+// The restore window driven as a user would: a dated archive folder brings the
+// data back and the program goes on with it; wrong folders, damaged archives and
+// diskettes leave the data as it was.
+#include "ArchiveTestUtil.h"
+#include "support/gui/ProgramFixture.h"
+
+#include "archive/KopiowanieDanychJadl.h"
+#include "archive/OdtwarzanieDanychJadl.h"
+#include "archive/TablesOffline.h"
+#include "masterdata/JednostkiMiar_Jadlon.h"
+#include "platform/Help.h"
+#include "platform/Messages.h"
+#include "shell/Forms.h"
+#include "store/Modul_Danych1.h"
+#include "store/Table.h"
+
+#include <QFile>
+#include <QLabel>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QTemporaryDir>
+#include <QTest>
+
+using jadl::forms;
+using jadl::platform::MessageKind;
+using jadl::test::ProgramFixture;
+
+namespace {
+
+const QString kSuccess = QStringLiteral("ODTWARZANIE DANYCH ZAKOŃCZONE SUKCESEM ");
+const QString kIncomplete = QStringLiteral("NIEPEŁNE ODTWORZENIE DANYCH");
+const QString kArchive = QStringLiteral("/Jadl/Archiwum/06_12_2026");
+
+void addUnit(const QString& unit)
+{
+    jadl::Table* t = forms().JednostkiMiarJadlon->TableJednostkiMiar;
+    t->open();
+    t->append();
+    t->fieldByName(QStringLiteral("Jednostka")).setString(unit);
+    t->post();
+}
+
+// A backup through the backup window; returns its archive folder's files.
+QMap<QString, QByteArray> backUp(ProgramFixture& program)
+{
+    QTest::mouseClick(forms().KopiowanieDanych->Kopiuj, Qt::LeftButton);
+    program.messages().clear();
+    return archtest::snapshot(program.root() + kArchive);
+}
+
+void setBackupRecord(int diskettes, qint64 bytes)
+{
+    jadl::Table* par = forms().ModulDanych1->TableParametry;
+    par->open();
+    par->edit();
+    par->fieldByName(QStringLiteral("IleDyskietek")).setInteger(diskettes);
+    par->fieldByName(QStringLiteral("RozmiarDanych")).setLargeInt(bytes);
+    par->post();
+    par->close();
+}
+
+} // namespace
+
+class RestoreTest : public QObject {
+    Q_OBJECT
+private Q_SLOTS:
+    void bringsTheDataBack();
+    void wrongFolder_data();
+    void wrongFolder();
+    void damagedArchive_data();
+    void damagedArchive();
+    void fromADiskette();
+    void disketteBranch_data();
+    void disketteBranch();
+    void noDisketteAsksAgain();
+    void helpShowsItsTopic();
+};
+
+void RestoreTest::bringsTheDataBack()
+{
+    ProgramFixture program;
+    jadl::Table* units = forms().JednostkiMiarJadlon->TableJednostkiMiar;
+    addUnit(QStringLiteral("kg"));
+    const auto archived = backUp(program);
+    QVERIFY(archived.size() >= 9);
+
+    // Work goes on after the backup.
+    addUnit(QStringLiteral("szt"));
+    jadl::Table* suppliers = forms().ModulDanych1->TableDostawcy;
+    suppliers->open();
+    suppliers->append();
+    suppliers->fieldByName(QStringLiteral("Nazwa")).setString(QStringLiteral("Hurtownia po kopii"));
+    suppliers->post();
+    QVERIFY(archtest::snapshot(program.dataDir()) != archived);
+
+    TOdtwarzanieDanych* w = forms().OdtwarzanieDanych;
+    QCOMPARE(w->windowTitle(), QStringLiteral("ODTWARZANIE DANYCH JADLONI"));
+    w->show();
+    QVERIFY(QTest::qWaitForWindowExposed(w));
+    w->KatalogDlaArchiwum->setDirectory(QStringLiteral("c:\\Jadl\\Archiwum"));
+    QListWidgetItem* dated = nullptr;
+    for (int i = 0; i < w->KatalogDlaArchiwum->count(); ++i) {
+        if (jadl::archive::DirectoryListBox::itemPath(w->KatalogDlaArchiwum->item(i)).endsWith(QStringLiteral("06_12_2026")))
+            dated = w->KatalogDlaArchiwum->item(i);
+    }
+    QVERIFY(dated);
+    w->KatalogDlaArchiwum->scrollToItem(dated);
+    const QRect rect = w->KatalogDlaArchiwum->visualItemRect(dated);
+    // A double click as the window system delivers it: press and release, then the double click.
+    QTest::mouseClick(w->KatalogDlaArchiwum->viewport(), Qt::LeftButton, {}, rect.center());
+    QCOMPARE(w->KatalogDlaArchiwum->directory(), QStringLiteral("c:\\Jadl\\Archiwum"));
+    QTest::mouseDClick(w->KatalogDlaArchiwum->viewport(), Qt::LeftButton, {}, rect.center());
+    QCOMPARE(w->KatalogDlaArchiwum->directory(), QStringLiteral("c:\\Jadl\\Archiwum\\06_12_2026"));
+    QCOMPARE(w->PlikiArchiwum->count(), archived.size());
+
+    QStringList openWhileCopying;
+    w->setAfterBlockHook([&openWhileCopying](const QString&) {
+        for (jadl::Table* t : jadl::archive::programTables()) {
+            if (t->active() && !openWhileCopying.contains(t->objectName()))
+                openWhileCopying << t->objectName();
+        }
+    });
+    QTest::mouseClick(w->Odtworz, Qt::LeftButton);
+    w->setAfterBlockHook({});
+
+    QCOMPARE(program.messages().texts(), QStringList{kSuccess});
+    QVERIFY2(openWhileCopying.isEmpty(), qPrintable(openWhileCopying.join(QLatin1Char(' '))));
+    const auto restored = archtest::snapshot(program.dataDir());
+    QCOMPARE(restored.keys(), archived.keys());   // no temporary file left behind
+    QVERIFY(restored == archived);
+    QCOMPARE(w->restoredBytes(), archtest::totalSize(archived));
+
+    // The program goes on with the restored data, without a restart.
+    QVERIFY(units->active());
+    QCOMPARE(units->recordCount(), 1);
+    QCOMPARE(units->fieldByName(QStringLiteral("Jednostka")).asString(), QStringLiteral("kg"));
+    QVERIFY(!suppliers->active());
+    QVERIFY(!forms().ModulDanych1->TableParametry->active());
+    suppliers->open();
+    QCOMPARE(suppliers->recordCount(), 0);
+    suppliers->append();
+    suppliers->fieldByName(QStringLiteral("Nazwa")).setString(QStringLiteral("Nowy po odtworzeniu"));
+    suppliers->post();
+    QCOMPARE(suppliers->recordCount(), 1);
+
+    QVERIFY(w->Odtworz->isEnabled());
+    QVERIFY(w->Wyjscie->isEnabled());
+    QCOMPARE(w->ProgressBar2->value(), 0);
+    QCOMPARE(w->KatalogDlaArchiwum->directory(), QStringLiteral("c:\\Jadl"));
+    w->hide();
+}
+
+void RestoreTest::wrongFolder_data()
+{
+    QTest::addColumn<QString>("folder");
+    QTest::addColumn<QString>("message");
+    QTest::newRow("archive parent") << QStringLiteral("c:\\Jadl\\Archiwum")
+                                    << QStringLiteral("NIE MOZNA KOPIOWAĆ KATALOGÓW - KLIKNIJ DWA RAZY WYBRANY KATALOG");
+    QTest::newRow("data directory") << QStringLiteral("c:\\Jadl\\Dane_bar") << QStringLiteral("TO NIE JEST KATALOG ARCHIWUM");
+    QTest::newRow("installation folder") << QStringLiteral("c:\\Jadl") << QStringLiteral("TO NIE JEST KATALOG ARCHIWUM");
+}
+
+void RestoreTest::wrongFolder()
+{
+    QFETCH(QString, folder);
+    QFETCH(QString, message);
+    ProgramFixture program;
+    backUp(program);
+    addUnit(QStringLiteral("l"));
+    const auto before = archtest::snapshot(program.dataDir());
+    TOdtwarzanieDanych* w = forms().OdtwarzanieDanych;
+    w->KatalogDlaArchiwum->setDirectory(folder);
+
+    QTest::mouseClick(w->Odtworz, Qt::LeftButton);
+
+    QCOMPARE(program.messages().texts(), QStringList{message});
+    QVERIFY(archtest::snapshot(program.dataDir()) == before);
+    QVERIFY(w->Odtworz->isEnabled());
+    QVERIFY(forms().JednostkiMiarJadlon->TableJednostkiMiar->active());
+}
+
+void RestoreTest::damagedArchive_data()
+{
+    QTest::addColumn<QString>("fault");
+    QTest::newRow("file cut short while read") << QStringLiteral("truncate");
+    QTest::newRow("later file vanishes") << QStringLiteral("vanish");
+    QTest::newRow("drive unplugged") << QStringLiteral("unplug");
+}
+
+void RestoreTest::damagedArchive()
+{
+    QFETCH(QString, fault);
+    ProgramFixture program;
+    QTemporaryDir d;
+    archtest::mapDrives(program.root(), QStringLiteral("D=") + d.path());
+    TKopiowanieDanych* backup = forms().KopiowanieDanych;
+    backup->DyskDlaArchiwum->setDrive(QLatin1Char('d'));
+    QTest::mouseClick(backup->Kopiuj, Qt::LeftButton);
+    program.messages().clear();
+    const QString folder = d.path() + QStringLiteral("/Archiwum/06_12_2026");
+    // A large file in the middle of the list, read over many blocks.
+    QVERIFY(archtest::writeBytes(folder + QStringLiteral("/Magazyn.dat"), archtest::patterned(200 * 1024)));
+
+    addUnit(QStringLiteral("opak"));
+    const auto before = archtest::snapshot(program.dataDir());
+    TOdtwarzanieDanych* w = forms().OdtwarzanieDanych;
+    w->DyskDlaArchiwum->setDrive(QLatin1Char('d'));
+    w->KatalogDlaArchiwum->setDirectory(QStringLiteral("d:\\Archiwum\\06_12_2026"));
+    QVERIFY(w->PlikiArchiwum->fileNames().contains(QStringLiteral("Magazyn.dat")));
+
+    bool done = false;
+    w->setAfterBlockHook([&](const QString& file) {
+        if (done || !file.endsWith(QStringLiteral("Magazyn.dat")))
+            return;
+        done = true;
+        if (fault == QLatin1String("truncate")) {
+            QFile::resize(folder + QStringLiteral("/Magazyn.dat"), 100);
+        } else if (fault == QLatin1String("vanish")) {
+            QFile::remove(folder + QStringLiteral("/Wlasciciel.DB"));
+        } else {
+            QDir(d.path()).removeRecursively();   // the stick is pulled out
+        }
+    });
+    QTest::mouseClick(w->Odtworz, Qt::LeftButton);
+    w->setAfterBlockHook({});
+    QVERIFY(done);
+
+    const auto& log = program.messages().log();
+    QVERIFY(log.size() >= 2);
+    QCOMPARE(log.at(0).kind, MessageKind::Error);
+    const QString named = fault == QLatin1String("vanish") ? QStringLiteral("Wlasciciel.DB")
+                        : fault == QLatin1String("unplug") ? QStringLiteral("d:\\Archiwum\\06_12_2026\\Parametry.db")
+                                                           : QStringLiteral("Magazyn.dat");
+    QVERIFY2(log.at(0).text.contains(named), qPrintable(log.at(0).text));
+    QCOMPARE(log.at(1).text, kIncomplete);
+    // Every data file is exactly as it was, and nothing was left beside them.
+    const auto after = archtest::snapshot(program.dataDir());
+    QCOMPARE(after.keys(), before.keys());
+    QVERIFY(after == before);
+    jadl::Table* units = forms().JednostkiMiarJadlon->TableJednostkiMiar;
+    QVERIFY(units->active());
+    QCOMPARE(units->recordCount(), 1);
+    QVERIFY(w->Odtworz->isEnabled());
+    QVERIFY(w->Pomoc->isEnabled());
+    QVERIFY(w->Wyjscie->isEnabled());
+}
+
+void RestoreTest::fromADiskette()
+{
+    ProgramFixture program;
+    QTemporaryDir a;
+    archtest::mapDrives(program.root(), QStringLiteral("A=") + a.path() + QStringLiteral(":1457664"));
+    TKopiowanieDanych* backup = forms().KopiowanieDanych;
+    backup->DyskDlaArchiwum->setDrive(QLatin1Char('a'));
+    QTest::mouseClick(backup->Kopiuj, Qt::LeftButton);
+    QCOMPARE(program.messages().texts(), QStringList{QStringLiteral("KOPIA DANYCH PROGRAMU WYKONANA PRAWIDŁOWO")});
+    program.messages().clear();
+    const auto archived = archtest::snapshot(a.path() + QStringLiteral("/Archiwum"));
+    addUnit(QStringLiteral("but"));
+
+    TOdtwarzanieDanych* w = forms().OdtwarzanieDanych;
+    w->DyskDlaArchiwum->setDrive(QLatin1Char('a'));
+    QTest::mouseClick(w->Odtworz, Qt::LeftButton);
+
+    QCOMPARE(program.messages().texts(), QStringList{kSuccess});
+    QVERIFY(archtest::snapshot(program.dataDir()) == archived);
+    QCOMPARE(forms().JednostkiMiarJadlon->TableJednostkiMiar->recordCount(), 0);
+    QCOMPARE(w->DyskDlaArchiwum->drive(), QLatin1Char('c'));
+}
+
+void RestoreTest::disketteBranch_data()
+{
+    QTest::addColumn<int>("diskettes");
+    QTest::addColumn<QString>("message");
+    QTest::newRow("last backup on a hard disk") << 0
+                                                << QStringLiteral("PROBLEMY ODTWORZENIA DANYCH Z DYSKIETKI - ODTWÓRZ Z DYSKU TWARDEGO");
+    QTest::newRow("last backup on two diskettes") << 2 << QStringLiteral("NIEPEŁNE ODTWORZENIE DANYCH ");
+}
+
+void RestoreTest::disketteBranch()
+{
+    QFETCH(int, diskettes);
+    QFETCH(QString, message);
+    ProgramFixture program;
+    QTemporaryDir a;
+    QVERIFY(archtest::writeBytes(a.path() + QStringLiteral("/Archiwum/Towary.DB"), "nie baza"));
+    archtest::mapDrives(program.root(), QStringLiteral("A=") + a.path());
+    setBackupRecord(diskettes, 2000 * 1024);
+    const auto before = archtest::snapshot(program.dataDir());
+    TOdtwarzanieDanych* w = forms().OdtwarzanieDanych;
+    w->DyskDlaArchiwum->setDrive(QLatin1Char('a'));
+
+    QTest::mouseClick(w->Odtworz, Qt::LeftButton);
+
+    QCOMPARE(program.messages().texts(), QStringList{message});
+    QVERIFY(archtest::snapshot(program.dataDir()) == before);
+    QCOMPARE(w->DyskDlaArchiwum->drive(), QLatin1Char('c'));
+}
+
+void RestoreTest::noDisketteAsksAgain()
+{
+    ProgramFixture program;
+    QTemporaryDir parent;
+    archtest::mapDrives(program.root(), QStringLiteral("A=") + parent.path() + QStringLiteral("/brak"));
+    setBackupRecord(1, 150 * 1024);
+    const auto before = archtest::snapshot(program.dataDir());
+    TOdtwarzanieDanych* w = forms().OdtwarzanieDanych;
+    w->DyskDlaArchiwum->setDrive(QLatin1Char('a'));
+    program.messages().answerNext(true);
+    program.messages().answerNext(false);
+
+    QTest::mouseClick(w->Odtworz, Qt::LeftButton);
+
+    const QString ask = QStringLiteral("PROSZĘ WŁOŻYĆ DYSKIETKĘ ");
+    QCOMPARE(program.messages().texts(), (QStringList{ask, ask}));
+    QCOMPARE(program.messages().log().at(0).caption, QStringLiteral("ODTWARZAMY"));
+    QCOMPARE(program.messages().pendingAnswers(), 0);
+    QVERIFY(archtest::snapshot(program.dataDir()) == before);
+    QVERIFY(w->Odtworz->isEnabled());
+    QVERIFY(w->Wyjscie->isEnabled());
+}
+
+void RestoreTest::helpShowsItsTopic()
+{
+    ProgramFixture program;
+    jadl::platform::clearLastHelpTopic();
+    QTest::mouseClick(forms().OdtwarzanieDanych->Pomoc, Qt::LeftButton);
+    QCOMPARE(jadl::platform::lastHelpTopic(), 8);
+    Q_INIT_RESOURCE(jadlonia);
+    QFile page(QStringLiteral(":/help/jadlonia.html"));
+    QVERIFY(page.open(QIODevice::ReadOnly));
+    QVERIFY(page.readAll().contains("name=\"topic8\""));
+}
+
+QTEST_MAIN(RestoreTest)
+#include "tst_restore.moc"

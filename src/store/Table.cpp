@@ -1340,6 +1340,8 @@ void Table::refresh()
     checkActive();
     checkBrowseMode();
     dropCachedRows();
+    computeLink(d_->linkValues, d_->linkFields);
+    d_->linkActive = !d_->linkFields.isEmpty();
     rebuildView(currentId());
     notify(EvDataSetChanged);
 }

@@ -1,8 +1,28 @@
 #pragma once
+// Goods groups dictionary window: a grid over the shared groups table, a
+// navigator bar that does the editing, sorting by column title and a close button.
 #include <QDialog>
+
+class QPushButton;
+namespace jadl {
+class DBGrid;
+class DBNavigator;
+class Table;
+}
 
 class TGrupyTowarow : public QDialog {
     Q_OBJECT
 public:
     explicit TGrupyTowarow(QWidget* parent = nullptr);
+
+    jadl::DBGrid* DBGrid1;
+    jadl::DBNavigator* DBNavigator1;
+    QPushButton* Zamknij;
+
+public Q_SLOTS:
+    void DBGrid1TitleClick(const QString& title);
+    void ZamknijClick();
+
+private:
+    jadl::Table* table() const;
 };

@@ -1,8 +1,14 @@
 #include "masterdata/JednostkiMiar_Jadlon.h"
 
+#include "controls/DBGrid.h"
+#include "controls/DBNavigator.h"
+#include "masterdata/FormParts.h"
+#include "shell/Application.h"
 #include "shell/FormUtil.h"
 #include "store/DataSource.h"
 #include "store/Table.h"
+
+#include <QPushButton>
 
 TJednostkiMiarJadlon::TJednostkiMiarJadlon(QWidget* parent) : QDialog(parent)
 {
@@ -12,5 +18,24 @@ TJednostkiMiarJadlon::TJednostkiMiarJadlon(QWidget* parent) : QDialog(parent)
     TableJednostkiMiar->setTableName(QStringLiteral("JednostkiMiar.DB"));
     DataSourceJednostkiMiar = new jadl::DataSource(this, TableJednostkiMiar);
     DataSourceJednostkiMiar->setObjectName(QStringLiteral("DataSourceJednostkiMiar"));
+
+    // The title of the unit column is the field's own name.
+    DBGrid1 = jadl::dictionary::makeGrid(this, DataSourceJednostkiMiar,
+                                         {{QStringLiteral("Jednostka"), QString()},
+                                          {QStringLiteral("OpisJednostki"), QStringLiteral("Opis jednostki miar")}},
+                                         QStringLiteral("Jednostki miar"));
+    DBNavigator1 = jadl::dictionary::makeEditNavigator(this, DataSourceJednostkiMiar);
+    Zamknij = jadl::dictionary::makeCloseButton(this, QStringLiteral("Zamknij"),
+                                                QStringLiteral("Zamknięcie i opuszczenie formatki jednostek miar"));
+    jadl::dictionary::arrange(this, DBNavigator1, DBGrid1, Zamknij);
+    connect(Zamknij, &QPushButton::clicked, this, [this] { jadl::runGuarded([this] { ZamknijClick(); }); });
+
     TableJednostkiMiar->open();
+}
+
+void TJednostkiMiarJadlon::ZamknijClick()
+{
+    if (TableJednostkiMiar->active())
+        TableJednostkiMiar->close();
+    close();
 }

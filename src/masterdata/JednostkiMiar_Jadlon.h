@@ -2,7 +2,10 @@
 // Units of measure dictionary window; owns its table, open from creation.
 #include <QDialog>
 
+class QPushButton;
 namespace jadl {
+class DBGrid;
+class DBNavigator;
 class Table;
 class DataSource;
 }
@@ -13,4 +16,10 @@ public:
     explicit TJednostkiMiarJadlon(QWidget* parent = nullptr);
     jadl::Table* TableJednostkiMiar;
     jadl::DataSource* DataSourceJednostkiMiar;
+    jadl::DBGrid* DBGrid1;
+    jadl::DBNavigator* DBNavigator1;
+    QPushButton* Zamknij;
+
+public Q_SLOTS:
+    void ZamknijClick();
 };

@@ -1,8 +1,81 @@
 #pragma once
+// Parameters and owner window: the owner records (restaurants) on one tab, the
+// two dictionary-list switches of the settings record on the other.
 #include <QDialog>
+
+class QCheckBox;
+class QLabel;
+class QPushButton;
+class QTabWidget;
+class QWidget;
+namespace jadl {
+class DBCheckBox;
+class DBEdit;
+class DBGrid;
+class DBNavigator;
+class Table;
+}
 
 class TParametry : public QDialog {
     Q_OBJECT
 public:
     explicit TParametry(QWidget* parent = nullptr);
+
+    QTabWidget* PageControl1;
+    QWidget* TabSheet1;        // "Właściciel"
+    QWidget* TabSheet2;        // "Parametry"
+
+    jadl::DBGrid* DBGrid1;
+    QLabel* LabelNazwaWlasciciela;
+    jadl::DBEdit* DBEditNazwa;
+    QLabel* LabelSymbol;
+    jadl::DBEdit* DBEditSymbol;
+    QLabel* LabelAdres;
+    jadl::DBEdit* DBEditAdres;
+    jadl::DBCheckBox* DBCheckBoxPlatnikVat;
+    QLabel* LabelTelefon;
+    jadl::DBEdit* DBEditTelefon;
+    QLabel* LabelFax;
+    jadl::DBEdit* DBEditFax;
+    QLabel* LabelNrKolejny;
+    jadl::DBEdit* DBEditNrKolejny;
+    QLabel* LabelMail;
+    jadl::DBEdit* DBEditMail;
+    QLabel* LabelBank;
+    jadl::DBEdit* DBEditBank;
+    QLabel* LabelKonto;
+    jadl::DBEdit* DBEdit1;
+    jadl::DBNavigator* DBNavigator1;
+    QCheckBox* CheckBoxPrzepiszSymbolNazwa;
+    jadl::DBCheckBox* DBCheckBoxAktywny;
+    QCheckBox* CheckBoxAktywny;
+    QPushButton* BitBtnZapisz;
+
+    jadl::DBCheckBox* DBCheckBoxCzyscJednostkiMiar;
+    jadl::DBCheckBox* DBCheckBoxCzyscStawkiVat;
+    QPushButton* Zapisz;
+
+    QPushButton* Zamknij;
+
+public Q_SLOTS:
+    void DBGrid1CellClick();
+    void DBGrid1ColExit();
+    void DBGrid1DblClick();
+    void DBGrid1KeyDown();
+    void DBGrid1KeyPress();
+    void DBGrid1KeyUp();
+    void CheckBoxAktywnyClick();
+    void DBEditSymbolExit();
+    void BitBtnZapiszClick();
+    void ZapiszClick();
+    void BitBtn1Click();
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    jadl::Table* wlasciciel() const;
+    jadl::Table* parametry() const;
+    // The plain "active owner" box follows the current owner record.
+    void followAktywny();
 };

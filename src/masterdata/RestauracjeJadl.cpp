@@ -1,19 +1,219 @@
 #include "masterdata/RestauracjeJadl.h"
 
+#include "controls/DBCheckBox.h"
+#include "controls/DBEdit.h"
+#include "controls/DBGrid.h"
+#include "controls/DBMemo.h"
+#include "masterdata/FormParts.h"
 #include "platform/Messages.h"
+#include "shell/Application.h"
 #include "shell/FormUtil.h"
+#include "shell/Forms.h"
+#include "store/Modul_Danych1.h"
 
+#include <QCheckBox>
 #include <QCloseEvent>
+#include <QFormLayout>
+#include <QHBoxLayout>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+using namespace jadl::formparts;
+using jadl::DataSetState;
+
+namespace {
+const QString kSymbol = QStringLiteral("Symbol");
+const QString kNazwa = QStringLiteral("Nazwa");
+const QString kAktywny = QStringLiteral("Aktywny");
+
+bool editing(const jadl::Table* t)
+{
+    return t->state() == DataSetState::Edit || t->state() == DataSetState::Insert;
+}
+} // namespace
 
 TRestauracje::TRestauracje(QWidget* parent) : QDialog(parent)
 {
     jadl::initForm(this, QStringLiteral("Restauracje"), QStringLiteral("Restauracje"), 700, 520);
+    TModulDanych1* dm = jadl::forms().ModulDanych1;
+    jadl::DataSource* source = dm ? dm->DataSourceWlasciciel : nullptr;
+
+    DBGrid1 = jadl::dictionary::makeGrid(this, source,
+                                         {{kSymbol, QStringLiteral("Nazwa skrócona(symbol restauracji)")},
+                                          {QStringLiteral("Miasto"), QString()},
+                                          {QStringLiteral("AktywnyString"), QStringLiteral("Aktywna")}},
+                                         QStringLiteral("Restauracje"));
+
+    DBEditSymbol = boundEdit(this, QStringLiteral("DBEditSymbol"), source, kSymbol);
+    LabelSymbol = caption(this, QStringLiteral("LabelSymbol"), QStringLiteral("Nazwa skrócona (symbol restauracji):"),
+                          DBEditSymbol);
+    DBEditNazwa = boundEdit(this, QStringLiteral("DBEditNazwa"), source, kNazwa);
+    LabelNazwa = caption(this, QStringLiteral("LabelNazwa"), QStringLiteral("Nazwa:"), DBEditNazwa);
+    DBMemoNazwa = new jadl::DBMemo(this);
+    DBMemoNazwa->setObjectName(QStringLiteral("DBMemoNazwa"));
+    DBMemoNazwa->setDataField(kNazwa);
+    DBMemoNazwa->setReadOnly(true);
+    DBMemoNazwa->setMaximumHeight(60);
+    if (source)
+        DBMemoNazwa->setDataSource(source);
+    jadl::describe(DBMemoNazwa, QStringLiteral("Nazwa"));
+    DBEditMiast = boundEdit(this, QStringLiteral("DBEditMiast"), source, QStringLiteral("Miasto"));
+    LabelMiasto = caption(this, QStringLiteral("LabelMiasto"), QStringLiteral("Miasto:"), DBEditMiast);
+    DBEditAdres = boundEdit(this, QStringLiteral("DBEditAdres"), source, QStringLiteral("Adres"));
+    LabelAdres = caption(this, QStringLiteral("LabelAdres"), QStringLiteral("Adres:"), DBEditAdres);
+    DBEditTelefon = boundEdit(this, QStringLiteral("DBEditTelefon"), source, QStringLiteral("Telefon"));
+    LabelTelefon = caption(this, QStringLiteral("LabelTelefon"), QStringLiteral("Telefon:"), DBEditTelefon);
+    DBEditE_mail = boundEdit(this, QStringLiteral("DBEditE_mail"), source, QStringLiteral("E_mail"));
+    LabelEmail = caption(this, QStringLiteral("LabelEmail"), QStringLiteral("E-mail:"), DBEditE_mail);
+    DBCheckBoxAktywna = boundCheckBox(this, QStringLiteral("DBCheckBoxAktywna"),
+                                      QStringLiteral("Czy aktywna restauracja"), source, kAktywny);
+    CheckBoxPrzepiszSymbolDoNazwy = checkBox(this, QStringLiteral("CheckBoxPrzepiszSymbolDoNazwy"),
+                                             QStringLiteral("Przepisz symbol do nazwy"), true);
+
+    Zapisz = button(this, QStringLiteral("Zapisz"), QStringLiteral("&Zapisz"),
+                    QStringLiteral("Zapisanie wprowadzonych informacji do bazy "));
+    Dodaj = button(this, QStringLiteral("Dodaj"), QStringLiteral("&Dodaj"),
+                   QStringLiteral("Dodanie nowej pozycji (restauracji) w tabeli"));
+    Usun = button(this, QStringLiteral("Usun"), QStringLiteral("&Usuń"),
+                  QStringLiteral("Usunięcie zaznaczonej pozycji (restauracji) w tabeli"));
+    BitBtn4 = button(this, QStringLiteral("BitBtn4"), QStringLiteral("&Anuluj"),
+                     QStringLiteral("Anulowanie wprowadzonych zmian (aktywne gdy nie zapisano)"));
+    Zamknij = button(this, QStringLiteral("Zamknij"), QStringLiteral("&Wyjście"),
+                     QStringLiteral("Zamknięcie i opuszczenie formatki"));
+    ZamkAwaryjnie = button(this, QStringLiteral("ZamkAwaryjnie"), QStringLiteral("Wyj. awaryjne"));
+
+    auto* fields = new QFormLayout;
+    fields->addRow(LabelSymbol, DBEditSymbol);
+    fields->addRow(LabelNazwa, DBEditNazwa);
+    fields->addRow(nullptr, DBMemoNazwa);
+    fields->addRow(LabelMiasto, DBEditMiast);
+    fields->addRow(LabelAdres, DBEditAdres);
+    fields->addRow(LabelTelefon, DBEditTelefon);
+    fields->addRow(LabelEmail, DBEditE_mail);
+    fields->addRow(nullptr, DBCheckBoxAktywna);
+    fields->addRow(nullptr, CheckBoxPrzepiszSymbolDoNazwy);
+    auto* buttons = new QVBoxLayout;
+    for (QPushButton* b : {Zapisz, Dodaj, Usun, BitBtn4, Zamknij, ZamkAwaryjnie})
+        buttons->addWidget(b);
+    buttons->addStretch();
+    auto* lower = new QHBoxLayout;
+    lower->addLayout(fields, 1);
+    lower->addLayout(buttons);
+    auto* column = new QVBoxLayout(this);
+    column->addWidget(DBGrid1, 1);
+    column->addLayout(lower);
+
+    auto guarded = [this](QPushButton* b, void (TRestauracje::*handler)()) {
+        connect(b, &QPushButton::clicked, this, [this, handler] { jadl::runGuarded([this, handler] { (this->*handler)(); }); });
+    };
+    guarded(Zapisz, &TRestauracje::ZapiszClick);
+    guarded(Dodaj, &TRestauracje::DodajClick);
+    guarded(Zamknij, &TRestauracje::ZamknijClick);
+    guarded(ZamkAwaryjnie, &TRestauracje::ZamkAwaryjnieClick);
+    DBEditSymbol->installEventFilter(this);
+}
+
+jadl::Table* TRestauracje::table() const
+{
+    return jadl::forms().ModulDanych1->TableWlasciciel;
+}
+
+int TRestauracje::countActiveRestaurants()
+{
+    jadl::Table* t = table();
+    if (!t->active())
+        return 0;
+    t->first();
+    if (t->bof() && t->eof())
+        return 0;
+    int count = 0;
+    const jadl::ControlsDisabled quiet(*t);
+    jadl::Field& aktywny = t->fieldByName(kAktywny);
+    while (!t->eof()) {
+        if (aktywny.asBoolean())
+            ++count;
+        t->next();
+    }
+    return count;
+}
+
+void TRestauracje::DodajClick()
+{
+    jadl::Table* t = table();
+    const int number = t->isEmpty() ? 1 : t->recordCount() + 1;
+    DBEditSymbol->setFocus();
+    t->append();
+    t->fieldByName(QStringLiteral("NrKolejny")).setInteger(number);
+}
+
+void TRestauracje::DBEditSymbolExit()
+{
+    jadl::Table* t = table();
+    if (!CheckBoxPrzepiszSymbolDoNazwy->isChecked() || !t->active() || !editing(t))
+        return;
+    DBEditNazwa->setText(DBEditSymbol->text());
+    t->fieldByName(kNazwa).setString(DBEditSymbol->text());
+}
+
+void TRestauracje::ZapiszClick()
+{
+    jadl::Table* t = table();
+    if (!t->active() || !editing(t))
+        return;
+    writePendingTyping(this);
+    if (t->fieldByName(kSymbol).isNull() || t->fieldByName(kNazwa).isNull()) {
+        jadl::platform::showMessage(QStringLiteral("Symbol i Nazwa restauracji musza być wypełnione"));
+        return;
+    }
+    t->fieldByName(QStringLiteral("AktywnyString"))
+        .setString(t->fieldByName(kAktywny).asBoolean() ? QStringLiteral("TAK") : QStringLiteral("NIE"));
+    t->post();
+}
+
+void TRestauracje::ZamknijClick()
+{
+    jadl::Table* t = table();
+    const int active = countActiveRestaurants();
+    const bool any = t->active() && !t->isEmpty();
+    if (active == 0 && any) {
+        jadl::platform::showMessage(QStringLiteral("Jedna restauracja musi być aktywna - zaznacz"));
+        return;
+    }
+    if (active > 1 && any) {
+        jadl::platform::showMessage(
+            QStringLiteral("Zaznaczono więcej niż jedną restauracje jako aktywną - zostaw tylko jedną"));
+        return;
+    }
+    closeWithTable();
+}
+
+void TRestauracje::ZamkAwaryjnieClick()
+{
+    closeWithTable();
+}
+
+void TRestauracje::closeWithTable()
+{
+    MoznaZamknac = true;
+    if (table()->active())
+        table()->close();
+    close();
+}
+
+bool TRestauracje::mayClose()
+{
+    if (isVisible() && !MoznaZamknac) {
+        jadl::platform::showMessage(QStringLiteral("Formatki należy zamykać przyciskiem \"Wyjście\""));
+        return false;
+    }
+    return true;
 }
 
 void TRestauracje::closeEvent(QCloseEvent* event)
 {
-    if (!MoznaZamknac) {
-        jadl::platform::showMessage(QStringLiteral("Formatki należy zamykać przyciskiem \"Wyjście\""));
+    if (!mayClose()) {
         event->ignore();
         return;
     }
@@ -22,10 +222,31 @@ void TRestauracje::closeEvent(QCloseEvent* event)
 
 void TRestauracje::reject()
 {
-    // Escape and the title bar end here too: same refusal as closing.
-    if (!MoznaZamknac) {
-        jadl::platform::showMessage(QStringLiteral("Formatki należy zamykać przyciskiem \"Wyjście\""));
+    // Every way of dismissing the dialog ends here too: the same refusal.
+    if (!mayClose())
+        return;
+    QDialog::reject();
+}
+
+void TRestauracje::keyPressEvent(QKeyEvent* event)
+{
+    // Escape presses "Anuluj" rather than dismissing the window.
+    if (event->key() == Qt::Key_Escape && event->modifiers() == Qt::NoModifier) {
+        BitBtn4->click();
+        event->accept();
         return;
     }
-    QDialog::reject();
+    QDialog::keyPressEvent(event);
+}
+
+bool TRestauracje::eventFilter(QObject* watched, QEvent* event)
+{
+    if (watched == DBEditSymbol && event->type() == QEvent::FocusOut) {
+        // The edit writes its own pending text first; then the copy runs.
+        jadl::runGuarded([this] {
+            DBEditSymbol->updateRecord();
+            DBEditSymbolExit();
+        });
+    }
+    return QDialog::eventFilter(watched, event);
 }

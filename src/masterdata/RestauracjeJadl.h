@@ -1,6 +1,18 @@
 #pragma once
-// Restaurants window: may be left only through its own exit buttons.
+// Restaurants window: the records of the owner table, exactly one of them the
+// active restaurant. It may be left only through its own exit buttons.
 #include <QDialog>
+
+class QCheckBox;
+class QLabel;
+class QPushButton;
+namespace jadl {
+class DBCheckBox;
+class DBEdit;
+class DBGrid;
+class DBMemo;
+class Table;
+}
 
 class TRestauracje : public QDialog {
     Q_OBJECT
@@ -9,7 +21,49 @@ public:
     // Cleared by the main window before showing; set by the exit buttons.
     bool MoznaZamknac = false;
 
+    jadl::DBGrid* DBGrid1;
+    QLabel* LabelSymbol;
+    jadl::DBEdit* DBEditSymbol;
+    QLabel* LabelNazwa;
+    jadl::DBEdit* DBEditNazwa;
+    jadl::DBMemo* DBMemoNazwa;
+    QLabel* LabelMiasto;
+    jadl::DBEdit* DBEditMiast;
+    QLabel* LabelAdres;
+    jadl::DBEdit* DBEditAdres;
+    QLabel* LabelTelefon;
+    jadl::DBEdit* DBEditTelefon;
+    QLabel* LabelEmail;
+    jadl::DBEdit* DBEditE_mail;
+    jadl::DBCheckBox* DBCheckBoxAktywna;
+    QCheckBox* CheckBoxPrzepiszSymbolDoNazwy;
+    QPushButton* Zapisz;
+    QPushButton* Dodaj;
+    QPushButton* Usun;
+    QPushButton* BitBtn4;
+    QPushButton* Zamknij;
+    QPushButton* ZamkAwaryjnie;
+
+    // Walks the restaurants with display updates off and counts the active ones;
+    // the table ends past its last record (an empty one is left alone).
+    int countActiveRestaurants();
+
+public Q_SLOTS:
+    void DodajClick();
+    void DBEditSymbolExit();
+    void ZapiszClick();
+    void ZamknijClick();
+    void ZamkAwaryjnieClick();
+
 protected:
     void closeEvent(QCloseEvent* event) override;
     void reject() override;
+    void keyPressEvent(QKeyEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    jadl::Table* table() const;
+    // True when the window may close now; otherwise says how to close it.
+    bool mayClose();
+    void closeWithTable();
 };

@@ -1,8 +1,14 @@
 #include "masterdata/StawkiVat_Jadlon.h"
 
+#include "controls/DBGrid.h"
+#include "controls/DBNavigator.h"
+#include "masterdata/FormParts.h"
+#include "shell/Application.h"
 #include "shell/FormUtil.h"
 #include "store/DataSource.h"
 #include "store/Table.h"
+
+#include <QPushButton>
 
 TStawkiVatJadlon::TStawkiVatJadlon(QWidget* parent) : QDialog(parent)
 {
@@ -12,4 +18,22 @@ TStawkiVatJadlon::TStawkiVatJadlon(QWidget* parent) : QDialog(parent)
     TableStawkiVat->setTableName(QStringLiteral("StawkiVat.db"));
     DataSourceStawkiVat = new jadl::DataSource(this, TableStawkiVat);
     DataSourceStawkiVat->setObjectName(QStringLiteral("DataSourceStawkiVat"));
+
+    DBGrid1 = jadl::dictionary::makeGrid(this, DataSourceStawkiVat,
+                                         {{QStringLiteral("VatOznaczenie"), QStringLiteral("VAT")},
+                                          {QStringLiteral("StawkaLiczba"), QStringLiteral("Stawka VAT")},
+                                          {QStringLiteral("OpisStawki"), QStringLiteral("Opis stawki VAT")}},
+                                         QStringLiteral("Stawki VAT"));
+    DBNavigator1 = jadl::dictionary::makeEditNavigator(this, DataSourceStawkiVat);
+    BitBtn1 = jadl::dictionary::makeCloseButton(this, QStringLiteral("BitBtn1"),
+                                                QStringLiteral("Zamknięcie i opuszczenie formatki VAT-u"));
+    jadl::dictionary::arrange(this, DBNavigator1, DBGrid1, BitBtn1);
+    connect(BitBtn1, &QPushButton::clicked, this, [this] { jadl::runGuarded([this] { BitBtn1Click(); }); });
+}
+
+void TStawkiVatJadlon::BitBtn1Click()
+{
+    if (TableStawkiVat->active())
+        TableStawkiVat->close();
+    close();
 }

@@ -1,8 +1,11 @@
 #pragma once
-// VAT rates dictionary window; owns its table.
+// VAT rates dictionary window; owns its table, opened by the main window.
 #include <QDialog>
 
+class QPushButton;
 namespace jadl {
+class DBGrid;
+class DBNavigator;
 class Table;
 class DataSource;
 }
@@ -13,4 +16,10 @@ public:
     explicit TStawkiVatJadlon(QWidget* parent = nullptr);
     jadl::Table* TableStawkiVat;
     jadl::DataSource* DataSourceStawkiVat;
+    jadl::DBGrid* DBGrid1;
+    jadl::DBNavigator* DBNavigator1;
+    QPushButton* BitBtn1;
+
+public Q_SLOTS:
+    void BitBtn1Click();
 };

@@ -2,6 +2,10 @@
 
 #include "archive/KopiowanieDanychJadl.h"
 #include "archive/OdtwarzanieDanychJadl.h"
+#include "common/Formats.h"
+#include "controls/DBComboBox.h"
+#include "controls/MonthCalendar.h"
+#include "masterdata/DictionaryLists.h"
 #include "masterdata/DostawcyJadl.h"
 #include "masterdata/GrupyTowarowJadl.h"
 #include "masterdata/JednostkiMiar_Jadlon.h"
@@ -15,15 +19,21 @@
 #include "shell/Application.h"
 #include "shell/FormUtil.h"
 #include "shell/Forms.h"
+#include "store/Modul_Danych1.h"
+#include "store/SharedValues.h"
+#include "store/Table.h"
 
 #include <QAction>
 #include <QCloseEvent>
+#include <QCheckBox>
 #include <QCoreApplication>
+#include <QDialog>
 #include <QFrame>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QMenu>
 #include <QMenuBar>
+#include <QPushButton>
 #include <QStyle>
 #include <QToolButton>
 #include <QVBoxLayout>
@@ -184,24 +194,66 @@ QToolButton* TMeni::makeToolButton(const char* name, const QString& caption, con
     return b;
 }
 
+namespace {
+
+// "Open" as the commands mean it: a closed table is opened, an open one stays
+// on its current record.
+void openTables(std::initializer_list<jadl::Table*> tables)
+{
+    for (jadl::Table* t : tables)
+        if (!t->active())
+            t->open();
+}
+
+void showModeless(QDialog* window)
+{
+    window->show();
+    window->raise();
+    window->activateWindow();
+}
+
+} // namespace
+
 void TMeni::SpeedButtonTowaryClick()
 {
-    forms().TowaryPodstawowe->show();
-    forms().TowaryPodstawowe->raise();
+    TModulDanych1* dm = forms().ModulDanych1;
+    openTables({dm->TableTowaryPodstawowe, dm->TableGrupyTowarow, dm->TableParametry, vatTable(), unitsTable(),
+                dm->TableWlasciciel});
+    showModeless(forms().TowaryPodstawowe);
 }
 
 void TMeni::SpeedButtonDostawcyClick()
 {
+    TModulDanych1* dm = forms().ModulDanych1;
+    openTables({dm->TableDostawcy, dm->TableWlasciciel});
+    dm->TableDostawcy->refresh();
     forms().Dostawcy->exec();
 }
 
 void TMeni::SpeedButtonPowiazaniaClick()
 {
-    forms().PrzypisywanieTowarow->exec();
+    TModulDanych1* dm = forms().ModulDanych1;
+    TPrzypisywanieTowarow* w = forms().PrzypisywanieTowarow;
+    const QDate day = w->Calendar1->date();
+    w->LabelM_c_Rok->setText(jadl::formatLongDate(day));
+    w->Dzien->setText(jadl::formatWeekday(day));
+    openTables({dm->TableDostawcy, dm->TableTowaryPodstawowe, dm->TableGrupyTowarow, dm->TableTowary,
+                dm->TableParametry, vatTable(), unitsTable(), dm->TableWlasciciel});
+    linkPurchaseLines(QStringLiteral("NrDostawcySymbolInd"));
+    fillUnitsList(*w->DBComboBoxJednostkaMiary);
+    fillVatList(*w->DBComboBoxVatTyp);
+    w->exec();
 }
 
 void TMeni::SpeedButtonTowaryDostawcyClick()
 {
+    TModulDanych1* dm = forms().ModulDanych1;
+    openTables({dm->TableDostawcy, dm->TableTowary, dm->TableGrupyTowarow, dm->TableWlasciciel});
+    jadl::shared().supplierReportFlag = false;
+    linkPurchaseLines(QStringLiteral("NrDostawcyDataZakupuInd"));
+    openTables({dm->TableParametry});
+    if (dm->TableParametry->fieldByName(QStringLiteral("Par1")).asBoolean())
+        forms().Towary->TworzTablice->setEnabled(false);
     forms().Towary->exec();
 }
 
@@ -222,35 +274,73 @@ void TMeni::Odtwarzaniedanychzarchiwum1Click()
 
 void TMeni::Parametry1Click()
 {
-    forms().Parametry->show();
-    forms().Parametry->raise();
+    TModulDanych1* dm = forms().ModulDanych1;
+    openTables({dm->TableWlasciciel, dm->TableParametry});
+    TParametry* p = forms().Parametry;
+    p->CheckBoxAktywny->setChecked(dm->TableWlasciciel->fieldByName(QStringLiteral("Aktywny")).asBoolean());
+    showModeless(p);
 }
 
 void TMeni::UsuwanietowarwzlatpoprzednichClick()
 {
+    openTables({forms().ModulDanych1->TableTowary});
     forms().UsuwaniePrzypisanychTowarow->exec();
 }
 
 void TMeni::Grupytowarw1Click()
 {
+    openTables({forms().ModulDanych1->TableGrupyTowarow});
     forms().GrupyTowarow->exec();
 }
 
 void TMeni::Restauracje1Click()
 {
+    forms().Restauracje->MoznaZamknac = false;
+    openTables({forms().ModulDanych1->TableWlasciciel});
     forms().Restauracje->exec();
 }
 
 void TMeni::Jednostkimiar1Click()
 {
-    forms().JednostkiMiarJadlon->show();
-    forms().JednostkiMiarJadlon->raise();
+    openTables({forms().JednostkiMiarJadlon->TableJednostkiMiar});
+    showModeless(forms().JednostkiMiarJadlon);
 }
 
 void TMeni::StawkiVAT1Click()
 {
-    forms().StawkiVatJadlon->show();
-    forms().StawkiVatJadlon->raise();
+    openTables({forms().StawkiVatJadlon->TableStawkiVat});
+    showModeless(forms().StawkiVatJadlon);
+}
+
+void TMeni::fillVatList(jadl::DBComboBox& combo)
+{
+    jadl::fillDictionaryList(combo, *vatTable(), jadl::kVatOznaczenie, *forms().ModulDanych1->TableParametry,
+                             jadl::kCzyscStawkiVat);
+}
+
+void TMeni::fillUnitsList(jadl::DBComboBox& combo)
+{
+    jadl::fillDictionaryList(combo, *unitsTable(), jadl::kJednostka, *forms().ModulDanych1->TableParametry,
+                             jadl::kCzyscJednostkiMiar);
+}
+
+jadl::Table* TMeni::vatTable()
+{
+    return forms().StawkiVatJadlon->TableStawkiVat;
+}
+
+jadl::Table* TMeni::unitsTable()
+{
+    return forms().JednostkiMiarJadlon->TableJednostkiMiar;
+}
+
+void TMeni::linkPurchaseLines(const QString& indexName)
+{
+    // Purchase lines follow the current supplier.
+    TModulDanych1* dm = forms().ModulDanych1;
+    dm->TableTowary->setMasterSource(dm->DataSourceDostawcy);
+    dm->TableTowary->setMasterFields(QStringLiteral("Numer"));
+    dm->TableTowary->setIndexName(indexName);
 }
 
 void TMeni::SpeedButtonZamknijClick()

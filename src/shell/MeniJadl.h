@@ -9,6 +9,10 @@ class QMenu;
 class QMenuBar;
 class QIcon;
 class QToolButton;
+namespace jadl {
+class DBComboBox;
+class Table;
+}
 
 class TMeni : public QMainWindow {
     Q_OBJECT
@@ -61,6 +65,13 @@ protected:
     void closeEvent(QCloseEvent* event) override;
 
 private:
+    // Links the purchase lines to the current supplier under the given index.
+    void linkPurchaseLines(const QString& indexName);
+    // The dictionary list fill for one of the goods windows' combo boxes.
+    static void fillVatList(jadl::DBComboBox& combo);
+    static void fillUnitsList(jadl::DBComboBox& combo);
+    static jadl::Table* vatTable();
+    static jadl::Table* unitsTable();
     QToolButton* makeToolButton(const char* name, const QString& caption, const QString& hint, int pixelSize,
                                 const QIcon& icon);
 };

@@ -1,0 +1,359 @@
+// The main window's commands: each prepares its tables and window and shows it;
+// one after another they never trip over a table a window left closed.
+#include "support/gui/ProgramFixture.h"
+
+#include "common/Formats.h"
+#include "controls/DBComboBox.h"
+#include "controls/MonthCalendar.h"
+#include "masterdata/JednostkiMiar_Jadlon.h"
+#include "masterdata/ParametryJadl.h"
+#include "masterdata/RestauracjeJadl.h"
+#include "masterdata/StawkiVat_Jadlon.h"
+#include "purchases/PrzypisywanieTowarowJadl.h"
+#include "shell/Forms.h"
+#include "shell/MeniJadl.h"
+#include "store/Modul_Danych1.h"
+#include "store/Table.h"
+
+#include <QAction>
+#include <QLabel>
+#include <QApplication>
+#include <QFile>
+#include <QPushButton>
+#include <QTest>
+#include <QToolButton>
+
+using jadl::forms;
+using jadl::Table;
+using jadl::test::ProgramFixture;
+
+namespace {
+
+Table* tableNamed(const QString& name)
+{
+    if (auto* t = forms().ModulDanych1->findChild<Table*>(name))
+        return t;
+    if (name == QLatin1String("TableStawkiVat"))
+        return forms().StawkiVatJadlon->TableStawkiVat;
+    if (name == QLatin1String("TableJednostkiMiar"))
+        return forms().JednostkiMiarJadlon->TableJednostkiMiar;
+    return nullptr;
+}
+
+QWidget* topLevel(const QString& name)
+{
+    for (QWidget* w : QApplication::topLevelWidgets())
+        if (w->objectName() == name)
+            return w;
+    return nullptr;
+}
+
+// Runs a command as the user would: a tool button or a menu item.
+void runCommand(const QString& command)
+{
+    TMeni* meni = forms().Meni;
+    if (auto* b = meni->findChild<QToolButton*>(command))
+        b->click();
+    else if (auto* a = meni->findChild<QAction*>(command))
+        a->trigger();
+    else
+        QFAIL(qPrintable(QStringLiteral("no command ") + command));
+}
+
+// The window's own exit button, when it has one.
+QPushButton* exitButton(QWidget* w)
+{
+    for (QPushButton* b : w->findChildren<QPushButton*>())
+        if (b->text() == QStringLiteral("&Wyjście"))
+            return b;
+    return nullptr;
+}
+
+struct Seen {
+    QString window;
+    QStringList closedTables;    // expected open but found closed
+};
+
+// Runs the command and looks at what is up while its window is shown; the
+// window is then left through its exit button (or closed when it has none).
+Seen openAndLeave(const QString& command, const QString& window, bool modal, const QStringList& tables)
+{
+    Seen seen;
+    auto look = [&seen, tables](QWidget* w) {
+        seen.window = w->objectName();
+        for (const QString& name : tables) {
+            Table* t = tableNamed(name);
+            if (!t || !t->active())
+                seen.closedTables << name;
+        }
+    };
+    auto leave = [](QWidget* w) {
+        if (QPushButton* exit = exitButton(w))
+            exit->click();
+        if (w->isVisible())
+            w->close();
+    };
+    if (modal) {
+        jadl::test::whenModalShown([&](QWidget* w) {
+            look(w);
+            leave(w);
+            // The restaurants window may refuse its exit (no active restaurant);
+            // the helper closes it anyway.
+        });
+        runCommand(command);
+    } else {
+        runCommand(command);
+        QWidget* w = topLevel(window);
+        if (w && w->isVisible() && !w->isModal()) {
+            look(w);
+            leave(w);
+        }
+    }
+    return seen;
+}
+
+} // namespace
+
+class CommandsTest : public QObject {
+    Q_OBJECT
+private Q_SLOTS:
+    void commandOpensItsTables_data();
+    void commandOpensItsTables();
+    void commandsInSequenceNeverFail();
+    void assignmentLinksLinesToSupplier_data();
+    void assignmentLinksLinesToSupplier();
+    void assignmentListsFromDictionaries_data();
+    void assignmentListsFromDictionaries();
+    void openTableStaysOnItsRecord();
+    void engineErrorStopsTheCommand();
+};
+
+void CommandsTest::commandOpensItsTables_data()
+{
+    QTest::addColumn<QString>("command");
+    QTest::addColumn<QString>("window");
+    QTest::addColumn<bool>("modal");
+    QTest::addColumn<QStringList>("tables");
+    QTest::newRow("Tow. Podst.") << "SpeedButtonTowary" << "TowaryPodstawowe" << false
+                                 << QStringList{"TableTowaryPodstawowe", "TableGrupyTowarow", "TableParametry",
+                                                "TableStawkiVat", "TableJednostkiMiar", "TableWlasciciel"};
+    QTest::newRow("Dostawcy") << "SpeedButtonDostawcy" << "Dostawcy" << true
+                              << QStringList{"TableDostawcy", "TableWlasciciel"};
+    QTest::newRow("POWIĄŻ") << "SpeedButtonPowiazania" << "PrzypisywanieTowarow" << true
+                            << QStringList{"TableDostawcy", "TableTowaryPodstawowe", "TableGrupyTowarow",
+                                           "TableTowary", "TableParametry", "TableStawkiVat",
+                                           "TableJednostkiMiar", "TableWlasciciel"};
+    QTest::newRow("Tow. Dost.") << "SpeedButtonTowaryDostawcy" << "Towary" << true
+                                << QStringList{"TableDostawcy", "TableTowary", "TableGrupyTowarow",
+                                               "TableWlasciciel", "TableParametry"};
+    QTest::newRow("Kopia") << "SpeedButtonKopia" << "KopiowanieDanych" << true << QStringList{};
+    QTest::newRow("Kopia danych") << "Kopiadanych1" << "KopiowanieDanych" << true << QStringList{};
+    QTest::newRow("Odtwarzanie") << "Odtwarzaniedanychzarchiwum1" << "OdtwarzanieDanych" << true << QStringList{};
+    QTest::newRow("Parametry") << "Parametry1" << "Parametry" << false
+                               << QStringList{"TableWlasciciel", "TableParametry"};
+    QTest::newRow("Usuwanie") << "Usuwanietowarwzlatpoprzednich" << "UsuwaniePrzypisanychTowarow" << true
+                              << QStringList{"TableTowary"};
+    QTest::newRow("Grupy towarów") << "Grupytowarw1" << "GrupyTowarow" << true << QStringList{"TableGrupyTowarow"};
+    QTest::newRow("Restauracje") << "Restauracje1" << "Restauracje" << true << QStringList{"TableWlasciciel"};
+    QTest::newRow("Jednostki miar") << "Jednostkimiar1" << "JednostkiMiarJadlon" << false
+                                    << QStringList{"TableJednostkiMiar"};
+    QTest::newRow("Stawki VAT") << "StawkiVAT1" << "StawkiVatJadlon" << false << QStringList{"TableStawkiVat"};
+}
+
+void CommandsTest::commandOpensItsTables()
+{
+    QFETCH(QString, command);
+    QFETCH(QString, window);
+    QFETCH(bool, modal);
+    QFETCH(QStringList, tables);
+    ProgramFixture program;
+    // Every table starts closed, as the windows' exit buttons leave them.
+    for (Table* t : forms().ModulDanych1->tables())
+        t->close();
+    forms().JednostkiMiarJadlon->TableJednostkiMiar->close();
+    const Seen seen = openAndLeave(command, window, modal, tables);
+    QCOMPARE(seen.window, window);
+    QVERIFY2(seen.closedTables.isEmpty(), qPrintable(seen.closedTables.join(u',')));
+    QVERIFY2(program.messages().log().isEmpty(), qPrintable(program.messages().texts().join(u'|')));
+}
+
+void CommandsTest::commandsInSequenceNeverFail()
+{
+    ProgramFixture program;
+    struct Command {
+        const char* command;
+        const char* window;
+        bool modal;
+    };
+    const QList<Command> commands{
+        {"SpeedButtonTowary", "TowaryPodstawowe", false},
+        {"SpeedButtonDostawcy", "Dostawcy", true},
+        {"SpeedButtonPowiazania", "PrzypisywanieTowarow", true},
+        {"SpeedButtonTowaryDostawcy", "Towary", true},
+        {"Parametry1", "Parametry", false},
+        {"Usuwanietowarwzlatpoprzednich", "UsuwaniePrzypisanychTowarow", true},
+        {"Grupytowarw1", "GrupyTowarow", true},
+        {"Restauracje1", "Restauracje", true},
+        {"Jednostkimiar1", "JednostkiMiarJadlon", false},
+        {"StawkiVAT1", "StawkiVatJadlon", false},
+        {"SpeedButtonKopia", "KopiowanieDanych", true},
+        {"Odtwarzaniedanychzarchiwum1", "OdtwarzanieDanych", true},
+    };
+    // Forward and back, so every window follows the others' exits both ways.
+    QList<Command> order = commands;
+    for (auto it = commands.rbegin(); it != commands.rend(); ++it)
+        order << *it;
+    for (const Command& c : order) {
+        const Seen seen = openAndLeave(QString::fromLatin1(c.command), QString::fromLatin1(c.window), c.modal, {});
+        QCOMPARE(seen.window, QString::fromLatin1(c.window));
+        QVERIFY2(program.messages().log().isEmpty(),
+                 qPrintable(QString::fromLatin1(c.command) + QStringLiteral(": ")
+                            + program.messages().texts().join(u'|')));
+    }
+}
+
+void CommandsTest::assignmentLinksLinesToSupplier_data()
+{
+    QTest::addColumn<QString>("command");
+    QTest::addColumn<QString>("index");
+    QTest::newRow("POWIĄŻ") << "SpeedButtonPowiazania" << "NrDostawcySymbolInd";
+    QTest::newRow("Tow. Dost.") << "SpeedButtonTowaryDostawcy" << "NrDostawcyDataZakupuInd";
+}
+
+void CommandsTest::assignmentLinksLinesToSupplier()
+{
+    QFETCH(QString, command);
+    QFETCH(QString, index);
+    ProgramFixture program;
+    TModulDanych1* dm = forms().ModulDanych1;
+    // Another window left the lines unlinked under another index.
+    dm->TableTowary->setMasterSource(nullptr);
+    dm->TableTowary->setMasterFields(QString());
+    dm->TableTowary->setIndexName(QString());
+    QString seenIndex;
+    QString seenFields;
+    jadl::DataSource* seenMaster = nullptr;
+    jadl::test::whenModalShown([&](QWidget*) {
+        seenIndex = dm->TableTowary->indexName();
+        seenFields = dm->TableTowary->masterFields();
+        seenMaster = dm->TableTowary->masterSource();
+    });
+    runCommand(command);
+    QCOMPARE(seenIndex, index);
+    QCOMPARE(seenFields, QStringLiteral("Numer"));
+    QCOMPARE(seenMaster, dm->DataSourceDostawcy);
+    // The link stays after the window closed.
+    QCOMPARE(dm->TableTowary->indexName(), index);
+    QCOMPARE(dm->TableTowary->masterSource(), dm->DataSourceDostawcy);
+}
+
+void CommandsTest::assignmentListsFromDictionaries_data()
+{
+    QTest::addColumn<bool>("clearVat");
+    QTest::addColumn<bool>("clearUnits");
+    QTest::addColumn<QStringList>("units");
+    QTest::addColumn<QStringList>("vatList");
+    QTest::addColumn<QStringList>("unitList");
+    const QStringList designUnits{"1kg", "5kg", "15kg", "0,25kg", "0,2kg", "0,45kg", "1l", "0,5l", "0,45l", "0,9l",
+                                  "5l", "szt.", "butelka", "karton", "dm3", "kpl.", "m.b.", "m2", "m3"};
+    QTest::newRow("merge") << false << false << QStringList{"kg", "szt.", "kg"}
+                           << QStringList{"7", "3", "22", "0", "4", "5"} << (designUnits + QStringList{"kg"});
+    QTest::newRow("replace") << true << true << QStringList{"kg", "szt.", "kg"} << QStringList{"22", "5"}
+                             << QStringList{"kg", "szt.", "kg"};
+    QTest::newRow("replace, no units") << true << true << QStringList{} << QStringList{"22", "5"} << QStringList{};
+    QTest::newRow("VAT replaced, units merged") << true << false << QStringList{} << QStringList{"22", "5"}
+                                                << designUnits;
+}
+
+void CommandsTest::assignmentListsFromDictionaries()
+{
+    QFETCH(bool, clearVat);
+    QFETCH(bool, clearUnits);
+    QFETCH(QStringList, units);
+    QFETCH(QStringList, vatList);
+    QFETCH(QStringList, unitList);
+    ProgramFixture program;
+    auto fill = [](Table* t, const QString& field, const QStringList& values) {
+        if (!t->active())
+            t->open();
+        for (const QString& v : values) {
+            t->append();
+            t->fieldByName(field).setString(v);
+            t->post();
+        }
+    };
+    fill(forms().StawkiVatJadlon->TableStawkiVat, QStringLiteral("VatOznaczenie"), {"22", "5"});
+    fill(forms().JednostkiMiarJadlon->TableJednostkiMiar, QStringLiteral("Jednostka"), units);
+    // The switches as the parameters window stores them.
+    Table* par = forms().ModulDanych1->TableParametry;
+    par->open();
+    par->edit();
+    par->fieldByName(QStringLiteral("CzyscStawkiVat")).setBoolean(clearVat);
+    par->fieldByName(QStringLiteral("CzyscJednostkiMiar")).setBoolean(clearUnits);
+    par->post();
+    par->close();
+
+    TPrzypisywanieTowarow* w = forms().PrzypisywanieTowarow;
+    QStringList seenVat;
+    QStringList seenUnits;
+    jadl::test::whenModalShown([&](QWidget*) {
+        seenVat = w->DBComboBoxVatTyp->items();
+        seenUnits = w->DBComboBoxJednostkaMiary->items();
+    });
+    forms().Meni->SpeedButtonPowiazania->click();
+    QCOMPARE(seenVat, vatList);
+    QCOMPARE(seenUnits, unitList);
+    QCOMPARE(w->LabelM_c_Rok->text(), jadl::formatLongDate(w->Calendar1->date()));
+    QCOMPARE(w->Dzien->text(), jadl::formatWeekday(w->Calendar1->date()));
+
+    // Again: merge adds nothing new, replace builds the same list.
+    jadl::test::whenModalShown([&](QWidget*) {
+        seenVat = w->DBComboBoxVatTyp->items();
+        seenUnits = w->DBComboBoxJednostkaMiary->items();
+    });
+    forms().Meni->SpeedButtonPowiazania->click();
+    QCOMPARE(seenVat, vatList);
+    QCOMPARE(seenUnits, unitList);
+    QVERIFY2(program.messages().log().isEmpty(), qPrintable(program.messages().texts().join(u'|')));
+}
+
+void CommandsTest::openTableStaysOnItsRecord()
+{
+    ProgramFixture program;
+    Table* groups = forms().ModulDanych1->TableGrupyTowarow;
+    groups->open();
+    for (int i = 1; i <= 3; ++i) {
+        groups->append();
+        groups->fieldByName(QStringLiteral("Grupa")).setString(QStringLiteral("G%1").arg(i));
+        groups->post();
+    }
+    groups->first();
+    groups->next();
+    QString current;
+    jadl::test::whenModalShown([&](QWidget*) { current = groups->fieldByName(QStringLiteral("Grupa")).asString(); });
+    forms().Meni->Grupytowarw1->trigger();
+    QCOMPARE(current, QStringLiteral("G2"));
+}
+
+void CommandsTest::engineErrorStopsTheCommand()
+{
+    ProgramFixture program;
+    // A units table file that is not a database: opening it fails.
+    Table* units = forms().JednostkiMiarJadlon->TableJednostkiMiar;
+    units->close();
+    const QString path = units->filePath();
+    {
+        QFile f(path);
+        QVERIFY(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        f.write(QByteArray(4096, 'x'));
+    }
+    forms().Meni->Jednostkimiar1->trigger();
+    QVERIFY(!forms().JednostkiMiarJadlon->isVisible());
+    QCOMPARE(program.messages().log().size(), 1);
+    QCOMPARE(program.messages().log()[0].kind, jadl::platform::MessageKind::Error);
+    QVERIFY2(program.messages().log()[0].text.contains(QStringLiteral("JednostkiMiar")),
+             qPrintable(program.messages().log()[0].text));
+}
+
+QTEST_MAIN(CommandsTest)
+#include "tst_commands.moc"

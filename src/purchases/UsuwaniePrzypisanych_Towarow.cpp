@@ -1,7 +1,484 @@
 #include "purchases/UsuwaniePrzypisanych_Towarow.h"
+
+#include "common/Months.h"
+#include "controls/SpinEdit.h"
+#include "platform/Clock.h"
+#include "platform/Messages.h"
+#include "shell/Application.h"
 #include "shell/FormUtil.h"
+#include "shell/Forms.h"
+#include "store/EngineError.h"
+#include "store/Modul_Danych1.h"
+#include "store/Table.h"
+
+#include <QAbstractButton>
+#include <QApplication>
+#include <QButtonGroup>
+#include <QCloseEvent>
+#include <QElapsedTimer>
+#include <QGridLayout>
+#include <QHBoxLayout>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QVBoxLayout>
+
+#include <array>
+#include <vector>
+
+using jadl::Table;
+using jadl::forms;
+
+namespace jadl::removal {
+
+QDate cutOffDay(const QDate& today)
+{
+    int year = today.year();
+    int month = today.month() - 3;
+    if (month < 1) {
+        month += 12;
+        --year;
+    }
+    return QDate(year, month, daysInMonth(year, month));
+}
+
+Rule::Rule(int choice, const QDate& today, int chosenYear)
+{
+    const QDate beforeThisYear = QDate(today.year(), 1, 1).addDays(-1);
+    switch (choice) {
+    case AllPreviousYears:
+        to_ = beforeThisYear;
+        break;
+    case ChosenYear:
+        // The current year and later ones are never removed.
+        from_ = QDate(chosenYear, 1, 1);
+        to_ = std::min(QDate(chosenYear, 12, 31), beforeThisYear);
+        break;
+    case OlderThanTwoMonths:
+        to_ = cutOffDay(today);
+        break;
+    default:
+        break;   // no choice removes nothing
+    }
+}
+
+bool Rule::removes(const std::optional<QDate>& purchaseDate) const
+{
+    if (!to_.isValid())
+        return false;
+    // An empty date was day zero of the old date-time numbers.
+    const QDate day = purchaseDate && purchaseDate->isValid() ? *purchaseDate : QDate(1899, 12, 30);
+    if (from_.isValid() && day < from_)
+        return false;
+    return day <= to_;
+}
+
+RadioGroup::RadioGroup(const QString& caption, const QStringList& items, QWidget* parent)
+    : QGroupBox(caption, parent), items_(items), buttons_(new QButtonGroup(this))
+{
+    auto* layout = new QVBoxLayout(this);
+    for (int i = 0; i < items.size(); ++i) {
+        auto* b = new QRadioButton(items.at(i), this);
+        b->setObjectName(QStringLiteral("%1_%2").arg(QStringLiteral("Item")).arg(i));
+        describe(b, items.at(i));
+        buttons_->addButton(b, i);
+        layout->addWidget(b);
+    }
+    describe(this, caption);
+    connect(buttons_, &QButtonGroup::idToggled, this, [this](int id, bool checked) {
+        if (checked)
+            Q_EMIT itemChosen(id);
+    });
+}
+
+int RadioGroup::itemIndex() const
+{
+    return buttons_->checkedId();
+}
+
+void RadioGroup::setItemIndex(int index)
+{
+    if (index < 0 || index >= items_.size()) {
+        // An exclusive group never unchecks its last item by itself.
+        buttons_->setExclusive(false);
+        for (QAbstractButton* b : buttons_->buttons())
+            b->setChecked(false);
+        buttons_->setExclusive(true);
+        return;
+    }
+    buttons_->button(index)->setChecked(true);
+}
+
+QAbstractButton* RadioGroup::item(int index) const
+{
+    return buttons_->button(index);
+}
+
+} // namespace jadl::removal
+
+namespace {
+
+using jadl::removal::Choice;
+
+const std::array<QString, 3> kQuestions = {
+    QStringLiteral("USUWAMY PRZYPISANE TOWARY LAT POPRZEDNICH"),
+    QStringLiteral("USUWAMY PRZYPISANE TOWARY WYBRANEGO ROKU"),
+    QStringLiteral("USUWAMY PRZYPISANE TOWARY STARSZE NIŻ 2 MIESIĄCE"),
+};
+
+const std::array<QString, 3> kBanners = {
+    QStringLiteral("USUWAM PRZYPISANE TOWARY LAT POPRZEDNICH"),
+    QStringLiteral("USUWAM PRZYPISANE TOWARY ZA WYBRANY ROK"),
+    QStringLiteral("USUWAM PRZYPISANE TOWARY STARSZE NIŻ 2 MIESIĄCE"),
+};
+
+// Repaints at most this often while the long work runs.
+constexpr qint64 kPaintEveryMs = 100;
+
+void paintNow()
+{
+    // Input stays queued: the work must not be re-entered from a click.
+    QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+}
+
+QPushButton* button(QWidget* parent, const char* name, const QString& text)
+{
+    auto* b = new QPushButton(text, parent);
+    b->setObjectName(QString::fromLatin1(name));
+    // Enter in the year box must not start a removal.
+    b->setAutoDefault(false);
+    jadl::describe(b, text);
+    return b;
+}
+
+QLabel* label(QWidget* parent, const char* name, const QString& text)
+{
+    auto* l = new QLabel(text, parent);
+    l->setObjectName(QString::fromLatin1(name));
+    return l;
+}
+
+QLineEdit* edit(QWidget* parent, const char* name, QLabel* caption)
+{
+    auto* e = new QLineEdit(parent);
+    e->setObjectName(QString::fromLatin1(name));
+    e->setReadOnly(true);
+    caption->setBuddy(e);
+    jadl::describe(e, caption->text());
+    return e;
+}
+
+// Clears the busy flag and the progress bar however the work ends.
+class BusyScope {
+public:
+    BusyScope(bool& flag, QProgressBar* bar) : flag_(flag), bar_(bar) { flag_ = true; }
+    ~BusyScope()
+    {
+        flag_ = false;
+        bar_->hide();
+    }
+    BusyScope(const BusyScope&) = delete;
+    BusyScope& operator=(const BusyScope&) = delete;
+
+private:
+    bool& flag_;
+    QProgressBar* bar_;
+};
+
+} // namespace
 
 TUsuwaniePrzypisanychTowarow::TUsuwaniePrzypisanychTowarow(QWidget* parent) : QDialog(parent)
 {
-    jadl::initForm(this, QStringLiteral("UsuwaniePrzypisanychTowarow"), QStringLiteral("USUWANIE PRZYPISANYCH TOWARÓW ZA LATA POPRZEDNIE"), 640, 480);
+    jadl::initForm(this, QStringLiteral("UsuwaniePrzypisanychTowarow"),
+                   QStringLiteral("USUWANIE PRZYPISANYCH TOWARÓW ZA LATA POPRZEDNIE"), 640, 480);
+
+    LabelAktualnyRok = label(this, "LabelAktualnyRok", QStringLiteral("Aktualny rok"));
+    QFont big = LabelAktualnyRok->font();
+    big.setBold(true);
+    big.setPointSizeF(big.pointSizeF() * 1.2);
+    LabelAktualnyRok->setFont(big);
+    LabelInformacja_Uwaga = label(this, "LabelInformacja_Uwaga",
+                                  QStringLiteral("Pamiętaj o zrobieniu kopii przed usunięciem obrotów lat poprzednich."));
+    QFont bold = LabelInformacja_Uwaga->font();
+    bold.setBold(true);
+    LabelInformacja_Uwaga->setFont(bold);
+    LabelInformacja_Uwaga->setStyleSheet(QStringLiteral("color: #b00000"));
+
+    Memo1 = new QPlainTextEdit(this);
+    Memo1->setObjectName(QStringLiteral("Memo1"));
+    Memo1->setReadOnly(true);
+    Memo1->setPlainText(QStringList{
+        QStringLiteral("Usuwam przypisane towary starsze niz 2 miesiące(Zostawiam aktualny miesiąc i dwa poprzednie). "),
+        QStringLiteral("Mogę też usunąć obroty za wybrany rok lub lata poprzednie.  Aby to zrobić należy wcisnąć przycisk "),
+        QStringLiteral("\"Usuń\". Jeżeli rezygnujesz wciśnij klawisz \"Anuluj\". Tablicę po usunięciu rekordów jest pakowana. "),
+        QStringLiteral("Tablicę można też pakować jeżeli usuwano wcześniej rekordy. "),
+        QStringLiteral("(Pakowanie jest operacją zmniejszającą rozmiar tablicy o usunięte rekordy)."),
+        QString(),
+    }.join(QLatin1Char('\n')));
+    jadl::describe(Memo1, QStringLiteral("Opis usuwania przypisanych towarów"));
+
+    RadioGroupUsunTowary = new jadl::removal::RadioGroup(
+        QStringLiteral("Usuwamy towary za:"),
+        {QStringLiteral("wszystkie lata poprzednie"), QStringLiteral("za wybrany rok"),
+         QStringLiteral("okres starszy niż 2 miesiące")},
+        this);
+    RadioGroupUsunTowary->setObjectName(QStringLiteral("RadioGroupUsunTowary"));
+
+    LabelWybranyRok = label(this, "LabelWybranyRok", QStringLiteral("Wybrany rok do usunięcia:"));
+    SpinEditWybranyRok = new jadl::SpinEdit(this);
+    SpinEditWybranyRok->setObjectName(QStringLiteral("SpinEditWybranyRok"));
+    SpinEditWybranyRok->setMinValue(2010);
+    SpinEditWybranyRok->setMaxValue(2099);
+    SpinEditWybranyRok->setValue(2010);
+    LabelWybranyRok->setBuddy(SpinEditWybranyRok);
+    jadl::describe(SpinEditWybranyRok, LabelWybranyRok->text());
+
+    LabelIloscWszystkichRekordow =
+        label(this, "LabelIloscWszystkichRekordow", QStringLiteral("Ilość wszystkich przypisanych towarów:"));
+    EditIloscRekordow = edit(this, "EditIloscRekordow", LabelIloscWszystkichRekordow);
+    LabelNajstarszyRokZapisow =
+        label(this, "LabelNajstarszyRokZapisow", QStringLiteral("Najstarszy rok przypisanych towarów:"));
+    EditNajstarszyRok = edit(this, "EditNajstarszyRok", LabelNajstarszyRokZapisow);
+
+    UsuwamTowary = button(this, "UsuwamTowary", QStringLiteral("Usuwam przypisane Towary"));
+    UsuwamTowary->setFont(bold);
+    UsuwamTowary->setFocusPolicy(Qt::NoFocus);
+    UsuwamTowary->setMinimumHeight(36);
+    UsuwamTowary->hide();
+    ProgressBarUsuwanie = new QProgressBar(this);
+    ProgressBarUsuwanie->setObjectName(QStringLiteral("ProgressBarUsuwanie"));
+    jadl::describe(ProgressBarUsuwanie, QStringLiteral("Postęp"));
+    ProgressBarUsuwanie->hide();
+    LabelIleUsunalem = label(this, "LabelIleUsunalem", QStringLiteral("LabelIleUsunalem"));
+    LabelIleUsunalem->setFont(bold);
+    LabelIleUsunalem->hide();
+
+    PakowanieTablicy = button(this, "PakowanieTablicy", QStringLiteral("&Pakuj tab"));
+    Usuwanie = button(this, "Usuwanie", QStringLiteral("&Usuń"));
+    Anuluj = button(this, "Anuluj", QStringLiteral("&Anuluj"));
+    Zamknij = button(this, "Zamknij", QStringLiteral("&Wyjście"));
+
+    auto* layout = new QVBoxLayout(this);
+    layout->addWidget(LabelAktualnyRok);
+    layout->addWidget(LabelInformacja_Uwaga);
+    layout->addWidget(Memo1, 1);
+    auto* middle = new QHBoxLayout;
+    middle->addWidget(RadioGroupUsunTowary);
+    auto* fields = new QGridLayout;
+    fields->addWidget(LabelWybranyRok, 0, 0);
+    fields->addWidget(SpinEditWybranyRok, 0, 1);
+    fields->addWidget(LabelIloscWszystkichRekordow, 1, 0);
+    fields->addWidget(EditIloscRekordow, 1, 1);
+    fields->addWidget(LabelNajstarszyRokZapisow, 2, 0);
+    fields->addWidget(EditNajstarszyRok, 2, 1);
+    fields->setRowStretch(3, 1);
+    middle->addLayout(fields, 1);
+    layout->addLayout(middle);
+    layout->addWidget(UsuwamTowary);
+    layout->addWidget(ProgressBarUsuwanie);
+    layout->addWidget(LabelIleUsunalem);
+    auto* buttons = new QHBoxLayout;
+    for (QPushButton* b : {PakowanieTablicy, Usuwanie, Anuluj, Zamknij})
+        buttons->addWidget(b);
+    layout->addLayout(buttons);
+
+    RadioGroupUsunTowary->setItemIndex(Choice::OlderThanTwoMonths);
+    RadioGroupUsunTowaryClick();
+
+    auto guarded = [this](void (TUsuwaniePrzypisanychTowarow::*slot)()) {
+        return [this, slot] { jadl::runGuarded([this, slot] { (this->*slot)(); }); };
+    };
+    connect(RadioGroupUsunTowary, &jadl::removal::RadioGroup::itemChosen, this,
+            guarded(&TUsuwaniePrzypisanychTowarow::RadioGroupUsunTowaryClick));
+    connect(Usuwanie, &QPushButton::clicked, this, guarded(&TUsuwaniePrzypisanychTowarow::UsuwanieClick));
+    connect(PakowanieTablicy, &QPushButton::clicked, this,
+            guarded(&TUsuwaniePrzypisanychTowarow::PakowanieTablicyClick));
+    connect(Anuluj, &QPushButton::clicked, this, guarded(&TUsuwaniePrzypisanychTowarow::AnulujClick));
+    connect(Zamknij, &QPushButton::clicked, this, guarded(&TUsuwaniePrzypisanychTowarow::ZamknijClick));
+}
+
+void TUsuwaniePrzypisanychTowarow::RadioGroupUsunTowaryClick()
+{
+    const bool chosenYear = RadioGroupUsunTowary->itemIndex() == Choice::ChosenYear;
+    LabelWybranyRok->setVisible(chosenYear);
+    SpinEditWybranyRok->setVisible(chosenYear);
+}
+
+void TUsuwaniePrzypisanychTowarow::PokazBaner(const QString& text)
+{
+    UsuwamTowary->setText(text);
+    UsuwamTowary->show();
+    UsuwamTowary->repaint();
+    paintNow();
+}
+
+void TUsuwaniePrzypisanychTowarow::postep(int value, int maximum)
+{
+    if (ProgressBarUsuwanie->maximum() != maximum)
+        ProgressBarUsuwanie->setRange(0, maximum);
+    ProgressBarUsuwanie->setValue(value);
+    ProgressBarUsuwanie->show();
+    paintNow();
+}
+
+void TUsuwaniePrzypisanychTowarow::UsuwanieClick()
+{
+    if (pracuje_)
+        return;
+    Table& table = *forms().ModulDanych1->TableTowary;
+    const int choice = RadioGroupUsunTowary->itemIndex();
+    int count = 0;
+    if (choice >= 0 && choice < int(kQuestions.size())) {
+        if (!jadl::platform::askYesNo(kQuestions[size_t(choice)], QStringLiteral("WYBIERZ"))) {
+            zamknijTabliceIOkno();
+            return;
+        }
+        LabelIleUsunalem->hide();
+        const jadl::removal::Rule rule(choice, jadl::platform::today(), SpinEditWybranyRok->value());
+        PokazBaner(kBanners[size_t(choice)]);
+        count = usunLinie(table, rule);
+    }
+    ileUsunieto_ = count;
+    EditIloscRekordow->setText(QString::number(table.recordCount()));
+    PakujTabliceTowary();
+    UsuwamTowary->hide();
+    Anuluj->hide();
+    Zamknij->show();
+    LabelIleUsunalem->setText(QStringLiteral("Usunąłem następująca ilość zapisów przypisanych towarów : ") +
+                              QString::number(count));
+    LabelIleUsunalem->show();
+}
+
+int TUsuwaniePrzypisanychTowarow::usunLinie(Table& table, const jadl::removal::Rule& rule)
+{
+    BusyScope busy(pracuje_, ProgressBarUsuwanie);
+    const int dateField = table.fieldByName(QStringLiteral("DataZakupu")).index();
+    jadl::ControlsDisabled quiet(table);
+    table.first();
+    const int total = table.recordCount();
+
+    // The decision rests on each line's own date, so the view is read first and
+    // the chosen lines go afterwards, from the back: the view then shifts only
+    // its kept tail on every delete.
+    std::vector<int> rows;
+    QElapsedTimer sincePaint;
+    sincePaint.start();
+    postep(0, total);
+    for (int row = 0; row < total; ++row) {
+        const QVariant v = table.valueAt(row, dateField);
+        const std::optional<QDate> day = v.isNull() ? std::nullopt : std::optional<QDate>(v.toDate());
+        if (rule.removes(day))
+            rows.push_back(row);
+        if (sincePaint.elapsed() >= kPaintEveryMs) {
+            postep(row + 1, total);
+            sincePaint.restart();
+        }
+    }
+
+    // One transaction: a failure part-way leaves every line where it was.
+    const int work = total + int(rows.size());
+    Table::Batch batch(table);
+    int done = 0;
+    for (auto it = rows.rbegin(); it != rows.rend(); ++it) {
+        table.setRecNo(*it + 1);
+        table.deleteRecord();
+        ++done;
+        if (sincePaint.elapsed() >= kPaintEveryMs) {
+            postep(total + done, work);
+            sincePaint.restart();
+        }
+    }
+    batch.commit();
+    postep(work, work);
+    table.first();
+    return done;
+}
+
+void TUsuwaniePrzypisanychTowarow::PakujTabliceTowary()
+{
+    Table& table = *forms().ModulDanych1->TableTowary;
+    BusyScope busy(pracuje_, ProgressBarUsuwanie);
+    // Compaction gives no progress: a running bar says the program is at work.
+    ProgressBarUsuwanie->setRange(0, 0);
+    ProgressBarUsuwanie->show();
+    paintNow();
+
+    table.close();
+    table.setExclusive(true);
+    try {
+        table.open();
+        if (!table.active())
+            throw jadl::EngineError(QStringLiteral("Tabela do pakowania musi być otwarta"), table.filePath());
+        if (!table.exclusive())
+            throw jadl::EngineError(QStringLiteral("Tabela do pakowania musi być ustawiona jako Exclusive"),
+                                    table.filePath());
+        table.pack();
+        table.close();
+    } catch (...) {
+        // Nobody else may be locked out afterwards: the table stays closed, shared.
+        table.close();
+        table.setExclusive(false);
+        throw;
+    }
+    table.setExclusive(false);
+    table.open();
+}
+
+void TUsuwaniePrzypisanychTowarow::PakowanieTablicyClick()
+{
+    if (pracuje_)
+        return;
+    if (!jadl::platform::askYesNo(QStringLiteral("PAKUJEMY TABLICĘ"), QStringLiteral("WYBIERZ")))
+        return;
+    PokazBaner(QStringLiteral("PROSZĘ CZEKAĆ PAKUJĘ TABELĘ Z OBROTAMI"));
+    PakujTabliceTowary();
+    UsuwamTowary->setText(QString());
+    UsuwamTowary->hide();
+    Anuluj->hide();
+    Zamknij->show();
+}
+
+void TUsuwaniePrzypisanychTowarow::zamknijTabliceIOkno()
+{
+    Table* table = forms().ModulDanych1 ? forms().ModulDanych1->TableTowary : nullptr;
+    if (table && table->active())
+        table->close();
+    QDialog::reject();
+}
+
+void TUsuwaniePrzypisanychTowarow::AnulujClick()
+{
+    if (!pracuje_)
+        zamknijTabliceIOkno();
+}
+
+void TUsuwaniePrzypisanychTowarow::ZamknijClick()
+{
+    if (!pracuje_)
+        zamknijTabliceIOkno();
+}
+
+void TUsuwaniePrzypisanychTowarow::keyPressEvent(QKeyEvent* event)
+{
+    if (event->key() == Qt::Key_Escape && event->modifiers() == Qt::NoModifier) {
+        // Escape is the cancel button's key, and only while that button is there.
+        if (Anuluj->isVisible() && Anuluj->isEnabled())
+            Anuluj->click();
+        event->accept();
+        return;
+    }
+    QDialog::keyPressEvent(event);
+}
+
+void TUsuwaniePrzypisanychTowarow::closeEvent(QCloseEvent* event)
+{
+    if (pracuje_) {
+        event->ignore();
+        return;
+    }
+    QDialog::closeEvent(event);
 }

@@ -1,8 +1,121 @@
 #pragma once
+// Removal of previous-year purchases: deletes old purchase lines of the lines
+// table as it currently stands (index, master link and filter untouched) and
+// then packs the table file; it can also only pack it.
+#include <QDate>
 #include <QDialog>
+#include <QGroupBox>
+#include <QStringList>
+
+#include <optional>
+
+class QAbstractButton;
+class QButtonGroup;
+class QLabel;
+class QLineEdit;
+class QPlainTextEdit;
+class QProgressBar;
+class QPushButton;
+
+namespace jadl {
+class SpinEdit;
+class Table;
+} // namespace jadl
+
+namespace jadl::removal {
+
+// The choices of the window, by item number.
+enum Choice { AllPreviousYears = 0, ChosenYear = 1, OlderThanTwoMonths = 2 };
+
+// Last day of the month three months back: lines up to it are "older than two
+// months" (the current month and the two before it stay). Gregorian February.
+QDate cutOffDay(const QDate& today);
+
+// Which purchase dates a choice removes. An empty date counts as 30 December
+// 1899, as the old date-time numbers read it.
+class Rule {
+public:
+    Rule(int choice, const QDate& today, int chosenYear);
+    bool removes(const std::optional<QDate>& purchaseDate) const;
+    // The removed days: from..to, both included; an invalid `from` has no lower
+    // bound, an invalid `to` removes nothing.
+    const QDate& from() const { return from_; }
+    const QDate& to() const { return to_; }
+
+private:
+    QDate from_;
+    QDate to_;
+};
+
+// A captioned group of exclusive radio items chosen by number, -1 = none.
+class RadioGroup : public QGroupBox {
+    Q_OBJECT
+public:
+    RadioGroup(const QString& caption, const QStringList& items, QWidget* parent = nullptr);
+    int itemIndex() const;
+    void setItemIndex(int index);
+    const QStringList& items() const { return items_; }
+    QAbstractButton* item(int index) const;
+
+Q_SIGNALS:
+    // Whenever an item becomes the chosen one, by the user or from code.
+    void itemChosen(int index);
+
+private:
+    QStringList items_;
+    QButtonGroup* buttons_;
+};
+
+} // namespace jadl::removal
 
 class TUsuwaniePrzypisanychTowarow : public QDialog {
     Q_OBJECT
 public:
     explicit TUsuwaniePrzypisanychTowarow(QWidget* parent = nullptr);
+
+    QLabel* LabelAktualnyRok;
+    QLabel* LabelInformacja_Uwaga;
+    QPlainTextEdit* Memo1;
+    jadl::removal::RadioGroup* RadioGroupUsunTowary;
+    QLabel* LabelWybranyRok;
+    jadl::SpinEdit* SpinEditWybranyRok;
+    QPushButton* UsuwamTowary;
+    QLabel* LabelIleUsunalem;
+    QPushButton* PakowanieTablicy;
+    QPushButton* Usuwanie;
+    QPushButton* Anuluj;
+    QPushButton* Zamknij;
+    QLabel* LabelIloscWszystkichRekordow;
+    QLineEdit* EditIloscRekordow;
+    QLabel* LabelNajstarszyRokZapisow;
+    QLineEdit* EditNajstarszyRok;
+    // Progress of the long work (deleting, packing); hidden while idle.
+    QProgressBar* ProgressBarUsuwanie;
+
+    // Packs the purchase lines table: exclusive open, compaction, then open
+    // again shared. Raises the engine's errors; the table stays closed then.
+    void PakujTabliceTowary();
+    // Shows a text on the status banner and paints it before long work starts.
+    void PokazBaner(const QString& text);
+    // Number of lines the last removal deleted.
+    int ileUsunieto() const { return ileUsunieto_; }
+
+public Q_SLOTS:
+    void RadioGroupUsunTowaryClick();
+    void UsuwanieClick();
+    void PakowanieTablicyClick();
+    void AnulujClick();
+    void ZamknijClick();
+
+protected:
+    void keyPressEvent(QKeyEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+
+private:
+    int usunLinie(jadl::Table& table, const jadl::removal::Rule& rule);
+    void zamknijTabliceIOkno();
+    void postep(int value, int maximum);
+
+    int ileUsunieto_ = 0;
+    bool pracuje_ = false;
 };

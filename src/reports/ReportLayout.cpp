@@ -95,6 +95,7 @@ namespace {
 struct BoundElement {
     const ReportElement* element = nullptr;
     ReportFont font;
+    double lineHeight = 0.0;              // mm, of that font
     ReportDataSource* source = nullptr;   // fields and sums
     int field = -1;
     bool perRow = false;                  // reads the printed row, not a current record
@@ -161,6 +162,7 @@ private:
             BoundElement be;
             be.element = e;
             be.font = e->effectiveFont();
+            be.lineHeight = lineHeightMm(be.font);
             if (e->kind() == ReportElement::Kind::Field) {
                 const auto* f = static_cast<const ReportDBText*>(e);
                 bindField(be, f->dataSet(), f->dataField());
@@ -284,8 +286,7 @@ private:
             double x = left_ + e->left();
             double w = e->width();
             const double y = bandTop + e->top();
-            const double line = lineHeightMm(t.font);
-            double h = e->height().value_or(std::max(line, bandHeight - e->top()));
+            double h = e->height().value_or(std::max(be.lineHeight, bandHeight - e->top()));
             if (e->autoSize() && !e->wordWrap()) {
                 const double textW = textWidthMm(t.text, t.font);
                 if (e->alignment() == ReportAlign::Right)

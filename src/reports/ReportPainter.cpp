@@ -4,12 +4,15 @@
 #include "store/EngineError.h"
 
 #include <QFileInfo>
+#include <QFontMetricsF>
 #include <QHash>
 #include <QPageLayout>
 #include <QPageSize>
 #include <QPainter>
 #include <QPdfWriter>
 #include <QPrinter>
+
+#include <optional>
 
 namespace jadl {
 
@@ -59,21 +62,50 @@ void paintPage(QPainter& painter, const ReportPage& page)
         if (t.background)
             painter.fillRect(toDevice(t.rect), *t.background);
 
-    QHash<QString, QFont> fonts;
-    QString current;
+    struct DeviceFont {
+        QFont font;
+        QFontMetricsF metrics;
+    };
+    QHash<QString, DeviceFont> fonts;
+    std::optional<ReportFont> current;
+    const DeviceFont* df = nullptr;
     painter.setPen(Qt::black);
     for (const PlacedText& t : page.texts) {
         if (t.text.isEmpty())
             continue;
-        const QString key = fontKey(t.font);
-        if (key != current) {
+        if (!current || !(*current == t.font)) {
+            const QString key = fontKey(t.font);
             auto it = fonts.find(key);
-            if (it == fonts.end())
-                it = fonts.insert(key, resolveFont(t.font));
-            painter.setFont(*it);
-            current = key;
+            if (it == fonts.end()) {
+                const QFont f = resolveFont(t.font);
+                it = fonts.insert(key, DeviceFont{f, QFontMetricsF(f, painter.device())});
+            }
+            df = &*it;
+            painter.setFont(df->font);
+            current = t.font;
         }
-        painter.drawText(toDevice(t.rect), alignFlags(t), t.text);
+        const QRectF r = toDevice(t.rect);
+        if (t.wordWrap) {
+            painter.drawText(r, alignFlags(t), t.text);
+            continue;
+        }
+        // One line: placed by the device's own metrics, which is much cheaper than
+        // a formatted rectangle and cut at the box only when it does not fit.
+        const double width = df->metrics.horizontalAdvance(t.text);
+        double x = r.left();
+        if (t.align == ReportAlign::Right)
+            x = r.right() - width;
+        else if (t.align == ReportAlign::Centre)
+            x = r.left() + (r.width() - width) / 2.0;
+        const QPointF at(x, r.top() + df->metrics.ascent());
+        if (t.clip && width > r.width()) {
+            painter.save();
+            painter.setClipRect(r, Qt::IntersectClip);
+            painter.drawText(at, t.text);
+            painter.restore();
+        } else {
+            painter.drawText(at, t.text);
+        }
     }
 
     for (const PlacedRule& r : page.rules) {

@@ -443,6 +443,14 @@ void TestReportEngine::paintedPageShowsRulesAndText()
 {
     TestReport t;
     t.header->setFrame(ReportFrame::all());
+    // An opaque element fills its box; a transparent one leaves the page white.
+    auto* box = t.header->addLabel(QStringLiteral("Box"), QString(), 20, 5, 10);
+    box->setGeometry(20, 5, 10, 4.0);
+    box->setTransparent(false);
+    box->setColor(Qt::black);
+    auto* clear = t.header->addLabel(QStringLiteral("Clear"), QString(), 20, 12, 10);
+    clear->setGeometry(20, 12, 10, 4.0);
+    clear->setColor(Qt::black);
     t.report.setDataSet(kLines, lines(1));
     const ReportPages pages = t.report.layoutPages();
 
@@ -465,6 +473,8 @@ void TestReportEngine::paintedPageShowsRulesAndText()
     // Right-aligned amount ends near its right edge (80 mm), not at its left (60 mm).
     QVERIFY(hasDarkPixel(img, QRect(px(74), px(30.5), px(5.5), px(3.5))));
     QVERIFY(!hasDarkPixel(img, QRect(px(60.3), px(30.5), px(8), px(3.5))));
+    QVERIFY(hasDarkPixel(img, QRect(px(31), px(16), 3, 3)));
+    QVERIFY(!hasDarkPixel(img, QRect(px(31), px(23), px(8), px(2))));
 }
 
 void TestReportEngine::pdfExport()

@@ -52,6 +52,16 @@ int countPdfPages(const QString& path)
     return count;
 }
 
+// With JADL_REPORT_PDF_DIR set, the layouts are also written there to be looked at.
+void keepPdf(ReportForm& form, const QString& name)
+{
+    const QString keep = qEnvironmentVariable("JADL_REPORT_PDF_DIR");
+    if (keep.isEmpty())
+        return;
+    QDir().mkpath(keep);
+    QVERIFY(form.exportPdf(keep + QLatin1Char('/') + name + QStringLiteral(".pdf")));
+}
+
 } // namespace
 
 class TestReportTables : public QObject {
@@ -133,6 +143,8 @@ void TestReportTables::addLine(int supplier, const QString& symbol, const QDate&
     setField(t, "VatTyp", QStringLiteral("8"));
     setField(t, "CzyBylaFaktura", invoice);
     setField(t, "JakaCenaRef", QStringLiteral("0"));
+    setField(t, "CenaReferencyjna", net);
+    setField(t, "Grupa", supplier == 1 ? QStringLiteral("MIĘSO") : QStringLiteral("PIECZYWO"));
     t.post();
     t.close();
 }
@@ -180,12 +192,16 @@ void TestReportTables::purchasedGoodsFollowTheView()
     // The user's record is where it was.
     QCOMPARE(lines.recNo(), before);
     QCOMPARE(lines.fieldByName(QStringLiteral("Symbol")).asString(), current);
+    r.QRLabelOkres->setCaption(QStringLiteral("Od 1.3.2024 do 15.3.2024"));
+    r.QRLabelRestauracjaSymbol->setCaption(QStringLiteral("BAR POD RÓŻĄ"));
+    keepPdf(r, QStringLiteral("zakupione"));
 
     // The bare table prints the same rows.
     TZakupioneTowaryDruk1 bare;
     bare.bindDataModule(dm_.get());
     QCOMPARE(bare.layoutPages().textsOf(QStringLiteral("QRDBTextSkroconaNazwaTowaru")),
              (QStringList{QStringLiteral("BOCZEK"), QStringLiteral("SCHAB"), QStringLiteral("ZIEMNIAKI")}));
+    keepPdf(bare, QStringLiteral("zakupione1"));
 
     // Another supplier chosen: its lines, and its symbol on the supplier line.
     dm_->TableDostawcy->next();
@@ -240,6 +256,7 @@ void TestReportTables::supplierValuesOnlyNonZero()
     QCOMPARE(pages.textsOf(QStringLiteral("QRExprSumaWartoscVat")), QStringList{QStringLiteral("2,85")});
     QCOMPARE(pages.textsOf(QStringLiteral("QRExprWartoscBruttoSuma")), QStringList{QStringLiteral("38,45")});
     QCOMPARE(pages.textsOf(QStringLiteral("QRLabelOkres")), QStringList{QStringLiteral("Od 1.3.2024 do 15.3.2024")});
+    keepPdf(r, QStringLiteral("wartosc"));
 
     suppliers.setFiltered(false);
     shared().supplierReportFlag = false;
@@ -289,6 +306,7 @@ void TestReportTables::catalogueOfCurrentGroup()
     QCOMPARE(pages.textsOf(QStringLiteral("QRDBSymbol")),
              (QStringList{QStringLiteral("MLEKO"), QStringLiteral("SER"), QStringLiteral("JOGURT")}));
     QCOMPARE(pages.textsOf(QStringLiteral("QRSysData1")), (QStringList{"1", "2", "3"}));
+    keepPdf(r, QStringLiteral("katalog"));
 }
 
 void TestReportTables::supplierListAndPdf()
@@ -309,26 +327,7 @@ void TestReportTables::supplierListAndPdf()
     const QString path = out.filePath(QStringLiteral("dostawcy.pdf"));
     QVERIFY(r.exportPdf(path));
     QCOMPARE(countPdfPages(path), 2);
-
-    // With JADL_REPORT_PDF_DIR set, every layout is also written there for a look.
-    const QString keep = qEnvironmentVariable("JADL_REPORT_PDF_DIR");
-    if (!keep.isEmpty()) {
-        QDir().mkpath(keep);
-        dm_->TableDostawcy->first();
-        TZakupioneTowaryDruk z;
-        z.bindDataModule(dm_.get());
-        z.QRLabelOkres->setCaption(QStringLiteral("Od 1.3.2024 do 15.3.2024"));
-        z.QRLabelRestauracjaSymbol->setCaption(QStringLiteral("BAR POD RÓŻĄ"));
-        TZakupioneTowaryDruk1 z1;
-        z1.bindDataModule(dm_.get());
-        TWartoscKupionychTowarowDruk w;
-        w.bindDataModule(dm_.get());
-        w.QRLabelOkres->setCaption(QStringLiteral("Od 1.3.2024 do 15.3.2024"));
-        QVERIFY(z.exportPdf(keep + QStringLiteral("/zakupione.pdf")));
-        QVERIFY(z1.exportPdf(keep + QStringLiteral("/zakupione1.pdf")));
-        QVERIFY(w.exportPdf(keep + QStringLiteral("/wartosc.pdf")));
-        QVERIFY(r.exportPdf(keep + QStringLiteral("/dostawcy.pdf")));
-    }
+    keepPdf(r, QStringLiteral("dostawcy"));
 }
 
 void TestReportTables::boundToProgramDataModuleOnFirstUse()

@@ -15,6 +15,7 @@
 #include <QFocusEvent>
 #include <QFormLayout>
 #include <QGroupBox>
+#include <QHeaderView>
 #include <QHBoxLayout>
 #include <QKeyEvent>
 #include <QLabel>
@@ -94,9 +95,12 @@ TDostawcy::TDostawcy(QWidget* parent) : QDialog(parent)
     jadl::initForm(this, QStringLiteral("Dostawcy"), QStringLiteral("DOSTAWCY FIRMY"), 780, 560);
 
     // --- the supplier's data, top to bottom
-    auto* details = new QGroupBox(this);
+    auto* details = new QGroupBox(QStringLiteral("Dane dostawcy"), this);
     details->setObjectName(QStringLiteral("GroupBoxDaneDostawcy"));
-    auto* form = new QFormLayout(details);
+    auto* detailsColumn = new QVBoxLayout(details);
+    auto* form = new QFormLayout;
+    detailsColumn->addLayout(form);
+    detailsColumn->addStretch(1);
     form->setLabelAlignment(Qt::AlignRight | Qt::AlignVCenter);
     form->setFieldGrowthPolicy(QFormLayout::AllNonFixedFieldsGrow);
 
@@ -160,9 +164,10 @@ TDostawcy::TDostawcy(QWidget* parent) : QDialog(parent)
     DBGrid1 = new jadl::DBGrid(this);
     DBGrid1->setObjectName(QStringLiteral("DBGrid1"));
     DBGrid1->setReadOnly(true);
-    DBGrid1->setColumns({{QStringLiteral("Numer"), QStringLiteral("Nr"), false, std::nullopt, 50},
-                         {kFieldSymbol, QStringLiteral("Nazwa skrócona dostawcy(symbol)"), false, std::nullopt, 190},
-                         {QStringLiteral("Nip"), QString(), false, std::nullopt, 110}});
+    DBGrid1->setColumns({{QStringLiteral("Numer"), QStringLiteral("Nr"), false, std::nullopt, 36},
+                         {kFieldSymbol, QStringLiteral("Nazwa skrócona dostawcy(symbol)"), false, std::nullopt, 210},
+                         {QStringLiteral("Nip"), QString(), false, std::nullopt, 90}});
+    DBGrid1->horizontalHeader()->setStretchLastSection(true);
     jadl::describe(DBGrid1, QStringLiteral("Dostawcy"));
 
     Szukaj = makeButton(this, "Szukaj", QStringLiteral("&Szukaj"), QStringLiteral("Szukanie po nazwie dostawcy"),
@@ -227,8 +232,8 @@ TDostawcy::TDostawcy(QWidget* parent) : QDialog(parent)
     buttons->addWidget(BitBtnZamknij);
 
     auto* top = new QHBoxLayout(this);
-    top->addWidget(details, 5);
-    top->addLayout(listColumn, 4);
+    top->addWidget(details, 7);
+    top->addLayout(listColumn, 9);
     top->addLayout(buttons);
 
     // --- handlers; an engine error shows in the error box and the window goes on

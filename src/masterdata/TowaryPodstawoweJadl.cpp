@@ -22,6 +22,7 @@
 #include <QFocusEvent>
 #include <QFormLayout>
 #include <QGroupBox>
+#include <QHeaderView>
 #include <QHBoxLayout>
 #include <QKeyEvent>
 #include <QLabel>
@@ -118,6 +119,7 @@ TTowaryPodstawowe::TTowaryPodstawowe(QWidget* parent) : QDialog(parent)
     DBGrid2->setColumns({{kNumer, QStringLiteral("Gr."), false, std::nullopt, 40},
                          {kNrKol, kTitleNrKol, false, std::nullopt, 50},
                          {kGrupa, QStringLiteral("Nazwa grupy towaru"), false, std::nullopt, 170}});
+    DBGrid2->horizontalHeader()->setStretchLastSection(true);
     jadl::describe(DBGrid2, QStringLiteral("Grupy towarów"));
     BitBtnSzukajGrupy = makeButton(groupsBox, "BitBtnSzukajGrupy", QStringLiteral("Szukaj"),
                                    QStringLiteral("Szukanie grupy towaru w poniższej tabeli"),
@@ -146,9 +148,10 @@ TTowaryPodstawowe::TTowaryPodstawowe(QWidget* parent) : QDialog(parent)
     DBGrid1->setConfirmDelete(true);
     DBGrid1->setColumns({{kNrKol, kTitleNrKol, false, std::nullopt, 55},
                          {QStringLiteral("NumerGrupy"), QStringLiteral("Gr."), true, std::nullopt, 40},
-                         {kSymbol, kTitleSymbol, false, std::nullopt, 200},
+                         {kSymbol, kTitleSymbol, false, std::nullopt, 210},
                          {QStringLiteral("CenaReferencyjna"), QStringLiteral("Cena R."), false, std::nullopt, 70}});
     DBGrid1->setRowColor([this](jadl::Table& table, int row) { return DBGrid1DrawColumnCell(table, row); });
+    DBGrid1->horizontalHeader()->setStretchLastSection(true);
     jadl::describe(DBGrid1, QStringLiteral("Towary podstawowe"));
     BitBtnSzukajTowaruPodstawowego = makeButton(goodsBox, "BitBtnSzukajTowaruPodstawowego", QStringLiteral("Szukaj"),
                                                 QStringLiteral("Szukanie towaru podstawowego w tabeli poniżej"),

@@ -60,8 +60,14 @@ void showPreview(const ReportPages& pages, QWidget* parent)
     dialog.setObjectName(QStringLiteral("ReportPreview"));
     if (!pages.title.isEmpty())
         dialog.setWindowTitle(pages.title);
-    QObject::connect(&dialog, &QPrintPreviewDialog::paintRequested, &dialog,
-                     [&pages](QPrinter* p) { printPages(pages, p); });
+    // Called from the dialog's own event handling: no exception may leave it.
+    QObject::connect(&dialog, &QPrintPreviewDialog::paintRequested, &dialog, [&pages](QPrinter* p) {
+        try {
+            printPages(pages, p);
+        } catch (const EngineError& e) {
+            platform::showError(e.message());
+        }
+    });
 
     auto* save = new QAction(QStringLiteral("Zapisz jako PDF"), &dialog);
     save->setObjectName(QString::fromLatin1(kSavePdfActionName));

@@ -515,8 +515,14 @@ void TestReportEngine::previewIsModalAndSavesPdf()
 {
     QTemporaryDir dir;
     const QString saved = dir.filePath(QStringLiteral("z_podgladu.pdf"));
-    setPdfFileNameAsker([&saved](QWidget*, const QString& suggested) {
-        return suggested.endsWith(QStringLiteral(".pdf")) ? saved : QString();
+    const QString unwritable = dir.filePath(QStringLiteral("brak/zly.pdf"));
+    int asked = 0;
+    // First a folder that does not exist, then a good file.
+    setPdfFileNameAsker([&](QWidget*, const QString& suggested) {
+        ++asked;
+        if (!suggested.endsWith(QStringLiteral("Zestawienie testowe.pdf")))
+            return QString();
+        return asked == 1 ? unwritable : saved;
     });
     auto sink = std::make_shared<platform::ScriptedMessages>();
     platform::setMessageSink(sink);
@@ -537,8 +543,10 @@ void TestReportEngine::previewIsModalAndSavesPdf()
         title = modal->windowTitle();
         auto* save = modal->findChild<QAction*>(QString::fromLatin1(kSavePdfActionName));
         hadAction = save && save->text() == QStringLiteral("Zapisz jako PDF");
-        if (save)
+        if (save) {
             save->trigger();
+            save->trigger();
+        }
         static_cast<QDialog*>(modal)->reject();
     });
     t.report.preview();
@@ -548,7 +556,10 @@ void TestReportEngine::previewIsModalAndSavesPdf()
     QVERIFY(sawDialog);
     QVERIFY(hadAction);
     QCOMPARE(title, QStringLiteral("Zestawienie testowe"));
-    QVERIFY(sink->log().isEmpty());
+    QCOMPARE(asked, 2);
+    QCOMPARE(sink->log().size(), 1);
+    QCOMPARE(sink->log().first().kind, platform::MessageKind::Error);
+    QVERIFY2(sink->log().first().text.contains(QStringLiteral("zly.pdf")), qPrintable(sink->log().first().text));
     QFile f(saved);
     QVERIFY(f.open(QIODevice::ReadOnly));
     QCOMPARE(pdfPageCount(f.readAll()), 2);

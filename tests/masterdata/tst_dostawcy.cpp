@@ -78,6 +78,7 @@ private Q_SLOTS:
     void workModeText_data();
     void workModeText();
     void exitClosesTablesCloseBoxKeepsThem();
+    void printShowsThePreview();
 };
 
 void DostawcyTest::controlsAsDesigned_data()
@@ -474,6 +475,22 @@ void DostawcyTest::exitClosesTablesCloseBoxKeepsThem()
     QVERIFY(!s.table.active());
     QVERIFY(!s.owners.active());
     QVERIFY(s.program.messages().log().isEmpty());
+}
+
+void DostawcyTest::printShowsThePreview()
+{
+    Suppliers s;
+    s.add(QStringLiteral("A"), QStringLiteral("ALFA"));
+    s.add(QStringLiteral("B"), QStringLiteral("BETA"));
+    s.w->show();
+    QString shown;
+    jadl::test::whenModalShown([&](QWidget* modal) { shown = QString::fromLatin1(modal->metaObject()->className()); });
+    s.w->BitBtnDrukuj->click();
+    QCOMPARE(shown, QStringLiteral("QPrintPreviewDialog"));
+    QVERIFY(s.program.messages().log().isEmpty());
+    // The suppliers stay where they were.
+    QVERIFY(s.table.active());
+    QCOMPARE(s.table.recordCount(), 2);
 }
 
 QTEST_MAIN(DostawcyTest)

@@ -113,6 +113,7 @@ private Q_SLOTS:
     void cancelClosesOnlyWhenModal();
     void exitClosesTables_data();
     void exitClosesTables();
+    void printShowsThePreview();
 };
 
 void TowaryPodstawoweTest::controlsAsDesigned_data()
@@ -678,6 +679,21 @@ void TowaryPodstawoweTest::exitClosesTables()
     for (jadl::Table* t : c.sixTables())
         QVERIFY(t->active());
     QVERIFY(c.program.messages().log().isEmpty());
+}
+
+void TowaryPodstawoweTest::printShowsThePreview()
+{
+    Catalogue c;
+    const int group = c.addGroup(QStringLiteral("PIECZYWO"));
+    c.addGood(group, QStringLiteral("Chleb"), 1);
+    c.addGood(group, QStringLiteral("Bułka"), 2);
+    c.w->show();
+    QString shown;
+    jadl::test::whenModalShown([&](QWidget* modal) { shown = QString::fromLatin1(modal->metaObject()->className()); });
+    c.w->Drukuj->click();
+    QCOMPARE(shown, QStringLiteral("QPrintPreviewDialog"));
+    QVERIFY(c.program.messages().log().isEmpty());
+    QCOMPARE(c.goods.recordCount(), 2);
 }
 
 QTEST_MAIN(TowaryPodstawoweTest)

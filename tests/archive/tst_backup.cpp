@@ -100,6 +100,8 @@ private Q_SLOTS:
     void fileLargerThanADiskette();
     void noDisketteInTheDrive();
     void diskFillsUp();
+    void exitPointsBackAtTheProgramDrive_data();
+    void exitPointsBackAtTheProgramDrive();
 };
 
 void BackupTest::toProgramDrive()
@@ -351,6 +353,37 @@ void BackupTest::diskFillsUp()
     QCOMPARE(lastBackup().bytes.value_or(0), qint64(0));
     QVERIFY(w->Kopiuj->isEnabled());
     QVERIFY(w->Wyjscie->isEnabled());
+}
+
+void BackupTest::exitPointsBackAtTheProgramDrive_data()
+{
+    QTest::addColumn<bool>("installed");
+    QTest::newRow("installed") << true;
+    QTest::newRow("installation folder missing") << false;
+}
+
+void BackupTest::exitPointsBackAtTheProgramDrive()
+{
+    QFETCH(bool, installed);
+    ProgramFixture program;
+    QTemporaryDir d;
+    archtest::mapDrives(program.root(), QStringLiteral("D=") + d.path());
+    TKopiowanieDanych* w = forms().KopiowanieDanych;
+    w->DyskDlaArchiwum->setDrive(QLatin1Char('d'));
+    const QString jadl = program.root() + QStringLiteral("/Jadl");
+    if (!installed)
+        QVERIFY(QDir().rename(jadl, program.root() + QStringLiteral("/Jadl_gdzie_indziej")));
+
+    QTest::mouseClick(w->Wyjscie, Qt::LeftButton);
+
+    QCOMPARE(w->DyskDlaArchiwum->drive(), QLatin1Char('c'));
+    if (installed) {
+        QVERIFY(program.messages().texts().isEmpty());
+        QCOMPARE(w->KatalogDlaArchiwum->directory(), QStringLiteral("c:\\Jadl"));
+    } else {
+        QCOMPARE(program.messages().texts(), QStringList{QStringLiteral("DANE NIE SĄ ZAINSTALOWANE W KATALOGU \"c:\\Jadl\\Dane_bar\"")});
+        QVERIFY(QDir().rename(program.root() + QStringLiteral("/Jadl_gdzie_indziej"), jadl));
+    }
 }
 
 QTEST_MAIN(BackupTest)

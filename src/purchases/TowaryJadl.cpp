@@ -1,45 +1,627 @@
 #include "purchases/TowaryJadl.h"
 
+#include "common/Formats.h"
+#include "common/Money.h"
+#include "common/Months.h"
+#include "controls/DBComboBox.h"
+#include "controls/DBEdit.h"
+#include "controls/DBGrid.h"
+#include "controls/DBText.h"
+#include "controls/DatePicker.h"
+#include "controls/MonthCalendar.h"
+#include "controls/PriceColors.h"
+#include "controls/WheelToArrowFilter.h"
+#include "platform/Clock.h"
 #include "platform/Drives.h"
+#include "platform/Messages.h"
+#include "purchases/PrzypisywanieTowarowJadl.h"
+#include "shell/Application.h"
 #include "shell/FormUtil.h"
+#include "shell/Forms.h"
 #include "store/DataSource.h"
+#include "store/EngineError.h"
+#include "store/Modul_Danych1.h"
+#include "store/RecordRules.h"
+#include "store/SharedValues.h"
 #include "store/Table.h"
 
+#include <QApplication>
+#include <QButtonGroup>
 #include <QComboBox>
+#include <QElapsedTimer>
+#include <QFrame>
+#include <QHash>
+#include <QGridLayout>
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QLabel>
+#include <QLineEdit>
+#include <QProgressDialog>
 #include <QPushButton>
+#include <QRadioButton>
+#include <QStyle>
+#include <QTableWidget>
 #include <QVBoxLayout>
+
+#include <cmath>
+
+using jadl::Table;
+using jadl::forms;
+
+namespace {
+
+const QColor kNavy(0, 0, 128);
+const QColor kMaroon(128, 0, 0);
+
+QString str(const char* latin1) { return QString::fromLatin1(latin1); }
+
+QLabel* makeLabel(QWidget* parent, const char* name, const QString& caption)
+{
+    auto* l = new QLabel(caption, parent);
+    l->setObjectName(str(name));
+    return l;
+}
+
+QPushButton* makeButton(QWidget* parent, const char* name, const QString& caption, const QString& hint = {})
+{
+    auto* b = new QPushButton(caption, parent);
+    b->setObjectName(str(name));
+    b->setAutoDefault(false);
+    jadl::describe(b, caption, hint);
+    return b;
+}
+
+QWidget* makePanel(QWidget* parent, const char* name, const QString& hint = {})
+{
+    auto* p = new QFrame(parent);
+    p->setObjectName(str(name));
+    p->setFrameShape(QFrame::StyledPanel);
+    if (!hint.isEmpty())
+        p->setToolTip(hint);
+    return p;
+}
+
+template <class T>
+T* makeBound(QWidget* parent, const char* name, const QString& field, QLabel* caption = nullptr)
+{
+    auto* c = new T(parent);
+    c->setObjectName(str(name));
+    c->setDataField(field);
+    if (caption) {
+        caption->setBuddy(c);
+        jadl::describe(c, caption->text());
+    }
+    return c;
+}
+
+void setNavyBold(QWidget* w)
+{
+    QFont f = w->font();
+    f.setBold(true);
+    w->setFont(f);
+    QPalette p = w->palette();
+    p.setColor(QPalette::WindowText, kNavy);
+    p.setColor(QPalette::ButtonText, kNavy);
+    p.setColor(QPalette::Text, kNavy);
+    w->setPalette(p);
+}
+
+void closeIfOpen(Table* t)
+{
+    if (t && t->active())
+        t->close();
+}
+
+// Rounded sums, as stored and shown.
+TTowary::Sums rounded(TTowary::Sums s)
+{
+    jadl::roundMoney(s.net);
+    jadl::roundMoney(s.vat);
+    jadl::roundMoney(s.gross);
+    return s;
+}
+
+void storeSums(Table& supplier, const TTowary::Sums& s)
+{
+    supplier.edit();
+    supplier.fieldByName(QStringLiteral("WartoscNettoSuma")).setFloat(s.net);
+    supplier.fieldByName(QStringLiteral("WartoscVatSuma")).setFloat(s.vat);
+    supplier.fieldByName(QStringLiteral("WartoscBruttoSuma")).setFloat(s.gross);
+    supplier.post();
+}
+
+// Sums of the view's lines in view order; optionally only of one basic good.
+struct ViewSums {
+    TTowary::Sums sums;
+    std::optional<int> lastSupplier;
+};
+
+ViewSums sumView(Table& lines)
+{
+    ViewSums out;
+    const int fNet = lines.fieldIndex(QStringLiteral("WartoscNetto"));
+    const int fVat = lines.fieldIndex(QStringLiteral("WartoscVat"));
+    const int fGross = lines.fieldIndex(QStringLiteral("WartoscBrutto"));
+    const int n = lines.recordCount();
+    for (int row = 0; row < n; ++row) {
+        out.sums.net += lines.valueAt(row, fNet).toDouble();
+        out.sums.gross += lines.valueAt(row, fGross).toDouble();
+        out.sums.vat += lines.valueAt(row, fVat).toDouble();
+    }
+    if (n > 0) {
+        const QVariant s = lines.valueAt(n - 1, lines.fieldIndex(QStringLiteral("NumerDostawcy")));
+        if (!s.isNull())
+            out.lastSupplier = s.toInt();
+    }
+    return out;
+}
+
+// Keeps the window painted during a long correction, without a cancel button:
+// a correction half done would be worse than one done.
+class Progress {
+public:
+    Progress(QWidget* parent, const QString& text, int total)
+        : dialog_(text, QString(), 0, std::max(total, 1), parent)
+    {
+        dialog_.setObjectName(QStringLiteral("ProgressKorekta"));
+        dialog_.setWindowTitle(QStringLiteral("PROSZĘ CZEKAĆ"));
+        dialog_.setCancelButton(nullptr);
+        dialog_.setMinimumDuration(400);
+        dialog_.setAutoClose(false);
+        dialog_.setAutoReset(false);
+        timer_.start();
+    }
+    void step(int done)
+    {
+        if (timer_.elapsed() < 50)
+            return;
+        timer_.restart();
+        dialog_.setValue(done);
+        QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+    }
+private:
+    QProgressDialog dialog_;
+    QElapsedTimer timer_;
+};
+
+// Marks a routine that moves the suppliers itself, so the supplier grid's
+// handlers keep out of it.
+class BusyScope {
+public:
+    explicit BusyScope(bool& flag) : flag_(flag), old_(flag) { flag_ = true; }
+    ~BusyScope() { flag_ = old_; }
+    BusyScope(const BusyScope&) = delete;
+    BusyScope& operator=(const BusyScope&) = delete;
+private:
+    bool& flag_;
+    bool old_;
+};
+
+} // namespace
+
+// ---------------------------------------------------------------- radio group
+
+TowaryRadioGroup::TowaryRadioGroup(const QString& title, const QStringList& items, int columns, QWidget* parent)
+    : QGroupBox(title, parent), buttons_(new QButtonGroup(this))
+{
+    auto* grid = new QGridLayout(this);
+    for (int i = 0; i < items.size(); ++i) {
+        auto* b = new QRadioButton(items[i], this);
+        b->setObjectName(QStringLiteral("%1_%2").arg(title.isEmpty() ? QStringLiteral("Item") : title).arg(i));
+        buttons_->addButton(b, i);
+        grid->addWidget(b, i / std::max(columns, 1), i % std::max(columns, 1));
+    }
+}
+
+int TowaryRadioGroup::itemIndex() const
+{
+    return buttons_->checkedId();
+}
+
+void TowaryRadioGroup::setItemIndex(int index)
+{
+    if (QAbstractButton* b = buttons_->button(index))
+        b->setChecked(true);
+}
+
+// ---------------------------------------------------------------- the period table
+
+std::optional<TTowary::Period> TTowary::periodOfChoice(int choice, const QDate& today, const QDate& calendar)
+{
+    const int y = today.year();
+    const int m = today.month();
+    auto wholeMonth = [](int year, int month) {
+        return Period{QDate(year, month, 1), QDate(year, month, jadl::daysInMonth(year, month))};
+    };
+    // Quarter 0..3 of a year; its end days are fixed.
+    auto quarter = [](int year, int q) {
+        static const int lastDay[4] = {31, 30, 30, 31};
+        return Period{QDate(year, 3 * q + 1, 1), QDate(year, 3 * q + 3, lastDay[q])};
+    };
+    switch (choice) {
+    case 0:
+        return Period{calendar, calendar};
+    case 1:
+        return Period{today, today};
+    case 2:
+        return Period{today.addDays(-1), today.addDays(-1)};
+    case 3:
+        return wholeMonth(y, m);
+    case 4:
+        return m == 1 ? wholeMonth(y - 1, 12) : wholeMonth(y, m - 1);
+    case 5:
+        return quarter(y, (m - 1) / 3);
+    case 6:
+        return (m - 1) / 3 == 0 ? quarter(y - 1, 3) : quarter(y, (m - 1) / 3 - 1);
+    case 7:
+        return Period{QDate(y, 1, 1), QDate(y, 12, 31)};
+    case 8:
+        return Period{QDate(y - 1, 1, 1), QDate(y - 1, 12, 31)};
+    default:
+        return std::nullopt;
+    }
+}
+
+TTowary::Period TTowary::chosenMonth(const QString& text, const QStringList& items, const QDate& today)
+{
+    const int y = today.year();
+    for (int i = 0; i < items.size() && i < 12; ++i)
+        if (items[i] == text)
+            return {QDate(y, i + 1, 1), QDate(y, i + 1, jadl::daysInMonth(y, i + 1))};
+    return {QDate(y, today.month(), 1), today};
+}
+
+QString TTowary::sumText(double v)
+{
+    constexpr int precision = 8;
+    if (!std::isfinite(v) || v == 0.0)
+        return jadl::formatSum(v);
+    // Rounded to 8 significant digits first; the integer digits then decide.
+    const QString sci = QString::number(v, 'e', precision - 1);      // "-1.2345679e+08"
+    const int e = sci.mid(sci.indexOf(QLatin1Char('e')) + 1).toInt();
+    if (e + 1 > precision) {
+        QString mantissa = sci.left(sci.indexOf(QLatin1Char('e')));
+        while (mantissa.endsWith(QLatin1Char('0')))
+            mantissa.chop(1);
+        if (mantissa.endsWith(QLatin1Char('.')))
+            mantissa.chop(1);
+        mantissa.replace(QLatin1Char('.'), QLatin1Char(','));
+        return mantissa + QLatin1Char('E') + QString::number(e);
+    }
+    return jadl::formatSum(sci.toDouble());
+}
+
+std::map<int, TTowary::Sums> TTowary::sumsBySupplier(Table& lines)
+{
+    std::map<int, Sums> out;
+    const int fSupplier = lines.fieldIndex(QStringLiteral("NumerDostawcy"));
+    const int fNet = lines.fieldIndex(QStringLiteral("WartoscNetto"));
+    const int fVat = lines.fieldIndex(QStringLiteral("WartoscVat"));
+    const int fGross = lines.fieldIndex(QStringLiteral("WartoscBrutto"));
+    const int n = lines.recordCount();
+    for (int row = 0; row < n; ++row) {
+        const QVariant supplier = lines.valueAt(row, fSupplier);
+        if (supplier.isNull())
+            continue;   // a line of no supplier belongs to none of them
+        Sums& s = out[supplier.toInt()];
+        s.net += lines.valueAt(row, fNet).toDouble();
+        s.gross += lines.valueAt(row, fGross).toDouble();
+        s.vat += lines.valueAt(row, fVat).toDouble();
+    }
+    return out;
+}
+
+// ---------------------------------------------------------------- construction
 
 TTowary::TTowary(QWidget* parent) : QDialog(parent)
 {
-    jadl::initForm(this, QStringLiteral("Towary"), QStringLiteral("AKTUALNE TOWARY DOSTAWCÓW "), 1000, 700);
+    jadl::initForm(this, QStringLiteral("Towary"), QStringLiteral("AKTUALNE TOWARY DOSTAWCÓW "), 1180, 800);
     setToolTip(QStringLiteral("Towary dostawcy, którym podajemy ilość cenę"));
+    buildControls();
+    // One wheel notch is one arrow key, in every window of the program.
+    jadl::WheelToArrowFilter::installOnApplication();
+}
 
-    auto* layout = new QVBoxLayout(this);
-    DyskSystemu = new QComboBox(this);
-    DyskSystemu->setObjectName(QStringLiteral("DyskSystemu"));
-    for (const auto& drive : jadl::platform::Drives::drives())
-        DyskSystemu->addItem(QString(drive.letter).toLower() + QStringLiteral(":"));
-    // The program starts on its own drive.
-    DyskSystemu->setCurrentIndex(
-        std::max(0, DyskSystemu->findText(QString(jadl::platform::Drives::programDrive()).toLower() + QStringLiteral(":"))));
-    DyskSystemu->hide();
+void TTowary::buildControls()
+{
+    auto* top = new QVBoxLayout(this);
 
-    ComboBoxWybierzOkres = new QComboBox(this);
+    // ---- upper part: suppliers, supplier mode, period, calendar
+    auto* upper = new QHBoxLayout;
+    auto* suppliers = new QVBoxLayout;
+    DBGrid2 = new jadl::DBGrid(this);
+    DBGrid2->setObjectName(QStringLiteral("DBGrid2"));
+    DBGrid2->setAccessibleName(QStringLiteral("Dostawcy"));
+    DBGrid2->setReadOnly(true);
+    DBGrid2->setRowSelect(true);
+    suppliers->addWidget(DBGrid2, 1);
+    auto* searchRow = new QHBoxLayout;
+    OdswierzanieTablicyDostawcow = makeButton(this, "OdswierzanieTablicyDostawcow", QStringLiteral("Odśwież"),
+                                              QStringLiteral("Odświeżenie tablicy dostawców"));
+    Panel3 = makePanel(this, "Panel3");
+    auto* panel3 = new QHBoxLayout(Panel3);
+    EditSzukajDostawcyTowarow = new QLineEdit(Panel3);
+    EditSzukajDostawcyTowarow->setObjectName(QStringLiteral("EditSzukajDostawcyTowarow"));
+    jadl::describe(EditSzukajDostawcyTowarow, QStringLiteral("&Szukaj"), QStringLiteral("Szukanie dostawcy po symbolu lub jego części"));
+    BitBtnSzukaj = makeButton(Panel3, "BitBtnSzukaj", QStringLiteral("&Szukaj"),
+                              QStringLiteral("Szukanie dostawcy po symbolu lub jego części"));
+    panel3->addWidget(EditSzukajDostawcyTowarow, 1);
+    panel3->addWidget(BitBtnSzukaj);
+    searchRow->addWidget(OdswierzanieTablicyDostawcow);
+    searchRow->addWidget(Panel3, 1);
+    suppliers->addLayout(searchRow);
+    upper->addLayout(suppliers, 3);
+
+    auto* choices = new QVBoxLayout;
+    RadioGroupDlaDostawcow = new TowaryRadioGroup(QStringLiteral("Towary i ich podsumowanie od"),
+        {QStringLiteral("wybranego dostawcy"), QStringLiteral("wszystkich dostawców")}, 2, this);
+    RadioGroupDlaDostawcow->setObjectName(QStringLiteral("RadioGroupDlaDostawcow"));
+    QFont bold = RadioGroupDlaDostawcow->font();
+    bold.setBold(true);
+    RadioGroupDlaDostawcow->setFont(bold);
+    RadioGroupDlaDostawcow->setItemIndex(0);
+    choices->addWidget(RadioGroupDlaDostawcow);
+
+    GroupBoxWybierzOkres = new QGroupBox(QStringLiteral("Wybierz okres raportu"), this);
+    GroupBoxWybierzOkres->setObjectName(QStringLiteral("GroupBoxWybierzOkres"));
+    auto* period = new QGridLayout(GroupBoxWybierzOkres);
+    ComboBoxWybierzOkres = new QComboBox(GroupBoxWybierzOkres);
     ComboBoxWybierzOkres->setObjectName(QStringLiteral("ComboBoxWybierzOkres"));
+    ComboBoxWybierzOkres->setEditable(true);
+    ComboBoxWybierzOkres->setInsertPolicy(QComboBox::NoInsert);
     ComboBoxWybierzOkres->addItems({QStringLiteral("Dzień wskazany przez kalendarz"), QStringLiteral("Bieżący dzień"),
         QStringLiteral("Poprzedni dzień"), QStringLiteral("Bieżący Miesiąc "), QStringLiteral("Poprzedni Miesiąc"),
         QStringLiteral("Bieżący Kwartał"), QStringLiteral("Poprzedni Kwartał"), QStringLiteral("Bieżący Rok"),
         QStringLiteral("Poprzedni Rok"), QStringLiteral("Wybrany Miesiąc"), QStringLiteral("Wybrany Okres"),
         QStringLiteral("Cały Okres")});
     ComboBoxWybierzOkres->setCurrentIndex(-1);
-    layout->addWidget(ComboBoxWybierzOkres);
+    ComboBoxWybierzOkres->setEditText(QStringLiteral("Dzień wskazany przez kalendarz"));
+    jadl::describe(ComboBoxWybierzOkres, GroupBoxWybierzOkres->title(), QStringLiteral("Wybierz okres"));
+    ComboBoxMiesiace = new QComboBox(GroupBoxWybierzOkres);
+    ComboBoxMiesiace->setObjectName(QStringLiteral("ComboBoxMiesiace"));
+    ComboBoxMiesiace->setEditable(true);
+    ComboBoxMiesiace->setInsertPolicy(QComboBox::NoInsert);
+    ComboBoxMiesiace->addItems({QStringLiteral("styczeń"), QStringLiteral("luty"), QStringLiteral("marzec"),
+        QStringLiteral("kwiecień "), QStringLiteral("maj"), QStringLiteral("czerwiec"), QStringLiteral("lipiec"),
+        QStringLiteral("sierpień"), QStringLiteral("wrzesień"), QStringLiteral("pazdziernik"),
+        QStringLiteral("listopad"), QStringLiteral("grudzień")});
+    ComboBoxMiesiace->setCurrentIndex(-1);
+    ComboBoxMiesiace->setEditText(QStringLiteral("Wybierz m-c"));
+    jadl::describe(ComboBoxMiesiace, QStringLiteral("Wybierz miesiąc"), QStringLiteral("Wybierz miesiąc"));
+    LabelDataPocz = makeLabel(GroupBoxWybierzOkres, "LabelDataPocz", QStringLiteral("Wybierz datę pocz."));
+    DateTimePickerDataPocz = new jadl::DatePicker(GroupBoxWybierzOkres);
+    DateTimePickerDataPocz->setObjectName(QStringLiteral("DateTimePickerDataPocz"));
+    DateTimePickerDataPocz->setDate(QDate(2010, 12, 1));
+    LabelDataPocz->setBuddy(DateTimePickerDataPocz);
+    jadl::describe(DateTimePickerDataPocz, LabelDataPocz->text());
+    LabelZnak = makeLabel(GroupBoxWybierzOkres, "LabelZnak", QStringLiteral("< >"));
+    LabelDataKon = makeLabel(GroupBoxWybierzOkres, "LabelDataKon", QStringLiteral("Wybierz datę kon."));
+    DateTimePickerDataKon = new jadl::DatePicker(GroupBoxWybierzOkres);
+    DateTimePickerDataKon->setObjectName(QStringLiteral("DateTimePickerDataKon"));
+    DateTimePickerDataKon->setDate(QDate(2010, 12, 31));
+    LabelDataKon->setBuddy(DateTimePickerDataKon);
+    jadl::describe(DateTimePickerDataKon, LabelDataKon->text());
+    period->addWidget(ComboBoxWybierzOkres, 0, 0, 1, 3);
+    period->addWidget(ComboBoxMiesiace, 1, 0, 1, 3);
+    period->addWidget(LabelDataPocz, 2, 0);
+    period->addWidget(LabelDataKon, 2, 2);
+    period->addWidget(DateTimePickerDataPocz, 3, 0);
+    period->addWidget(LabelZnak, 3, 1);
+    period->addWidget(DateTimePickerDataKon, 3, 2);
+    for (QWidget* w : std::initializer_list<QWidget*>{ComboBoxMiesiace, LabelDataPocz, DateTimePickerDataPocz,
+                                                      LabelZnak, LabelDataKon, DateTimePickerDataKon})
+        w->hide();
+    choices->addWidget(GroupBoxWybierzOkres);
+    choices->addStretch();
+    upper->addLayout(choices, 2);
 
-    TworzTablice = new QPushButton(QStringLiteral("Utwórz tablicę kopii"), this);
-    TworzTablice->setObjectName(QStringLiteral("TworzTablice"));
-    layout->addWidget(TworzTablice);
-    layout->addStretch();
+    auto* calendar = new QVBoxLayout;
+    auto* monthRow = new QHBoxLayout;
+    PoprzedniMc = makeButton(this, "PoprzedniMc", QString(), QStringLiteral("Poprzedni miesiąc"));
+    PoprzedniMc->setIcon(style()->standardIcon(QStyle::SP_ArrowLeft));
+    PoprzedniMc->setAccessibleName(QStringLiteral("Poprzedni miesiąc"));
+    NastepnyMc = makeButton(this, "NastepnyMc", QString(), QStringLiteral("Następny miesiąc"));
+    NastepnyMc->setIcon(style()->standardIcon(QStyle::SP_ArrowRight));
+    NastepnyMc->setAccessibleName(QStringLiteral("Następny miesiąc"));
+    LabelM_c_Rok = makeLabel(this, "LabelM_c_Rok", QString());
+    Dzien = makeLabel(this, "Dzien", QString());
+    setNavyBold(LabelM_c_Rok);
+    setNavyBold(Dzien);
+    monthRow->addWidget(PoprzedniMc);
+    monthRow->addWidget(LabelM_c_Rok, 1, Qt::AlignCenter);
+    monthRow->addWidget(Dzien, 1, Qt::AlignCenter);
+    monthRow->addWidget(NastepnyMc);
+    calendar->addLayout(monthRow);
+    Calendar1 = new jadl::MonthCalendar(this);
+    Calendar1->setObjectName(QStringLiteral("Calendar1"));
+    Calendar1->setAccessibleName(QStringLiteral("Kalendarz"));
+    Calendar1->setAutoFillBackground(true);
+    Calendar1->setDate(jadl::platform::today());
+    calendar->addWidget(Calendar1);
+    upper->addLayout(calendar, 2);
+    top->addLayout(upper, 3);
+
+    // ---- purchase lines
+    LabelLiczbaRekorow = makeLabel(this, "LabelLiczbaRekorow", QStringLiteral("Liczba zapisów"));
+    setNavyBold(LabelLiczbaRekorow);
+    LabelLiczbaRekorow->hide();
+    top->addWidget(LabelLiczbaRekorow);
+    DBGrid1 = new jadl::DBGrid(this);
+    DBGrid1->setObjectName(QStringLiteral("DBGrid1"));
+    DBGrid1->setAccessibleName(QStringLiteral("Towary dostawcy"));
+    top->addWidget(DBGrid1, 4);
+
+    // ---- the current line
+    auto* lineRow = new QHBoxLayout;
+    Panel1 = makePanel(this, "Panel1");
+    auto* panel1 = new QGridLayout(Panel1);
+    auto addBound = [panel1](int col, QLabel* caption, QWidget* control) {
+        panel1->addWidget(caption, 0, col);
+        panel1->addWidget(control, 1, col);
+    };
+    QLabel* lNetto = makeLabel(Panel1, "LabelCenaNetto", QStringLiteral("Cena Netto:"));
+    DBEditCenaNetto = makeBound<jadl::DBEdit>(Panel1, "DBEditCenaNetto", QStringLiteral("CenaNetto"), lNetto);
+    QLabel* lVat = makeLabel(Panel1, "LabelVat", QStringLiteral("Vat:"));
+    DBComboBoxVatTyp = makeBound<jadl::DBComboBox>(Panel1, "DBComboBoxVatTyp", QStringLiteral("VatTyp"), lVat);
+    DBComboBoxVatTyp->setItems({QStringLiteral("7"), QStringLiteral("3"), QStringLiteral("22"), QStringLiteral("8"),
+        QStringLiteral("23"), QStringLiteral("0"), QStringLiteral("12"), QStringLiteral("4"), QStringLiteral("zw"),
+        QStringLiteral("0k"), QStringLiteral("0e")});
+    QLabel* lBrutto = makeLabel(Panel1, "LabelCenaBrutto", QStringLiteral("Cena Brutto:"));
+    DBEditCenaBrutto = makeBound<jadl::DBEdit>(Panel1, "DBEditCenaBrutto", QStringLiteral("CenaBrutto"), lBrutto);
+    DBEditCenaBrutto->setReadOnly(true);
+    QLabel* lIlosc = makeLabel(Panel1, "LabelIlosc", QStringLiteral("Ilość:"));
+    DBEditIlosc = makeBound<jadl::DBEdit>(Panel1, "DBEditIlosc", QStringLiteral("Ilosc"), lIlosc);
+    QLabel* lJm = makeLabel(Panel1, "LabelJednostkaMiary", QStringLiteral("Jed. miary:"));
+    DBComboBoxJednostkaMiary = makeBound<jadl::DBComboBox>(Panel1, "DBComboBoxJednostkaMiary",
+                                                           QStringLiteral("JednostkaMiary"), lJm);
+    DBComboBoxJednostkaMiary->setItems({QStringLiteral("kg"), QStringLiteral("szt."), QStringLiteral("butelka"),
+        QStringLiteral("karton"), QStringLiteral("dm3"), QStringLiteral("litr"), QStringLiteral("kpl."),
+        QStringLiteral("m.b."), QStringLiteral("m2"), QStringLiteral("m3"), QString()});
+    QLabel* lWb = makeLabel(Panel1, "LabelWartoscBrutto", QStringLiteral("Wart. brutto:"));
+    DBEditWartoscBrutto = makeBound<jadl::DBEdit>(Panel1, "DBEditWartoscBrutto", QStringLiteral("WartoscBrutto"), lWb);
+    DBEditWartoscBrutto->setReadOnly(true);
+    QLabel* lData = makeLabel(Panel1, "LabelData", QStringLiteral("Data :"));
+    DBEditData = makeBound<jadl::DBEdit>(Panel1, "DBEditData", QStringLiteral("DataZakupu"), lData);
+    DBEditData->setReadOnly(true);
+    addBound(0, lNetto, DBEditCenaNetto);
+    addBound(1, lVat, DBComboBoxVatTyp);
+    addBound(2, lBrutto, DBEditCenaBrutto);
+    addBound(3, lIlosc, DBEditIlosc);
+    addBound(4, lJm, DBComboBoxJednostkaMiary);
+    addBound(5, lWb, DBEditWartoscBrutto);
+    addBound(6, lData, DBEditData);
+    lineRow->addWidget(Panel1, 5);
+
+    auto* refBox = new QGridLayout;
+    LabelCenaReferencyjna = makeLabel(this, "LabelCenaReferencyjna", QStringLiteral("Cena Referencyjna:"));
+    DBEditCenaReferencyjna = makeBound<jadl::DBEdit>(this, "DBEditCenaReferencyjna", QStringLiteral("CenaReferencyjna"),
+                                                     LabelCenaReferencyjna);
+    QFont refFont = DBEditCenaReferencyjna->font();
+    refFont.setBold(true);
+    DBEditCenaReferencyjna->setFont(refFont);
+    Panel4 = makePanel(this, "Panel4");
+    auto* panel4 = new QHBoxLayout(Panel4);
+    LabelNumerKolejny = makeLabel(Panel4, "LabelNumerKolejny", QStringLiteral("Numer kolejny:"));
+    DBTextNumerKol = makeBound<jadl::DBText>(Panel4, "DBTextNumerKol", QStringLiteral("Numer"), LabelNumerKolejny);
+    DBTextNumerKol->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    panel4->addWidget(LabelNumerKolejny);
+    panel4->addWidget(DBTextNumerKol, 1);
+    BitBtnPrzeliczPowtornie = makeButton(this, "BitBtnPrzeliczPowtornie", QStringLiteral("Przelicz powtórnie"),
+                                         QStringLiteral("Powtórne przeliczenie widocznego towaru"));
+    refBox->addWidget(LabelCenaReferencyjna, 0, 0);
+    refBox->addWidget(DBEditCenaReferencyjna, 0, 1);
+    refBox->addWidget(Panel4, 1, 0, 1, 2);
+    refBox->addWidget(BitBtnPrzeliczPowtornie, 2, 0, 1, 2);
+    lineRow->addLayout(refBox, 2);
+    top->addLayout(lineRow);
+
+    // ---- totals, corrections, printing
+    auto* lower = new QHBoxLayout;
+    auto* totals = new QVBoxLayout;
+    LabelPodsumowanie = makeLabel(this, "LabelPodsumowanie", QStringLiteral("P O D S U M O W A N I E"));
+    setNavyBold(LabelPodsumowanie);
+    totals->addWidget(LabelPodsumowanie);
+    Panel2 = makePanel(this, "Panel2");
+    auto* panel2 = new QGridLayout(Panel2);
+    auto makeSum = [this, panel2](const char* name, const char* labelName, const QString& caption, int col) {
+        QLabel* l = makeLabel(Panel2, labelName, caption);
+        auto* e = new QLineEdit(Panel2);
+        e->setObjectName(str(name));
+        e->setReadOnly(true);
+        e->setAlignment(Qt::AlignRight);
+        l->setBuddy(e);
+        jadl::describe(e, caption);
+        panel2->addWidget(l, 0, col);
+        panel2->addWidget(e, 1, col);
+        return e;
+    };
+    EditSumaNetto = makeSum("EditSumaNetto", "LabelSumaNetto", QStringLiteral("Wartość Netto"), 0);
+    EditSumaVat = makeSum("EditSumaVat", "LabelSumaVat", QStringLiteral("Wartość Vat"), 1);
+    EditSumaBrutto = makeSum("EditSumaBrutto", "LabelSumaBrutto", QStringLiteral("Wartość Brutto"), 2);
+    totals->addWidget(Panel2);
+    auto* correctionRow = new QHBoxLayout;
+    BitBtnPoprawVat_Brutto = makeButton(this, "BitBtnPoprawVat_Brutto", QStringLiteral("Popraw Vat i Brutto"));
+    SumujZaznaczonyTowar = makeButton(this, "SumujZaznaczonyTowar", QStringLiteral("Sumuj zaznaczony towar"),
+                                      QStringLiteral("Sumowanie zaznaczonego towaru"));
+    setNavyBold(SumujZaznaczonyTowar);
+    correctionRow->addWidget(BitBtnPoprawVat_Brutto);
+    correctionRow->addWidget(SumujZaznaczonyTowar);
+    correctionRow->addStretch();
+    totals->addLayout(correctionRow);
+    Panel7 = makePanel(this, "Panel7");
+    auto* panel7 = new QVBoxLayout(Panel7);
+    StringGrid1 = new QTableWidget(2, 6, Panel7);
+    StringGrid1->setObjectName(QStringLiteral("StringGrid1"));
+    StringGrid1->setAccessibleName(QStringLiteral("Sumowanie zaznaczonego towaru"));
+    StringGrid1->horizontalHeader()->hide();
+    StringGrid1->verticalHeader()->hide();
+    StringGrid1->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    setNavyBold(StringGrid1);
+    const int widths[6] = {39, 324, 55, 55, 77, 96};
+    for (int c = 0; c < 6; ++c)
+        StringGrid1->setColumnWidth(c, widths[c]);
+    for (int r = 0; r < 2; ++r)
+        StringGrid1->setRowHeight(r, 18);
+    StringGrid1->setFixedHeight(2 * 18 + 2 * StringGrid1->frameWidth() + 4);
+    panel7->addWidget(StringGrid1);
+    totals->addWidget(Panel7);
+    EditKod = new QLineEdit(this);
+    EditKod->setObjectName(QStringLiteral("EditKod"));
+    EditKod->setEchoMode(QLineEdit::Password);
+    EditKod->hide();
+    LabelAdmin = makeLabel(this, "LabelAdmin", QStringLiteral("Admin:"));
+    LabelAdmin->hide();
+    lower->addLayout(totals, 4);
+
+    Panel5 = makePanel(this, "Panel5", QStringLiteral("Drukowanie na ekranie(drukarce) "));
+    auto* panel5 = new QVBoxLayout(Panel5);
+    Kopiuj = makeButton(Panel5, "Kopiuj", QStringLiteral("&Kopiuj towary"),
+        QStringLiteral("Kopiowanie danych towarów z dolnej tabeli  do tabeli pomocniczej - układ kolumn jak w raporcie"));
+    BitBtnDrukuj1 = makeButton(Panel5, "BitBtnDrukuj1", QStringLiteral("&Drukuj kopie"),
+        QStringLiteral("Drukowanie na ekranie (drukarce) towarów wraz z podsumowaniem za wybrany okres czasu - do "
+                       "drukowania w PDF i EXCEL"));
+    TworzTablice = makeButton(Panel5, "TworzTablice", QStringLiteral("Utwórz tablicę kopii"));
+    BitBtnDrukuj = makeButton(Panel5, "BitBtnDrukuj", QStringLiteral("Drukuj"),
+        QStringLiteral("Drukowanie na ekranie(drukarce) wszystkich dostawców z wartością zakupionych od nich towarów "
+                       "dla danego okresu"));
+    BitBtnDrukuj2 = makeButton(Panel5, "BitBtnDrukuj2", QStringLiteral("Drukuj1"),
+        QStringLiteral("Drukowanie na ekranie(drukarce) towarów od wybranego dostawcy za wybrany okres"));
+    BitBtnZamknij = makeButton(Panel5, "BitBtnZamknij", QStringLiteral("&Wyjście"),
+                               QStringLiteral("Zamknięcie i opuszczenie formatki"));
+    for (QPushButton* b : {Kopiuj, BitBtnDrukuj1, TworzTablice, BitBtnDrukuj, BitBtnDrukuj2, BitBtnZamknij})
+        panel5->addWidget(b);
+    lower->addWidget(Panel5, 1);
+
+    Panel6 = makePanel(this, "Panel6");
+    auto* panel6 = new QVBoxLayout(Panel6);
+    RadioGroupCzcionka = new TowaryRadioGroup(QStringLiteral("Czcionka Raportu"),
+        {QStringLiteral("Normalna"), QStringLiteral("Mała"), QStringLiteral("Bardzo mała")}, 1, Panel6);
+    RadioGroupCzcionka->setObjectName(QStringLiteral("RadioGroupCzcionka"));
+    RadioGroupCzcionka->setItemIndex(0);
+    panel6->addWidget(RadioGroupCzcionka);
+    DyskSystemu = new QComboBox(Panel6);
+    DyskSystemu->setObjectName(QStringLiteral("DyskSystemu"));
+    for (const auto& drive : jadl::platform::Drives::drives())
+        DyskSystemu->addItem(QString(drive.letter).toLower() + QStringLiteral(":"));
+    // The program starts on its own drive.
+    DyskSystemu->setCurrentIndex(std::max(
+        0, DyskSystemu->findText(QString(jadl::platform::Drives::programDrive()).toLower() + QStringLiteral(":"))));
+    DyskSystemu->hide();
+    panel6->addWidget(DyskSystemu);
+    lower->addWidget(Panel6, 1);
+    top->addLayout(lower, 2);
+
+    KopiowanieRekordow = makeButton(this, "KopiowanieRekordow", QStringLiteral("Czekaj  kopiuję"));
+    setNavyBold(KopiowanieRekordow);
+    QFont big = KopiowanieRekordow->font();
+    big.setPointSizeF(big.pointSizeF() * 2);
+    KopiowanieRekordow->setFont(big);
+    KopiowanieRekordow->setFocusPolicy(Qt::NoFocus);
+    KopiowanieRekordow->hide();
+    top->addWidget(KopiowanieRekordow);
 
     TableTowaryRaport = new jadl::Table(this, QStringLiteral("TableTowaryRaport"));
+    TableTowaryRaport->setDatabaseName(QStringLiteral("dane_bar"));
     DataSourceTowaryRaport = new jadl::DataSource(this, TableTowaryRaport);
     DataSourceTowaryRaport->setObjectName(QStringLiteral("DataSourceTowaryRaport"));
 }
@@ -47,9 +629,731 @@ TTowary::TTowary(QWidget* parent) : QDialog(parent)
 void TTowary::bindDataModule(TModulDanych1* dm)
 {
     dm_ = dm;
+    const QColor face = palette().color(QPalette::Button);
+
+    DBGrid2->setDataSource(dm->DataSourceDostawcy);
+    DBGrid2->setColumns({{QStringLiteral("Numer"), QStringLiteral("Nr"), true, face, 40},
+                         {QStringLiteral("Symbol"), QStringLiteral("Dostawca"), true, face, 180},
+                         {QStringLiteral("WartoscNettoSuma"), QStringLiteral("W.Netto"), true, face, 90},
+                         {QStringLiteral("WartoscVatSuma"), QStringLiteral("W.Vat"), true, face, 90},
+                         {QStringLiteral("WartoscBruttoSuma"), QStringLiteral("W. Brutto"), true, face, 90}});
+    DBGrid2->setBoldTitles(true, kMaroon);
+
+    DBGrid1->setDataSource(dm->DataSourceTowary);
+    DBGrid1->setColumns({{QStringLiteral("NumerDostawcy"), QStringLiteral("Nr"), true, face, 40},
+                         {QStringLiteral("Symbol"), QStringLiteral("Nazwa skrócona (symbol tow.)"), false, face, 200},
+                         {QStringLiteral("CenaReferencyjna"), QStringLiteral("Cena Ref."), false, std::nullopt, -1},
+                         {QStringLiteral("CenaNetto"), QStringLiteral("Cena Net."), false, std::nullopt, -1},
+                         {QStringLiteral("Ilosc"), QStringLiteral("Ilość"), false, std::nullopt, -1},
+                         {QStringLiteral("WartoscNetto"), QStringLiteral("Wart.Net."), true, face, -1},
+                         {QStringLiteral("VatTyp"), QString(), false, std::nullopt, 50},
+                         {QStringLiteral("WartoscVat"), QStringLiteral("Wart.Vat"), true, face, -1},
+                         {QStringLiteral("Upust"), QString(), false, std::nullopt, 50},
+                         {QStringLiteral("WartoscBrutto"), QStringLiteral("Wart.Brut."), true, face, -1},
+                         {QStringLiteral("CzyBylaFaktura"), QStringLiteral("Faktura"), false, std::nullopt, 60},
+                         {QStringLiteral("JakaCenaRef"), QStringLiteral("Inf."), false, std::nullopt, 40},
+                         {QStringLiteral("DataZakupuString"), QStringLiteral("Data zak."), false, std::nullopt, -1}});
+    DBGrid1->setBoldTitles(true, kMaroon);
+    DBGrid1->setRowColor(jadl::referencePriceRowColor());
+
+    for (jadl::DBEdit* e : {DBEditCenaNetto, DBEditCenaBrutto, DBEditIlosc, DBEditWartoscBrutto, DBEditData,
+                            DBEditCenaReferencyjna})
+        e->setDataSource(dm->DataSourceTowary);
+    DBComboBoxVatTyp->setDataSource(dm->DataSourceTowary);
+    DBComboBoxJednostkaMiary->setDataSource(dm->DataSourceTowary);
+    DBTextNumerKol->setDataSource(dm->DataSourceTowary);
+    wireHandlers();
+}
+
+void TTowary::wireHandlers()
+{
+    auto guarded = [this](void (TTowary::*slot)()) {
+        return [this, slot] { jadl::runGuarded([this, slot] { (this->*slot)(); }); };
+    };
+    // A choice from the list or typing: the choice follows the text, as an edit
+    // field above a list does.
+    auto followText = [this](QComboBox* combo, void (TTowary::*slot)()) {
+        combo->setCompleter(nullptr);
+        connect(combo->lineEdit(), &QLineEdit::textEdited, this, [this, combo, slot](const QString& text) {
+            {
+                const QSignalBlocker quiet(combo);
+                const int pos = combo->lineEdit()->cursorPosition();
+                combo->setCurrentIndex(combo->findText(text, Qt::MatchExactly | Qt::MatchCaseSensitive));
+                combo->setEditText(text);
+                combo->lineEdit()->setCursorPosition(pos);
+            }
+            jadl::runGuarded([this, slot] { (this->*slot)(); });
+        });
+    };
+    followText(ComboBoxWybierzOkres, &TTowary::ComboBoxWybierzOkresChange);
+    connect(ComboBoxWybierzOkres, &QComboBox::currentIndexChanged, this, guarded(&TTowary::ComboBoxWybierzOkresChange));
+    followText(ComboBoxMiesiace, &TTowary::ComboBoxMiesiaceChange);
+    connect(ComboBoxMiesiace, &QComboBox::currentIndexChanged, this, guarded(&TTowary::ComboBoxMiesiaceChange));
+    connect(DateTimePickerDataPocz, &QDateEdit::dateChanged, this, guarded(&TTowary::DateTimePickerDataPoczChange));
+    connect(DateTimePickerDataKon, &QDateEdit::dateChanged, this, guarded(&TTowary::DateTimePickerDataKonChange));
+    connect(Calendar1, &jadl::MonthCalendar::dateChanged, this, guarded(&TTowary::Calendar1Change));
+    connect(PoprzedniMc, &QPushButton::clicked, this, guarded(&TTowary::PoprzedniMcClick));
+    connect(NastepnyMc, &QPushButton::clicked, this, guarded(&TTowary::NastepnyMcClick));
+    connect(RadioGroupDlaDostawcow->buttons(), &QButtonGroup::idClicked, this,
+            guarded(&TTowary::RadioGroupDlaDostawcowClick));
+    connect(BitBtnSzukaj, &QPushButton::clicked, this, guarded(&TTowary::BitBtnSzukajClick));
+    connect(DBGrid2, &QAbstractItemView::doubleClicked, this, guarded(&TTowary::DBGrid2DblClick));
+    connect(DBGrid1, &jadl::DBGrid::titleClicked, this,
+            [this](const QString& t) { jadl::runGuarded([this, t] { DBGrid1TitleClick(t); }); });
+    connect(OdswierzanieTablicyDostawcow, &QPushButton::clicked, this,
+            guarded(&TTowary::OdswierzanieTablicyDostawcowClick));
+    connect(BitBtnZamknij, &QPushButton::clicked, this, guarded(&TTowary::BitBtnZamknijClick));
+    connect(SumujZaznaczonyTowar, &QPushButton::clicked, this, guarded(&TTowary::SumujZaznaczonyTowarClick));
+    connect(BitBtnPoprawVat_Brutto, &QPushButton::clicked, this, guarded(&TTowary::BitBtnPoprawVat_BruttoClick));
+    connect(BitBtnPrzeliczPowtornie, &QPushButton::clicked, this, guarded(&TTowary::BitBtnPrzeliczPowtornieClick));
+
+    // The supplier grid's handlers: once per change of the current supplier.
+    connect(dm_->DataSourceDostawcy, &jadl::DataSource::dataSetScrolled, this,
+            [this] { jadl::runGuarded([this] { supplierScrolled(); }); });
+    // The reference-price signal follows the current line (and the grid's events).
+    auto colour = [this] {
+        if (isVisible())
+            jadl::runGuarded([this] { referencePriceEditColour(); });
+    };
+    connect(dm_->DataSourceTowary, &jadl::DataSource::dataSetScrolled, this, colour);
+    connect(dm_->DataSourceTowary, &jadl::DataSource::dataSetChanged, this, colour);
+    connect(dm_->DataSourceTowary, &jadl::DataSource::recordChanged, this, colour);
+    connect(DBGrid1, &jadl::DBGrid::cellClicked, this, colour);
+    connect(DBGrid1, &jadl::DBGrid::colEnter, this, colour);
+    connect(DBGrid1, &jadl::DBGrid::colExit, this, colour);
+    connect(DBGrid1, &QAbstractItemView::doubleClicked, this, colour);
+}
+
+void TTowary::showEvent(QShowEvent* event)
+{
+    QDialog::showEvent(event);
+    // The purchase-lines filter reads this window's visibility: the lines and
+    // sums of the chosen period are read now that it shows.
+    jadl::runGuarded([this] {
+        ComboBoxWybierzOkresChange();
+        referencePriceEditColour();
+    });
 }
 
 int TTowary::periodChoice() const
 {
     return ComboBoxWybierzOkres->currentIndex();
+}
+
+void TTowary::prepareForShow()
+{
+    {
+        const QSignalBlocker quiet(ComboBoxWybierzOkres);
+        ComboBoxWybierzOkres->setCurrentIndex(-1);
+        ComboBoxWybierzOkres->setEditText(QStringLiteral("Wybierz okres"));
+    }
+    for (QWidget* w : std::initializer_list<QWidget*>{ComboBoxMiesiace, DateTimePickerDataPocz, DateTimePickerDataKon,
+                                                      LabelDataPocz, LabelDataKon, LabelZnak})
+        w->hide();
+    ComboBoxWybierzOkres->setCurrentIndex(0);
+    LabelM_c_Rok->setText(jadl::formatLongDate(Calendar1->date()));
+    Dzien->setText(jadl::formatWeekday(Calendar1->date()));
+    if (forms().PrzypisywanieTowarow)
+        jadl::shared().currentPurchaseDate = forms().PrzypisywanieTowarow->Calendar1->date();
+    RadioGroupDlaDostawcow->setItemIndex(0);
+    DBGrid2->setEnabled(true);
+    setSupplierColumnsColour(true);
+    LabelPodsumowanie->setText(QStringLiteral("PODSUMOWANIE DLA WYBRANEGO DOSTAWCY"));
+    setCalendarOn(true);
+    for (QLineEdit* e : {EditSumaNetto, EditSumaVat, EditSumaBrutto})
+        e->setText(QStringLiteral("0"));
+    GroupBoxWybierzOkres->setEnabled(true);
+    ComboBoxWybierzOkres->show();
+}
+
+// ---------------------------------------------------------------- small routines
+
+void TTowary::setCalendarOn(bool on)
+{
+    Calendar1->setEnabled(on);
+    QPalette p = Calendar1->palette();
+    const QColor c = on ? palette().color(QPalette::Window) : palette().color(QPalette::Shadow);
+    p.setColor(QPalette::Window, c);
+    p.setColor(QPalette::Base, c);
+    Calendar1->setPalette(p);
+}
+
+void TTowary::setSupplierColumnsColour(bool oneSupplier)
+{
+    const QColor c = oneSupplier ? palette().color(QPalette::Button) : palette().color(QPalette::Shadow);
+    for (int col = 0; col < 3; ++col)
+        DBGrid2->setColumnColor(col, c);
+}
+
+void TTowary::showRecordCount(std::optional<int> count)
+{
+    const int n = count ? *count : (dm_ ? dm_->TableTowary->recordCount() : 0);
+    LabelLiczbaRekorow->setText(QStringLiteral("Liczba zapisów: ") + QString::number(n));
+    LabelLiczbaRekorow->show();
+}
+
+void TTowary::showSums(const Sums& s)
+{
+    EditSumaNetto->setText(sumText(s.net));
+    EditSumaVat->setText(sumText(s.vat));
+    EditSumaBrutto->setText(sumText(s.gross));
+}
+
+void TTowary::applyLinesFilter(bool on)
+{
+    Table* lines = dm_->TableTowary;
+    // Switching the filter re-reads the view already; otherwise a refresh does.
+    if (lines->filtered() != on)
+        lines->setFiltered(on);
+    else
+        lines->refresh();
+}
+
+void TTowary::linkLines(bool toSupplier, const QString& indexName)
+{
+    Table* lines = dm_->TableTowary;
+    const jadl::ControlsDisabled quiet(*lines);
+    // The order of the steps keeps every intermediate view small: the link is
+    // made before the index changes, and dropped after.
+    if (toSupplier) {
+        lines->setMasterFields(QStringLiteral("Numer"));
+        lines->setMasterSource(dm_->DataSourceDostawcy);
+        lines->setIndexName(indexName);
+    } else {
+        lines->setIndexName(indexName);
+        lines->setMasterFields(QString());
+        lines->setMasterSource(nullptr);
+    }
+}
+
+void TTowary::supplierScrolled()
+{
+    if (busy_ || !isVisible() || !dm_)
+        return;
+    // This handler may run before the lines have followed the move: re-read them
+    // for the supplier now current.
+    Table* lines = dm_->TableTowary;
+    if (lines->active() && lines->masterSource() == dm_->DataSourceDostawcy)
+        lines->refresh();
+    selectedSupplierTotals();
+    showRecordCount();
+}
+
+// ---------------------------------------------------------------- period handlers
+
+void TTowary::ComboBoxWybierzOkresChange()
+{
+    const int choice = periodChoice();
+    jadl::SharedValues& v = jadl::shared();
+    if (choice < 0 || choice > 11) {
+        showRecordCount(0);
+        KopiowanieRekordow->hide();
+        return;
+    }
+    for (QWidget* w : std::initializer_list<QWidget*>{ComboBoxMiesiace, DateTimePickerDataPocz, DateTimePickerDataKon,
+                                                      LabelDataPocz, LabelDataKon, LabelZnak})
+        w->hide();
+    setCalendarOn(choice == 0);
+    if (const auto p = periodOfChoice(choice, jadl::platform::today(), Calendar1->date())) {
+        v.periodStart = p->start;
+        v.periodEnd = p->end;
+    } else if (choice == 9) {
+        ComboBoxMiesiace->show();
+    } else if (choice == 10) {
+        for (QWidget* w : std::initializer_list<QWidget*>{DateTimePickerDataPocz, DateTimePickerDataKon, LabelDataPocz,
+                                                          LabelDataKon, LabelZnak})
+            w->show();
+        // The start is kept even when the end cannot be read.
+        const QDate start = DateTimePickerDataPocz->date();
+        const QDate end = DateTimePickerDataKon->date();
+        if (start.isValid())
+            v.periodStart = start;
+        if (!start.isValid() || !end.isValid())
+            jadl::platform::showMessage(QStringLiteral("Niepoprawna data poniżej - popraw"));
+        else
+            v.periodEnd = end;
+    }
+
+    if (!isVisible() || !dm_ || !dm_->TableTowary->active()) {
+        KopiowanieRekordow->hide();
+        return;
+    }
+    applyLinesFilter(choice != 11);
+    if (choice != 0)
+        selectedSupplierTotals();
+    showRecordCount();
+    KopiowanieRekordow->hide();
+}
+
+void TTowary::ComboBoxMiesiaceChange()
+{
+    QStringList items;
+    for (int i = 0; i < ComboBoxMiesiace->count(); ++i)
+        items << ComboBoxMiesiace->itemText(i);
+    const Period p = chosenMonth(ComboBoxMiesiace->currentText(), items, jadl::platform::today());
+    jadl::shared().periodStart = p.start;
+    jadl::shared().periodEnd = p.end;
+    if (!isVisible() || !dm_ || !dm_->TableTowary->active())
+        return;
+    applyLinesFilter(true);
+    selectedSupplierTotals();
+    showRecordCount();
+    KopiowanieRekordow->hide();
+}
+
+void TTowary::DateTimePickerDataPoczChange()
+{
+    // No check that start <= end: a reversed range simply shows no lines.
+    jadl::shared().periodStart = DateTimePickerDataPocz->date();
+    jadl::shared().periodEnd = DateTimePickerDataKon->date();
+    if (!isVisible() || !dm_ || !dm_->TableTowary->active())
+        return;
+    applyLinesFilter(true);
+    selectedSupplierTotals();
+    showRecordCount();
+    KopiowanieRekordow->hide();
+}
+
+void TTowary::DateTimePickerDataKonChange()
+{
+    DateTimePickerDataPoczChange();
+}
+
+void TTowary::Calendar1Change()
+{
+    const QDate day = Calendar1->date();
+    LabelM_c_Rok->setText(jadl::formatLongDate(day));
+    Dzien->setText(jadl::formatWeekday(day));
+    if (forms().PrzypisywanieTowarow)
+        jadl::shared().currentPurchaseDate = forms().PrzypisywanieTowarow->Calendar1->date();
+    ComboBoxWybierzOkresChange();
+    if (!isVisible() || !dm_ || !dm_->TableTowary->active())
+        return;
+    // The period handler has re-read the lines (and, but for choice 0, summed
+    // them); what is left is the filter back on and the sums where still due.
+    const int choice = periodChoice();
+    Table* lines = dm_->TableTowary;
+    if (!lines->filtered())
+        lines->setFiltered(true);
+    else if (choice < 0)
+        lines->refresh();
+    if (choice <= 0)
+        selectedSupplierTotals();
+    showRecordCount();
+    KopiowanieRekordow->hide();
+}
+
+void TTowary::PoprzedniMcClick()
+{
+    Calendar1->prevMonth();
+}
+
+void TTowary::NastepnyMcClick()
+{
+    Calendar1->nextMonth();
+}
+
+// ---------------------------------------------------------------- suppliers
+
+void TTowary::RadioGroupDlaDostawcowClick()
+{
+    if (!dm_)
+        return;
+    const bool oneSupplier = RadioGroupDlaDostawcow->itemIndex() == 0;
+    if (dm_->TableTowary->active()) {
+        const BusyScope busy(busy_);
+        linkLines(oneSupplier, oneSupplier ? QStringLiteral("NumerDostawcyInd") : QStringLiteral("SymbolInd"));
+    }
+    if (oneSupplier)
+        DBGrid2->setEnabled(true);
+    setSupplierColumnsColour(oneSupplier);
+    LabelPodsumowanie->setText(oneSupplier ? QStringLiteral("PODSUMOWANIE DLA WYBRANEGO DOSTAWCY")
+                                           : QStringLiteral("PODSUMOWANIE DLA WSZYSTKICH DOSTAWCÓW"));
+    if (oneSupplier)
+        selectedSupplierTotals();
+    else
+        allSuppliersTotals();
+    showRecordCount();
+    KopiowanieRekordow->hide();
+}
+
+void TTowary::BitBtnSzukajClick()
+{
+    Table* suppliers = dm_->TableDostawcy;
+    if (suppliers->active()) {
+        const BusyScope busy(busy_);
+        suppliers->locate(QStringLiteral("Symbol"), EditSzukajDostawcyTowarow->text());
+    }
+    selectedSupplierTotals();
+}
+
+void TTowary::DBGrid2DblClick()
+{
+    Calendar1Change();
+    selectedSupplierTotals();
+    if (dm_->TableTowary->active())
+        linkLines(true, QStringLiteral("NumerDostawcyInd"));
+    showRecordCount();
+}
+
+void TTowary::DBGrid1TitleClick(const QString& title)
+{
+    const bool nr = title == QStringLiteral("Nr");
+    const bool symbol = title == QStringLiteral("Nazwa skrócona (symbol tow.)");
+    if ((!nr && !symbol) || !dm_->TableTowary->active())
+        return;
+    const bool oneSupplier = RadioGroupDlaDostawcow->itemIndex() == 0;
+    QString index;
+    if (oneSupplier)
+        index = nr ? QStringLiteral("NumerDostawcyInd") : QStringLiteral("NrDostawcySymbolInd");
+    else
+        index = nr ? QStringLiteral("NumerDostawcyInd") : QStringLiteral("SymbolInd");
+    const BusyScope busy(busy_);
+    linkLines(oneSupplier, index);
+}
+
+void TTowary::OdswierzanieTablicyDostawcowClick()
+{
+    everySupplierTotals();
+    Calendar1Change();
+    Table* lines = dm_->TableTowary;
+    if (dm_->TableDostawcy->active())
+        dm_->TableDostawcy->refresh();
+    if (lines->active()) {
+        if (!lines->filtered())
+            lines->setFiltered(true);
+        lines->refresh();
+    }
+    DBGrid2->viewport()->update();
+    selectedSupplierTotals();
+}
+
+void TTowary::BitBtnZamknijClick()
+{
+    // The lines close before their master, so closing the suppliers never
+    // re-reads them unlinked.
+    closeIfOpen(dm_->TableTowary);
+    closeIfOpen(dm_->TableDostawcy);
+    closeIfOpen(dm_->TableGrupyTowarow);
+    closeIfOpen(dm_->TableWlasciciel);
+    Table* par = dm_->TableParametry;
+    if (!par->active())
+        par->open();
+    const bool copyTable = par->fieldByName(QStringLiteral("Par1")).asBoolean();
+    if (copyTable && TableTowaryRaport->active())
+        TableTowaryRaport->close();
+    par->close();
+    close();
+}
+
+// ---------------------------------------------------------------- totals
+
+void TTowary::selectedSupplierTotals()
+{
+    if (!dm_ || RadioGroupDlaDostawcow->itemIndex() != 0)
+        return;
+    Table* lines = dm_->TableTowary;
+    Table* suppliers = dm_->TableDostawcy;
+    if (!lines->active())
+        return;
+    ViewSums v;
+    {
+        const jadl::ControlsDisabled quiet(*lines);
+        v = sumView(*lines);
+        // The scan ends on the last line.
+        if (!lines->isEmpty())
+            lines->last();
+    }
+    const Sums s = rounded(v.sums);
+    if (suppliers->active() && !suppliers->isEmpty()) {
+        const BusyScope busy(busy_);
+        if (v.lastSupplier && suppliers->fieldByName(QStringLiteral("Numer")).optInteger() != v.lastSupplier)
+            suppliers->locate(QStringLiteral("Numer"), *v.lastSupplier);
+        storeSums(*suppliers, s);
+    }
+    showSums(s);
+}
+
+void TTowary::allSuppliersTotals()
+{
+    if (!dm_)
+        return;
+    Table* lines = dm_->TableTowary;
+    if (!lines->active() || lines->masterSource() || !lines->masterFields().isEmpty())
+        return;
+    ViewSums v;
+    {
+        const jadl::ControlsDisabled quiet(*lines);
+        v = sumView(*lines);
+        if (!lines->isEmpty())
+            lines->last();
+    }
+    showSums(rounded(v.sums));
+}
+
+void TTowary::everySupplierTotals()
+{
+    Table* suppliers = dm_->TableDostawcy;
+    Table* lines = dm_->TableTowary;
+    if (!suppliers->active())
+        return;
+    const BusyScope busy(busy_);
+    if (RadioGroupDlaDostawcow->itemIndex() != 0 || !lines->active()) {
+        suppliers->first();
+        return;
+    }
+    const QStringList keys = lines->indexFieldNames();
+    const bool byLink = lines->masterSource() == dm_->DataSourceDostawcy
+        && lines->masterFields().compare(QStringLiteral("Numer"), Qt::CaseInsensitive) == 0 && !keys.isEmpty()
+        && keys.first().compare(QStringLiteral("NumerDostawcy"), Qt::CaseInsensitive) == 0;
+    if (!byLink) {
+        // An unusual link: each supplier's sums over the lines the link shows it.
+        suppliers->first();
+        while (!suppliers->eof()) {
+            ViewSums v;
+            {
+                const jadl::ControlsDisabled quiet(*lines);
+                v = sumView(*lines);
+            }
+            const Sums s = rounded(v.sums);
+            storeSums(*suppliers, s);
+            showSums(s);
+            suppliers->next();
+        }
+        suppliers->first();
+        return;
+    }
+
+    // Each supplier's lines are the lines of the view unlinked whose NumerDostawcy
+    // is the supplier's, in the same order: one pass gives every supplier's sums,
+    // added in the order the linked view would add them.
+    std::map<int, Sums> bySupplier;
+    {
+        const jadl::ControlsDisabled quiet(*lines);
+        lines->setMasterSource(nullptr);
+        try {
+            bySupplier = sumsBySupplier(*lines);
+        } catch (...) {
+            lines->setMasterSource(dm_->DataSourceDostawcy);
+            throw;
+        }
+        lines->setMasterSource(dm_->DataSourceDostawcy);
+    }
+    Sums last;
+    {
+        jadl::Table::Batch batch(*suppliers);
+        const jadl::ControlsDisabled quiet(*suppliers);
+        suppliers->first();
+        while (!suppliers->eof()) {
+            const auto it = bySupplier.find(suppliers->fieldByName(QStringLiteral("Numer")).asInteger());
+            last = rounded(it != bySupplier.end() ? it->second : Sums{});
+            storeSums(*suppliers, last);
+            suppliers->next();
+        }
+        batch.commit();
+        suppliers->first();
+    }
+    showSums(last);
+}
+
+void TTowary::reportTotals()
+{
+    Table* suppliers = dm_->TableDostawcy;
+    Table* lines = dm_->TableTowary;
+    if (!suppliers->active() || !lines->active())
+        return;
+    const BusyScope busy(busy_);
+    // Each supplier's lines in "NumerDostawcyInd" order are a run of the view of
+    // all lines in that order: one pass sums them all.
+    std::map<int, Sums> bySupplier;
+    {
+        const jadl::ControlsDisabled quiet(*lines);
+        lines->setIndexName(QStringLiteral("NumerDostawcyInd"));
+        lines->setMasterFields(QString());
+        lines->setMasterSource(nullptr);
+        bySupplier = sumsBySupplier(*lines);
+    }
+    Sums last;
+    {
+        jadl::Table::Batch batch(*suppliers);
+        const jadl::ControlsDisabled quiet(*suppliers);
+        suppliers->first();
+        while (!suppliers->eof()) {
+            const auto it = bySupplier.find(suppliers->fieldByName(QStringLiteral("Numer")).asInteger());
+            last = rounded(it != bySupplier.end() ? it->second : Sums{});
+            storeSums(*suppliers, last);
+            suppliers->next();
+        }
+        batch.commit();
+        // The lines stay linked to the supplier, as the routine last set them.
+        const jadl::ControlsDisabled quietLines(*lines);
+        lines->setMasterFields(QStringLiteral("Numer"));
+        lines->setMasterSource(dm_->DataSourceDostawcy);
+    }
+    showSums(last);
+}
+
+// ---------------------------------------------------------------- one good's sum
+
+void TTowary::SumujZaznaczonyTowarClick()
+{
+    const QStringList headings = {QStringLiteral("Nr"), QStringLiteral("Nazwa skrócona(symbol)"), QStringLiteral("Ilość"),
+                                  QStringLiteral("Wart Net."), QStringLiteral("Wart Vat"), QStringLiteral("Wart Brut.")};
+    for (int c = 0; c < 6; ++c)
+        StringGrid1->setItem(0, c, new QTableWidgetItem(headings[c]));
+    Table* lines = dm_->TableTowary;
+    if (!lines->active())
+        return;
+    const std::optional<int> number = lines->fieldByName(QStringLiteral("NumerPodstawowy")).optInteger();
+    if (!number)
+        throw jadl::EngineError(QStringLiteral("'' is not a valid integer value"));
+    const QString symbol = lines->fieldByName(QStringLiteral("Symbol")).asString();
+    const int fGood = lines->fieldIndex(QStringLiteral("NumerPodstawowy"));
+    const int fQty = lines->fieldIndex(QStringLiteral("Ilosc"));
+    const int fNet = lines->fieldIndex(QStringLiteral("WartoscNetto"));
+    const int fVat = lines->fieldIndex(QStringLiteral("WartoscVat"));
+    const int fGross = lines->fieldIndex(QStringLiteral("WartoscBrutto"));
+    double qty = 0.0, net = 0.0, vat = 0.0, gross = 0.0;
+    {
+        // Read by position: the current line stays where it was.
+        const jadl::ControlsDisabled quiet(*lines);
+        const int n = lines->recordCount();
+        for (int row = 0; row < n; ++row) {
+            const QVariant good = lines->valueAt(row, fGood);
+            if (good.isNull() || good.toInt() != *number)
+                continue;
+            qty += lines->valueAt(row, fQty).toDouble();
+            net += lines->valueAt(row, fNet).toDouble();
+            vat += lines->valueAt(row, fVat).toDouble();
+            gross += lines->valueAt(row, fGross).toDouble();
+        }
+    }
+    const QStringList values = {QString::number(*number), symbol, jadl::formatGeneral(qty), jadl::formatGeneral(net),
+                                jadl::formatGeneral(vat), jadl::formatGeneral(gross)};
+    for (int c = 0; c < 6; ++c)
+        StringGrid1->setItem(1, c, new QTableWidgetItem(values[c]));
+}
+
+// ---------------------------------------------------------------- corrections
+
+void TTowary::BitBtnPoprawVat_BruttoClick()
+{
+    if (!dm_->TableTowary->active())
+        return;
+    linkPurchaseLinesToBasicGoods();
+    recomputeVisibleLines();
+}
+
+void TTowary::linkPurchaseLinesToBasicGoods()
+{
+    Table* goods = dm_->TableTowaryPodstawowe;
+    Table* lines = dm_->TableTowary;
+    if (!goods->active())
+        goods->open();
+    goods->setIndexName(QString());
+    goods->setMasterFields(QString());
+    goods->setMasterSource(nullptr);
+
+    // A line without a basic good takes the first good (in primary order) with its
+    // symbol: the one a walk over the goods, each over the lines, would give it.
+    QHash<QString, int> firstGoodOfSymbol;
+    {
+        const jadl::ControlsDisabled quiet(*goods);
+        const int fSymbol = goods->fieldIndex(QStringLiteral("Symbol"));
+        const int fNumer = goods->fieldIndex(QStringLiteral("Numer"));
+        const int n = goods->recordCount();
+        for (int row = 0; row < n; ++row) {
+            const QString symbol = goods->valueAt(row, fSymbol).toString();
+            if (!firstGoodOfSymbol.contains(symbol))
+                firstGoodOfSymbol.insert(symbol, goods->valueAt(row, fNumer).toInt());
+        }
+    }
+    {
+        const jadl::ControlsDisabled quiet(*lines);
+        const int fGood = lines->fieldIndex(QStringLiteral("NumerPodstawowy"));
+        const int fSymbol = lines->fieldIndex(QStringLiteral("Symbol"));
+        const int n = lines->recordCount();
+        Progress progress(this, QStringLiteral("ŁĄCZENIE TOWARÓW Z TOWARAMI PODSTAWOWYMI"), n);
+        jadl::Table::Batch batch(*lines);
+        for (int row = 0; row < n; ++row) {
+            if (!lines->valueAt(row, fGood).isNull())
+                continue;
+            const auto it = firstGoodOfSymbol.constFind(lines->valueAt(row, fSymbol).toString());
+            if (it == firstGoodOfSymbol.constEnd())
+                continue;
+            lines->setRecNo(row + 1);
+            lines->edit();
+            lines->field(fGood).setInteger(*it);
+            lines->post();
+            progress.step(row);
+        }
+        batch.commit();
+    }
+    {
+        const jadl::ControlsDisabled quiet(*goods);
+        goods->setIndexName(QStringLiteral("NrGrupySymbolInd"));
+        goods->setMasterFields(QStringLiteral("Numer"));
+        goods->setMasterSource(dm_->DataSourceGrupyTowarow);
+    }
+}
+
+void TTowary::recomputeVisibleLines()
+{
+    Table* lines = dm_->TableTowary;
+    auto f = [lines](const char* name) -> jadl::Field& { return lines->fieldByName(str(name)); };
+    const int n = lines->recordCount();
+    Progress progress(this, QStringLiteral("POPRAWIANIE VAT I BRUTTO"), n);
+    const jadl::ControlsDisabled quiet(*lines);
+    jadl::Table::Batch batch(*lines);
+    lines->first();
+    for (int row = 0; row < n && !lines->eof(); ++row) {
+        lines->edit();
+        // Blank operands count as 0 (a blank discount as none).
+        const double qty = f("Ilosc").asFloat();
+        const double net = jadl::roundedMoney(f("CenaNetto").asFloat() * qty);
+        f("WartoscNetto").setFloat(net);
+        f("WartoscVat").setFloat(jadl::roundedMoney(f("Vat").asFloat() * net));
+        f("WartoscBrutto").setFloat(
+            jadl::roundedMoney(f("CenaBrutto").asFloat() * (1.0 - f("UpustProc").asFloat()) * qty));
+        // "+": the reference price is above the net price.
+        switch (jadl::comparePrices(f("CenaNetto").optFloat(), f("CenaReferencyjna").optFloat())) {
+        case jadl::PriceSignal::Lower: f("JakaCenaRef").setString(QStringLiteral("+")); break;
+        case jadl::PriceSignal::Higher: f("JakaCenaRef").setString(QStringLiteral("-")); break;
+        case jadl::PriceSignal::Equal: f("JakaCenaRef").setString(QStringLiteral("0")); break;
+        }
+        lines->post();
+        lines->next();
+        progress.step(row);
+    }
+    batch.commit();
+}
+
+void TTowary::BitBtnPrzeliczPowtornieClick()
+{
+    Table* lines = dm_->TableTowary;
+    if (!lines->active() || lines->isEmpty())
+        return;
+    auto f = [lines](const char* name) -> jadl::Field& { return lines->fieldByName(str(name)); };
+    lines->edit();
+    const double vatRate = f("Vat").asFloat();
+    f("CenaBrutto").setFloat(f("CenaNetto").asFloat() * (1.0 + vatRate));
+    const double net = jadl::roundedMoney(f("CenaNetto").asFloat() * f("Ilosc").asFloat());
+    f("WartoscNetto").setFloat(net);
+    const double vat = jadl::roundedMoney(vatRate * net);
+    f("WartoscVat").setFloat(vat);
+    f("WartoscBrutto").setFloat(jadl::roundedMoney((net + vat) * (1.0 - f("UpustProc").asFloat())));
+    lines->post();
+}
+
+void TTowary::referencePriceEditColour()
+{
+    if (!dm_)
+        return;
+    Table* lines = dm_->TableTowary;
+    QColor colour(Qt::black);
+    if (lines->active() && !lines->isEmpty())
+        colour = jadl::priceColor(jadl::priceSignal(*lines));
+    QPalette p = DBEditCenaReferencyjna->palette();
+    p.setColor(QPalette::Text, colour);
+    DBEditCenaReferencyjna->setPalette(p);
 }

@@ -1,14 +1,45 @@
 #pragma once
-// Supplier goods window: purchases of one supplier or of all suppliers over a period.
+// Supplier goods window: purchases of one supplier or of all suppliers over a
+// period, their totals per supplier and overall, corrections of their values,
+// printing and the copy table for other programs.
+#include <QDate>
 #include <QDialog>
+#include <QGroupBox>
+#include <QStringList>
 
+#include <map>
+#include <optional>
+
+class QButtonGroup;
 class QComboBox;
+class QLabel;
+class QLineEdit;
 class QPushButton;
+class QTableWidget;
+class QWidget;
 class TModulDanych1;
 namespace jadl {
-class Table;
 class DataSource;
-}
+class DatePicker;
+class DBComboBox;
+class DBEdit;
+class DBGrid;
+class DBText;
+class MonthCalendar;
+class Table;
+} // namespace jadl
+
+// A titled group of radio buttons with one chosen item, as the window's two
+// choices ("Towary i ich podsumowanie od", "Czcionka Raportu") need.
+class TowaryRadioGroup : public QGroupBox {
+public:
+    TowaryRadioGroup(const QString& title, const QStringList& items, int columns, QWidget* parent);
+    int itemIndex() const;
+    void setItemIndex(int index);          // from code: no click handler runs
+    QButtonGroup* buttons() const { return buttons_; }
+private:
+    QButtonGroup* buttons_;
+};
 
 class TTowary : public QDialog {
     Q_OBJECT
@@ -20,12 +51,139 @@ public:
     // Selected period choice, 0..11; -1 when none.
     int periodChoice() const;
 
+    // --- the period table
+    struct Period {
+        QDate start;
+        QDate end;
+        friend bool operator==(const Period&, const Period&) = default;
+    };
+    // Dates of the choices that follow from today (and the calendar for choice 0):
+    // 0..8. Other choices keep or take their dates elsewhere: nullopt.
+    static std::optional<Period> periodOfChoice(int choice, const QDate& today, const QDate& calendar);
+    // The month combo: the first item equal to the text (exactly, case-sensitive)
+    // gives its month of this year; no match gives day 1 of this month to today.
+    static Period chosenMonth(const QString& text, const QStringList& items, const QDate& today);
+    // Sums as the three sum edits show them: thousands separators, 2 decimals, at
+    // most 8 significant digits (scientific beyond 8 integer digits).
+    static QString sumText(double v);
+
+    // --- totals
+    struct Sums {
+        double net = 0.0;
+        double vat = 0.0;
+        double gross = 0.0;
+    };
+    // Net, VAT and gross of every line of a view, added per supplier (NumerDostawcy)
+    // in view order, not rounded.
+    static std::map<int, Sums> sumsBySupplier(jadl::Table& lines);
+
+    void selectedSupplierTotals();
+    void allSuppliersTotals();
+    void everySupplierTotals();
+    void reportTotals();
+    // "Liczba zapisów: " and the record count of the purchase lines.
+    void showRecordCount(std::optional<int> count = std::nullopt);
+    // The main window's preparation of this window before it is shown.
+    void prepareForShow();
+
+    // --- controls
+    jadl::DBGrid* DBGrid2;
+    QPushButton* OdswierzanieTablicyDostawcow;
+    QWidget* Panel3;
+    QLineEdit* EditSzukajDostawcyTowarow;
+    QPushButton* BitBtnSzukaj;
+    TowaryRadioGroup* RadioGroupDlaDostawcow;
+    QGroupBox* GroupBoxWybierzOkres;
     QComboBox* ComboBoxWybierzOkres;
-    QComboBox* DyskSystemu;          // hidden drive list: the start drive
+    QComboBox* ComboBoxMiesiace;
+    QLabel* LabelDataPocz;
+    jadl::DatePicker* DateTimePickerDataPocz;
+    QLabel* LabelZnak;
+    QLabel* LabelDataKon;
+    jadl::DatePicker* DateTimePickerDataKon;
+    jadl::MonthCalendar* Calendar1;
+    QPushButton* PoprzedniMc;
+    QPushButton* NastepnyMc;
+    QLabel* LabelM_c_Rok;
+    QLabel* Dzien;
+    QLabel* LabelLiczbaRekorow;
+    jadl::DBGrid* DBGrid1;
+    QPushButton* BitBtnPrzeliczPowtornie;
+    QLabel* LabelCenaReferencyjna;
+    jadl::DBEdit* DBEditCenaReferencyjna;
+    QWidget* Panel4;
+    QLabel* LabelNumerKolejny;
+    jadl::DBText* DBTextNumerKol;
+    QWidget* Panel1;
+    jadl::DBEdit* DBEditCenaNetto;
+    jadl::DBComboBox* DBComboBoxVatTyp;
+    jadl::DBEdit* DBEditCenaBrutto;
+    jadl::DBEdit* DBEditIlosc;
+    jadl::DBComboBox* DBComboBoxJednostkaMiary;
+    jadl::DBEdit* DBEditWartoscBrutto;
+    jadl::DBEdit* DBEditData;
+    QLabel* LabelPodsumowanie;
+    QWidget* Panel2;
+    QLineEdit* EditSumaNetto;
+    QLineEdit* EditSumaVat;
+    QLineEdit* EditSumaBrutto;
+    QPushButton* BitBtnPoprawVat_Brutto;
+    QPushButton* SumujZaznaczonyTowar;
+    QWidget* Panel7;
+    QTableWidget* StringGrid1;
+    QLineEdit* EditKod;
+    QLabel* LabelAdmin;
+    QWidget* Panel5;
+    QPushButton* Kopiuj;
+    QPushButton* BitBtnDrukuj1;
     QPushButton* TworzTablice;       // "Utwórz tablicę kopii"
+    QPushButton* BitBtnDrukuj;
+    QPushButton* BitBtnDrukuj2;
+    QPushButton* BitBtnZamknij;
+    QWidget* Panel6;
+    TowaryRadioGroup* RadioGroupCzcionka;
+    QComboBox* DyskSystemu;          // hidden drive list: the start drive
+    QPushButton* KopiowanieRekordow;
     jadl::Table* TableTowaryRaport;
     jadl::DataSource* DataSourceTowaryRaport;
 
+public Q_SLOTS:
+    void ComboBoxWybierzOkresChange();
+    void ComboBoxMiesiaceChange();
+    void DateTimePickerDataPoczChange();
+    void DateTimePickerDataKonChange();
+    void Calendar1Change();
+    void PoprzedniMcClick();
+    void NastepnyMcClick();
+    void RadioGroupDlaDostawcowClick();
+    void BitBtnSzukajClick();
+    void DBGrid2DblClick();
+    void DBGrid1TitleClick(const QString& title);
+    void OdswierzanieTablicyDostawcowClick();
+    void BitBtnZamknijClick();
+    void SumujZaznaczonyTowarClick();
+    void BitBtnPoprawVat_BruttoClick();
+    void BitBtnPrzeliczPowtornieClick();
+    void referencePriceEditColour();
+
+protected:
+    void showEvent(QShowEvent* event) override;
+
 private:
+    void buildControls();
+    void wireHandlers();
+    void setCalendarOn(bool on);
+    void setSupplierColumnsColour(bool oneSupplier);
+    // Re-reads the purchase lines with the filter on (or off) in one rebuild.
+    void applyLinesFilter(bool on);
+    // The purchase lines follow the current supplier in the given order, or all
+    // suppliers' lines show in it.
+    void linkLines(bool toSupplier, const QString& indexName);
+    void showSums(const Sums& s);
+    void supplierScrolled();
+    void linkPurchaseLinesToBasicGoods();
+    void recomputeVisibleLines();
+
     TModulDanych1* dm_ = nullptr;
+    bool busy_ = false;            // a routine walks the suppliers: their moves are its own
 };

@@ -99,10 +99,12 @@ Table* DBGridModel::table() const
 
 void DBGridModel::setColumns(const QList<DBGridColumn>& columns)
 {
+    changing_ = true;
     beginResetModel();
     columns_ = columns;
     shown_ = shownColumns();
     endResetModel();
+    changing_ = false;
     Q_EMIT cursorMoved();
 }
 
@@ -207,22 +209,31 @@ void DBGridModel::resync()
         shown_ = cols;
         if (rowCount() > 0 && !shown_.isEmpty())
             Q_EMIT dataChanged(index(0, 0), index(rowCount() - 1, int(shown_.size()) - 1));
-    } else if (sameColumns && newCount == count_ && insertRow_ < 0) {
-        beginInsertRows({}, newInsert, newInsert);
-        insertRow_ = newInsert;
-        endInsertRows();
-    } else if (sameColumns && newCount == count_ && newInsert < 0) {
-        beginRemoveRows({}, insertRow_, insertRow_);
-        insertRow_ = -1;
-        endRemoveRows();
     } else {
-        // Rows came or went somewhere in the view (post, delete, refresh, filter,
-        // open, close): start over; only the rows shown are read again.
-        beginResetModel();
-        shown_ = cols;
-        count_ = newCount;
-        insertRow_ = newInsert;
-        endResetModel();
+        // While rows come and go the view may pick another current row by itself;
+        // that is not the user moving the table.
+        changing_ = true;
+        struct Done {
+            bool& flag;
+            ~Done() { flag = false; }
+        } done{changing_};
+        if (sameColumns && newCount == count_ && insertRow_ < 0) {
+            beginInsertRows({}, newInsert, newInsert);
+            insertRow_ = newInsert;
+            endInsertRows();
+        } else if (sameColumns && newCount == count_ && newInsert < 0) {
+            beginRemoveRows({}, insertRow_, insertRow_);
+            insertRow_ = -1;
+            endRemoveRows();
+        } else {
+            // Rows came or went somewhere in the view (post, delete, refresh,
+            // filter, open, close): start over; only the rows shown are read again.
+            beginResetModel();
+            shown_ = cols;
+            count_ = newCount;
+            insertRow_ = newInsert;
+            endResetModel();
+        }
     }
     Q_EMIT cursorMoved();
 }
@@ -553,7 +564,7 @@ void DBGrid::currentChanged(const QModelIndex& current, const QModelIndex& previ
         Q_EMIT colExit();
     if (columnMoved && current.isValid())
         Q_EMIT colEnter();
-    if (syncing_ || !current.isValid())
+    if (syncing_ || model_->changing() || !current.isValid())
         return;
     if (previous.isValid() && previous.row() == current.row())
         return;

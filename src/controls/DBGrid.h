@@ -53,6 +53,8 @@ public:
     // Row of the table's view behind a grid row; -1 for the record being inserted.
     int tableRow(int gridRow) const;
     int insertRow() const { return insertRow_; }
+    // Rows are being inserted, removed or rebuilt right now.
+    bool changing() const { return changing_; }
 
     // Longest text a cell editor of the column may hold (0: no limit).
     static constexpr int MaxLengthRole = Qt::UserRole + 1;
@@ -95,6 +97,7 @@ private:
     bool readOnly_ = false;
     int count_ = 0;          // rows of the table's view when last rebuilt
     int insertRow_ = -1;     // grid row of the record being inserted
+    bool changing_ = false;
 };
 
 class DBGrid : public QTableView {

@@ -58,6 +58,7 @@ private Q_SLOTS:
     void titlesAndTitleClick();
     void defaultColumnsAreAllFields();
     void rowColourHook();
+    void selectedRowDrawsWhiteText();
     void columnColourAndAlignment();
     void editingCellEditsRecordAndLeavingRowPosts();
     void readOnlyGridAndColumns();
@@ -250,6 +251,34 @@ void TestDbGrid::rowColourHook()
     QVERIFY(*std::max_element(asked.begin(), asked.end()) < 100);
 }
 
+void TestDbGrid::selectedRowDrawsWhiteText()
+{
+    grid_->setRowSelect(true);
+    grid_->setRowColor([](Table&, int) -> std::optional<QColor> { return QColor(Qt::red); });
+    // Whatever the palette would give selected text, the grid draws it white.
+    QPalette pal = grid_->palette();
+    pal.setColor(QPalette::HighlightedText, Qt::black);
+    grid_->setPalette(pal);
+    table().setRecNo(3);
+    grid_->show();
+    QVERIFY(QTest::qWaitForWindowExposed(grid_.get()));
+    const QImage image = grid_->viewport()->grab().toImage();
+    const auto count = [&](int row, auto test) {
+        const QRect r = grid_->visualRect(grid_->model()->index(row, 1))
+                            .intersected(QRect(QPoint(0, 0), image.size() / image.devicePixelRatio()));
+        int n = 0;
+        for (int y = r.top(); y <= r.bottom(); ++y)
+            for (int x = r.left(); x <= r.right(); ++x)
+                n += test(image.pixelColor(x, y)) ? 1 : 0;
+        return n;
+    };
+    const auto red = [](const QColor& c) { return c.red() > 180 && c.green() < 90 && c.blue() < 90; };
+    const auto white = [](const QColor& c) { return c.red() > 235 && c.green() > 235 && c.blue() > 235; };
+    QVERIFY(count(1, red) > 0);       // a row not selected: the hook's colour
+    QCOMPARE(count(2, red), 0);       // the selected row: white text
+    QVERIFY(count(2, white) > 0);
+}
+
 void TestDbGrid::columnColourAndAlignment()
 {
     const QModelIndex price = grid_->model()->index(4, 2);
@@ -328,6 +357,9 @@ void TestDbGrid::insertShowsExtraRow()
     table().cancel();
     QCOMPARE(grid_->model()->rowCount(), rows);
     QCOMPARE(cell(10, 1), symbolOf(10));
+    // The row going away did not move the table.
+    QCOMPARE(table().recNo(), 11);
+    QCOMPARE(grid_->currentIndex().row(), 10);
     // The Insert key starts a new record in an editable grid.
     QTest::keyClick(grid_->viewport(), Qt::Key_Insert);
     QCOMPARE(table().state(), DataSetState::Insert);

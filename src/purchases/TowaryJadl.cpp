@@ -3,6 +3,7 @@
 #include "common/Formats.h"
 #include "common/Money.h"
 #include "common/Months.h"
+#include "common/Environment.h"
 #include "controls/DBComboBox.h"
 #include "controls/DBEdit.h"
 #include "controls/DBGrid.h"
@@ -15,6 +16,10 @@
 #include "platform/Drives.h"
 #include "platform/Messages.h"
 #include "purchases/PrzypisywanieTowarowJadl.h"
+#include "reports/PeriodCaption.h"
+#include "reports/WartoscKupionychTowarow_Druk.h"
+#include "reports/ZakupioneTowaryDruk1Jadl.h"
+#include "reports/ZakupioneTowaryDrukJadl.h"
 #include "shell/Application.h"
 #include "shell/FormUtil.h"
 #include "shell/Forms.h"
@@ -44,6 +49,7 @@
 #include <QVBoxLayout>
 
 #include <cmath>
+#include <functional>
 
 using jadl::Table;
 using jadl::forms;
@@ -706,6 +712,11 @@ void TTowary::wireHandlers()
     connect(SumujZaznaczonyTowar, &QPushButton::clicked, this, guarded(&TTowary::SumujZaznaczonyTowarClick));
     connect(BitBtnPoprawVat_Brutto, &QPushButton::clicked, this, guarded(&TTowary::BitBtnPoprawVat_BruttoClick));
     connect(BitBtnPrzeliczPowtornie, &QPushButton::clicked, this, guarded(&TTowary::BitBtnPrzeliczPowtornieClick));
+    connect(BitBtnDrukuj2, &QPushButton::clicked, this, guarded(&TTowary::BitBtnDrukuj2Click));
+    connect(BitBtnDrukuj1, &QPushButton::clicked, this, guarded(&TTowary::BitBtnDrukuj1Click));
+    connect(BitBtnDrukuj, &QPushButton::clicked, this, guarded(&TTowary::BitBtnDrukujClick));
+    connect(TworzTablice, &QPushButton::clicked, this, guarded(&TTowary::TworzTabliceClick));
+    connect(Kopiuj, &QPushButton::clicked, this, guarded(&TTowary::KopiujClick));
 
     // The supplier grid's handlers: once per change of the current supplier.
     connect(dm_->DataSourceDostawcy, &jadl::DataSource::dataSetScrolled, this,
@@ -1356,4 +1367,263 @@ void TTowary::referencePriceEditColour()
     QPalette p = DBEditCenaReferencyjna->palette();
     p.setColor(QPalette::Text, colour);
     DBEditCenaReferencyjna->setPalette(p);
+}
+
+// ---------------------------------------------------------------- printing
+
+namespace {
+
+// Moves to the first record whose field equals the text exactly; false (and the
+// table stays where it was) when none does.
+bool locateExact(Table& t, const QString& field, const QString& text)
+{
+    const int fi = t.fieldIndex(field);
+    const int n = t.recordCount();
+    for (int row = 0; row < n; ++row) {
+        if (t.valueAt(row, fi).toString() == text) {
+            t.setRecNo(row + 1);
+            return true;
+        }
+    }
+    return false;
+}
+
+// Detail font of the purchased goods layouts by "Czcionka Raportu".
+jadl::ReportFont detailFont(int item)
+{
+    switch (item) {
+    case 1:
+        return {QStringLiteral("Small Fonts"), 7.0};
+    case 2:
+        return {QStringLiteral("Small Fonts"), 5.0};
+    default:
+        return {QStringLiteral("Times New Roman"), 8.0};
+    }
+}
+
+// Runs a closing step when the scope ends, also when the preview failed.
+class AtExit {
+public:
+    explicit AtExit(std::function<void()> f) : f_(std::move(f)) {}
+    ~AtExit()
+    {
+        jadl::runGuarded(f_);
+    }
+    AtExit(const AtExit&) = delete;
+    AtExit& operator=(const AtExit&) = delete;
+private:
+    std::function<void()> f_;
+};
+
+} // namespace
+
+std::optional<QString> TTowary::currentPeriodCaption() const
+{
+    const int choice = periodChoice();
+    QDate start = jadl::shared().periodStart;
+    QDate end = jadl::shared().periodEnd;
+    if (choice == 0) {
+        start = end = Calendar1->date();
+    } else if (choice == 10) {
+        start = DateTimePickerDataPocz->date();
+        end = DateTimePickerDataKon->date();
+    }
+    return jadl::periodCaption(choice, start, end, ComboBoxMiesiace->currentText());
+}
+
+void TTowary::BitBtnDrukuj2Click()
+{
+    jadl::applyTmpSetting();
+    TZakupioneTowaryDruk* report = forms().ZakupioneTowaryDruk;
+    // The supplier line names the one supplier, so it prints only for one.
+    const bool oneSupplier = RadioGroupDlaDostawcow->itemIndex() != 1;
+    report->QRLabelDostawcaInd->setEnabled(oneSupplier);
+    report->QRDBTextDostawcaInd->setEnabled(oneSupplier);
+    Table* owners = dm_->TableWlasciciel;
+    if (owners->active() && locateExact(*owners, QStringLiteral("AktywnyString"), QStringLiteral("TAK"))) {
+        report->QRLabelRestauracjaSymbol->setCaption(owners->fieldByName(QStringLiteral("Symbol")).asString());
+        report->QRLabelRestauracjaSymbol->setVisible(true);
+    } else {
+        report->QRLabelRestauracjaSymbol->setVisible(false);
+    }
+    if (const auto caption = currentPeriodCaption())
+        report->QRLabelOkres->setCaption(*caption);
+    report->QRBand2->setFont(detailFont(RadioGroupCzcionka->itemIndex()));
+    report->preview(this);
+}
+
+void TTowary::BitBtnDrukuj1Click()
+{
+    jadl::applyTmpSetting();
+    TZakupioneTowaryDruk1* report = forms().ZakupioneTowaryDruk1;
+    report->QRBand2->setFont(detailFont(RadioGroupCzcionka->itemIndex()));
+    report->preview(this);
+}
+
+void TTowary::BitBtnDrukujClick()
+{
+    reportTotals();
+    jadl::shared().supplierReportFlag = true;
+    // Afterwards every supplier shows again and the lines follow the supplier.
+    const AtExit restore([this] {
+        jadl::shared().supplierReportFlag = false;
+        if (dm_->TableDostawcy->active())
+            dm_->TableDostawcy->setFiltered(false);
+        if (dm_->TableTowary->active())
+            linkLines(true, QStringLiteral("NumerDostawcyInd"));
+    });
+    jadl::applyTmpSetting();
+    {
+        const BusyScope busy(busy_);
+        dm_->TableDostawcy->setFiltered(true);
+    }
+    TWartoscKupionychTowarowDruk* report = forms().WartoscKupionychTowarowDruk;
+    if (const auto caption = currentPeriodCaption())
+        report->QRLabelOkres->setCaption(*caption);
+    report->preview(this);
+}
+
+// ---------------------------------------------------------------- the copy table
+
+QString TTowary::drivePrefix()
+{
+    lastDrivePrefix_ = DyskSystemu->currentText().left(1) + QStringLiteral(":\\");
+    jadl::shared().dataDrivePrefix = lastDrivePrefix_;
+    return lastDrivePrefix_;
+}
+
+QList<jadl::FieldDef> TTowary::copyTableFields()
+{
+    using jadl::FieldType;
+    auto text = [](const char* name, int size) { return jadl::FieldDef{str(name), FieldType::Text, size, {}, {}}; };
+    auto real = [](const char* name) { return jadl::FieldDef{str(name), FieldType::Float, 0, {}, {}}; };
+    return {text("SymbolDostawcy", 20), real("Ilosc"), text("JednostkaMiary", 15), text("CzyBylaFaktura", 5),
+            real("CenaNetto"), real("WartoscNetto"), text("VatTyp", 6), real("CenaBrutto"), real("WartoscBrutto"),
+            real("CenaReferencyjna"), text("Grupa", 35), text("JakaCenaRef", 8), text("Symbol", 40),
+            jadl::FieldDef{QStringLiteral("DataZakupu"), FieldType::DateTime, 0, {}, {}}};
+}
+
+void TTowary::setParametersCopyFlag(bool exists)
+{
+    Table* par = dm_->TableParametry;
+    if (!par->active())
+        par->open();
+    par->edit();
+    par->fieldByName(QStringLiteral("Par1")).setBoolean(exists);
+    par->post();
+    par->close();
+}
+
+void TTowary::TworzTabliceClick()
+{
+    const QString dir = drivePrefix() + QStringLiteral("Jadl\\dane_bar");
+    bool created = true;
+    try {
+        jadl::Table table(nullptr, QStringLiteral("TableTowaryRaport"));
+        table.setDatabaseName(dir);
+        table.setTableName(QStringLiteral("TowaryRaport"));
+        table.fieldDefs().clear();
+        table.fieldDefs() = copyTableFields();
+        table.indexDefs().clear();
+        table.createTable();
+    } catch (const jadl::EngineError&) {
+        created = false;
+    } catch (const jadl::platform::IoError&) {
+        created = false;
+    }
+    if (created) {
+        jadl::platform::showMessage(QStringLiteral("Tablica została utworzona"));
+        setParametersCopyFlag(true);
+        TworzTablice->setEnabled(false);
+    } else {
+        jadl::platform::showMessage(QStringLiteral("Błąd tworzenia tablicy "));
+        setParametersCopyFlag(false);
+    }
+}
+
+void TTowary::setCopyStatus(const QString& caption)
+{
+    // Shown again from hidden, so it is painted at once.
+    KopiowanieRekordow->setText(caption);
+    KopiowanieRekordow->show();
+    KopiowanieRekordow->hide();
+    KopiowanieRekordow->setText(QString());
+    KopiowanieRekordow->show();
+    KopiowanieRekordow->setText(caption);
+    KopiowanieRekordow->repaint();
+}
+
+void TTowary::KopiujClick()
+{
+    Table* par = dm_->TableParametry;
+    if (!par->active())
+        par->open();
+    if (!par->fieldByName(QStringLiteral("Par1")).asBoolean()) {
+        jadl::platform::showMessage(QStringLiteral("Brak Tablicy Raportów"));
+        return;
+    }
+    Table& copy = *TableTowaryRaport;
+    if (!copy.active()) {
+        copy.setDatabaseName(drivePrefix() + QStringLiteral("Jadl\\dane_bar"));
+        copy.setTableName(QStringLiteral("TowaryRaport"));
+        copy.open();
+    }
+    Table* lines = dm_->TableTowary;
+    setCopyStatus(QStringLiteral("Czekaj  kopiuję"));
+
+    int counter = 0;
+    {
+        const jadl::ControlsDisabled quietCopy(copy);
+        const jadl::ControlsDisabled quietLines(*lines);
+        // The copy's own view is not needed while it is filled: a filter that lets
+        // nothing through keeps every post from re-reading the whole table.
+        copy.setOnFilterRecord([](Table&, bool& accept) { accept = false; });
+        copy.setPreFilter([] { return jadl::SqlPreFilter{QStringLiteral("0"), {}}; });
+        const AtExit showAll([&copy] {
+            copy.setFiltered(false);
+            copy.setOnFilterRecord({});
+            copy.setPreFilter({});
+        });
+        Table::Batch batch(copy);
+        // Emptied from the end, where each deletion is cheapest.
+        copy.last();
+        while (!copy.isEmpty())
+            copy.deleteRecord();
+        copy.setFiltered(true);
+
+        auto col = [lines](const char* name) { return lines->fieldIndex(str(name)); };
+        auto to = [&copy](const char* name) -> jadl::Field& { return copy.fieldByName(str(name)); };
+        const int n = lines->recordCount();
+        if (n > 0)
+            lines->first();
+        Progress progress(this, QStringLiteral("Czekaj  kopiuję"), n);
+        for (int row = 0; row < n; ++row) {
+            copy.append();
+            ++counter;
+            for (const char* name : {"SymbolDostawcy", "JednostkaMiary", "VatTyp", "Grupa", "Symbol"})
+                to(name).setString(lines->valueAt(row, col(name)).toString());
+            for (const char* name : {"Ilosc", "CenaNetto", "WartoscNetto", "CenaBrutto", "WartoscBrutto",
+                                     "CenaReferencyjna"})
+                to(name).setFloat(lines->valueAt(row, col(name)).toDouble());
+            to("CzyBylaFaktura").setString(lines->valueAt(row, col("CzyBylaFaktura")).toBool() ? QStringLiteral("T")
+                                                                                               : QStringLiteral("F"));
+            const QDate day = lines->valueAt(row, col("DataZakupu")).toDate();
+            if (day.isValid())
+                to("DataZakupu").setDateTime(QDateTime(day, QTime(0, 0)));
+            const QString sign = lines->valueAt(row, col("JakaCenaRef")).toString();
+            if (sign == QStringLiteral("0"))
+                to("JakaCenaRef").setString(QStringLiteral("Równa"));
+            else if (sign == QStringLiteral("-"))
+                to("JakaCenaRef").setString(QStringLiteral("Niższa"));
+            else if (sign == QStringLiteral("+"))
+                to("JakaCenaRef").setString(QStringLiteral("Wyższa"));
+            copy.post();
+            progress.step(row);
+        }
+        batch.commit();
+        // The walk ends on the last line.
+        if (n > 0)
+            lines->last();
+    }
+    setCopyStatus(QStringLiteral("Skopiowałem ") + QString::number(counter) + QStringLiteral(" rekordów"));
 }

@@ -7,6 +7,8 @@
 #include <QGroupBox>
 #include <QStringList>
 
+#include "store/FieldDefs.h"
+
 #include <map>
 #include <optional>
 
@@ -76,6 +78,8 @@ public:
     // Net, VAT and gross of every line of a view, added per supplier (NumerDostawcy)
     // in view order, not rounded.
     static std::map<int, Sums> sumsBySupplier(jadl::Table& lines);
+    // The fourteen fields of the copy table "TowaryRaport".
+    static QList<jadl::FieldDef> copyTableFields();
 
     void selectedSupplierTotals();
     void allSuppliersTotals();
@@ -165,6 +169,11 @@ public Q_SLOTS:
     void BitBtnPoprawVat_BruttoClick();
     void BitBtnPrzeliczPowtornieClick();
     void referencePriceEditColour();
+    void BitBtnDrukuj2Click();
+    void BitBtnDrukuj1Click();
+    void BitBtnDrukujClick();
+    void TworzTabliceClick();
+    void KopiujClick();
 
 protected:
     void showEvent(QShowEvent* event) override;
@@ -183,7 +192,14 @@ private:
     void supplierScrolled();
     void linkPurchaseLinesToBasicGoods();
     void recomputeVisibleLines();
+    // The period caption of the printed reports for the choice as it stands.
+    std::optional<QString> currentPeriodCaption() const;
+    // Drive letter of the hidden drive list, ":" and "\"; kept as the data drive prefix.
+    QString drivePrefix();
+    void setParametersCopyFlag(bool exists);
+    void setCopyStatus(const QString& caption);
 
     TModulDanych1* dm_ = nullptr;
     bool busy_ = false;            // a routine walks the suppliers: their moves are its own
+    QString lastDrivePrefix_;      // built by either copy command
 };

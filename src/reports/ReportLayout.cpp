@@ -4,6 +4,7 @@
 #include "reports/ReportFonts.h"
 #include "store/EngineError.h"
 
+#include <QCoreApplication>
 #include <QFontMetricsF>
 #include <QHash>
 #include <QImage>
@@ -65,6 +66,12 @@ const QFontMetricsF& metricsFor(const ReportFont& font)
         return img;
     }();
     static QHash<QString, QFontMetricsF> cache;
+    // Metrics hold font engines, which must go before the application object does.
+    static const bool registered = [] {
+        qAddPostRoutine([] { cache.clear(); });
+        return true;
+    }();
+    Q_UNUSED(registered);
     const QString key = fontKey(font);
     auto it = cache.find(key);
     if (it == cache.end())

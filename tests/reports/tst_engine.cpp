@@ -386,7 +386,8 @@ void TestReportEngine::wordWrapGrowsTheBox()
     t.title->setCaption(QStringLiteral("bardzo długi tytuł zestawienia, który nie mieści się w jednym wierszu"));
     t.title->setGeometry(60, 1, 15, 4.0);
     t.title->setWordWrap(true);
-    const PlacedText* title = t.report.layoutPages().pages[0].firstTextOf(QStringLiteral("Title"));
+    const ReportPages pages = t.report.layoutPages();
+    const PlacedText* title = pages.pages[0].firstTextOf(QStringLiteral("Title"));
     QVERIFY(title->wordWrap);
     QVERIFY(title->rect.height() > 2 * lineHeightMm(t.header->font()));
     QCOMPARE(title->rect.width(), 15.0);

@@ -5,6 +5,7 @@
 #include "common/Formats.h"
 #include "controls/DBComboBox.h"
 #include "controls/MonthCalendar.h"
+#include "controls/SpinEdit.h"
 #include "masterdata/DictionaryLists.h"
 #include "masterdata/DostawcyJadl.h"
 #include "masterdata/GrupyTowarowJadl.h"
@@ -15,6 +16,7 @@
 #include "masterdata/TowaryPodstawoweJadl.h"
 #include "purchases/PrzypisywanieTowarowJadl.h"
 #include "purchases/TowaryJadl.h"
+#include "platform/Clock.h"
 #include "purchases/UsuwaniePrzypisanych_Towarow.h"
 #include "shell/Application.h"
 #include "shell/FormUtil.h"
@@ -31,6 +33,7 @@
 #include <QFrame>
 #include <QHBoxLayout>
 #include <QLabel>
+#include <QLineEdit>
 #include <QMenu>
 #include <QMenuBar>
 #include <QPushButton>
@@ -217,9 +220,17 @@ void showModeless(QDialog* window)
 void TMeni::SpeedButtonTowaryClick()
 {
     TModulDanych1* dm = forms().ModulDanych1;
+    TTowaryPodstawowe* w = forms().TowaryPodstawowe;
     openTables({dm->TableTowaryPodstawowe, dm->TableGrupyTowarow, dm->TableParametry, vatTable(), unitsTable(),
                 dm->TableWlasciciel});
-    showModeless(forms().TowaryPodstawowe);
+    // The texts come from the lists as they stand, before this fill.
+    w->DBComboBoxVatTyp->setText(w->DBComboBoxVatTyp->items().value(0));
+    w->DBComboBoxJednostkaMiary->setText(w->DBComboBoxJednostkaMiary->items().value(0));
+    fillUnitsList(*w->DBComboBoxJednostkaMiary);
+    fillVatList(*w->DBComboBoxVatTyp);
+    w->CheckBoxPrzenumeruj->setChecked(false);
+    w->Przenumeruj->hide();
+    showModeless(w);
 }
 
 void TMeni::SpeedButtonDostawcyClick()
@@ -228,6 +239,7 @@ void TMeni::SpeedButtonDostawcyClick()
     openTables({dm->TableDostawcy, dm->TableWlasciciel});
     dm->TableDostawcy->refresh();
     forms().Dostawcy->exec();
+    jadl::applyWorkModeText();
 }
 
 void TMeni::SpeedButtonPowiazaniaClick()
@@ -248,13 +260,14 @@ void TMeni::SpeedButtonPowiazaniaClick()
 void TMeni::SpeedButtonTowaryDostawcyClick()
 {
     TModulDanych1* dm = forms().ModulDanych1;
+    TTowary* w = forms().Towary;
     openTables({dm->TableDostawcy, dm->TableTowary, dm->TableGrupyTowarow, dm->TableWlasciciel});
-    jadl::shared().supplierReportFlag = false;
     linkPurchaseLines(QStringLiteral("NrDostawcyDataZakupuInd"));
+    jadl::shared().supplierReportFlag = false;
     openTables({dm->TableParametry});
     if (dm->TableParametry->fieldByName(QStringLiteral("Par1")).asBoolean())
-        forms().Towary->TworzTablice->setEnabled(false);
-    forms().Towary->exec();
+        w->TworzTablice->setEnabled(false);
+    w->exec();
 }
 
 void TMeni::SpeedButtonKopiaClick()
@@ -283,8 +296,29 @@ void TMeni::Parametry1Click()
 
 void TMeni::UsuwanietowarwzlatpoprzednichClick()
 {
-    openTables({forms().ModulDanych1->TableTowary});
-    forms().UsuwaniePrzypisanychTowarow->exec();
+    jadl::Table* lines = forms().ModulDanych1->TableTowary;
+    TUsuwaniePrzypisanychTowarow* w = forms().UsuwaniePrzypisanychTowarow;
+    openTables({lines});
+    w->RadioGroupUsunTowary->setItemIndex(2);
+    w->LabelWybranyRok->hide();
+    w->SpinEditWybranyRok->hide();
+    w->LabelAktualnyRok->setText(QStringLiteral(" Aktualny rok ") + QString::number(jadl::platform::today().year()));
+    // Count and first record of the view as the last window left it.
+    w->EditIloscRekordow->setText(QString::number(lines->recordCount()));
+    lines->first();
+    w->EditNajstarszyRok->setText(oldestYearText(*lines));
+    w->UsuwamTowary->hide();
+    w->LabelIleUsunalem->hide();
+    w->exec();
+}
+
+QString TMeni::oldestYearText(jadl::Table& lines)
+{
+    // No line (or no date on it): no year rather than the empty date's 1899.
+    if (lines.isEmpty())
+        return QString();
+    const std::optional<QDate> day = lines.fieldByName(QStringLiteral("DataZakupu")).optDate();
+    return day && day->isValid() ? QString::number(day->year()) : QString();
 }
 
 void TMeni::Grupytowarw1Click()

@@ -44,6 +44,10 @@ public:
     QAction* Jednostkimiar1;
     QAction* StawkiVAT1;
 
+    // The year of the current purchase line's date for the removal window; empty
+    // when there is no line.
+    static QString oldestYearText(jadl::Table& lines);
+
 public Q_SLOTS:
     void SpeedButtonTowaryClick();
     void SpeedButtonDostawcyClick();
@@ -72,6 +76,7 @@ private:
     static void fillUnitsList(jadl::DBComboBox& combo);
     static jadl::Table* vatTable();
     static jadl::Table* unitsTable();
+
     QToolButton* makeToolButton(const char* name, const QString& caption, const QString& hint, int pixelSize,
                                 const QIcon& icon);
 };

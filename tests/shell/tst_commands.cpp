@@ -5,19 +5,28 @@
 #include "common/Formats.h"
 #include "controls/DBComboBox.h"
 #include "controls/MonthCalendar.h"
+#include "controls/SpinEdit.h"
+#include "masterdata/DostawcyJadl.h"
 #include "masterdata/JednostkiMiar_Jadlon.h"
 #include "masterdata/ParametryJadl.h"
 #include "masterdata/RestauracjeJadl.h"
 #include "masterdata/StawkiVat_Jadlon.h"
+#include "masterdata/TowaryPodstawoweJadl.h"
 #include "purchases/PrzypisywanieTowarowJadl.h"
+#include "purchases/TowaryJadl.h"
+#include "purchases/UsuwaniePrzypisanych_Towarow.h"
 #include "shell/Forms.h"
 #include "shell/MeniJadl.h"
 #include "store/Modul_Danych1.h"
+#include "store/SharedValues.h"
 #include "store/Table.h"
 
 #include <QAction>
 #include <QLabel>
 #include <QApplication>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QLineEdit>
 #include <QFile>
 #include <QPushButton>
 #include <QTest>
@@ -124,6 +133,13 @@ private Q_SLOTS:
     void assignmentLinksLinesToSupplier();
     void assignmentListsFromDictionaries_data();
     void assignmentListsFromDictionaries();
+    void catalogueListsAndControls_data();
+    void catalogueListsAndControls();
+    void suppliersShowWorkModeAfterwards();
+    void supplierGoodsPrepared_data();
+    void supplierGoodsPrepared();
+    void removalShowsCountAndOldestYear_data();
+    void removalShowsCountAndOldestYear();
     void openTableStaysOnItsRecord();
     void engineErrorStopsTheCommand();
 };
@@ -315,6 +331,165 @@ void CommandsTest::assignmentListsFromDictionaries()
     QCOMPARE(seenVat, vatList);
     QCOMPARE(seenUnits, unitList);
     QVERIFY2(program.messages().log().isEmpty(), qPrintable(program.messages().texts().join(u'|')));
+}
+
+void CommandsTest::catalogueListsAndControls_data()
+{
+    QTest::addColumn<bool>("clear");
+    QTest::addColumn<QStringList>("vatList");
+    QTest::addColumn<QStringList>("unitList");
+    const QStringList designVat{"7", "3", "22", "8", "23", "0", "12", "4", "zw", "0k", "0e"};
+    const QStringList designUnits{"1kg", "0,9kg", "0,12kg", "0,125kg", "0,5kg", "5kg", "15kg", "0,25kg",
+                                  "0,2kg", "0,45kg", "1l", "0,5l", "0,45l", "0,9l", "5l", "szt.", "butelka",
+                                  "karton", "dm3", "kpl.", "m.b.", "m2", "m3"};
+    QTest::newRow("merge") << false << (designVat + QStringList{"5"}) << designUnits;
+    QTest::newRow("replace") << true << QStringList{"22", "5"} << QStringList{};
+}
+
+void CommandsTest::catalogueListsAndControls()
+{
+    QFETCH(bool, clear);
+    QFETCH(QStringList, vatList);
+    QFETCH(QStringList, unitList);
+    ProgramFixture program;
+    Table* vat = forms().StawkiVatJadlon->TableStawkiVat;
+    vat->open();
+    for (const char* v : {"22", "5"}) {
+        vat->append();
+        vat->fieldByName(QStringLiteral("VatOznaczenie")).setString(QString::fromLatin1(v));
+        vat->post();
+    }
+    vat->close();
+    Table* par = forms().ModulDanych1->TableParametry;
+    par->open();
+    par->edit();
+    par->fieldByName(QStringLiteral("CzyscStawkiVat")).setBoolean(clear);
+    par->fieldByName(QStringLiteral("CzyscJednostkiMiar")).setBoolean(clear);
+    par->post();
+    TTowaryPodstawowe* w = forms().TowaryPodstawowe;
+    w->CheckBoxPrzenumeruj->setChecked(true);
+    w->Przenumeruj->show();
+
+    for (int opening = 1; opening <= 2; ++opening) {
+        forms().Meni->SpeedButtonTowary->click();
+        QVERIFY(w->isVisible());
+        QVERIFY(!w->isModal());
+        QCOMPARE(w->DBComboBoxVatTyp->items(), vatList);
+        QCOMPARE(w->DBComboBoxJednostkaMiary->items(), unitList);
+        QVERIFY(!w->CheckBoxPrzenumeruj->isChecked());
+        QVERIFY(w->Przenumeruj->isHidden());
+        for (const char* name : {"TableTowaryPodstawowe", "TableGrupyTowarow", "TableParametry", "TableStawkiVat",
+                                 "TableJednostkiMiar", "TableWlasciciel"})
+            QVERIFY2(tableNamed(QString::fromLatin1(name))->active(), name);
+        // At the next opening the texts come from the lists as they now stand.
+        if (opening == 2) {
+            QCOMPARE(w->DBComboBoxVatTyp->text(), vatList.value(0));
+            QCOMPARE(w->DBComboBoxJednostkaMiary->text(), unitList.value(0));
+        }
+        w->close();
+    }
+    QVERIFY2(program.messages().log().isEmpty(), qPrintable(program.messages().texts().join(u'|')));
+}
+
+void CommandsTest::suppliersShowWorkModeAfterwards()
+{
+    ProgramFixture program;
+    TDostawcy* w = forms().Dostawcy;
+    w->LabelTrybPracy->setText(QStringLiteral("?"));
+    jadl::test::whenModalShown([](QWidget*) {});
+    forms().Meni->SpeedButtonDostawcy->click();
+    QCOMPARE(w->LabelTrybPracy->text(), jadl::workModeText(forms().ModulDanych1->TableDostawcy->state()));
+    QVERIFY(forms().ModulDanych1->TableDostawcy->active());
+}
+
+void CommandsTest::supplierGoodsPrepared_data()
+{
+    QTest::addColumn<bool>("copyTable");
+    QTest::newRow("no copy table") << false;
+    QTest::newRow("copy table made") << true;
+}
+
+void CommandsTest::supplierGoodsPrepared()
+{
+    QFETCH(bool, copyTable);
+    ProgramFixture program;
+    TModulDanych1* dm = forms().ModulDanych1;
+    dm->TableParametry->open();
+    dm->TableParametry->edit();
+    dm->TableParametry->fieldByName(QStringLiteral("Par1")).setBoolean(copyTable);
+    dm->TableParametry->post();
+    dm->TableParametry->close();
+    jadl::shared().supplierReportFlag = true;
+    forms().PrzypisywanieTowarow->Calendar1->setDate(QDate(2026, 11, 20));
+    TTowary* w = forms().Towary;
+    bool flag = true;
+    bool buttonEnabled = false;
+    int period = -1;
+    QDate purchaseDate;
+    jadl::test::whenModalShown([&](QWidget*) {
+        flag = jadl::shared().supplierReportFlag;
+        buttonEnabled = w->TworzTablice->isEnabled();
+        period = w->ComboBoxWybierzOkres->currentIndex();
+        purchaseDate = jadl::shared().currentPurchaseDate;
+    });
+    forms().Meni->SpeedButtonTowaryDostawcy->click();
+    QVERIFY(!flag);
+    QCOMPARE(buttonEnabled, !copyTable);
+    QVERIFY(dm->TableParametry->active());
+}
+
+void CommandsTest::removalShowsCountAndOldestYear_data()
+{
+    QTest::addColumn<QList<QDate>>("dates");
+    QTest::addColumn<QString>("count");
+    QTest::addColumn<QString>("year");
+    QTest::newRow("no lines") << QList<QDate>{} << "0" << "";
+    // The year of the first line of the view, as it stands.
+    QTest::newRow("two lines") << QList<QDate>{QDate(2023, 5, 1), QDate(2021, 1, 1)} << "2" << "2023";
+    QTest::newRow("line without date") << QList<QDate>{QDate()} << "1" << "";
+}
+
+void CommandsTest::removalShowsCountAndOldestYear()
+{
+    QFETCH(QList<QDate>, dates);
+    QFETCH(QString, count);
+    QFETCH(QString, year);
+    ProgramFixture program;
+    Table* lines = forms().ModulDanych1->TableTowary;
+    // Left unlinked, in entry order, by an earlier window.
+    lines->setMasterSource(nullptr);
+    lines->setMasterFields(QString());
+    lines->setIndexName(QString());
+    lines->open();
+    for (const QDate& d : dates) {
+        lines->append();
+        lines->fieldByName(QStringLiteral("NumerDostawcy")).setInteger(1);
+        if (d.isValid())
+            lines->fieldByName(QStringLiteral("DataZakupu")).setDate(d);
+        lines->post();
+    }
+    lines->last();
+    lines->close();
+    TUsuwaniePrzypisanychTowarow* w = forms().UsuwaniePrzypisanychTowarow;
+    w->UsuwamTowary->show();
+    w->LabelIleUsunalem->show();
+    QString seenCount, seenYear, seenLabel;
+    int choice = -1;
+    bool hiddenAsExpected = false;
+    jadl::test::whenModalShown([&](QWidget*) {
+        seenCount = w->EditIloscRekordow->text();
+        seenYear = w->EditNajstarszyRok->text();
+        seenLabel = w->LabelAktualnyRok->text();
+        choice = w->RadioGroupUsunTowary->itemIndex();
+        hiddenAsExpected = w->UsuwamTowary->isHidden() && w->LabelIleUsunalem->isHidden()
+                           && w->LabelWybranyRok->isHidden() && w->SpinEditWybranyRok->isHidden();
+    });
+    forms().Meni->Usuwanietowarwzlatpoprzednich->trigger();
+    QCOMPARE(seenCount, count);
+    QCOMPARE(seenYear, year);
+    QCOMPARE(seenLabel, QStringLiteral(" Aktualny rok 2026"));
+    QCOMPARE(choice, 2);
+    QVERIFY(hiddenAsExpected);
 }
 
 void CommandsTest::openTableStaysOnItsRecord()

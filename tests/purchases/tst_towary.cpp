@@ -24,6 +24,7 @@
 #include <QRandomGenerator>
 #include <QTableWidget>
 #include <QTest>
+#include <QWheelEvent>
 
 #include <algorithm>
 
@@ -145,6 +146,7 @@ private Q_SLOTS:
     void sumOfSelectedGood();
     void titleClickOrdersAndSearch();
     void closeButtonClosesTables();
+    void wheelMovesOneLine();
 };
 
 // ---- the period table, for fixed days
@@ -715,6 +717,33 @@ void TowaryTest::closeButtonClosesTables()
     for (Table* t : {dm.TableDostawcy, dm.TableTowary, dm.TableGrupyTowarow, dm.TableWlasciciel, dm.TableParametry})
         QVERIFY2(!t->active(), qPrintable(t->objectName()));
     QVERIFY(program.messages().log().isEmpty());
+}
+
+void TowaryTest::wheelMovesOneLine()
+{
+    ProgramFixture program(kToday);
+    TModulDanych1& dm = *forms().ModulDanych1;
+    const int a = jadl::test::addSupplier(dm, QStringLiteral("A"), QStringLiteral("A"));
+    addLines(program.dataDir(), {{a, kToday}, {a, kToday}, {a, kToday}});
+    TTowary* w = openWindow(dm);
+    w->ComboBoxWybierzOkres->setCurrentIndex(1);
+    Table& t = *dm.TableTowary;
+    t.first();
+    w->DBGrid1->setFocus();
+    auto wheel = [w](int deltaY) {
+        QWidget* port = w->DBGrid1->viewport();
+        const QPointF pos(5, 5);
+        QWheelEvent e(pos, port->mapToGlobal(pos), QPoint(), QPoint(0, deltaY), Qt::NoButton, Qt::NoModifier,
+                      Qt::NoScrollPhase, false);
+        QApplication::sendEvent(port, &e);
+    };
+    // Installed by the window for the whole program: one notch, one line.
+    wheel(-120);
+    QCOMPARE(t.recNo(), 2);
+    wheel(-120);
+    QCOMPARE(t.recNo(), 3);
+    wheel(120);
+    QCOMPARE(t.recNo(), 2);
 }
 
 QTEST_MAIN(TowaryTest)

@@ -3,6 +3,7 @@
 #include "controls/ControlTexts.h"
 #include "platform/Messages.h"
 
+#include <QApplication>
 #include <QHeaderView>
 #include <QKeyEvent>
 #include <QLineEdit>
@@ -452,6 +453,7 @@ DBGrid::DBGrid(QWidget* parent) : QTableView(parent), model_(new DBGridModel(thi
         }
     });
     connect(this, &QAbstractItemView::clicked, this, [this](const QModelIndex& i) { Q_EMIT cellClicked(i.column()); });
+    connect(qApp, &QApplication::focusChanged, this, [this](QWidget*, QWidget* now) { focusMoved(now); });
 }
 
 void DBGrid::setDataSource(DataSource* source)
@@ -690,6 +692,23 @@ bool DBGrid::viewportEvent(QEvent* event)
             return true;
     }
     return QTableView::viewportEvent(event);
+}
+
+void DBGrid::focusMoved(QWidget* now)
+{
+    // The cell editor is part of the grid: focus going there is neither entering
+    // nor leaving. Focus leaving the program (no focus widget) is not leaving
+    // the grid either.
+    if (!now)
+        return;
+    const bool inside = now == this || isAncestorOf(now);
+    if (inside == focused_)
+        return;
+    focused_ = inside;
+    if (inside)
+        Q_EMIT entered();
+    else
+        Q_EMIT exited();
 }
 
 void DBGrid::reportError(const std::exception& e)

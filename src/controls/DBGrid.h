@@ -143,6 +143,9 @@ Q_SIGNALS:
     void keyDown(int key, Qt::KeyboardModifiers modifiers);
     void keyPressed(const QString& text);
     void keyUp(int key, Qt::KeyboardModifiers modifiers);
+    // Focus came to the grid / left it (not counting its own cell editor).
+    void entered();
+    void exited();
 
 protected:
     void currentChanged(const QModelIndex& current, const QModelIndex& previous) override;
@@ -150,17 +153,20 @@ protected:
     void keyReleaseEvent(QKeyEvent* event) override;
     bool viewportEvent(QEvent* event) override;
 
+
 private:
     void syncCurrent();
     void moveTableTo(int gridRow);
     void deleteCurrent();
     void applyWidths();
     void reportError(const std::exception& e);
+    void focusMoved(QWidget* now);
 
     DBGridModel* model_;
     bool confirmDelete_ = false;
     bool syncing_ = false;
     QList<int> savedWidths_;
+    bool focused_ = false;
 };
 
 } // namespace jadl

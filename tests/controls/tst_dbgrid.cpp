@@ -10,6 +10,7 @@
 #include <QLineEdit>
 #include <QSignalSpy>
 #include <QTest>
+#include <QVBoxLayout>
 
 #include <memory>
 
@@ -67,6 +68,7 @@ private Q_SLOTS:
     void deleteWithConfirmation();
     void displayUpdatesOffThenOneRefresh();
     void keySignals();
+    void enterAndExitIgnoreTheCellEditor();
 };
 
 void TestDbGrid::initTestCase()
@@ -431,6 +433,35 @@ void TestDbGrid::keySignals()
     QCOMPARE(press.first().first().toString(), QStringLiteral("a"));
     QCOMPARE(up.count(), 2);
     QCOMPARE(table().recNo(), 2);
+}
+
+void TestDbGrid::enterAndExitIgnoreTheCellEditor()
+{
+    QWidget window;
+    auto* layout = new QVBoxLayout(&window);
+    auto* other = new QLineEdit(&window);
+    auto* grid = new DBGrid(&window);
+    layout->addWidget(other);
+    layout->addWidget(grid);
+    grid->setColumns(threeColumns());
+    grid->setDataSource(&data_->source());
+    window.show();
+    window.activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(&window));
+    other->setFocus();
+    QTRY_VERIFY(other->hasFocus());
+    QSignalSpy entered(grid, &DBGrid::entered);
+    QSignalSpy exited(grid, &DBGrid::exited);
+    grid->setFocus();
+    QTRY_COMPARE(entered.count(), 1);
+    const QModelIndex symbol = grid->model()->index(0, 1);
+    grid->setCurrentIndex(symbol);
+    grid->edit(symbol);
+    QTRY_VERIFY(grid->isAncestorOf(QApplication::focusWidget()));
+    QCOMPARE(exited.count(), 0);
+    other->setFocus();
+    QTRY_COMPARE(exited.count(), 1);
+    QCOMPARE(entered.count(), 1);
 }
 
 QTEST_MAIN(TestDbGrid)

@@ -262,6 +262,8 @@ void TMeni::SpeedButtonTowaryDostawcyClick()
     TModulDanych1* dm = forms().ModulDanych1;
     TTowary* w = forms().Towary;
     openTables({dm->TableDostawcy, dm->TableTowary, dm->TableGrupyTowarow, dm->TableWlasciciel});
+    // Period choice, dates, supplier mode, grid and totals as a fresh start.
+    w->prepareForShow();
     linkPurchaseLines(QStringLiteral("NrDostawcyDataZakupuInd"));
     jadl::shared().supplierReportFlag = false;
     openTables({dm->TableParametry});

@@ -435,6 +435,8 @@ void CommandsTest::supplierGoodsPrepared()
     forms().Meni->SpeedButtonTowaryDostawcy->click();
     QVERIFY(!flag);
     QCOMPARE(buttonEnabled, !copyTable);
+    QCOMPARE(period, 0);
+    QCOMPARE(purchaseDate, QDate(2026, 11, 20));
     QVERIFY(dm->TableParametry->active());
 }
 

@@ -15,6 +15,7 @@ private Q_SLOTS:
     void insertTakesMasterKey();
     void nullMasterKeyMatchesNullLinks();
     void disabledMasterDoesNotPropagate();
+    void refreshSeesMasterMoveBeforeLinkHearsOfIt();
     void filterHidesFromMovesAndCounts();
     void filterSeesTheOfferedRow();
     void preFilterNarrowsBeforeCallback();
@@ -151,6 +152,24 @@ void TstLinks::disabledMasterDoesNotPropagate()
         QCOMPARE(lines_->recordCount(), 2);
     }
     QCOMPARE(lines_->recordCount(), 3);
+}
+
+void TstLinks::refreshSeesMasterMoveBeforeLinkHearsOfIt()
+{
+    // A window's handler on the master's source, connected before the link, runs
+    // first: a refresh there must already show the new master's lines.
+    QList<int> seen;
+    QObject::connect(supplierSource_.get(), &DataSource::dataSetScrolled, [&] {
+        lines_->refresh();
+        seen << lines_->recordCount();
+    });
+    lines_->setIndexName(QStringLiteral("NrDostawcySymbolInd"));
+    lines_->setMasterSource(supplierSource_.get());
+    lines_->setMasterFields(QStringLiteral("Numer"));
+    suppliers_->first();
+    suppliers_->next();
+    suppliers_->next();
+    QCOMPARE(seen, (QList<int>{2, 0, 3}));   // from S3 to S1, S2, S3
 }
 
 void TstLinks::filterHidesFromMovesAndCounts()

@@ -229,6 +229,41 @@ void BM_Towary_PeriodSwitch_AllSuppliersWhole(benchmark::State& state)
 }
 BENCHMARK(BM_Towary_PeriodSwitch_AllSuppliersWhole)->Unit(benchmark::kMillisecond)->Iterations(3);
 
+// Switching to all suppliers over "Cały Okres": the lines of the whole register
+// re-read and their sums taken (no target; it shows what the largest view costs).
+void BM_Towary_AllSuppliersTotals_Whole(benchmark::State& state)
+{
+    guarded(state, [&] {
+        Program p;
+        p.choose(11);
+        Stopwatch engine;
+        qint64 rows = 0;
+        for (auto _ : state) {
+            p.allSuppliers(false);
+            engine.start();
+            p.allSuppliers(true);
+            engine.stop();
+            rows = p.dm->TableTowary->recordCount();
+        }
+        SqliteDb db(p.linesPath(), SQLITE_OPEN_READONLY);
+        SqliteStmt st(db, selectLines(db, false, false, "\"WartoscNetto\", \"WartoscVat\", \"WartoscBrutto\"",
+                                      "\"Symbol\", rowid"));
+        const auto ref = timeReference(engine.runs(), [&] {
+            st.reset();
+            double sum = 0;
+            qint64 n = 0;
+            while (st.step()) {
+                sum += st.columnDouble(0) + st.columnDouble(1) + st.columnDouble(2);
+                ++n;
+            }
+            benchmark::DoNotOptimize(sum);
+            checkSame(rows, n);
+        });
+        report(state, engine, ref, double(rows));
+    });
+}
+BENCHMARK(BM_Towary_AllSuppliersTotals_Whole)->Unit(benchmark::kMillisecond)->Iterations(1);
+
 // Every supplier's stored sums over one month (200 suppliers), as the refresh
 // button computes them; sqlite3 sums the same lines per supplier in the same order
 // and writes the 200 suppliers in one transaction.

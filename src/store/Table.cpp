@@ -1207,9 +1207,11 @@ void Table::append()
 void Table::post()
 {
     checkActive();
+    if (state_ != DataSetState::Edit && state_ != DataSetState::Insert)
+        return;   // nothing pending
     notify(EvUpdateRecord);
     if (state_ != DataSetState::Edit && state_ != DataSetState::Insert)
-        return;
+        return;   // a control cancelled
     if (beforePost_) {
         beforePost_(*this);   // Abort leaves the record in its state
         if (state_ != DataSetState::Edit && state_ != DataSetState::Insert)

@@ -428,6 +428,12 @@ void TstCursor::updateRecordComesFirst()
     t->post();
     QCOMPARE(seenByBeforePost, QStringLiteral("wpisane"));
     QCOMPARE(t->fieldByName(QStringLiteral("Grupa")).asString(), QStringLiteral("wpisane"));
+    // in browse state there is nothing to post and the controls are not asked to write
+    seenByBeforePost.clear();
+    t->post();
+    QCOMPARE(t->state(), DataSetState::Browse);
+    QVERIFY(seenByBeforePost.isEmpty());
+    QCOMPARE(t->recordCount(), 1);
 }
 
 void TstCursor::postIsVisibleToOtherConnections()

@@ -1,6 +1,7 @@
 // The purchased goods report over 10,000 purchase lines of a real table file:
 // laying it out, and laying it out plus writing its PDF. Target: <= 2 s for both.
 #include "common/Formats.h"
+#include "reports/ReportPainter.h"
 #include "reports/ZakupioneTowaryDrukJadl.h"
 #include "store/DataSource.h"
 #include "store/Table.h"
@@ -109,8 +110,21 @@ void BM_LayoutAndPdfPurchasedGoods(benchmark::State& state)
     state.counters["target_ms"] = 2000;
 }
 
+// Painting alone, to tell the PDF writer's share from the layout's.
+void BM_PdfOfLaidOutPages(benchmark::State& state)
+{
+    auto r = report();
+    const ReportPages pages = r->layoutPages(QDate(2026, 12, 6));
+    QTemporaryDir out;
+    const QString path = out.filePath(QStringLiteral("zakupione.pdf"));
+    for (auto _ : state)
+        writePdf(pages, path);
+    state.counters["pages"] = pages.pageCount();
+}
+
 } // namespace
 
+BENCHMARK(BM_PdfOfLaidOutPages)->Unit(benchmark::kMillisecond)->Iterations(5);
 BENCHMARK(BM_LayoutPurchasedGoods)->Unit(benchmark::kMillisecond)->Iterations(5);
 BENCHMARK(BM_LayoutAndPdfPurchasedGoods)->Unit(benchmark::kMillisecond)->Iterations(5);
 

@@ -108,11 +108,16 @@ void paintPage(QPainter& painter, const ReportPage& page)
         }
     }
 
+    // Rules come in few widths: the pen changes only when the width does.
+    QPen pen(Qt::black);
+    pen.setCapStyle(Qt::SquareCap);
+    double penWidth = -1.0;
     for (const PlacedRule& r : page.rules) {
-        QPen pen(Qt::black);
-        pen.setWidthF(r.width * kx);
-        pen.setCapStyle(Qt::SquareCap);
-        painter.setPen(pen);
+        if (r.width != penWidth) {
+            penWidth = r.width;
+            pen.setWidthF(r.width * kx);
+            painter.setPen(pen);
+        }
         painter.drawLine(QLineF(r.line.x1() * kx, r.line.y1() * ky, r.line.x2() * kx, r.line.y2() * ky));
     }
     painter.restore();

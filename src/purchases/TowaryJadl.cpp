@@ -733,6 +733,9 @@ void TTowary::wireHandlers()
     connect(DBGrid1, &jadl::DBGrid::colEnter, this, colour);
     connect(DBGrid1, &jadl::DBGrid::colExit, this, colour);
     connect(DBGrid1, &QAbstractItemView::doubleClicked, this, colour);
+    connect(DBGrid1, &jadl::DBGrid::entered, this, colour);
+    connect(DBGrid1, &jadl::DBGrid::exited, this, colour);
+    connect(DBGrid1, &jadl::DBGrid::keyUp, this, colour);
 }
 
 void TTowary::showEvent(QShowEvent* event)

@@ -179,7 +179,24 @@ QVariant readColumn(const FieldDef& def, const SQLite::Column& c)
             return QVariant(parseLogical(QString::fromUtf8(c.getText())).value_or(false));
         return QVariant(c.getDouble() != 0.0);
     case FieldType::Date: {
-        const QString s = QString::fromUtf8(c.getText());
+        // The stored form is "YYYY-MM-DD"; read it straight from the bytes, as
+        // filters read a date from every row they are offered.
+        const char* p = c.getText();
+        if (c.getBytes() >= 10 && p[4] == '-' && p[7] == '-') {
+            auto num = [p](int from, int len) {
+                int v = 0;
+                for (int i = from; i < from + len; ++i) {
+                    if (p[i] < '0' || p[i] > '9')
+                        return -1;
+                    v = v * 10 + (p[i] - '0');
+                }
+                return v;
+            };
+            const QDate quick(num(0, 4), num(5, 2), num(8, 2));
+            if (quick.isValid())
+                return QVariant(quick);
+        }
+        const QString s = QString::fromUtf8(p);
         QDate d = QDate::fromString(s.left(10), Qt::ISODate);
         if (!d.isValid())
             d = parseDate(s).value_or(QDate());

@@ -5,7 +5,7 @@
 #include <QFileInfo>
 #include <QIODevice>
 
-#include <array>
+#include <vector>
 
 namespace jadl::archive {
 
@@ -43,21 +43,26 @@ bool isArchiveFolder(const QString& chosen, const QString& programRoot, const QS
 qint64 copyInBlocks(QIODevice& source, const QString& sourceName, QIODevice& target, const QString& targetName,
                     const std::function<void(qint64 n)>& onBlock)
 {
-    std::array<char, kBlockSize> buffer{};
+    // The disk is read and written a chunk at a time (the size cp uses), the
+    // blocks of each chunk are counted one by one as they are written.
+    std::vector<char> chunk(kChunkSize);
     qint64 copied = 0;
     for (;;) {
-        const qint64 n = source.read(buffer.data(), kBlockSize);
+        const qint64 n = source.read(chunk.data(), kChunkSize);
         if (n < 0)
             throw CopyError(CopyError::Kind::Read,
                             QStringLiteral("Błąd odczytu pliku %1: %2").arg(sourceName, source.errorString()));
         if (n == 0)
             break;
-        if (target.write(buffer.data(), n) != n)
+        if (target.write(chunk.data(), n) != n)
             throw CopyError(CopyError::Kind::Write,
                             QStringLiteral("Błąd zapisu pliku %1: %2").arg(targetName, target.errorString()));
-        copied += n;
-        if (onBlock)
-            onBlock(n);
+        for (qint64 offset = 0; offset < n; offset += kBlockSize) {
+            const qint64 block = qMin(kBlockSize, n - offset);
+            copied += block;
+            if (onBlock)
+                onBlock(block);
+        }
     }
     // Buffered bytes must reach the file before the copy counts as done.
     if (auto* file = qobject_cast<QFileDevice*>(&target); file && !file->flush())

@@ -14,6 +14,8 @@ class QIODevice;
 namespace jadl::archive {
 
 inline constexpr qint64 kBlockSize = 1024;
+// Bytes moved per read and write call of the disk; a multiple of kBlockSize.
+inline constexpr qint64 kChunkSize = 128 * 1024;
 
 // A file that could not be opened, read or written while copying. Unlike a
 // platform IoError (a drive that is not there) it concerns one file, whose path
@@ -48,10 +50,12 @@ bool isDisketteLetter(QChar letter);
 bool isArchiveFolder(const QString& chosen, const QString& programRoot, const QString& archiveRoot,
                      bool sameDrive, bool diskette);
 
-// Copies `source` to `target` in blocks of kBlockSize bytes, calling onBlock(n)
-// after every block written, until a read returns nothing. Returns the bytes
-// copied. A failed read throws CopyError(Read), a short or failed write
-// CopyError(Write), both naming the given paths.
+// Copies `source` to `target` until a read returns nothing, calling onBlock(n)
+// for every block of kBlockSize bytes (the last one may be shorter) once it is
+// written. The devices are read and written kChunkSize bytes at a time; open
+// files Unbuffered, the chunk is their buffer. Returns the bytes copied. A
+// failed read throws CopyError(Read), a short or failed write CopyError(Write),
+// both naming the given paths.
 qint64 copyInBlocks(QIODevice& source, const QString& sourceName, QIODevice& target, const QString& targetName,
                     const std::function<void(qint64 n)>& onBlock);
 

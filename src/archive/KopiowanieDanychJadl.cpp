@@ -322,11 +322,11 @@ void TKopiowanieDanych::KopiujPlik(const QString& name, const QString& targetFol
     const QString sourceName = dataDirectory() + name;
     const QString targetName = targetFolder + name;
     QFile source(Drives::toRealPath(sourceName));
-    if (!source.open(QIODevice::ReadOnly))
+    if (!source.open(QIODevice::ReadOnly | QIODevice::Unbuffered))
         throw CopyError(CopyError::Kind::OpenSource,
                         QStringLiteral("Nie można otworzyć pliku %1: %2").arg(sourceName, source.errorString()));
     QFile target(Drives::toRealPath(targetName));
-    if (!target.open(QIODevice::WriteOnly | QIODevice::Truncate))
+    if (!target.open(QIODevice::WriteOnly | QIODevice::Truncate | QIODevice::Unbuffered))
         throw CopyError(CopyError::Kind::OpenTarget,
                         QStringLiteral("Nie można utworzyć pliku %1: %2").arg(targetName, target.errorString()));
     const qint64 size = source.size();

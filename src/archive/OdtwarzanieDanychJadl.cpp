@@ -267,7 +267,7 @@ void TOdtwarzanieDanych::OdtworzPlik(const QString& name)
         return;
     }
     QFile source(sourcePath);
-    if (!source.open(QIODevice::ReadOnly)) {
+    if (!source.open(QIODevice::ReadOnly | QIODevice::Unbuffered)) {
         // Skipped: its data file stays as it is and the run counts as incomplete.
         failures_.append(QStringLiteral("Nie można otworzyć pliku %1: %2").arg(sourceName, source.errorString()));
         return;
@@ -275,7 +275,7 @@ void TOdtwarzanieDanych::OdtworzPlik(const QString& name)
     auto staged = std::make_unique<Staged>();
     staged->targetName = targetName;
     staged->file = std::make_unique<QSaveFile>(Drives::toRealPath(targetName));
-    if (!staged->file->open(QIODevice::WriteOnly))
+    if (!staged->file->open(QIODevice::WriteOnly | QIODevice::Unbuffered))
         throw CopyError(CopyError::Kind::OpenTarget,
                         QStringLiteral("Nie można zapisać pliku %1: %2").arg(targetName, staged->file->errorString()));
 

@@ -41,44 +41,18 @@ namespace {
 
 const QString kBadNumber = QStringLiteral("Błędnie napisana liczba(separator lub wartość)");
 
-QLabel* makeLabel(QWidget* parent, const char* name, const QString& caption)
-{
-    auto* l = new QLabel(caption, parent);
-    l->setObjectName(QString::fromLatin1(name));
-    return l;
-}
-
-QPushButton* makeButton(QWidget* parent, const char* name, const QString& caption, const QString& hint)
-{
-    auto* b = new QPushButton(caption, parent);
-    b->setObjectName(QString::fromLatin1(name));
-    b->setAutoDefault(false);
-    jadl::describe(b, caption, hint);
-    return b;
-}
+using jadl::makeButton;
+using jadl::makeLabel;
 
 QLineEdit* makeEdit(QWidget* parent, const char* name, QLabel* caption, const QString& hint = {})
 {
-    auto* e = new QLineEdit(parent);
-    e->setObjectName(QString::fromLatin1(name));
-    if (caption)
-        caption->setBuddy(e);
-    jadl::describe(e, caption ? caption->text() : QString(), hint);
-    return e;
+    return jadl::makeLineEdit(parent, name, caption, hint);
 }
 
 template <class T>
 T* makeBound(QWidget* parent, const char* name, jadl::DataSource* source, const QString& field, QLabel* caption = nullptr)
 {
-    auto* c = new T(parent);
-    c->setObjectName(QString::fromLatin1(name));
-    c->setDataSource(source);
-    c->setDataField(field);
-    if (caption) {
-        caption->setBuddy(c);
-        jadl::describe(c, caption->text());
-    }
-    return c;
+    return jadl::makeBound<T>(parent, name, source, field, caption);
 }
 
 // Text of an edit read as a number; nullopt when empty or not a number.

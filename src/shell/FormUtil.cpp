@@ -2,6 +2,9 @@
 
 #include <QDialog>
 #include <QGuiApplication>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
 #include <QScreen>
 #include <QString>
 
@@ -35,6 +38,41 @@ void describe(QWidget* control, const QString& caption, const QString& hint)
         control->setToolTip(hint);
         control->setAccessibleDescription(hint);
     }
+}
+
+QLabel* makeLabel(QWidget* parent, const char* name, const QString& caption)
+{
+    auto* l = new QLabel(caption, parent);
+    l->setObjectName(QString::fromLatin1(name));
+    return l;
+}
+
+QPushButton* makeButton(QWidget* parent, const char* name, const QString& caption, const QString& hint,
+                        std::optional<QStyle::StandardPixmap> glyph)
+{
+    auto* b = new QPushButton(caption, parent);
+    b->setObjectName(QString::fromLatin1(name));
+    if (glyph)
+        b->setIcon(parent->style()->standardIcon(*glyph));
+    b->setAutoDefault(false);
+    b->setDefault(false);
+    describe(b, caption, hint);
+    return b;
+}
+
+QLineEdit* makeLineEdit(QWidget* parent, const char* name, QLabel* caption, const QString& hint)
+{
+    auto* e = new QLineEdit(parent);
+    e->setObjectName(QString::fromLatin1(name));
+    labelFor(caption, e, hint);
+    return e;
+}
+
+void labelFor(QLabel* caption, QWidget* control, const QString& hint)
+{
+    if (caption)
+        caption->setBuddy(control);
+    describe(control, caption ? caption->text() : QString(), hint);
 }
 
 } // namespace jadl

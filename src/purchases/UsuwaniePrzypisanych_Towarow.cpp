@@ -27,6 +27,7 @@
 #include <QRadioButton>
 #include <QVBoxLayout>
 
+#include <algorithm>
 #include <array>
 #include <vector>
 
@@ -83,7 +84,7 @@ RadioGroup::RadioGroup(const QString& caption, const QStringList& items, QWidget
     auto* layout = new QVBoxLayout(this);
     for (int i = 0; i < items.size(); ++i) {
         auto* b = new QRadioButton(items.at(i), this);
-        b->setObjectName(QStringLiteral("%1_%2").arg(QStringLiteral("Item")).arg(i));
+        b->setObjectName(QStringLiteral("Item%1").arg(i));
         describe(b, items.at(i));
         buttons_->addButton(b, i);
         layout->addWidget(b);
@@ -199,7 +200,8 @@ TUsuwaniePrzypisanychTowarow::TUsuwaniePrzypisanychTowarow(QWidget* parent) : QD
     LabelAktualnyRok = label(this, "LabelAktualnyRok", QStringLiteral("Aktualny rok"));
     QFont big = LabelAktualnyRok->font();
     big.setBold(true);
-    big.setPointSizeF(big.pointSizeF() * 1.2);
+    if (big.pointSizeF() > 0)
+        big.setPointSizeF(big.pointSizeF() * 1.2);
     LabelAktualnyRok->setFont(big);
     LabelInformacja_Uwaga = label(this, "LabelInformacja_Uwaga",
                                   QStringLiteral("Pamiętaj o zrobieniu kopii przed usunięciem obrotów lat poprzednich."));

@@ -57,6 +57,10 @@ public:
     void setDateTime(const QDateTime& dt);
 
 private:
+    friend class Table;
+    // The table re-reads its structure on open; a field keeps its identity by name.
+    void rebind(int index, FieldDef def) { index_ = index; def_ = std::move(def); }
+
     Table* table_;
     int index_;
     FieldDef def_;

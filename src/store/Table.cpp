@@ -46,12 +46,6 @@ private:
     SQLite::Statement& st_;
 };
 
-bool sameDef(const FieldDef& a, const FieldDef& b)
-{
-    return a.name == b.name && a.type == b.type && a.size == b.size && a.displayFormat == b.displayFormat
-        && a.editFormat == b.editFormat;
-}
-
 QStringList splitFields(const QString& list)
 {
     QStringList out;
@@ -99,6 +93,7 @@ struct Table::Impl {
 
     std::vector<QPointer<DataSource>> sources;
     int batchDepth = 0;
+    std::vector<std::unique_ptr<Field>> retiredFields;
 };
 
 // ---------------------------------------------------------------- lifecycle
@@ -185,13 +180,26 @@ bool Table::exists() const
 
 void Table::setupFields(const QList<FieldDef>& defs)
 {
-    bool same = fields_.size() == size_t(defs.size());
-    for (size_t i = 0; same && i < fields_.size(); ++i)
-        same = sameDef(fields_[i]->def(), defs[int(i)]);
-    if (!same) {
-        fields_.clear();
-        for (int i = 0; i < defs.size(); ++i)
+    // Callers keep Field references across close and open: a field stays the
+    // same object as long as the table has a field of that name.
+    std::vector<std::unique_ptr<Field>> old = std::move(fields_);
+    fields_.clear();
+    for (int i = 0; i < defs.size(); ++i) {
+        auto it = std::find_if(old.begin(), old.end(), [&](const std::unique_ptr<Field>& f) {
+            return f && f->fieldName().compare(defs[i].name, Qt::CaseInsensitive) == 0;
+        });
+        if (it != old.end()) {
+            (*it)->rebind(i, defs[i]);
+            fields_.push_back(std::move(*it));
+        } else {
             fields_.push_back(std::make_unique<Field>(this, i, defs[i]));
+        }
+    }
+    for (auto& f : old) {
+        if (f) {
+            f->rebind(-1, f->def());   // reads now fail instead of reading another field
+            d_->retiredFields.push_back(std::move(f));
+        }
     }
     d_->byName.clear();
     d_->byExactName.clear();

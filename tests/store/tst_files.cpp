@@ -241,8 +241,16 @@ void TstFiles::extraFieldsAndMissingIndexes()
     writeRaw(env.file(QStringLiteral("Parametry.db")),
              QStringLiteral("CREATE TABLE Parametry (Numer INTEGER PRIMARY KEY AUTOINCREMENT, Par1 BOOLEAN, CzyscStawkiVat BOOLEAN,"
                             " Dodatkowe VARCHAR(10), CzyscJednostkiMiar BOOLEAN, IleDyskietek INTEGER, RozmiarDanych INTEGER);"
-                            "INSERT INTO Parametry (Par1, Dodatkowe) VALUES (1, 'abc')"));
-    auto p = openTable(QStringLiteral("Parametry.db"));
+                            "INSERT INTO Parametry (Par1, Dodatkowe, RozmiarDanych) VALUES (1, 'abc', 7000000000)"));
+    auto p = table(QStringLiteral("Parametry.db"));
+    Field& par1 = p->fieldByName(QStringLiteral("Par1"));   // declared fields exist before the open
+    Field& size = p->fieldByName(QStringLiteral("RozmiarDanych"));
+    p->open();
+    // they stay the same objects, also where the file's extra field shifts them
+    QCOMPARE(&p->fieldByName(QStringLiteral("Par1")), &par1);
+    QCOMPARE(&p->fieldByName(QStringLiteral("RozmiarDanych")), &size);
+    QVERIFY(par1.asBoolean());
+    QCOMPARE(size.asLargeInt(), 7000000000LL);
     QCOMPARE(p->fieldCount(), 7);
     QCOMPARE(p->fieldByName(QStringLiteral("Dodatkowe")).asString(), QStringLiteral("abc"));
     QVERIFY(p->fieldByName(QStringLiteral("Par1")).asBoolean());

@@ -35,10 +35,10 @@ inline qint64 totalSize(const QMap<QString, QByteArray>& files)
 // Maps drive C to `root` and the extra letters ("D=/x,A=/y:65536") beside it.
 inline void mapDrives(const QString& root, const QString& extra)
 {
-    QByteArray spec = QByteArray("C=") + root.toUtf8();
+    QByteArray mapping = QByteArray("C=") + root.toUtf8();
     if (!extra.isEmpty())
-        spec += QByteArray(",") + extra.toUtf8();
-    qputenv("JADL_DRIVES", spec);
+        mapping += QByteArray(",") + extra.toUtf8();
+    qputenv("JADL_DRIVES", mapping);
     jadl::platform::Drives::reload();
 }
 

@@ -146,33 +146,6 @@ void paintNow()
     QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
 }
 
-QPushButton* button(QWidget* parent, const char* name, const QString& text)
-{
-    auto* b = new QPushButton(text, parent);
-    b->setObjectName(QString::fromLatin1(name));
-    // Enter in the year box must not start a removal.
-    b->setAutoDefault(false);
-    jadl::describe(b, text);
-    return b;
-}
-
-QLabel* label(QWidget* parent, const char* name, const QString& text)
-{
-    auto* l = new QLabel(text, parent);
-    l->setObjectName(QString::fromLatin1(name));
-    return l;
-}
-
-QLineEdit* edit(QWidget* parent, const char* name, QLabel* caption)
-{
-    auto* e = new QLineEdit(parent);
-    e->setObjectName(QString::fromLatin1(name));
-    e->setReadOnly(true);
-    caption->setBuddy(e);
-    jadl::describe(e, caption->text());
-    return e;
-}
-
 // Clears the busy flag and the progress bar however the work ends.
 class BusyScope {
 public:
@@ -197,13 +170,13 @@ TUsuwaniePrzypisanychTowarow::TUsuwaniePrzypisanychTowarow(QWidget* parent) : QD
     jadl::initForm(this, QStringLiteral("UsuwaniePrzypisanychTowarow"),
                    QStringLiteral("USUWANIE PRZYPISANYCH TOWARÓW ZA LATA POPRZEDNIE"), 640, 480);
 
-    LabelAktualnyRok = label(this, "LabelAktualnyRok", QStringLiteral("Aktualny rok"));
+    LabelAktualnyRok = jadl::makeLabel(this, "LabelAktualnyRok", QStringLiteral("Aktualny rok"));
     QFont big = LabelAktualnyRok->font();
     big.setBold(true);
     if (big.pointSizeF() > 0)
         big.setPointSizeF(big.pointSizeF() * 1.2);
     LabelAktualnyRok->setFont(big);
-    LabelInformacja_Uwaga = label(this, "LabelInformacja_Uwaga",
+    LabelInformacja_Uwaga = jadl::makeLabel(this, "LabelInformacja_Uwaga",
                                   QStringLiteral("Pamiętaj o zrobieniu kopii przed usunięciem obrotów lat poprzednich."));
     QFont bold = LabelInformacja_Uwaga->font();
     bold.setBold(true);
@@ -230,23 +203,25 @@ TUsuwaniePrzypisanychTowarow::TUsuwaniePrzypisanychTowarow(QWidget* parent) : QD
         this);
     RadioGroupUsunTowary->setObjectName(QStringLiteral("RadioGroupUsunTowary"));
 
-    LabelWybranyRok = label(this, "LabelWybranyRok", QStringLiteral("Wybrany rok do usunięcia:"));
+    LabelWybranyRok = jadl::makeLabel(this, "LabelWybranyRok", QStringLiteral("Wybrany rok do usunięcia:"));
     SpinEditWybranyRok = new jadl::SpinEdit(this);
     SpinEditWybranyRok->setObjectName(QStringLiteral("SpinEditWybranyRok"));
     SpinEditWybranyRok->setMinValue(2010);
     SpinEditWybranyRok->setMaxValue(2099);
     SpinEditWybranyRok->setValue(2010);
-    LabelWybranyRok->setBuddy(SpinEditWybranyRok);
-    jadl::describe(SpinEditWybranyRok, LabelWybranyRok->text());
+    jadl::labelFor(LabelWybranyRok, SpinEditWybranyRok);
 
     LabelIloscWszystkichRekordow =
-        label(this, "LabelIloscWszystkichRekordow", QStringLiteral("Ilość wszystkich przypisanych towarów:"));
-    EditIloscRekordow = edit(this, "EditIloscRekordow", LabelIloscWszystkichRekordow);
+        jadl::makeLabel(this, "LabelIloscWszystkichRekordow", QStringLiteral("Ilość wszystkich przypisanych towarów:"));
+    EditIloscRekordow = jadl::makeLineEdit(this, "EditIloscRekordow", LabelIloscWszystkichRekordow);
     LabelNajstarszyRokZapisow =
-        label(this, "LabelNajstarszyRokZapisow", QStringLiteral("Najstarszy rok przypisanych towarów:"));
-    EditNajstarszyRok = edit(this, "EditNajstarszyRok", LabelNajstarszyRokZapisow);
+        jadl::makeLabel(this, "LabelNajstarszyRokZapisow", QStringLiteral("Najstarszy rok przypisanych towarów:"));
+    EditNajstarszyRok = jadl::makeLineEdit(this, "EditNajstarszyRok", LabelNajstarszyRokZapisow);
+    // Both are filled by the main window for reading only.
+    EditIloscRekordow->setReadOnly(true);
+    EditNajstarszyRok->setReadOnly(true);
 
-    UsuwamTowary = button(this, "UsuwamTowary", QStringLiteral("Usuwam przypisane Towary"));
+    UsuwamTowary = jadl::makeButton(this, "UsuwamTowary", QStringLiteral("Usuwam przypisane Towary"));
     UsuwamTowary->setFont(bold);
     UsuwamTowary->setFocusPolicy(Qt::NoFocus);
     UsuwamTowary->setMinimumHeight(36);
@@ -255,14 +230,15 @@ TUsuwaniePrzypisanychTowarow::TUsuwaniePrzypisanychTowarow(QWidget* parent) : QD
     ProgressBarUsuwanie->setObjectName(QStringLiteral("ProgressBarUsuwanie"));
     jadl::describe(ProgressBarUsuwanie, QStringLiteral("Postęp"));
     ProgressBarUsuwanie->hide();
-    LabelIleUsunalem = label(this, "LabelIleUsunalem", QStringLiteral("LabelIleUsunalem"));
+    LabelIleUsunalem = jadl::makeLabel(this, "LabelIleUsunalem", QStringLiteral("LabelIleUsunalem"));
     LabelIleUsunalem->setFont(bold);
     LabelIleUsunalem->hide();
 
-    PakowanieTablicy = button(this, "PakowanieTablicy", QStringLiteral("&Pakuj tab"));
-    Usuwanie = button(this, "Usuwanie", QStringLiteral("&Usuń"));
-    Anuluj = button(this, "Anuluj", QStringLiteral("&Anuluj"));
-    Zamknij = button(this, "Zamknij", QStringLiteral("&Wyjście"));
+    PakowanieTablicy = jadl::makeButton(this, "PakowanieTablicy", QStringLiteral("&Pakuj tab"), {},
+                                        QStyle::SP_DriveHDIcon);
+    Usuwanie = jadl::makeButton(this, "Usuwanie", QStringLiteral("&Usuń"), {}, QStyle::SP_TrashIcon);
+    Anuluj = jadl::makeButton(this, "Anuluj", QStringLiteral("&Anuluj"), {}, QStyle::SP_DialogCancelButton);
+    Zamknij = jadl::makeButton(this, "Zamknij", QStringLiteral("&Wyjście"), {}, QStyle::SP_DialogCloseButton);
 
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(LabelAktualnyRok);

@@ -856,6 +856,15 @@ void Table::dropCachedRows()
     d_->lru.clear();
 }
 
+void Table::dropCachedRow(qint64 id)
+{
+    const auto it = d_->rows.find(id);
+    if (it == d_->rows.end())
+        return;
+    d_->lru.erase(it->second.second);
+    d_->rows.erase(it);
+}
+
 qint64 Table::currentId() const
 {
     if (pos_ < 0 || pos_ >= int(d_->ids.size()))
@@ -1174,7 +1183,10 @@ void Table::edit()
     }
     if (pos_ < 0)
         pos_ = 0;
-    const Row* r = cachedRow(d_->ids[size_t(pos_)]);
+    // Edit starts from the record as the file holds it now.
+    const qint64 id = d_->ids[size_t(pos_)];
+    dropCachedRow(id);
+    const Row* r = cachedRow(id);
     if (!r)
         throw EngineError(displayName() + QStringLiteral(": Record has been deleted by another user"), d_->path);
     d_->buffer = r->values;
@@ -1277,10 +1289,7 @@ void Table::post()
         d.file->commit();
         if (!inserting)
             rebuild = touchesView(d.dirty);
-        if (const auto it = d.rows.find(id); it != d.rows.end()) {
-            d.lru.erase(it->second.second);
-            d.rows.erase(it);
-        }
+        dropCachedRow(id);
     }
 
     state_ = DataSetState::Browse;
@@ -1333,10 +1342,7 @@ void Table::deleteRecord()
         throw;
     }
     d.file->commit();
-    if (const auto it = d.rows.find(id); it != d.rows.end()) {
-        d.lru.erase(it->second.second);
-        d.rows.erase(it);
-    }
+    dropCachedRow(id);
     d.ids.erase(d.ids.begin() + pos_);
     const int n = int(d.ids.size());
     if (pos_ >= n)

@@ -164,6 +164,7 @@ private:
     const Row* rowAt(int viewPos);
     void storeRow(qint64 id, Row&& row);
     void dropCachedRows();
+    void dropCachedRow(qint64 id);
     const IndexDef* findIndex(const QString& name) const;
     void createFile(const QString& path, const TableDef& def);
 

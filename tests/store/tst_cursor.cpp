@@ -456,6 +456,19 @@ void TstCursor::postIsVisibleToOtherConnections()
     b->flushBuffers();
     a->refresh();
     QCOMPARE(a->fieldByName(QStringLiteral("Miasto")).asString(), QStringLiteral("Łódź"));
+    // an edit starts from what the file holds, and writes only what it changed
+    b->edit();
+    b->fieldByName(QStringLiteral("Ulica")).setString(QStringLiteral("Długa"));
+    b->post();
+    a->edit();
+    QCOMPARE(a->fieldByName(QStringLiteral("Ulica")).asString(), QStringLiteral("Długa"));
+    a->fieldByName(QStringLiteral("Nip")).setString(QStringLiteral("123"));
+    b->edit();
+    b->fieldByName(QStringLiteral("Fax")).setString(QStringLiteral("42"));
+    b->post();
+    a->post();
+    QCOMPARE(rawQuery(env.file(QStringLiteral("Dostawcy.db")), QStringLiteral("SELECT Ulica, Nip, Fax FROM Dostawcy")),
+             (QList<QStringList>{{QStringLiteral("Długa"), QStringLiteral("123"), QStringLiteral("42")}}));
 }
 
 void TstCursor::locateFindsPrefixCaseSensitive()

@@ -25,6 +25,8 @@ enum class DataSetState { Inactive, Browse, Edit, Insert };
 
 // SQL narrowing a filter offers the engine, derived from the same inputs as the
 // filter callback; the callback still decides for every row that passes.
+// Dates are stored as ISO text ("2026-12-07"), so a bound QDate compares in order;
+// logicals are 0/1.
 struct SqlPreFilter {
     QString where;          // an SQL condition over the table's columns; empty = none
     QVariantList binds;     // positional parameters for '?' in `where`
@@ -122,7 +124,8 @@ public:
     qint64 idAt(int row) const;
     int currentRow() const { return pos_; }      // 0-based, -1 when none
 
-    // Many posts in one transaction: durable at once when the batch ends.
+    // Many posts in one transaction: durable at once when the batch ends. Each
+    // post outside a batch waits for the disk, so bulk work belongs in one.
     class Batch {
     public:
         explicit Batch(Table& table);

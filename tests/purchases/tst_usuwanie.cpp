@@ -4,11 +4,13 @@
 
 #include "controls/SpinEdit.h"
 #include "purchases/UsuwaniePrzypisanych_Towarow.h"
+#include "shell/MeniJadl.h"
 #include "shell/Forms.h"
 #include "store/Modul_Danych1.h"
 #include "store/Table.h"
 
 #include <QFile>
+#include <QAction>
 #include <QFileInfo>
 #include <QLabel>
 #include <QLineEdit>
@@ -160,6 +162,7 @@ private Q_SLOTS:
     void removesByChoice_data();
     void removesByChoice();
     void keepsRemainingLinesIntactAndShrinksTheFile();
+    void fromTheMainWindowsMenu();
     void onlyTheCurrentSuppliersLinesWithTheLink();
     void answeringNoClosesWindowAndTable();
     void packOnly();
@@ -327,6 +330,41 @@ void RemovalTest::keepsRemainingLinesIntactAndShrinksTheFile()
     QVERIFY2(fileSize(program.dataDir()) < sizeBefore / 3,
              qPrintable(QStringLiteral("%1 -> %2").arg(sizeBefore).arg(fileSize(program.dataDir()))));
     w->Zamknij->click();
+}
+
+void RemovalTest::fromTheMainWindowsMenu()
+{
+    ProgramFixture program;
+    writeLines(program.dataDir(), kAroundTheCutOff);
+    struct Seen {
+        QString year, count;
+        bool shown = false;
+        bool tableOpen = false;
+        QString done;
+    } seen;
+    jadl::test::whenModalShown([&](QWidget* modal) {
+        auto* w = qobject_cast<TUsuwaniePrzypisanychTowarow*>(modal);
+        if (!w)
+            return;
+        seen.shown = true;
+        seen.year = w->LabelAktualnyRok->text();
+        seen.count = w->EditIloscRekordow->text();
+        w->RadioGroupUsunTowary->item(jadl::removal::AllPreviousYears)->click();
+        program.messages().answerNext(true);
+        w->Usuwanie->click();
+        seen.tableOpen = forms().ModulDanych1->TableTowary->active();
+        seen.done = w->LabelIleUsunalem->text();
+        w->Zamknij->click();
+    });
+    forms().Meni->Usuwanietowarwzlatpoprzednich->trigger();
+    QVERIFY(seen.shown);
+    QCOMPARE(seen.year, QStringLiteral(" Aktualny rok 2026"));
+    QCOMPARE(seen.count, QStringLiteral("8"));
+    QVERIFY(seen.tableOpen);
+    QCOMPARE(seen.done, QStringLiteral("Usunąłem następująca ilość zapisów przypisanych towarów : 4"));
+    QCOMPARE(program.messages().texts(), QStringList{QStringLiteral("USUWAMY PRZYPISANE TOWARY LAT POPRZEDNICH")});
+    QCOMPARE(storedLines(program.dataDir()).size(), 4);
+    QVERIFY(!forms().ModulDanych1->TableTowary->active());
 }
 
 void RemovalTest::onlyTheCurrentSuppliersLinesWithTheLink()

@@ -4,6 +4,7 @@
 #include "support/BenchHarness.h"
 
 #include "controls/MonthCalendar.h"
+#include "platform/Drives.h"
 #include "masterdata/JednostkiMiar_Jadlon.h"
 #include "masterdata/StawkiVat_Jadlon.h"
 #include "purchases/PrzypisywanieTowarowJadl.h"
@@ -62,8 +63,8 @@ void referenceDay(SqliteDb& db, int supplier, const QDate& day)
     st.bind(2, day);
     double net = 0, gross = 0;
     while (st.step()) {
-        net += sqlite3_column_double(st.get(), 1);
-        gross += sqlite3_column_double(st.get(), 2);
+        net += st.columnDouble(1);
+        gross += st.columnDouble(2);
     }
     benchmark::DoNotOptimize(net + gross);
 }

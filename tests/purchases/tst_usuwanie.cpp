@@ -105,6 +105,25 @@ QList<OptDate> storedDays(const QString& dataDir)
     return days;
 }
 
+// 200 lines of this year are left of 2000; the deleted ones leave their room
+// in the file until it is packed.
+void leaveRoomInTheFile(const QString& dataDir)
+{
+    QList<Line> lines;
+    for (int i = 0; i < 2000; ++i)
+        lines << Line{1, QDate(2026, 1, 1).addDays(i % 300)};
+    writeLines(dataDir, lines);
+    Table t;
+    t.setDatabaseName(dataDir);
+    t.setTableName(kTowary);
+    t.open();
+    Table::Batch batch(t);
+    t.last();
+    while (t.recordCount() > 200)
+        t.deleteRecord();
+    batch.commit();
+}
+
 qint64 fileSize(const QString& dataDir)
 {
     return QFileInfo(dataDir + QLatin1Char('/') + kTowary).size();
@@ -165,6 +184,8 @@ private Q_SLOTS:
     void fromTheMainWindowsMenu();
     void onlyTheCurrentSuppliersLinesWithTheLink();
     void answeringNoClosesWindowAndTable();
+    void packsEvenWhenNothingIsRemoved_data();
+    void packsEvenWhenNothingIsRemoved();
     void packOnly();
     void packRefusedWhileAnotherHoldsTheFile();
     void cancelAndExitCloseTheTable_data();
@@ -406,25 +427,43 @@ void RemovalTest::answeringNoClosesWindowAndTable()
     QCOMPARE(storedLines(program.dataDir()).size(), kAroundTheCutOff.size());
 }
 
+void RemovalTest::packsEvenWhenNothingIsRemoved_data()
+{
+    QTest::addColumn<int>("choice");
+    QTest::addColumn<QStringList>("questions");
+    QTest::newRow("the current year") << int(jadl::removal::ChosenYear)
+                                      << QStringList{QStringLiteral("USUWAMY PRZYPISANE TOWARY WYBRANEGO ROKU")};
+    QTest::newRow("nothing chosen") << -1 << QStringList{};
+}
+
+void RemovalTest::packsEvenWhenNothingIsRemoved()
+{
+    QFETCH(int, choice);
+    QFETCH(QStringList, questions);
+    ProgramFixture program;
+    leaveRoomInTheFile(program.dataDir());
+    const QMap<int, QVariantMap> before = storedLines(program.dataDir());
+    const qint64 sizeBefore = fileSize(program.dataDir());
+    TUsuwaniePrzypisanychTowarow* w = openWindow();
+    w->RadioGroupUsunTowary->setItemIndex(choice);
+    QCOMPARE(w->RadioGroupUsunTowary->itemIndex(), choice);
+    w->SpinEditWybranyRok->setValue(2026);
+    program.messages().setDefaultAnswer(true);
+    w->Usuwanie->click();
+
+    QCOMPARE(program.messages().texts(), questions);
+    QCOMPARE(w->ileUsunieto(), 0);
+    QCOMPARE(w->LabelIleUsunalem->text(), QStringLiteral("Usunąłem następująca ilość zapisów przypisanych towarów : 0"));
+    QCOMPARE(w->EditIloscRekordow->text(), QStringLiteral("200"));
+    QCOMPARE(storedLines(program.dataDir()), before);
+    QVERIFY(fileSize(program.dataDir()) < sizeBefore / 3);
+    w->Zamknij->click();
+}
+
 void RemovalTest::packOnly()
 {
     ProgramFixture program;
-    QList<Line> lines;
-    for (int i = 0; i < 2000; ++i)
-        lines << Line{1, QDate(2026, 1, 1).addDays(i % 300)};
-    writeLines(program.dataDir(), lines);
-    {
-        // Lines deleted earlier leave their room in the file until it is packed.
-        Table t;
-        t.setDatabaseName(program.dataDir());
-        t.setTableName(kTowary);
-        t.open();
-        Table::Batch batch(t);
-        t.last();
-        while (t.recordCount() > 200)
-            t.deleteRecord();
-        batch.commit();
-    }
+    leaveRoomInTheFile(program.dataDir());
     const QMap<int, QVariantMap> before = storedLines(program.dataDir());
     const qint64 sizeBefore = fileSize(program.dataDir());
     TUsuwaniePrzypisanychTowarow* w = openWindow();
@@ -551,18 +590,7 @@ void RemovalTest::chosenYearControlsFollowTheChoice()
     w->RadioGroupUsunTowary->item(1)->click();
     w->RadioGroupUsunTowary->item(2)->click();
     QVERIFY(!w->SpinEditWybranyRok->isVisible());
-
-    // With nothing chosen nothing is asked or removed, but the table is packed.
-    writeLines(program.dataDir(), kAroundTheCutOff);
-    forms().ModulDanych1->TableTowary->refresh();
-    w->RadioGroupUsunTowary->setItemIndex(-1);
-    QCOMPARE(w->RadioGroupUsunTowary->itemIndex(), -1);
-    w->Usuwanie->click();
-    QVERIFY(program.messages().log().isEmpty());
-    QCOMPARE(w->ileUsunieto(), 0);
-    QCOMPARE(w->EditIloscRekordow->text(), QString::number(kAroundTheCutOff.size()));
-    QVERIFY(w->LabelIleUsunalem->text().endsWith(QStringLiteral(": 0")));
-    w->Zamknij->click();
+    w->hide();
 }
 
 void RemovalTest::texts()

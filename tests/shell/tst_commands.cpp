@@ -144,36 +144,52 @@ private Q_SLOTS:
     void engineErrorStopsTheCommand();
 };
 
+namespace {
+
+struct Command {
+    const char* name;
+    const char* command;
+    const char* window;
+    bool modal;
+    QStringList tables;      // open while the window is shown
+};
+
+const QList<Command>& allCommands()
+{
+    static const QList<Command> list{
+        {"Tow. Podst.", "SpeedButtonTowary", "TowaryPodstawowe", false,
+         {"TableTowaryPodstawowe", "TableGrupyTowarow", "TableParametry", "TableStawkiVat", "TableJednostkiMiar",
+          "TableWlasciciel"}},
+        {"Dostawcy", "SpeedButtonDostawcy", "Dostawcy", true, {"TableDostawcy", "TableWlasciciel"}},
+        {"POWIĄŻ", "SpeedButtonPowiazania", "PrzypisywanieTowarow", true,
+         {"TableDostawcy", "TableTowaryPodstawowe", "TableGrupyTowarow", "TableTowary", "TableParametry",
+          "TableStawkiVat", "TableJednostkiMiar", "TableWlasciciel"}},
+        {"Tow. Dost.", "SpeedButtonTowaryDostawcy", "Towary", true,
+         {"TableDostawcy", "TableTowary", "TableGrupyTowarow", "TableWlasciciel", "TableParametry"}},
+        {"Kopia", "SpeedButtonKopia", "KopiowanieDanych", true, {}},
+        {"Kopia danych", "Kopiadanych1", "KopiowanieDanych", true, {}},
+        {"Odtwarzanie", "Odtwarzaniedanychzarchiwum1", "OdtwarzanieDanych", true, {}},
+        {"Parametry", "Parametry1", "Parametry", false, {"TableWlasciciel", "TableParametry"}},
+        {"Usuwanie", "Usuwanietowarwzlatpoprzednich", "UsuwaniePrzypisanychTowarow", true, {"TableTowary"}},
+        {"Grupy towarów", "Grupytowarw1", "GrupyTowarow", true, {"TableGrupyTowarow"}},
+        {"Restauracje", "Restauracje1", "Restauracje", true, {"TableWlasciciel"}},
+        {"Jednostki miar", "Jednostkimiar1", "JednostkiMiarJadlon", false, {"TableJednostkiMiar"}},
+        {"Stawki VAT", "StawkiVAT1", "StawkiVatJadlon", false, {"TableStawkiVat"}},
+    };
+    return list;
+}
+
+} // namespace
+
 void CommandsTest::commandOpensItsTables_data()
 {
     QTest::addColumn<QString>("command");
     QTest::addColumn<QString>("window");
     QTest::addColumn<bool>("modal");
     QTest::addColumn<QStringList>("tables");
-    QTest::newRow("Tow. Podst.") << "SpeedButtonTowary" << "TowaryPodstawowe" << false
-                                 << QStringList{"TableTowaryPodstawowe", "TableGrupyTowarow", "TableParametry",
-                                                "TableStawkiVat", "TableJednostkiMiar", "TableWlasciciel"};
-    QTest::newRow("Dostawcy") << "SpeedButtonDostawcy" << "Dostawcy" << true
-                              << QStringList{"TableDostawcy", "TableWlasciciel"};
-    QTest::newRow("POWIĄŻ") << "SpeedButtonPowiazania" << "PrzypisywanieTowarow" << true
-                            << QStringList{"TableDostawcy", "TableTowaryPodstawowe", "TableGrupyTowarow",
-                                           "TableTowary", "TableParametry", "TableStawkiVat",
-                                           "TableJednostkiMiar", "TableWlasciciel"};
-    QTest::newRow("Tow. Dost.") << "SpeedButtonTowaryDostawcy" << "Towary" << true
-                                << QStringList{"TableDostawcy", "TableTowary", "TableGrupyTowarow",
-                                               "TableWlasciciel", "TableParametry"};
-    QTest::newRow("Kopia") << "SpeedButtonKopia" << "KopiowanieDanych" << true << QStringList{};
-    QTest::newRow("Kopia danych") << "Kopiadanych1" << "KopiowanieDanych" << true << QStringList{};
-    QTest::newRow("Odtwarzanie") << "Odtwarzaniedanychzarchiwum1" << "OdtwarzanieDanych" << true << QStringList{};
-    QTest::newRow("Parametry") << "Parametry1" << "Parametry" << false
-                               << QStringList{"TableWlasciciel", "TableParametry"};
-    QTest::newRow("Usuwanie") << "Usuwanietowarwzlatpoprzednich" << "UsuwaniePrzypisanychTowarow" << true
-                              << QStringList{"TableTowary"};
-    QTest::newRow("Grupy towarów") << "Grupytowarw1" << "GrupyTowarow" << true << QStringList{"TableGrupyTowarow"};
-    QTest::newRow("Restauracje") << "Restauracje1" << "Restauracje" << true << QStringList{"TableWlasciciel"};
-    QTest::newRow("Jednostki miar") << "Jednostkimiar1" << "JednostkiMiarJadlon" << false
-                                    << QStringList{"TableJednostkiMiar"};
-    QTest::newRow("Stawki VAT") << "StawkiVAT1" << "StawkiVatJadlon" << false << QStringList{"TableStawkiVat"};
+    for (const Command& c : allCommands())
+        QTest::newRow(c.name) << QString::fromLatin1(c.command) << QString::fromLatin1(c.window) << c.modal
+                              << c.tables;
 }
 
 void CommandsTest::commandOpensItsTables()
@@ -196,35 +212,18 @@ void CommandsTest::commandOpensItsTables()
 void CommandsTest::commandsInSequenceNeverFail()
 {
     ProgramFixture program;
-    struct Command {
-        const char* command;
-        const char* window;
-        bool modal;
-    };
-    const QList<Command> commands{
-        {"SpeedButtonTowary", "TowaryPodstawowe", false},
-        {"SpeedButtonDostawcy", "Dostawcy", true},
-        {"SpeedButtonPowiazania", "PrzypisywanieTowarow", true},
-        {"SpeedButtonTowaryDostawcy", "Towary", true},
-        {"Parametry1", "Parametry", false},
-        {"Usuwanietowarwzlatpoprzednich", "UsuwaniePrzypisanychTowarow", true},
-        {"Grupytowarw1", "GrupyTowarow", true},
-        {"Restauracje1", "Restauracje", true},
-        {"Jednostkimiar1", "JednostkiMiarJadlon", false},
-        {"StawkiVAT1", "StawkiVatJadlon", false},
-        {"SpeedButtonKopia", "KopiowanieDanych", true},
-        {"Odtwarzaniedanychzarchiwum1", "OdtwarzanieDanych", true},
-    };
     // Forward and back, so every window follows the others' exits both ways.
-    QList<Command> order = commands;
-    for (auto it = commands.rbegin(); it != commands.rend(); ++it)
+    QList<Command> order = allCommands();
+    for (auto it = allCommands().rbegin(); it != allCommands().rend(); ++it)
         order << *it;
     for (const Command& c : order) {
-        const Seen seen = openAndLeave(QString::fromLatin1(c.command), QString::fromLatin1(c.window), c.modal, {});
+        const Seen seen = openAndLeave(QString::fromLatin1(c.command), QString::fromLatin1(c.window), c.modal,
+                                       c.tables);
         QCOMPARE(seen.window, QString::fromLatin1(c.window));
+        QVERIFY2(seen.closedTables.isEmpty(),
+                 qPrintable(QString::fromUtf8(c.name) + QStringLiteral(": ") + seen.closedTables.join(u',')));
         QVERIFY2(program.messages().log().isEmpty(),
-                 qPrintable(QString::fromLatin1(c.command) + QStringLiteral(": ")
-                            + program.messages().texts().join(u'|')));
+                 qPrintable(QString::fromUtf8(c.name) + QStringLiteral(": ") + program.messages().texts().join(u'|')));
     }
 }
 

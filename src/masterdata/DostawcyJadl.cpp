@@ -60,32 +60,18 @@ const QString kFieldNazwa = QStringLiteral("Nazwa");
 QPushButton* makeButton(QWidget* parent, const char* name, const QString& caption, const QString& hint,
                         QStyle::StandardPixmap glyph)
 {
-    auto* b = new QPushButton(caption, parent);
-    b->setObjectName(QString::fromLatin1(name));
-    b->setIcon(parent->style()->standardIcon(glyph));
-    // Enter in an edit must not press a button of the window.
-    b->setAutoDefault(false);
-    b->setDefault(false);
-    jadl::describe(b, caption, hint);
-    return b;
+    return jadl::makeButton(parent, name, caption, hint, glyph);
 }
 
 QLabel* makeLabel(QWidget* parent, const char* name, const QString& caption)
 {
-    auto* l = new QLabel(caption, parent);
-    l->setObjectName(QString::fromLatin1(name));
-    return l;
+    return jadl::makeLabel(parent, name, caption);
 }
 
 // A data-bound edit with its caption label (the label names it for screen readers).
 jadl::DBEdit* makeEdit(QWidget* parent, const char* name, QLabel* label, const QString& field)
 {
-    auto* e = new jadl::DBEdit(parent);
-    e->setObjectName(QString::fromLatin1(name));
-    e->setDataField(field);
-    label->setBuddy(e);
-    jadl::describe(e, label->text());
-    return e;
+    return jadl::makeBound<jadl::DBEdit>(parent, name, static_cast<jadl::DataSource*>(nullptr), field, label);
 }
 
 } // namespace

@@ -49,34 +49,18 @@ const QString kTitleSymbol = QStringLiteral("Nazwa skrócona (symbol towaru)");
 QPushButton* makeButton(QWidget* parent, const char* name, const QString& caption, const QString& hint,
                         QStyle::StandardPixmap glyph)
 {
-    auto* b = new QPushButton(caption, parent);
-    b->setObjectName(QString::fromLatin1(name));
-    b->setIcon(parent->style()->standardIcon(glyph));
-    // Enter in an edit must not press a button of the window.
-    b->setAutoDefault(false);
-    b->setDefault(false);
-    jadl::describe(b, caption, hint);
-    return b;
+    return jadl::makeButton(parent, name, caption, hint, glyph);
 }
 
 QLabel* makeLabel(QWidget* parent, const char* name, const QString& caption)
 {
-    auto* l = new QLabel(caption, parent);
-    l->setObjectName(QString::fromLatin1(name));
-    return l;
+    return jadl::makeLabel(parent, name, caption);
 }
 
 template <class Control>
 Control* makeBound(QWidget* parent, const char* name, QLabel* label, const QString& field)
 {
-    auto* c = new Control(parent);
-    c->setObjectName(QString::fromLatin1(name));
-    c->setDataField(field);
-    if (label) {
-        label->setBuddy(c);
-        jadl::describe(c, label->text());
-    }
-    return c;
+    return jadl::makeBound<Control>(parent, name, static_cast<jadl::DataSource*>(nullptr), field, label);
 }
 
 bool editing(const jadl::Table& t)

@@ -63,18 +63,12 @@ QString str(const char* latin1) { return QString::fromLatin1(latin1); }
 
 QLabel* makeLabel(QWidget* parent, const char* name, const QString& caption)
 {
-    auto* l = new QLabel(caption, parent);
-    l->setObjectName(str(name));
-    return l;
+    return jadl::makeLabel(parent, name, caption);
 }
 
 QPushButton* makeButton(QWidget* parent, const char* name, const QString& caption, const QString& hint = {})
 {
-    auto* b = new QPushButton(caption, parent);
-    b->setObjectName(str(name));
-    b->setAutoDefault(false);
-    jadl::describe(b, caption, hint);
-    return b;
+    return jadl::makeButton(parent, name, caption, hint);
 }
 
 QWidget* makePanel(QWidget* parent, const char* name, const QString& hint = {})
@@ -90,14 +84,7 @@ QWidget* makePanel(QWidget* parent, const char* name, const QString& hint = {})
 template <class T>
 T* makeBound(QWidget* parent, const char* name, const QString& field, QLabel* caption = nullptr)
 {
-    auto* c = new T(parent);
-    c->setObjectName(str(name));
-    c->setDataField(field);
-    if (caption) {
-        caption->setBuddy(c);
-        jadl::describe(c, caption->text());
-    }
-    return c;
+    return jadl::makeBound<T>(parent, name, static_cast<jadl::DataSource*>(nullptr), field, caption);
 }
 
 void setNavyBold(QWidget* w)

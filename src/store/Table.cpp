@@ -24,6 +24,9 @@ using namespace detail;
 
 struct Table::Row {
     std::vector<QVariant> values;
+    // Columns read so far (values and have reach the last of them); empty = the whole record.
+    std::vector<char> have;
+    bool has(size_t column) const { return have.empty() || (column < have.size() && have[column]); }
 };
 
 namespace {
@@ -32,8 +35,11 @@ namespace {
 constexpr size_t kCachedRows = 2048;
 constexpr qint64 kFirstRecord = -1;
 // Records read together when a loop or a grid walks the view: one read
-// transaction (and its file locks) per block instead of per record.
-constexpr int kBlockRows = 32;
+// transaction (and its file locks) per block instead of per record. A block
+// holds about kBlockCells values, so narrow reads come in longer blocks.
+constexpr int kBlockCells = 8192;
+constexpr int kMinBlockRows = 32;
+constexpr int kMaxBlockRows = 256;
 
 // A statement left mid-result keeps a read lock on the file; every use ends here.
 class ResetOnExit {
@@ -64,7 +70,12 @@ struct Table::Impl {
     QString path;
     QString sqlName;                    // quoted table name inside the file
     QString rowSql;                     // whole record by rowid
-    QString blockSql;                   // kBlockRows whole records by rowid
+    // Walks and grids read few of the fields: blocks bring only the columns read
+    // so far (learned like the filter's), a new one is added on its first read.
+    std::vector<int> readColumns;
+    std::vector<char> readKnown;
+    QString blockSql;                   // blockRows records, readColumns only
+    int blockRows = 0;
     QList<IndexDef> indexes;            // named indexes of the open file
     QHash<QString, int> byName;         // lower-case field name -> index
     QHash<QString, int> byExactName;    // as declared: most lookups spell it so
@@ -379,11 +390,9 @@ void Table::open()
     for (const auto& f : fields_)
         cols << quoteId(f->fieldName());
     d.rowSql = QStringLiteral("SELECT %1 FROM %2 WHERE rowid=?").arg(cols.join(QStringLiteral(", ")), d.sqlName);
-    QStringList marks;
-    for (int i = 0; i < kBlockRows; ++i)
-        marks << QStringLiteral("?");
-    d.blockSql = QStringLiteral("SELECT rowid, %1 FROM %2 WHERE rowid IN (%3)")
-                     .arg(cols.join(QStringLiteral(", ")), d.sqlName, marks.join(QLatin1Char(',')));
+    d.readColumns.clear();
+    d.readKnown.assign(fields_.size(), 0);
+    d.blockSql.clear();
     if (!indexName_.isEmpty() && !findIndex(indexName_))
         throw EngineError(displayName() + QStringLiteral(": Index '%1' not found").arg(indexName_), path);
 
@@ -778,8 +787,11 @@ const Table::Row* Table::cachedRow(qint64 id)
     auto& d = *d_;
     const auto it = d.rows.find(id);
     if (it != d.rows.end()) {
-        d.lru.splice(d.lru.begin(), d.lru, it->second.second);
-        return &it->second.first;
+        if (it->second.first.have.empty()) {
+            d.lru.splice(d.lru.begin(), d.lru, it->second.second);
+            return &it->second.first;
+        }
+        dropCachedRow(id);   // only some columns were read: the whole record is wanted here
     }
     if (!d.rowStatement)
         d.rowStatement = &d.file->statement(d.rowSql);
@@ -814,40 +826,101 @@ void Table::storeRow(qint64 id, Row&& row)
     d.rows.emplace(id, std::make_pair(std::move(row), d.lru.begin()));
 }
 
-const Table::Row* Table::rowAt(int viewPos)
+QVariant Table::readAt(int viewPos, int fieldIndex)
 {
     auto& d = *d_;
+    const size_t fi = size_t(fieldIndex);
     const qint64 id = d.ids[size_t(viewPos)];
-    const auto it = d.rows.find(id);
-    if (it != d.rows.end()) {
+    if (const auto it = d.rows.find(id); it != d.rows.end() && it->second.first.has(fi)) {
         d.lru.splice(d.lru.begin(), d.lru, it->second.second);
-        return &it->second.first;
+        return it->second.first.values[fi];
     }
-    // Read this record and the uncached ones after it in one go.
+    if (!d.readKnown[fi]) {
+        d.readKnown[fi] = 1;
+        d.readColumns.push_back(fieldIndex);
+        std::sort(d.readColumns.begin(), d.readColumns.end());
+        d.blockSql.clear();
+    }
+    readBlock(viewPos);
+    const auto it = d.rows.find(id);
+    return it != d.rows.end() ? it->second.first.values[fi] : QVariant();
+}
+
+void Table::readBlock(int viewPos)
+{
+    auto& d = *d_;
+    const size_t nFields = fields_.size();
+    const bool whole = d.readColumns.size() == nFields;
+    const size_t width = whole ? nFields : size_t(d.readColumns.back()) + 1;   // readColumns is sorted
+    if (d.blockSql.isEmpty()) {
+        d.blockRows = std::clamp(kBlockCells / int(d.readColumns.size()), kMinBlockRows, kMaxBlockRows);
+        QString cols;
+        for (int c : d.readColumns)
+            cols += QStringLiteral(", ") + quoteId(fields_[size_t(c)]->fieldName());
+        QStringList marks;
+        for (int i = 0; i < d.blockRows; ++i)
+            marks << QStringLiteral("?");
+        d.blockSql = QStringLiteral("SELECT rowid%1 FROM %2 WHERE rowid IN (%3)")
+                         .arg(cols, d.sqlName, marks.join(QLatin1Char(',')));
+    }
+    // This record and the following ones that miss any of the columns.
+    auto lacks = [&](qint64 id) {
+        const auto it = d.rows.find(id);
+        if (it == d.rows.end())
+            return true;
+        const Row& r = it->second.first;
+        return std::any_of(d.readColumns.begin(), d.readColumns.end(), [&](int c) { return !r.has(size_t(c)); });
+    };
     std::vector<qint64> wanted;
-    for (size_t p = size_t(viewPos); p < d.ids.size() && wanted.size() < size_t(kBlockRows); ++p)
-        if (!d.rows.count(d.ids[p]))
+    for (size_t p = size_t(viewPos); p < d.ids.size() && wanted.size() < size_t(d.blockRows); ++p)
+        if (p == size_t(viewPos) || lacks(d.ids[p]))
             wanted.push_back(d.ids[p]);
-    if (wanted.size() > 1) {
-        SQLite::Statement& st = d.file->statement(d.blockSql);
-        ResetOnExit reset(st);
-        d.file->guard([&] {
-            for (int i = 0; i < kBlockRows; ++i) {
-                if (size_t(i) < wanted.size())
-                    st.bind(i + 1, int64_t(wanted[size_t(i)]));
-                else
-                    st.bind(i + 1);
+
+    SQLite::Statement& st = d.file->statement(d.blockSql);
+    ResetOnExit reset(st);
+    d.file->guard([&] {
+        for (int i = 0; i < d.blockRows; ++i) {
+            if (size_t(i) < wanted.size())
+                st.bind(i + 1, int64_t(wanted[size_t(i)]));
+            else
+                st.bind(i + 1);
+        }
+        while (st.executeStep()) {
+            const qint64 id = st.getColumn(0).getInt64();
+            const auto it = d.rows.find(id);
+            if (it != d.rows.end()) {
+                // Columns read earlier stay; the block adds the ones this record missed.
+                Row& r = it->second.first;
+                if (r.have.empty())
+                    continue;
+                if (r.have.size() < width) {
+                    r.values.resize(width);
+                    r.have.resize(width, 0);
+                }
+                for (size_t k = 0; k < d.readColumns.size(); ++k) {
+                    const size_t c = size_t(d.readColumns[k]);
+                    if (!r.have[c]) {
+                        r.values[c] = readColumn(fields_[c]->def(), st.getColumn(int(k) + 1));
+                        r.have[c] = 1;
+                    }
+                }
+                if (whole)
+                    r.have.clear();
+                continue;
             }
-            while (st.executeStep()) {
-                Row row;
-                row.values.reserve(fields_.size());
-                for (size_t c = 0; c < fields_.size(); ++c)
-                    row.values.push_back(readColumn(fields_[c]->def(), st.getColumn(int(c) + 1)));
-                storeRow(st.getColumn(0).getInt64(), std::move(row));
+            Row row;
+            row.values.resize(width);
+            if (!whole)
+                row.have.assign(width, 0);
+            for (size_t k = 0; k < d.readColumns.size(); ++k) {
+                const size_t c = size_t(d.readColumns[k]);
+                row.values[c] = readColumn(fields_[c]->def(), st.getColumn(int(k) + 1));
+                if (!whole)
+                    row.have[c] = 1;
             }
-        });
-    }
-    return cachedRow(id);
+            storeRow(id, std::move(row));
+        }
+    });
 }
 
 void Table::dropCachedRows()
@@ -892,8 +965,7 @@ QVariant Table::currentValue(int fieldIndex)
         return d.buffer[size_t(fieldIndex)];
     if (!active() || pos_ < 0 || pos_ >= int(d.ids.size()))
         return {};
-    const Row* r = rowAt(pos_);
-    return r ? r->values[size_t(fieldIndex)] : QVariant();
+    return readAt(pos_, fieldIndex);
 }
 
 void Table::setCurrentValue(int fieldIndex, const QVariant& v)
@@ -949,8 +1021,7 @@ QVariant Table::valueAt(int row, int fieldIndex)
         return {};
     if (row == pos_ && state_ == DataSetState::Edit)
         return d_->buffer[size_t(fieldIndex)];
-    const Row* r = rowAt(row);
-    return r ? r->values[size_t(fieldIndex)] : QVariant();
+    return readAt(row, fieldIndex);
 }
 
 qint64 Table::idAt(int row) const

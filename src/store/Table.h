@@ -164,7 +164,9 @@ private:
     bool computeLink(QVariantList& values, QStringList& fields) const;
     bool touchesView(const std::vector<bool>& dirty) const;
     const Row* cachedRow(qint64 id);
-    const Row* rowAt(int viewPos);
+    // One field of a view record: read with the next records, only the columns read so far.
+    QVariant readAt(int viewPos, int fieldIndex);
+    void readBlock(int viewPos);
     void storeRow(qint64 id, Row&& row);
     void dropCachedRows();
     void dropCachedRow(qint64 id);

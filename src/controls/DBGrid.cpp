@@ -453,7 +453,12 @@ DBGrid::DBGrid(QWidget* parent) : QTableView(parent), model_(new DBGridModel(thi
         }
     });
     connect(this, &QAbstractItemView::clicked, this, [this](const QModelIndex& i) { Q_EMIT cellClicked(i.column()); });
-    connect(qApp, &QApplication::focusChanged, this, [this](QWidget*, QWidget* now) { focusMoved(now); });
+    focusTracking_ = connect(qApp, &QApplication::focusChanged, this, [this](QWidget*, QWidget* now) { focusMoved(now); });
+}
+
+DBGrid::~DBGrid()
+{
+    QObject::disconnect(focusTracking_);
 }
 
 void DBGrid::setDataSource(DataSource* source)

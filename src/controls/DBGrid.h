@@ -104,6 +104,7 @@ class DBGrid : public QTableView {
     Q_OBJECT
 public:
     explicit DBGrid(QWidget* parent = nullptr);
+    ~DBGrid() override;
 
     DataSource* dataSource() const { return model_->dataSource(); }
     void setDataSource(DataSource* source);
@@ -165,6 +166,9 @@ private:
     DBGridModel* model_;
     bool confirmDelete_ = false;
     bool syncing_ = false;
+    // Application-wide focus tracking; cut before the widget part goes, since
+    // destroying a focused widget moves the focus while this is no longer a grid.
+    QMetaObject::Connection focusTracking_;
     QList<int> savedWidths_;
     bool focused_ = false;
 };

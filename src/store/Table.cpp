@@ -82,6 +82,7 @@ struct Table::Impl {
     SQLite::Statement* rowStatement = nullptr;   // owned by the file's cache
 
     std::vector<qint64> ids;            // the view
+    bool viewStale = false;             // ids must be rebuilt (to the first record) before use
     std::list<qint64> lru;
     std::unordered_map<qint64, std::pair<Row, std::list<qint64>::iterator>> rows;
 
@@ -433,6 +434,7 @@ void Table::close()
     d.file.reset();   // an unfinished batch is rolled back here
     d.batchDepth = 0;
     d.ids.clear();
+    d.viewStale = false;
     dropCachedRows();
     d.linkActive = false;
     d.linkValues.clear();
@@ -447,6 +449,7 @@ void Table::close()
 
 void Table::pack()
 {
+    syncView();
     checkActive();
     if (!exclusive_)
         throw EngineError(displayName() + QStringLiteral(": Table must be opened exclusively"), d_->path);
@@ -505,6 +508,7 @@ QStringList Table::indexFieldNames() const
 
 void Table::setIndexName(const QString& name)
 {
+    syncView();
     if (!active()) {
         indexName_ = name;
         return;
@@ -607,7 +611,12 @@ void Table::setFiltered(bool on)
         return;
     }
     filtered_ = on;
-    rebuildView(kFirstRecord);
+    // The unfiltered view waits for its first reader: windows turn the filter
+    // off and straight on again, and the callbacks run when the filter is set.
+    if (on)
+        rebuildView(kFirstRecord);
+    else
+        markViewStale();
     notify(EvDataSetChanged);
 }
 
@@ -732,8 +741,46 @@ void Table::buildIds()
     }
 }
 
+void Table::markViewStale()
+{
+    d_->viewStale = true;
+    pos_ = -1;
+}
+
+void Table::syncView() const
+{
+    if (!d_->viewStale)
+        return;
+    auto* self = const_cast<Table*>(this);
+    try {
+        self->rebuildView(kFirstRecord);
+    } catch (...) {
+        d_->viewStale = true;   // the next read tries again and reports the error again
+        throw;
+    }
+}
+
+bool Table::bof() const
+{
+    syncView();
+    return bof_;
+}
+
+bool Table::eof() const
+{
+    syncView();
+    return eof_;
+}
+
+int Table::currentRow() const
+{
+    syncView();
+    return pos_;
+}
+
 void Table::rebuildView(qint64 keepId)
 {
+    d_->viewStale = false;
     const int oldPos = pos_;
     buildIds();
     const auto& ids = d_->ids;
@@ -947,6 +994,7 @@ qint64 Table::currentId() const
 
 QVariant Table::currentValue(int fieldIndex)
 {
+    syncView();
     if (fieldIndex < 0 || fieldIndex >= int(fields_.size()))
         throw EngineError(displayName() + QStringLiteral(": Field index out of range"));
     auto& d = *d_;
@@ -1017,6 +1065,7 @@ int Table::fieldIndex(const QString& name) const
 
 QVariant Table::valueAt(int row, int fieldIndex)
 {
+    syncView();
     if (!active() || row < 0 || row >= int(d_->ids.size()) || fieldIndex < 0 || fieldIndex >= int(fields_.size()))
         return {};
     if (row == pos_ && state_ == DataSetState::Edit)
@@ -1026,6 +1075,7 @@ QVariant Table::valueAt(int row, int fieldIndex)
 
 qint64 Table::idAt(int row) const
 {
+    syncView();
     if (row < 0 || row >= int(d_->ids.size()))
         return -1;
     return d_->ids[size_t(row)];
@@ -1035,16 +1085,19 @@ qint64 Table::idAt(int row) const
 
 bool Table::isEmpty() const
 {
+    syncView();
     return !active() || (d_->ids.empty() && state_ != DataSetState::Insert);
 }
 
 int Table::recordCount() const
 {
+    syncView();
     return active() ? int(d_->ids.size()) : 0;
 }
 
 int Table::recNo() const
 {
+    syncView();
     return pos_ >= 0 ? pos_ + 1 : 0;
 }
 
@@ -1060,6 +1113,7 @@ void Table::checkBrowseMode()
 
 void Table::first()
 {
+    syncView();
     checkActive();
     checkBrowseMode();
     const int old = pos_;
@@ -1073,6 +1127,7 @@ void Table::first()
 
 void Table::last()
 {
+    syncView();
     checkActive();
     checkBrowseMode();
     const int old = pos_;
@@ -1096,6 +1151,7 @@ void Table::prior()
 
 void Table::moveBy(int distance)
 {
+    syncView();
     checkActive();
     checkBrowseMode();
     const int n = int(d_->ids.size());
@@ -1125,6 +1181,7 @@ void Table::moveBy(int distance)
 
 void Table::setRecNo(int recNo)
 {
+    syncView();
     checkActive();
     checkBrowseMode();
     const int n = int(d_->ids.size());
@@ -1139,6 +1196,7 @@ void Table::setRecNo(int recNo)
 
 bool Table::locate(const QString& fieldName, const QVariant& value)
 {
+    syncView();
     checkActive();
     checkBrowseMode();
     const int fi = fieldIndex(fieldName);
@@ -1245,6 +1303,7 @@ void Table::detachDataSource(DataSource* ds)
 
 void Table::edit()
 {
+    syncView();
     checkActive();
     if (state_ == DataSetState::Edit || state_ == DataSetState::Insert)
         return;
@@ -1269,6 +1328,7 @@ void Table::edit()
 
 void Table::insert()
 {
+    syncView();
     checkActive();
     checkBrowseMode();
     auto& d = *d_;
@@ -1297,6 +1357,7 @@ void Table::append()
 
 void Table::post()
 {
+    syncView();
     checkActive();
     if (state_ != DataSetState::Edit && state_ != DataSetState::Insert)
         return;   // nothing pending
@@ -1390,6 +1451,7 @@ void Table::cancel()
 
 void Table::deleteRecord()
 {
+    syncView();
     checkActive();
     if (state_ == DataSetState::Insert) {
         cancel();

@@ -84,8 +84,8 @@ public:
     void prior();
     void last();
     void moveBy(int distance);
-    bool bof() const { return bof_; }
-    bool eof() const { return eof_; }
+    bool bof() const;
+    bool eof() const;
     bool isEmpty() const;
     int recordCount() const;           // of the current view
     int recNo() const;                 // 1-based position in the view, 0 when none
@@ -122,7 +122,7 @@ public:
     // --- random access for grids and reports (does not move the cursor)
     QVariant valueAt(int row, int fieldIndex);   // row 0-based in the view
     qint64 idAt(int row) const;
-    int currentRow() const { return pos_; }      // 0-based, -1 when none
+    int currentRow() const;                      // 0-based, -1 when none
 
     // Many posts in one transaction: durable at once when the batch ends. Each
     // post outside a batch waits for the disk, so bulk work belongs in one.
@@ -154,6 +154,10 @@ private:
     // Re-reads the view; keepId >= 0 stays on that record (or near the old
     // position when it is no longer visible), -1 goes to the first record.
     void rebuildView(qint64 keepId);
+    // Turning the filter off and on again would build the whole unfiltered view
+    // in between: turning it off only marks the view stale, the next read rebuilds it.
+    void markViewStale();
+    void syncView() const;
     void masterChanged();
 
     QString displayName() const;

@@ -1,5 +1,7 @@
 #include "archive/ArchiveLayout.h"
 
+#include "archive/DriveWidgets.h"
+#include "platform/Drives.h"
 #include "shell/FormUtil.h"
 
 #include <QDialog>
@@ -233,6 +235,31 @@ ButtonsLocked::~ButtonsLocked()
     for (QPushButton* b : {c_.Action, c_.Pomoc, c_.Wyjscie})
         b->setEnabled(true);
     busy_ = false;
+}
+
+void startListsOnProgramDrive(const ArchiveControls& c)
+{
+    using platform::Drives;
+    using platform::IoError;
+    try {
+        const QChar drive = Drives::programDrive().toLower();
+        c.Dyski->setDrive(drive);
+        c.Katalogi->setDrive(drive);
+        try {
+            c.Katalogi->setDirectory(QString(drive) + QStringLiteral(":\\Jadl\\Dane_bar\\"));
+        } catch (const IoError&) {
+        }
+        c.Pliki->setDirectory(c.Katalogi->directory());
+        c.DyskDlaArchiwum->setDrive(drive);
+        c.KatalogDlaArchiwum->setDrive(drive);
+        try {
+            c.KatalogDlaArchiwum->setDirectory(QString(drive) + QStringLiteral(":\\Jadl"));
+        } catch (const IoError&) {
+        }
+        c.PlikiArchiwum->setDirectory(c.KatalogDlaArchiwum->directory());
+    } catch (const IoError&) {
+        // The program drive cannot be read: the lists stay empty until a run says so.
+    }
 }
 
 } // namespace jadl::archive

@@ -73,6 +73,10 @@ struct ArchiveControls {
 
 ArchiveControls buildArchiveControls(QDialog* form, const ArchiveCaptions& captions);
 
+// Points the lists at the program drive: its data directory on the left, its
+// installation folder on the right. A drive that cannot be read leaves them empty.
+void startListsOnProgramDrive(const ArchiveControls& c);
+
 // Percentage of `part` in `whole`, truncated; a whole of 0 counts as done.
 int percentOf(qint64 part, qint64 whole);
 

@@ -98,25 +98,7 @@ TOdtwarzanieDanych::TOdtwarzanieDanych(QWidget* parent) : QDialog(parent)
     Wyjscie = c_.Wyjscie;
     Pliki->setMultiSelect(false);
 
-    try {
-        const QChar drive = Drives::programDrive().toLower();
-        Dyski->setDrive(drive);
-        Katalogi->setDrive(drive);
-        try {
-            Katalogi->setDirectory(dataDirectory());
-        } catch (const IoError&) {
-        }
-        Pliki->setDirectory(Katalogi->directory());
-        DyskDlaArchiwum->setDrive(drive);
-        KatalogDlaArchiwum->setDrive(drive);
-        try {
-            KatalogDlaArchiwum->setDirectory(QString(drive) + QStringLiteral(":\\Jadl"));
-        } catch (const IoError&) {
-        }
-        PlikiArchiwum->setDirectory(KatalogDlaArchiwum->directory());
-    } catch (const IoError&) {
-        // The program drive cannot be read: the lists stay empty.
-    }
+    jadl::archive::startListsOnProgramDrive(c_);
 
     connect(Dyski, &jadl::archive::DriveComboBox::driveChanged, this, [this] { jadl::runGuarded([this] { DyskiChange(); }); });
     connect(Katalogi, &jadl::archive::DirectoryListBox::directoryChanged, this,

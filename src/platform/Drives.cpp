@@ -46,8 +46,8 @@ void load()
     t.map.clear();
     t.loaded = true;
     t.map[QLatin1Char('C')] = Mapping{QDir::cleanPath(QDir::homePath()), std::nullopt};
-    const QString spec = qEnvironmentVariable("JADL_DRIVES");
-    const QStringList entries = spec.split(QLatin1Char(','), Qt::SkipEmptyParts);
+    const QString mapping = qEnvironmentVariable("JADL_DRIVES");
+    const QStringList entries = mapping.split(QLatin1Char(','), Qt::SkipEmptyParts);
     for (const QString& raw : entries) {
         const QString entry = raw.trimmed();
         const qsizetype eq = entry.indexOf(QLatin1Char('='));

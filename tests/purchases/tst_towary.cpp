@@ -1,6 +1,7 @@
 // The supplier goods window: periods, supplier mode, totals and corrections, driven
 // as a user would on a program with a fixed "today".
 #include "support/gui/ProgramFixture.h"
+#include "support/gui/WindowOpening.h"
 #include "support/gui/SeedData.h"
 
 #include "common/Formats.h"
@@ -68,20 +69,9 @@ void addLines(const QString& dataDir, const QList<Line>& lines)
     batch.commit();
 }
 
-// What the main window does before it shows the window, then showing it.
 TTowary* openWindow(TModulDanych1& dm)
 {
-    for (Table* t : {dm.TableDostawcy, dm.TableTowary, dm.TableGrupyTowarow, dm.TableWlasciciel})
-        if (!t->active())
-            t->open();
-    dm.TableTowary->setMasterSource(dm.DataSourceDostawcy);
-    dm.TableTowary->setMasterFields(QStringLiteral("Numer"));
-    dm.TableTowary->setIndexName(QStringLiteral("NrDostawcyDataZakupuInd"));
-    dm.TableDostawcy->first();
-    TTowary* w = forms().Towary;
-    w->prepareForShow();
-    w->show();
-    return w;
+    return jadl::test::openSupplierGoodsWindow(dm);
 }
 
 // (supplier, day) of every line the lower grid shows, sorted.

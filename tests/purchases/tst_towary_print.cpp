@@ -1,5 +1,6 @@
 // The supplier goods window's print commands and the copy table for other programs.
 #include "support/gui/ProgramFixture.h"
+#include "support/gui/WindowOpening.h"
 #include "support/gui/SeedData.h"
 
 #include "common/Formats.h"
@@ -71,17 +72,7 @@ void addLines(const QString& dataDir, const QList<Line>& lines)
 
 TTowary* openWindow(TModulDanych1& dm)
 {
-    for (Table* t : {dm.TableDostawcy, dm.TableTowary, dm.TableGrupyTowarow, dm.TableWlasciciel})
-        if (!t->active())
-            t->open();
-    dm.TableTowary->setMasterSource(dm.DataSourceDostawcy);
-    dm.TableTowary->setMasterFields(QStringLiteral("Numer"));
-    dm.TableTowary->setIndexName(QStringLiteral("NrDostawcyDataZakupuInd"));
-    dm.TableDostawcy->first();
-    TTowary* w = forms().Towary;
-    w->prepareForShow();
-    w->show();
-    return w;
+    return jadl::test::openSupplierGoodsWindow(dm);
 }
 
 bool par1(const QString& dataDir)

@@ -12,7 +12,7 @@ enum class FieldType { AutoInc, Integer, Text, Float, Date, Logical, Memo, DateT
 struct FieldDef {
     QString name;
     FieldType type = FieldType::Text;
-    int size = 0;              // characters, Text only (0 = 20, the classic default)
+    int size = 0;              // Text: characters (0 = 20, the classic default); Integer: bits (0 = 32, or 64)
     QString displayFormat;     // e.g. "0.00"; empty = general format
     QString editFormat;
     // Characters a Text field holds (the classic 20 when no size is given).

@@ -8,6 +8,8 @@ namespace {
 
 FieldDef autoInc(const char* name) { return {QString::fromLatin1(name), FieldType::AutoInc, 0, {}, {}}; }
 FieldDef integer(const char* name) { return {QString::fromLatin1(name), FieldType::Integer, 0, {}, {}}; }
+// A byte count of the whole data directory outgrows 32 bits.
+FieldDef largeInteger(const char* name) { return {QString::fromLatin1(name), FieldType::Integer, 64, {}, {}}; }
 FieldDef text(const char* name, int size) { return {QString::fromLatin1(name), FieldType::Text, size, {}, {}}; }
 FieldDef real(const char* name) { return {QString::fromLatin1(name), FieldType::Float, 0, {}, {}}; }
 FieldDef money(const char* name)
@@ -113,7 +115,7 @@ TableDef makeParametry()
     t.fileName = QStringLiteral("Parametry.db");
     t.fields = {
         autoInc("Numer"), logical("Par1"), logical("CzyscStawkiVat"), logical("CzyscJednostkiMiar"),
-        integer("IleDyskietek"), integer("RozmiarDanych"),
+        integer("IleDyskietek"), largeInteger("RozmiarDanych"),
     };
     return t;
 }

@@ -18,6 +18,18 @@ EngineError badValue(const QString& text, const FieldDef& def, const char* what)
                            .arg(text, QString::fromUtf8(what), def.name));
 }
 
+// Integer fields hold 32 bits (the record number alone has 64): a larger value
+// would come back as another number, so it is refused before it is stored.
+QVariant checkedInteger(const FieldDef& def, qint64 v, const QString& typed)
+{
+    if (def.type == FieldType::Integer && def.size != 64
+        && (v < std::numeric_limits<qint32>::min() || v > std::numeric_limits<qint32>::max()))
+        throw EngineError(QStringLiteral("Liczba %1 jest poza zakresem pola '%2' (od %3 do %4)")
+                              .arg(typed, def.name, QString::number(std::numeric_limits<qint32>::min()),
+                                   QString::number(std::numeric_limits<qint32>::max())));
+    return integerVariant(v);
+}
+
 std::optional<bool> parseLogical(const QString& s)
 {
     const QString t = s.trimmed().toLower();
@@ -81,19 +93,25 @@ QVariant normalizeValue(const FieldDef& def, const QVariant& v)
             const auto n = parseNumber(s);
             if (!n)
                 throw badValue(s, def, "wartością liczbową");
-            if (*n != std::floor(*n) || std::fabs(*n) > 9.2e18)
+            if (*n != std::floor(*n))
                 throw badValue(s, def, "wartością całkowitą");
-            return integerVariant(qint64(*n));
+            if (std::fabs(*n) > 9.2e18)
+                return checkedInteger(def, *n < 0 ? std::numeric_limits<qint64>::min() : std::numeric_limits<qint64>::max(), s);
+            return checkedInteger(def, qint64(*n), s);
         }
-        if (tid == QMetaType::Double || tid == QMetaType::Float)
-            return integerVariant(qRound64(v.toDouble()));
+        if (tid == QMetaType::Double || tid == QMetaType::Float) {
+            const double d = v.toDouble();
+            if (!std::isfinite(d) || std::fabs(d) > 9.2e18)
+                throw badValue(formatGeneral(d), def, "wartością całkowitą");
+            return checkedInteger(def, qRound64(d), formatGeneral(d));
+        }
         if (tid == QMetaType::Bool)
             return QVariant(v.toBool() ? 1 : 0);
         bool ok = false;
         const qlonglong n = v.toLongLong(&ok);
         if (!ok)
             throw badValue(v.toString(), def, "wartością liczbową");
-        return integerVariant(n);
+        return checkedInteger(def, n, QString::number(n));
     }
     case FieldType::Float: {
         if (isText) {

@@ -248,6 +248,11 @@ void TstCursor::badInputLeavesFieldAlone_data()
     QTest::newRow("number") << "CenaNetto" << "1" << "abc" << "'abc' nie jest poprawną wartością liczbową pola 'CenaNetto'";
     QTest::newRow("two commas") << "Ilosc" << "2,5" << "1,2,3" << "'1,2,3' nie jest poprawną wartością liczbową pola 'Ilosc'";
     QTest::newRow("fraction in integer") << "NumerGrupy" << "7" << "1,5" << "'1,5' nie jest poprawną wartością całkowitą pola 'NumerGrupy'";
+    // 32 bits: a larger number would be read back as another one.
+    QTest::newRow("integer above 32 bits") << "NumerGrupy" << "2147483647" << "3000000000"
+                                           << "Liczba 3000000000 jest poza zakresem pola 'NumerGrupy' (od -2147483648 do 2147483647)";
+    QTest::newRow("integer below 32 bits") << "NumerGrupy" << "-2147483648" << "-2147483649"
+                                           << "Liczba -2147483649 jest poza zakresem pola 'NumerGrupy' (od -2147483648 do 2147483647)";
     QTest::newRow("date") << "DataZakupu" << "1.12.2026" << "32.13.2026" << "'32.13.2026' nie jest poprawną datą pola 'DataZakupu'";
     QTest::newRow("logical") << "CzyBylaFaktura" << "Tak" << "może" << "'może' nie jest poprawną wartością logiczną pola 'CzyBylaFaktura'";
 }

@@ -5,6 +5,7 @@
 #include "store/Database.h"
 #include "store/SqliteFile.h"
 #include "store/TableDefs.h"
+#include "store/TableSchema.h"
 #include "store/Values.h"
 
 #include <QDir>
@@ -88,6 +89,7 @@ struct Table::Impl {
 
     std::vector<QVariant> buffer;       // record being edited or inserted
     std::vector<bool> dirty;
+    std::vector<QVariant> insertStart;  // a new record as it began (link values, defaults)
 
     // Filter pass: reads of this table's fields come from the offered row.
     bool inFilter = false;
@@ -292,64 +294,20 @@ void Table::open()
     const QString stem = QFileInfo(path).completeBaseName();
 
     // Read the structure first: nothing is written to a file that does not fit.
-    QString tableIdent;
-    QList<FieldDef> fileDefs;
-    QList<IndexDef> fileIndexes;
-    file->guard([&] {
-        SQLite::Statement tables(file->db(),
-                                 "SELECT name FROM sqlite_master WHERE type='table' AND name NOT LIKE 'sqlite%'");
-        QStringList names;
-        while (tables.executeStep())
-            names << QString::fromUtf8(tables.getColumn(0).getText());
-        for (const QString& n : names)
-            if (n.compare(stem, Qt::CaseInsensitive) == 0)
-                tableIdent = n;
-        if (tableIdent.isEmpty() && names.size() == 1)
-            tableIdent = names.first();
-        if (tableIdent.isEmpty())
-            return;
-        SQLite::Statement info(file->db(), QStringLiteral("PRAGMA table_info(%1)").arg(quoteId(tableIdent)).toStdString());
-        struct Col { QString name, type; int pk; };
-        QList<Col> cols;
-        int pkCount = 0;
-        while (info.executeStep()) {
-            Col c{QString::fromUtf8(info.getColumn(1).getText()), QString::fromUtf8(info.getColumn(2).getText()),
-                  info.getColumn(5).getInt()};
-            pkCount += c.pk > 0 ? 1 : 0;
-            cols << c;
-        }
-        for (const Col& c : cols)
-            fileDefs << fieldFromColumn(c.name, c.type, c.pk > 0 && pkCount == 1);
-        SQLite::Statement list(file->db(), QStringLiteral("PRAGMA index_list(%1)").arg(quoteId(tableIdent)).toStdString());
-        QStringList indexNames;
-        while (list.executeStep()) {
-            const QString name = QString::fromUtf8(list.getColumn(1).getText());
-            if (!name.startsWith(QLatin1String("sqlite_autoindex")))
-                indexNames << name;
-        }
-        for (const QString& name : indexNames) {
-            SQLite::Statement ii(file->db(), QStringLiteral("PRAGMA index_info(%1)").arg(quoteId(name)).toStdString());
-            IndexDef ix;
-            ix.name = name;
-            while (ii.executeStep())
-                ix.fields << QString::fromUtf8(ii.getColumn(2).getText());
-            fileIndexes << ix;
-        }
-    });
-    if (tableIdent.isEmpty())
+    const std::optional<FileSchema> schema = file->guard([&] { return readFileSchema(file->db(), stem); });
+    if (!schema)
         throw EngineError(QStringLiteral("Table '%1' not found in the file").arg(stem), path);
+    const QString tableIdent = schema->tableIdent;
+    const QList<FieldDef>& fileDefs = schema->fields;
+    QList<IndexDef> fileIndexes = schema->indexes;
 
     // The program's definition decides types and formats; extra file columns stay as they are.
-    TableDef inFile;
-    inFile.fields = fileDefs;
     if (known) {
-        for (const FieldDef& want : known->fields) {
-            const FieldDef* have = inFile.field(want.name);
-            if (!have)
-                throw EngineError(QStringLiteral("Field '%1' is missing from the table").arg(want.name), path);
-            if (!compatible(want, *have))
-                throw EngineError(QStringLiteral("Field '%1' has an incompatible type").arg(want.name), path);
-        }
+        if (const auto problem = findFieldProblem(*schema, *known))
+            throw EngineError(problem->missing
+                                  ? QStringLiteral("Field '%1' is missing from the table").arg(problem->field)
+                                  : QStringLiteral("Field '%1' has an incompatible type").arg(problem->field),
+                              path);
     }
     QList<FieldDef> merged;
     for (const FieldDef& f : fileDefs) {
@@ -1101,13 +1059,67 @@ int Table::recNo() const
     return pos_ >= 0 ? pos_ + 1 : 0;
 }
 
+bool Table::hasUnsavedChanges() const
+{
+    if (state_ == DataSetState::Edit)
+        return std::find(d_->dirty.begin(), d_->dirty.end(), true) != d_->dirty.end();
+    if (state_ != DataSetState::Insert)
+        return false;
+    const auto& now = d_->buffer;
+    const auto& start = d_->insertStart;
+    for (size_t i = 0; i < now.size(); ++i) {
+        const QVariant& b = i < start.size() ? start[i] : QVariant();
+        if (now[i].isNull() != b.isNull() || (!now[i].isNull() && now[i] != b))
+            return true;
+    }
+    return false;
+}
+
+void Table::keepAsDefaults()
+{
+    if (state_ == DataSetState::Insert)
+        d_->insertStart = d_->buffer;
+}
+
+void Table::updateRecord()
+{
+    if (state_ == DataSetState::Edit || state_ == DataSetState::Insert)
+        notify(EvUpdateRecord);
+}
+
+void Table::setLeaveRecord(LeaveRecordFn fn)
+{
+    leaveRecord_ = std::move(fn);
+}
+
 void Table::checkBrowseMode()
 {
-    if (state_ == DataSetState::Edit || state_ == DataSetState::Insert) {
-        if (modified_)
-            post();
-        else
-            cancel();
+    if (state_ != DataSetState::Edit && state_ != DataSetState::Insert)
+        return;
+    if (!hasUnsavedChanges()) {
+        cancel();   // nothing typed: a new record nobody wrote is not stored
+        return;
+    }
+    LeaveAction action = LeaveAction::Post;
+    if (leaveRecord_ && !inLeaveRecord_) {
+        inLeaveRecord_ = true;
+        struct Reset { bool& b; ~Reset() { b = false; } } reset{inLeaveRecord_};
+        action = leaveRecord_(*this);
+    }
+    switch (action) {
+    case LeaveAction::Post:
+        post();
+        return;
+    case LeaveAction::Saved:
+        // A save that refused the record and left it pending keeps the cursor on it.
+        if (state_ == DataSetState::Edit || state_ == DataSetState::Insert)
+            throw Abort();
+        return;
+    case LeaveAction::Discard:
+        cancel();
+        return;
+    case LeaveAction::Stay:
+        throw Abort();
     }
 }
 
@@ -1344,6 +1356,7 @@ void Table::insert()
             }
         }
     }
+    d.insertStart = d.buffer;
     state_ = DataSetState::Insert;
     modified_ = false;
     notify(EvStateChanged);

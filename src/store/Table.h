@@ -32,10 +32,19 @@ struct SqlPreFilter {
     QVariantList binds;     // positional parameters for '?' in `where`
 };
 
+// What to do with a typed, unsaved record when the cursor is about to leave it.
+enum class LeaveAction {
+    Post,       // the engine posts it, as without a handler
+    Saved,      // the handler ran a save; a record it left pending keeps the cursor
+    Discard,    // drop the typing
+    Stay,       // the move does not happen (a silent Abort)
+};
+
 class Table : public QObject {
     Q_OBJECT
 public:
     using FilterRecordFn = std::function<void(Table&, bool& accept)>;
+    using LeaveRecordFn = std::function<LeaveAction(Table&)>;
     using PreFilterFn = std::function<SqlPreFilter()>;
     using TableEventFn = std::function<void(Table&)>;
 
@@ -62,6 +71,10 @@ public:
     void setPreFilter(PreFilterFn fn);
     void setBeforePost(TableEventFn fn);
     void setAfterPost(TableEventFn fn);
+    // Asked before a move, a refresh or an index switch posts a record that holds
+    // typing; without a handler such a record is posted (an untouched new record is
+    // always dropped).
+    void setLeaveRecord(LeaveRecordFn fn);
     // Definitions used by createTable() and when a missing file is created on open.
     QList<FieldDef>& fieldDefs() { return fieldDefs_; }
     QList<IndexDef>& indexDefs() { return indexDefs_; }
@@ -109,6 +122,14 @@ public:
     void cancel();
     void deleteRecord();
     void refresh();                    // re-reads and re-applies link and filter
+    // The values given so far to a new record are its defaults: leaving it with
+    // nothing else typed drops it instead of storing a record nobody wrote.
+    void keepAsDefaults();
+    // Has the controls write text typed but not yet in its field.
+    void updateRecord();
+    // Edit or insert with something typed: a changed field, or a new record that
+    // differs from how it started.
+    bool hasUnsavedChanges() const;
     void flushBuffers();               // durable once post returned; checks the file is intact
     bool modified() const { return modified_; }
 
@@ -197,6 +218,8 @@ private:
     PreFilterFn preFilter_;
     TableEventFn beforePost_;
     TableEventFn afterPost_;
+    LeaveRecordFn leaveRecord_;
+    bool inLeaveRecord_ = false;
 };
 
 // RAII pair of disableControls()/enableControls().

@@ -64,6 +64,29 @@ void showError(const QString& text, const QString& caption)
     messages().error(text, caption);
 }
 
+bool askYesNoDefaultNo(const QString& text, const QString& caption)
+{
+    return messages().questionDefaultNo(text, caption);
+}
+
+Choice askYesNoCancel(const QString& text, const QString& caption)
+{
+    return messages().choice(text, caption);
+}
+
+Choice ScriptedMessages::choice(const QString& text, const QString& caption)
+{
+    Choice answer = Choice::No;
+    if (!choices_.empty()) {
+        answer = choices_.front();
+        choices_.pop_front();
+    }
+    RecordedMessage m{MessageKind::Choice, text, caption, answer == Choice::Yes};
+    m.choice = answer;
+    log_.append(m);
+    return answer;
+}
+
 void ScriptedMessages::message(const QString& text, const QString& caption)
 {
     log_.append({MessageKind::Message, text, caption, false});

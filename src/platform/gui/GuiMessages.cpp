@@ -47,6 +47,17 @@ void GuiMessages::setupQuestionBox(QMessageBox& box, const QString& text, const 
     box.setEscapeButton(QMessageBox::No);
 }
 
+void GuiMessages::setupChoiceBox(QMessageBox& box, const QString& text, const QString& caption)
+{
+    prepare(box, QMessageBox::NoIcon, text, titleOr(caption, applicationTitle()));
+    box.setStandardButtons(QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel);
+    box.button(QMessageBox::Yes)->setText(QStringLiteral("&Tak"));
+    box.button(QMessageBox::No)->setText(QStringLiteral("&Nie"));
+    box.button(QMessageBox::Cancel)->setText(QStringLiteral("&Anuluj"));
+    box.setDefaultButton(QMessageBox::Yes);
+    box.setEscapeButton(QMessageBox::Cancel);
+}
+
 void GuiMessages::setupErrorBox(QMessageBox& box, const QString& text, const QString& caption)
 {
     prepare(box, QMessageBox::Critical, text, titleOr(caption, QStringLiteral("Błąd")));
@@ -67,6 +78,27 @@ bool GuiMessages::question(const QString& text, const QString& caption)
     setupQuestionBox(box, text, caption);
     box.exec();
     return box.clickedButton() == box.button(QMessageBox::Yes);
+}
+
+bool GuiMessages::questionDefaultNo(const QString& text, const QString& caption)
+{
+    QMessageBox box(QApplication::activeWindow());
+    setupQuestionBox(box, text, caption);
+    box.setDefaultButton(QMessageBox::No);
+    box.exec();
+    return box.clickedButton() == box.button(QMessageBox::Yes);
+}
+
+Choice GuiMessages::choice(const QString& text, const QString& caption)
+{
+    QMessageBox box(QApplication::activeWindow());
+    setupChoiceBox(box, text, caption);
+    box.exec();
+    if (box.clickedButton() == box.button(QMessageBox::Yes))
+        return Choice::Yes;
+    if (box.clickedButton() == box.button(QMessageBox::No))
+        return Choice::No;
+    return Choice::Cancel;
 }
 
 void GuiMessages::error(const QString& text, const QString& caption)

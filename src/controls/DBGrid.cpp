@@ -35,6 +35,7 @@ public:
         if (!grid_->beginCellEdit(index))
             return nullptr;
         QWidget* editor = QStyledItemDelegate::createEditor(parent, option, index);
+        grid_->setOpenEditor(editor);
         if (auto* line = qobject_cast<QLineEdit*>(editor)) {
             const int max = index.data(DBGridModel::MaxLengthRole).toInt();
             if (max > 0)
@@ -464,6 +465,15 @@ DBGrid::~DBGrid()
 void DBGrid::setDataSource(DataSource* source)
 {
     model_->setDataSource(source);
+    QObject::disconnect(updateRecordConnection_);
+    if (source) {
+        // Text typed into an open cell is part of the record when a post or a
+        // question about unsaved typing asks the controls to write.
+        updateRecordConnection_ = connect(source, &DataSource::updateRecord, this, [this] {
+            if (openEditor_ && state() == QAbstractItemView::EditingState)
+                commitData(openEditor_);
+        });
+    }
     applyWidths();
 }
 

@@ -8,6 +8,7 @@
 #include <QAbstractTableModel>
 #include <QColor>
 #include <QFont>
+#include <QPointer>
 #include <QTableView>
 
 #include <functional>
@@ -135,6 +136,8 @@ public:
     // Used by the cell editor: puts the table into edit for the cell; false when
     // the cell may not be edited.
     bool beginCellEdit(const QModelIndex& index);
+    // The cell editor in use, so that a post asked for elsewhere takes its text too.
+    void setOpenEditor(QWidget* editor) { openEditor_ = editor; }
 
 Q_SIGNALS:
     void titleClicked(const QString& title);
@@ -171,6 +174,8 @@ private:
     QMetaObject::Connection focusTracking_;
     QList<int> savedWidths_;
     bool focused_ = false;
+    QPointer<QWidget> openEditor_;
+    QMetaObject::Connection updateRecordConnection_;
 };
 
 } // namespace jadl

@@ -1,3 +1,4 @@
+#include "controls/PendingEdits.h"
 #include "masterdata/DostawcyJadl.h"
 
 #include "controls/DBEdit.h"
@@ -57,16 +58,8 @@ namespace {
 const QString kFieldSymbol = QStringLiteral("Symbol");
 const QString kFieldNazwa = QStringLiteral("Nazwa");
 
-QPushButton* makeButton(QWidget* parent, const char* name, const QString& caption, const QString& hint,
-                        QStyle::StandardPixmap glyph)
-{
-    return jadl::makeButton(parent, name, caption, hint, glyph);
-}
-
-QLabel* makeLabel(QWidget* parent, const char* name, const QString& caption)
-{
-    return jadl::makeLabel(parent, name, caption);
-}
+using jadl::makeButton;
+using jadl::makeLabel;
 
 // A data-bound edit with its caption label (the label names it for screen readers).
 jadl::DBEdit* makeEdit(QWidget* parent, const char* name, QLabel* label, const QString& field)
@@ -76,9 +69,10 @@ jadl::DBEdit* makeEdit(QWidget* parent, const char* name, QLabel* label, const Q
 
 } // namespace
 
-TDostawcy::TDostawcy(QWidget* parent) : QDialog(parent)
+TDostawcy::TDostawcy(QWidget* parent) : jadl::ExitRoutedDialog(parent)
 {
     jadl::initForm(this, QStringLiteral("Dostawcy"), QStringLiteral("DOSTAWCY FIRMY"), 780, 560);
+    setExitHandler([this] { jadl::runGuarded([this] { BitBtnZamknijClick(); }); });
 
     // --- the supplier's data, top to bottom
     auto* details = new QGroupBox(QStringLiteral("Dane dostawcy"), this);
@@ -258,6 +252,8 @@ void TDostawcy::bindDataModule(TModulDanych1* dm)
         e->setDataSource(ds);
     DBMemoNazwaDostawcy->setDataSource(ds);
     DBTextNumerDostawcy->setDataSource(ds);
+    if (dm)
+        jadl::registerEditor(this, {dm->TableDostawcy}, [this] { BitBtnZapiszClick(); }, jadl::SaveStyle::ExplicitSave);
     DBGrid1->setDataSource(ds);
 }
 
@@ -413,6 +409,8 @@ void TDostawcy::BitBtnDrukujClick()
 void TDostawcy::BitBtnZamknijClick()
 {
     TModulDanych1* dm = dm_ ? dm_ : forms().ModulDanych1;
+    if (!jadl::settlePendingEdits({dm->TableDostawcy, dm->TableWlasciciel}))
+        return;
     if (dm->TableDostawcy->active())
         dm->TableDostawcy->close();
     if (dm->TableWlasciciel->active())

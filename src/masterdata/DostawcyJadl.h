@@ -1,6 +1,7 @@
 #pragma once
 // The suppliers window: the register of the business's suppliers, edited through
 // controls bound to the shared TableDostawcy.
+#include "controls/ExitRoutedDialog.h"
 #include "store/Table.h"
 
 #include <QDialog>
@@ -26,7 +27,7 @@ QString workModeText(DataSetState state);
 void applyWorkModeText();
 } // namespace jadl
 
-class TDostawcy : public QDialog {
+class TDostawcy : public jadl::ExitRoutedDialog {
     Q_OBJECT
 public:
     explicit TDostawcy(QWidget* parent = nullptr);

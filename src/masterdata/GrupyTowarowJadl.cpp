@@ -1,3 +1,4 @@
+#include "controls/PendingEdits.h"
 #include "masterdata/GrupyTowarowJadl.h"
 
 #include "controls/DBGrid.h"
@@ -10,9 +11,10 @@
 
 #include <QPushButton>
 
-TGrupyTowarow::TGrupyTowarow(QWidget* parent) : QDialog(parent)
+TGrupyTowarow::TGrupyTowarow(QWidget* parent) : jadl::ExitRoutedDialog(parent)
 {
     jadl::initForm(this, QStringLiteral("GrupyTowarow"), QStringLiteral("GRUPY TOWARÓW"), 420, 420);
+    setExitHandler([this] { jadl::runGuarded([this] { ZamknijClick(); }); });
     TModulDanych1* dm = jadl::forms().ModulDanych1;
 
     jadl::DataSource* source = dm ? dm->DataSourceGrupyTowarow : nullptr;
@@ -32,6 +34,9 @@ TGrupyTowarow::TGrupyTowarow(QWidget* parent) : QDialog(parent)
     connect(DBGrid1, &jadl::DBGrid::titleClicked, this,
             [this](const QString& title) { jadl::runGuarded([this, title] { DBGrid1TitleClick(title); }); });
     connect(Zamknij, &QPushButton::clicked, this, [this] { jadl::runGuarded([this] { ZamknijClick(); }); });
+    if (dm)
+        jadl::registerEditor(this, {dm->TableGrupyTowarow}, [dm] { dm->TableGrupyTowarow->post(); },
+                             jadl::SaveStyle::PostOnMove);
 }
 
 jadl::Table* TGrupyTowarow::table() const
@@ -54,6 +59,7 @@ void TGrupyTowarow::DBGrid1TitleClick(const QString& title)
 
 void TGrupyTowarow::ZamknijClick()
 {
+    jadl::postPendingEdits({table()});
     if (table()->active())
         table()->close();
     close();

@@ -1,6 +1,8 @@
 #pragma once
 // Goods groups dictionary window: a grid over the shared groups table, a
 // navigator bar that does the editing, sorting by column title and a close button.
+#include "controls/ExitRoutedDialog.h"
+
 #include <QDialog>
 
 class QPushButton;
@@ -10,7 +12,7 @@ class DBNavigator;
 class Table;
 }
 
-class TGrupyTowarow : public QDialog {
+class TGrupyTowarow : public jadl::ExitRoutedDialog {
     Q_OBJECT
 public:
     explicit TGrupyTowarow(QWidget* parent = nullptr);

@@ -1,3 +1,4 @@
+#include "controls/PendingEdits.h"
 #include "masterdata/JednostkiMiar_Jadlon.h"
 
 #include "controls/DBGrid.h"
@@ -10,9 +11,10 @@
 
 #include <QPushButton>
 
-TJednostkiMiarJadlon::TJednostkiMiarJadlon(QWidget* parent) : QDialog(parent)
+TJednostkiMiarJadlon::TJednostkiMiarJadlon(QWidget* parent) : jadl::ExitRoutedDialog(parent)
 {
     jadl::initForm(this, QStringLiteral("JednostkiMiarJadlon"), QStringLiteral("JEDNOSTKI MIAR"), 420, 420);
+    setExitHandler([this] { jadl::runGuarded([this] { ZamknijClick(); }); });
     TableJednostkiMiar = new jadl::Table(this, QStringLiteral("TableJednostkiMiar"));
     TableJednostkiMiar->setDatabaseName(QStringLiteral("dane_bar"));
     TableJednostkiMiar->setTableName(QStringLiteral("JednostkiMiar.DB"));
@@ -29,12 +31,14 @@ TJednostkiMiarJadlon::TJednostkiMiarJadlon(QWidget* parent) : QDialog(parent)
                                                 QStringLiteral("Zamknięcie i opuszczenie formatki jednostek miar"));
     jadl::dictionary::arrange(this, DBNavigator1, DBGrid1, Zamknij);
     connect(Zamknij, &QPushButton::clicked, this, [this] { jadl::runGuarded([this] { ZamknijClick(); }); });
-
-    TableJednostkiMiar->open();
+    jadl::registerEditor(this, {TableJednostkiMiar}, [this] { TableJednostkiMiar->post(); },
+                         jadl::SaveStyle::PostOnMove);
+    // The table is open from the start; the start-up opens it once this window exists.
 }
 
 void TJednostkiMiarJadlon::ZamknijClick()
 {
+    jadl::postPendingEdits({TableJednostkiMiar});
     if (TableJednostkiMiar->active())
         TableJednostkiMiar->close();
     close();

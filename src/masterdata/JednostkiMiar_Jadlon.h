@@ -1,5 +1,7 @@
 #pragma once
 // Units of measure dictionary window; owns its table, open from creation.
+#include "controls/ExitRoutedDialog.h"
+
 #include <QDialog>
 
 class QPushButton;
@@ -10,7 +12,7 @@ class Table;
 class DataSource;
 }
 
-class TJednostkiMiarJadlon : public QDialog {
+class TJednostkiMiarJadlon : public jadl::ExitRoutedDialog {
     Q_OBJECT
 public:
     explicit TJednostkiMiarJadlon(QWidget* parent = nullptr);
@@ -22,4 +24,6 @@ public:
 
 public Q_SLOTS:
     void ZamknijClick();
+
+private:
 };

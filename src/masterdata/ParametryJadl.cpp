@@ -1,3 +1,4 @@
+#include "controls/PendingEdits.h"
 #include "masterdata/ParametryJadl.h"
 
 #include "controls/DBCheckBox.h"
@@ -35,9 +36,10 @@ bool editing(const jadl::Table* t)
 }
 } // namespace
 
-TParametry::TParametry(QWidget* parent) : QDialog(parent)
+TParametry::TParametry(QWidget* parent) : jadl::ExitRoutedDialog(parent)
 {
     jadl::initForm(this, QStringLiteral("Parametry"), QStringLiteral("PARAMETRY"), 700, 520);
+    setExitHandler([this] { jadl::runGuarded([this] { BitBtn1Click(); }); });
     TModulDanych1* dm = jadl::forms().ModulDanych1;
     jadl::DataSource* owners = dm ? dm->DataSourceWlasciciel : nullptr;
     jadl::DataSource* settings = dm ? dm->DataSourceParametry : nullptr;
@@ -164,6 +166,17 @@ TParametry::TParametry(QWidget* parent) : QDialog(parent)
     guarded(Zapisz, &QPushButton::clicked, &TParametry::ZapiszClick);
     guarded(Zamknij, &QPushButton::clicked, &TParametry::BitBtn1Click);
     DBEditSymbol->installEventFilter(this);
+    if (dm) {
+        // Each page's save acts only on its own page: the page is shown first.
+        jadl::registerEditor(this, {dm->TableWlasciciel}, [this] {
+            PageControl1->setCurrentWidget(TabSheet1);
+            BitBtnZapiszClick();
+        }, jadl::SaveStyle::ExplicitSave);
+        jadl::registerEditor(this, {dm->TableParametry}, [this] {
+            PageControl1->setCurrentWidget(TabSheet2);
+            ZapiszClick();
+        }, jadl::SaveStyle::ExplicitSave);
+    }
 }
 
 jadl::Table* TParametry::wlasciciel() const
@@ -259,6 +272,8 @@ void TParametry::ZapiszClick()
 
 void TParametry::BitBtn1Click()
 {
+    if (!jadl::settlePendingEdits({wlasciciel(), parametry()}))
+        return;
     if (wlasciciel()->active())
         wlasciciel()->close();
     if (parametry()->active())

@@ -1,6 +1,7 @@
 #pragma once
 // Parameters and owner window: the owner records (restaurants) on one tab, the
 // two dictionary-list switches of the settings record on the other.
+#include "controls/ExitRoutedDialog.h"
 #include <QDialog>
 
 class QCheckBox;
@@ -16,7 +17,7 @@ class DBNavigator;
 class Table;
 }
 
-class TParametry : public QDialog {
+class TParametry : public jadl::ExitRoutedDialog {
     Q_OBJECT
 public:
     explicit TParametry(QWidget* parent = nullptr);

@@ -1,3 +1,4 @@
+#include "controls/PendingEdits.h"
 #include "masterdata/RestauracjeJadl.h"
 
 #include "controls/DBCheckBox.h"
@@ -113,6 +114,8 @@ TRestauracje::TRestauracje(QWidget* parent) : QDialog(parent)
     guarded(Zamknij, &TRestauracje::ZamknijClick);
     guarded(ZamkAwaryjnie, &TRestauracje::ZamkAwaryjnieClick);
     DBEditSymbol->installEventFilter(this);
+    if (dm)
+        jadl::registerEditor(this, {dm->TableWlasciciel}, [this] { ZapiszClick(); }, jadl::SaveStyle::ExplicitSave);
 }
 
 jadl::Table* TRestauracje::table() const
@@ -146,6 +149,7 @@ void TRestauracje::DodajClick()
     DBEditSymbol->setFocus();
     t->append();
     t->fieldByName(QStringLiteral("NrKolejny")).setInteger(number);
+    t->keepAsDefaults();
 }
 
 void TRestauracje::DBEditSymbolExit()
@@ -196,6 +200,8 @@ void TRestauracje::ZamkAwaryjnieClick()
 
 void TRestauracje::closeWithTable()
 {
+    if (!jadl::settlePendingEdits({table()}))
+        return;
     MoznaZamknac = true;
     if (table()->active())
         table()->close();

@@ -1,3 +1,4 @@
+#include "controls/PendingEdits.h"
 #include "masterdata/StawkiVat_Jadlon.h"
 
 #include "controls/DBGrid.h"
@@ -10,9 +11,10 @@
 
 #include <QPushButton>
 
-TStawkiVatJadlon::TStawkiVatJadlon(QWidget* parent) : QDialog(parent)
+TStawkiVatJadlon::TStawkiVatJadlon(QWidget* parent) : jadl::ExitRoutedDialog(parent)
 {
     jadl::initForm(this, QStringLiteral("StawkiVatJadlon"), QStringLiteral("STAWKI VAT"), 520, 420);
+    setExitHandler([this] { jadl::runGuarded([this] { BitBtn1Click(); }); });
     TableStawkiVat = new jadl::Table(this, QStringLiteral("TableStawkiVat"));
     TableStawkiVat->setDatabaseName(QStringLiteral("dane_bar"));
     TableStawkiVat->setTableName(QStringLiteral("StawkiVat.db"));
@@ -29,10 +31,12 @@ TStawkiVatJadlon::TStawkiVatJadlon(QWidget* parent) : QDialog(parent)
                                                 QStringLiteral("Zamknięcie i opuszczenie formatki VAT-u"));
     jadl::dictionary::arrange(this, DBNavigator1, DBGrid1, BitBtn1);
     connect(BitBtn1, &QPushButton::clicked, this, [this] { jadl::runGuarded([this] { BitBtn1Click(); }); });
+    jadl::registerEditor(this, {TableStawkiVat}, [this] { TableStawkiVat->post(); }, jadl::SaveStyle::PostOnMove);
 }
 
 void TStawkiVatJadlon::BitBtn1Click()
 {
+    jadl::postPendingEdits({TableStawkiVat});
     if (TableStawkiVat->active())
         TableStawkiVat->close();
     close();

@@ -1,5 +1,7 @@
 #pragma once
 // VAT rates dictionary window; owns its table, opened by the main window.
+#include "controls/ExitRoutedDialog.h"
+
 #include <QDialog>
 
 class QPushButton;
@@ -10,7 +12,7 @@ class Table;
 class DataSource;
 }
 
-class TStawkiVatJadlon : public QDialog {
+class TStawkiVatJadlon : public jadl::ExitRoutedDialog {
     Q_OBJECT
 public:
     explicit TStawkiVatJadlon(QWidget* parent = nullptr);
@@ -22,4 +24,6 @@ public:
 
 public Q_SLOTS:
     void BitBtn1Click();
+
+private:
 };

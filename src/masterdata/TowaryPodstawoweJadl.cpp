@@ -1,3 +1,4 @@
+#include "controls/PendingEdits.h"
 #include "masterdata/TowaryPodstawoweJadl.h"
 
 #include "controls/DBComboBox.h"
@@ -46,16 +47,8 @@ const QString kNrKol = QStringLiteral("NrKol");
 const QString kTitleNrKol = QStringLiteral("Nr kol.");
 const QString kTitleSymbol = QStringLiteral("Nazwa skrócona (symbol towaru)");
 
-QPushButton* makeButton(QWidget* parent, const char* name, const QString& caption, const QString& hint,
-                        QStyle::StandardPixmap glyph)
-{
-    return jadl::makeButton(parent, name, caption, hint, glyph);
-}
-
-QLabel* makeLabel(QWidget* parent, const char* name, const QString& caption)
-{
-    return jadl::makeLabel(parent, name, caption);
-}
+using jadl::makeButton;
+using jadl::makeLabel;
 
 template <class Control>
 Control* makeBound(QWidget* parent, const char* name, QLabel* label, const QString& field)
@@ -87,10 +80,11 @@ QStringList TTowaryPodstawowe::designedUnitItems()
             QStringLiteral("m.b."),   QStringLiteral("m2"),     QStringLiteral("m3")};
 }
 
-TTowaryPodstawowe::TTowaryPodstawowe(QWidget* parent) : QDialog(parent)
+TTowaryPodstawowe::TTowaryPodstawowe(QWidget* parent) : jadl::ExitRoutedDialog(parent)
 {
     jadl::initForm(this, QStringLiteral("TowaryPodstawowe"),
                    QStringLiteral("TOWARY PODSTAWOWE - WPROWADZANIE, PRZEGLĄD  I MODYFIKACJA"), 900, 600);
+    setExitHandler([this] { jadl::runGuarded([this] { BitBtnZamknijClick(); }); });
 
     // --- groups, left
     auto* groupsBox = new QGroupBox(QStringLiteral("Grupy towarów"), this);
@@ -295,6 +289,9 @@ void TTowaryPodstawowe::bindDataModule(TModulDanych1* dm)
     jadl::DataSource* goodsSource = dm ? dm->DataSourceTowaryPodstawowe : nullptr;
     DBTextGrupa->setDataSource(goodsSource);
     DBGrid1->setDataSource(goodsSource);
+    if (dm)
+        jadl::registerEditor(this, {dm->TableTowaryPodstawowe}, [this] { BitBtnZapiszClick(); },
+                             jadl::SaveStyle::ExplicitSave);
     for (jadl::DBEdit* e : {DBEditSymbolTowaru, DBEditNazwaTowaru, DBEditIndeksTowaru, DBEditCenaNetto,
                             DBEditCenaBrutto, DBEditCenaReferencyjna})
         e->setDataSource(goodsSource);
@@ -362,6 +359,7 @@ void TTowaryPodstawowe::BitBtnDodajClick()
     t.fieldByName(QStringLiteral("DataDodania")).setDate(jadl::platform::today());
     t.fieldByName(kGrupa).setValue(grp.fieldByName(kGrupa).value());
     t.fieldByName(kNrKol).setInteger(n);
+    t.keepAsDefaults();
     // Only the VAT text reaches the record, when it is saved.
     DBComboBoxVatTyp->setText(DBComboBoxVatTyp->count() > 0 ? DBComboBoxVatTyp->itemText(0) : QString());
     DBComboBoxJednostkaMiary->setText(DBComboBoxJednostkaMiary->count() > 0 ? DBComboBoxJednostkaMiary->itemText(0)
@@ -406,7 +404,7 @@ void TTowaryPodstawowe::BitBtnAnulujClick()
 {
     goods().cancel();
     if (isModal())
-        reject();
+        QDialog::reject();   // the tables stay as the window that opened it needs them
 }
 
 void TTowaryPodstawowe::BitBtnUsunClick()
@@ -497,6 +495,8 @@ void TTowaryPodstawowe::PrzenumerujClick()
 
 void TTowaryPodstawowe::BitBtnZamknijClick()
 {
+    if (!jadl::settlePendingEdits({&goods()}))
+        return;
     // While the goods assignment window is open beneath, its tables stay open.
     const QWidget* assignment = forms().PrzypisywanieTowarow;
     if (!assignment || !assignment->isVisible()) {

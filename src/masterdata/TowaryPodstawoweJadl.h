@@ -1,6 +1,7 @@
 #pragma once
 // The basic goods catalogue: goods filed under goods groups, edited through
 // controls bound to the shared TableTowaryPodstawowe (a detail of the groups).
+#include "controls/ExitRoutedDialog.h"
 #include "store/Table.h"
 
 #include <QColor>
@@ -23,7 +24,7 @@ class DBMemo;
 class DBText;
 } // namespace jadl
 
-class TTowaryPodstawowe : public QDialog {
+class TTowaryPodstawowe : public jadl::ExitRoutedDialog {
     Q_OBJECT
 public:
     explicit TTowaryPodstawowe(QWidget* parent = nullptr);

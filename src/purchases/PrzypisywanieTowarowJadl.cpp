@@ -1,3 +1,4 @@
+#include "controls/PendingEdits.h"
 #include "purchases/PrzypisywanieTowarowJadl.h"
 
 #include "common/Formats.h"
@@ -90,10 +91,11 @@ bool locateExact(Table& t, const QString& field, const QString& text)
 
 } // namespace
 
-TPrzypisywanieTowarow::TPrzypisywanieTowarow(QWidget* parent) : QDialog(parent)
+TPrzypisywanieTowarow::TPrzypisywanieTowarow(QWidget* parent) : jadl::ExitRoutedDialog(parent)
 {
     jadl::initForm(this, QStringLiteral("PrzypisywanieTowarow"), QStringLiteral("PRZYPISYWANIE TOWARÓW DOSTAWCOM"),
                    1100, 740);
+    setExitHandler([this] { jadl::runGuarded([this] { BitBtnZamknijClick(); }); });
     buildControls();
     bindData(forms().ModulDanych1);
 }
@@ -358,6 +360,11 @@ void TPrzypisywanieTowarow::buildControls()
 void TPrzypisywanieTowarow::bindData(TModulDanych1* dm)
 {
     dm_ = dm;
+    jadl::registerEditor(this, {dm->TableTowaryPodstawowe, dm->TableTowary}, [dm] {
+        for (jadl::Table* t : {dm->TableTowaryPodstawowe, dm->TableTowary})
+            if (t->state() == jadl::DataSetState::Edit || t->state() == jadl::DataSetState::Insert)
+                t->post();
+    }, jadl::SaveStyle::PostOnMove);
     DBGrid1->setDataSource(dm->DataSourceDostawcy);
     DBGrid1->setColumns({{QStringLiteral("Symbol"), QStringLiteral("Dostawca"), true, std::nullopt, -1}});
     DBGrid1->setReadOnly(true);
@@ -850,6 +857,8 @@ void TPrzypisywanieTowarow::BitBtn1DodajTowarPodstawowyClick()
 
 void TPrzypisywanieTowarow::closeTablesAndWindow()
 {
+    // A price typed into the good in place is stored as the next assignment would store it.
+    jadl::postPendingEdits({dm_->TableTowaryPodstawowe, dm_->TableTowary});
     closeIfOpen(dm_->TableDostawcy);
     closeIfOpen(dm_->TableTowaryPodstawowe);
     closeIfOpen(dm_->TableGrupyTowarow);

@@ -2,6 +2,7 @@
 // Goods assignment window: records purchase lines of a supplier, a basic good, a
 // date and the active restaurant, lists the supplier's lines of that date and
 // totals them.
+#include "controls/ExitRoutedDialog.h"
 #include <QDialog>
 
 class QCheckBox;
@@ -21,7 +22,7 @@ class DBText;
 class MonthCalendar;
 } // namespace jadl
 
-class TPrzypisywanieTowarow : public QDialog {
+class TPrzypisywanieTowarow : public jadl::ExitRoutedDialog {
     Q_OBJECT
 public:
     explicit TPrzypisywanieTowarow(QWidget* parent = nullptr);

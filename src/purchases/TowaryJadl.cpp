@@ -1,3 +1,4 @@
+#include "controls/PendingEdits.h"
 #include "purchases/TowaryJadl.h"
 
 #include "common/Formats.h"
@@ -61,15 +62,8 @@ const QColor kMaroon(128, 0, 0);
 
 QString str(const char* latin1) { return QString::fromLatin1(latin1); }
 
-QLabel* makeLabel(QWidget* parent, const char* name, const QString& caption)
-{
-    return jadl::makeLabel(parent, name, caption);
-}
-
-QPushButton* makeButton(QWidget* parent, const char* name, const QString& caption, const QString& hint = {})
-{
-    return jadl::makeButton(parent, name, caption, hint);
-}
+using jadl::makeButton;
+using jadl::makeLabel;
 
 QWidget* makePanel(QWidget* parent, const char* name, const QString& hint = {})
 {
@@ -306,9 +300,10 @@ std::map<int, TTowary::Sums> TTowary::sumsBySupplier(Table& lines)
 
 // ---------------------------------------------------------------- construction
 
-TTowary::TTowary(QWidget* parent) : QDialog(parent)
+TTowary::TTowary(QWidget* parent) : jadl::ExitRoutedDialog(parent)
 {
     jadl::initForm(this, QStringLiteral("Towary"), QStringLiteral("AKTUALNE TOWARY DOSTAWCÓW "), 1180, 800);
+    setExitHandler([this] { jadl::runGuarded([this] { BitBtnZamknijClick(); }); });
     setToolTip(QStringLiteral("Towary dostawcy, którym podajemy ilość cenę"));
     buildControls();
     // One wheel notch is one arrow key, in every window of the program.
@@ -622,6 +617,7 @@ void TTowary::buildControls()
 void TTowary::bindDataModule(TModulDanych1* dm)
 {
     dm_ = dm;
+    jadl::registerEditor(this, {dm->TableTowary}, [dm] { dm->TableTowary->post(); }, jadl::SaveStyle::PostOnMove);
     const QColor face = palette().color(QPalette::Button);
 
     DBGrid2->setDataSource(dm->DataSourceDostawcy);
@@ -1031,6 +1027,8 @@ void TTowary::OdswierzanieTablicyDostawcowClick()
 
 void TTowary::BitBtnZamknijClick()
 {
+    // A line corrected in the grid is stored as a move would store it.
+    jadl::postPendingEdits({dm_->TableTowary});
     // The lines close before their master, so closing the suppliers never
     // re-reads them unlinked.
     closeIfOpen(dm_->TableTowary);

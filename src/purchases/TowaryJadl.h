@@ -2,6 +2,7 @@
 // Supplier goods window: purchases of one supplier or of all suppliers over a
 // period, their totals per supplier and overall, corrections of their values,
 // printing and the copy table for other programs.
+#include "controls/ExitRoutedDialog.h"
 #include <QDate>
 #include <QDialog>
 #include <QGroupBox>
@@ -43,7 +44,7 @@ private:
     QButtonGroup* buttons_;
 };
 
-class TTowary : public QDialog {
+class TTowary : public jadl::ExitRoutedDialog {
     Q_OBJECT
 public:
     explicit TTowary(QWidget* parent = nullptr);

@@ -1,3 +1,4 @@
+#include "controls/PendingEdits.h"
 #include "purchases/UsuwaniePrzypisanych_Towarow.h"
 
 #include "common/Months.h"
@@ -308,6 +309,9 @@ void TUsuwaniePrzypisanychTowarow::UsuwanieClick()
     if (pracuje_)
         return;
     Table& table = *forms().ModulDanych1->TableTowary;
+    // The removal and the packing close the purchase lines under every window.
+    if (!jadl::settlePendingEdits({&table}))
+        return;
     const int choice = RadioGroupUsunTowary->itemIndex();
     int count = 0;
     if (choice >= 0 && choice < int(kQuestions.size())) {
@@ -410,6 +414,8 @@ void TUsuwaniePrzypisanychTowarow::PakowanieTablicyClick()
 {
     if (pracuje_)
         return;
+    if (!jadl::settlePendingEdits({forms().ModulDanych1->TableTowary}))
+        return;
     if (!jadl::platform::askYesNo(QStringLiteral("PAKUJEMY TABLICĘ"), QStringLiteral("WYBIERZ")))
         return;
     PokazBaner(QStringLiteral("PROSZĘ CZEKAĆ PAKUJĘ TABELĘ Z OBROTAMI"));
@@ -450,6 +456,12 @@ void TUsuwaniePrzypisanychTowarow::keyPressEvent(QKeyEvent* event)
         return;
     }
     QDialog::keyPressEvent(event);
+}
+
+void TUsuwaniePrzypisanychTowarow::reject()
+{
+    if (!pracuje_)
+        zamknijTabliceIOkno();
 }
 
 void TUsuwaniePrzypisanychTowarow::closeEvent(QCloseEvent* event)

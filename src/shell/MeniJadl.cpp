@@ -1,3 +1,5 @@
+#include "archive/TablesOffline.h"
+#include "controls/PendingEdits.h"
 #include "shell/MeniJadl.h"
 
 #include "archive/KopiowanieDanychJadl.h"
@@ -391,7 +393,14 @@ void TMeni::Wyjciezprogramu1Click()
 
 void TMeni::closeEvent(QCloseEvent* event)
 {
-    // Closing the main window ends the program; the other windows go with it.
+    // Closing the main window ends the program; the other windows go with it,
+    // but not before typing still in them is saved or given up.
+    bool settled = false;
+    jadl::runGuarded([&settled] { settled = jadl::settlePendingEdits(jadl::archive::programTables()); });
+    if (!settled) {
+        event->ignore();
+        return;
+    }
     event->accept();
     QCoreApplication::quit();
 }

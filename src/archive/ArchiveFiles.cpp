@@ -1,11 +1,15 @@
 #include "archive/ArchiveFiles.h"
 
 #include <QCoreApplication>
+#include <QFile>
 #include <QFileDevice>
 #include <QFileInfo>
 #include <QIODevice>
 
 #include <vector>
+
+#include <fcntl.h>
+#include <unistd.h>
 
 namespace jadl::archive {
 
@@ -69,6 +73,22 @@ qint64 copyInBlocks(QIODevice& source, const QString& sourceName, QIODevice& tar
         throw CopyError(CopyError::Kind::Write,
                         QStringLiteral("Błąd zapisu pliku %1: %2").arg(targetName, file->errorString()));
     return copied;
+}
+
+bool syncFile(QFileDevice& file)
+{
+    const int fd = file.handle();
+    return fd >= 0 && ::fsync(fd) == 0;
+}
+
+bool syncFolder(const QString& realPath)
+{
+    const int fd = ::open(QFile::encodeName(realPath).constData(), O_RDONLY | O_DIRECTORY);
+    if (fd < 0)
+        return false;
+    const bool ok = ::fsync(fd) == 0;
+    ::close(fd);
+    return ok;
 }
 
 Pacer::Pacer(int paintMs, int eventsMs) : paintMs_(paintMs), eventsMs_(eventsMs)

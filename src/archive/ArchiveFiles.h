@@ -9,6 +9,7 @@
 #include <functional>
 #include <stdexcept>
 
+class QFileDevice;
 class QIODevice;
 
 namespace jadl::archive {
@@ -58,6 +59,11 @@ bool isArchiveFolder(const QString& chosen, const QString& programRoot, const QS
 // both naming the given paths.
 qint64 copyInBlocks(QIODevice& source, const QString& sourceName, QIODevice& target, const QString& targetName,
                     const std::function<void(qint64 n)>& onBlock);
+
+// Asks the disk to hold what was written to the file (or the entries of the
+// folder) before a copy counts as done; false when it refuses.
+bool syncFile(QFileDevice& file);
+bool syncFolder(const QString& realPath);
 
 // Paces the progress display of a long copy that runs inside a button handler:
 // labels and bars are repainted at most every `paintMs`, and pending events

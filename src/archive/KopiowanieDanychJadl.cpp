@@ -1,6 +1,8 @@
+#include "controls/PendingEdits.h"
 #include "archive/KopiowanieDanychJadl.h"
 
 #include "archive/ArchiveFiles.h"
+#include "archive/BackupStaging.h"
 #include "archive/TablesOffline.h"
 #include "platform/Clock.h"
 #include "platform/Drives.h"
@@ -14,6 +16,7 @@
 #include <QCloseEvent>
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QLabel>
 #include <QProgressBar>
 #include <QPushButton>
@@ -51,9 +54,10 @@ QString realFile(const QString& realFolder, const QString& name)
 
 } // namespace
 
-TKopiowanieDanych::TKopiowanieDanych(QWidget* parent) : QDialog(parent)
+TKopiowanieDanych::TKopiowanieDanych(QWidget* parent) : jadl::ExitRoutedDialog(parent)
 {
     jadl::initForm(this, QStringLiteral("KopiowanieDanych"), QStringLiteral("KOPIA DANYCH JADLONI"), 780, 600);
+    setExitHandler([this] { jadl::runGuarded([this] { WyjscieClick(); }); });
 
     jadl::archive::ArchiveCaptions t;
     t.chooseDrive = {QStringLiteral("LabelWybor_dysku_dlaKopii"), QStringLiteral("Wybór dysku dla kopii danych prog.")};
@@ -157,7 +161,7 @@ void TKopiowanieDanych::reject()
 {
     if (busy_)
         return;
-    QDialog::reject();
+    ExitRoutedDialog::reject();
 }
 
 // ---------------------------------------------------------------- list handlers
@@ -307,7 +311,8 @@ void TKopiowanieDanych::KopiujPlik(const QString& name, const QString& targetFol
     if (!source.open(QIODevice::ReadOnly | QIODevice::Unbuffered))
         throw CopyError(CopyError::Kind::OpenSource,
                         QStringLiteral("Nie można otworzyć pliku %1: %2").arg(sourceName, source.errorString()));
-    QFile target(Drives::toRealPath(targetName));
+    const QString realTarget = staging_ ? staging_->folder() + QLatin1Char('/') + name : Drives::toRealPath(targetName);
+    QFile target(realTarget);
     if (!target.open(QIODevice::WriteOnly | QIODevice::Truncate | QIODevice::Unbuffered))
         throw CopyError(CopyError::Kind::OpenTarget,
                         QStringLiteral("Nie można utworzyć pliku %1: %2").arg(targetName, target.errorString()));
@@ -323,12 +328,24 @@ void TKopiowanieDanych::KopiujPlik(const QString& name, const QString& targetFol
             if (pacer.paintDue())
                 showProgress(done, size);
             pacer.keepAlive();
+            if (afterBlock_)
+                afterBlock_(realTarget);
         });
+        if (!jadl::archive::syncFile(target))
+            throw CopyError(CopyError::Kind::Write,
+                            QStringLiteral("Błąd zapisu pliku %1: %2").arg(targetName, target.errorString()));
         target.close();
         if (target.error() != QFileDevice::NoError)
             throw CopyError(CopyError::Kind::Write,
                             QStringLiteral("Błąd zapisu pliku %1: %2").arg(targetName, target.errorString()));
+        // A copy counts once it is on the disk whole and, for a table, sound.
+        jadl::archive::verifyArchiveCopy(realTarget, targetName, size);
+    } catch (const jadl::archive::BackupError& e) {
+        failed_ = true;
+        target.remove();
+        throw CopyError(CopyError::Kind::Write, e.text());
     } catch (...) {
+        failed_ = true;
         // A partial copy must not pass for an archive file.
         target.close();
         target.remove();
@@ -404,8 +421,12 @@ bool TKopiowanieDanych::SprawdzMiejsce(bool diskette)
 
 void TKopiowanieDanych::KopiujClick()
 {
+    // Typing still in a window would be lost when its table closes: settled first.
+    if (!jadl::settlePendingEdits(jadl::archive::programTables()))
+        return;
     // Table files are copied only while no connection to them is open.
     jadl::archive::TablesOffline offline(jadl::archive::programTables(), ZamknijTabeleDanych());
+    failed_ = false;
 
     fileCounter_ = 0;
     totalBytes_ = 0;
@@ -426,8 +447,30 @@ void TKopiowanieDanych::KopiujClick()
     const QString parent = sameDrive_ ? QString(programRoot_ + QStringLiteral("Jadl\\Archiwum\\")) : QString(archiveRoot_ + QStringLiteral("Archiwum\\"));
     archiveFolder_ = diskette ? QString(archiveRoot_ + QStringLiteral("Archiwum\\")) : QString(parent + date + QLatin1Char('\\'));
     const bool parentCreated = makeFolder(parent);
-    const bool folderCreated = makeFolder(archiveFolder_);
+    // The day's folder itself is made by the staging that takes its place.
+    bool folderCreated = false;
+    if (diskette) {
+        folderCreated = makeFolder(archiveFolder_);
+    } else {
+        try {
+            folderCreated = !QFileInfo::exists(Drives::toRealPath(archiveFolder_));
+        } catch (const IoError&) {
+            folderCreated = false;
+        }
+    }
     foldersCreated_ = parentCreated && folderCreated;
+
+    // A table copied with a hot journal beside it would be a table half-way
+    // through a transaction: the journal is resolved first.
+    try {
+        jadl::archive::settleJournals(Drives::toRealPath(dataDirectory()));
+    } catch (const jadl::archive::BackupError& e) {
+        jadl::platform::showError(QStringLiteral("Błąd kopiowania\n") + e.text());
+        jadl::platform::showMessage(QStringLiteral("NIEPEŁNA KOPIA DANYCH PROGRAMU"));
+        return;
+    } catch (const IoError&) {
+        // The data directory is not there: the listing below reports it.
+    }
 
     const bool finished = diskette ? disketteMode() : hardDiskMode();
     if (finished)
@@ -459,6 +502,7 @@ bool TKopiowanieDanych::hardDiskMode()
 
         setLabels(Labels::Copy);
         const jadl::archive::ButtonsLocked locked(c_, busy_);
+        staging_ = std::make_unique<jadl::archive::BackupStaging>(Drives::toRealPath(archiveFolder_));
         for (const QString& name : Pliki->fileNames()) {
             setWhatWhere(name, archiveFolder_);
             LabelKomunikat->show();
@@ -466,13 +510,20 @@ bool TKopiowanieDanych::hardDiskMode()
             KopiujPlik(name, archiveFolder_);
             LabelKomunikat->hide();
         }
+        // The day's earlier archive gives way only to a complete, checked one.
+        staging_->swapIn();
+        staging_.reset();
         PlikiArchiwum->reread();
         return true;
     } catch (const CopyError& e) {
         jadl::platform::showError(QStringLiteral("Błąd kopiowania\n") + e.text());
+    } catch (const jadl::archive::BackupError& e) {
+        jadl::platform::showError(QStringLiteral("Błąd kopiowania\n") + e.text());
     } catch (const IoError&) {
         // reported below in the program's words
     }
+    staging_.reset();
+    failed_ = true;
     LabelKomunikat->hide();
     jadl::platform::showMessage(QStringLiteral("NIEPEŁNA KOPIA PROGRAMU"));
     ZerujPostep();
@@ -565,7 +616,7 @@ bool TKopiowanieDanych::disketteMode()
 void TKopiowanieDanych::completion()
 {
     // Without a measured data directory equal totals (both 0) prove nothing.
-    if (measured_ && copiedBytes_ == totalBytes_) {
+    if (measured_ && !failed_ && copiedBytes_ == totalBytes_) {
         jadl::platform::showMessage(QStringLiteral("KOPIA DANYCH PROGRAMU WYKONANA PRAWIDŁOWO"));
         jadl::Table* par = jadl::forms().ModulDanych1->TableParametry;
         if (!par->active())

@@ -2,9 +2,14 @@
 // Data backup window: copies every file of the data directory into a dated
 // archive folder on a hard disk or into the archive folder of one or more
 // diskettes, with a space check and progress shown as it goes.
+#include "archive/BackupStaging.h"
+#include "controls/ExitRoutedDialog.h"
 #include "archive/ArchiveLayout.h"
 
 #include <QDialog>
+
+#include <functional>
+#include <memory>
 #include <QList>
 
 class QFrame;
@@ -16,7 +21,7 @@ namespace jadl {
 class Table;
 }
 
-class TKopiowanieDanych : public QDialog {
+class TKopiowanieDanych : public jadl::ExitRoutedDialog {
     Q_OBJECT
 public:
     explicit TKopiowanieDanych(QWidget* parent = nullptr);
@@ -71,6 +76,9 @@ public:
     qint64 copiedBytes() const { return copiedBytes_; }
     int disketteCount() const { return disketteCount_; }
 
+    // Test seam: runs after every block written, with the real path of the copy.
+    void setAfterBlockHook(std::function<void(const QString& realCopy)> hook) { afterBlock_ = std::move(hook); }
+
 public Q_SLOTS:
     void DyskiChange();
     void KatalogiChange();
@@ -86,6 +94,7 @@ protected:
     void reject() override;   // no closing while files are copied
 
 private:
+    std::function<void(const QString&)> afterBlock_;
     enum class Labels { Copy, Delete, Hidden };
     void setLabels(Labels which);
     void setWhatWhere(const QString& name, const QString& targetFolder);
@@ -120,4 +129,6 @@ private:
     QString programRoot_;
     QString archiveRoot_;
     QString archiveFolder_;
+    bool failed_ = false;          // a file was not copied whole and sound
+    std::unique_ptr<jadl::archive::BackupStaging> staging_;   // hard disk: where the files go first
 };

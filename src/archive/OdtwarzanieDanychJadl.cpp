@@ -1,7 +1,9 @@
+#include "controls/PendingEdits.h"
 #include "archive/OdtwarzanieDanychJadl.h"
 
 #include "archive/ArchiveFiles.h"
 #include "archive/KopiowanieDanychJadl.h"
+#include "archive/RestoreStaging.h"
 #include "archive/TablesOffline.h"
 #include "platform/Drives.h"
 #include "platform/Help.h"
@@ -11,12 +13,12 @@
 #include "shell/Forms.h"
 #include "store/Modul_Danych1.h"
 #include "store/Table.h"
+#include "store/TableDefs.h"
 
 #include <QFile>
 #include <QLabel>
 #include <QProgressBar>
 #include <QPushButton>
-#include <QSaveFile>
 #include <QSignalBlocker>
 
 using jadl::archive::CopyError;
@@ -38,15 +40,10 @@ QString withBackslash(const QString& drivePath)
 
 } // namespace
 
-// A data file written completely beside its target, waiting to replace it.
-struct TOdtwarzanieDanych::Staged {
-    QString targetName;                 // drive path of the data file
-    std::unique_ptr<QSaveFile> file;    // dropped without commit, it leaves no trace
-};
-
-TOdtwarzanieDanych::TOdtwarzanieDanych(QWidget* parent) : QDialog(parent)
+TOdtwarzanieDanych::TOdtwarzanieDanych(QWidget* parent) : jadl::ExitRoutedDialog(parent)
 {
     jadl::initForm(this, QStringLiteral("OdtwarzanieDanych"), QStringLiteral("ODTWARZANIE DANYCH JADLONI"), 780, 600);
+    setExitHandler([this] { jadl::runGuarded([this] { WyjscieClick(); }); });
 
     jadl::archive::ArchiveCaptions t;
     t.chooseDrive = {QStringLiteral("LabelWybor_dysku_dlaOdtwarzania"), QStringLiteral("Wybór dysku Archiwum do odtworzenia")};
@@ -146,7 +143,7 @@ void TOdtwarzanieDanych::reject()
 {
     if (busy_)
         return;
-    QDialog::reject();
+    ExitRoutedDialog::reject();
 }
 
 // ---------------------------------------------------------------- list handlers
@@ -254,19 +251,19 @@ void TOdtwarzanieDanych::OdtworzPlik(const QString& name)
         failures_.append(QStringLiteral("Nie można otworzyć pliku %1: %2").arg(sourceName, source.errorString()));
         return;
     }
-    auto staged = std::make_unique<Staged>();
-    staged->targetName = targetName;
-    staged->file = std::make_unique<QSaveFile>(Drives::toRealPath(targetName));
-    if (!staged->file->open(QIODevice::WriteOnly | QIODevice::Unbuffered))
+    if (!staging_)
+        staging_ = std::make_unique<jadl::archive::RestoreStaging>(Drives::toRealPath(dataDirectory()));
+    QFile staged(staging_->stagedPath(name));
+    if (!staged.open(QIODevice::WriteOnly | QIODevice::Truncate | QIODevice::Unbuffered))
         throw CopyError(CopyError::Kind::OpenTarget,
-                        QStringLiteral("Nie można zapisać pliku %1: %2").arg(targetName, staged->file->errorString()));
+                        QStringLiteral("Nie można zapisać pliku %1: %2").arg(targetName, staged.errorString()));
 
     const qint64 size = source.size();
     qint64 done = 0;
     jadl::archive::Pacer pacer;
     showProgress(done, size);
     try {
-        jadl::archive::copyInBlocks(source, sourceName, *staged->file, targetName, [&](qint64 n) {
+        jadl::archive::copyInBlocks(source, sourceName, staged, targetName, [&](qint64 n) {
             done += n;
             restoredBytes_ += n;
             if (pacer.paintDue())
@@ -281,13 +278,15 @@ void TOdtwarzanieDanych::OdtworzPlik(const QString& name)
         failures_.append(e.text());
         return;
     }
+    if (!jadl::archive::syncFile(staged))
+        throw CopyError(CopyError::Kind::Write, QStringLiteral("Błąd zapisu pliku %1: %2").arg(targetName, staged.errorString()));
     showProgress(done, size);
     if (done != size) {
         failures_.append(QStringLiteral("Plik %1 odczytano niecały (%2 z %3 bajtów)")
                              .arg(sourceName, QString::number(done), QString::number(size)));
         return;
     }
-    staged_.push_back(std::move(staged));
+    staging_->add(name);
 }
 
 void TOdtwarzanieDanych::restoreFolder()
@@ -301,32 +300,79 @@ void TOdtwarzanieDanych::restoreFolder()
 
 bool TOdtwarzanieDanych::commitStaged()
 {
-    for (const auto& staged : staged_) {
-        if (!staged->file->commit()) {
-            failures_.append(QStringLiteral("Nie można zastąpić pliku %1: %2").arg(staged->targetName, staged->file->errorString()));
-            staged_.clear();   // the rest are dropped unwritten
-            return false;
-        }
+    if (!staging_)
+        return true;   // nothing was staged: nothing to replace
+    // Nothing replaces a data file before every new one is proven sound.
+    const QStringList problems = staging_->check();
+    if (!problems.isEmpty()) {
+        for (const QString& p : problems)
+            failures_.append(QStringLiteral("Plik archiwum %1%2").arg(archiveFolder_, p));
+        discardStaged();
+        return false;
     }
-    staged_.clear();
+    try {
+        if (commitRename_)
+            staging_->setRename(commitRename_);
+        staging_->commit();
+    } catch (const jadl::archive::RestoreError& e) {
+        failures_.append(e.text() + QStringLiteral(" - dane pozostały bez zmian"));
+        discardStaged();
+        return false;
+    }
+    discardStaged();
     return true;
 }
 
 void TOdtwarzanieDanych::discardStaged()
 {
-    staged_.clear();
+    staging_.reset();
+}
+
+QStringList TOdtwarzanieDanych::missingTableFiles() const
+{
+    QStringList missing;
+    const QStringList listed = PlikiArchiwum->fileNames();
+    for (const jadl::TableDef* def : jadl::tabledefs::all()) {
+        const bool there = std::any_of(listed.begin(), listed.end(), [def](const QString& n) {
+            return n.compare(def->fileName, Qt::CaseInsensitive) == 0;
+        });
+        if (!there)
+            missing << def->fileName;
+    }
+    return missing;
+}
+
+bool TOdtwarzanieDanych::confirmMissingTables()
+{
+    const QStringList missing = missingTableFiles();
+    if (missing.isEmpty())
+        return true;
+    // Half an archive beside today's other tables mixes two days' data: only on the user's word.
+    return jadl::platform::askYesNoDefaultNo(
+        QStringLiteral("W ARCHIWUM BRAKUJE PLIKÓW TABEL: %1. ODTWORZYĆ POZOSTAŁE PLIKI?").arg(missing.join(QStringLiteral(", "))),
+        QStringLiteral("ODTWARZAMY"));
 }
 
 // ---------------------------------------------------------------- the restore
 
 void TOdtwarzanieDanych::OdtworzClick()
 {
-    // What the last backup recorded.
+    // Typing still in a window would be lost when its table closes: settled first.
+    if (!jadl::settlePendingEdits(jadl::archive::programTables()))
+        return;
+    // What the last backup recorded. A damaged parameters file must not stand in
+    // the way of the restore that repairs it: its figures then count as unknown.
+    int backupDiskettes = 0;
+    qint64 backupBytes = -1;
     jadl::Table* par = jadl::forms().ModulDanych1->TableParametry;
-    par->open();
-    const int backupDiskettes = par->fieldByName(QStringLiteral("IleDyskietek")).asInteger();
-    const qint64 backupBytes = par->fieldByName(QStringLiteral("RozmiarDanych")).asLargeInt();
-    par->close();
+    try {
+        par->open();
+        backupDiskettes = par->fieldByName(QStringLiteral("IleDyskietek")).asInteger();
+        backupBytes = par->fieldByName(QStringLiteral("RozmiarDanych")).asLargeInt();
+        par->close();
+    } catch (const jadl::EngineError&) {
+        par->close();
+    }
 
     // No data file is replaced while a connection to it is open.
     jadl::archive::TablesOffline offline(jadl::archive::programTables(), tablesLeftClosed());
@@ -381,6 +427,12 @@ void TOdtwarzanieDanych::OdtworzClick()
     if (!diskette) {
         archiveFolder_ = withBackslash(PlikiArchiwum->directory());
         listArchive();
+        if (archiveBytes_ != 0 && !confirmMissingTables()) {
+            jadl::platform::showMessage(QStringLiteral("NIEPEŁNE ODTWORZENIE DANYCH"));
+            jadl::archive::zeroProgress(c_);
+            SprawdzKatalogArchiwum();
+            return;
+        }
         LabelKomunikat->show();
         setLabelNow(LabelKomunikat, kPleaseWait);
         restoreListed();
@@ -398,6 +450,11 @@ void TOdtwarzanieDanych::OdtworzClick()
                     showArchiveFolder(archiveRoot + QStringLiteral("Archiwum\\"));
                     archiveFolder_ = withBackslash(KatalogDlaArchiwum->directory());
                     listArchive();
+                    if (!confirmMissingTables()) {
+                        jadl::platform::showMessage(QStringLiteral("NIEPEŁNE ODTWORZENIE DANYCH "));
+                        SprawdzKatalogArchiwum();
+                        return;
+                    }
                     LabelKomunikat->show();
                     setLabelNow(LabelKomunikat, kPleaseWait);
                     discardStaged();

@@ -3,6 +3,8 @@
 // backup back into the data directory. Every file is first written beside its
 // data file and replaces it only when all of them arrived complete, so a failed
 // restore leaves the data as it was.
+#include "archive/RestoreStaging.h"
+#include "controls/ExitRoutedDialog.h"
 #include "archive/ArchiveLayout.h"
 
 #include <QDialog>
@@ -17,13 +19,12 @@ class QFrame;
 class QLabel;
 class QProgressBar;
 class QPushButton;
-class QSaveFile;
 
 namespace jadl {
 class Table;
 }
 
-class TOdtwarzanieDanych : public QDialog {
+class TOdtwarzanieDanych : public jadl::ExitRoutedDialog {
     Q_OBJECT
 public:
     explicit TOdtwarzanieDanych(QWidget* parent = nullptr);
@@ -75,6 +76,8 @@ public:
     qint64 archiveBytes() const { return archiveBytes_; }
     qint64 restoredBytes() const { return restoredBytes_; }
 
+    // Test seam: the rename of the final step, to fail it at a chosen file.
+    void setCommitRename(jadl::archive::RestoreStaging::RenameFn fn) { commitRename_ = std::move(fn); }
     // Called after every block read from an archive file (for fault tests: the
     // source may be damaged between blocks).
     void setAfterBlockHook(std::function<void(const QString& archiveFile)> hook) { afterBlock_ = std::move(hook); }
@@ -94,11 +97,13 @@ protected:
     void reject() override;   // no closing while files are restored
 
 private:
-    struct Staged;
     void OdtworzPlik(const QString& name);
     void restoreFolder();          // what/where labels and OdtworzPlik for every listed file
     bool commitStaged();           // replaces the data files; false when one could not be replaced
     void discardStaged();
+    // The table files the chosen archive lacks; restoring the rest needs the user's word.
+    QStringList missingTableFiles() const;
+    bool confirmMissingTables();
     void showProgress(qint64 fileDone, qint64 fileSize);
     void showArchiveFolder(const QString& drivePath);
     QString dataDirectory() const; // "c:\Jadl\Dane_bar\"
@@ -114,5 +119,6 @@ private:
     qint64 freeKb_ = 0;
     QString archiveFolder_;
     QStringList failures_;         // archive files that could not be read whole
-    std::vector<std::unique_ptr<Staged>> staged_;
+    std::unique_ptr<jadl::archive::RestoreStaging> staging_;
+    jadl::archive::RestoreStaging::RenameFn commitRename_;
 };

@@ -7,12 +7,14 @@
 #include "archive/ArchiveFiles.h"
 #include "archive/ArchiveLayout.h"
 #include "archive/DriveWidgets.h"
+#include "archive/RestoreStaging.h"
 #include "archive/TablesOffline.h"
 #include "platform/Drives.h"
 #include "store/Table.h"
 
 #include <QBuffer>
 #include <QFile>
+#include <QFileInfo>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -62,6 +64,7 @@ private Q_SLOTS:
     void directoryListRefusesMissingFolder();
     void directoryListOpensOnDoubleClick();
     void fileListMaskAndOrder();
+    void commitCutShortIsRolledBackAtStart();
 };
 
 void ArchiveFilesTest::dateName_data()
@@ -341,6 +344,46 @@ void ArchiveFilesTest::fileListMaskAndOrder()
     files.setMultiSelect(true);
     files.selectAll();
     QCOMPARE(files.selectedFileNames(), files.fileNames());
+}
+
+void ArchiveFilesTest::commitCutShortIsRolledBackAtStart()
+{
+    // A crash at any step of the commit: the next start puts every original back.
+    struct Crash {};
+    int crashAt = 1;
+    for (;; ++crashAt) {
+        QTemporaryDir data;
+        const QMap<QString, QByteArray> originals{{QStringLiteral("Towary.DB"), "towary"},
+                                                  {QStringLiteral("Towary.DB-journal"), "stary dziennik"},
+                                                  {QStringLiteral("Dostawcy.db"), "dostawcy"}};
+        for (auto it = originals.begin(); it != originals.end(); ++it)
+            QVERIFY(archtest::writeBytes(data.filePath(it.key()), it.value()));
+        try {
+            jadl::archive::RestoreStaging staging(data.path());
+            for (const QString& name : {QStringLiteral("Towary.DB"), QStringLiteral("Dostawcy.db")}) {
+                QVERIFY(archtest::writeBytes(staging.stagedPath(name), "nowy " + name.toUtf8()));
+                staging.add(name);
+            }
+            int calls = 0;
+            staging.setRename([&](const QString& from, const QString& to) {
+                if (++calls == crashAt)
+                    throw Crash{};
+                return QFile::rename(from, to);
+            });
+            staging.commit();
+        } catch (const Crash&) {
+            jadl::archive::RestoreStaging::recover(data.path());
+            QVERIFY2(archtest::snapshot(data.path()) == originals, qPrintable(QString::number(crashAt)));
+            QVERIFY(!QFileInfo::exists(data.filePath(QStringLiteral(".odtwarzanie"))));
+            continue;
+        }
+        // Every step passed: the new files are in place and the old journal went with its file.
+        QCOMPARE(archtest::snapshot(data.path()),
+                 (QMap<QString, QByteArray>{{QStringLiteral("Towary.DB"), "nowy Towary.DB"},
+                                            {QStringLiteral("Dostawcy.db"), "nowy Dostawcy.db"}}));
+        break;
+    }
+    QCOMPARE(crashAt, 6);   // two files aside, one journal aside, two files in
 }
 
 QTEST_MAIN(ArchiveFilesTest)

@@ -11,11 +11,16 @@
 #include "store/Modul_Danych1.h"
 #include "store/Table.h"
 
+#include <QDir>
+#include <QFileInfo>
 #include <QLabel>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QTemporaryDir>
 #include <QTest>
+
+#include <csignal>
+#include <sys/resource.h>
 
 using jadl::forms;
 using jadl::platform::MessageKind;
@@ -74,6 +79,38 @@ void addSupplier(const QString& name)
     t->post();
 }
 
+void addPurchaseLines(int count)
+{
+    jadl::Table* t = forms().ModulDanych1->TableTowary;
+    t->open();
+    jadl::Table::Batch batch(*t);
+    for (int i = 0; i < count; ++i) {
+        t->append();
+        t->fieldByName(QStringLiteral("Nazwa")).setString(QString(90, QLatin1Char('x')));
+        t->post();
+    }
+    batch.commit();
+    t->close();
+}
+
+// Writes past `bytes` into any file fail (as on a full disk) while the guard lives.
+class FileSizeLimit {
+public:
+    explicit FileSizeLimit(qint64 bytes)
+    {
+        ::getrlimit(RLIMIT_FSIZE, &old_);
+        ::signal(SIGXFSZ, SIG_IGN);   // a write then fails with EFBIG instead of ending the process
+        rlimit lim = old_;
+        lim.rlim_cur = rlim_t(bytes);
+        ::setrlimit(RLIMIT_FSIZE, &lim);
+    }
+    ~FileSizeLimit() { ::setrlimit(RLIMIT_FSIZE, &old_); }
+    FileSizeLimit(const FileSizeLimit&) = delete;
+    FileSizeLimit& operator=(const FileSizeLimit&) = delete;
+private:
+    rlimit old_{};
+};
+
 void checkIdle(TKopiowanieDanych* w)
 {
     QVERIFY(w->Kopiuj->isEnabled());
@@ -99,7 +136,10 @@ private Q_SLOTS:
     void onDiskettes();
     void fileLargerThanADiskette();
     void noDisketteInTheDrive();
+    void diskFillsUp_data();
     void diskFillsUp();
+    void archiveFolderVanishesWhileWriting();
+    void hotJournalIsResolvedBeforeTheCopy();
     void exitPointsBackAtTheProgramDrive_data();
     void exitPointsBackAtTheProgramDrive();
 };
@@ -325,22 +365,43 @@ void BackupTest::noDisketteInTheDrive()
     checkIdle(w);
 }
 
+void BackupTest::diskFillsUp_data()
+{
+    QTest::addColumn<bool>("earlierBackupToday");
+    QTest::newRow("first backup of the day") << false;
+    QTest::newRow("second backup of the day") << true;
+}
+
 void BackupTest::diskFillsUp()
 {
-    if (!QFile::exists(QStringLiteral("/dev/full")))
-        QSKIP("no /dev/full on this system");
+    QFETCH(bool, earlierBackupToday);
     ProgramFixture program;
     QTemporaryDir d;
     archtest::mapDrives(program.root(), QStringLiteral("D=") + d.path());
-    // The disk is full by the time Towary.DB is written.
     const QString folder = d.path() + QStringLiteral("/Archiwum/06_12_2026");
-    QVERIFY(QDir().mkpath(folder));
-    QVERIFY(QFile::link(QStringLiteral("/dev/full"), folder + QStringLiteral("/Towary.DB")));
     TKopiowanieDanych* w = forms().KopiowanieDanych;
     w->DyskDlaArchiwum->setDrive(QLatin1Char('d'));
+    QMap<QString, QByteArray> earlier;
+    if (earlierBackupToday) {
+        QTest::mouseClick(w->Kopiuj, Qt::LeftButton);
+        QCOMPARE(program.messages().texts(), QStringList{kSuccess});
+        program.messages().clear();
+        earlier = archtest::snapshot(folder);
+        w->DyskDlaArchiwum->setDrive(QLatin1Char('d'));
+    }
+    const std::optional<qint64> recorded = lastBackup().bytes;
+    // The purchase lines grow past what the disk still takes; every other file fits.
+    addPurchaseLines(400);
     const auto before = archtest::snapshot(program.dataDir());
-
-    QTest::mouseClick(w->Kopiuj, Qt::LeftButton);
+    qint64 largestOther = 0;
+    for (auto it = before.begin(); it != before.end(); ++it)
+        if (it.key() != QLatin1String("Towary.DB"))
+            largestOther = qMax<qint64>(largestOther, it.value().size());
+    QVERIFY(before.value(QStringLiteral("Towary.DB")).size() > largestOther + 4096);
+    {
+        const FileSizeLimit full(largestOther + 4096);
+        QTest::mouseClick(w->Kopiuj, Qt::LeftButton);
+    }
 
     const auto& log = program.messages().log();
     QCOMPARE(log.size(), 2);
@@ -349,10 +410,56 @@ void BackupTest::diskFillsUp()
     QVERIFY(log.at(0).text.startsWith(QStringLiteral("Błąd kopiowania")));
     QCOMPARE(log.at(1).text, QStringLiteral("NIEPEŁNA KOPIA PROGRAMU"));
     QVERIFY(archtest::snapshot(program.dataDir()) == before);
-    QVERIFY(!QFileInfo(folder + QStringLiteral("/Towary.DB")).exists());   // no partial copy left
-    QCOMPARE(lastBackup().bytes.value_or(0), qint64(0));
+    // The day's earlier archive is as it was; without one there is no archive at all.
+    QCOMPARE(QFileInfo::exists(folder), earlierBackupToday);
+    QVERIFY(archtest::snapshot(folder) == earlier);
+    QCOMPARE(QDir(d.path() + QStringLiteral("/Archiwum")).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot),
+             earlierBackupToday ? QStringList{QStringLiteral("06_12_2026")} : QStringList{});
+    QCOMPARE(lastBackup().bytes, recorded);
     QVERIFY(w->Kopiuj->isEnabled());
     QVERIFY(w->Wyjscie->isEnabled());
+}
+
+void BackupTest::archiveFolderVanishesWhileWriting()
+{
+    ProgramFixture program;
+    TKopiowanieDanych* w = forms().KopiowanieDanych;
+    const QString last = w->Pliki->fileNames().last();
+    bool removed = false;
+    w->setAfterBlockHook([&](const QString& copy) {
+        if (!removed && copy.endsWith(QLatin1Char('/') + last)) {
+            removed = QDir(QFileInfo(copy).absolutePath()).removeRecursively();
+        }
+    });
+    QTest::mouseClick(w->Kopiuj, Qt::LeftButton);
+    w->setAfterBlockHook({});
+
+    QVERIFY(removed);
+    QVERIFY(!program.messages().texts().contains(kSuccess));
+    QCOMPARE(program.messages().texts().last(), QStringLiteral("NIEPEŁNA KOPIA PROGRAMU"));
+    QVERIFY(!QFileInfo::exists(program.root() + QStringLiteral("/Jadl/Archiwum/06_12_2026")));
+    QCOMPARE(lastBackup().bytes.value_or(0), qint64(0));
+}
+
+void BackupTest::hotJournalIsResolvedBeforeTheCopy()
+{
+    ProgramFixture program;
+    for (int i = 0; i < 300; ++i)
+        addSupplier(QStringLiteral("Dostawca %1").arg(i));
+    forms().ModulDanych1->TableDostawcy->close();
+    const QString file = program.dataDir() + QStringLiteral("/Dostawcy.db");
+    QVERIFY(archtest::leaveHotJournal(
+        file, QStringLiteral("DELETE FROM Dostawcy WHERE rowid > 100; UPDATE Dostawcy SET Adres = hex(randomblob(2000))")));
+
+    QTest::mouseClick(forms().KopiowanieDanych->Kopiuj, Qt::LeftButton);
+
+    QCOMPARE(program.messages().texts(), QStringList{kSuccess});
+    const QString folder = program.root() + QStringLiteral("/Jadl/Archiwum/06_12_2026");
+    QVERIFY(!archtest::snapshot(folder).contains(QStringLiteral("Dostawcy.db-journal")));
+    // The archive holds the suppliers as last committed, in a sound file.
+    QCOMPARE(archtest::rowCount(folder + QStringLiteral("/Dostawcy.db"), QStringLiteral("Dostawcy")), 300);
+    SQLite::Database db(QString(folder + QStringLiteral("/Dostawcy.db")).toStdString(), SQLite::OPEN_READONLY);
+    QCOMPARE(db.execAndGet("PRAGMA integrity_check").getString(), std::string("ok"));
 }
 
 void BackupTest::exitPointsBackAtTheProgramDrive_data()

@@ -14,7 +14,9 @@
 #include "store/Modul_Danych1.h"
 #include "store/Table.h"
 
+#include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QLabel>
 #include <QProgressBar>
 #include <QPushButton>
@@ -59,6 +61,36 @@ void setBackupRecord(int diskettes, qint64 bytes)
     par->close();
 }
 
+void addSuppliers(int count)
+{
+    jadl::Table* t = forms().ModulDanych1->TableDostawcy;
+    t->open();
+    jadl::Table::Batch batch(*t);
+    for (int i = 0; i < count; ++i) {
+        t->append();
+        t->fieldByName(QStringLiteral("Symbol")).setString(QStringLiteral("D%1").arg(i));
+        t->post();
+    }
+    batch.commit();
+    t->close();
+}
+
+// Restores the archive folder `folder` (drive form) through the window.
+void restoreFrom(const QString& folder)
+{
+    TOdtwarzanieDanych* w = forms().OdtwarzanieDanych;
+    w->KatalogDlaArchiwum->setDirectory(folder);
+    QTest::mouseClick(w->Odtworz, Qt::LeftButton);
+}
+
+bool hasErrorNaming(const jadl::platform::ScriptedMessages& m, const QString& what)
+{
+    for (const auto& r : m.log())
+        if (r.kind == MessageKind::Error && r.text.contains(what))
+            return true;
+    return false;
+}
+
 } // namespace
 
 class RestoreTest : public QObject {
@@ -74,6 +106,12 @@ private Q_SLOTS:
     void disketteBranch();
     void noDisketteAsksAgain();
     void helpShowsItsTopic();
+    void damagedTableFileStopsTheRestore_data();
+    void damagedTableFileStopsTheRestore();
+    void staleJournalIsNotPlayedOntoTheRestoredFile();
+    void archiveLackingTables_data();
+    void archiveLackingTables();
+    void commitFailingAtAnyStepKeepsTheData();
 };
 
 void RestoreTest::bringsTheDataBack()
@@ -330,6 +368,155 @@ void RestoreTest::helpShowsItsTopic()
     QFile page(QStringLiteral(":/help/jadlonia.html"));
     QVERIFY(page.open(QIODevice::ReadOnly));
     QVERIFY(page.readAll().contains("name=\"topic8\""));
+}
+
+void RestoreTest::damagedTableFileStopsTheRestore_data()
+{
+    QTest::addColumn<QString>("file");
+    QTest::addColumn<QString>("damage");
+    QTest::addColumn<QString>("reason");
+    QTest::newRow("random bytes") << QStringLiteral("Towary.DB") << QStringLiteral("random")
+                                  << QStringLiteral("plik nie jest bazą danych");
+    QTest::newRow("cut to a third") << QStringLiteral("Towary.DB") << QStringLiteral("third")
+                                    << QStringLiteral("plik jest uszkodzony");
+    QTest::newRow("zero bytes") << QStringLiteral("Towary.DB") << QStringLiteral("empty") << QStringLiteral("plik jest pusty");
+    QTest::newRow("another table") << QStringLiteral("Towary.DB") << QStringLiteral("other")
+                                   << QStringLiteral("plik nie zawiera tabeli Towary");
+    QTest::newRow("parameters, random bytes") << QStringLiteral("Parametry.db") << QStringLiteral("random")
+                                              << QStringLiteral("plik nie jest bazą danych");
+}
+
+void RestoreTest::damagedTableFileStopsTheRestore()
+{
+    QFETCH(QString, file);
+    QFETCH(QString, damage);
+    QFETCH(QString, reason);
+    ProgramFixture program;
+    addSuppliers(300);   // tables of several pages, so a cut reaches into them
+    const auto good = backUp(program);
+    const QString archive = program.root() + kArchive;
+    QVERIFY(QDir().mkpath(program.root() + QStringLiteral("/Jadl/Archiwum/05_12_2026")));
+    for (auto it = good.begin(); it != good.end(); ++it)
+        QVERIFY(archtest::writeBytes(program.root() + QStringLiteral("/Jadl/Archiwum/05_12_2026/") + it.key(), it.value()));
+
+    const QString target = archive + QLatin1Char('/') + file;
+    QByteArray bytes = good.value(file);
+    if (damage == QLatin1String("random"))
+        bytes = archtest::patterned(bytes.size(), 7);
+    else if (damage == QLatin1String("third"))
+        bytes.truncate(bytes.size() / 3);
+    else if (damage == QLatin1String("empty"))
+        bytes.clear();
+    else
+        bytes = good.value(QStringLiteral("Dostawcy.db"));
+    QVERIFY(archtest::writeBytes(target, bytes));
+    QVERIFY(QFile::resize(target, bytes.size()));
+    addUnit(QStringLiteral("szt"));
+    const auto before = archtest::snapshot(program.dataDir());
+
+    restoreFrom(QStringLiteral("c:\\Jadl\\Archiwum\\06_12_2026"));
+
+    QVERIFY2(hasErrorNaming(program.messages(), QStringLiteral("06_12_2026\\") + file + QStringLiteral(": ") + reason),
+             qPrintable(program.messages().texts().join(QLatin1Char('|'))));
+    QCOMPARE(program.messages().texts().last(), kIncomplete);
+    QVERIFY(!program.messages().texts().contains(kSuccess));
+    QVERIFY(archtest::snapshot(program.dataDir()) == before);
+    QVERIFY(!QFileInfo::exists(program.dataDir() + QStringLiteral("/.odtwarzanie")));
+
+    // A sound archive restores afterwards, however the failed run ended.
+    program.messages().clear();
+    restoreFrom(QStringLiteral("c:\\Jadl\\Archiwum\\05_12_2026"));
+    QCOMPARE(program.messages().texts(), QStringList{kSuccess});
+    QVERIFY(archtest::snapshot(program.dataDir()) == good);
+}
+
+void RestoreTest::staleJournalIsNotPlayedOntoTheRestoredFile()
+{
+    ProgramFixture program;
+    addSuppliers(400);
+    backUp(program);
+    addSuppliers(300);
+    // A crash in the middle of a change to the suppliers left a hot journal that
+    // holds the pages of the 700 suppliers.
+    const QString file = program.dataDir() + QStringLiteral("/Dostawcy.db");
+    QVERIFY(archtest::leaveHotJournal(file, QStringLiteral("DELETE FROM Dostawcy")));
+
+    restoreFrom(QStringLiteral("c:\\Jadl\\Archiwum\\06_12_2026"));
+
+    QCOMPARE(program.messages().texts(), QStringList{kSuccess});
+    QVERIFY(!QFileInfo::exists(file + QStringLiteral("-journal")));
+    jadl::Table* suppliers = forms().ModulDanych1->TableDostawcy;
+    suppliers->open();
+    QCOMPARE(suppliers->recordCount(), 400);
+    SQLite::Database db(file.toStdString(), SQLite::OPEN_READONLY);
+    QCOMPARE(db.execAndGet("PRAGMA integrity_check").getString(), std::string("ok"));
+}
+
+void RestoreTest::archiveLackingTables_data()
+{
+    QTest::addColumn<bool>("restoreTheRest");
+    QTest::newRow("no, the default") << false;
+    QTest::newRow("yes") << true;
+}
+
+void RestoreTest::archiveLackingTables()
+{
+    QFETCH(bool, restoreTheRest);
+    ProgramFixture program;
+    const auto archived = backUp(program);
+    for (const QString& name : {QStringLiteral("Towary.DB"), QStringLiteral("Dostawcy.db")})
+        QVERIFY(QFile::remove(program.root() + kArchive + QLatin1Char('/') + name));
+    addUnit(QStringLiteral("kg"));
+    addSuppliers(3);
+    const auto before = archtest::snapshot(program.dataDir());
+    program.messages().answerNext(restoreTheRest);
+
+    restoreFrom(QStringLiteral("c:\\Jadl\\Archiwum\\06_12_2026"));
+
+    const auto& log = program.messages().log();
+    QCOMPARE(log.first().kind, MessageKind::Question);
+    QCOMPARE(log.first().caption, QStringLiteral("ODTWARZAMY"));
+    QVERIFY(log.first().text.contains(QStringLiteral("Towary.DB, Dostawcy.db")));
+    const auto after = archtest::snapshot(program.dataDir());
+    if (!restoreTheRest) {
+        QCOMPARE(program.messages().texts().last(), kIncomplete);
+        QVERIFY(after == before);
+        return;
+    }
+    QCOMPARE(program.messages().texts().last(), kSuccess);
+    for (auto it = after.begin(); it != after.end(); ++it) {
+        const bool kept = it.key() == QLatin1String("Towary.DB") || it.key() == QLatin1String("Dostawcy.db");
+        QVERIFY2(it.value() == (kept ? before.value(it.key()) : archived.value(it.key())), qPrintable(it.key()));
+    }
+}
+
+void RestoreTest::commitFailingAtAnyStepKeepsTheData()
+{
+    ProgramFixture program;
+    addSuppliers(5);
+    const auto archived = backUp(program);
+    addUnit(QStringLiteral("kg"));
+    addSuppliers(5);
+    const auto before = archtest::snapshot(program.dataDir());
+    TOdtwarzanieDanych* w = forms().OdtwarzanieDanych;
+    int failAt = 0;
+    for (failAt = 1; failAt < 200; ++failAt) {
+        int calls = 0;
+        w->setCommitRename([&](const QString& from, const QString& to) {
+            return ++calls != failAt && QFile::rename(from, to);
+        });
+        program.messages().clear();
+        restoreFrom(QStringLiteral("c:\\Jadl\\Archiwum\\06_12_2026"));
+        if (calls < failAt)
+            break;   // every step passed: the restore went through
+        QVERIFY2(hasErrorNaming(program.messages(), QStringLiteral("Nie można zastąpić pliku")), qPrintable(QString::number(failAt)));
+        QCOMPARE(program.messages().texts().last(), kIncomplete);
+        QVERIFY2(archtest::snapshot(program.dataDir()) == before, qPrintable(QString::number(failAt)));
+    }
+    w->setCommitRename({});
+    QVERIFY(failAt > archived.size());   // every file was a point of failure
+    QCOMPARE(program.messages().texts(), QStringList{kSuccess});
+    QVERIFY(archtest::snapshot(program.dataDir()) == archived);
 }
 
 QTEST_MAIN(RestoreTest)

@@ -2,6 +2,7 @@
 
 #include "archive/KopiowanieDanychJadl.h"
 #include "archive/OdtwarzanieDanychJadl.h"
+#include "archive/RestoreStaging.h"
 #include "masterdata/DostawcyJadl.h"
 #include "masterdata/GrupyTowarowJadl.h"
 #include "masterdata/JednostkiMiar_Jadlon.h"
@@ -10,6 +11,8 @@
 #include "masterdata/StawkiVat_Jadlon.h"
 #include "masterdata/TowaryPodstawoweJadl.h"
 #include "platform/Drives.h"
+#include "platform/Messages.h"
+#include "shell/Application.h"
 #include "controls/MonthCalendar.h"
 #include "purchases/PrzypisywanieTowarowJadl.h"
 #include "purchases/TowaryJadl.h"
@@ -24,11 +27,14 @@
 #include "store/Database.h"
 #include "store/Modul_Danych1.h"
 #include "store/TableDefs.h"
+#include "store/TableSchema.h"
 
 #include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QDir>
 #include <QFileInfo>
+#include <QLockFile>
 #include <QLibraryInfo>
 #include <QPushButton>
 #include <QTranslator>
@@ -75,18 +81,87 @@ void loadPolishTranslations()
     loaded = true;
 }
 
-// A data directory without its table files gets them, empty, as an
-// installation would have made them (the copy table is made on request only).
-void createMissingTables(const QString& dataDir)
+// The table file of a definition as the directory spells it (names are not case-sensitive).
+bool tableFileExists(const QString& dataDir, const QString& fileName)
 {
-    for (const jadl::TableDef* def : jadl::tabledefs::all()) {
-        if (QFileInfo::exists(dataDir + QLatin1Char('/') + def->fileName))
-            continue;
+    for (const QString& e : QDir(dataDir).entryList(QDir::Files | QDir::Hidden | QDir::System))
+        if (e.compare(fileName, Qt::CaseInsensitive) == 0)
+            return true;
+    return false;
+}
+
+// A new or empty data directory gets the tables, empty, as an installation would
+// have made them (the copy table is made on request only). A directory that holds
+// some tables but lacks others is not new: a purchase register that silently
+// starts empty is lost data, so the user is asked first. false: end the program.
+bool createMissingTables(const QString& dataDir)
+{
+    QStringList missing;
+    for (const jadl::TableDef* def : jadl::tabledefs::all())
+        if (!tableFileExists(dataDir, def->fileName))
+            missing << def->fileName;
+    if (missing.isEmpty())
+        return true;
+    if (missing.size() < jadl::tabledefs::all().size()) {
+        const QString question = QStringLiteral("W KATALOGU DANYCH %1 BRAKUJE PLIKÓW TABEL: %2.\n"
+                                                "UTWORZYĆ JE PUSTE? (NIE - KONIEC PRACY PROGRAMU)")
+                                     .arg(QDir::toNativeSeparators(dataDir), missing.join(QStringLiteral(", ")));
+        if (!jadl::platform::askYesNoDefaultNo(question, QStringLiteral("UWAGA")))
+            return false;
+    }
+    for (const QString& name : missing) {
         jadl::Table t;
         t.setDatabaseName(dataDir);
-        t.setTableName(def->fileName);
+        t.setTableName(name);
         t.createTable();
     }
+    return true;
+}
+
+// Damaged table files are named at start; the program goes on so that their data
+// can be restored from an archive. Returns the files that failed.
+QStringList reportDamagedTables(const QString& dataDir)
+{
+    QStringList damaged;
+    for (const jadl::TableDef* def : jadl::tabledefs::all()) {
+        const QString path = QDir(dataDir).filePath(def->fileName);
+        if (!QFileInfo::exists(path))
+            continue;
+        if (const auto reason = jadl::checkTableFile(path, false)) {
+            damaged << def->fileName;
+            jadl::platform::showError(QStringLiteral("Plik tabeli %1 nie daje się otworzyć: %2.\n"
+                                                     "Dane tej tabeli można odtworzyć z archiwum.")
+                                          .arg(QDir::toNativeSeparators(path), *reason));
+        }
+    }
+    return damaged;
+}
+
+// One program per data directory: a second one would find its tables locked or
+// replaced under it by a pack or a restore. A lock left by a program that no
+// longer runs is taken over.
+std::unique_ptr<QLockFile>& dataDirectoryLock()
+{
+    static std::unique_ptr<QLockFile> lock;
+    return lock;
+}
+
+bool lockDataDirectory(const QString& dataDir)
+{
+    auto lock = std::make_unique<QLockFile>(QDir(dataDir).filePath(QStringLiteral(".jadlonia.lock")));
+    lock->setStaleLockTime(0);
+    if (!lock->tryLock(0)) {
+        if (lock->error() == QLockFile::LockFailedError)
+            jadl::platform::showMessage(QStringLiteral("PROGRAM JADLONIA JUŻ PRACUJE NA KATALOGU DANYCH %1.\n"
+                                                       "ZAKOŃCZ TAMTEN PROGRAM I URUCHOM GO PONOWNIE.")
+                                            .arg(QDir::toNativeSeparators(dataDir)));
+        else
+            jadl::platform::showError(QStringLiteral("Nie można założyć blokady katalogu danych %1")
+                                          .arg(QDir::toNativeSeparators(dataDir)));
+        return false;
+    }
+    dataDirectoryLock() = std::move(lock);
+    return true;
 }
 
 // What the purchase-lines filter reads of the assignment and supplier goods windows.
@@ -122,11 +197,19 @@ void checkCopyTable()
         exists = false; // a drive that cannot be read holds no copy table
     }
     jadl::Table* par = dm->TableParametry;
-    par->open();
-    par->edit();
-    par->fieldByName(QStringLiteral("Par1")).setBoolean(exists);
-    par->post();
-    par->close();
+    // A damaged parameters file has been named already; the check goes on without it.
+    jadl::runGuarded([par, exists] {
+        try {
+            par->open();
+            par->edit();
+            par->fieldByName(QStringLiteral("Par1")).setBoolean(exists);
+            par->post();
+            par->close();
+        } catch (...) {
+            par->close();
+            throw;
+        }
+    });
     if (exists) {
         towary->TworzTablice->setEnabled(false);
         towary->TableTowaryRaport->close();
@@ -137,13 +220,21 @@ void checkCopyTable()
 
 } // namespace
 
-void StartUp()
+bool StartUp()
 {
     loadPolishTranslations();
 
     const QString dataDir = jadl::platform::Drives::dataDirectory();
+    if (!lockDataDirectory(dataDir))
+        return false;
+    // A restore that a crash cut short is rolled back before any table opens.
+    jadl::archive::RestoreStaging::recover(dataDir);
+    if (!createMissingTables(dataDir)) {
+        dataDirectoryLock().reset();
+        return false;
+    }
+    const QStringList damaged = reportDamagedTables(dataDir);
     jadl::Aliases::setAlias(QStringLiteral("dane_bar"), dataDir);
-    createMissingTables(dataDir);
 
     jadl::Forms& f = forms();
     f.Meni = create<TMeni>();
@@ -161,6 +252,9 @@ void StartUp()
     f.WartoscKupionychTowarowDruk = create<TWartoscKupionychTowarowDruk>();
     f.Restauracje = create<TRestauracje>();
     f.JednostkiMiarJadlon = create<TJednostkiMiarJadlon>();
+    // The units of measure are open from the start, unless their file is damaged.
+    if (!damaged.contains(jadl::tabledefs::jednostkiMiar().fileName))
+        jadl::runGuarded([&f] { f.JednostkiMiarJadlon->TableJednostkiMiar->open(); });
     f.StawkiVatJadlon = create<TStawkiVatJadlon>();
     f.UsuwaniePrzypisanychTowarow = create<TUsuwaniePrzypisanychTowarow>();
     f.ZakupioneTowaryDruk1 = create<TZakupioneTowaryDruk1>();
@@ -173,6 +267,7 @@ void StartUp()
 
     f.Meni->move(0, 0);
     f.Meni->show();
+    return true;
 }
 
 void ShutDown()
@@ -183,4 +278,5 @@ void ShutDown()
     while (!objects.empty())
         objects.pop_back();
     forms() = jadl::Forms{};
+    dataDirectoryLock().reset();
 }

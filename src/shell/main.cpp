@@ -7,8 +7,11 @@ int main(int argc, char** argv)
     jadl::Application app(argc, argv);
     app.setApplicationName(QStringLiteral("jadlonia"));
     jadl::installGuiPlatform();
-    if (!jadl::runGuarded([] { StartUp(); }))
+    bool started = false;
+    if (!jadl::runGuarded([&started] { started = StartUp(); }) || !started) {
+        ShutDown();
         return 1;
+    }
     QObject::connect(&app, &QCoreApplication::aboutToQuit, [] { ShutDown(); });
     return app.exec();
 }

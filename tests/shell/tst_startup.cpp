@@ -6,13 +6,18 @@
 #include "shell/Forms.h"
 #include "shell/MeniJadl.h"
 #include "store/Modul_Danych1.h"
+#include "platform/Messages.h"
+#include "shell/StartUp.h"
 #include "store/Table.h"
+#include "store/TableDefs.h"
 
 #include <QAction>
 #include <QApplication>
 #include <QDir>
 #include <QFrame>
 #include <QFile>
+#include <QFileInfo>
+#include <QProcess>
 #include <QMenu>
 #include <QMenuBar>
 #include <QPushButton>
@@ -33,7 +38,39 @@ private Q_SLOTS:
     void commandOpensItsWindow();
     void exitClosesEveryTable();
     void restaurantsRefuseTitleBarClose();
+    void dataDirectoryLackingATable_data();
+    void dataDirectoryLackingATable();
+    void damagedTableFileIsNamed();
+    void secondCopyOnTheSameDataDirectory();
 };
+
+namespace {
+
+// The nine tables of an installed data directory, made before the program starts.
+void installTables(const QString& root)
+{
+    const QString dir = root + QStringLiteral("/Jadl/Dane_bar");
+    QVERIFY(QDir().mkpath(dir));
+    for (const jadl::TableDef* def : jadl::tabledefs::all()) {
+        jadl::Table t;
+        t.setDatabaseName(dir);
+        t.setTableName(def->fileName);
+        t.createTable();
+    }
+}
+
+QByteArray bytesOf(const QString& path)
+{
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+
+jadl::platform::ScriptedMessages& scripted()
+{
+    return static_cast<jadl::platform::ScriptedMessages&>(jadl::platform::messages());
+}
+
+} // namespace
 
 void StartUpTest::freshDriveCreatesTheDataDirectory()
 {
@@ -194,6 +231,82 @@ void StartUpTest::restaurantsRefuseTitleBarClose()
     r->MoznaZamknac = true;
     r->close();
     QVERIFY(!r->isVisible());
+}
+
+void StartUpTest::dataDirectoryLackingATable_data()
+{
+    QTest::addColumn<bool>("create");
+    QTest::newRow("no, the default: the program ends") << false;
+    QTest::newRow("yes: an empty one is made") << true;
+}
+
+void StartUpTest::dataDirectoryLackingATable()
+{
+    QFETCH(bool, create);
+    QByteArray suppliers;
+    ProgramFixture program(QDate(2026, 12, 6), [&](const QString& root) {
+        installTables(root);
+        QVERIFY(QFile::remove(root + QStringLiteral("/Jadl/Dane_bar/Towary.DB")));
+        suppliers = bytesOf(root + QStringLiteral("/Jadl/Dane_bar/Dostawcy.db"));
+        scripted().answerNext(create);
+    });
+    const auto& log = program.messages().log();
+    QCOMPARE(log.size(), 1);
+    QCOMPARE(log.first().kind, jadl::platform::MessageKind::Question);
+    QVERIFY(log.first().text.contains(QStringLiteral("Towary.DB")));
+    QVERIFY(log.first().text.contains(QDir::toNativeSeparators(program.dataDir())));
+    QCOMPARE(program.started(), create);
+    QCOMPARE(QFileInfo::exists(program.dataDir() + QStringLiteral("/Towary.DB")), create);
+    QCOMPARE(bytesOf(program.dataDir() + QStringLiteral("/Dostawcy.db")), suppliers);
+    QCOMPARE(forms().Meni != nullptr, create);
+}
+
+void StartUpTest::damagedTableFileIsNamed()
+{
+    const QByteArray garbage(20000, 'g');
+    ProgramFixture program(QDate(2026, 12, 6), [&](const QString& root) {
+        installTables(root);
+        QFile f(root + QStringLiteral("/Jadl/Dane_bar/Towary.DB"));
+        QVERIFY(f.open(QIODevice::WriteOnly | QIODevice::Truncate) && f.write(garbage) == garbage.size());
+    });
+    QVERIFY(program.started());   // so that the data can be restored from an archive
+    const QString path = QDir::toNativeSeparators(program.dataDir() + QStringLiteral("/Towary.DB"));
+    const auto& log = program.messages().log();
+    QCOMPARE(log.size(), 1);
+    QCOMPARE(log.first().kind, jadl::platform::MessageKind::Error);
+    QVERIFY2(log.first().text.contains(path) && log.first().text.contains(QStringLiteral("nie jest bazą danych")),
+             qPrintable(log.first().text));
+    QCOMPARE(bytesOf(program.dataDir() + QStringLiteral("/Towary.DB")), garbage);
+}
+
+void StartUpTest::secondCopyOnTheSameDataDirectory()
+{
+#ifndef Q_OS_UNIX
+    QSKIP("needs SIGKILL");
+#endif
+    QProcess first;
+    ProgramFixture program(QDate(2026, 12, 6), [&](const QString& root) {
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert(QStringLiteral("JADL_DRIVES"), QStringLiteral("C=") + root);
+        env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+        first.setProcessEnvironment(env);
+        first.start(QStringLiteral(JADL_PROGRAM), {});
+        QVERIFY(first.waitForStarted());
+        QTRY_VERIFY_WITH_TIMEOUT(QFileInfo::exists(root + QStringLiteral("/Jadl/Dane_bar/.jadlonia.lock")), 20000);
+        QTRY_VERIFY_WITH_TIMEOUT(QFileInfo::exists(root + QStringLiteral("/Jadl/Dane_bar/Wlasciciel.DB")), 20000);
+    });
+    QVERIFY(!program.started());
+    QCOMPARE(program.messages().texts().size(), 1);
+    QVERIFY(program.messages().texts().first().startsWith(QStringLiteral("PROGRAM JADLONIA JUŻ PRACUJE NA KATALOGU DANYCH ")));
+    QVERIFY(program.messages().texts().first().contains(QDir::toNativeSeparators(program.dataDir())));
+    QVERIFY(!forms().Meni);
+
+    // A program that died leaves its lock behind; the next start takes it over.
+    first.kill();
+    QVERIFY(first.waitForFinished(10000));
+    QVERIFY(QFileInfo::exists(program.dataDir() + QStringLiteral("/.jadlonia.lock")));
+    QVERIFY(StartUp());
+    QVERIFY(forms().Meni);
 }
 
 QTEST_MAIN(StartUpTest)

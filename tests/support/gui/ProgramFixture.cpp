@@ -20,7 +20,7 @@ ProgramFixture::ProgramFixture(QDate today, const std::function<void(const QStri
     messages_ = std::make_unique<platform::ScopedScriptedMessages>();
     if (prepare)
         prepare(dir_.path());
-    StartUp();
+    started_ = StartUp();
 }
 
 ProgramFixture::~ProgramFixture()

@@ -22,6 +22,7 @@ public:
     ProgramFixture(const ProgramFixture&) = delete;
     ProgramFixture& operator=(const ProgramFixture&) = delete;
 
+    bool started() const { return started_; }                 // StartUp() let the program run
     QString root() const { return dir_.path(); }               // drive C
     QString dataDir() const;                                   // C:\Jadl\Dane_bar
     platform::ScriptedMessages& messages() { return **messages_; }
@@ -30,6 +31,7 @@ private:
     QTemporaryDir dir_;
     std::unique_ptr<platform::ScopedScriptedMessages> messages_;
     QByteArray oldDrives_;
+    bool started_ = false;
 };
 
 // Runs `check` once the next modal window is up, then closes it (modal dialogs

@@ -211,10 +211,10 @@ void Parser::skip()
 QString Parser::text()
 {
     // Every text element of the invoice is an xsd:token or a number: blanks collapse.
-    const QString t = xml_.readElementText(QXmlStreamReader::SkipChildElements);
+    QString t = xml_.readElementText(QXmlStreamReader::SkipChildElements);
     if (xml_.hasError())
         failXml();
-    return t.simplified();
+    return std::move(t).simplified();
 }
 
 double Parser::number(NumberKind kind, const QString& element, const Line* line)
@@ -427,35 +427,41 @@ Line Parser::readLine()
     Line line;
     line.fileLine = int(xml_.lineNumber());
     while (nextChild()) {
-        if (is(u"NrWierszaFa")) {
+        // One namespace test per element; the name is only looked at before its text is read.
+        if (xml_.namespaceUri() != ns_) {
+            skip();
+            continue;
+        }
+        const QStringView name = xml_.name();
+        if (name == u"NrWierszaFa") {
             const QString t = text();
             bool ok = false;
             const qlonglong n = t.toLongLong(&ok);
             if (!ok || n <= 0 || n > INT_MAX || !std::all_of(t.begin(), t.end(), isAsciiDigit))
                 failInLine(line, QStringLiteral("element NrWierszaFa %1 nie jest numerem wiersza").arg(quoted(t)));
             line.number = int(n);
-        } else if (is(u"P_6A")) {
+        } else if (name == u"P_6A") {
             line.supplyDate = date(QStringLiteral("P_6A"), &line);
-        } else if (is(u"P_7")) {
+        } else if (name == u"P_7") {
             line.name = text();
-        } else if (is(u"P_8A")) {
+        } else if (name == u"P_8A") {
             line.unit = text();
-        } else if (is(u"P_8B")) {
+        } else if (name == u"P_8B") {
             line.quantity = number(NumberKind::Quantity, QStringLiteral("P_8B"), &line);
-        } else if (is(u"P_9A")) {
+        } else if (name == u"P_9A") {
             line.netPrice = number(NumberKind::Price, QStringLiteral("P_9A"), &line);
-        } else if (is(u"P_9B")) {
+        } else if (name == u"P_9B") {
             line.grossPrice = number(NumberKind::Price, QStringLiteral("P_9B"), &line);
-        } else if (is(u"P_11")) {
+        } else if (name == u"P_11") {
             line.netValue = number(NumberKind::Amount, QStringLiteral("P_11"), &line);
-        } else if (is(u"P_11A")) {
+        } else if (name == u"P_11A") {
             line.grossValue = number(NumberKind::Amount, QStringLiteral("P_11A"), &line);
-        } else if (is(u"P_12")) {
+        } else if (name == u"P_12") {
             line.rate = text();
             if (!mapRate(inv_.schema, line.rate))
                 failInLine(line, QStringLiteral("element P_12 %1 nie jest stawką podatku znaną w %2")
                                      .arg(quoted(line.rate), knownRates(inv_.schema)));
-        } else if (is(u"StanPrzed")) {
+        } else if (name == u"StanPrzed") {
             const QString t = text();
             if (t != u"1")
                 failInLine(line, QStringLiteral("element StanPrzed %1 – dozwolona jest tylko wartość 1").arg(quoted(t)));

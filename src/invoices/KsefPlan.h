@@ -2,6 +2,20 @@
 // The purchase lines an invoice will be recorded as, with exactly the values they will
 // be stored with, checked against the invoice's own per-rate totals. Matching goods
 // and the supplier is not done here: the plan knows nothing of the program's tables.
+//
+// Values of a line (money rounded with jadl::roundMoney throughout):
+//   Ilosc = P_8B, 1 when absent. WartoscNetto = P_11; a line priced gross (P_11A, no
+//   P_11) has WartoscNetto = P_11A - rounded(P_11A * Vat / (1 + Vat)). CenaNetto = P_9A,
+//   else rounded(WartoscNetto / Ilosc). WartoscVat = rounded(Vat * WartoscNetto),
+//   WartoscBrutto = WartoscNetto + WartoscVat, CenaBrutto = rounded(CenaNetto * (1 + Vat)).
+//   DataZakupu = the line's P_6A, else P_6, else OkresFa's P_6_Do, else P_1.
+// A correction (KOR) records after minus before: StanPrzed lines with quantity and
+// values negated, an unchanged before/after pair not at all.
+// Per rate (per set of P_13_x fields) the lines' net and VAT sums are compared in whole
+// grosze with the invoice. A difference of at most one grosz per line of the rate, on
+// net and on VAT each, is rounding and goes onto the rate's line with the largest
+// absolute net value (the first of equals); more is a mismatch and the invoice is not
+// recorded. Lines of a rate the invoice states no total for are only reported.
 #include "invoices/KsefInvoice.h"
 
 #include <QDate>

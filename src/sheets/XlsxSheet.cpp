@@ -95,7 +95,12 @@ private:
     void check(lxw_error e) const
     {
         if (e != LXW_NO_ERROR)
-            file_.fail(QString::fromUtf8(lxw_strerror(e)));
+            file_.fail(libraryFailure(e));
+    }
+
+    static QString libraryFailure(lxw_error e)
+    {
+        return QStringLiteral("błąd biblioteki libxlsxwriter (%1)").arg(QString::fromUtf8(lxw_strerror(e)));
     }
 
     struct Formats {
@@ -129,7 +134,8 @@ private:
             return;
         switch (v.typeId()) {
         case QMetaType::QString: {
-            const QByteArray text = v.toString().toUtf8();
+            // A cell holds at most 32,767 characters.
+            const QByteArray text = v.toString().left(32767).toUtf8();
             check(worksheet_write_string(ws_, row, col, text.constData(), f.text));
             return;
         }
@@ -214,7 +220,7 @@ private:
         if (err != 0 && (e == LXW_ERROR_CREATING_XLSX_FILE || e == LXW_ERROR_ZIP_FILE_OPERATION
                          || e == LXW_ERROR_ZIP_CLOSE || e == LXW_ERROR_ZIP_FILE_ADD || e == LXW_ERROR_CREATING_TMPFILE))
             return fileErrorReason(err);
-        return QString::fromUtf8(lxw_strerror(e));
+        return libraryFailure(e);
     }
 
     const SheetData& sheet_;

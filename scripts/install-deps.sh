@@ -1,8 +1,10 @@
 #!/usr/bin/env bash
 # Installs the Debian packages the build, the program and the tests need, only when missing.
 set -euo pipefail
-PKGS=(build-essential cmake qt6-base-dev qt6-translations-l10n libqt6opengl6-dev libgl-dev
-      libsqlite3-dev libsqlitecpp-dev libbenchmark-dev sqlite3 fonts-liberation2 fonts-dejavu-core fonts-dejavu-extra)
+PKGS=(build-essential cmake pkg-config qt6-base-dev qt6-translations-l10n libqt6opengl6-dev libgl-dev
+      libsqlite3-dev libsqlitecpp-dev libbenchmark-dev libxlsxwriter-dev sqlite3
+      fonts-liberation2 fonts-dejavu-core fonts-dejavu-extra
+      python3-openpyxl)   # the sheet tests read XLSX files back with openpyxl
 missing=()
 for p in "${PKGS[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")

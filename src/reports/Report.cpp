@@ -5,6 +5,7 @@
 #include "reports/ReportLayout.h"
 #include "reports/ReportPainter.h"
 #include "reports/ReportPreview.h"
+#include "reports/ReportSheet.h"
 
 #include <QRegularExpression>
 
@@ -201,10 +202,12 @@ bool Report::exportPdf(const QString& path) const
 void Report::preview(QWidget* parent) const
 {
     applyTmpSetting();
-    const ReportPages pages = layoutPages();
+    // One run date for the pages and for a sheet saved from them.
+    const QDate runDate = platform::today();
+    const ReportPages pages = layoutPages(runDate);
     if (pages.isEmpty())
         return;
-    showPreview(pages, parent);
+    showPreview(pages, parent, [this, runDate] { return sheetFromReport(*this, runDate); });
 }
 
 } // namespace jadl

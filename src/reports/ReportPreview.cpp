@@ -32,13 +32,13 @@ QString askPdfFileName(QWidget* parent, const QString& suggested)
                                         QStringLiteral("Pliki PDF (*.pdf)"));
 }
 
-QString suggestedName(const ReportPages& pages)
+QString suggestedName(const ReportPages& pages, const QString& ending)
 {
     QString base = pages.title.trimmed();
     if (base.isEmpty())
         base = QStringLiteral("raport");
     base.replace(QRegularExpression(QStringLiteral(R"([\\/:*?"<>|])")), QStringLiteral("_"));
-    return QDir::current().filePath(base + QStringLiteral(".pdf"));
+    return QDir::current().filePath(base + ending);
 }
 
 } // namespace
@@ -48,7 +48,7 @@ void setPdfFileNameAsker(PdfFileNameAsker a)
     asker() = std::move(a);
 }
 
-void showPreview(const ReportPages& pages, QWidget* parent)
+void showPreview(const ReportPages& pages, QWidget* parent, SheetSource sheet)
 {
     QPrinter printer(QPrinter::HighResolution);
     printer.setFullPage(true);
@@ -73,7 +73,7 @@ void showPreview(const ReportPages& pages, QWidget* parent)
     save->setObjectName(QString::fromLatin1(kSavePdfActionName));
     save->setToolTip(QStringLiteral("Zapisz raport w pliku PDF"));
     QObject::connect(save, &QAction::triggered, &dialog, [&pages, &dialog] {
-        const QString path = askPdfFileName(&dialog, suggestedName(pages));
+        const QString path = askPdfFileName(&dialog, suggestedName(pages, QStringLiteral(".pdf")));
         if (path.isEmpty())
             return;
         try {
@@ -82,11 +82,21 @@ void showPreview(const ReportPages& pages, QWidget* parent)
             platform::showError(e.message());
         }
     });
+    QAction* saveSheet = sheet ? makeSaveSheetAction(&dialog, suggestedName(pages, sheetFileEnding(SheetFormat::Xlsx)),
+                                                     std::move(sheet))
+                               : nullptr;
     if (auto* bar = dialog.findChild<QToolBar*>()) {
         bar->addSeparator();
         bar->addAction(save);
+        if (saveSheet) {
+            bar->addAction(saveSheet);
+            if (QWidget* button = bar->widgetForAction(saveSheet))
+                button->setAccessibleName(saveSheet->text());
+        }
     } else {
         dialog.addAction(save);
+        if (saveSheet)
+            dialog.addAction(saveSheet);
     }
     dialog.exec();
 }

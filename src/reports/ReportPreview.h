@@ -1,7 +1,9 @@
 #pragma once
 // The modal print preview of laid-out pages (Qt's preview dialog), with an added
-// "Zapisz jako PDF" action, since Qt's preview on Linux cannot save a PDF itself.
+// "Zapisz jako PDF" action, since Qt's preview on Linux cannot save a PDF itself,
+// and "Zapisz jako arkusz" beside it when the report's sheet is at hand.
 #include "reports/ReportLayout.h"
+#include "reports/ReportSheetAction.h"
 
 #include <functional>
 
@@ -11,7 +13,7 @@ namespace jadl {
 
 // Shows the preview and returns when it is closed. The pages are laid out once
 // before, so repainting never changes dates or numbers.
-void showPreview(const ReportPages& pages, QWidget* parent = nullptr);
+void showPreview(const ReportPages& pages, QWidget* parent = nullptr, SheetSource sheet = {});
 
 // Asks where to save the PDF; returns an empty string when the user gives up.
 // Tests replace the file dialog with their own answer.

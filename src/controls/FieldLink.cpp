@@ -184,7 +184,7 @@ QString displayTextOf(const FieldDef& def, const QVariant& value)
         return formatShortDate(dt.date()) + u' ' + dt.time().toString(QStringLiteral("H:mm:ss"));
     }
     case FieldType::Logical:
-        return value.toBool() ? QStringLiteral("True") : QStringLiteral("False");
+        return value.toBool() ? QStringLiteral("Tak") : QStringLiteral("Nie");
     case FieldType::AutoInc:
     case FieldType::Integer:
         return QString::number(value.toLongLong());

@@ -14,6 +14,7 @@
 
 #include <QCheckBox>
 #include <QEvent>
+#include <QFocusEvent>
 #include <QGridLayout>
 #include <QHBoxLayout>
 #include <QLabel>
@@ -283,7 +284,10 @@ void TParametry::BitBtn1Click()
 
 bool TParametry::eventFilter(QObject* watched, QEvent* event)
 {
-    if (watched == DBEditSymbol && event->type() == QEvent::FocusOut) {
+    if (watched == DBEditSymbol && event->type() == QEvent::FocusOut
+        && static_cast<QFocusEvent*>(event)->reason() != Qt::ActiveWindowFocusReason
+        && static_cast<QFocusEvent*>(event)->reason() != Qt::PopupFocusReason) {
+        // Leaving the edit for another control, not the window losing activation.
         jadl::runGuarded([this] {
             DBEditSymbol->updateRecord();
             DBEditSymbolExit();

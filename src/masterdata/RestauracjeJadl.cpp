@@ -13,6 +13,7 @@
 #include "store/Modul_Danych1.h"
 
 #include <QCheckBox>
+#include <QFocusEvent>
 #include <QCloseEvent>
 #include <QFormLayout>
 #include <QHBoxLayout>
@@ -247,8 +248,11 @@ void TRestauracje::keyPressEvent(QKeyEvent* event)
 
 bool TRestauracje::eventFilter(QObject* watched, QEvent* event)
 {
-    if (watched == DBEditSymbol && event->type() == QEvent::FocusOut) {
-        // The edit writes its own pending text first; then the copy runs.
+    if (watched == DBEditSymbol && event->type() == QEvent::FocusOut
+        && static_cast<QFocusEvent*>(event)->reason() != Qt::ActiveWindowFocusReason
+        && static_cast<QFocusEvent*>(event)->reason() != Qt::PopupFocusReason) {
+        // Leaving the edit for another control, not the window losing activation:
+        // the edit writes its own pending text first; then the copy runs.
         jadl::runGuarded([this] {
             DBEditSymbol->updateRecord();
             DBEditSymbolExit();

@@ -278,6 +278,7 @@ TTowaryPodstawowe::TTowaryPodstawowe(QWidget* parent) : jadl::ExitRoutedDialog(p
     // Checking from code counts too: the main window unchecks the box before showing.
     connect(CheckBoxPrzenumeruj, &QCheckBox::toggled, this, [this] { CheckBoxPrzenumerujClick(); });
     DBEditSymbolTowaru->installEventFilter(this);
+    DBGrid1->installEventFilter(this);
 
     if (forms().ModulDanych1)
         bindDataModule(forms().ModulDanych1);
@@ -335,6 +336,15 @@ void TTowaryPodstawowe::keyPressEvent(QKeyEvent* event)
 
 bool TTowaryPodstawowe::eventFilter(QObject* watched, QEvent* event)
 {
+    // Esc in the goods grid is the cancel button's key as anywhere in the window
+    // (the grid would only cancel the edit, and a modal window stay open).
+    if (watched == DBGrid1 && event->type() == QEvent::KeyPress) {
+        const auto* key = static_cast<QKeyEvent*>(event);
+        if (key->key() == Qt::Key_Escape && key->modifiers() == Qt::NoModifier) {
+            BitBtnAnuluj->click();
+            return true;
+        }
+    }
     if (watched == DBEditSymbolTowaru && event->type() == QEvent::FocusOut) {
         // Leaving the edit for another control, not the window losing activation.
         const auto reason = static_cast<QFocusEvent*>(event)->reason();

@@ -432,8 +432,7 @@ void TPrzypisywanieTowarow::bindData(TModulDanych1* dm)
     connect(dm->DataSourceGrupyTowarow, &jadl::DataSource::dataSetScrolled, this,
             whileShown(&TPrzypisywanieTowarow::CheckBoxFiltrujPoGrupieClick));
     for (auto signal : {&jadl::DataSource::dataSetScrolled, &jadl::DataSource::dataSetChanged})
-        connect(dm->DataSourceTowaryPodstawowe, signal, this,
-                whileShown(&TPrzypisywanieTowarow::referencePriceEditColour));
+        connect(dm->DataSourceTowaryPodstawowe, signal, this, whileShown(&TPrzypisywanieTowarow::followChosenGood));
     connect(dm->DataSourceTowaryPodstawowe, &jadl::DataSource::recordChanged, this,
             whileShown(&TPrzypisywanieTowarow::referencePriceEditColour));
 }
@@ -498,8 +497,9 @@ void TPrzypisywanieTowarow::assignedGoodsTotals()
         // The scan leaves the current line at the end of the list.
         lines->last();
     }
-    EditWartoscCalkowitaNetto->setText(jadl::formatSum(net));
-    EditWartoscCalkowitaBrutto->setText(jadl::formatSum(gross));
+    // A return to the supplier (a negative line) rounds as every money value does.
+    EditWartoscCalkowitaNetto->setText(jadl::formatSumDigits(jadl::roundedMoney(net), 10));
+    EditWartoscCalkowitaBrutto->setText(jadl::formatSumDigits(jadl::roundedMoney(gross), 10));
 }
 
 void TPrzypisywanieTowarow::grossValuePreview()
@@ -520,6 +520,16 @@ void TPrzypisywanieTowarow::netValuePreview()
     double x = q * (goods->active() ? goods->fieldByName(QStringLiteral("CenaNetto")).asFloat() : 0.0);
     jadl::roundMoney(x);
     EditWartoscNetto->setText(jadl::formatGeneral(x));
+}
+
+void TPrzypisywanieTowarow::followChosenGood()
+{
+    referencePriceEditColour();
+    // The previews are of the good now chosen, for the quantity already typed.
+    if (numberOf(EditIlosc)) {
+        grossValuePreview();
+        netValuePreview();
+    }
 }
 
 void TPrzypisywanieTowarow::referencePriceEditColour()
@@ -641,6 +651,9 @@ bool TPrzypisywanieTowarow::checkNumberEdit(QLineEdit* edit)
     if (edit->text().isEmpty())
         return false;
     if (!jadl::parseNumber(edit->text())) {
+        // "-" or "2," on the way to a number: the assignment judges what is left.
+        if (jadl::isPartialNumber(edit->text()))
+            return false;
         showMessage(kBadNumber);
         edit->clear();
         return false;
@@ -694,9 +707,13 @@ void TPrzypisywanieTowarow::BitBtnPrzypiszTowarDostawcyClick()
     Table* goods = dm_->TableTowaryPodstawowe;
     Table* lines = dm_->TableTowary;
     Table* suppliers = dm_->TableDostawcy;
-    // A purchase is always of a chosen good.
+    // A purchase is always of a chosen good, from a chosen supplier.
     if (!goods->active() || goods->isEmpty()) {
         showMessage(QStringLiteral("Brak towaru podstawowego - wybierz towar"));
+        return;
+    }
+    if (!suppliers->active() || suppliers->isEmpty()) {
+        showMessage(QStringLiteral("Brak dostawcy - wybierz dostawcę"));
         return;
     }
 
@@ -800,6 +817,9 @@ void TPrzypisywanieTowarow::BitBtnPrzypiszTowarDostawcyClick()
     // 20. On disk when the handler returns.
     lines->post();
     lines->flushBuffers();
+
+    // Something is now recorded on the chosen date.
+    BitBtn1InformacjaCzyByloPrzepisywanie->show();
 
     // 21.-22.
     EditIlosc->setText(QStringLiteral("0"));

@@ -133,6 +133,7 @@ private:
     void buildControls();
     void bindData(TModulDanych1* dm);
     void closeTablesAndWindow();
+    void followChosenGood();
     bool checkNumberEdit(QLineEdit* edit);
 
     TModulDanych1* dm_ = nullptr;

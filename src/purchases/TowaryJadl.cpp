@@ -37,6 +37,7 @@
 #include <QElapsedTimer>
 #include <QFrame>
 #include <QHash>
+#include <QCalendarWidget>
 #include <QGridLayout>
 #include <QHBoxLayout>
 #include <QHeaderView>
@@ -47,6 +48,7 @@
 #include <QRadioButton>
 #include <QStyle>
 #include <QTableWidget>
+#include <QTimer>
 #include <QVBoxLayout>
 
 #include <cmath>
@@ -260,22 +262,7 @@ TTowary::Period TTowary::chosenMonth(const QString& text, const QStringList& ite
 
 QString TTowary::sumText(double v)
 {
-    constexpr int precision = 8;
-    if (!std::isfinite(v) || v == 0.0)
-        return jadl::formatSum(v);
-    // Rounded to 8 significant digits first; the integer digits then decide.
-    const QString sci = QString::number(v, 'e', precision - 1);      // "-1.2345679e+08"
-    const int e = sci.mid(sci.indexOf(QLatin1Char('e')) + 1).toInt();
-    if (e + 1 > precision) {
-        QString mantissa = sci.left(sci.indexOf(QLatin1Char('e')));
-        while (mantissa.endsWith(QLatin1Char('0')))
-            mantissa.chop(1);
-        if (mantissa.endsWith(QLatin1Char('.')))
-            mantissa.chop(1);
-        mantissa.replace(QLatin1Char('.'), QLatin1Char(','));
-        return mantissa + QLatin1Char('E') + QString::number(e);
-    }
-    return jadl::formatSum(sci.toDouble());
+    return jadl::formatSumDigits(v, 8);
 }
 
 std::map<int, TTowary::Sums> TTowary::sumsBySupplier(Table& lines)
@@ -675,11 +662,40 @@ void TTowary::wireHandlers()
         });
     };
     followText(ComboBoxWybierzOkres, &TTowary::ComboBoxWybierzOkresChange);
-    connect(ComboBoxWybierzOkres, &QComboBox::currentIndexChanged, this, guarded(&TTowary::ComboBoxWybierzOkresChange));
+    connect(ComboBoxWybierzOkres, &QComboBox::currentIndexChanged, this, [this] {
+        periodJustChanged_ = true;
+        // The same pick's activation comes right after, in this event: reset after it.
+        QTimer::singleShot(0, this, [this] { periodJustChanged_ = false; });
+        jadl::runGuarded([this] { ComboBoxWybierzOkresChange(); });
+    });
+    // A pick from the list runs the handler even when the period stays the same.
+    connect(ComboBoxWybierzOkres, &QComboBox::activated, this, [this] {
+        if (periodJustChanged_)
+            periodJustChanged_ = false;
+        else
+            jadl::runGuarded([this] { ComboBoxWybierzOkresChange(); });
+    });
     followText(ComboBoxMiesiace, &TTowary::ComboBoxMiesiaceChange);
     connect(ComboBoxMiesiace, &QComboBox::currentIndexChanged, this, guarded(&TTowary::ComboBoxMiesiaceChange));
-    connect(DateTimePickerDataPocz, &QDateEdit::dateChanged, this, guarded(&TTowary::DateTimePickerDataPoczChange));
-    connect(DateTimePickerDataKon, &QDateEdit::dateChanged, this, guarded(&TTowary::DateTimePickerDataKonChange));
+    // A date is taken when it is complete: picked from the calendar, or typed and
+    // left (or confirmed with Enter); not at every keystroke of typing.
+    for (QDateEdit* picker : {DateTimePickerDataPocz, DateTimePickerDataKon}) {
+        const auto slot = picker == DateTimePickerDataPocz ? &TTowary::DateTimePickerDataPoczChange
+                                                           : &TTowary::DateTimePickerDataKonChange;
+        connect(picker, &QDateEdit::dateChanged, this, [this, picker, slot] {
+            if (picker->hasFocus() && !(picker->calendarWidget() && picker->calendarWidget()->isVisible())) {
+                pickerTyped_ = true;
+                return;
+            }
+            jadl::runGuarded([this, slot] { (this->*slot)(); });
+        });
+        connect(picker, &QDateEdit::editingFinished, this, [this, slot] {
+            if (!pickerTyped_)
+                return;
+            pickerTyped_ = false;
+            jadl::runGuarded([this, slot] { (this->*slot)(); });
+        });
+    }
     connect(Calendar1, &jadl::MonthCalendar::dateChanged, this, guarded(&TTowary::Calendar1Change));
     connect(PoprzedniMc, &QPushButton::clicked, this, guarded(&TTowary::PoprzedniMcClick));
     connect(NastepnyMc, &QPushButton::clicked, this, guarded(&TTowary::NastepnyMcClick));
@@ -876,8 +892,9 @@ void TTowary::ComboBoxWybierzOkresChange()
         return;
     }
     applyLinesFilter(choice != 11);
-    if (choice != 0)
-        selectedSupplierTotals();
+    // The sums cover what the lower grid now shows, for choice 0 too: picked from
+    // the list it has no calendar change after it.
+    modeTotals();
     showRecordCount();
     KopiowanieRekordow->hide();
 }
@@ -893,7 +910,7 @@ void TTowary::ComboBoxMiesiaceChange()
     if (!isVisible() || !dm_ || !dm_->TableTowary->active())
         return;
     applyLinesFilter(true);
-    selectedSupplierTotals();
+    modeTotals();
     showRecordCount();
     KopiowanieRekordow->hide();
 }
@@ -906,7 +923,7 @@ void TTowary::DateTimePickerDataPoczChange()
     if (!isVisible() || !dm_ || !dm_->TableTowary->active())
         return;
     applyLinesFilter(true);
-    selectedSupplierTotals();
+    modeTotals();
     showRecordCount();
     KopiowanieRekordow->hide();
 }
@@ -926,16 +943,17 @@ void TTowary::Calendar1Change()
     ComboBoxWybierzOkresChange();
     if (!isVisible() || !dm_ || !dm_->TableTowary->active())
         return;
-    // The period handler has re-read the lines (and, but for choice 0, summed
-    // them); what is left is the filter back on and the sums where still due.
+    // The period handler has re-read and summed the lines; what is left is the
+    // filter back on, and the sums again when that changed what is shown.
     const int choice = periodChoice();
     Table* lines = dm_->TableTowary;
-    if (!lines->filtered())
+    if (!lines->filtered()) {
         lines->setFiltered(true);
-    else if (choice < 0)
+        modeTotals();
+    } else if (choice < 0) {
         lines->refresh();
-    if (choice <= 0)
-        selectedSupplierTotals();
+        modeTotals();
+    }
     showRecordCount();
     KopiowanieRekordow->hide();
 }
@@ -981,7 +999,7 @@ void TTowary::BitBtnSzukajClick()
         const BusyScope busy(busy_);
         suppliers->locate(QStringLiteral("Symbol"), EditSzukajDostawcyTowarow->text());
     }
-    selectedSupplierTotals();
+    modeTotals();
 }
 
 void TTowary::DBGrid2DblClick()
@@ -1022,7 +1040,8 @@ void TTowary::OdswierzanieTablicyDostawcowClick()
         lines->refresh();
     }
     DBGrid2->viewport()->update();
-    selectedSupplierTotals();
+    modeTotals();
+    showRecordCount();
 }
 
 void TTowary::BitBtnZamknijClick()
@@ -1046,6 +1065,15 @@ void TTowary::BitBtnZamknijClick()
 }
 
 // ---------------------------------------------------------------- totals
+
+void TTowary::modeTotals()
+{
+    // What the lower grid shows is what the sums cover, in either mode.
+    if (RadioGroupDlaDostawcow->itemIndex() == 0)
+        selectedSupplierTotals();
+    else
+        allSuppliersTotals();
+}
 
 void TTowary::selectedSupplierTotals()
 {

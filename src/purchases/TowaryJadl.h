@@ -82,6 +82,8 @@ public:
     // The fourteen fields of the copy table "TowaryRaport".
     static QList<jadl::FieldDef> copyTableFields();
 
+    // The totals of the supplier mode in force: selected supplier or all suppliers.
+    void modeTotals();
     void selectedSupplierTotals();
     void allSuppliersTotals();
     void everySupplierTotals();
@@ -202,5 +204,7 @@ private:
 
     TModulDanych1* dm_ = nullptr;
     bool busy_ = false;            // a routine walks the suppliers: their moves are its own
+    bool periodJustChanged_ = false;   // the period pick's change ran the handler already
+    bool pickerTyped_ = false;     // a date picker changed by typing: taken when left
     QString lastDrivePrefix_;      // built by either copy command
 };

@@ -2,6 +2,7 @@
 
 #include "common/Environment.h"
 #include "platform/Clock.h"
+#include "platform/Messages.h"
 #include "reports/ReportLayout.h"
 #include "reports/ReportPainter.h"
 #include "reports/ReportPreview.h"
@@ -205,8 +206,11 @@ void Report::preview(QWidget* parent) const
     // One run date for the pages and for a sheet saved from them.
     const QDate runDate = platform::today();
     const ReportPages pages = layoutPages(runDate);
-    if (pages.isEmpty())
+    if (pages.isEmpty()) {
+        // A print command on an empty list says so instead of doing nothing.
+        platform::showMessage(QStringLiteral("Brak pozycji do wydruku"));
         return;
+    }
     showPreview(pages, parent, [this, runDate] { return sheetFromReport(*this, runDate); });
 }
 

@@ -274,7 +274,7 @@ public:
     // without pages. Throws EngineError naming the file when it cannot be written.
     bool exportPdf(const QString& path) const;
     // Sets TMP (as before every print preview), then shows the modal print preview;
-    // returns when it is closed. A report without pages shows nothing.
+    // returns when it is closed. A report without pages says there is nothing to print.
     void preview(QWidget* parent = nullptr) const;
 
 private:

@@ -51,7 +51,7 @@ QString reportDisplayText(const QVariant& value, const ReportFieldInfo& info, co
         return dt.time() == QTime(0, 0) ? date : date + QLatin1Char(' ') + dt.time().toString(QStringLiteral("HH:mm:ss"));
     }
     case FieldType::Logical:
-        return value.toBool() ? QStringLiteral("True") : QStringLiteral("False");
+        return value.toBool() ? QStringLiteral("Tak") : QStringLiteral("Nie");
     case FieldType::Text:
     case FieldType::Memo:
         break;

@@ -36,7 +36,7 @@ public:
 
 // The text a report prints for a value: mask "0.00" (or the field's own display
 // format) for numbers, the general format for other floats, the short date for
-// dates, "True"/"False" for logicals.
+// dates, "Tak"/"Nie" for logicals, as the program writes them on Polish pages.
 QString reportDisplayText(const QVariant& value, const ReportFieldInfo& info, const QString& mask = {});
 
 // A data set held in memory: columns by name, rows of values.

@@ -1,6 +1,7 @@
 #include "reports/ReportLayout.h"
 
 #include "common/Formats.h"
+#include "common/Money.h"
 #include "reports/ReportFonts.h"
 #include "store/EngineError.h"
 
@@ -10,6 +11,7 @@
 #include <QImage>
 
 #include <algorithm>
+#include <cmath>
 
 namespace jadl {
 
@@ -249,7 +251,9 @@ private:
             return {};
         }
         case ReportElement::Kind::Expression:
-            return be.mask == QLatin1String("0.00") ? formatMask00(be.sum) : formatNumber(be.sum, be.mask);
+            // A total of money is printed in the program's rounding (a return's
+            // negative half grosz goes toward zero, as on every line).
+            return be.mask == QLatin1String("0.00") ? formatMask00(roundedMoney(be.sum)) : formatNumber(be.sum, be.mask);
         }
         return {};
     }
@@ -269,6 +273,44 @@ private:
             addRule(page, r.right(), r.top(), r.right(), r.bottom(), f.width);
         if (f.bottom)
             addRule(page, r.left(), r.bottom(), r.right(), r.bottom(), f.width);
+    }
+
+    static bool isNumber(const BoundElement& be)
+    {
+        switch (be.element->kind()) {
+        case ReportElement::Kind::Expression:
+            return true;
+        case ReportElement::Kind::SysData:
+            return static_cast<const ReportSysData*>(be.element)->data() != ReportSysData::Data::Date;
+        case ReportElement::Kind::Field:
+            return be.info.type == FieldType::Float || be.info.type == FieldType::Integer
+                || be.info.type == FieldType::AutoInc;
+        case ReportElement::Kind::Label:
+            return false;
+        }
+        return false;
+    }
+
+    // No printed value may lose a digit: a number too wide for its column is
+    // printed smaller until it fits; a text too wide keeps its start and loses
+    // its end.
+    static void fitToColumn(const BoundElement& be, PlacedText& t, double width)
+    {
+        if (t.text.isEmpty())
+            return;
+        if (!isNumber(be)) {
+            if (textWidthMm(t.text, t.font) > width)
+                t.align = ReportAlign::Left;
+            return;
+        }
+        // The painter measures with the device's own metrics: a little room for their rounding.
+        constexpr double slack = 0.97;
+        constexpr double smallest = 3.0;
+        for (double need = textWidthMm(t.text, t.font); t.font.pointSize > smallest && need > width * slack;
+             need = textWidthMm(t.text, t.font)) {
+            const double ratio = std::min(0.95, width * slack / need);
+            t.font.pointSize = std::max(smallest, std::floor(t.font.pointSize * ratio * 10.0) / 10.0);
+        }
     }
 
     void place(const BoundBand& b)
@@ -307,6 +349,8 @@ private:
                 const QRectF need = fm.boundingRect(QRectF(0, 0, mmToPx(w), 1e9), Qt::TextWordWrap, t.text);
                 h = std::max(h, pxToMm(need.height()));
             }
+            if (t.clip && !t.wordWrap)
+                fitToColumn(be, t, w);
             t.rect = QRectF(x, y, w, h);
             if (e->frame().any())
                 addFrame(page, t.rect, e->frame());

@@ -44,7 +44,7 @@ QString Field::asString() const
         return formatShortDate(dt.date()) + QLatin1Char(' ') + dt.time().toString(QStringLiteral("H:mm:ss"));
     }
     case FieldType::Logical:
-        return v.toBool() ? QStringLiteral("True") : QStringLiteral("False");
+        return v.toBool() ? QStringLiteral("Tak") : QStringLiteral("Nie");
     default:
         return v.toString();
     }

@@ -1,5 +1,7 @@
 #include "store/Modul_Danych1.h"
 
+#include "common/Money.h"
+
 using jadl::DataSource;
 using jadl::Field;
 using jadl::Table;
@@ -71,6 +73,22 @@ TModulDanych1::TModulDanych1(QObject* parent) : QObject(parent)
     });
     TableGrupyTowarow->setBeforePost([this](Table& t) { TableGrupyTowarowBeforePost(t); });
     TableGrupyTowarow->setAfterPost([this](Table& t) { TableGrupyTowarowAfterPost(t); });
+    // A line's VAT fraction follows its designation however the designation is
+    // changed, so the corrections compute at the rate the line shows.
+    connect(DataSourceTowary, &jadl::DataSource::recordChanged, this,
+            [this](int field) { TableTowaryVatTypChange(field); });
+}
+
+void TModulDanych1::TableTowaryVatTypChange(int fieldIndex)
+{
+    Table& t = *TableTowary;
+    if (fieldIndex < 0 || fieldIndex != t.fieldIndex(QStringLiteral("VatTyp"))
+        || (t.state() != jadl::DataSetState::Edit && t.state() != jadl::DataSetState::Insert))
+        return;
+    const double rate = jadl::vatRate(t.fieldByName(QStringLiteral("VatTyp")).asString());
+    jadl::Field& vat = t.fieldByName(QStringLiteral("Vat"));
+    if (vat.optFloat() != rate)
+        vat.setFloat(rate);
 }
 
 TModulDanych1::~TModulDanych1()

@@ -44,6 +44,7 @@ public:
     void TableDostawcyFilterRecord(jadl::Table& dataSet, bool& accept);
     void TableGrupyTowarowBeforePost(jadl::Table& dataSet);
     void TableGrupyTowarowAfterPost(jadl::Table& dataSet);
+    void TableTowaryVatTypChange(int fieldIndex);
     // SQL narrowing of the purchase-lines filter from the same inputs.
     jadl::SqlPreFilter TableTowaryPreFilter() const;
 

@@ -19,6 +19,10 @@ private Q_SLOTS:
     void invalidDateGivesEmptyText();
     void sums_data();
     void sums();
+    void sumsOfLimitedDigits_data();
+    void sumsOfLimitedDigits();
+    void partialNumbers_data();
+    void partialNumbers();
     void mask00_data();
     void mask00();
     void general_data();
@@ -127,6 +131,43 @@ void TestFormats::sums()
     QFETCH(double, value);
     QFETCH(QString, expected);
     QCOMPARE(formatSum(value), expected);
+}
+
+void TestFormats::sumsOfLimitedDigits_data()
+{
+    QTest::addColumn<double>("value");
+    QTest::addColumn<int>("precision");
+    QTest::addColumn<QString>("expected");
+    QTest::newRow("10 digits kept") << 12345678.91 << 10 << "12 345 678,91";
+    QTest::newRow("rounded to 10 significant") << 123456789.12 << 10 << "123 456 789,10";
+    QTest::newRow("more than 10 integer digits") << 12345678901.0 << 10 << "1,23456789E10";
+    QTest::newRow("negative, 10") << -98765.43 << 10 << "-98 765,43";
+    QTest::newRow("rounded to 8 significant") << 1234567.891 << 8 << "1 234 567,90";
+}
+
+void TestFormats::sumsOfLimitedDigits()
+{
+    QFETCH(double, value);
+    QFETCH(int, precision);
+    QFETCH(QString, expected);
+    QCOMPARE(formatSumDigits(value, precision), expected);
+}
+
+void TestFormats::partialNumbers_data()
+{
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<bool>("partial");
+    for (const char* t : {"", "-", ",", "-,", "-2", "2,", "-2,5", "1 000,5"})
+        QTest::newRow(t) << QString::fromLatin1(t) << true;
+    for (const char* t : {"a", "2-", "--1", "1,2,3", "2,5x"})
+        QTest::newRow(t) << QString::fromLatin1(t) << false;
+}
+
+void TestFormats::partialNumbers()
+{
+    QFETCH(QString, text);
+    QFETCH(bool, partial);
+    QCOMPARE(isPartialNumber(text), partial);
 }
 
 void TestFormats::mask00_data()

@@ -12,6 +12,7 @@
 
 #include <QAction>
 #include <QCheckBox>
+#include <QApplication>
 #include <QFocusEvent>
 #include <QPushButton>
 #include <QTest>
@@ -283,9 +284,12 @@ void RestauracjeTest::symbolCopiedToNameOnLeaving_data()
     QTest::addColumn<bool>("copyChecked");
     QTest::addColumn<bool>("editing");
     QTest::addColumn<QString>("expectedName");
-    QTest::newRow("checked, editing") << true << true << "NOWY";
-    QTest::newRow("unchecked, editing") << false << true << "Restauracja 1";
-    QTest::newRow("checked, browsing") << true << false << "Restauracja 1";
+    QTest::addColumn<bool>("windowDeactivated");
+    QTest::newRow("checked, editing") << true << true << "NOWY" << false;
+    QTest::newRow("unchecked, editing") << false << true << "Restauracja 1" << false;
+    QTest::newRow("checked, browsing") << true << false << "Restauracja 1" << false;
+    // Clicking another window is not leaving the edit.
+    QTest::newRow("checked, editing, window deactivated") << true << true << "Restauracja 1" << true;
 }
 
 void RestauracjeTest::symbolCopiedToNameOnLeaving()
@@ -293,6 +297,7 @@ void RestauracjeTest::symbolCopiedToNameOnLeaving()
     QFETCH(bool, copyChecked);
     QFETCH(bool, editing);
     QFETCH(QString, expectedName);
+    QFETCH(bool, windowDeactivated);
     ProgramFixture program;
     addRestaurants({true});
     TRestauracje* r = showRestaurants();
@@ -302,7 +307,12 @@ void RestauracjeTest::symbolCopiedToNameOnLeaving()
         QTest::keyClicks(r->DBEditSymbol, QStringLiteral("NOWY"));
         QCOMPARE(owners()->state(), jadl::DataSetState::Edit);
     }
-    leave(r->DBEditSymbol);
+    if (windowDeactivated) {
+        QFocusEvent away(QEvent::FocusOut, Qt::ActiveWindowFocusReason);
+        QApplication::sendEvent(r->DBEditSymbol, &away);
+    } else {
+        leave(r->DBEditSymbol);
+    }
     QCOMPARE(owners()->fieldByName(QStringLiteral("Nazwa")).asString(), expectedName);
     QCOMPARE(r->DBEditNazwa->text(), expectedName);
     r->ZamkAwaryjnie->click();

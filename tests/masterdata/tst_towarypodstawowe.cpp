@@ -644,6 +644,20 @@ void TowaryPodstawoweTest::cancelClosesOnlyWhenModal()
     QVERIFY(closedByEscape);
     QCOMPARE(c.goods.state(), DataSetState::Browse);
     QCOMPARE(c.disk()->recordCount(), 1);
+    // The same Escape pressed in the goods grid while a good is being edited.
+    closedByEscape = false;
+    jadl::test::whenModalShown([&](QWidget* modal) {
+        if (modal != c.w)
+            return;
+        c.goods.edit();
+        c.goods.fieldByName(QStringLiteral("Symbol")).setString(QStringLiteral("Pigwa"));
+        QTest::keyClick(c.w->DBGrid1, Qt::Key_Escape);
+        closedByEscape = !c.w->isVisible();
+    });
+    QCOMPARE(c.w->exec(), int(QDialog::Rejected));
+    QVERIFY(closedByEscape);
+    QCOMPARE(c.goods.state(), DataSetState::Browse);
+    QCOMPARE(c.symbol(), QStringLiteral("Gruszka"));
     // Modeless again afterwards: the cancel button leaves the window up.
     c.w->show();
     c.w->BitBtnAnuluj->click();

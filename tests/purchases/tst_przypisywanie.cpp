@@ -92,7 +92,9 @@ private Q_SLOTS:
     void recordsALine();
     void refusesIncompleteInput_data();
     void refusesIncompleteInput();
+    void refusesWithoutAChosenGood_data();
     void refusesWithoutAChosenGood();
+    void indicatorAndPreviewsFollowTheChoice();
     void linesFollowDayAndSupplier();
     void deleteAsksFirst();
 };
@@ -113,6 +115,8 @@ void AssignmentTest::recordsALine_data()
     QTest::newRow("exempt: gross equals net") << "3" << 10.0 << "zw" << false << 30.0 << 0.0 << 0.0 << 30.0 << "+";
     QTest::newRow("VAT 23") << "4" << 12.35 << "23" << true << 49.4 << 0.23 << 11.36 << 60.76 << "+";
     QTest::newRow("reference below net") << "1" << 5.0 << "8" << true << 5.0 << 0.08 << 0.4 << 5.4 << "-";
+    // A return to the supplier: typed from its minus on; a negative half grosz goes toward zero.
+    QTest::newRow("a return, -2,5 at 3.99") << "-2,5" << 3.99 << "7" << true << -9.97 << 0.07 << -0.70 << -10.67 << "+";
 }
 
 void AssignmentTest::recordsALine()
@@ -185,6 +189,7 @@ void AssignmentTest::refusesIncompleteInput_data()
     QTest::newRow("zero with point") << true << true << true << "0.0" << "Podano zerowa ilośc towaru - wprowadź poprawną";
     QTest::newRow("empty quantity") << true << true << true << "" << "Brak Ilości towaru";
     QTest::newRow("no unit") << true << true << false << "2" << "Brak Jednostki Miary - wprowadź";
+    QTest::newRow("a lone minus") << true << true << true << "-" << "Błędnie napisana liczba(separator lub wartość)";
 }
 
 void AssignmentTest::refusesIncompleteInput()
@@ -222,20 +227,57 @@ void AssignmentTest::refusesIncompleteInput()
     s.w->hide();
 }
 
+void AssignmentTest::refusesWithoutAChosenGood_data()
+{
+    QTest::addColumn<bool>("withSupplier");
+    QTest::addColumn<bool>("withGood");
+    QTest::addColumn<QString>("message");
+    QTest::newRow("no good in the group") << true << false << "Brak towaru podstawowego - wybierz towar";
+    QTest::newRow("no supplier at all") << false << true << "Brak dostawcy - wybierz dostawcę";
+}
+
 void AssignmentTest::refusesWithoutAChosenGood()
 {
+    QFETCH(bool, withSupplier);
+    QFETCH(bool, withGood);
+    QFETCH(QString, message);
     ProgramFixture program;
     TModulDanych1* dm = forms().ModulDanych1;
-    jadl::test::addSupplier(*dm, QStringLiteral("HURT"), QStringLiteral("HURTOWNIA"));
-    jadl::test::addGroup(*dm, QStringLiteral("PUSTA"));
+    if (withSupplier)
+        jadl::test::addSupplier(*dm, QStringLiteral("HURT"), QStringLiteral("HURTOWNIA"));
+    const int group = jadl::test::addGroup(*dm, QStringLiteral("NABIAŁ"));
+    if (withGood)
+        jadl::test::addGood(*dm, group, {QStringLiteral("SER"), QStringLiteral("SER"), 2.0, QStringLiteral("5"),
+                                         QStringLiteral("kg"), 2.0});
     prepareLikeTheMainWindow(*dm);
     TPrzypisywanieTowarow* w = forms().PrzypisywanieTowarow;
     w->show();
     typeQuantity(w, QStringLiteral("1"));
     w->BitBtnPrzypiszTowarDostawcy->click();
-    QCOMPARE(program.messages().texts(), QStringList{QStringLiteral("Brak towaru podstawowego - wybierz towar")});
+    QCOMPARE(program.messages().texts(), QStringList{message});
     QCOMPARE(StoredLines(program.dataDir()).count(), 0);
     w->hide();
+}
+
+void AssignmentTest::indicatorAndPreviewsFollowTheChoice()
+{
+    ProgramFixture program;
+    Scene s = scene({QStringLiteral("MLEKO"), QStringLiteral("MLEKO"), 3.0, QStringLiteral("8"), QStringLiteral("l"), 3.0},
+                    QDate(2026, 3, 9));
+    jadl::test::addGood(*s.dm, s.group, {QStringLiteral("SER"), QStringLiteral("SER"), 20.0, QStringLiteral("5"),
+                                         QStringLiteral("kg"), 20.0});
+    s.dm->TableTowaryPodstawowe->first();
+    QVERIFY(!s.w->BitBtn1InformacjaCzyByloPrzepisywanie->isVisible());   // nothing on that day yet
+    typeQuantity(s.w, QStringLiteral("2"));
+    QCOMPARE(s.w->EditWartoscNetto->text(), QStringLiteral("6"));
+    // A good chosen after the quantity was typed: the previews are of that good.
+    s.dm->TableTowaryPodstawowe->next();
+    QCOMPARE(s.dm->TableTowaryPodstawowe->fieldByName(QStringLiteral("Symbol")).asString(), QStringLiteral("SER"));
+    QCOMPARE(s.w->EditWartoscNetto->text(), QStringLiteral("40"));
+    s.w->BitBtnPrzypiszTowarDostawcy->click();
+    QVERIFY(program.messages().log().isEmpty());
+    QVERIFY(s.w->BitBtn1InformacjaCzyByloPrzepisywanie->isVisible());
+    s.w->hide();
 }
 
 void AssignmentTest::linesFollowDayAndSupplier()

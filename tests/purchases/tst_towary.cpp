@@ -6,6 +6,7 @@
 
 #include "common/Formats.h"
 #include "common/Money.h"
+#include "controls/DBComboBox.h"
 #include "controls/DBEdit.h"
 #include "controls/DBGrid.h"
 #include "controls/DatePicker.h"
@@ -26,6 +27,8 @@
 #include <QTableWidget>
 #include <QTest>
 #include <QWheelEvent>
+
+#include <SQLiteCpp/SQLiteCpp.h>
 
 #include <algorithm>
 
@@ -137,6 +140,10 @@ private Q_SLOTS:
     void titleClickOrdersAndSearch();
     void closeButtonClosesTables();
     void wheelMovesOneLine();
+    void vatFollowsTheDesignation();
+    void samePeriodPickedAgainRereads();
+    void typedDateIsTakenWhenComplete();
+    void invoiceColumnReadsTakNie();
 };
 
 // ---- the period table, for fixed days
@@ -267,11 +274,27 @@ void TowaryTest::choiceShowsItsPeriod()
     days.erase(std::unique(days.begin(), days.end()), days.end());
     QList<Line> lines;
     for (int supplier : {a, b})
-        for (const QDate& d : days)
-            lines.append({supplier, d});
+        for (const QDate& d : days) {
+            const double net = 10.01 * (lines.size() + 1) + supplier;
+            lines.append({supplier, d, net, jadl::roundedMoney(net * 0.23), jadl::roundedMoney(net * 1.23)});
+        }
     addLines(program.dataDir(), lines);
 
     TTowary* w = openWindow(dm);
+    // What the three sums must read: plain SQLite over the same period, one supplier or all.
+    auto checkSums = [&](bool all, int forChoice) {
+        SQLite::Database db(QString(program.dataDir() + QStringLiteral("/Towary.DB")).toStdString(), SQLite::OPEN_READONLY);
+        QString sql = QStringLiteral("SELECT total(WartoscNetto), total(WartoscVat), total(WartoscBrutto) FROM Towary WHERE 1");
+        if (!all)
+            sql += QStringLiteral(" AND NumerDostawcy = %1").arg(a);
+        if (forChoice != 11 && start.isValid())
+            sql += QStringLiteral(" AND DataZakupu BETWEEN '%1' AND '%2'").arg(start.toString(Qt::ISODate), end.toString(Qt::ISODate));
+        SQLite::Statement q(db, sql.toStdString());
+        QVERIFY(q.executeStep());
+        QCOMPARE(w->EditSumaNetto->text(), TTowary::sumText(jadl::roundedMoney(q.getColumn(0).getDouble())));
+        QCOMPARE(w->EditSumaVat->text(), TTowary::sumText(jadl::roundedMoney(q.getColumn(1).getDouble())));
+        QCOMPARE(w->EditSumaBrutto->text(), TTowary::sumText(jadl::roundedMoney(q.getColumn(2).getDouble())));
+    };
     w->Calendar1->setDate(QDate(2026, 11, 15));
     if (choice == 10) {
         w->DateTimePickerDataPocz->setDate(start);
@@ -292,23 +315,29 @@ void TowaryTest::choiceShowsItsPeriod()
     dm.TableDostawcy->locate(QStringLiteral("Numer"), a);
     QCOMPARE(shown(*dm.TableTowary), expected(false));
     QCOMPARE(w->LabelLiczbaRekorow->text(), QStringLiteral("Liczba zapisów: %1").arg(expected(false).size()));
+    checkSums(false, choice);
 
     w->RadioGroupDlaDostawcow->buttons()->button(1)->click();
     QCOMPARE(dm.TableTowary->masterSource(), nullptr);
     QCOMPARE(dm.TableTowary->indexName(), QStringLiteral("SymbolInd"));
     QCOMPARE(shown(*dm.TableTowary), expected(true));
     QCOMPARE(w->LabelPodsumowanie->text(), QStringLiteral("PODSUMOWANIE DLA WSZYSTKICH DOSTAWCÓW"));
-    // The period can change in this mode too, and back.
+    checkSums(true, choice);
+    // The period can change in this mode too, and back: the sums and the count follow.
     w->ComboBoxWybierzOkres->setCurrentIndex(11);
     QCOMPARE(dm.TableTowary->recordCount(), int(lines.size()));
+    checkSums(true, 11);
+    QCOMPARE(w->LabelLiczbaRekorow->text(), QStringLiteral("Liczba zapisów: %1").arg(lines.size()));
     w->ComboBoxWybierzOkres->setCurrentIndex(choice);
     if (choice == 9)
         chooseMonth(w, QStringLiteral("kwiecień "));
     QCOMPARE(shown(*dm.TableTowary), expected(true));
+    checkSums(true, choice);
 
     w->RadioGroupDlaDostawcow->buttons()->button(0)->click();
     QCOMPARE(dm.TableTowary->masterSource(), dm.DataSourceDostawcy);
     QCOMPARE(shown(*dm.TableTowary), expected(false));
+    checkSums(false, choice);
     QVERIFY(program.messages().log().isEmpty());
 }
 
@@ -734,6 +763,113 @@ void TowaryTest::wheelMovesOneLine()
     QCOMPARE(t.recNo(), 3);
     wheel(120);
     QCOMPARE(t.recNo(), 2);
+}
+
+void TowaryTest::vatFollowsTheDesignation()
+{
+    ProgramFixture program(kToday);
+    TModulDanych1& dm = *forms().ModulDanych1;
+    const int a = jadl::test::addSupplier(dm, QStringLiteral("A"), QStringLiteral("A"));
+    addLines(program.dataDir(), {{a, kToday, 100.0, 5.0, 105.0}});
+    TTowary* w = openWindow(dm);
+    w->ComboBoxWybierzOkres->setCurrentIndex(1);
+    Table& t = *dm.TableTowary;
+    t.first();
+    t.edit();
+    t.fieldByName(QStringLiteral("VatTyp")).setString(QStringLiteral("5"));
+    t.fieldByName(QStringLiteral("CenaNetto")).setFloat(100.0);
+    t.fieldByName(QStringLiteral("Ilosc")).setFloat(1.0);
+    t.fieldByName(QStringLiteral("UpustProc")).setFloat(0.0);
+    t.post();
+    QCOMPARE(t.fieldByName(QStringLiteral("Vat")).asFloat(), 0.05);
+    // The user corrects the designation in the window's combo box and recomputes.
+    const auto pick = [w](const QString& text) {
+        const int i = w->DBComboBoxVatTyp->findText(text);
+        w->DBComboBoxVatTyp->setCurrentIndex(i);
+        Q_EMIT w->DBComboBoxVatTyp->activated(i);
+    };
+    pick(QStringLiteral("8"));
+    QCOMPARE(t.fieldByName(QStringLiteral("Vat")).asFloat(), 0.08);
+    w->BitBtnPrzeliczPowtornie->click();
+    QCOMPARE(t.fieldByName(QStringLiteral("WartoscVat")).asFloat(), 8.0);
+    QCOMPARE(t.fieldByName(QStringLiteral("WartoscBrutto")).asFloat(), 108.0);
+    // A designation that is not a number carries no VAT.
+    pick(QStringLiteral("zw"));
+    QCOMPARE(t.fieldByName(QStringLiteral("Vat")).asFloat(), 0.0);
+}
+
+void TowaryTest::samePeriodPickedAgainRereads()
+{
+    ProgramFixture program(kToday);
+    TModulDanych1& dm = *forms().ModulDanych1;
+    const int a = jadl::test::addSupplier(dm, QStringLiteral("A"), QStringLiteral("A"));
+    addLines(program.dataDir(), {{a, kToday}});
+    TTowary* w = openWindow(dm);
+    w->RadioGroupDlaDostawcow->buttons()->button(1)->click();
+    w->ComboBoxWybierzOkres->setCurrentIndex(1);
+    QCOMPARE(w->LabelLiczbaRekorow->text(), QStringLiteral("Liczba zapisów: 1"));
+    QCOMPARE(w->EditSumaNetto->text(), QStringLiteral("1,00"));
+    // Another workstation or window records a line meanwhile; the same pick from the list re-reads.
+    addLines(program.dataDir(), {{a, kToday, 2.5, 0.5, 3.0}});
+    QCoreApplication::processEvents();
+    Q_EMIT w->ComboBoxWybierzOkres->activated(1);
+    QCOMPARE(w->LabelLiczbaRekorow->text(), QStringLiteral("Liczba zapisów: 2"));
+    QCOMPARE(w->EditSumaNetto->text(), QStringLiteral("3,50"));
+}
+
+void TowaryTest::typedDateIsTakenWhenComplete()
+{
+    ProgramFixture program(kToday);
+    TModulDanych1& dm = *forms().ModulDanych1;
+    const int a = jadl::test::addSupplier(dm, QStringLiteral("A"), QStringLiteral("A"));
+    addLines(program.dataDir(), {{a, QDate(2026, 3, 5)}, {a, QDate(2026, 3, 20)}});
+    TTowary* w = openWindow(dm);
+    QVERIFY(QTest::qWaitForWindowActive(w));
+    w->DateTimePickerDataPocz->setDate(QDate(2026, 3, 1));
+    w->DateTimePickerDataKon->setDate(QDate(2026, 3, 31));
+    w->ComboBoxWybierzOkres->setCurrentIndex(10);
+    QCOMPARE(w->LabelLiczbaRekorow->text(), QStringLiteral("Liczba zapisów: 2"));
+    // Typing the day of the start date: nothing is re-read at each keystroke...
+    QDateEdit* start = w->DateTimePickerDataPocz;
+    start->setFocus();
+    start->setSelectedSection(QDateTimeEdit::DaySection);
+    QTest::keyClicks(start, QStringLiteral("1"));
+    QTest::keyClicks(start, QStringLiteral("0"));
+    QCOMPARE(start->date(), QDate(2026, 3, 10));
+    QCOMPARE(w->LabelLiczbaRekorow->text(), QStringLiteral("Liczba zapisów: 2"));
+    QCOMPARE(jadl::shared().periodStart, QDate(2026, 3, 1));
+    // ...but once the date is complete and confirmed.
+    QTest::keyClick(start, Qt::Key_Return);
+    QCOMPARE(jadl::shared().periodStart, QDate(2026, 3, 10));
+    QCOMPARE(w->LabelLiczbaRekorow->text(), QStringLiteral("Liczba zapisów: 1"));
+}
+
+void TowaryTest::invoiceColumnReadsTakNie()
+{
+    ProgramFixture program(kToday);
+    TModulDanych1& dm = *forms().ModulDanych1;
+    const int a = jadl::test::addSupplier(dm, QStringLiteral("A"), QStringLiteral("A"));
+    addLines(program.dataDir(), {{a, kToday}, {a, kToday}});
+    TTowary* w = openWindow(dm);
+    w->ComboBoxWybierzOkres->setCurrentIndex(1);
+    Table& t = *dm.TableTowary;
+    t.first();
+    for (bool invoice : {true, false}) {
+        t.edit();
+        t.fieldByName(QStringLiteral("CzyBylaFaktura")).setBoolean(invoice);
+        t.post();
+        t.next();
+    }
+    int column = -1;
+    for (int c = 0; c < w->DBGrid1->model()->columnCount(); ++c)
+        if (w->DBGrid1->model()->headerData(c, Qt::Horizontal).toString() == QLatin1String("Faktura"))
+            column = c;
+    QVERIFY(column >= 0);
+    QStringList shownTexts;
+    for (int r = 0; r < 2; ++r)
+        shownTexts << w->DBGrid1->model()->index(r, column).data().toString();
+    std::sort(shownTexts.begin(), shownTexts.end());
+    QCOMPARE(shownTexts, (QStringList{QStringLiteral("Nie"), QStringLiteral("Tak")}));
 }
 
 QTEST_MAIN(TowaryTest)

@@ -119,6 +119,7 @@ class TowaryPrintTest : public QObject {
 private Q_SLOTS:
     void copyTableHoldsTheVisibleLines();
     void copyRefusedWithoutTable();
+    void printingAnEmptyViewSaysSo();
     void creatingTheTableFails();
     void valueReportListsSuppliersWithPurchases();
     void purchasedGoodsReportPreparation_data();
@@ -188,6 +189,19 @@ void TowaryPrintTest::copyRefusedWithoutTable()
     QCOMPARE(program.messages().texts(), QStringList{QStringLiteral("Brak Tablicy Raportów")});
     QVERIFY(!QFileInfo::exists(QDir(program.dataDir()).filePath(QStringLiteral("TowaryRaport.db"))));
     QVERIFY(!w->KopiowanieRekordow->isVisible());
+}
+
+void TowaryPrintTest::printingAnEmptyViewSaysSo()
+{
+    ProgramFixture program(kToday);
+    TModulDanych1& dm = *forms().ModulDanych1;
+    jadl::test::addSupplier(dm, QStringLiteral("A"), QStringLiteral("A"));
+    TTowary* w = openWindow(dm);
+    QCOMPARE(dm.TableTowary->recordCount(), 0);
+    w->BitBtnDrukuj2->click();
+    w->BitBtnDrukuj1->click();
+    QCOMPARE(program.messages().texts(),
+             (QStringList{QStringLiteral("Brak pozycji do wydruku"), QStringLiteral("Brak pozycji do wydruku")}));
 }
 
 void TowaryPrintTest::creatingTheTableFails()

@@ -246,8 +246,8 @@ void TestReportEngine::displayTexts_data()
     QTest::newRow("field display format") << "Priced" << "" << QVariant(4.0) << "4,00";
     QTest::newRow("integer masked") << "Qty" << "0.00" << QVariant(3) << "3,00";
     QTest::newRow("integer") << "Qty" << "" << QVariant(42) << "42";
-    QTest::newRow("logical true") << "Flag" << "" << QVariant(true) << "True";
-    QTest::newRow("logical false") << "Flag" << "" << QVariant(false) << "False";
+    QTest::newRow("logical true") << "Flag" << "" << QVariant(true) << "Tak";
+    QTest::newRow("logical false") << "Flag" << "" << QVariant(false) << "Nie";
     QTest::newRow("date") << "Day" << "" << QVariant(QDate(2024, 3, 5)) << "5.3.2024";
     QTest::newRow("date as ISO text") << "Day" << "" << QVariant(QStringLiteral("2024-12-31")) << "31.12.2024";
     QTest::newRow("text ignores mask") << "Name" << "0.00" << QVariant(QStringLiteral("kg")) << "kg";

@@ -123,6 +123,8 @@ private Q_SLOTS:
     void supplierList();
     void catalogue();
     void emptyViewsPrintNothing();
+    void widestValuesKeepEveryDigit_data();
+    void widestValuesKeepEveryDigit();
     void elementsFoundByName();
 };
 
@@ -185,7 +187,7 @@ void TestReportLayouts::purchasedGoodsRows()
     QCOMPARE(pages.textsOf(QStringLiteral("QRDBTextSkroconaNazwaTowaru")),
              (QStringList{QStringLiteral("SCHAB"), QStringLiteral("MLEKO"), QStringLiteral("BUŁKA")}));
     QCOMPARE(pages.textsOf(QStringLiteral("QRDBTextIlosc")), (QStringList{"2,00", "1,50", "10,00"}));
-    QCOMPARE(pages.textsOf(QStringLiteral("QRDBTextFaktura")), (QStringList{"True", "False", "True"}));
+    QCOMPARE(pages.textsOf(QStringLiteral("QRDBTextFaktura")), (QStringList{"Tak", "Nie", "Tak"}));
     QCOMPARE(pages.textsOf(QStringLiteral("QRDBTextCenaNetto")), (QStringList{"10,70", "3,10", "0,85"}));
     QCOMPARE(pages.textsOf(QStringLiteral("QRDBTextCenaReferencyjna")), (QStringList{"10,00", "", "0,90"}));
     QCOMPARE(pages.textsOf(QStringLiteral("QRDBTextVat")), (QStringList{"7", "zw", "5"}));
@@ -195,7 +197,7 @@ void TestReportLayouts::purchasedGoodsRows()
 
     // The whole first row across the page, in column order.
     QCOMPARE(elementsLeftToRight(p, 34.1, 34.1 + 4.8),
-             (QStringList{"1", QStringLiteral("HURTOWNIA"), "2,00", "kg", "True", "10,70", "21,40", "7", "11,45", "22,90",
+             (QStringList{"1", QStringLiteral("HURTOWNIA"), "2,00", "kg", "Tak", "10,70", "21,40", "7", "11,45", "22,90",
                           "10,00", QStringLiteral("MIĘSO"), "+", QStringLiteral("1 marca"), QStringLiteral("SCHAB")}));
     // Second row 4.8 mm lower.
     const auto names = p.textsOf(QStringLiteral("QRDBTextSkroconaNazwaTowaru"));
@@ -308,7 +310,7 @@ void TestReportLayouts::bareTable()
     QCOMPARE(p.firstTextOf(QStringLiteral("QRDBTextFaktura"))->align, ReportAlign::Right);
     QCOMPARE(p.firstTextOf(QStringLiteral("QRDBTextSkroconaNazwaTowaru"))->align, ReportAlign::Right);
     QCOMPARE(elementsLeftToRight(p, 20.8, 20.8 + 4.8),
-             (QStringList{QStringLiteral("HURTOWNIA"), "2,00", "kg", "True", "10,70", "21,40", "7", "11,45", "22,90",
+             (QStringList{QStringLiteral("HURTOWNIA"), "2,00", "kg", "Tak", "10,70", "21,40", "7", "11,45", "22,90",
                           "10,00", QStringLiteral("MIĘSO"), "+", QStringLiteral("1 marca"), QStringLiteral("SCHAB")}));
     const PlacedText* net = p.firstTextOf(QStringLiteral("QRExprWartoscNetto"));
     QCOMPARE(net->text, QStringLiteral("34,55"));
@@ -432,6 +434,105 @@ void TestReportLayouts::emptyViewsPrintNothing()
         QVERIFY(!f->exportPdf(path));
         QVERIFY(!QFile::exists(path));
     }
+}
+
+// Rows holding the widest values a register holds: 100-character names (every
+// text field full), quantities of 99 999,999, money of 9 999 999,99.
+std::shared_ptr<MemoryReportData> widest(const TableDef& def, const QString& name, int rows)
+{
+    auto data = std::make_shared<MemoryReportData>(name, def.fields);
+    for (int r = 0; r < rows; ++r) {
+        QVariantList values;
+        for (const FieldDef& f : def.fields) {
+            switch (f.type) {
+            case FieldType::Text:
+            case FieldType::Memo:
+                values << QString(f.type == FieldType::Memo ? 100 : f.textSize(), QChar(u'Ż'));
+                break;
+            case FieldType::Float:
+                values << (f.name.startsWith(QLatin1String("Ilosc")) ? 99999.999 : 9999999.99);
+                break;
+            case FieldType::Integer:
+            case FieldType::AutoInc:
+                values << 9999999;
+                break;
+            case FieldType::Date:
+            case FieldType::DateTime:
+                values << QDate(2026, 12, 28);
+                break;
+            case FieldType::Logical:
+                values << false;
+                break;
+            }
+        }
+        data->addRow(values);
+    }
+    return data;
+}
+
+void TestReportLayouts::widestValuesKeepEveryDigit_data()
+{
+    QTest::addColumn<QString>("layout");
+    for (const char* l : {"ZakupioneTowaryDruk", "ZakupioneTowaryDruk1", "WartoscKupionychTowarowDruk", "DostawcyDruk",
+                          "TowaryPodstawoweWgGrupDruk"})
+        QTest::newRow(l) << QString::fromLatin1(l);
+}
+
+void TestReportLayouts::widestValuesKeepEveryDigit()
+{
+    QFETCH(QString, layout);
+    std::unique_ptr<ReportForm> form;
+    const TableDef* def = nullptr;
+    QString set;
+    if (layout == QLatin1String("ZakupioneTowaryDruk"))
+        form = std::make_unique<TZakupioneTowaryDruk>();
+    else if (layout == QLatin1String("ZakupioneTowaryDruk1"))
+        form = std::make_unique<TZakupioneTowaryDruk1>();
+    else if (layout == QLatin1String("WartoscKupionychTowarowDruk"))
+        form = std::make_unique<TWartoscKupionychTowarowDruk>();
+    else if (layout == QLatin1String("DostawcyDruk"))
+        form = std::make_unique<TDostawcyDruk>();
+    else
+        form = std::make_unique<TTowaryPodstawoweWgGrupDruk>();
+    if (layout.startsWith(QLatin1String("Zakupione"))) {
+        def = &tabledefs::towary();
+        set = QStringLiteral("TableTowary");
+    } else if (layout == QLatin1String("TowaryPodstawoweWgGrupDruk")) {
+        def = &tabledefs::towaryPodstawowe();
+        set = QStringLiteral("TableTowaryPodstawowe");
+    } else {
+        def = &tabledefs::dostawcy();
+        set = QStringLiteral("TableDostawcy");
+    }
+    // Ten lines make the totals wider still; the running numbers reach two digits.
+    form->QuickRep1->setDataSet(set, widest(*def, set, 12));
+    form->QuickRep1->setLookup(QStringLiteral("TableDostawcy"), widest(tabledefs::dostawcy(), QStringLiteral("TableDostawcy"), 1));
+    const ReportPages pages = form->layoutPages(kRunDate);
+    QVERIFY(!pages.isEmpty());
+    int numbers = 0;
+    for (const ReportPage& page : pages.pages) {
+        for (const PlacedText& t : page.texts) {
+            const ReportElement* e = form->QuickRep1->element(t.element);
+            QVERIFY(e);
+            bool number = e->kind() == ReportElement::Kind::Expression;
+            if (const auto* s = qobject_cast<const ReportSysData*>(e))
+                number = s->data() != ReportSysData::Data::Date;
+            if (const auto* f = qobject_cast<const ReportDBText*>(e)) {
+                const FieldDef* fd = f->dataSet() == set ? def->field(f->dataField()) : nullptr;
+                number = fd && (fd->type == FieldType::Float || fd->type == FieldType::Integer);
+            }
+            const double need = textWidthMm(t.text, t.font);
+            if (number) {
+                ++numbers;
+                QVERIFY2(need <= t.rect.width() + 1e-6,
+                         qPrintable(QStringLiteral("%1 \"%2\" needs %3 mm of %4").arg(t.element, t.text).arg(need).arg(t.rect.width())));
+            } else if (t.clip && need > t.rect.width()) {
+                // A text that does not fit shows its start.
+                QVERIFY2(t.align == ReportAlign::Left, qPrintable(t.element));
+            }
+        }
+    }
+    QVERIFY(numbers > 0);
 }
 
 void TestReportLayouts::elementsFoundByName()

@@ -293,7 +293,8 @@ void StartUpTest::secondCopyOnTheSameDataDirectory()
         first.start(QStringLiteral(JADL_PROGRAM), {});
         QVERIFY(first.waitForStarted());
         QTRY_VERIFY_WITH_TIMEOUT(QFileInfo::exists(root + QStringLiteral("/Jadl/Dane_bar/.jadlonia.lock")), 20000);
-        QTRY_VERIFY_WITH_TIMEOUT(QFileInfo::exists(root + QStringLiteral("/Jadl/Dane_bar/Wlasciciel.DB")), 20000);
+        for (const jadl::TableDef* def : jadl::tabledefs::all())
+            QTRY_VERIFY_WITH_TIMEOUT(QFileInfo::exists(root + QStringLiteral("/Jadl/Dane_bar/") + def->fileName), 20000);
     });
     QVERIFY(!program.started());
     QCOMPARE(program.messages().texts().size(), 1);

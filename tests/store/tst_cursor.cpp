@@ -215,8 +215,8 @@ void TstCursor::fieldConversions_data()
     QTest::newRow("integer") << "NumerGrupy" << "42" << "42" << "42";
     QTest::newRow("date short") << "DataZakupu" << "7.12.2026" << "7.12.2026" << "2026-12-07";
     QTest::newRow("date iso") << "DataWaznosci" << "2027-01-05" << "5.1.2027" << "2027-01-05";
-    QTest::newRow("logical") << "CzyBylaFaktura" << "True" << "True" << "1";
-    QTest::newRow("logical no") << "Par1" << "Nie" << "False" << "0";
+    QTest::newRow("logical") << "CzyBylaFaktura" << "True" << "Tak" << "1";
+    QTest::newRow("logical no") << "Par1" << "Nie" << "Nie" << "0";
     QTest::newRow("text") << "Nazwa" << "Żółć" << "Żółć" << "Żółć";
     QTest::newRow("empty clears") << "CenaNetto" << "" << "" << "<null>";
 }

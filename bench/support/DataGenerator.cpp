@@ -32,7 +32,8 @@ QDate firstPurchaseDay() { return lastPurchaseDay().addYears(-10).addDays(1); }
 
 QString completeMarker(const QString& directory)
 {
-    return QDir(directory).filePath(QStringLiteral("gen_data.done"));
+    // Named for the file layout it marks: a set made before the Polish sort keys is made again.
+    return QDir(directory).filePath(QStringLiteral("gen_data.v2.done"));
 }
 
 int supplierGroup(int supplierNumber, int which)
@@ -502,6 +503,14 @@ GenResult generateData(const GenOptions& options)
     load(tabledefs::dostawcy(), [&](const QString& p) { suppliers = fillSuppliers(p, rng); });
     load(tabledefs::wlasciciel(), [&](const QString& p) { fillRestaurant(p); });
     load(tabledefs::towary(), [&](const QString& p) { fillLines(p, options.lines, goods, suppliers, rng); });
+    // The Polish sort keys of the loaded texts, made as the program makes them on open.
+    for (const TableDef* def : tabledefs::all()) {
+        Table t;
+        t.setDatabaseName(dir);
+        t.setTableName(def->fileName);
+        t.open();
+        t.close();
+    }
 
     QFile marker(completeMarker(dir));
     if (!marker.open(QIODevice::WriteOnly | QIODevice::Truncate))

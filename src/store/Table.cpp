@@ -1,8 +1,10 @@
 #include "store/Table.h"
 
+#include "common/Collation.h"
 #include "store/DataEvent.h"
 #include "store/DataSource.h"
 #include "store/Database.h"
+#include "store/SortKeys.h"
 #include "store/SqliteFile.h"
 #include "store/TableDefs.h"
 #include "store/TableSchema.h"
@@ -90,6 +92,7 @@ struct Table::Impl {
     std::vector<QVariant> buffer;       // record being edited or inserted
     std::vector<bool> dirty;
     std::vector<QVariant> insertStart;  // a new record as it began (link values, defaults)
+    QHash<QString, QString> keyColumns; // lower-case text field -> its Polish sort key column
 
     // Filter pass: reads of this table's fields come from the offered row.
     bool inFilter = false;
@@ -234,14 +237,20 @@ void Table::createFile(const QString& path, const TableDef& def)
         QStringList cols;
         for (const FieldDef& fd : def.fields)
             cols << quoteId(fd.name) + QLatin1Char(' ') + columnSql(fd);
+        for (const QString& keyed : keyedFields(def))
+            cols << quoteId(sortKeyColumn(keyed)) + QStringLiteral(" BLOB");
         f.begin();
         f.exec(QStringLiteral("CREATE TABLE %1 (%2)").arg(quoteId(stem), cols.join(QStringLiteral(", "))));
-        for (const IndexDef& ix : def.indexes) {
-            QStringList keys;
-            for (const QString& k : ix.fields)
-                keys << quoteId(k);
-            f.exec(QStringLiteral("CREATE INDEX %1 ON %2 (%3)")
-                       .arg(quoteId(ix.name), quoteId(stem), keys.join(QStringLiteral(", "))));
+        for (const IndexDef& named : def.indexes) {
+            for (const IndexDef& ix : {named, sortKeyIndex(def, named)}) {
+                if (ix.fields.isEmpty())
+                    continue;
+                QStringList keys;
+                for (const QString& k : ix.fields)
+                    keys << quoteId(k);
+                f.exec(QStringLiteral("CREATE INDEX %1 ON %2 (%3)")
+                           .arg(quoteId(ix.name), quoteId(stem), keys.join(QStringLiteral(", "))));
+            }
         }
         f.commit();
     } catch (...) {
@@ -298,8 +307,15 @@ void Table::open()
     if (!schema)
         throw EngineError(QStringLiteral("Table '%1' not found in the file").arg(stem), path);
     const QString tableIdent = schema->tableIdent;
-    const QList<FieldDef>& fileDefs = schema->fields;
-    QList<IndexDef> fileIndexes = schema->indexes;
+    // The Polish sort keys are the engine's own: no field, no index the program names.
+    QList<FieldDef> fileDefs;
+    for (const FieldDef& f : schema->fields)
+        if (!isSortKeyColumn(f.name))
+            fileDefs << f;
+    QList<IndexDef> fileIndexes;
+    for (const IndexDef& ix : schema->indexes)
+        if (!isSortKeyColumn(ix.name))
+            fileIndexes << ix;
 
     // The program's definition decides types and formats; extra file columns stay as they are.
     if (known) {
@@ -344,6 +360,10 @@ void Table::open()
     d.path = path;
     d.sqlName = quoteId(tableIdent);
     d.indexes = fileIndexes;
+    d.keyColumns.clear();
+    if (const TableDef* keyDef = known ? known : (own.fields.isEmpty() ? nullptr : &own))
+        for (const QString& f : ensureSortKeys(*file, tableIdent, *keyDef, *schema))
+            d.keyColumns.insert(f.toLower(), sortKeyColumn(f));
     setupFields(merged);
     QStringList cols;
     for (const auto& f : fields_)
@@ -629,9 +649,10 @@ void Table::buildIds()
             d.lastPreFilter = pf.where;
         }
     }
+    // Texts in Polish order: through their sort keys where the file keeps them.
     QStringList order;
     for (const QString& k : indexFieldNames())
-        order << quoteId(k);
+        order << quoteId(d.keyColumns.value(k.toLower(), k));
     order << QStringLiteral("rowid");
 
     for (;;) {
@@ -1396,11 +1417,23 @@ void Table::post()
             if (inserting || d.dirty[i])
                 cols.push_back(i);
         }
+        // A text the view orders by carries its Polish sort key along.
+        std::vector<std::pair<QString, QVariant>> keys;
+        for (size_t c : cols) {
+            const auto key = d.keyColumns.constFind(fields_[c]->fieldName().toLower());
+            if (key != d.keyColumns.constEnd())
+                keys.emplace_back(*key, d.buffer[c].isNull() ? QVariant()
+                                                              : QVariant(polishSortKey(d.buffer[c].toString())));
+        }
         QString sql;
         if (inserting) {
             QStringList names, marks;
             for (size_t c : cols) {
                 names << quoteId(fields_[c]->fieldName());
+                marks << QStringLiteral("?");
+            }
+            for (const auto& k : keys) {
+                names << quoteId(k.first);
                 marks << QStringLiteral("?");
             }
             sql = names.isEmpty()
@@ -1411,6 +1444,8 @@ void Table::post()
             QStringList sets;
             for (size_t c : cols)
                 sets << quoteId(fields_[c]->fieldName()) + QStringLiteral(" = ?");
+            for (const auto& k : keys)
+                sets << quoteId(k.first) + QStringLiteral(" = ?");
             sql = QStringLiteral("UPDATE %1 SET %2 WHERE rowid = ?").arg(d.sqlName, sets.join(QStringLiteral(", ")));
         }
         d.file->begin();
@@ -1421,6 +1456,14 @@ void Table::post()
                 int k = 1;
                 for (size_t c : cols)
                     bindValue(st, k++, fields_[c]->def(), d.buffer[c]);
+                for (const auto& key : keys) {
+                    if (key.second.isNull()) {
+                        st.bind(k++);
+                    } else {
+                        const QByteArray bytes = key.second.toByteArray();
+                        st.bind(k++, bytes.constData(), int(bytes.size()));   // copied by SQLite
+                    }
+                }
                 if (!inserting)
                     st.bind(k, int64_t(id));
                 st.exec();

@@ -4,6 +4,8 @@
 
 #include "store/TableDefs.h"
 
+#include <QProcess>
+
 using namespace jadl;
 using namespace storetest;
 
@@ -31,6 +33,7 @@ private Q_SLOTS:
     void updateRecordComesFirst();
     void postIsVisibleToOtherConnections();
     void locateFindsPrefixCaseSensitive();
+    void textOrderIsPolish();
     void indexSwitchKeepsCurrentRecord();
     void disabledControlsAreNestable();
     void postOfNonOrderingFieldKeepsView();
@@ -482,7 +485,7 @@ void TstCursor::locateFindsPrefixCaseSensitive()
     auto t = openTable(QStringLiteral("Dostawcy.db"));
     for (const char* s : {"bar", "Abc", "abd", "Abx"})
         addSupplier(*t, QString::fromLatin1(s));
-    t->setIndexName(QStringLiteral("SymbolInd"));   // Abc, Abx, abd, bar
+    t->setIndexName(QStringLiteral("SymbolInd"));   // Abc, abd, Abx, bar
     t->last();
     QVERIFY(t->locate(QStringLiteral("Symbol"), QStringLiteral("Ab")));
     QCOMPARE(t->fieldByName(QStringLiteral("Symbol")).asString(), QStringLiteral("Abc"));   // first in the current order
@@ -499,6 +502,43 @@ void TstCursor::locateFindsPrefixCaseSensitive()
     QVERIFY(t->locate(QStringLiteral("Numer"), QVariant(qlonglong(barId))));
     QCOMPARE(t->fieldByName(QStringLiteral("Symbol")).asString(), QStringLiteral("bar"));
     QVERIFY_THROWS_EXCEPTION(EngineError, t->locate(QStringLiteral("Brak"), QStringLiteral("x")));
+}
+
+void TstCursor::textOrderIsPolish()
+{
+    Env env;
+    const QStringList polish{QStringLiteral("Adam"), QStringLiteral("ala"), QStringLiteral("Bąk"), QStringLiteral("cukier"),
+                             QStringLiteral("Ćma"), QStringLiteral("Ewa"), QStringLiteral("Lody"), QStringLiteral("Łódź Hurt"),
+                             QStringLiteral("Ółów"), QStringLiteral("Śledź"), QStringLiteral("Zenon"), QStringLiteral("Żabka")};
+    {
+        auto t = openTable(QStringLiteral("Dostawcy.db"));
+        // In byte order, and one of them left to another program.
+        for (const char* s : {"Zenon", "Ewa", "Lody", "Adam", "ala", "cukier", "Ółów", "Ćma", "Łódź Hurt", "Śledź", "Żabka"})
+            addSupplier(*t, QString::fromUtf8(s));
+        t->close();
+    }
+    QProcess tool;
+    tool.start(QStringLiteral("sqlite3"), {env.file(QStringLiteral("Dostawcy.db")),
+                                           QStringLiteral("INSERT INTO Dostawcy (Symbol) VALUES ('Bąk');")});
+    QVERIFY(tool.waitForFinished(10000));
+    QCOMPARE(tool.exitCode(), 0);
+
+    auto t = openTable(QStringLiteral("Dostawcy.db"));
+    t->setIndexName(QStringLiteral("SymbolInd"));
+    QStringList order;
+    for (t->first(); !t->eof(); t->next())
+        order << t->fieldByName(QStringLiteral("Symbol")).asString();
+    QCOMPARE(order, polish);
+    // A record renamed by the program moves to its Polish place.
+    QVERIFY(t->locate(QStringLiteral("Symbol"), QStringLiteral("Zenon")));
+    t->edit();
+    t->fieldByName(QStringLiteral("Symbol")).setString(QStringLiteral("Ąbecadło"));
+    t->post();
+    t->first();
+    t->next();
+    QCOMPARE(t->fieldByName(QStringLiteral("Symbol")).asString(), QStringLiteral("ala"));
+    t->next();
+    QCOMPARE(t->fieldByName(QStringLiteral("Symbol")).asString(), QStringLiteral("Ąbecadło"));
 }
 
 void TstCursor::indexSwitchKeepsCurrentRecord()

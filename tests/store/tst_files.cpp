@@ -3,6 +3,7 @@
 // use, table creation and a crash in the middle of posting.
 #include "StoreFixture.h"
 
+#include "store/SortKeys.h"
 #include "store/TableDefs.h"
 
 #include <QProcess>
@@ -109,8 +110,14 @@ void TstFiles::freshDirectoryGetsNineTables()
     QCOMPARE(rawQuery(path, QStringLiteral("SELECT name FROM sqlite_master WHERE type='table' AND name NOT LIKE 'sqlite%'")),
              (QList<QStringList>{{stem}}));
     const auto columns = rawQuery(path, QStringLiteral("PRAGMA table_info(\"%1\")").arg(stem));
-    QCOMPARE(columns.size(), def->fields.size());
-    for (int i = 0; i < columns.size(); ++i) {
+    // The fields as defined, then the Polish sort keys of the texts an index orders by.
+    const QStringList keyed = keyedFields(*def);
+    QCOMPARE(columns.size(), def->fields.size() + keyed.size());
+    for (int i = 0; i < keyed.size(); ++i) {
+        QCOMPARE(columns[def->fields.size() + i].value(1), keyed[i] + QStringLiteral("#pl"));
+        QCOMPARE(columns[def->fields.size() + i].value(2), QStringLiteral("BLOB"));
+    }
+    for (int i = 0; i < def->fields.size(); ++i) {
         const FieldDef& f = def->fields[i];
         QCOMPARE(columns[i].value(1), f.name);
         QCOMPARE(columns[i].value(2), sqlType(f));
@@ -122,8 +129,11 @@ void TstFiles::freshDirectoryGetsNineTables()
     for (const auto& row : indexes)
         names << row.value(1);
     QStringList wanted;
-    for (const IndexDef& ix : def->indexes)
+    for (const IndexDef& ix : def->indexes) {
         wanted << ix.name;
+        if (!sortKeyIndex(*def, ix).fields.isEmpty())
+            wanted << ix.name + QStringLiteral("#pl");
+    }
     names.sort();
     wanted.sort();
     QCOMPARE(names, wanted);
@@ -134,6 +144,14 @@ void TstFiles::freshDirectoryGetsNineTables()
         QCOMPARE(keys, ix.fields);
     }
     QCOMPARE(rawQuery(path, QStringLiteral("PRAGMA journal_mode")).value(0).value(0), QStringLiteral("delete"));
+
+    // Other programs read and write the file with the plain sqlite3 tool.
+    QProcess tool;
+    tool.start(QStringLiteral("sqlite3"), {path, QStringLiteral("INSERT INTO \"%1\" DEFAULT VALUES; SELECT count(*) FROM \"%1\";").arg(stem)});
+    QVERIFY(tool.waitForFinished(10000));
+    QCOMPARE(tool.exitCode(), 0);
+    QCOMPARE(tool.readAllStandardOutput().trimmed(), QByteArray("1"));
+    QVERIFY2(tool.readAllStandardError().isEmpty(), qPrintable(stem));
 }
 
 void TstFiles::definitionsMatchTheCatalogue_data()

@@ -10,7 +10,7 @@ BUILD=$(cd "$1" 2>/dev/null && pwd) || { echo "no build directory: $1" >&2; exit
 shift
 export JADL_BENCH_DATA=${JADL_BENCH_DATA:-$ROOT/bench/data}
 
-if [ ! -f "$JADL_BENCH_DATA/gen_data.done" ]; then
+if [ ! -f "$JADL_BENCH_DATA/gen_data.v2.done" ]; then
   "$BUILD/bench/gen_data" "$JADL_BENCH_DATA" --force ${JADL_BENCH_LINES:+--lines "$JADL_BENCH_LINES"}
 fi
 

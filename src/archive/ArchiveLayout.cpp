@@ -2,7 +2,7 @@
 
 #include "archive/DriveWidgets.h"
 #include "platform/Drives.h"
-#include "shell/FormUtil.h"
+#include "controls/Builders.h"
 
 #include <QDialog>
 #include <QFrame>

@@ -1,7 +1,7 @@
 #include "archive/DriveWidgets.h"
 
 #include "platform/Drives.h"
-#include "shell/Application.h"
+#include "controls/Guarded.h"
 
 #include <QDir>
 #include <QFileInfo>

@@ -7,9 +7,8 @@
 #include "platform/Clock.h"
 #include "platform/Drives.h"
 #include "platform/Messages.h"
-#include "shell/Application.h"
-#include "shell/FormUtil.h"
-#include "shell/Forms.h"
+#include "controls/Guarded.h"
+#include "controls/Builders.h"
 #include "store/Modul_Danych1.h"
 #include "store/Table.h"
 
@@ -134,12 +133,11 @@ TKopiowanieDanych::TKopiowanieDanych(QWidget* parent) : jadl::ExitRoutedDialog(p
     connect(Wyjscie, &QPushButton::clicked, this, [this] { jadl::runGuarded([this] { WyjscieClick(); }); });
 }
 
-QList<jadl::Table*> TKopiowanieDanych::ZamknijTabeleDanych()
+QList<jadl::Table*> TKopiowanieDanych::ZamknijTabeleDanych() const
 {
-    QList<jadl::Table*> out;
-    if (const TModulDanych1* dm = jadl::forms().ModulDanych1)
-        out = {dm->TableTowary, dm->TableDostawcy, dm->TableTowaryPodstawowe, dm->TableGrupyTowarow};
-    return out;
+    if (!dm_)
+        return {};
+    return {dm_->TableTowary, dm_->TableDostawcy, dm_->TableTowaryPodstawowe, dm_->TableGrupyTowarow};
 }
 
 qint64 TKopiowanieDanych::RozmiarPliku(const QString& realPath)
@@ -422,10 +420,10 @@ bool TKopiowanieDanych::SprawdzMiejsce(bool diskette)
 void TKopiowanieDanych::KopiujClick()
 {
     // Typing still in a window would be lost when its table closes: settled first.
-    if (!jadl::settlePendingEdits(jadl::archive::programTables()))
+    if (!jadl::settlePendingEdits(programTables_()))
         return;
     // Table files are copied only while no connection to them is open.
-    jadl::archive::TablesOffline offline(jadl::archive::programTables(), ZamknijTabeleDanych());
+    jadl::archive::TablesOffline offline(programTables_(), ZamknijTabeleDanych());
     failed_ = false;
 
     fileCounter_ = 0;
@@ -618,7 +616,7 @@ void TKopiowanieDanych::completion()
     // Without a measured data directory equal totals (both 0) prove nothing.
     if (measured_ && !failed_ && copiedBytes_ == totalBytes_) {
         jadl::platform::showMessage(QStringLiteral("KOPIA DANYCH PROGRAMU WYKONANA PRAWIDŁOWO"));
-        jadl::Table* par = jadl::forms().ModulDanych1->TableParametry;
+        jadl::Table* par = dm_->TableParametry;
         if (!par->active())
             par->open();
         par->edit();

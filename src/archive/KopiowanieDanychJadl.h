@@ -2,6 +2,7 @@
 // Data backup window: copies every file of the data directory into a dated
 // archive folder on a hard disk or into the archive folder of one or more
 // diskettes, with a space check and progress shown as it goes.
+#include "archive/TablesOffline.h"
 #include "archive/BackupStaging.h"
 #include "controls/ExitRoutedDialog.h"
 #include "archive/ArchiveLayout.h"
@@ -16,6 +17,8 @@ class QFrame;
 class QLabel;
 class QProgressBar;
 class QPushButton;
+
+class TModulDanych1;
 
 namespace jadl {
 class Table;
@@ -62,9 +65,13 @@ public:
     QPushButton* Pomoc;
     QPushButton* Wyjscie;
 
+    // The data module whose tables the backup closes, and every table of the
+    // program (both given by the start-up).
+    void bindDataModule(TModulDanych1* dm) { dm_ = dm; }
+    void setProgramTables(jadl::archive::TableList tables) { programTables_ = std::move(tables); }
     // The four tables the backup closes and leaves closed (the windows that need
     // them open them again).
-    static QList<jadl::Table*> ZamknijTabeleDanych();
+    QList<jadl::Table*> ZamknijTabeleDanych() const;
     // Size in bytes of a file (real path), 0 when there is none.
     static qint64 RozmiarPliku(const QString& realPath);
     // Points the archive lists back at the program drive's "Jadl" folder.
@@ -94,6 +101,8 @@ protected:
     void reject() override;   // no closing while files are copied
 
 private:
+    TModulDanych1* dm_ = nullptr;
+    jadl::archive::TableList programTables_;
     std::function<void(const QString&)> afterBlock_;
     enum class Labels { Copy, Delete, Hidden };
     void setLabels(Labels which);

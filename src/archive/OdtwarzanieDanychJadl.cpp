@@ -8,9 +8,8 @@
 #include "platform/Drives.h"
 #include "platform/Help.h"
 #include "platform/Messages.h"
-#include "shell/Application.h"
-#include "shell/FormUtil.h"
-#include "shell/Forms.h"
+#include "controls/Guarded.h"
+#include "controls/Builders.h"
 #include "store/Modul_Danych1.h"
 #include "store/Table.h"
 #include "store/TableDefs.h"
@@ -121,11 +120,11 @@ TOdtwarzanieDanych::TOdtwarzanieDanych(QWidget* parent) : jadl::ExitRoutedDialog
 
 TOdtwarzanieDanych::~TOdtwarzanieDanych() = default;
 
-QList<jadl::Table*> TOdtwarzanieDanych::tablesLeftClosed()
+QList<jadl::Table*> TOdtwarzanieDanych::tablesLeftClosed() const
 {
-    QList<jadl::Table*> out = TKopiowanieDanych::ZamknijTabeleDanych();
-    if (const TModulDanych1* dm = jadl::forms().ModulDanych1)
-        out.append(dm->TableParametry);
+    QList<jadl::Table*> out = backup_ ? backup_->ZamknijTabeleDanych() : QList<jadl::Table*>{};
+    if (dm_)
+        out.append(dm_->TableParametry);
     return out;
 }
 
@@ -358,13 +357,13 @@ bool TOdtwarzanieDanych::confirmMissingTables()
 void TOdtwarzanieDanych::OdtworzClick()
 {
     // Typing still in a window would be lost when its table closes: settled first.
-    if (!jadl::settlePendingEdits(jadl::archive::programTables()))
+    if (!jadl::settlePendingEdits(programTables_()))
         return;
     // What the last backup recorded. A damaged parameters file must not stand in
     // the way of the restore that repairs it: its figures then count as unknown.
     int backupDiskettes = 0;
     qint64 backupBytes = -1;
-    jadl::Table* par = jadl::forms().ModulDanych1->TableParametry;
+    jadl::Table* par = dm_->TableParametry;
     try {
         par->open();
         backupDiskettes = par->fieldByName(QStringLiteral("IleDyskietek")).asInteger();
@@ -375,7 +374,7 @@ void TOdtwarzanieDanych::OdtworzClick()
     }
 
     // No data file is replaced while a connection to it is open.
-    jadl::archive::TablesOffline offline(jadl::archive::programTables(), tablesLeftClosed());
+    jadl::archive::TablesOffline offline(programTables_(), tablesLeftClosed());
     fileCounter_ = 0;
     archiveBytes_ = 0;
     restoredBytes_ = 0;

@@ -3,6 +3,7 @@
 // backup back into the data directory. Every file is first written beside its
 // data file and replaces it only when all of them arrived complete, so a failed
 // restore leaves the data as it was.
+#include "archive/TablesOffline.h"
 #include "archive/RestoreStaging.h"
 #include "controls/ExitRoutedDialog.h"
 #include "archive/ArchiveLayout.h"
@@ -19,6 +20,9 @@ class QFrame;
 class QLabel;
 class QProgressBar;
 class QPushButton;
+
+class TKopiowanieDanych;
+class TModulDanych1;
 
 namespace jadl {
 class Table;
@@ -66,8 +70,13 @@ public:
     QPushButton* Pomoc;
     QPushButton* Wyjscie;
 
+    // The data module whose tables the restore closes, the backup window (whose
+    // four tables it leaves closed too) and every table of the program.
+    void bindDataModule(TModulDanych1* dm) { dm_ = dm; }
+    void setBackupWindow(const TKopiowanieDanych* backup) { backup_ = backup; }
+    void setProgramTables(jadl::archive::TableList tables) { programTables_ = std::move(tables); }
     // The tables the restore leaves closed: the backup's four and the parameters.
-    static QList<jadl::Table*> tablesLeftClosed();
+    QList<jadl::Table*> tablesLeftClosed() const;
     static qint64 RozmiarPliku(const QString& realPath);
     // Points the archive lists back at the program drive's "Jadl" folder.
     void SprawdzKatalogArchiwum();
@@ -97,6 +106,9 @@ protected:
     void reject() override;   // no closing while files are restored
 
 private:
+    TModulDanych1* dm_ = nullptr;
+    const TKopiowanieDanych* backup_ = nullptr;
+    jadl::archive::TableList programTables_;
     void OdtworzPlik(const QString& name);
     void restoreFolder();          // what/where labels and OdtworzPlik for every listed file
     bool commitStaged();           // replaces the data files; false when one could not be replaced

@@ -1,15 +1,8 @@
 #include "archive/TablesOffline.h"
 
-#include "masterdata/JednostkiMiar_Jadlon.h"
-#include "masterdata/StawkiVat_Jadlon.h"
-#include "purchases/TowaryJadl.h"
-#include "shell/Application.h"
-#include "shell/Forms.h"
-#include "store/Modul_Danych1.h"
+#include "controls/Guarded.h"
 #include "store/Table.h"
 
-#include <QApplication>
-#include <QWidget>
 
 #include <exception>
 
@@ -71,34 +64,6 @@ QList<Table*> TablesOffline::toReopen() const
     for (const QPointer<Table>& t : reopen_) {
         if (t)
             out.append(t.data());
-    }
-    return out;
-}
-
-QList<Table*> programTables()
-{
-    QList<Table*> out;
-    const auto add = [&out](Table* t) {
-        if (t && !out.contains(t))
-            out.append(t);
-    };
-    const Forms& f = forms();
-    if (f.ModulDanych1) {
-        for (Table* t : f.ModulDanych1->tables())
-            add(t);
-        for (Table* t : f.ModulDanych1->findChildren<Table*>())
-            add(t);
-    }
-    if (f.JednostkiMiarJadlon)
-        add(f.JednostkiMiarJadlon->TableJednostkiMiar);
-    if (f.StawkiVatJadlon)
-        add(f.StawkiVatJadlon->TableStawkiVat);
-    if (f.Towary)
-        add(f.Towary->TableTowaryRaport);
-    // Whatever table another window keeps of its own.
-    for (QWidget* w : QApplication::topLevelWidgets()) {
-        for (Table* t : w->findChildren<Table*>())
-            add(t);
     }
     return out;
 }

@@ -7,6 +7,8 @@
 #include <QList>
 #include <QPointer>
 
+#include <functional>
+
 namespace jadl {
 class Table;
 }
@@ -33,8 +35,8 @@ private:
     bool done_ = false;
 };
 
-// Every table of the running program: the data module's and the window-owned
-// ones (units of measure, VAT rates, copy table, and any other a window holds).
-QList<Table*> programTables();
+// Every table of the running program, as the start-up knows them: what a backup
+// or a restore takes offline.
+using TableList = std::function<QList<Table*>()>;
 
 } // namespace jadl::archive

@@ -1,7 +1,7 @@
 #include "controls/ExitRoutedDialog.h"
 
 #include "controls/PendingEdits.h"
-#include "shell/Application.h"
+#include "controls/Guarded.h"
 
 #include <QCloseEvent>
 

@@ -7,9 +7,8 @@
 #include "controls/DBText.h"
 #include "platform/Messages.h"
 #include "reports/Dostawcy_Druk.h"
-#include "shell/Application.h"
-#include "shell/FormUtil.h"
-#include "shell/Forms.h"
+#include "controls/Guarded.h"
+#include "controls/Builders.h"
 #include "store/Modul_Danych1.h"
 
 #include <QCheckBox>
@@ -26,7 +25,6 @@
 #include <QVBoxLayout>
 
 using jadl::DataSetState;
-using jadl::forms;
 
 namespace jadl {
 
@@ -43,12 +41,6 @@ QString workModeText(DataSetState state)
         break;
     }
     return QStringLiteral("?????");
-}
-
-void applyWorkModeText()
-{
-    if (TDostawcy* w = forms().Dostawcy)
-        w->showWorkMode();
 }
 
 } // namespace jadl
@@ -217,18 +209,15 @@ TDostawcy::TDostawcy(QWidget* parent) : jadl::ExitRoutedDialog(parent)
     top->addLayout(buttons);
 
     // --- handlers; an engine error shows in the error box and the window goes on
-    auto wire = [this](QPushButton* b, void (TDostawcy::*slot)()) {
-        connect(b, &QPushButton::clicked, this, [this, slot] { jadl::runGuarded([this, slot] { (this->*slot)(); }); });
-    };
-    wire(BitBtnDodaj, &TDostawcy::BitBtnDodajClick);
-    wire(BitBtnZapisz, &TDostawcy::BitBtnZapiszClick);
-    wire(BitBtnUsun, &TDostawcy::BitBtnUsunClick);
-    wire(BitBtnAnuluj, &TDostawcy::BitBtnAnulujClick);
-    wire(BitBtnPierwszy, &TDostawcy::BitBtnPierwszyClick);
-    wire(BitBtnOstatni, &TDostawcy::BitBtnOstatniClick);
-    wire(Szukaj, &TDostawcy::SzukajClick);
-    wire(BitBtnDrukuj, &TDostawcy::BitBtnDrukujClick);
-    wire(BitBtnZamknij, &TDostawcy::BitBtnZamknijClick);
+    connect(BitBtnDodaj, &QPushButton::clicked, this, jadl::guardedSlot(this, &TDostawcy::BitBtnDodajClick));
+    connect(BitBtnZapisz, &QPushButton::clicked, this, jadl::guardedSlot(this, &TDostawcy::BitBtnZapiszClick));
+    connect(BitBtnUsun, &QPushButton::clicked, this, jadl::guardedSlot(this, &TDostawcy::BitBtnUsunClick));
+    connect(BitBtnAnuluj, &QPushButton::clicked, this, jadl::guardedSlot(this, &TDostawcy::BitBtnAnulujClick));
+    connect(BitBtnPierwszy, &QPushButton::clicked, this, jadl::guardedSlot(this, &TDostawcy::BitBtnPierwszyClick));
+    connect(BitBtnOstatni, &QPushButton::clicked, this, jadl::guardedSlot(this, &TDostawcy::BitBtnOstatniClick));
+    connect(Szukaj, &QPushButton::clicked, this, jadl::guardedSlot(this, &TDostawcy::SzukajClick));
+    connect(BitBtnDrukuj, &QPushButton::clicked, this, jadl::guardedSlot(this, &TDostawcy::BitBtnDrukujClick));
+    connect(BitBtnZamknij, &QPushButton::clicked, this, jadl::guardedSlot(this, &TDostawcy::BitBtnZamknijClick));
     connect(DBGrid1, &jadl::DBGrid::titleClicked, this,
             [this](const QString& title) { jadl::runGuarded([this, &title] { DBGrid1TitleClick(title); }); });
     DBEditSymbolDostawcy->installEventFilter(this);
@@ -239,8 +228,6 @@ TDostawcy::TDostawcy(QWidget* parent) : jadl::ExitRoutedDialog(parent)
         connect(e, &QLineEdit::textChanged, this, [this] { showWorkMode(); });
 
 
-    if (forms().ModulDanych1)
-        bindDataModule(forms().ModulDanych1);
 }
 
 void TDostawcy::bindDataModule(TModulDanych1* dm)
@@ -259,14 +246,14 @@ void TDostawcy::bindDataModule(TModulDanych1* dm)
 
 jadl::Table& TDostawcy::suppliers() const
 {
-    TModulDanych1* dm = dm_ ? dm_ : forms().ModulDanych1;
+    TModulDanych1* dm = dm_;
     Q_ASSERT(dm);
     return *dm->TableDostawcy;
 }
 
 void TDostawcy::showWorkMode()
 {
-    TModulDanych1* dm = dm_ ? dm_ : forms().ModulDanych1;
+    TModulDanych1* dm = dm_;
     LabelTrybPracy->setText(jadl::workModeText(dm ? dm->TableDostawcy->state() : DataSetState::Inactive));
 }
 
@@ -325,7 +312,7 @@ void TDostawcy::BitBtnZapiszClick()
         // Every save renumbers, an edited supplier as well as a new one; the count
         // is of the view and leaves out the record being inserted.
         t.fieldByName(QStringLiteral("NrKolejnyDostawcy")).setInteger(t.recordCount() + 1);
-        jadl::Table& owner = *(dm_ ? dm_ : forms().ModulDanych1)->TableWlasciciel;
+        jadl::Table& owner = *(dm_)->TableWlasciciel;
         if (owner.active() && !owner.isEmpty()) {
             const jadl::Field& nr = owner.fieldByName(QStringLiteral("NrKolejny"));
             if (!nr.isNull())
@@ -402,13 +389,13 @@ void TDostawcy::DBGrid1TitleClick(const QString& title)
 
 void TDostawcy::BitBtnDrukujClick()
 {
-    if (TDostawcyDruk* report = forms().DostawcyDruk)
-        report->preview(this);
+    if (report_)
+        report_->preview(this);
 }
 
 void TDostawcy::BitBtnZamknijClick()
 {
-    TModulDanych1* dm = dm_ ? dm_ : forms().ModulDanych1;
+    TModulDanych1* dm = dm_;
     if (!jadl::settlePendingEdits({dm->TableDostawcy, dm->TableWlasciciel}))
         return;
     if (dm->TableDostawcy->active())

@@ -11,6 +11,7 @@ class QCheckBox;
 class QLabel;
 class QLineEdit;
 class QPushButton;
+class TDostawcyDruk;
 class TModulDanych1;
 
 namespace jadl {
@@ -22,9 +23,6 @@ class DBText;
 // Text naming a table state: browse, insert, edit, or "?????" for anything else
 // (a closed table included).
 QString workModeText(DataSetState state);
-// Shows the state of TableDostawcy in LabelTrybPracy of the suppliers window. The
-// main window calls it too, after the suppliers window returns.
-void applyWorkModeText();
 } // namespace jadl
 
 class TDostawcy : public jadl::ExitRoutedDialog {
@@ -32,9 +30,10 @@ class TDostawcy : public jadl::ExitRoutedDialog {
 public:
     explicit TDostawcy(QWidget* parent = nullptr);
 
-    // Binds the controls to the data module's suppliers table (done by the
-    // constructor when the data module already exists).
+    // Binds the controls to the data module's suppliers table and names the
+    // report the print button shows (both done once by the start-up).
     void bindDataModule(TModulDanych1* dm);
+    void setReport(TDostawcyDruk* report) { report_ = report; }
 
     QLabel* LabelSymbolDostawcy;
     jadl::DBEdit* DBEditSymbolDostawcy;
@@ -98,4 +97,5 @@ private:
     void orderBy(const QString& indexName);
 
     TModulDanych1* dm_ = nullptr;
+    TDostawcyDruk* report_ = nullptr;
 };

@@ -3,33 +3,30 @@
 
 #include "controls/DBGrid.h"
 #include "controls/DBNavigator.h"
-#include "masterdata/FormParts.h"
-#include "shell/Application.h"
-#include "shell/FormUtil.h"
-#include "shell/Forms.h"
+#include "controls/Builders.h"
+#include "controls/Guarded.h"
 #include "store/Modul_Danych1.h"
 
 #include <QPushButton>
 
-TGrupyTowarow::TGrupyTowarow(QWidget* parent) : jadl::ExitRoutedDialog(parent)
+TGrupyTowarow::TGrupyTowarow(TModulDanych1* dm, QWidget* parent) : jadl::ExitRoutedDialog(parent), dm_(dm)
 {
     jadl::initForm(this, QStringLiteral("GrupyTowarow"), QStringLiteral("GRUPY TOWARÓW"), 420, 420);
     setExitHandler([this] { jadl::runGuarded([this] { ZamknijClick(); }); });
-    TModulDanych1* dm = jadl::forms().ModulDanych1;
 
     jadl::DataSource* source = dm ? dm->DataSourceGrupyTowarow : nullptr;
-    DBGrid1 = jadl::dictionary::makeGrid(this, source,
+    DBGrid1 = jadl::makeDictionaryGrid(this, source,
                                          {{QStringLiteral("NrKol"), QStringLiteral("Nr kol.")},
                                           {QStringLiteral("Grupa"), QStringLiteral("Grupa towaru")}},
                                          QStringLiteral("Grupy towarów"));
-    DBNavigator1 = jadl::dictionary::makeFullNavigator(
+    DBNavigator1 = jadl::makeFullNavigator(
         this, source,
         {QStringLiteral("pierwszy zapis"), QStringLiteral("poprzedni zapis"), QStringLiteral("następny zapis"),
          QStringLiteral("ostatni zapis"), QStringLiteral("dodaj nowy zapis"), QStringLiteral("usuń"),
          QStringLiteral("edytuj"), QStringLiteral("zapisz"), QStringLiteral("anuluj"), QStringLiteral("odśwież")});
-    Zamknij = jadl::dictionary::makeCloseButton(this, QStringLiteral("Zamknij"),
+    Zamknij = jadl::makeCloseButton(this, "Zamknij",
                                                 QStringLiteral("Zamknięcie aktywnych tablic  i opuszczenie formatki "));
-    jadl::dictionary::arrange(this, DBNavigator1, DBGrid1, Zamknij);
+    jadl::arrangeDictionary(this, DBNavigator1, DBGrid1, Zamknij);
 
     connect(DBGrid1, &jadl::DBGrid::titleClicked, this,
             [this](const QString& title) { jadl::runGuarded([this, title] { DBGrid1TitleClick(title); }); });
@@ -41,7 +38,7 @@ TGrupyTowarow::TGrupyTowarow(QWidget* parent) : jadl::ExitRoutedDialog(parent)
 
 jadl::Table* TGrupyTowarow::table() const
 {
-    return jadl::forms().ModulDanych1->TableGrupyTowarow;
+    return dm_->TableGrupyTowarow;
 }
 
 void TGrupyTowarow::DBGrid1TitleClick(const QString& title)

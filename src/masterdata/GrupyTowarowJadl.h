@@ -6,6 +6,8 @@
 #include <QDialog>
 
 class QPushButton;
+class TModulDanych1;
+
 namespace jadl {
 class DBGrid;
 class DBNavigator;
@@ -15,7 +17,7 @@ class Table;
 class TGrupyTowarow : public jadl::ExitRoutedDialog {
     Q_OBJECT
 public:
-    explicit TGrupyTowarow(QWidget* parent = nullptr);
+    explicit TGrupyTowarow(TModulDanych1* dm, QWidget* parent = nullptr);
 
     jadl::DBGrid* DBGrid1;
     jadl::DBNavigator* DBNavigator1;
@@ -26,5 +28,6 @@ public Q_SLOTS:
     void ZamknijClick();
 
 private:
+    TModulDanych1* dm_;
     jadl::Table* table() const;
 };

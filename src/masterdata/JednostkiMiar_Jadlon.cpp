@@ -3,9 +3,8 @@
 
 #include "controls/DBGrid.h"
 #include "controls/DBNavigator.h"
-#include "masterdata/FormParts.h"
-#include "shell/Application.h"
-#include "shell/FormUtil.h"
+#include "controls/Builders.h"
+#include "controls/Guarded.h"
 #include "store/DataSource.h"
 #include "store/Table.h"
 
@@ -22,14 +21,14 @@ TJednostkiMiarJadlon::TJednostkiMiarJadlon(QWidget* parent) : jadl::ExitRoutedDi
     DataSourceJednostkiMiar->setObjectName(QStringLiteral("DataSourceJednostkiMiar"));
 
     // The title of the unit column is the field's own name.
-    DBGrid1 = jadl::dictionary::makeGrid(this, DataSourceJednostkiMiar,
+    DBGrid1 = jadl::makeDictionaryGrid(this, DataSourceJednostkiMiar,
                                          {{QStringLiteral("Jednostka"), QString()},
                                           {QStringLiteral("OpisJednostki"), QStringLiteral("Opis jednostki miar")}},
                                          QStringLiteral("Jednostki miar"));
-    DBNavigator1 = jadl::dictionary::makeEditNavigator(this, DataSourceJednostkiMiar);
-    Zamknij = jadl::dictionary::makeCloseButton(this, QStringLiteral("Zamknij"),
+    DBNavigator1 = jadl::makeEditNavigator(this, DataSourceJednostkiMiar);
+    Zamknij = jadl::makeCloseButton(this, "Zamknij",
                                                 QStringLiteral("Zamknięcie i opuszczenie formatki jednostek miar"));
-    jadl::dictionary::arrange(this, DBNavigator1, DBGrid1, Zamknij);
+    jadl::arrangeDictionary(this, DBNavigator1, DBGrid1, Zamknij);
     connect(Zamknij, &QPushButton::clicked, this, [this] { jadl::runGuarded([this] { ZamknijClick(); }); });
     jadl::registerEditor(this, {TableJednostkiMiar}, [this] { TableJednostkiMiar->post(); },
                          jadl::SaveStyle::PostOnMove);

@@ -5,11 +5,9 @@
 #include "controls/DBEdit.h"
 #include "controls/DBGrid.h"
 #include "controls/DBNavigator.h"
-#include "masterdata/FormParts.h"
+#include "controls/Builders.h"
 #include "platform/Messages.h"
-#include "shell/Application.h"
-#include "shell/FormUtil.h"
-#include "shell/Forms.h"
+#include "controls/Guarded.h"
 #include "store/Modul_Danych1.h"
 
 #include <QCheckBox>
@@ -22,7 +20,6 @@
 #include <QTabWidget>
 #include <QVBoxLayout>
 
-using namespace jadl::formparts;
 using jadl::DataSetState;
 
 namespace {
@@ -37,11 +34,10 @@ bool editing(const jadl::Table* t)
 }
 } // namespace
 
-TParametry::TParametry(QWidget* parent) : jadl::ExitRoutedDialog(parent)
+TParametry::TParametry(TModulDanych1* dm, QWidget* parent) : jadl::ExitRoutedDialog(parent), dm_(dm)
 {
     jadl::initForm(this, QStringLiteral("Parametry"), QStringLiteral("PARAMETRY"), 700, 520);
     setExitHandler([this] { jadl::runGuarded([this] { BitBtn1Click(); }); });
-    TModulDanych1* dm = jadl::forms().ModulDanych1;
     jadl::DataSource* owners = dm ? dm->DataSourceWlasciciel : nullptr;
     jadl::DataSource* settings = dm ? dm->DataSourceParametry : nullptr;
 
@@ -55,49 +51,49 @@ TParametry::TParametry(QWidget* parent) : jadl::ExitRoutedDialog(parent)
     PageControl1->addTab(TabSheet2, QStringLiteral("Parametry"));
 
     // --- owner records
-    DBGrid1 = jadl::dictionary::makeGrid(TabSheet1, owners,
+    DBGrid1 = jadl::makeDictionaryGrid(TabSheet1, owners,
                                          {{QStringLiteral("Numer"), QStringLiteral("Nr")},
                                           {kSymbol, QStringLiteral("Nazwa skrócona (Symbol)")},
                                           {kAktywnyString, QStringLiteral("Aktywny")}},
                                          QStringLiteral("Właściciel"));
     DBGrid1->setReadOnly(true);
 
-    DBEditNazwa = boundEdit(TabSheet1, QStringLiteral("DBEditNazwa"), owners, kNazwa);
-    LabelNazwaWlasciciela = caption(TabSheet1, QStringLiteral("LabelNazwaWlasciciela"), QStringLiteral("Nazwa:"),
+    DBEditNazwa = jadl::makeBound<jadl::DBEdit>(TabSheet1, "DBEditNazwa", owners, kNazwa);
+    LabelNazwaWlasciciela = jadl::makeCaption(TabSheet1, "LabelNazwaWlasciciela", QStringLiteral("Nazwa:"),
                                     DBEditNazwa);
-    DBEditSymbol = boundEdit(TabSheet1, QStringLiteral("DBEditSymbol"), owners, kSymbol);
-    LabelSymbol = caption(TabSheet1, QStringLiteral("LabelSymbol"), QStringLiteral("Nazwa skrócona:"), DBEditSymbol);
-    DBEditAdres = boundEdit(TabSheet1, QStringLiteral("DBEditAdres"), owners, QStringLiteral("Adres"));
-    LabelAdres = caption(TabSheet1, QStringLiteral("LabelAdres"), QStringLiteral("Adres:"), DBEditAdres);
-    DBCheckBoxPlatnikVat = boundCheckBox(TabSheet1, QStringLiteral("DBCheckBoxPlatnikVat"),
+    DBEditSymbol = jadl::makeBound<jadl::DBEdit>(TabSheet1, "DBEditSymbol", owners, kSymbol);
+    LabelSymbol = jadl::makeCaption(TabSheet1, "LabelSymbol", QStringLiteral("Nazwa skrócona:"), DBEditSymbol);
+    DBEditAdres = jadl::makeBound<jadl::DBEdit>(TabSheet1, "DBEditAdres", owners, QStringLiteral("Adres"));
+    LabelAdres = jadl::makeCaption(TabSheet1, "LabelAdres", QStringLiteral("Adres:"), DBEditAdres);
+    DBCheckBoxPlatnikVat = jadl::makeBoundCheckBox(TabSheet1, "DBCheckBoxPlatnikVat",
                                          QStringLiteral("Firma jest płatnikiem VAT"), owners, QStringLiteral("CzyVat"));
-    DBEditTelefon = boundEdit(TabSheet1, QStringLiteral("DBEditTelefon"), owners, QStringLiteral("Telefon"));
-    LabelTelefon = caption(TabSheet1, QStringLiteral("LabelTelefon"), QStringLiteral("Telefon:"), DBEditTelefon);
-    DBEditFax = boundEdit(TabSheet1, QStringLiteral("DBEditFax"), owners, QStringLiteral("Fax"));
-    LabelFax = caption(TabSheet1, QStringLiteral("LabelFax"), QStringLiteral("Fax:"), DBEditFax);
-    DBEditNrKolejny = boundEdit(TabSheet1, QStringLiteral("DBEditNrKolejny"), owners, QStringLiteral("NrKolejny"));
+    DBEditTelefon = jadl::makeBound<jadl::DBEdit>(TabSheet1, "DBEditTelefon", owners, QStringLiteral("Telefon"));
+    LabelTelefon = jadl::makeCaption(TabSheet1, "LabelTelefon", QStringLiteral("Telefon:"), DBEditTelefon);
+    DBEditFax = jadl::makeBound<jadl::DBEdit>(TabSheet1, "DBEditFax", owners, QStringLiteral("Fax"));
+    LabelFax = jadl::makeCaption(TabSheet1, "LabelFax", QStringLiteral("Fax:"), DBEditFax);
+    DBEditNrKolejny = jadl::makeBound<jadl::DBEdit>(TabSheet1, "DBEditNrKolejny", owners, QStringLiteral("NrKolejny"));
     DBEditNrKolejny->setReadOnly(true);
-    LabelNrKolejny = caption(TabSheet1, QStringLiteral("LabelNrKolejny"), QStringLiteral("Numer kolejny:"),
+    LabelNrKolejny = jadl::makeCaption(TabSheet1, "LabelNrKolejny", QStringLiteral("Numer kolejny:"),
                              DBEditNrKolejny);
-    DBEditMail = boundEdit(TabSheet1, QStringLiteral("DBEditMail"), owners, QStringLiteral("E_mail"));
-    LabelMail = caption(TabSheet1, QStringLiteral("LabelMail"), QStringLiteral("E-mail:"), DBEditMail);
-    DBEditBank = boundEdit(TabSheet1, QStringLiteral("DBEditBank"), owners, QStringLiteral("Bank"));
-    LabelBank = caption(TabSheet1, QStringLiteral("LabelBank"), QStringLiteral("Bank:"), DBEditBank);
-    DBEdit1 = boundEdit(TabSheet1, QStringLiteral("DBEdit1"), owners, QStringLiteral("Konto"));
-    LabelKonto = caption(TabSheet1, QStringLiteral("LabelKonto"), QStringLiteral("Konto:"), DBEdit1);
-    DBNavigator1 = jadl::dictionary::makeFullNavigator(
+    DBEditMail = jadl::makeBound<jadl::DBEdit>(TabSheet1, "DBEditMail", owners, QStringLiteral("E_mail"));
+    LabelMail = jadl::makeCaption(TabSheet1, "LabelMail", QStringLiteral("E-mail:"), DBEditMail);
+    DBEditBank = jadl::makeBound<jadl::DBEdit>(TabSheet1, "DBEditBank", owners, QStringLiteral("Bank"));
+    LabelBank = jadl::makeCaption(TabSheet1, "LabelBank", QStringLiteral("Bank:"), DBEditBank);
+    DBEdit1 = jadl::makeBound<jadl::DBEdit>(TabSheet1, "DBEdit1", owners, QStringLiteral("Konto"));
+    LabelKonto = jadl::makeCaption(TabSheet1, "LabelKonto", QStringLiteral("Konto:"), DBEdit1);
+    DBNavigator1 = jadl::makeFullNavigator(
         TabSheet1, owners,
         {QStringLiteral("pierwszy zapis"), QStringLiteral("poprzedni zapis"), QStringLiteral("następny zapis"),
          QStringLiteral("ostatni zapis"), QStringLiteral("dodaj nowy zapis"), QStringLiteral("usuń"),
          QStringLiteral("edytuj"), QStringLiteral("zapisz"), QStringLiteral("anuluj"), QStringLiteral("odśwież")});
-    CheckBoxPrzepiszSymbolNazwa = checkBox(TabSheet1, QStringLiteral("CheckBoxPrzepiszSymbolNazwa"),
+    CheckBoxPrzepiszSymbolNazwa = jadl::makeCheckBox(TabSheet1, "CheckBoxPrzepiszSymbolNazwa",
                                            QStringLiteral("Przepisz Nazwę skróconą do nazwy"), true);
-    DBCheckBoxAktywny = boundCheckBox(TabSheet1, QStringLiteral("DBCheckBoxAktywny"), QStringLiteral("Aktywny"), owners,
+    DBCheckBoxAktywny = jadl::makeBoundCheckBox(TabSheet1, "DBCheckBoxAktywny", QStringLiteral("Aktywny"), owners,
                                       kAktywny);
     DBCheckBoxAktywny->hide();
-    CheckBoxAktywny = checkBox(TabSheet1, QStringLiteral("CheckBoxAktywny"), QStringLiteral("Aktywny własciciel"),
+    CheckBoxAktywny = jadl::makeCheckBox(TabSheet1, "CheckBoxAktywny", QStringLiteral("Aktywny własciciel"),
                                false);
-    BitBtnZapisz = button(TabSheet1, QStringLiteral("BitBtnZapisz"), QStringLiteral("&Zapisz"));
+    BitBtnZapisz = jadl::makeButton(TabSheet1, "BitBtnZapisz", QStringLiteral("&Zapisz"));
 
     auto* ownerFields = new QGridLayout;
     int row = 0;
@@ -129,20 +125,20 @@ TParametry::TParametry(QWidget* parent) : jadl::ExitRoutedDialog(parent)
     ownerPage->addLayout(ownerLower);
 
     // --- settings record
-    DBCheckBoxCzyscJednostkiMiar = boundCheckBox(TabSheet2, QStringLiteral("DBCheckBoxCzyscJednostkiMiar"),
+    DBCheckBoxCzyscJednostkiMiar = jadl::makeBoundCheckBox(TabSheet2, "DBCheckBoxCzyscJednostkiMiar",
                                                  QStringLiteral("Czyść jednostki miar"), settings,
                                                  QStringLiteral("CzyscJednostkiMiar"));
-    DBCheckBoxCzyscStawkiVat = boundCheckBox(TabSheet2, QStringLiteral("DBCheckBoxCzyscStawkiVat"),
+    DBCheckBoxCzyscStawkiVat = jadl::makeBoundCheckBox(TabSheet2, "DBCheckBoxCzyscStawkiVat",
                                              QStringLiteral("Czyść stawki Vat-u"), settings,
                                              QStringLiteral("CzyscStawkiVat"));
-    Zapisz = button(TabSheet2, QStringLiteral("Zapisz"), QStringLiteral("&Zapisz"));
+    Zapisz = jadl::makeButton(TabSheet2, "Zapisz", QStringLiteral("&Zapisz"));
     auto* settingsPage = new QVBoxLayout(TabSheet2);
     settingsPage->addWidget(DBCheckBoxCzyscJednostkiMiar);
     settingsPage->addWidget(DBCheckBoxCzyscStawkiVat);
     settingsPage->addWidget(Zapisz, 0, Qt::AlignLeft);
     settingsPage->addStretch();
 
-    Zamknij = button(this, QStringLiteral("Zamknij"), QStringLiteral("&Wyjście"));
+    Zamknij = jadl::makeButton(this, "Zamknij", QStringLiteral("&Wyjście"));
     auto* column = new QVBoxLayout(this);
     column->addWidget(PageControl1, 1);
     auto* bottom = new QHBoxLayout;
@@ -152,20 +148,17 @@ TParametry::TParametry(QWidget* parent) : jadl::ExitRoutedDialog(parent)
 
     PageControl1->setCurrentWidget(TabSheet2);
 
-    auto guarded = [this](auto* sender, auto signal, void (TParametry::*handler)()) {
-        connect(sender, signal, this, [this, handler] { jadl::runGuarded([this, handler] { (this->*handler)(); }); });
-    };
-    guarded(DBGrid1, &jadl::DBGrid::cellClicked, &TParametry::DBGrid1CellClick);
-    guarded(DBGrid1, &jadl::DBGrid::colExit, &TParametry::DBGrid1ColExit);
-    guarded(DBGrid1, &jadl::DBGrid::doubleClicked, &TParametry::DBGrid1DblClick);
-    guarded(DBGrid1, &jadl::DBGrid::keyDown, &TParametry::DBGrid1KeyDown);
-    guarded(DBGrid1, &jadl::DBGrid::keyPressed, &TParametry::DBGrid1KeyPress);
-    guarded(DBGrid1, &jadl::DBGrid::keyUp, &TParametry::DBGrid1KeyUp);
+    connect(DBGrid1, &jadl::DBGrid::cellClicked, this, jadl::guardedSlot(this, &TParametry::DBGrid1CellClick));
+    connect(DBGrid1, &jadl::DBGrid::colExit, this, jadl::guardedSlot(this, &TParametry::DBGrid1ColExit));
+    connect(DBGrid1, &jadl::DBGrid::doubleClicked, this, jadl::guardedSlot(this, &TParametry::DBGrid1DblClick));
+    connect(DBGrid1, &jadl::DBGrid::keyDown, this, jadl::guardedSlot(this, &TParametry::DBGrid1KeyDown));
+    connect(DBGrid1, &jadl::DBGrid::keyPressed, this, jadl::guardedSlot(this, &TParametry::DBGrid1KeyPress));
+    connect(DBGrid1, &jadl::DBGrid::keyUp, this, jadl::guardedSlot(this, &TParametry::DBGrid1KeyUp));
     // Like the classic check box, a change made from code runs the click handler too.
-    guarded(CheckBoxAktywny, &QCheckBox::toggled, &TParametry::CheckBoxAktywnyClick);
-    guarded(BitBtnZapisz, &QPushButton::clicked, &TParametry::BitBtnZapiszClick);
-    guarded(Zapisz, &QPushButton::clicked, &TParametry::ZapiszClick);
-    guarded(Zamknij, &QPushButton::clicked, &TParametry::BitBtn1Click);
+    connect(CheckBoxAktywny, &QCheckBox::toggled, this, jadl::guardedSlot(this, &TParametry::CheckBoxAktywnyClick));
+    connect(BitBtnZapisz, &QPushButton::clicked, this, jadl::guardedSlot(this, &TParametry::BitBtnZapiszClick));
+    connect(Zapisz, &QPushButton::clicked, this, jadl::guardedSlot(this, &TParametry::ZapiszClick));
+    connect(Zamknij, &QPushButton::clicked, this, jadl::guardedSlot(this, &TParametry::BitBtn1Click));
     DBEditSymbol->installEventFilter(this);
     if (dm) {
         // Each page's save acts only on its own page: the page is shown first.
@@ -182,12 +175,12 @@ TParametry::TParametry(QWidget* parent) : jadl::ExitRoutedDialog(parent)
 
 jadl::Table* TParametry::wlasciciel() const
 {
-    return jadl::forms().ModulDanych1->TableWlasciciel;
+    return dm_->TableWlasciciel;
 }
 
 jadl::Table* TParametry::parametry() const
 {
-    return jadl::forms().ModulDanych1->TableParametry;
+    return dm_->TableParametry;
 }
 
 void TParametry::followAktywny()
@@ -232,7 +225,7 @@ void TParametry::BitBtnZapiszClick()
     jadl::Table* t = wlasciciel();
     if (!t->active())
         return;
-    writePendingTyping(this);
+    jadl::writePendingTyping(this);
     const bool symbolNull = t->fieldByName(kSymbol).isNull();
     const bool nazwaNull = t->fieldByName(kNazwa).isNull();
     if (editing(t) && !symbolNull && !nazwaNull) {

@@ -9,6 +9,8 @@ class QLabel;
 class QPushButton;
 class QTabWidget;
 class QWidget;
+class TModulDanych1;
+
 namespace jadl {
 class DBCheckBox;
 class DBEdit;
@@ -20,7 +22,7 @@ class Table;
 class TParametry : public jadl::ExitRoutedDialog {
     Q_OBJECT
 public:
-    explicit TParametry(QWidget* parent = nullptr);
+    explicit TParametry(TModulDanych1* dm, QWidget* parent = nullptr);
 
     QTabWidget* PageControl1;
     QWidget* TabSheet1;        // "Właściciel"
@@ -75,6 +77,7 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
+    TModulDanych1* dm_;
     jadl::Table* wlasciciel() const;
     jadl::Table* parametry() const;
     // The plain "active owner" box follows the current owner record.

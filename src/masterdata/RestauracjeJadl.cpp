@@ -5,11 +5,9 @@
 #include "controls/DBEdit.h"
 #include "controls/DBGrid.h"
 #include "controls/DBMemo.h"
-#include "masterdata/FormParts.h"
+#include "controls/Builders.h"
 #include "platform/Messages.h"
-#include "shell/Application.h"
-#include "shell/FormUtil.h"
-#include "shell/Forms.h"
+#include "controls/Guarded.h"
 #include "store/Modul_Danych1.h"
 
 #include <QCheckBox>
@@ -22,7 +20,6 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
-using namespace jadl::formparts;
 using jadl::DataSetState;
 
 namespace {
@@ -36,23 +33,22 @@ bool editing(const jadl::Table* t)
 }
 } // namespace
 
-TRestauracje::TRestauracje(QWidget* parent) : QDialog(parent)
+TRestauracje::TRestauracje(TModulDanych1* dm, QWidget* parent) : QDialog(parent), dm_(dm)
 {
     jadl::initForm(this, QStringLiteral("Restauracje"), QStringLiteral("Restauracje"), 700, 520);
-    TModulDanych1* dm = jadl::forms().ModulDanych1;
     jadl::DataSource* source = dm ? dm->DataSourceWlasciciel : nullptr;
 
-    DBGrid1 = jadl::dictionary::makeGrid(this, source,
+    DBGrid1 = jadl::makeDictionaryGrid(this, source,
                                          {{kSymbol, QStringLiteral("Nazwa skrócona(symbol restauracji)")},
                                           {QStringLiteral("Miasto"), QString()},
                                           {QStringLiteral("AktywnyString"), QStringLiteral("Aktywna")}},
                                          QStringLiteral("Restauracje"));
 
-    DBEditSymbol = boundEdit(this, QStringLiteral("DBEditSymbol"), source, kSymbol);
-    LabelSymbol = caption(this, QStringLiteral("LabelSymbol"), QStringLiteral("Nazwa skrócona (symbol restauracji):"),
+    DBEditSymbol = jadl::makeBound<jadl::DBEdit>(this, "DBEditSymbol", source, kSymbol);
+    LabelSymbol = jadl::makeCaption(this, "LabelSymbol", QStringLiteral("Nazwa skrócona (symbol restauracji):"),
                           DBEditSymbol);
-    DBEditNazwa = boundEdit(this, QStringLiteral("DBEditNazwa"), source, kNazwa);
-    LabelNazwa = caption(this, QStringLiteral("LabelNazwa"), QStringLiteral("Nazwa:"), DBEditNazwa);
+    DBEditNazwa = jadl::makeBound<jadl::DBEdit>(this, "DBEditNazwa", source, kNazwa);
+    LabelNazwa = jadl::makeCaption(this, "LabelNazwa", QStringLiteral("Nazwa:"), DBEditNazwa);
     DBMemoNazwa = new jadl::DBMemo(this);
     DBMemoNazwa->setObjectName(QStringLiteral("DBMemoNazwa"));
     DBMemoNazwa->setDataField(kNazwa);
@@ -61,30 +57,30 @@ TRestauracje::TRestauracje(QWidget* parent) : QDialog(parent)
     if (source)
         DBMemoNazwa->setDataSource(source);
     jadl::describe(DBMemoNazwa, QStringLiteral("Nazwa"));
-    DBEditMiast = boundEdit(this, QStringLiteral("DBEditMiast"), source, QStringLiteral("Miasto"));
-    LabelMiasto = caption(this, QStringLiteral("LabelMiasto"), QStringLiteral("Miasto:"), DBEditMiast);
-    DBEditAdres = boundEdit(this, QStringLiteral("DBEditAdres"), source, QStringLiteral("Adres"));
-    LabelAdres = caption(this, QStringLiteral("LabelAdres"), QStringLiteral("Adres:"), DBEditAdres);
-    DBEditTelefon = boundEdit(this, QStringLiteral("DBEditTelefon"), source, QStringLiteral("Telefon"));
-    LabelTelefon = caption(this, QStringLiteral("LabelTelefon"), QStringLiteral("Telefon:"), DBEditTelefon);
-    DBEditE_mail = boundEdit(this, QStringLiteral("DBEditE_mail"), source, QStringLiteral("E_mail"));
-    LabelEmail = caption(this, QStringLiteral("LabelEmail"), QStringLiteral("E-mail:"), DBEditE_mail);
-    DBCheckBoxAktywna = boundCheckBox(this, QStringLiteral("DBCheckBoxAktywna"),
+    DBEditMiast = jadl::makeBound<jadl::DBEdit>(this, "DBEditMiast", source, QStringLiteral("Miasto"));
+    LabelMiasto = jadl::makeCaption(this, "LabelMiasto", QStringLiteral("Miasto:"), DBEditMiast);
+    DBEditAdres = jadl::makeBound<jadl::DBEdit>(this, "DBEditAdres", source, QStringLiteral("Adres"));
+    LabelAdres = jadl::makeCaption(this, "LabelAdres", QStringLiteral("Adres:"), DBEditAdres);
+    DBEditTelefon = jadl::makeBound<jadl::DBEdit>(this, "DBEditTelefon", source, QStringLiteral("Telefon"));
+    LabelTelefon = jadl::makeCaption(this, "LabelTelefon", QStringLiteral("Telefon:"), DBEditTelefon);
+    DBEditE_mail = jadl::makeBound<jadl::DBEdit>(this, "DBEditE_mail", source, QStringLiteral("E_mail"));
+    LabelEmail = jadl::makeCaption(this, "LabelEmail", QStringLiteral("E-mail:"), DBEditE_mail);
+    DBCheckBoxAktywna = jadl::makeBoundCheckBox(this, "DBCheckBoxAktywna",
                                       QStringLiteral("Czy aktywna restauracja"), source, kAktywny);
-    CheckBoxPrzepiszSymbolDoNazwy = checkBox(this, QStringLiteral("CheckBoxPrzepiszSymbolDoNazwy"),
+    CheckBoxPrzepiszSymbolDoNazwy = jadl::makeCheckBox(this, "CheckBoxPrzepiszSymbolDoNazwy",
                                              QStringLiteral("Przepisz symbol do nazwy"), true);
 
-    Zapisz = button(this, QStringLiteral("Zapisz"), QStringLiteral("&Zapisz"),
+    Zapisz = jadl::makeButton(this, "Zapisz", QStringLiteral("&Zapisz"),
                     QStringLiteral("Zapisanie wprowadzonych informacji do bazy "));
-    Dodaj = button(this, QStringLiteral("Dodaj"), QStringLiteral("&Dodaj"),
+    Dodaj = jadl::makeButton(this, "Dodaj", QStringLiteral("&Dodaj"),
                    QStringLiteral("Dodanie nowej pozycji (restauracji) w tabeli"));
-    Usun = button(this, QStringLiteral("Usun"), QStringLiteral("&Usuń"),
+    Usun = jadl::makeButton(this, "Usun", QStringLiteral("&Usuń"),
                   QStringLiteral("Usunięcie zaznaczonej pozycji (restauracji) w tabeli"));
-    BitBtn4 = button(this, QStringLiteral("BitBtn4"), QStringLiteral("&Anuluj"),
+    BitBtn4 = jadl::makeButton(this, "BitBtn4", QStringLiteral("&Anuluj"),
                      QStringLiteral("Anulowanie wprowadzonych zmian (aktywne gdy nie zapisano)"));
-    Zamknij = button(this, QStringLiteral("Zamknij"), QStringLiteral("&Wyjście"),
+    Zamknij = jadl::makeButton(this, "Zamknij", QStringLiteral("&Wyjście"),
                      QStringLiteral("Zamknięcie i opuszczenie formatki"));
-    ZamkAwaryjnie = button(this, QStringLiteral("ZamkAwaryjnie"), QStringLiteral("Wyj. awaryjne"));
+    ZamkAwaryjnie = jadl::makeButton(this, "ZamkAwaryjnie", QStringLiteral("Wyj. awaryjne"));
 
     auto* fields = new QFormLayout;
     fields->addRow(LabelSymbol, DBEditSymbol);
@@ -107,13 +103,10 @@ TRestauracje::TRestauracje(QWidget* parent) : QDialog(parent)
     column->addWidget(DBGrid1, 1);
     column->addLayout(lower);
 
-    auto guarded = [this](QPushButton* b, void (TRestauracje::*handler)()) {
-        connect(b, &QPushButton::clicked, this, [this, handler] { jadl::runGuarded([this, handler] { (this->*handler)(); }); });
-    };
-    guarded(Zapisz, &TRestauracje::ZapiszClick);
-    guarded(Dodaj, &TRestauracje::DodajClick);
-    guarded(Zamknij, &TRestauracje::ZamknijClick);
-    guarded(ZamkAwaryjnie, &TRestauracje::ZamkAwaryjnieClick);
+    connect(Zapisz, &QPushButton::clicked, this, jadl::guardedSlot(this, &TRestauracje::ZapiszClick));
+    connect(Dodaj, &QPushButton::clicked, this, jadl::guardedSlot(this, &TRestauracje::DodajClick));
+    connect(Zamknij, &QPushButton::clicked, this, jadl::guardedSlot(this, &TRestauracje::ZamknijClick));
+    connect(ZamkAwaryjnie, &QPushButton::clicked, this, jadl::guardedSlot(this, &TRestauracje::ZamkAwaryjnieClick));
     DBEditSymbol->installEventFilter(this);
     if (dm)
         jadl::registerEditor(this, {dm->TableWlasciciel}, [this] { ZapiszClick(); }, jadl::SaveStyle::ExplicitSave);
@@ -121,7 +114,7 @@ TRestauracje::TRestauracje(QWidget* parent) : QDialog(parent)
 
 jadl::Table* TRestauracje::table() const
 {
-    return jadl::forms().ModulDanych1->TableWlasciciel;
+    return dm_->TableWlasciciel;
 }
 
 int TRestauracje::countActiveRestaurants()
@@ -167,7 +160,7 @@ void TRestauracje::ZapiszClick()
     jadl::Table* t = table();
     if (!t->active() || !editing(t))
         return;
-    writePendingTyping(this);
+    jadl::writePendingTyping(this);
     if (t->fieldByName(kSymbol).isNull() || t->fieldByName(kNazwa).isNull()) {
         jadl::platform::showMessage(QStringLiteral("Symbol i Nazwa restauracji musza być wypełnione"));
         return;

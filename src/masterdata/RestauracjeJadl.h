@@ -6,6 +6,8 @@
 class QCheckBox;
 class QLabel;
 class QPushButton;
+class TModulDanych1;
+
 namespace jadl {
 class DBCheckBox;
 class DBEdit;
@@ -17,7 +19,7 @@ class Table;
 class TRestauracje : public QDialog {
     Q_OBJECT
 public:
-    explicit TRestauracje(QWidget* parent = nullptr);
+    explicit TRestauracje(TModulDanych1* dm, QWidget* parent = nullptr);
     // Cleared by the main window before showing; set by the exit buttons.
     bool MoznaZamknac = false;
 
@@ -62,6 +64,7 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
+    TModulDanych1* dm_;
     jadl::Table* table() const;
     // True when the window may close now; otherwise says how to close it.
     bool mayClose();

@@ -3,9 +3,8 @@
 
 #include "controls/DBGrid.h"
 #include "controls/DBNavigator.h"
-#include "masterdata/FormParts.h"
-#include "shell/Application.h"
-#include "shell/FormUtil.h"
+#include "controls/Builders.h"
+#include "controls/Guarded.h"
 #include "store/DataSource.h"
 #include "store/Table.h"
 
@@ -21,15 +20,15 @@ TStawkiVatJadlon::TStawkiVatJadlon(QWidget* parent) : jadl::ExitRoutedDialog(par
     DataSourceStawkiVat = new jadl::DataSource(this, TableStawkiVat);
     DataSourceStawkiVat->setObjectName(QStringLiteral("DataSourceStawkiVat"));
 
-    DBGrid1 = jadl::dictionary::makeGrid(this, DataSourceStawkiVat,
+    DBGrid1 = jadl::makeDictionaryGrid(this, DataSourceStawkiVat,
                                          {{QStringLiteral("VatOznaczenie"), QStringLiteral("VAT")},
                                           {QStringLiteral("StawkaLiczba"), QStringLiteral("Stawka VAT")},
                                           {QStringLiteral("OpisStawki"), QStringLiteral("Opis stawki VAT")}},
                                          QStringLiteral("Stawki VAT"));
-    DBNavigator1 = jadl::dictionary::makeEditNavigator(this, DataSourceStawkiVat);
-    BitBtn1 = jadl::dictionary::makeCloseButton(this, QStringLiteral("BitBtn1"),
+    DBNavigator1 = jadl::makeEditNavigator(this, DataSourceStawkiVat);
+    BitBtn1 = jadl::makeCloseButton(this, "BitBtn1",
                                                 QStringLiteral("Zamknięcie i opuszczenie formatki VAT-u"));
-    jadl::dictionary::arrange(this, DBNavigator1, DBGrid1, BitBtn1);
+    jadl::arrangeDictionary(this, DBNavigator1, DBGrid1, BitBtn1);
     connect(BitBtn1, &QPushButton::clicked, this, [this] { jadl::runGuarded([this] { BitBtn1Click(); }); });
     jadl::registerEditor(this, {TableStawkiVat}, [this] { TableStawkiVat->post(); }, jadl::SaveStyle::PostOnMove);
 }

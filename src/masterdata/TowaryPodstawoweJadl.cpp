@@ -7,15 +7,11 @@
 #include "controls/DBMemo.h"
 #include "controls/DBText.h"
 #include "controls/PriceColors.h"
-#include "masterdata/JednostkiMiar_Jadlon.h"
-#include "masterdata/StawkiVat_Jadlon.h"
 #include "platform/Clock.h"
 #include "platform/Messages.h"
-#include "purchases/PrzypisywanieTowarowJadl.h"
 #include "reports/TowaryPodstawoweWgGrup_Druk.h"
-#include "shell/Application.h"
-#include "shell/FormUtil.h"
-#include "shell/Forms.h"
+#include "controls/Guarded.h"
+#include "controls/Builders.h"
 #include "store/Modul_Danych1.h"
 #include "store/RecordRules.h"
 
@@ -35,7 +31,6 @@
 #include <vector>
 
 using jadl::DataSetState;
-using jadl::forms;
 
 namespace {
 
@@ -261,27 +256,21 @@ TTowaryPodstawowe::TTowaryPodstawowe(QWidget* parent) : jadl::ExitRoutedDialog(p
     top->addLayout(buttons);
 
     // --- handlers; an engine error shows in the error box and the window goes on
-    auto wire = [this](QPushButton* b, void (TTowaryPodstawowe::*slot)()) {
-        connect(b, &QPushButton::clicked, this, [this, slot] { jadl::runGuarded([this, slot] { (this->*slot)(); }); });
-    };
-    wire(BitBtnDodaj, &TTowaryPodstawowe::BitBtnDodajClick);
-    wire(BitBtnZapisz, &TTowaryPodstawowe::BitBtnZapiszClick);
-    wire(BitBtnAnuluj, &TTowaryPodstawowe::BitBtnAnulujClick);
-    wire(BitBtnUsun, &TTowaryPodstawowe::BitBtnUsunClick);
-    wire(BitBtnSzukajTowaruPodstawowego, &TTowaryPodstawowe::BitBtnSzukajTowaruPodstawowegoClick);
-    wire(BitBtnSzukajGrupy, &TTowaryPodstawowe::BitBtnSzukajGrupyClick);
-    wire(Drukuj, &TTowaryPodstawowe::DrukujClick);
-    wire(Przenumeruj, &TTowaryPodstawowe::PrzenumerujClick);
-    wire(BitBtnZamknij, &TTowaryPodstawowe::BitBtnZamknijClick);
+    connect(BitBtnDodaj, &QPushButton::clicked, this, jadl::guardedSlot(this, &TTowaryPodstawowe::BitBtnDodajClick));
+    connect(BitBtnZapisz, &QPushButton::clicked, this, jadl::guardedSlot(this, &TTowaryPodstawowe::BitBtnZapiszClick));
+    connect(BitBtnAnuluj, &QPushButton::clicked, this, jadl::guardedSlot(this, &TTowaryPodstawowe::BitBtnAnulujClick));
+    connect(BitBtnUsun, &QPushButton::clicked, this, jadl::guardedSlot(this, &TTowaryPodstawowe::BitBtnUsunClick));
+    connect(BitBtnSzukajTowaruPodstawowego, &QPushButton::clicked, this, jadl::guardedSlot(this, &TTowaryPodstawowe::BitBtnSzukajTowaruPodstawowegoClick));
+    connect(BitBtnSzukajGrupy, &QPushButton::clicked, this, jadl::guardedSlot(this, &TTowaryPodstawowe::BitBtnSzukajGrupyClick));
+    connect(Drukuj, &QPushButton::clicked, this, jadl::guardedSlot(this, &TTowaryPodstawowe::DrukujClick));
+    connect(Przenumeruj, &QPushButton::clicked, this, jadl::guardedSlot(this, &TTowaryPodstawowe::PrzenumerujClick));
+    connect(BitBtnZamknij, &QPushButton::clicked, this, jadl::guardedSlot(this, &TTowaryPodstawowe::BitBtnZamknijClick));
     connect(DBGrid1, &jadl::DBGrid::titleClicked, this,
             [this](const QString& title) { jadl::runGuarded([this, &title] { DBGrid1TitleClick(title); }); });
     // Checking from code counts too: the main window unchecks the box before showing.
     connect(CheckBoxPrzenumeruj, &QCheckBox::toggled, this, [this] { CheckBoxPrzenumerujClick(); });
     DBEditSymbolTowaru->installEventFilter(this);
     DBGrid1->installEventFilter(this);
-
-    if (forms().ModulDanych1)
-        bindDataModule(forms().ModulDanych1);
 }
 
 void TTowaryPodstawowe::bindDataModule(TModulDanych1* dm)
@@ -305,14 +294,14 @@ void TTowaryPodstawowe::bindDataModule(TModulDanych1* dm)
 
 jadl::Table& TTowaryPodstawowe::goods() const
 {
-    TModulDanych1* dm = dm_ ? dm_ : forms().ModulDanych1;
+    TModulDanych1* dm = dm_;
     Q_ASSERT(dm);
     return *dm->TableTowaryPodstawowe;
 }
 
 jadl::Table& TTowaryPodstawowe::groups() const
 {
-    TModulDanych1* dm = dm_ ? dm_ : forms().ModulDanych1;
+    TModulDanych1* dm = dm_;
     Q_ASSERT(dm);
     return *dm->TableGrupyTowarow;
 }
@@ -460,7 +449,7 @@ void TTowaryPodstawowe::DBGrid1TitleClick(const QString& title)
     else
         return;
     // The link is taken down and set up again around the new order.
-    TModulDanych1* dm = dm_ ? dm_ : forms().ModulDanych1;
+    TModulDanych1* dm = dm_;
     jadl::Table& t = goods();
     t.setMasterFields(QString());
     t.setIndexName(QString());
@@ -472,8 +461,8 @@ void TTowaryPodstawowe::DBGrid1TitleClick(const QString& title)
 
 void TTowaryPodstawowe::DrukujClick()
 {
-    if (TTowaryPodstawoweWgGrupDruk* report = forms().TowaryPodstawoweWgGrupDruk)
-        report->preview(this);
+    if (report_)
+        report_->preview(this);
 }
 
 void TTowaryPodstawowe::CheckBoxPrzenumerujClick()
@@ -508,15 +497,10 @@ void TTowaryPodstawowe::BitBtnZamknijClick()
     if (!jadl::settlePendingEdits({&goods()}))
         return;
     // While the goods assignment window is open beneath, its tables stay open.
-    const QWidget* assignment = forms().PrzypisywanieTowarow;
-    if (!assignment || !assignment->isVisible()) {
-        TModulDanych1* dm = dm_ ? dm_ : forms().ModulDanych1;
+    if (!assignment_ || !assignment_->isVisible()) {
+        TModulDanych1* dm = dm_;
         QList<jadl::Table*> tables{dm->TableTowaryPodstawowe, dm->TableGrupyTowarow, dm->TableParametry};
-        if (forms().StawkiVatJadlon)
-            tables << forms().StawkiVatJadlon->TableStawkiVat;
-        if (forms().JednostkiMiarJadlon)
-            tables << forms().JednostkiMiarJadlon->TableJednostkiMiar;
-        tables << dm->TableWlasciciel;
+        tables << vat_ << units_ << dm->TableWlasciciel;
         for (jadl::Table* table : tables)
             if (table && table->active())
                 table->close();

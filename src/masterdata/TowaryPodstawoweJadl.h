@@ -15,6 +15,7 @@ class QLabel;
 class QLineEdit;
 class QPushButton;
 class TModulDanych1;
+class TTowaryPodstawoweWgGrupDruk;
 
 namespace jadl {
 class DBComboBox;
@@ -29,9 +30,14 @@ class TTowaryPodstawowe : public jadl::ExitRoutedDialog {
 public:
     explicit TTowaryPodstawowe(QWidget* parent = nullptr);
 
-    // Binds the controls to the data module's catalogue and groups tables (done by
-    // the constructor when the data module already exists).
+    // Binds the controls to the data module's catalogue and groups tables (the
+    // start-up wires this and the rest once).
     void bindDataModule(TModulDanych1* dm);
+    // The assignment window that may show this one over it (its tables then stay open).
+    void setAssignmentWindow(const QWidget* assignment) { assignment_ = assignment; }
+    // The dictionary tables the exit closes beside the catalogue's own.
+    void setDictionaryTables(jadl::Table* vat, jadl::Table* units) { vat_ = vat; units_ = units; }
+    void setReport(TTowaryPodstawoweWgGrupDruk* report) { report_ = report; }
 
     // The item lists the two combo boxes hold before the dictionary tables are read.
     static QStringList designedVatItems();
@@ -100,4 +106,8 @@ private:
     jadl::Table& groups() const;
 
     TModulDanych1* dm_ = nullptr;
+    const QWidget* assignment_ = nullptr;
+    jadl::Table* vat_ = nullptr;
+    jadl::Table* units_ = nullptr;
+    TTowaryPodstawoweWgGrupDruk* report_ = nullptr;
 };

@@ -10,14 +10,11 @@
 #include "controls/DBText.h"
 #include "controls/MonthCalendar.h"
 #include "controls/PriceColors.h"
-#include "masterdata/JednostkiMiar_Jadlon.h"
-#include "masterdata/StawkiVat_Jadlon.h"
 #include "masterdata/TowaryPodstawoweJadl.h"
 #include "platform/Clock.h"
 #include "platform/Messages.h"
-#include "shell/Application.h"
-#include "shell/FormUtil.h"
-#include "shell/Forms.h"
+#include "controls/Guarded.h"
+#include "controls/Builders.h"
 #include "store/Modul_Danych1.h"
 #include "store/RecordRules.h"
 
@@ -35,7 +32,6 @@
 
 using jadl::Field;
 using jadl::Table;
-using jadl::forms;
 using jadl::platform::showMessage;
 
 namespace {
@@ -91,13 +87,13 @@ bool locateExact(Table& t, const QString& field, const QString& text)
 
 } // namespace
 
-TPrzypisywanieTowarow::TPrzypisywanieTowarow(QWidget* parent) : jadl::ExitRoutedDialog(parent)
+TPrzypisywanieTowarow::TPrzypisywanieTowarow(TModulDanych1* dm, QWidget* parent) : jadl::ExitRoutedDialog(parent), dm_(dm)
 {
     jadl::initForm(this, QStringLiteral("PrzypisywanieTowarow"), QStringLiteral("PRZYPISYWANIE TOWARÓW DOSTAWCOM"),
                    1100, 740);
     setExitHandler([this] { jadl::runGuarded([this] { BitBtnZamknijClick(); }); });
     buildControls();
-    bindData(forms().ModulDanych1);
+    bindData(dm_);
 }
 
 void TPrzypisywanieTowarow::buildControls()
@@ -176,9 +172,8 @@ void TPrzypisywanieTowarow::buildControls()
     middle->addWidget(Calendar1);
 
     auto* good = new QGridLayout;
-    TModulDanych1* dm = forms().ModulDanych1;
-    jadl::DataSource* goods = dm->DataSourceTowaryPodstawowe;
-    jadl::DataSource* lines = dm->DataSourceTowary;
+    jadl::DataSource* goods = dm_->DataSourceTowaryPodstawowe;
+    jadl::DataSource* lines = dm_->DataSourceTowary;
     LabelCenaNetto = makeLabel(this, "LabelCenaNetto", QStringLiteral("Cena netto:"));
     DBEditCenaNetto = makeBound<jadl::DBEdit>(this, "DBEditCenaNetto", goods, QStringLiteral("CenaNetto"), LabelCenaNetto);
     LabelVat = makeLabel(this, "LabelVat", QStringLiteral("Vat:"));
@@ -351,7 +346,7 @@ void TPrzypisywanieTowarow::buildControls()
     }
     DBTextNazwa = makeBound<jadl::DBText>(this, "DBTextNazwa", goods, QStringLiteral("Nazwa"));
     DBTextNazwa->hide();
-    DBMemo1 = makeBound<jadl::DBMemo>(this, "DBMemo1", dm->DataSourceDostawcy, QStringLiteral("Nazwa"));
+    DBMemo1 = makeBound<jadl::DBMemo>(this, "DBMemo1", dm_->DataSourceDostawcy, QStringLiteral("Nazwa"));
     DBMemo1->setReadOnly(true);
     DBMemo1->hide();
     top->addLayout(right, 3);
@@ -383,38 +378,35 @@ void TPrzypisywanieTowarow::bindData(TModulDanych1* dm)
     for (jadl::DBGrid* g : {DBGrid1, DBGrid2, DBGrid3, DBGrid4})
         g->horizontalHeader()->setStretchLastSection(true);
 
-    auto guarded = [this](void (TPrzypisywanieTowarow::*slot)()) {
-        return [this, slot] { jadl::runGuarded([this, slot] { (this->*slot)(); }); };
-    };
     auto titled = [this](void (TPrzypisywanieTowarow::*slot)(const QString&)) {
         return [this, slot](const QString& t) { jadl::runGuarded([this, slot, t] { (this->*slot)(t); }); };
     };
-    connect(Calendar1, &jadl::MonthCalendar::dateChanged, this, guarded(&TPrzypisywanieTowarow::Calendar1Change));
-    connect(PoprzedniMc, &QPushButton::clicked, this, guarded(&TPrzypisywanieTowarow::PoprzedniMcClick));
-    connect(NastepnyMc, &QPushButton::clicked, this, guarded(&TPrzypisywanieTowarow::NastepnyMcClick));
+    connect(Calendar1, &jadl::MonthCalendar::dateChanged, this, jadl::guardedSlot(this, &TPrzypisywanieTowarow::Calendar1Change));
+    connect(PoprzedniMc, &QPushButton::clicked, this, jadl::guardedSlot(this, &TPrzypisywanieTowarow::PoprzedniMcClick));
+    connect(NastepnyMc, &QPushButton::clicked, this, jadl::guardedSlot(this, &TPrzypisywanieTowarow::NastepnyMcClick));
     connect(DBGrid1, &jadl::DBGrid::titleClicked, this, titled(&TPrzypisywanieTowarow::DBGrid1TitleClick));
     connect(DBGrid2, &jadl::DBGrid::titleClicked, this, titled(&TPrzypisywanieTowarow::DBGrid2TitleClick));
     connect(DBGrid3, &jadl::DBGrid::titleClicked, this, titled(&TPrzypisywanieTowarow::DBGrid3TitleClick));
     connect(DBGrid4, &jadl::DBGrid::titleClicked, this, titled(&TPrzypisywanieTowarow::DBGrid4TitleClick));
-    connect(CheckBoxFiltrujPoGrupie, &QCheckBox::clicked, this, guarded(&TPrzypisywanieTowarow::CheckBoxFiltrujPoGrupieClick));
-    connect(BitBtnSzukajDostawce, &QPushButton::clicked, this, guarded(&TPrzypisywanieTowarow::BitBtnSzukajDostawceClick));
+    connect(CheckBoxFiltrujPoGrupie, &QCheckBox::clicked, this, jadl::guardedSlot(this, &TPrzypisywanieTowarow::CheckBoxFiltrujPoGrupieClick));
+    connect(BitBtnSzukajDostawce, &QPushButton::clicked, this, jadl::guardedSlot(this, &TPrzypisywanieTowarow::BitBtnSzukajDostawceClick));
     connect(BitBtnSzukajGrupyTowarow, &QPushButton::clicked, this,
-            guarded(&TPrzypisywanieTowarow::BitBtnSzukajGrupyTowarowClick));
+            jadl::guardedSlot(this, &TPrzypisywanieTowarow::BitBtnSzukajGrupyTowarowClick));
     connect(BitBtnSzukajTowarPodstawowy, &QPushButton::clicked, this,
-            guarded(&TPrzypisywanieTowarow::BitBtnSzukajTowarPodstawowyClick));
-    connect(EditIlosc, &QLineEdit::textChanged, this, guarded(&TPrzypisywanieTowarow::EditIloscChange));
-    connect(EditRabatProcent, &QLineEdit::textChanged, this, guarded(&TPrzypisywanieTowarow::EditRabatProcentChange));
+            jadl::guardedSlot(this, &TPrzypisywanieTowarow::BitBtnSzukajTowarPodstawowyClick));
+    connect(EditIlosc, &QLineEdit::textChanged, this, jadl::guardedSlot(this, &TPrzypisywanieTowarow::EditIloscChange));
+    connect(EditRabatProcent, &QLineEdit::textChanged, this, jadl::guardedSlot(this, &TPrzypisywanieTowarow::EditRabatProcentChange));
     connect(BitBtnPrzypiszTowarDostawcy, &QPushButton::clicked, this,
-            guarded(&TPrzypisywanieTowarow::BitBtnPrzypiszTowarDostawcyClick));
-    connect(BitBtnUsun, &QPushButton::clicked, this, guarded(&TPrzypisywanieTowarow::BitBtnUsunClick));
-    connect(Odswiez, &QPushButton::clicked, this, guarded(&TPrzypisywanieTowarow::OdswiezClick));
-    connect(Odswiez1, &QPushButton::clicked, this, guarded(&TPrzypisywanieTowarow::Odswiez1Click));
+            jadl::guardedSlot(this, &TPrzypisywanieTowarow::BitBtnPrzypiszTowarDostawcyClick));
+    connect(BitBtnUsun, &QPushButton::clicked, this, jadl::guardedSlot(this, &TPrzypisywanieTowarow::BitBtnUsunClick));
+    connect(Odswiez, &QPushButton::clicked, this, jadl::guardedSlot(this, &TPrzypisywanieTowarow::OdswiezClick));
+    connect(Odswiez1, &QPushButton::clicked, this, jadl::guardedSlot(this, &TPrzypisywanieTowarow::Odswiez1Click));
     connect(CheckBoxSumowaniePrzypisanychTowarow, &QCheckBox::clicked, this,
-            guarded(&TPrzypisywanieTowarow::CheckBoxSumowaniePrzypisanychTowarowClick));
+            jadl::guardedSlot(this, &TPrzypisywanieTowarow::CheckBoxSumowaniePrzypisanychTowarowClick));
     connect(BitBtn1DodajTowarPodstawowy, &QPushButton::clicked, this,
-            guarded(&TPrzypisywanieTowarow::BitBtn1DodajTowarPodstawowyClick));
-    connect(BitBtnZamknij1, &QPushButton::clicked, this, guarded(&TPrzypisywanieTowarow::BitBtnZamknij1Click));
-    connect(BitBtnZamknij, &QPushButton::clicked, this, guarded(&TPrzypisywanieTowarow::BitBtnZamknijClick));
+            jadl::guardedSlot(this, &TPrzypisywanieTowarow::BitBtn1DodajTowarPodstawowyClick));
+    connect(BitBtnZamknij1, &QPushButton::clicked, this, jadl::guardedSlot(this, &TPrzypisywanieTowarow::BitBtnZamknij1Click));
+    connect(BitBtnZamknij, &QPushButton::clicked, this, jadl::guardedSlot(this, &TPrzypisywanieTowarow::BitBtnZamknijClick));
     EditIlosc->installEventFilter(this);
     EditRabatProcent->installEventFilter(this);
 
@@ -872,7 +864,8 @@ void TPrzypisywanieTowarow::BitBtn1DodajTowarPodstawowyClick()
         dm_->TableTowaryPodstawowe->open();
     if (!dm_->TableGrupyTowarow->active())
         dm_->TableGrupyTowarow->open();
-    forms().TowaryPodstawowe->exec();
+    if (catalogue_)
+        catalogue_->exec();
 }
 
 void TPrzypisywanieTowarow::closeTablesAndWindow()
@@ -884,8 +877,8 @@ void TPrzypisywanieTowarow::closeTablesAndWindow()
     closeIfOpen(dm_->TableGrupyTowarow);
     closeIfOpen(dm_->TableTowary);
     closeIfOpen(dm_->TableParametry);
-    closeIfOpen(forms().StawkiVatJadlon->TableStawkiVat);
-    closeIfOpen(forms().JednostkiMiarJadlon->TableJednostkiMiar);
+    closeIfOpen(vat_);
+    closeIfOpen(units_);
     closeIfOpen(dm_->TableWlasciciel);
     close();
 }

@@ -12,6 +12,7 @@ class QLineEdit;
 class QPushButton;
 class QWidget;
 class TModulDanych1;
+class TTowaryPodstawowe;
 
 namespace jadl {
 class DBComboBox;
@@ -25,7 +26,11 @@ class MonthCalendar;
 class TPrzypisywanieTowarow : public jadl::ExitRoutedDialog {
     Q_OBJECT
 public:
-    explicit TPrzypisywanieTowarow(QWidget* parent = nullptr);
+    explicit TPrzypisywanieTowarow(TModulDanych1* dm, QWidget* parent = nullptr);
+    // The catalogue "&Dodaj towar" shows, and the dictionary tables the exit closes
+    // (wired once by the start-up).
+    void setCatalogue(TTowaryPodstawowe* catalogue) { catalogue_ = catalogue; }
+    void setDictionaryTables(jadl::Table* vat, jadl::Table* units) { vat_ = vat; units_ = units; }
 
     QLabel* LabelDostawcy;
     jadl::DBGrid* DBGrid1;
@@ -137,4 +142,7 @@ private:
     bool checkNumberEdit(QLineEdit* edit);
 
     TModulDanych1* dm_ = nullptr;
+    TTowaryPodstawowe* catalogue_ = nullptr;
+    jadl::Table* vat_ = nullptr;
+    jadl::Table* units_ = nullptr;
 };

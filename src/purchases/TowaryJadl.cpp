@@ -16,14 +16,12 @@
 #include "platform/Clock.h"
 #include "platform/Drives.h"
 #include "platform/Messages.h"
-#include "purchases/PrzypisywanieTowarowJadl.h"
 #include "reports/PeriodCaption.h"
 #include "reports/WartoscKupionychTowarow_Druk.h"
 #include "reports/ZakupioneTowaryDruk1Jadl.h"
 #include "reports/ZakupioneTowaryDrukJadl.h"
-#include "shell/Application.h"
-#include "shell/FormUtil.h"
-#include "shell/Forms.h"
+#include "controls/Guarded.h"
+#include "controls/Builders.h"
 #include "store/DataSource.h"
 #include "store/EngineError.h"
 #include "store/Modul_Danych1.h"
@@ -46,6 +44,7 @@
 #include <QProgressDialog>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QScopedValueRollback>
 #include <QStyle>
 #include <QTableWidget>
 #include <QTimer>
@@ -55,7 +54,6 @@
 #include <functional>
 
 using jadl::Table;
-using jadl::forms;
 
 namespace {
 
@@ -171,19 +169,6 @@ public:
 private:
     QProgressDialog dialog_;
     QElapsedTimer timer_;
-};
-
-// Marks a routine that moves the suppliers itself, so the supplier grid's
-// handlers keep out of it.
-class BusyScope {
-public:
-    explicit BusyScope(bool& flag) : flag_(flag), old_(flag) { flag_ = true; }
-    ~BusyScope() { flag_ = old_; }
-    BusyScope(const BusyScope&) = delete;
-    BusyScope& operator=(const BusyScope&) = delete;
-private:
-    bool& flag_;
-    bool old_;
 };
 
 } // namespace
@@ -643,9 +628,6 @@ void TTowary::bindDataModule(TModulDanych1* dm)
 
 void TTowary::wireHandlers()
 {
-    auto guarded = [this](void (TTowary::*slot)()) {
-        return [this, slot] { jadl::runGuarded([this, slot] { (this->*slot)(); }); };
-    };
     // A choice from the list or typing: the choice follows the text, as an edit
     // field above a list does.
     auto followText = [this](QComboBox* combo, void (TTowary::*slot)()) {
@@ -676,7 +658,7 @@ void TTowary::wireHandlers()
             jadl::runGuarded([this] { ComboBoxWybierzOkresChange(); });
     });
     followText(ComboBoxMiesiace, &TTowary::ComboBoxMiesiaceChange);
-    connect(ComboBoxMiesiace, &QComboBox::currentIndexChanged, this, guarded(&TTowary::ComboBoxMiesiaceChange));
+    connect(ComboBoxMiesiace, &QComboBox::currentIndexChanged, this, jadl::guardedSlot(this, &TTowary::ComboBoxMiesiaceChange));
     // A date is taken when it is complete: picked from the calendar, or typed and
     // left (or confirmed with Enter); not at every keystroke of typing.
     for (QDateEdit* picker : {DateTimePickerDataPocz, DateTimePickerDataKon}) {
@@ -696,26 +678,26 @@ void TTowary::wireHandlers()
             jadl::runGuarded([this, slot] { (this->*slot)(); });
         });
     }
-    connect(Calendar1, &jadl::MonthCalendar::dateChanged, this, guarded(&TTowary::Calendar1Change));
-    connect(PoprzedniMc, &QPushButton::clicked, this, guarded(&TTowary::PoprzedniMcClick));
-    connect(NastepnyMc, &QPushButton::clicked, this, guarded(&TTowary::NastepnyMcClick));
+    connect(Calendar1, &jadl::MonthCalendar::dateChanged, this, jadl::guardedSlot(this, &TTowary::Calendar1Change));
+    connect(PoprzedniMc, &QPushButton::clicked, this, jadl::guardedSlot(this, &TTowary::PoprzedniMcClick));
+    connect(NastepnyMc, &QPushButton::clicked, this, jadl::guardedSlot(this, &TTowary::NastepnyMcClick));
     connect(RadioGroupDlaDostawcow->buttons(), &QButtonGroup::idClicked, this,
-            guarded(&TTowary::RadioGroupDlaDostawcowClick));
-    connect(BitBtnSzukaj, &QPushButton::clicked, this, guarded(&TTowary::BitBtnSzukajClick));
-    connect(DBGrid2, &QAbstractItemView::doubleClicked, this, guarded(&TTowary::DBGrid2DblClick));
+            jadl::guardedSlot(this, &TTowary::RadioGroupDlaDostawcowClick));
+    connect(BitBtnSzukaj, &QPushButton::clicked, this, jadl::guardedSlot(this, &TTowary::BitBtnSzukajClick));
+    connect(DBGrid2, &QAbstractItemView::doubleClicked, this, jadl::guardedSlot(this, &TTowary::DBGrid2DblClick));
     connect(DBGrid1, &jadl::DBGrid::titleClicked, this,
             [this](const QString& t) { jadl::runGuarded([this, t] { DBGrid1TitleClick(t); }); });
     connect(OdswierzanieTablicyDostawcow, &QPushButton::clicked, this,
-            guarded(&TTowary::OdswierzanieTablicyDostawcowClick));
-    connect(BitBtnZamknij, &QPushButton::clicked, this, guarded(&TTowary::BitBtnZamknijClick));
-    connect(SumujZaznaczonyTowar, &QPushButton::clicked, this, guarded(&TTowary::SumujZaznaczonyTowarClick));
-    connect(BitBtnPoprawVat_Brutto, &QPushButton::clicked, this, guarded(&TTowary::BitBtnPoprawVat_BruttoClick));
-    connect(BitBtnPrzeliczPowtornie, &QPushButton::clicked, this, guarded(&TTowary::BitBtnPrzeliczPowtornieClick));
-    connect(BitBtnDrukuj2, &QPushButton::clicked, this, guarded(&TTowary::BitBtnDrukuj2Click));
-    connect(BitBtnDrukuj1, &QPushButton::clicked, this, guarded(&TTowary::BitBtnDrukuj1Click));
-    connect(BitBtnDrukuj, &QPushButton::clicked, this, guarded(&TTowary::BitBtnDrukujClick));
-    connect(TworzTablice, &QPushButton::clicked, this, guarded(&TTowary::TworzTabliceClick));
-    connect(Kopiuj, &QPushButton::clicked, this, guarded(&TTowary::KopiujClick));
+            jadl::guardedSlot(this, &TTowary::OdswierzanieTablicyDostawcowClick));
+    connect(BitBtnZamknij, &QPushButton::clicked, this, jadl::guardedSlot(this, &TTowary::BitBtnZamknijClick));
+    connect(SumujZaznaczonyTowar, &QPushButton::clicked, this, jadl::guardedSlot(this, &TTowary::SumujZaznaczonyTowarClick));
+    connect(BitBtnPoprawVat_Brutto, &QPushButton::clicked, this, jadl::guardedSlot(this, &TTowary::BitBtnPoprawVat_BruttoClick));
+    connect(BitBtnPrzeliczPowtornie, &QPushButton::clicked, this, jadl::guardedSlot(this, &TTowary::BitBtnPrzeliczPowtornieClick));
+    connect(BitBtnDrukuj2, &QPushButton::clicked, this, jadl::guardedSlot(this, &TTowary::BitBtnDrukuj2Click));
+    connect(BitBtnDrukuj1, &QPushButton::clicked, this, jadl::guardedSlot(this, &TTowary::BitBtnDrukuj1Click));
+    connect(BitBtnDrukuj, &QPushButton::clicked, this, jadl::guardedSlot(this, &TTowary::BitBtnDrukujClick));
+    connect(TworzTablice, &QPushButton::clicked, this, jadl::guardedSlot(this, &TTowary::TworzTabliceClick));
+    connect(Kopiuj, &QPushButton::clicked, this, jadl::guardedSlot(this, &TTowary::KopiujClick));
 
     // The supplier grid's handlers: once per change of the current supplier.
     connect(dm_->DataSourceDostawcy, &jadl::DataSource::dataSetScrolled, this,
@@ -766,8 +748,8 @@ void TTowary::prepareForShow()
     ComboBoxWybierzOkres->setCurrentIndex(0);
     LabelM_c_Rok->setText(jadl::formatLongDate(Calendar1->date()));
     Dzien->setText(jadl::formatWeekday(Calendar1->date()));
-    if (forms().PrzypisywanieTowarow)
-        jadl::shared().currentPurchaseDate = forms().PrzypisywanieTowarow->Calendar1->date();
+    if (assignmentCalendar_)
+        jadl::shared().currentPurchaseDate = assignmentCalendar_->date();
     RadioGroupDlaDostawcow->setItemIndex(0);
     DBGrid2->setEnabled(true);
     setSupplierColumnsColour(true);
@@ -938,8 +920,8 @@ void TTowary::Calendar1Change()
     const QDate day = Calendar1->date();
     LabelM_c_Rok->setText(jadl::formatLongDate(day));
     Dzien->setText(jadl::formatWeekday(day));
-    if (forms().PrzypisywanieTowarow)
-        jadl::shared().currentPurchaseDate = forms().PrzypisywanieTowarow->Calendar1->date();
+    if (assignmentCalendar_)
+        jadl::shared().currentPurchaseDate = assignmentCalendar_->date();
     ComboBoxWybierzOkresChange();
     if (!isVisible() || !dm_ || !dm_->TableTowary->active())
         return;
@@ -976,7 +958,7 @@ void TTowary::RadioGroupDlaDostawcowClick()
         return;
     const bool oneSupplier = RadioGroupDlaDostawcow->itemIndex() == 0;
     if (dm_->TableTowary->active()) {
-        const BusyScope busy(busy_);
+        const QScopedValueRollback busy(busy_, true);
         linkLines(oneSupplier, oneSupplier ? QStringLiteral("NumerDostawcyInd") : QStringLiteral("SymbolInd"));
     }
     if (oneSupplier)
@@ -996,7 +978,7 @@ void TTowary::BitBtnSzukajClick()
 {
     Table* suppliers = dm_->TableDostawcy;
     if (suppliers->active()) {
-        const BusyScope busy(busy_);
+        const QScopedValueRollback busy(busy_, true);
         suppliers->locate(QStringLiteral("Symbol"), EditSzukajDostawcyTowarow->text());
     }
     modeTotals();
@@ -1023,7 +1005,7 @@ void TTowary::DBGrid1TitleClick(const QString& title)
         index = nr ? QStringLiteral("NumerDostawcyInd") : QStringLiteral("NrDostawcySymbolInd");
     else
         index = nr ? QStringLiteral("NumerDostawcyInd") : QStringLiteral("SymbolInd");
-    const BusyScope busy(busy_);
+    const QScopedValueRollback busy(busy_, true);
     linkLines(oneSupplier, index);
 }
 
@@ -1093,7 +1075,7 @@ void TTowary::selectedSupplierTotals()
     }
     const Sums s = rounded(v.sums);
     if (suppliers->active() && !suppliers->isEmpty()) {
-        const BusyScope busy(busy_);
+        const QScopedValueRollback busy(busy_, true);
         if (v.lastSupplier && suppliers->fieldByName(QStringLiteral("Numer")).optInteger() != v.lastSupplier)
             suppliers->locate(QStringLiteral("Numer"), *v.lastSupplier);
         storeSums(*suppliers, s);
@@ -1124,7 +1106,7 @@ void TTowary::everySupplierTotals()
     Table* lines = dm_->TableTowary;
     if (!suppliers->active())
         return;
-    const BusyScope busy(busy_);
+    const QScopedValueRollback busy(busy_, true);
     if (RadioGroupDlaDostawcow->itemIndex() != 0 || !lines->active()) {
         suppliers->first();
         return;
@@ -1189,7 +1171,7 @@ void TTowary::reportTotals()
     Table* lines = dm_->TableTowary;
     if (!suppliers->active() || !lines->active())
         return;
-    const BusyScope busy(busy_);
+    const QScopedValueRollback busy(busy_, true);
     // Each supplier's lines in "NumerDostawcyInd" order are a run of the view of
     // all lines in that order: one pass sums them all.
     std::map<int, Sums> bySupplier;
@@ -1450,7 +1432,7 @@ std::optional<QString> TTowary::currentPeriodCaption() const
 void TTowary::BitBtnDrukuj2Click()
 {
     jadl::applyTmpSetting();
-    TZakupioneTowaryDruk* report = forms().ZakupioneTowaryDruk;
+    TZakupioneTowaryDruk* report = goodsReport_;
     // The supplier line names the one supplier, so it prints only for one.
     const bool oneSupplier = RadioGroupDlaDostawcow->itemIndex() != 1;
     report->QRLabelDostawcaInd->setEnabled(oneSupplier);
@@ -1471,7 +1453,7 @@ void TTowary::BitBtnDrukuj2Click()
 void TTowary::BitBtnDrukuj1Click()
 {
     jadl::applyTmpSetting();
-    TZakupioneTowaryDruk1* report = forms().ZakupioneTowaryDruk1;
+    TZakupioneTowaryDruk1* report = bareReport_;
     report->QRBand2->setFont(detailFont(RadioGroupCzcionka->itemIndex()));
     report->preview(this);
 }
@@ -1490,10 +1472,10 @@ void TTowary::BitBtnDrukujClick()
     });
     jadl::applyTmpSetting();
     {
-        const BusyScope busy(busy_);
+        const QScopedValueRollback busy(busy_, true);
         dm_->TableDostawcy->setFiltered(true);
     }
-    TWartoscKupionychTowarowDruk* report = forms().WartoscKupionychTowarowDruk;
+    TWartoscKupionychTowarowDruk* report = valuesReport_;
     if (const auto caption = currentPeriodCaption())
         report->QRLabelOkres->setCaption(*caption);
     report->preview(this);

@@ -21,6 +21,9 @@ class QPushButton;
 class QTableWidget;
 class QWidget;
 class TModulDanych1;
+class TWartoscKupionychTowarowDruk;
+class TZakupioneTowaryDruk;
+class TZakupioneTowaryDruk1;
 namespace jadl {
 class DataSource;
 class DatePicker;
@@ -50,6 +53,15 @@ public:
     explicit TTowary(QWidget* parent = nullptr);
     // The window is created before the data module; its bindings resolve here.
     void bindDataModule(TModulDanych1* dm);
+    // The three report forms it prints, and the assignment window's calendar that
+    // gives the current purchase date (wired once by the start-up).
+    void setReports(TZakupioneTowaryDruk* goods, TZakupioneTowaryDruk1* bare, TWartoscKupionychTowarowDruk* values)
+    {
+        goodsReport_ = goods;
+        bareReport_ = bare;
+        valuesReport_ = values;
+    }
+    void setAssignmentCalendar(const jadl::MonthCalendar* calendar) { assignmentCalendar_ = calendar; }
 
     // Selected period choice, 0..11; -1 when none.
     int periodChoice() const;
@@ -203,6 +215,10 @@ private:
     void setCopyStatus(const QString& caption);
 
     TModulDanych1* dm_ = nullptr;
+    TZakupioneTowaryDruk* goodsReport_ = nullptr;
+    TZakupioneTowaryDruk1* bareReport_ = nullptr;
+    TWartoscKupionychTowarowDruk* valuesReport_ = nullptr;
+    const jadl::MonthCalendar* assignmentCalendar_ = nullptr;
     bool busy_ = false;            // a routine walks the suppliers: their moves are its own
     bool periodJustChanged_ = false;   // the period pick's change ran the handler already
     bool pickerTyped_ = false;     // a date picker changed by typing: taken when left

@@ -5,9 +5,8 @@
 #include "controls/SpinEdit.h"
 #include "platform/Clock.h"
 #include "platform/Messages.h"
-#include "shell/Application.h"
-#include "shell/FormUtil.h"
-#include "shell/Forms.h"
+#include "controls/Guarded.h"
+#include "controls/Builders.h"
 #include "store/EngineError.h"
 #include "store/Modul_Danych1.h"
 #include "store/Table.h"
@@ -24,6 +23,8 @@
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QProgressBar>
+#include <QScopeGuard>
+#include <QScopedValueRollback>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QVBoxLayout>
@@ -33,7 +34,6 @@
 #include <vector>
 
 using jadl::Table;
-using jadl::forms;
 
 namespace jadl::removal {
 
@@ -147,26 +147,9 @@ void paintNow()
     QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
 }
 
-// Clears the busy flag and the progress bar however the work ends.
-class BusyScope {
-public:
-    BusyScope(bool& flag, QProgressBar* bar) : flag_(flag), bar_(bar) { flag_ = true; }
-    ~BusyScope()
-    {
-        flag_ = false;
-        bar_->hide();
-    }
-    BusyScope(const BusyScope&) = delete;
-    BusyScope& operator=(const BusyScope&) = delete;
-
-private:
-    bool& flag_;
-    QProgressBar* bar_;
-};
-
 } // namespace
 
-TUsuwaniePrzypisanychTowarow::TUsuwaniePrzypisanychTowarow(QWidget* parent) : QDialog(parent)
+TUsuwaniePrzypisanychTowarow::TUsuwaniePrzypisanychTowarow(TModulDanych1* dm, QWidget* parent) : QDialog(parent), dm_(dm)
 {
     jadl::initForm(this, QStringLiteral("UsuwaniePrzypisanychTowarow"),
                    QStringLiteral("USUWANIE PRZYPISANYCH TOWARÓW ZA LATA POPRZEDNIE"), 640, 480);
@@ -268,16 +251,13 @@ TUsuwaniePrzypisanychTowarow::TUsuwaniePrzypisanychTowarow(QWidget* parent) : QD
     RadioGroupUsunTowary->setItemIndex(Choice::OlderThanTwoMonths);
     RadioGroupUsunTowaryClick();
 
-    auto guarded = [this](void (TUsuwaniePrzypisanychTowarow::*slot)()) {
-        return [this, slot] { jadl::runGuarded([this, slot] { (this->*slot)(); }); };
-    };
     connect(RadioGroupUsunTowary, &jadl::removal::RadioGroup::itemChosen, this,
-            guarded(&TUsuwaniePrzypisanychTowarow::RadioGroupUsunTowaryClick));
-    connect(Usuwanie, &QPushButton::clicked, this, guarded(&TUsuwaniePrzypisanychTowarow::UsuwanieClick));
+            jadl::guardedSlot(this, &TUsuwaniePrzypisanychTowarow::RadioGroupUsunTowaryClick));
+    connect(Usuwanie, &QPushButton::clicked, this, jadl::guardedSlot(this, &TUsuwaniePrzypisanychTowarow::UsuwanieClick));
     connect(PakowanieTablicy, &QPushButton::clicked, this,
-            guarded(&TUsuwaniePrzypisanychTowarow::PakowanieTablicyClick));
-    connect(Anuluj, &QPushButton::clicked, this, guarded(&TUsuwaniePrzypisanychTowarow::AnulujClick));
-    connect(Zamknij, &QPushButton::clicked, this, guarded(&TUsuwaniePrzypisanychTowarow::ZamknijClick));
+            jadl::guardedSlot(this, &TUsuwaniePrzypisanychTowarow::PakowanieTablicyClick));
+    connect(Anuluj, &QPushButton::clicked, this, jadl::guardedSlot(this, &TUsuwaniePrzypisanychTowarow::AnulujClick));
+    connect(Zamknij, &QPushButton::clicked, this, jadl::guardedSlot(this, &TUsuwaniePrzypisanychTowarow::ZamknijClick));
 }
 
 void TUsuwaniePrzypisanychTowarow::RadioGroupUsunTowaryClick()
@@ -308,7 +288,7 @@ void TUsuwaniePrzypisanychTowarow::UsuwanieClick()
 {
     if (pracuje_)
         return;
-    Table& table = *forms().ModulDanych1->TableTowary;
+    Table& table = *dm_->TableTowary;
     // The removal and the packing close the purchase lines under every window.
     if (!jadl::settlePendingEdits({&table}))
         return;
@@ -337,7 +317,9 @@ void TUsuwaniePrzypisanychTowarow::UsuwanieClick()
 
 int TUsuwaniePrzypisanychTowarow::usunLinie(Table& table, const jadl::removal::Rule& rule)
 {
-    BusyScope busy(pracuje_, ProgressBarUsuwanie);
+    // The busy flag and the progress bar are cleared however the work ends.
+    const QScopedValueRollback busy(pracuje_, true);
+    const auto hideBar = qScopeGuard([this] { ProgressBarUsuwanie->hide(); });
     const int dateField = table.fieldByName(QStringLiteral("DataZakupu")).index();
     jadl::ControlsDisabled quiet(table);
     table.first();
@@ -382,8 +364,10 @@ int TUsuwaniePrzypisanychTowarow::usunLinie(Table& table, const jadl::removal::R
 
 void TUsuwaniePrzypisanychTowarow::PakujTabliceTowary()
 {
-    Table& table = *forms().ModulDanych1->TableTowary;
-    BusyScope busy(pracuje_, ProgressBarUsuwanie);
+    Table& table = *dm_->TableTowary;
+    // The busy flag and the progress bar are cleared however the work ends.
+    const QScopedValueRollback busy(pracuje_, true);
+    const auto hideBar = qScopeGuard([this] { ProgressBarUsuwanie->hide(); });
     // Compaction gives no progress: a running bar says the program is at work.
     ProgressBarUsuwanie->setRange(0, 0);
     ProgressBarUsuwanie->show();
@@ -414,7 +398,7 @@ void TUsuwaniePrzypisanychTowarow::PakowanieTablicyClick()
 {
     if (pracuje_)
         return;
-    if (!jadl::settlePendingEdits({forms().ModulDanych1->TableTowary}))
+    if (!jadl::settlePendingEdits({dm_->TableTowary}))
         return;
     if (!jadl::platform::askYesNo(QStringLiteral("PAKUJEMY TABLICĘ"), QStringLiteral("WYBIERZ")))
         return;
@@ -428,7 +412,7 @@ void TUsuwaniePrzypisanychTowarow::PakowanieTablicyClick()
 
 void TUsuwaniePrzypisanychTowarow::zamknijTabliceIOkno()
 {
-    Table* table = forms().ModulDanych1 ? forms().ModulDanych1->TableTowary : nullptr;
+    Table* table = dm_ ? dm_->TableTowary : nullptr;
     if (table && table->active())
         table->close();
     QDialog::reject();

@@ -17,6 +17,8 @@ class QPlainTextEdit;
 class QProgressBar;
 class QPushButton;
 
+class TModulDanych1;
+
 namespace jadl {
 class SpinEdit;
 class Table;
@@ -71,7 +73,7 @@ private:
 class TUsuwaniePrzypisanychTowarow : public QDialog {
     Q_OBJECT
 public:
-    explicit TUsuwaniePrzypisanychTowarow(QWidget* parent = nullptr);
+    explicit TUsuwaniePrzypisanychTowarow(TModulDanych1* dm, QWidget* parent = nullptr);
 
     QLabel* LabelAktualnyRok;
     QLabel* LabelInformacja_Uwaga;
@@ -117,6 +119,7 @@ private:
     void zamknijTabliceIOkno();
     void postep(int value, int maximum);
 
+    TModulDanych1* dm_;
     int ileUsunieto_ = 0;
     bool pracuje_ = false;
 };

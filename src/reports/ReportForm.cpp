@@ -1,6 +1,5 @@
 #include "reports/ReportForm.h"
 
-#include "shell/Forms.h"
 
 namespace jadl {
 
@@ -19,33 +18,22 @@ ReportForm::ReportForm(QObject* parent, const QString& objectName, const QString
 
 void ReportForm::bindDataModule(TModulDanych1* dm)
 {
-    if (!dm)
-        return;
-    bindTables(*dm);
-    bound_ = true;
-}
-
-void ReportForm::ensureBound()
-{
-    if (!bound_ && QuickRep1->dataSet() == nullptr)
-        bindDataModule(forms().ModulDanych1);
+    if (dm)
+        bindTables(*dm);
 }
 
 void ReportForm::preview(QWidget* parent)
 {
-    ensureBound();
     QuickRep1->preview(parent);
 }
 
 bool ReportForm::exportPdf(const QString& path)
 {
-    ensureBound();
     return QuickRep1->exportPdf(path);
 }
 
 ReportPages ReportForm::layoutPages(std::optional<QDate> runDate)
 {
-    ensureBound();
     return QuickRep1->layoutPages(runDate);
 }
 

@@ -16,8 +16,7 @@ class ReportForm : public QObject {
 public:
     Report* QuickRep1;
 
-    // Binds the report to the data module's tables. Without a call the form binds
-    // itself to the program's data module the first time it prints.
+    // Binds the report to the data module's tables (the start-up does it once).
     void bindDataModule(TModulDanych1* dm);
 
     // Sets TMP, then shows the modal print preview; returns when it is closed.
@@ -36,9 +35,6 @@ protected:
     static ReportFont arial(double pt, bool bold = false) { return {QStringLiteral("Arial"), pt, bold}; }
     static ReportFont smallFonts(double pt) { return {QStringLiteral("Small Fonts"), pt}; }
 
-private:
-    void ensureBound();
-    bool bound_ = false;
 };
 
 } // namespace jadl

@@ -105,6 +105,8 @@ struct BoundElement {
     const ReportElement* element = nullptr;
     ReportFont font;
     double lineHeight = 0.0;              // mm, of that font
+    double widestChar = 0.0;              // mm: no text of n characters is wider than n of these
+    double widestDigit = 0.0;             // mm: the same for texts of digits, signs and separators
     ReportDataSource* source = nullptr;   // fields and sums
     int field = -1;
     bool perRow = false;                  // reads the printed row, not a current record
@@ -172,6 +174,10 @@ private:
             be.element = e;
             be.font = e->effectiveFont();
             be.lineHeight = lineHeightMm(be.font);
+            const QFontMetricsF& fm = metricsFor(be.font);
+            be.widestChar = pxToMm(fm.maxWidth());
+            for (const QChar c : QStringLiteral("0123456789,.- "))
+                be.widestDigit = std::max(be.widestDigit, pxToMm(fm.horizontalAdvance(c)));
             if (e->kind() == ReportElement::Kind::Field) {
                 const auto* f = static_cast<const ReportDBText*>(e);
                 bindField(be, f->dataSet(), f->dataField());
@@ -296,15 +302,22 @@ private:
     // its end.
     static void fitToColumn(const BoundElement& be, PlacedText& t, double width)
     {
-        if (t.text.isEmpty())
+        // The painter measures with the device's own metrics: a little room for their rounding.
+        constexpr double slack = 0.97;
+        // A left-aligned text already loses only its end; a short one cannot overflow.
+        const bool number = isNumber(be);
+        if (t.text.isEmpty() || (!number && t.align == ReportAlign::Left))
             return;
-        if (!isNumber(be)) {
+        const bool digits = std::all_of(t.text.begin(), t.text.end(), [](QChar c) {
+            return c.isDigit() || c == u',' || c == u'.' || c == u'-' || c == u' ';
+        });
+        if (double(t.text.size()) * (digits ? be.widestDigit : be.widestChar) <= width * slack)
+            return;
+        if (!number) {
             if (textWidthMm(t.text, t.font) > width)
                 t.align = ReportAlign::Left;
             return;
         }
-        // The painter measures with the device's own metrics: a little room for their rounding.
-        constexpr double slack = 0.97;
         constexpr double smallest = 3.0;
         for (double need = textWidthMm(t.text, t.font); t.font.pointSize > smallest && need > width * slack;
              need = textWidthMm(t.text, t.font)) {

@@ -1,8 +1,6 @@
 #include "shell/Application.h"
 
-#include "platform/Drives.h"
-#include "platform/Messages.h"
-#include "store/EngineError.h"
+#include "controls/Guarded.h"
 
 namespace jadl {
 
@@ -12,34 +10,6 @@ bool Application::notify(QObject* receiver, QEvent* event)
 {
     try {
         return QApplication::notify(receiver, event);
-    } catch (...) {
-        reportCurrentException();
-        return false;
-    }
-}
-
-void reportCurrentException()
-{
-    try {
-        throw;
-    } catch (const Abort&) {
-        // cancelled on purpose: nothing to show
-    } catch (const EngineError& e) {
-        platform::showError(e.message());
-    } catch (const platform::IoError& e) {
-        platform::showError(e.text());
-    } catch (const std::exception& e) {
-        platform::showError(QString::fromUtf8(e.what()));
-    } catch (...) {
-        platform::showError(QStringLiteral("Nieznany błąd programu"));
-    }
-}
-
-bool runGuarded(const std::function<void()>& handler)
-{
-    try {
-        handler();
-        return true;
     } catch (...) {
         reportCurrentException();
         return false;

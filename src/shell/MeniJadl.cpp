@@ -1,4 +1,4 @@
-#include "archive/TablesOffline.h"
+#include "shell/ProgramTables.h"
 #include "controls/PendingEdits.h"
 #include "shell/MeniJadl.h"
 
@@ -20,8 +20,8 @@
 #include "purchases/TowaryJadl.h"
 #include "platform/Clock.h"
 #include "purchases/UsuwaniePrzypisanych_Towarow.h"
-#include "shell/Application.h"
-#include "shell/FormUtil.h"
+#include "controls/Guarded.h"
+#include "controls/Builders.h"
 #include "shell/Forms.h"
 #include "store/Modul_Danych1.h"
 #include "store/SharedValues.h"
@@ -158,27 +158,21 @@ TMeni::TMeni(QWidget* parent) : QMainWindow(parent)
     StawkiVAT1 = addItem(Wprowadz1, "StawkiVAT1", QStringLiteral("&Stawki VAT"),
                          QStringLiteral("Wprowadzanie nowych stawek VAT"));
 
-    auto wire = [this](QToolButton* b, void (TMeni::*slot)()) {
-        connect(b, &QToolButton::clicked, this, [this, slot] { jadl::runGuarded([this, slot] { (this->*slot)(); }); });
-    };
-    auto wireAction = [this](QAction* a, void (TMeni::*slot)()) {
-        connect(a, &QAction::triggered, this, [this, slot] { jadl::runGuarded([this, slot] { (this->*slot)(); }); });
-    };
-    wire(SpeedButtonTowary, &TMeni::SpeedButtonTowaryClick);
-    wire(SpeedButtonDostawcy, &TMeni::SpeedButtonDostawcyClick);
-    wire(SpeedButtonPowiazania, &TMeni::SpeedButtonPowiazaniaClick);
-    wire(SpeedButtonTowaryDostawcy, &TMeni::SpeedButtonTowaryDostawcyClick);
-    wire(SpeedButtonKopia, &TMeni::SpeedButtonKopiaClick);
-    wire(SpeedButtonZamknij, &TMeni::SpeedButtonZamknijClick);
-    wireAction(Parametry1, &TMeni::Parametry1Click);
-    wireAction(Kopiadanych1, &TMeni::Kopiadanych1Click);
-    wireAction(Odtwarzaniedanychzarchiwum1, &TMeni::Odtwarzaniedanychzarchiwum1Click);
-    wireAction(Usuwanietowarwzlatpoprzednich, &TMeni::UsuwanietowarwzlatpoprzednichClick);
-    wireAction(Wyjciezprogramu1, &TMeni::Wyjciezprogramu1Click);
-    wireAction(Grupytowarw1, &TMeni::Grupytowarw1Click);
-    wireAction(Restauracje1, &TMeni::Restauracje1Click);
-    wireAction(Jednostkimiar1, &TMeni::Jednostkimiar1Click);
-    wireAction(StawkiVAT1, &TMeni::StawkiVAT1Click);
+    connect(SpeedButtonTowary, &QToolButton::clicked, this, jadl::guardedSlot(this, &TMeni::SpeedButtonTowaryClick));
+    connect(SpeedButtonDostawcy, &QToolButton::clicked, this, jadl::guardedSlot(this, &TMeni::SpeedButtonDostawcyClick));
+    connect(SpeedButtonPowiazania, &QToolButton::clicked, this, jadl::guardedSlot(this, &TMeni::SpeedButtonPowiazaniaClick));
+    connect(SpeedButtonTowaryDostawcy, &QToolButton::clicked, this, jadl::guardedSlot(this, &TMeni::SpeedButtonTowaryDostawcyClick));
+    connect(SpeedButtonKopia, &QToolButton::clicked, this, jadl::guardedSlot(this, &TMeni::SpeedButtonKopiaClick));
+    connect(SpeedButtonZamknij, &QToolButton::clicked, this, jadl::guardedSlot(this, &TMeni::SpeedButtonZamknijClick));
+    connect(Parametry1, &QAction::triggered, this, jadl::guardedSlot(this, &TMeni::Parametry1Click));
+    connect(Kopiadanych1, &QAction::triggered, this, jadl::guardedSlot(this, &TMeni::Kopiadanych1Click));
+    connect(Odtwarzaniedanychzarchiwum1, &QAction::triggered, this, jadl::guardedSlot(this, &TMeni::Odtwarzaniedanychzarchiwum1Click));
+    connect(Usuwanietowarwzlatpoprzednich, &QAction::triggered, this, jadl::guardedSlot(this, &TMeni::UsuwanietowarwzlatpoprzednichClick));
+    connect(Wyjciezprogramu1, &QAction::triggered, this, jadl::guardedSlot(this, &TMeni::Wyjciezprogramu1Click));
+    connect(Grupytowarw1, &QAction::triggered, this, jadl::guardedSlot(this, &TMeni::Grupytowarw1Click));
+    connect(Restauracje1, &QAction::triggered, this, jadl::guardedSlot(this, &TMeni::Restauracje1Click));
+    connect(Jednostkimiar1, &QAction::triggered, this, jadl::guardedSlot(this, &TMeni::Jednostkimiar1Click));
+    connect(StawkiVAT1, &QAction::triggered, this, jadl::guardedSlot(this, &TMeni::StawkiVAT1Click));
 
     resize(455, 174);
 }
@@ -241,7 +235,7 @@ void TMeni::SpeedButtonDostawcyClick()
     openTables({dm->TableDostawcy, dm->TableWlasciciel});
     dm->TableDostawcy->refresh();
     forms().Dostawcy->exec();
-    jadl::applyWorkModeText();
+    forms().Dostawcy->showWorkMode();
 }
 
 void TMeni::SpeedButtonPowiazaniaClick()
@@ -396,7 +390,7 @@ void TMeni::closeEvent(QCloseEvent* event)
     // Closing the main window ends the program; the other windows go with it,
     // but not before typing still in them is saved or given up.
     bool settled = false;
-    jadl::runGuarded([&settled] { settled = jadl::settlePendingEdits(jadl::archive::programTables()); });
+    jadl::runGuarded([&settled] { settled = jadl::settlePendingEdits(jadl::programTables()); });
     if (!settled) {
         event->ignore();
         return;

@@ -12,7 +12,7 @@
 #include "masterdata/TowaryPodstawoweJadl.h"
 #include "platform/Drives.h"
 #include "platform/Messages.h"
-#include "shell/Application.h"
+#include "controls/Guarded.h"
 #include "controls/MonthCalendar.h"
 #include "purchases/PrzypisywanieTowarowJadl.h"
 #include "purchases/TowaryJadl.h"
@@ -24,6 +24,7 @@
 #include "reports/ZakupioneTowaryDrukJadl.h"
 #include "shell/Forms.h"
 #include "shell/MeniJadl.h"
+#include "shell/ProgramTables.h"
 #include "store/Database.h"
 #include "store/Modul_Danych1.h"
 #include "store/TableDefs.h"
@@ -61,10 +62,10 @@ std::vector<std::unique_ptr<QObject>>& created()
     return objects;
 }
 
-template <class T>
-T* create()
+template <class T, class... Args>
+T* create(Args&&... args)
 {
-    auto obj = std::make_unique<T>();
+    auto obj = std::make_unique<T>(std::forward<Args>(args)...);
     T* raw = obj.get();
     created().push_back(std::move(obj));
     return raw;
@@ -183,6 +184,36 @@ WindowFilterInputs& filterInputs()
     return inputs;
 }
 
+// Every window and report learns, once, the data module and the other windows
+// it works with; no window looks anything up by itself.
+void wireWindows(jadl::Forms& f)
+{
+    TModulDanych1* dm = f.ModulDanych1;
+    dm->setFilterInputs(&filterInputs());
+    jadl::Table* vat = f.StawkiVatJadlon->TableStawkiVat;
+    jadl::Table* units = f.JednostkiMiarJadlon->TableJednostkiMiar;
+
+    f.Dostawcy->bindDataModule(dm);
+    f.Dostawcy->setReport(f.DostawcyDruk);
+    f.TowaryPodstawowe->bindDataModule(dm);
+    f.TowaryPodstawowe->setAssignmentWindow(f.PrzypisywanieTowarow);
+    f.TowaryPodstawowe->setDictionaryTables(vat, units);
+    f.TowaryPodstawowe->setReport(f.TowaryPodstawoweWgGrupDruk);
+    f.PrzypisywanieTowarow->setCatalogue(f.TowaryPodstawowe);
+    f.PrzypisywanieTowarow->setDictionaryTables(vat, units);
+    f.Towary->setReports(f.ZakupioneTowaryDruk, f.ZakupioneTowaryDruk1, f.WartoscKupionychTowarowDruk);
+    f.Towary->setAssignmentCalendar(f.PrzypisywanieTowarow->Calendar1);
+    f.KopiowanieDanych->bindDataModule(dm);
+    f.KopiowanieDanych->setProgramTables(jadl::programTables);
+    f.OdtwarzanieDanych->bindDataModule(dm);
+    f.OdtwarzanieDanych->setBackupWindow(f.KopiowanieDanych);
+    f.OdtwarzanieDanych->setProgramTables(jadl::programTables);
+    for (jadl::ReportForm* report : std::initializer_list<jadl::ReportForm*>{
+             f.ZakupioneTowaryDruk, f.ZakupioneTowaryDruk1, f.WartoscKupionychTowarowDruk, f.TowaryPodstawoweWgGrupDruk,
+             f.DostawcyDruk})
+        report->bindDataModule(dm);
+}
+
 // Looks for the copy table on the start drive and records the answer in Par1.
 void checkCopyTable()
 {
@@ -241,26 +272,27 @@ bool StartUp()
     f.Towary = create<TTowary>();
     f.ModulDanych1 = create<TModulDanych1>();
     f.Towary->bindDataModule(f.ModulDanych1);
+    TModulDanych1* dm = f.ModulDanych1;
     f.Dostawcy = create<TDostawcy>();
-    f.PrzypisywanieTowarow = create<TPrzypisywanieTowarow>();
+    f.PrzypisywanieTowarow = create<TPrzypisywanieTowarow>(dm);
     f.TowaryPodstawowe = create<TTowaryPodstawowe>();
-    f.GrupyTowarow = create<TGrupyTowarow>();
+    f.GrupyTowarow = create<TGrupyTowarow>(dm);
     f.KopiowanieDanych = create<TKopiowanieDanych>();
     f.OdtwarzanieDanych = create<TOdtwarzanieDanych>();
-    f.Parametry = create<TParametry>();
+    f.Parametry = create<TParametry>(dm);
     f.ZakupioneTowaryDruk = create<TZakupioneTowaryDruk>();
     f.WartoscKupionychTowarowDruk = create<TWartoscKupionychTowarowDruk>();
-    f.Restauracje = create<TRestauracje>();
+    f.Restauracje = create<TRestauracje>(dm);
     f.JednostkiMiarJadlon = create<TJednostkiMiarJadlon>();
     // The units of measure are open from the start, unless their file is damaged.
     if (!damaged.contains(jadl::tabledefs::jednostkiMiar().fileName))
         jadl::runGuarded([&f] { f.JednostkiMiarJadlon->TableJednostkiMiar->open(); });
     f.StawkiVatJadlon = create<TStawkiVatJadlon>();
-    f.UsuwaniePrzypisanychTowarow = create<TUsuwaniePrzypisanychTowarow>();
+    f.UsuwaniePrzypisanychTowarow = create<TUsuwaniePrzypisanychTowarow>(dm);
     f.ZakupioneTowaryDruk1 = create<TZakupioneTowaryDruk1>();
     f.TowaryPodstawoweWgGrupDruk = create<TTowaryPodstawoweWgGrupDruk>();
     f.DostawcyDruk = create<TDostawcyDruk>();
-    f.ModulDanych1->setFilterInputs(&filterInputs());
+    wireWindows(f);
 
     jadl::shared().supplierReportFlag = false;
     checkCopyTable();

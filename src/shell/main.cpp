@@ -1,5 +1,6 @@
 #include "shell/Application.h"
 #include "shell/StartUp.h"
+#include "controls/Guarded.h"
 #include "platform/gui/GuiPlatform.h"
 
 int main(int argc, char** argv)

@@ -5,6 +5,7 @@
 
 #include "archive/KopiowanieDanychJadl.h"
 #include "archive/TablesOffline.h"
+#include "shell/ProgramTables.h"
 #include "masterdata/JednostkiMiar_Jadlon.h"
 #include "platform/Messages.h"
 #include "shell/Forms.h"
@@ -235,7 +236,7 @@ void BackupTest::lowSpaceQuestion()
     watch.sink->answerNext(goOn);
     QStringList openDuringQuestion;
     watch.sink->onQuestion = [&openDuringQuestion](const QString&) {
-        for (jadl::Table* t : jadl::archive::programTables()) {
+        for (jadl::Table* t : jadl::programTables()) {
             if (t->active())
                 openDuringQuestion << t->objectName();
         }

@@ -7,6 +7,7 @@
 #include "archive/KopiowanieDanychJadl.h"
 #include "archive/OdtwarzanieDanychJadl.h"
 #include "archive/TablesOffline.h"
+#include "shell/ProgramTables.h"
 #include "masterdata/JednostkiMiar_Jadlon.h"
 #include "platform/Help.h"
 #include "platform/Messages.h"
@@ -153,7 +154,7 @@ void RestoreTest::bringsTheDataBack()
 
     QStringList openWhileCopying;
     w->setAfterBlockHook([&openWhileCopying](const QString&) {
-        for (jadl::Table* t : jadl::archive::programTables()) {
+        for (jadl::Table* t : jadl::programTables()) {
             if (t->active() && !openWhileCopying.contains(t->objectName()))
                 openWhileCopying << t->objectName();
         }

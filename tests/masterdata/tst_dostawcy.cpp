@@ -444,7 +444,7 @@ void DostawcyTest::workModeText()
     else if (state == QLatin1String("closed"))
         s.table.close();
     // What the main window calls after the window returns.
-    jadl::applyWorkModeText();
+    s.w->showWorkMode();
     QCOMPARE(s.w->LabelTrybPracy->text(), text);
 }
 

@@ -6,7 +6,6 @@
 #include "reports/WartoscKupionychTowarow_Druk.h"
 #include "reports/ZakupioneTowaryDruk1Jadl.h"
 #include "reports/ZakupioneTowaryDrukJadl.h"
-#include "shell/Forms.h"
 #include "store/Database.h"
 #include "store/Modul_Danych1.h"
 #include "support/core/TempDataDir.h"
@@ -74,7 +73,6 @@ private Q_SLOTS:
     void supplierValuesOnlyNonZero();
     void catalogueOfCurrentGroup();
     void supplierListAndPdf();
-    void boundToProgramDataModuleOnFirstUse();
 
 private:
     void addSupplier(const QString& symbol, double net, double vat, double gross);
@@ -328,16 +326,6 @@ void TestReportTables::supplierListAndPdf()
     QVERIFY(r.exportPdf(path));
     QCOMPARE(countPdfPages(path), 2);
     keepPdf(r, QStringLiteral("dostawcy"));
-}
-
-void TestReportTables::boundToProgramDataModuleOnFirstUse()
-{
-    // Without an explicit binding a form finds the program's data module.
-    forms().ModulDanych1 = dm_.get();
-    TZakupioneTowaryDruk r;
-    const ReportPages pages = r.layoutPages();
-    forms().ModulDanych1 = nullptr;
-    QCOMPARE(pages.textsOf(QStringLiteral("QRSysData3")).size(), 3);
 }
 
 QTEST_MAIN(TestReportTables)

@@ -3,6 +3,8 @@
 
 #include "masterdata/RestauracjeJadl.h"
 #include "purchases/TowaryJadl.h"
+#include "reports/ZakupioneTowaryDruk1Jadl.h"
+#include "reports/ZakupioneTowaryDrukJadl.h"
 #include "shell/Forms.h"
 #include "shell/MeniJadl.h"
 #include "store/Modul_Danych1.h"
@@ -38,6 +40,7 @@ private Q_SLOTS:
     void commandOpensItsWindow();
     void exitClosesEveryTable();
     void restaurantsRefuseTitleBarClose();
+    void reportFormsAreBoundByStartUp();
     void dataDirectoryLackingATable_data();
     void dataDirectoryLackingATable();
     void damagedTableFileIsNamed();
@@ -231,6 +234,22 @@ void StartUpTest::restaurantsRefuseTitleBarClose()
     r->MoznaZamknac = true;
     r->close();
     QVERIFY(!r->isVisible());
+}
+
+void StartUpTest::reportFormsAreBoundByStartUp()
+{
+    ProgramFixture program;
+    TModulDanych1* dm = forms().ModulDanych1;
+    dm->TableTowary->open();
+    dm->TableTowary->setMasterSource(nullptr);
+    for (int i = 0; i < 3; ++i) {
+        dm->TableTowary->append();
+        dm->TableTowary->fieldByName(QStringLiteral("Symbol")).setString(QStringLiteral("T%1").arg(i));
+        dm->TableTowary->post();
+    }
+    // Each form prints the data module's view without being bound by its caller.
+    QCOMPARE(forms().ZakupioneTowaryDruk->layoutPages().textsOf(QStringLiteral("QRSysData3")).size(), 3);
+    QCOMPARE(forms().ZakupioneTowaryDruk1->layoutPages().textsOf(QStringLiteral("QRDBTextSkroconaNazwaTowaru")).size(), 3);
 }
 
 void StartUpTest::dataDirectoryLackingATable_data()

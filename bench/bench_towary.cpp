@@ -37,7 +37,7 @@ public:
     bool filterByGroup() const override { return false; }
     QDate assignmentCalendarDate() const override { return {}; }
     bool supplierGoodsVisible() const override { return forms().Towary && forms().Towary->isVisible(); }
-    int periodChoice() const override { return forms().Towary->periodChoice(); }
+    std::optional<jadl::PeriodChoice> periodChoice() const override { return forms().Towary->periodChoice(); }
 };
 
 // The window and the data module over a scratch data directory whose purchase

@@ -225,7 +225,7 @@ public:
     bool filterByGroup() const override { return false; }
     QDate assignmentCalendarDate() const override { return {}; }
     bool supplierGoodsVisible() const override { return true; }
-    int periodChoice() const override { return 9; }
+    std::optional<jadl::PeriodChoice> periodChoice() const override { return jadl::PeriodChoice::ChosenMonth; }
 };
 
 // The program's own path: TableTowary of the data module with its filter rule

@@ -198,53 +198,6 @@ void TowaryRadioGroup::setItemIndex(int index)
         b->setChecked(true);
 }
 
-// ---------------------------------------------------------------- the period table
-
-std::optional<TTowary::Period> TTowary::periodOfChoice(int choice, const QDate& today, const QDate& calendar)
-{
-    const int y = today.year();
-    const int m = today.month();
-    auto wholeMonth = [](int year, int month) {
-        return Period{QDate(year, month, 1), QDate(year, month, jadl::daysInMonth(year, month))};
-    };
-    // Quarter 0..3 of a year; its end days are fixed.
-    auto quarter = [](int year, int q) {
-        static const int lastDay[4] = {31, 30, 30, 31};
-        return Period{QDate(year, 3 * q + 1, 1), QDate(year, 3 * q + 3, lastDay[q])};
-    };
-    switch (choice) {
-    case 0:
-        return Period{calendar, calendar};
-    case 1:
-        return Period{today, today};
-    case 2:
-        return Period{today.addDays(-1), today.addDays(-1)};
-    case 3:
-        return wholeMonth(y, m);
-    case 4:
-        return m == 1 ? wholeMonth(y - 1, 12) : wholeMonth(y, m - 1);
-    case 5:
-        return quarter(y, (m - 1) / 3);
-    case 6:
-        return (m - 1) / 3 == 0 ? quarter(y - 1, 3) : quarter(y, (m - 1) / 3 - 1);
-    case 7:
-        return Period{QDate(y, 1, 1), QDate(y, 12, 31)};
-    case 8:
-        return Period{QDate(y - 1, 1, 1), QDate(y - 1, 12, 31)};
-    default:
-        return std::nullopt;
-    }
-}
-
-TTowary::Period TTowary::chosenMonth(const QString& text, const QStringList& items, const QDate& today)
-{
-    const int y = today.year();
-    for (int i = 0; i < items.size() && i < 12; ++i)
-        if (items[i] == text)
-            return {QDate(y, i + 1, 1), QDate(y, i + 1, jadl::daysInMonth(y, i + 1))};
-    return {QDate(y, today.month(), 1), today};
-}
-
 QString TTowary::sumText(double v)
 {
     return jadl::formatSumDigits(v, 8);
@@ -730,9 +683,9 @@ void TTowary::showEvent(QShowEvent* event)
     });
 }
 
-int TTowary::periodChoice() const
+std::optional<jadl::PeriodChoice> TTowary::periodChoice() const
 {
-    return ComboBoxWybierzOkres->currentIndex();
+    return jadl::periodChoiceOf(ComboBoxWybierzOkres->currentIndex());
 }
 
 void TTowary::prepareForShow()
@@ -838,9 +791,10 @@ void TTowary::supplierScrolled()
 
 void TTowary::ComboBoxWybierzOkresChange()
 {
-    const int choice = periodChoice();
+    using jadl::PeriodChoice;
+    const std::optional<PeriodChoice> chosen = periodChoice();
     jadl::SharedValues& v = jadl::shared();
-    if (choice < 0 || choice > 11) {
+    if (!chosen) {
         showRecordCount(0);
         KopiowanieRekordow->hide();
         return;
@@ -848,13 +802,14 @@ void TTowary::ComboBoxWybierzOkresChange()
     for (QWidget* w : std::initializer_list<QWidget*>{ComboBoxMiesiace, DateTimePickerDataPocz, DateTimePickerDataKon,
                                                       LabelDataPocz, LabelDataKon, LabelZnak})
         w->hide();
-    setCalendarOn(choice == 0);
-    if (const auto p = periodOfChoice(choice, jadl::platform::today(), Calendar1->date())) {
+    const PeriodChoice choice = *chosen;
+    setCalendarOn(choice == PeriodChoice::CalendarDay);
+    if (const auto p = jadl::periodOf(choice, jadl::platform::today(), Calendar1->date())) {
         v.periodStart = p->start;
         v.periodEnd = p->end;
-    } else if (choice == 9) {
+    } else if (choice == PeriodChoice::ChosenMonth) {
         ComboBoxMiesiace->show();
-    } else if (choice == 10) {
+    } else if (choice == PeriodChoice::ChosenRange) {
         for (QWidget* w : std::initializer_list<QWidget*>{DateTimePickerDataPocz, DateTimePickerDataKon, LabelDataPocz,
                                                           LabelDataKon, LabelZnak})
             w->show();
@@ -873,7 +828,7 @@ void TTowary::ComboBoxWybierzOkresChange()
         KopiowanieRekordow->hide();
         return;
     }
-    applyLinesFilter(choice != 11);
+    applyLinesFilter(choice != PeriodChoice::Everything);
     // The sums cover what the lower grid now shows, for choice 0 too: picked from
     // the list it has no calendar change after it.
     modeTotals();
@@ -886,7 +841,7 @@ void TTowary::ComboBoxMiesiaceChange()
     QStringList items;
     for (int i = 0; i < ComboBoxMiesiace->count(); ++i)
         items << ComboBoxMiesiace->itemText(i);
-    const Period p = chosenMonth(ComboBoxMiesiace->currentText(), items, jadl::platform::today());
+    const jadl::Period p = jadl::chosenMonth(ComboBoxMiesiace->currentText(), items, jadl::platform::today());
     jadl::shared().periodStart = p.start;
     jadl::shared().periodEnd = p.end;
     if (!isVisible() || !dm_ || !dm_->TableTowary->active())
@@ -927,12 +882,11 @@ void TTowary::Calendar1Change()
         return;
     // The period handler has re-read and summed the lines; what is left is the
     // filter back on, and the sums again when that changed what is shown.
-    const int choice = periodChoice();
     Table* lines = dm_->TableTowary;
     if (!lines->filtered()) {
         lines->setFiltered(true);
         modeTotals();
-    } else if (choice < 0) {
+    } else if (!periodChoice()) {
         lines->refresh();
         modeTotals();
     }
@@ -1417,12 +1371,12 @@ private:
 
 std::optional<QString> TTowary::currentPeriodCaption() const
 {
-    const int choice = periodChoice();
+    const std::optional<jadl::PeriodChoice> choice = periodChoice();
     QDate start = jadl::shared().periodStart;
     QDate end = jadl::shared().periodEnd;
-    if (choice == 0) {
+    if (choice == jadl::PeriodChoice::CalendarDay) {
         start = end = Calendar1->date();
-    } else if (choice == 10) {
+    } else if (choice == jadl::PeriodChoice::ChosenRange) {
         start = DateTimePickerDataPocz->date();
         end = DateTimePickerDataKon->date();
     }

@@ -4,6 +4,8 @@
 // printing and the copy table for other programs.
 #include "controls/ExitRoutedDialog.h"
 #include <QDate>
+#include "common/Periods.h"
+
 #include <QDialog>
 #include <QGroupBox>
 #include <QStringList>
@@ -63,21 +65,8 @@ public:
     }
     void setAssignmentCalendar(const jadl::MonthCalendar* calendar) { assignmentCalendar_ = calendar; }
 
-    // Selected period choice, 0..11; -1 when none.
-    int periodChoice() const;
-
-    // --- the period table
-    struct Period {
-        QDate start;
-        QDate end;
-        friend bool operator==(const Period&, const Period&) = default;
-    };
-    // Dates of the choices that follow from today (and the calendar for choice 0):
-    // 0..8. Other choices keep or take their dates elsewhere: nullopt.
-    static std::optional<Period> periodOfChoice(int choice, const QDate& today, const QDate& calendar);
-    // The month combo: the first item equal to the text (exactly, case-sensitive)
-    // gives its month of this year; no match gives day 1 of this month to today.
-    static Period chosenMonth(const QString& text, const QStringList& items, const QDate& today);
+    // The selected period; nullopt when none is.
+    std::optional<jadl::PeriodChoice> periodChoice() const;
     // Sums as the three sum edits show them: thousands separators, 2 decimals, at
     // most 8 significant digits (scientific beyond 8 integer digits).
     static QString sumText(double v);

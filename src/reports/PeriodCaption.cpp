@@ -30,42 +30,43 @@ int quarterFirstMonth(int month)
 
 } // namespace
 
-std::optional<QString> periodCaption(int choice, const QDate& start, const QDate& end, const QString& monthText,
+std::optional<QString> periodCaption(std::optional<PeriodChoice> choice, const QDate& start, const QDate& end, const QString& monthText,
                                      const QDate& today)
 {
-    switch (choice) {
-    case 0:
+    if (!choice)
+        return std::nullopt;
+    switch (*choice) {
+    case PeriodChoice::CalendarDay:
         return formatShortDate(start);
-    case 1:
+    case PeriodChoice::Today:
         return formatShortDate(today);
-    case 2:
+    case PeriodChoice::Yesterday:
         return formatShortDate(today.addDays(-1));
-    case 3:
+    case PeriodChoice::ThisMonth:
         return reportMonthName(today.month());
-    case 4:
+    case PeriodChoice::LastMonth:
         return reportMonthName(today.month() == 1 ? 12 : today.month() - 1);
-    case 5:
+    case PeriodChoice::ThisQuarter:
         return quarterCaption(quarterFirstMonth(today.month()), today.year());
-    case 6: {
+    case PeriodChoice::LastQuarter: {
         const int first = quarterFirstMonth(today.month());
         return first == 1 ? quarterCaption(10, today.year() - 1) : quarterCaption(first - 3, today.year());
     }
-    case 7:
+    case PeriodChoice::ThisYear:
         return QString::number(today.year());
-    case 8:
+    case PeriodChoice::LastYear:
         return QString::number(today.year() - 1);
-    case 9:
+    case PeriodChoice::ChosenMonth:
         return monthText + QLatin1Char(' ') + QString::number(today.year());
-    case 10:
+    case PeriodChoice::ChosenRange:
         return QStringLiteral("Od ") + dottedDate(start) + QStringLiteral(" do ") + dottedDate(end);
-    case 11:
+    case PeriodChoice::Everything:
         return QStringLiteral(" za cały okres");
-    default:
-        return std::nullopt;
     }
+    return std::nullopt;
 }
 
-std::optional<QString> periodCaption(int choice, const QDate& start, const QDate& end, const QString& monthText)
+std::optional<QString> periodCaption(std::optional<PeriodChoice> choice, const QDate& start, const QDate& end, const QString& monthText)
 {
     return periodCaption(choice, start, end, monthText, platform::today());
 }

@@ -175,7 +175,7 @@ public:
     bool filterByGroup() const override { return forms().PrzypisywanieTowarow->CheckBoxFiltrujPoGrupie->isChecked(); }
     QDate assignmentCalendarDate() const override { return forms().PrzypisywanieTowarow->Calendar1->date(); }
     bool supplierGoodsVisible() const override { return forms().Towary && forms().Towary->isVisible(); }
-    int periodChoice() const override { return forms().Towary->periodChoice(); }
+    std::optional<jadl::PeriodChoice> periodChoice() const override { return forms().Towary->periodChoice(); }
 };
 
 WindowFilterInputs& filterInputs()

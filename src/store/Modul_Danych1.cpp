@@ -106,10 +106,9 @@ QList<Table*> TModulDanych1::tables() const
 }
 
 namespace {
-// Period choices of the supplier goods window that show one day, and those that
-// show a range of days; "Cały Okres" (11) and no choice leave the decision as it was.
-bool singleDayChoice(int choice) { return choice >= 0 && choice <= 2; }
-bool rangeChoice(int choice) { return choice >= 3 && choice <= 10; }
+// "Cały Okres" and no choice leave the decision as it was.
+bool singleDay(const std::optional<jadl::PeriodChoice>& c) { return c && jadl::isSingleDay(*c); }
+bool range(const std::optional<jadl::PeriodChoice>& c) { return c && jadl::isRange(*c); }
 QString isoDate(const QDate& d) { return d.toString(Qt::ISODate); }
 } // namespace
 
@@ -130,11 +129,11 @@ void TModulDanych1::TableTowaryFilterRecord(Table& dataSet, bool& accept)
         }
     }
     if (inputs_->supplierGoodsVisible()) {
-        const int choice = inputs_->periodChoice();
+        const auto choice = inputs_->periodChoice();
         const jadl::SharedValues& v = jadl::shared();
-        if (singleDayChoice(choice))
+        if (singleDay(choice))
             accept = bought && *bought == v.periodStart && *bought == v.periodEnd;
-        else if (rangeChoice(choice))
+        else if (range(choice))
             accept = bought && v.periodStart <= *bought && *bought <= v.periodEnd;
     }
 }
@@ -147,10 +146,10 @@ jadl::SqlPreFilter TModulDanych1::TableTowaryPreFilter() const
         return {};
     const jadl::SharedValues& v = jadl::shared();
     if (inputs_->supplierGoodsVisible()) {
-        const int choice = inputs_->periodChoice();
-        if (singleDayChoice(choice))
+        const auto choice = inputs_->periodChoice();
+        if (singleDay(choice))
             return {QStringLiteral("DataZakupu = ?"), {isoDate(v.periodStart)}};
-        if (rangeChoice(choice))
+        if (range(choice))
             return {QStringLiteral("DataZakupu >= ? AND DataZakupu <= ?"), {isoDate(v.periodStart), isoDate(v.periodEnd)}};
     }
     if (inputs_->assignmentVisible())

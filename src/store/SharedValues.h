@@ -1,6 +1,9 @@
 #pragma once
 // Values that live for the whole run and that several windows and the data
 // module's rules read or write.
+#include "common/Periods.h"
+
+#include <optional>
 #include <QDate>
 #include <QString>
 
@@ -25,7 +28,7 @@ public:
     virtual bool filterByGroup() const = 0;          // "Filtruj po grupie tow." checked
     virtual QDate assignmentCalendarDate() const = 0;
     virtual bool supplierGoodsVisible() const = 0;
-    virtual int periodChoice() const = 0;            // 0..11, -1 = none
+    virtual std::optional<PeriodChoice> periodChoice() const = 0;   // nullopt: none chosen
 };
 
 } // namespace jadl

@@ -35,7 +35,7 @@
 using jadl::Table;
 using jadl::forms;
 using jadl::test::ProgramFixture;
-using Period = TTowary::Period;
+using jadl::Period;
 
 namespace {
 
@@ -182,7 +182,7 @@ void TowaryTest::periodTable()
     QFETCH(int, choice);
     QFETCH(QDate, start);
     QFETCH(QDate, end);
-    const auto p = TTowary::periodOfChoice(choice, today, QDate(2026, 3, 9));
+    const auto p = jadl::periodOf(jadl::PeriodChoice(choice), today, QDate(2026, 3, 9));
     QVERIFY(p);
     QCOMPARE(p->start, start);
     QCOMPARE(p->end, end);
@@ -211,7 +211,7 @@ void TowaryTest::chosenMonth()
     QFETCH(QDate, end);
     const QStringList items = {"styczeń", "luty", "marzec", "kwiecień ", "maj", "czerwiec", "lipiec", "sierpień",
                                "wrzesień", "pazdziernik", "listopad", "grudzień"};
-    const Period p = TTowary::chosenMonth(text, items, today);
+    const Period p = jadl::chosenMonth(text, items, today);
     QCOMPARE(p.start, start);
     QCOMPARE(p.end, end);
 }
@@ -395,12 +395,12 @@ void TowaryTest::noChoiceShowsZero()
     // Typing a text that is no item leaves no choice: nothing else changes.
     w->ComboBoxWybierzOkres->lineEdit()->clear();
     typeText(w->ComboBoxWybierzOkres->lineEdit(), QStringLiteral("Bieżący"));
-    QCOMPARE(w->periodChoice(), -1);
+    QVERIFY(!w->periodChoice());
     QCOMPARE(w->LabelLiczbaRekorow->text(), QStringLiteral("Liczba zapisów: 0"));
     QCOMPARE(jadl::shared().periodStart, kToday);
     // Typing an item's exact text chooses it.
     typeText(w->ComboBoxWybierzOkres->lineEdit(), QStringLiteral(" dzień"));
-    QCOMPARE(w->periodChoice(), 1);
+    QCOMPARE(w->periodChoice(), std::optional<jadl::PeriodChoice>(jadl::PeriodChoice::Today));
     QCOMPARE(w->LabelLiczbaRekorow->text(), QStringLiteral("Liczba zapisów: 2"));
 }
 

@@ -61,21 +61,23 @@ void TestPeriodCaption::caption()
     QFETCH(QString, monthText);
     QFETCH(QDate, today);
     QFETCH(QString, expected);
-    const auto text = periodCaption(choice, start, end, monthText, today);
+    const auto text = periodCaption(periodChoiceOf(choice), start, end, monthText, today);
     QVERIFY(text.has_value());
     QCOMPARE(*text, expected);
 }
 
 void TestPeriodCaption::noChoiceLeavesCaption()
 {
-    QVERIFY(!periodCaption(-1, QDate(2024, 1, 1), QDate(2024, 1, 2), QString(), QDate(2024, 5, 5)).has_value());
-    QVERIFY(!periodCaption(12, QDate(), QDate(), QString(), QDate(2024, 5, 5)).has_value());
+    // An index beyond the list, or none, is no choice.
+    QVERIFY(!periodChoiceOf(-1));
+    QVERIFY(!periodChoiceOf(12));
+    QVERIFY(!periodCaption(std::nullopt, QDate(2024, 1, 1), QDate(2024, 1, 2), QString(), QDate(2024, 5, 5)).has_value());
 }
 
 void TestPeriodCaption::todayComesFromTheClock()
 {
     platform::setFixedToday(QDate(2026, 12, 6));
-    const auto text = periodCaption(5, QDate(), QDate(), QString());
+    const auto text = periodCaption(PeriodChoice::ThisQuarter, QDate(), QDate(), QString());
     platform::setFixedToday(std::nullopt);
     QCOMPARE(text.value_or(QString()), QStringLiteral("1 Paźdiernik -- 31 Grudzień 2026"));
 }

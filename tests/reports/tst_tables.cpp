@@ -27,7 +27,7 @@ public:
     bool filterByGroup() const override { return false; }
     QDate assignmentCalendarDate() const override { return {}; }
     bool supplierGoodsVisible() const override { return true; }
-    int periodChoice() const override { return choice; }
+    std::optional<jadl::PeriodChoice> periodChoice() const override { return jadl::periodChoiceOf(choice); }
     int choice = 10;
 };
 

@@ -21,7 +21,7 @@ struct FakeWindows : jadl::PurchaseFilterInputs {
     bool filterByGroup() const override { return byGroup; }
     QDate assignmentCalendarDate() const override { return calendar; }
     bool supplierGoodsVisible() const override { return supplierGoods; }
-    int periodChoice() const override { return choice; }
+    std::optional<jadl::PeriodChoice> periodChoice() const override { return jadl::periodChoiceOf(choice); }
 };
 
 void addLine(TModulDanych1& dm, int supplier, int group, const QDate& day)

@@ -8,6 +8,7 @@
 
 #include "common/Money.h"
 #include "platform/Clock.h"
+#include "purchases/SupplierTotals.h"
 #include "purchases/TowaryJadl.h"
 #include "shell/Forms.h"
 #include "store/Database.h"
@@ -282,16 +283,16 @@ void sumsReference(const QString& linesPath, const QString& suppliersPath, Stopw
         st.reset();
         st.bind(1, benchMonthStart());
         st.bind(2, benchMonthEnd());
-        std::map<qint64, TTowary::Sums> sums;
+        std::map<qint64, jadl::purchases::Sums> sums;
         while (st.step()) {
-            TTowary::Sums& s = sums[st.columnInt(0)];
+            jadl::purchases::Sums& s = sums[st.columnInt(0)];
             s.net += st.columnDouble(1);
             s.vat += st.columnDouble(2);
             s.gross += st.columnDouble(3);
         }
         sup.exec("BEGIN");
         for (int n = 1; n <= kSuppliers; ++n) {
-            const TTowary::Sums s = sums[n];
+            const jadl::purchases::Sums s = sums[n];
             upd.reset();
             upd.bind(1, roundedMoney(s.net));
             upd.bind(2, roundedMoney(s.vat));

@@ -1,6 +1,8 @@
 #include "controls/PendingEdits.h"
 #include "purchases/TowaryJadl.h"
 
+#include "purchases/SupplierTotals.h"
+
 #include "common/Formats.h"
 #include "common/Money.h"
 #include "common/Months.h"
@@ -99,50 +101,6 @@ void closeIfOpen(Table* t)
         t->close();
 }
 
-// Rounded sums, as stored and shown.
-TTowary::Sums rounded(TTowary::Sums s)
-{
-    jadl::roundMoney(s.net);
-    jadl::roundMoney(s.vat);
-    jadl::roundMoney(s.gross);
-    return s;
-}
-
-void storeSums(Table& supplier, const TTowary::Sums& s)
-{
-    supplier.edit();
-    supplier.fieldByName(QStringLiteral("WartoscNettoSuma")).setFloat(s.net);
-    supplier.fieldByName(QStringLiteral("WartoscVatSuma")).setFloat(s.vat);
-    supplier.fieldByName(QStringLiteral("WartoscBruttoSuma")).setFloat(s.gross);
-    supplier.post();
-}
-
-// Sums of the view's lines in view order; optionally only of one basic good.
-struct ViewSums {
-    TTowary::Sums sums;
-    std::optional<int> lastSupplier;
-};
-
-ViewSums sumView(Table& lines)
-{
-    ViewSums out;
-    const int fNet = lines.fieldIndex(QStringLiteral("WartoscNetto"));
-    const int fVat = lines.fieldIndex(QStringLiteral("WartoscVat"));
-    const int fGross = lines.fieldIndex(QStringLiteral("WartoscBrutto"));
-    const int n = lines.recordCount();
-    for (int row = 0; row < n; ++row) {
-        out.sums.net += lines.valueAt(row, fNet).toDouble();
-        out.sums.gross += lines.valueAt(row, fGross).toDouble();
-        out.sums.vat += lines.valueAt(row, fVat).toDouble();
-    }
-    if (n > 0) {
-        const QVariant s = lines.valueAt(n - 1, lines.fieldIndex(QStringLiteral("NumerDostawcy")));
-        if (!s.isNull())
-            out.lastSupplier = s.toInt();
-    }
-    return out;
-}
-
 // Keeps the window painted during a long correction, without a cancel button:
 // a correction half done would be worse than one done.
 class Progress {
@@ -201,26 +159,6 @@ void TowaryRadioGroup::setItemIndex(int index)
 QString TTowary::sumText(double v)
 {
     return jadl::formatSumDigits(v, 8);
-}
-
-std::map<int, TTowary::Sums> TTowary::sumsBySupplier(Table& lines)
-{
-    std::map<int, Sums> out;
-    const int fSupplier = lines.fieldIndex(QStringLiteral("NumerDostawcy"));
-    const int fNet = lines.fieldIndex(QStringLiteral("WartoscNetto"));
-    const int fVat = lines.fieldIndex(QStringLiteral("WartoscVat"));
-    const int fGross = lines.fieldIndex(QStringLiteral("WartoscBrutto"));
-    const int n = lines.recordCount();
-    for (int row = 0; row < n; ++row) {
-        const QVariant supplier = lines.valueAt(row, fSupplier);
-        if (supplier.isNull())
-            continue;   // a line of no supplier belongs to none of them
-        Sums& s = out[supplier.toInt()];
-        s.net += lines.valueAt(row, fNet).toDouble();
-        s.gross += lines.valueAt(row, fGross).toDouble();
-        s.vat += lines.valueAt(row, fVat).toDouble();
-    }
-    return out;
 }
 
 // ---------------------------------------------------------------- construction
@@ -740,7 +678,7 @@ void TTowary::showRecordCount(std::optional<int> count)
     LabelLiczbaRekorow->show();
 }
 
-void TTowary::showSums(const Sums& s)
+void TTowary::showSums(const jadl::purchases::Sums& s)
 {
     EditSumaNetto->setText(sumText(s.net));
     EditSumaVat->setText(sumText(s.vat));
@@ -1013,28 +951,11 @@ void TTowary::modeTotals()
 
 void TTowary::selectedSupplierTotals()
 {
-    if (!dm_ || RadioGroupDlaDostawcow->itemIndex() != 0)
+    if (!dm_ || RadioGroupDlaDostawcow->itemIndex() != 0 || !dm_->TableTowary->active())
         return;
-    Table* lines = dm_->TableTowary;
-    Table* suppliers = dm_->TableDostawcy;
-    if (!lines->active())
-        return;
-    ViewSums v;
-    {
-        const jadl::ControlsDisabled quiet(*lines);
-        v = sumView(*lines);
-        // The scan ends on the last line.
-        if (!lines->isEmpty())
-            lines->last();
-    }
-    const Sums s = rounded(v.sums);
-    if (suppliers->active() && !suppliers->isEmpty()) {
-        const QScopedValueRollback busy(busy_, true);
-        if (v.lastSupplier && suppliers->fieldByName(QStringLiteral("Numer")).optInteger() != v.lastSupplier)
-            suppliers->locate(QStringLiteral("Numer"), *v.lastSupplier);
-        storeSums(*suppliers, s);
-    }
-    showSums(s);
+    // The suppliers' moves during the routine are its own.
+    const QScopedValueRollback busy(busy_, true);
+    showSums(totals().selectedSupplier());
 }
 
 void TTowary::allSuppliersTotals()
@@ -1044,116 +965,33 @@ void TTowary::allSuppliersTotals()
     Table* lines = dm_->TableTowary;
     if (!lines->active() || lines->masterSource() || !lines->masterFields().isEmpty())
         return;
-    ViewSums v;
-    {
-        const jadl::ControlsDisabled quiet(*lines);
-        v = sumView(*lines);
-        if (!lines->isEmpty())
-            lines->last();
-    }
-    showSums(rounded(v.sums));
+    showSums(totals().allSuppliers());
 }
 
 void TTowary::everySupplierTotals()
 {
     Table* suppliers = dm_->TableDostawcy;
-    Table* lines = dm_->TableTowary;
     if (!suppliers->active())
         return;
     const QScopedValueRollback busy(busy_, true);
-    if (RadioGroupDlaDostawcow->itemIndex() != 0 || !lines->active()) {
+    if (RadioGroupDlaDostawcow->itemIndex() != 0 || !dm_->TableTowary->active()) {
         suppliers->first();
         return;
     }
-    const QStringList keys = lines->indexFieldNames();
-    const bool byLink = lines->masterSource() == dm_->DataSourceDostawcy
-        && lines->masterFields().compare(QStringLiteral("Numer"), Qt::CaseInsensitive) == 0 && !keys.isEmpty()
-        && keys.first().compare(QStringLiteral("NumerDostawcy"), Qt::CaseInsensitive) == 0;
-    if (!byLink) {
-        // An unusual link: each supplier's sums over the lines the link shows it.
-        suppliers->first();
-        while (!suppliers->eof()) {
-            ViewSums v;
-            {
-                const jadl::ControlsDisabled quiet(*lines);
-                v = sumView(*lines);
-            }
-            const Sums s = rounded(v.sums);
-            storeSums(*suppliers, s);
-            showSums(s);
-            suppliers->next();
-        }
-        suppliers->first();
-        return;
-    }
-
-    // Each supplier's lines are the lines of the view unlinked whose NumerDostawcy
-    // is the supplier's, in the same order: one pass gives every supplier's sums,
-    // added in the order the linked view would add them.
-    std::map<int, Sums> bySupplier;
-    {
-        const jadl::ControlsDisabled quiet(*lines);
-        lines->setMasterSource(nullptr);
-        try {
-            bySupplier = sumsBySupplier(*lines);
-        } catch (...) {
-            lines->setMasterSource(dm_->DataSourceDostawcy);
-            throw;
-        }
-        lines->setMasterSource(dm_->DataSourceDostawcy);
-    }
-    Sums last;
-    {
-        jadl::Table::Batch batch(*suppliers);
-        const jadl::ControlsDisabled quiet(*suppliers);
-        suppliers->first();
-        while (!suppliers->eof()) {
-            const auto it = bySupplier.find(suppliers->fieldByName(QStringLiteral("Numer")).asInteger());
-            last = rounded(it != bySupplier.end() ? it->second : Sums{});
-            storeSums(*suppliers, last);
-            suppliers->next();
-        }
-        batch.commit();
-        suppliers->first();
-    }
-    showSums(last);
+    showSums(totals().everySupplier());
 }
 
 void TTowary::reportTotals()
 {
-    Table* suppliers = dm_->TableDostawcy;
-    Table* lines = dm_->TableTowary;
-    if (!suppliers->active() || !lines->active())
+    if (!dm_->TableDostawcy->active() || !dm_->TableTowary->active())
         return;
     const QScopedValueRollback busy(busy_, true);
-    // Each supplier's lines in "NumerDostawcyInd" order are a run of the view of
-    // all lines in that order: one pass sums them all.
-    std::map<int, Sums> bySupplier;
-    {
-        const jadl::ControlsDisabled quiet(*lines);
-        lines->setIndexName(QStringLiteral("NumerDostawcyInd"));
-        lines->setMasterFields(QString());
-        lines->setMasterSource(nullptr);
-        bySupplier = sumsBySupplier(*lines);
-    }
-    Sums last;
-    {
-        jadl::Table::Batch batch(*suppliers);
-        const jadl::ControlsDisabled quiet(*suppliers);
-        suppliers->first();
-        while (!suppliers->eof()) {
-            const auto it = bySupplier.find(suppliers->fieldByName(QStringLiteral("Numer")).asInteger());
-            last = rounded(it != bySupplier.end() ? it->second : Sums{});
-            storeSums(*suppliers, last);
-            suppliers->next();
-        }
-        batch.commit();
-        // The lines stay linked to the supplier, as the routine last set them.
-        const jadl::ControlsDisabled quietLines(*lines);
-        lines->setMasterFields(QStringLiteral("Numer"));
-        lines->setMasterSource(dm_->DataSourceDostawcy);
-    }
-    showSums(last);
+    showSums(totals().report());
+}
+
+jadl::purchases::SupplierTotals TTowary::totals() const
+{
+    return jadl::purchases::SupplierTotals(*dm_->TableTowary, *dm_->TableDostawcy, *dm_->DataSourceDostawcy);
 }
 
 // ---------------------------------------------------------------- one good's sum
@@ -1201,111 +1039,21 @@ void TTowary::SumujZaznaczonyTowarClick()
 
 void TTowary::BitBtnPoprawVat_BruttoClick()
 {
-    if (!dm_->TableTowary->active())
+    Table* lines = dm_->TableTowary;
+    if (!lines->active())
         return;
-    linkPurchaseLinesToBasicGoods();
-    recomputeVisibleLines();
-}
-
-void TTowary::linkPurchaseLinesToBasicGoods()
-{
-    Table* goods = dm_->TableTowaryPodstawowe;
-    Table* lines = dm_->TableTowary;
-    if (!goods->active())
-        goods->open();
-    goods->setIndexName(QString());
-    goods->setMasterFields(QString());
-    goods->setMasterSource(nullptr);
-
-    // A line without a basic good takes the first good (in primary order) with its
-    // symbol: the one a walk over the goods, each over the lines, would give it.
-    QHash<QString, int> firstGoodOfSymbol;
     {
-        const jadl::ControlsDisabled quiet(*goods);
-        const int fSymbol = goods->fieldIndex(QStringLiteral("Symbol"));
-        const int fNumer = goods->fieldIndex(QStringLiteral("Numer"));
-        const int n = goods->recordCount();
-        for (int row = 0; row < n; ++row) {
-            const QString symbol = goods->valueAt(row, fSymbol).toString();
-            if (!firstGoodOfSymbol.contains(symbol))
-                firstGoodOfSymbol.insert(symbol, goods->valueAt(row, fNumer).toInt());
-        }
+        Progress progress(this, QStringLiteral("ŁĄCZENIE TOWARÓW Z TOWARAMI PODSTAWOWYMI"), lines->recordCount());
+        jadl::purchases::linkLinesToBasicGoods(*lines, *dm_->TableTowaryPodstawowe, *dm_->DataSourceGrupyTowarow,
+                                               [&progress](int done, int) { progress.step(done); });
     }
-    {
-        const jadl::ControlsDisabled quiet(*lines);
-        const int fGood = lines->fieldIndex(QStringLiteral("NumerPodstawowy"));
-        const int fSymbol = lines->fieldIndex(QStringLiteral("Symbol"));
-        const int n = lines->recordCount();
-        Progress progress(this, QStringLiteral("ŁĄCZENIE TOWARÓW Z TOWARAMI PODSTAWOWYMI"), n);
-        jadl::Table::Batch batch(*lines);
-        for (int row = 0; row < n; ++row) {
-            if (!lines->valueAt(row, fGood).isNull())
-                continue;
-            const auto it = firstGoodOfSymbol.constFind(lines->valueAt(row, fSymbol).toString());
-            if (it == firstGoodOfSymbol.constEnd())
-                continue;
-            lines->setRecNo(row + 1);
-            lines->edit();
-            lines->field(fGood).setInteger(*it);
-            lines->post();
-            progress.step(row);
-        }
-        batch.commit();
-    }
-    {
-        const jadl::ControlsDisabled quiet(*goods);
-        goods->setIndexName(QStringLiteral("NrGrupySymbolInd"));
-        goods->setMasterFields(QStringLiteral("Numer"));
-        goods->setMasterSource(dm_->DataSourceGrupyTowarow);
-    }
-}
-
-void TTowary::recomputeVisibleLines()
-{
-    Table* lines = dm_->TableTowary;
-    auto f = [lines](const char* name) -> jadl::Field& { return lines->fieldByName(str(name)); };
-    const int n = lines->recordCount();
-    Progress progress(this, QStringLiteral("POPRAWIANIE VAT I BRUTTO"), n);
-    const jadl::ControlsDisabled quiet(*lines);
-    jadl::Table::Batch batch(*lines);
-    lines->first();
-    for (int row = 0; row < n && !lines->eof(); ++row) {
-        lines->edit();
-        // Blank operands count as 0 (a blank discount as none).
-        const double qty = f("Ilosc").asFloat();
-        const double net = jadl::roundedMoney(f("CenaNetto").asFloat() * qty);
-        f("WartoscNetto").setFloat(net);
-        f("WartoscVat").setFloat(jadl::roundedMoney(f("Vat").asFloat() * net));
-        f("WartoscBrutto").setFloat(
-            jadl::roundedMoney(f("CenaBrutto").asFloat() * (1.0 - f("UpustProc").asFloat()) * qty));
-        // "+": the reference price is above the net price.
-        switch (jadl::comparePrices(f("CenaNetto").optFloat(), f("CenaReferencyjna").optFloat())) {
-        case jadl::PriceSignal::Lower: f("JakaCenaRef").setString(QStringLiteral("+")); break;
-        case jadl::PriceSignal::Higher: f("JakaCenaRef").setString(QStringLiteral("-")); break;
-        case jadl::PriceSignal::Equal: f("JakaCenaRef").setString(QStringLiteral("0")); break;
-        }
-        lines->post();
-        lines->next();
-        progress.step(row);
-    }
-    batch.commit();
+    Progress progress(this, QStringLiteral("POPRAWIANIE VAT I BRUTTO"), lines->recordCount());
+    jadl::purchases::recomputeVisibleLines(*lines, [&progress](int done, int) { progress.step(done); });
 }
 
 void TTowary::BitBtnPrzeliczPowtornieClick()
 {
-    Table* lines = dm_->TableTowary;
-    if (!lines->active() || lines->isEmpty())
-        return;
-    auto f = [lines](const char* name) -> jadl::Field& { return lines->fieldByName(str(name)); };
-    lines->edit();
-    const double vatRate = f("Vat").asFloat();
-    f("CenaBrutto").setFloat(f("CenaNetto").asFloat() * (1.0 + vatRate));
-    const double net = jadl::roundedMoney(f("CenaNetto").asFloat() * f("Ilosc").asFloat());
-    f("WartoscNetto").setFloat(net);
-    const double vat = jadl::roundedMoney(vatRate * net);
-    f("WartoscVat").setFloat(vat);
-    f("WartoscBrutto").setFloat(jadl::roundedMoney((net + vat) * (1.0 - f("UpustProc").asFloat())));
-    lines->post();
+    jadl::purchases::recomputeCurrentLine(*dm_->TableTowary);
 }
 
 void TTowary::referencePriceEditColour()

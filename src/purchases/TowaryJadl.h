@@ -27,6 +27,10 @@ class TWartoscKupionychTowarowDruk;
 class TZakupioneTowaryDruk;
 class TZakupioneTowaryDruk1;
 namespace jadl {
+namespace purchases {
+class SupplierTotals;
+struct Sums;
+}
 class DataSource;
 class DatePicker;
 class DBComboBox;
@@ -71,15 +75,7 @@ public:
     // most 8 significant digits (scientific beyond 8 integer digits).
     static QString sumText(double v);
 
-    // --- totals
-    struct Sums {
-        double net = 0.0;
-        double vat = 0.0;
-        double gross = 0.0;
-    };
-    // Net, VAT and gross of every line of a view, added per supplier (NumerDostawcy)
-    // in view order, not rounded.
-    static std::map<int, Sums> sumsBySupplier(jadl::Table& lines);
+    // --- totals (computed by the purchases unit SupplierTotals)
     // The fourteen fields of the copy table "TowaryRaport".
     static QList<jadl::FieldDef> copyTableFields();
 
@@ -192,10 +188,9 @@ private:
     // The purchase lines follow the current supplier in the given order, or all
     // suppliers' lines show in it.
     void linkLines(bool toSupplier, const QString& indexName);
-    void showSums(const Sums& s);
+    void showSums(const jadl::purchases::Sums& s);
+    jadl::purchases::SupplierTotals totals() const;
     void supplierScrolled();
-    void linkPurchaseLinesToBasicGoods();
-    void recomputeVisibleLines();
     // The period caption of the printed reports for the choice as it stands.
     std::optional<QString> currentPeriodCaption() const;
     // Drive letter of the hidden drive list, ":" and "\"; kept as the data drive prefix.

@@ -1,0 +1,284 @@
+#include "purchases/SupplierTotals.h"
+
+#include "common/Money.h"
+#include "store/Table.h"
+
+#include <QHash>
+
+namespace jadl::purchases {
+
+namespace {
+
+const QString kNumer = QStringLiteral("Numer");
+
+// Follows a master through its field "Numer": the purchase lines' link to the suppliers.
+void linkToSupplier(Table& lines, DataSource& suppliers)
+{
+    lines.setMasterFields(kNumer);
+    lines.setMasterSource(&suppliers);
+}
+
+} // namespace
+
+Sums rounded(Sums s)
+{
+    roundMoney(s.net);
+    roundMoney(s.vat);
+    roundMoney(s.gross);
+    return s;
+}
+
+ViewSums sumView(Table& lines)
+{
+    ViewSums out;
+    const int fNet = lines.fieldIndex(QStringLiteral("WartoscNetto"));
+    const int fVat = lines.fieldIndex(QStringLiteral("WartoscVat"));
+    const int fGross = lines.fieldIndex(QStringLiteral("WartoscBrutto"));
+    const int n = lines.recordCount();
+    for (int row = 0; row < n; ++row) {
+        out.sums.net += lines.valueAt(row, fNet).toDouble();
+        out.sums.gross += lines.valueAt(row, fGross).toDouble();
+        out.sums.vat += lines.valueAt(row, fVat).toDouble();
+    }
+    if (n > 0) {
+        const QVariant s = lines.valueAt(n - 1, lines.fieldIndex(QStringLiteral("NumerDostawcy")));
+        if (!s.isNull())
+            out.lastSupplier = s.toInt();
+    }
+    return out;
+}
+
+std::map<int, Sums> sumsBySupplier(Table& lines)
+{
+    std::map<int, Sums> out;
+    const int fSupplier = lines.fieldIndex(QStringLiteral("NumerDostawcy"));
+    const int fNet = lines.fieldIndex(QStringLiteral("WartoscNetto"));
+    const int fVat = lines.fieldIndex(QStringLiteral("WartoscVat"));
+    const int fGross = lines.fieldIndex(QStringLiteral("WartoscBrutto"));
+    const int n = lines.recordCount();
+    for (int row = 0; row < n; ++row) {
+        const QVariant supplier = lines.valueAt(row, fSupplier);
+        if (supplier.isNull())
+            continue;
+        Sums& s = out[supplier.toInt()];
+        s.net += lines.valueAt(row, fNet).toDouble();
+        s.gross += lines.valueAt(row, fGross).toDouble();
+        s.vat += lines.valueAt(row, fVat).toDouble();
+    }
+    return out;
+}
+
+SupplierTotals::SupplierTotals(Table& lines, Table& suppliers, DataSource& suppliersSource)
+    : lines_(lines), suppliers_(suppliers), suppliersSource_(suppliersSource)
+{
+}
+
+void SupplierTotals::store(const Sums& s)
+{
+    suppliers_.edit();
+    suppliers_.fieldByName(QStringLiteral("WartoscNettoSuma")).setFloat(s.net);
+    suppliers_.fieldByName(QStringLiteral("WartoscVatSuma")).setFloat(s.vat);
+    suppliers_.fieldByName(QStringLiteral("WartoscBruttoSuma")).setFloat(s.gross);
+    suppliers_.post();
+}
+
+Sums SupplierTotals::selectedSupplier()
+{
+    ViewSums v;
+    {
+        const ControlsDisabled quiet(lines_);
+        v = sumView(lines_);
+        if (!lines_.isEmpty())
+            lines_.last();   // the scan ends on the last line
+    }
+    const Sums s = rounded(v.sums);
+    if (suppliers_.active() && !suppliers_.isEmpty()) {
+        if (v.lastSupplier && suppliers_.fieldByName(kNumer).optInteger() != v.lastSupplier)
+            suppliers_.locate(kNumer, *v.lastSupplier);
+        store(s);
+    }
+    return s;
+}
+
+Sums SupplierTotals::allSuppliers()
+{
+    const ControlsDisabled quiet(lines_);
+    const ViewSums v = sumView(lines_);
+    if (!lines_.isEmpty())
+        lines_.last();
+    return rounded(v.sums);
+}
+
+Sums SupplierTotals::storeEverySupplier(const std::map<int, Sums>& bySupplier)
+{
+    Sums last;
+    Table::Batch batch(suppliers_);
+    const ControlsDisabled quiet(suppliers_);
+    suppliers_.first();
+    while (!suppliers_.eof()) {
+        const auto it = bySupplier.find(suppliers_.fieldByName(kNumer).asInteger());
+        last = rounded(it != bySupplier.end() ? it->second : Sums{});
+        store(last);
+        suppliers_.next();
+    }
+    batch.commit();
+    return last;
+}
+
+Sums SupplierTotals::everySupplier()
+{
+    const QStringList keys = lines_.indexFieldNames();
+    const bool byLink = lines_.masterSource() == &suppliersSource_
+        && lines_.masterFields().compare(kNumer, Qt::CaseInsensitive) == 0 && !keys.isEmpty()
+        && keys.first().compare(QStringLiteral("NumerDostawcy"), Qt::CaseInsensitive) == 0;
+    if (!byLink) {
+        // An unusual link: each supplier's sums over the lines the link shows it.
+        Sums last;
+        suppliers_.first();
+        while (!suppliers_.eof()) {
+            ViewSums v;
+            {
+                const ControlsDisabled quiet(lines_);
+                v = sumView(lines_);
+            }
+            last = rounded(v.sums);
+            store(last);
+            suppliers_.next();
+        }
+        suppliers_.first();
+        return last;
+    }
+    // Each supplier's lines are the lines of the view unlinked whose NumerDostawcy
+    // is the supplier's, in the same order: one pass gives every supplier's sums,
+    // added in the order the linked view would add them.
+    std::map<int, Sums> bySupplier;
+    {
+        const ControlsDisabled quiet(lines_);
+        lines_.setMasterSource(nullptr);
+        try {
+            bySupplier = sumsBySupplier(lines_);
+        } catch (...) {
+            lines_.setMasterSource(&suppliersSource_);
+            throw;
+        }
+        lines_.setMasterSource(&suppliersSource_);
+    }
+    const Sums last = storeEverySupplier(bySupplier);
+    suppliers_.first();
+    return last;
+}
+
+Sums SupplierTotals::report()
+{
+    // Each supplier's lines in "NumerDostawcyInd" order are a run of the view of
+    // all lines in that order: one pass sums them all.
+    std::map<int, Sums> bySupplier;
+    {
+        const ControlsDisabled quiet(lines_);
+        lines_.setIndexName(QStringLiteral("NumerDostawcyInd"));
+        lines_.setMasterFields(QString());
+        lines_.setMasterSource(nullptr);
+        bySupplier = sumsBySupplier(lines_);
+    }
+    const Sums last = storeEverySupplier(bySupplier);
+    // The lines stay linked to the supplier, as the routine last set them.
+    const ControlsDisabled quietLines(lines_);
+    linkToSupplier(lines_, suppliersSource_);
+    return last;
+}
+
+void linkLinesToBasicGoods(Table& lines, Table& goods, DataSource& groupsSource, const Progress& progress)
+{
+    if (!goods.active())
+        goods.open();
+    goods.setIndexName(QString());
+    goods.setMasterFields(QString());
+    goods.setMasterSource(nullptr);
+
+    // A line without a basic good takes the first good (in primary order) with its
+    // symbol: the one a walk over the goods, each over the lines, would give it.
+    QHash<QString, int> firstGoodOfSymbol;
+    {
+        const ControlsDisabled quiet(goods);
+        const int fSymbol = goods.fieldIndex(QStringLiteral("Symbol"));
+        const int fNumer = goods.fieldIndex(kNumer);
+        const int n = goods.recordCount();
+        for (int row = 0; row < n; ++row) {
+            const QString symbol = goods.valueAt(row, fSymbol).toString();
+            if (!firstGoodOfSymbol.contains(symbol))
+                firstGoodOfSymbol.insert(symbol, goods.valueAt(row, fNumer).toInt());
+        }
+    }
+    {
+        const ControlsDisabled quiet(lines);
+        const int fGood = lines.fieldIndex(QStringLiteral("NumerPodstawowy"));
+        const int fSymbol = lines.fieldIndex(QStringLiteral("Symbol"));
+        const int n = lines.recordCount();
+        Table::Batch batch(lines);
+        for (int row = 0; row < n; ++row) {
+            if (!lines.valueAt(row, fGood).isNull())
+                continue;
+            const auto it = firstGoodOfSymbol.constFind(lines.valueAt(row, fSymbol).toString());
+            if (it == firstGoodOfSymbol.constEnd())
+                continue;
+            lines.setRecNo(row + 1);
+            lines.edit();
+            lines.field(fGood).setInteger(*it);
+            lines.post();
+            if (progress)
+                progress(row, n);
+        }
+        batch.commit();
+    }
+    const ControlsDisabled quiet(goods);
+    goods.setIndexName(QStringLiteral("NrGrupySymbolInd"));
+    goods.setMasterFields(kNumer);
+    goods.setMasterSource(&groupsSource);
+}
+
+void recomputeVisibleLines(Table& lines, const Progress& progress)
+{
+    auto f = [&lines](const char* name) -> Field& { return lines.fieldByName(QString::fromLatin1(name)); };
+    const int n = lines.recordCount();
+    const ControlsDisabled quiet(lines);
+    Table::Batch batch(lines);
+    lines.first();
+    for (int row = 0; row < n && !lines.eof(); ++row) {
+        lines.edit();
+        // Blank operands count as 0 (a blank discount as none).
+        const double qty = f("Ilosc").asFloat();
+        const double net = roundedMoney(f("CenaNetto").asFloat() * qty);
+        f("WartoscNetto").setFloat(net);
+        f("WartoscVat").setFloat(roundedMoney(f("Vat").asFloat() * net));
+        f("WartoscBrutto").setFloat(roundedMoney(f("CenaBrutto").asFloat() * (1.0 - f("UpustProc").asFloat()) * qty));
+        // "+": the reference price is above the net price.
+        switch (comparePrices(f("CenaNetto").optFloat(), f("CenaReferencyjna").optFloat())) {
+        case PriceSignal::Lower: f("JakaCenaRef").setString(QStringLiteral("+")); break;
+        case PriceSignal::Higher: f("JakaCenaRef").setString(QStringLiteral("-")); break;
+        case PriceSignal::Equal: f("JakaCenaRef").setString(QStringLiteral("0")); break;
+        }
+        lines.post();
+        lines.next();
+        if (progress)
+            progress(row, n);
+    }
+    batch.commit();
+}
+
+void recomputeCurrentLine(Table& lines)
+{
+    if (!lines.active() || lines.isEmpty())
+        return;
+    auto f = [&lines](const char* name) -> Field& { return lines.fieldByName(QString::fromLatin1(name)); };
+    lines.edit();
+    const double vatRate = f("Vat").asFloat();
+    f("CenaBrutto").setFloat(f("CenaNetto").asFloat() * (1.0 + vatRate));
+    const double net = roundedMoney(f("CenaNetto").asFloat() * f("Ilosc").asFloat());
+    f("WartoscNetto").setFloat(net);
+    const double vat = roundedMoney(vatRate * net);
+    f("WartoscVat").setFloat(vat);
+    f("WartoscBrutto").setFloat(roundedMoney((net + vat) * (1.0 - f("UpustProc").asFloat())));
+    lines.post();
+}
+
+} // namespace jadl::purchases

@@ -1,4 +1,5 @@
 // The dictionary list fill and the three small dictionary windows.
+#include "support/gui/GuiSupport.h"
 #include "support/gui/ProgramFixture.h"
 
 #include "controls/DBComboBox.h"
@@ -71,14 +72,6 @@ struct Dictionaries {
         parametry.post();
     }
 };
-
-QWidget* topLevel(const QString& name)
-{
-    for (QWidget* w : QApplication::topLevelWidgets())
-        if (w->objectName() == name)
-            return w;
-    return nullptr;
-}
 
 QStringList columnValues(Table& t, const QString& field)
 {
@@ -324,7 +317,7 @@ void DictionariesTest::unitsAndVatWindowsAsDesigned()
     QFETCH(QString, closeName);
     QFETCH(QString, closeHint);
     ProgramFixture program;
-    QWidget* w = topLevel(window);
+    QWidget* w = jadl::test::topLevel(window);
     QVERIFY(w);
     QCOMPARE(w->windowTitle(), title);
     auto* grid = w->findChild<jadl::DBGrid*>(QStringLiteral("DBGrid1"));
@@ -365,7 +358,7 @@ void DictionariesTest::unitsAndVatCloseButtons()
     QFETCH(QString, window);
     QFETCH(QString, closeName);
     ProgramFixture program;
-    QWidget* w = topLevel(window);
+    QWidget* w = jadl::test::topLevel(window);
     Table* table = w->findChild<Table*>();
     QVERIFY(table);
     auto* nav = w->findChild<jadl::DBNavigator*>(QStringLiteral("DBNavigator1"));

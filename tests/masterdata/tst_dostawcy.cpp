@@ -1,6 +1,6 @@
 // The suppliers window, driven as a user would: typing into its edits, clicking
 // its buttons and grid titles, and reading back what reached Dostawcy.db.
-#include "masterdata/WindowDriving.h"
+#include "support/gui/WindowDriving.h"
 #include "support/gui/ProgramFixture.h"
 
 #include "controls/DBEdit.h"

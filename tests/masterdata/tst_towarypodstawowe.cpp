@@ -1,6 +1,6 @@
 // The basic goods catalogue window, driven as a user would: its buttons, edits,
 // grids and check boxes, with what reached TowaryPodstawowe.db read back.
-#include "masterdata/WindowDriving.h"
+#include "support/gui/WindowDriving.h"
 #include "support/gui/ProgramFixture.h"
 
 #include "controls/DBComboBox.h"

@@ -1,6 +1,8 @@
 // The supplier goods window: periods, supplier mode, totals and corrections, driven
 // as a user would on a program with a fixed "today".
+#include "support/core/TestSupport.h"
 #include "support/gui/ProgramFixture.h"
+#include "support/gui/WindowDriving.h"
 #include "support/gui/WindowOpening.h"
 #include "support/gui/SeedData.h"
 
@@ -41,36 +43,7 @@ namespace {
 
 const QDate kToday(2026, 12, 6);
 
-struct Line {
-    int supplier;
-    QDate day;
-    double net = 1.0;       // WartoscNetto
-    double vat = 0.23;      // WartoscVat
-    double gross = 1.23;    // WartoscBrutto
-    QString symbol = QStringLiteral("MLEKO");
-};
-
-// Purchase lines written through a connection of their own, as recorded earlier.
-void addLines(const QString& dataDir, const QList<Line>& lines)
-{
-    Table t;
-    t.setDatabaseName(dataDir);
-    t.setTableName(QStringLiteral("Towary.DB"));
-    t.open();
-    Table::Batch batch(t);
-    for (const Line& l : lines) {
-        t.append();
-        t.fieldByName(QStringLiteral("NumerDostawcy")).setInteger(l.supplier);
-        t.fieldByName(QStringLiteral("DataZakupu")).setDate(l.day);
-        t.fieldByName(QStringLiteral("DataZakupuString")).setString(jadl::formatDayMonth(l.day));
-        t.fieldByName(QStringLiteral("Symbol")).setString(l.symbol);
-        t.fieldByName(QStringLiteral("WartoscNetto")).setFloat(l.net);
-        t.fieldByName(QStringLiteral("WartoscVat")).setFloat(l.vat);
-        t.fieldByName(QStringLiteral("WartoscBrutto")).setFloat(l.gross);
-        t.post();
-    }
-    batch.commit();
-}
+using Line = jadl::test::PurchaseLine;
 
 TTowary* openWindow(TModulDanych1& dm)
 {
@@ -89,21 +62,10 @@ QList<QPair<int, QDate>> shown(Table& lines)
     return out;
 }
 
-// Types as a user would; Polish letters arrive as key events with their text.
-void typeText(QWidget* edit, const QString& text)
-{
-    for (const QChar c : text) {
-        if (c.unicode() < 128)
-            QTest::keyClick(edit, char(c.unicode()));
-        else
-            QTest::sendKeyEvent(QTest::Click, edit, Qt::Key_unknown, QString(c), Qt::NoModifier);
-    }
-}
-
 void chooseMonth(TTowary* w, const QString& text)
 {
     w->ComboBoxMiesiace->lineEdit()->clear();
-    typeText(w->ComboBoxMiesiace->lineEdit(), text);
+    jadl::test::typeKeys(w->ComboBoxMiesiace->lineEdit(), text);
 }
 
 double stored(Table& suppliers, int numer, const char* field)
@@ -278,7 +240,7 @@ void TowaryTest::choiceShowsItsPeriod()
             const double net = 10.01 * (lines.size() + 1) + supplier;
             lines.append({supplier, d, net, jadl::roundedMoney(net * 0.23), jadl::roundedMoney(net * 1.23)});
         }
-    addLines(program.dataDir(), lines);
+    jadl::test::addPurchaseLines(program.dataDir(), lines);
 
     TTowary* w = openWindow(dm);
     // What the three sums must read: plain SQLite over the same period, one supplier or all.
@@ -346,7 +308,7 @@ void TowaryTest::reversedRangeShowsNothing()
     ProgramFixture program(kToday);
     TModulDanych1& dm = *forms().ModulDanych1;
     const int a = jadl::test::addSupplier(dm, QStringLiteral("A"), QStringLiteral("A"));
-    addLines(program.dataDir(), {{a, QDate(2026, 3, 1)}, {a, QDate(2026, 3, 10)}, {a, QDate(2026, 3, 20)}});
+    jadl::test::addPurchaseLines(program.dataDir(), {{a, QDate(2026, 3, 1)}, {a, QDate(2026, 3, 10)}, {a, QDate(2026, 3, 20)}});
     TTowary* w = openWindow(dm);
     w->ComboBoxWybierzOkres->setCurrentIndex(10);
     QVERIFY(w->DateTimePickerDataPocz->isVisible());
@@ -366,7 +328,7 @@ void TowaryTest::unmatchedMonthGivesThisMonthToToday()
     ProgramFixture program(kToday);
     TModulDanych1& dm = *forms().ModulDanych1;
     const int a = jadl::test::addSupplier(dm, QStringLiteral("A"), QStringLiteral("A"));
-    addLines(program.dataDir(), {{a, QDate(2026, 11, 30)}, {a, QDate(2026, 12, 1)}, {a, kToday},
+    jadl::test::addPurchaseLines(program.dataDir(), {{a, QDate(2026, 11, 30)}, {a, QDate(2026, 12, 1)}, {a, kToday},
                                  {a, QDate(2026, 12, 7)}, {a, QDate(2026, 4, 2)}});
     TTowary* w = openWindow(dm);
     w->ComboBoxWybierzOkres->setCurrentIndex(3);
@@ -388,18 +350,18 @@ void TowaryTest::noChoiceShowsZero()
     ProgramFixture program(kToday);
     TModulDanych1& dm = *forms().ModulDanych1;
     const int a = jadl::test::addSupplier(dm, QStringLiteral("A"), QStringLiteral("A"));
-    addLines(program.dataDir(), {{a, kToday}, {a, kToday}});
+    jadl::test::addPurchaseLines(program.dataDir(), {{a, kToday}, {a, kToday}});
     TTowary* w = openWindow(dm);
     w->ComboBoxWybierzOkres->setCurrentIndex(1);
     QCOMPARE(w->LabelLiczbaRekorow->text(), QStringLiteral("Liczba zapisów: 2"));
     // Typing a text that is no item leaves no choice: nothing else changes.
     w->ComboBoxWybierzOkres->lineEdit()->clear();
-    typeText(w->ComboBoxWybierzOkres->lineEdit(), QStringLiteral("Bieżący"));
+    jadl::test::typeKeys(w->ComboBoxWybierzOkres->lineEdit(), QStringLiteral("Bieżący"));
     QVERIFY(!w->periodChoice());
     QCOMPARE(w->LabelLiczbaRekorow->text(), QStringLiteral("Liczba zapisów: 0"));
     QCOMPARE(jadl::shared().periodStart, kToday);
     // Typing an item's exact text chooses it.
-    typeText(w->ComboBoxWybierzOkres->lineEdit(), QStringLiteral(" dzień"));
+    jadl::test::typeKeys(w->ComboBoxWybierzOkres->lineEdit(), QStringLiteral(" dzień"));
     QCOMPARE(w->periodChoice(), std::optional<jadl::PeriodChoice>(jadl::PeriodChoice::Today));
     QCOMPARE(w->LabelLiczbaRekorow->text(), QStringLiteral("Liczba zapisów: 2"));
 }
@@ -413,7 +375,7 @@ void TowaryTest::sumsAreShownAndStored()
     const int a = jadl::test::addSupplier(dm, QStringLiteral("A"), QStringLiteral("A"));
     const int b = jadl::test::addSupplier(dm, QStringLiteral("B"), QStringLiteral("B"));
     const int empty = jadl::test::addSupplier(dm, QStringLiteral("C"), QStringLiteral("C"));
-    addLines(program.dataDir(), {{a, kToday, 1000.0, 230.0, 1230.0},
+    jadl::test::addPurchaseLines(program.dataDir(), {{a, kToday, 1000.0, 230.0, 1230.0},
                                  {a, kToday, 234.5, 53.935, 288.435},
                                  {a, QDate(2026, 11, 30), 99.0, 1.0, 100.0},
                                  {b, kToday, 10.0, 2.3, 12.3}});
@@ -467,7 +429,7 @@ void TowaryTest::everySupplierSumsEqualTheWalk()
         const double net = rng.bounded(100000) / 997.0;
         lines.append({supplier, day, net, net * 0.23 + 1e-9 * i, net * 1.23 / 3.0, symbols[i % symbols.size()]});
     }
-    addLines(program.dataDir(), lines);
+    jadl::test::addPurchaseLines(program.dataDir(), lines);
 
     TTowary* w = openWindow(dm);
     w->ComboBoxWybierzOkres->setCurrentIndex(4);
@@ -524,7 +486,7 @@ void TowaryTest::correctionRecomputesAndKeepsDates()
     const int mleko1 = jadl::test::addGood(dm, group, {QStringLiteral("MLEKO"), QStringLiteral("MLEKO"), 2.0, {}, {}, {}});
     jadl::test::addGood(dm, group, {QStringLiteral("MLEKO"), QStringLiteral("MLEKO 2"), 2.0, {}, {}, {}});
     const int ser = jadl::test::addGood(dm, group, {QStringLiteral("SER"), QStringLiteral("SER"), 2.0, {}, {}, {}});
-    addLines(program.dataDir(), {{a, QDate(2026, 12, 1), 0, 0, 0, QStringLiteral("MLEKO")},
+    jadl::test::addPurchaseLines(program.dataDir(), {{a, QDate(2026, 12, 1), 0, 0, 0, QStringLiteral("MLEKO")},
                                  {a, QDate(2026, 12, 2), 0, 0, 0, QStringLiteral("SER")},
                                  {a, QDate(2026, 12, 3), 0, 0, 0, QStringLiteral("MLEKO")},
                                  {a, QDate(2026, 11, 30), 5, 5, 5, QStringLiteral("MLEKO")}});
@@ -601,7 +563,7 @@ void TowaryTest::recomputeCurrentLine()
     ProgramFixture program(kToday);
     TModulDanych1& dm = *forms().ModulDanych1;
     const int a = jadl::test::addSupplier(dm, QStringLiteral("A"), QStringLiteral("A"));
-    addLines(program.dataDir(), {{a, kToday}, {a, kToday}});
+    jadl::test::addPurchaseLines(program.dataDir(), {{a, kToday}, {a, kToday}});
     TTowary* w = openWindow(dm);
     w->ComboBoxWybierzOkres->setCurrentIndex(1);
     Table& t = *dm.TableTowary;
@@ -641,7 +603,7 @@ void TowaryTest::sumOfSelectedGood()
     ProgramFixture program(kToday);
     TModulDanych1& dm = *forms().ModulDanych1;
     const int a = jadl::test::addSupplier(dm, QStringLiteral("A"), QStringLiteral("A"));
-    addLines(program.dataDir(), {{a, kToday, 1.1, 0.2, 1.3}, {a, kToday, 2.2, 0.4, 2.6}, {a, kToday, 7, 7, 7},
+    jadl::test::addPurchaseLines(program.dataDir(), {{a, kToday, 1.1, 0.2, 1.3}, {a, kToday, 2.2, 0.4, 2.6}, {a, kToday, 7, 7, 7},
                                  {a, QDate(2026, 1, 1), 50, 50, 50}});
     {
         Table t;
@@ -687,7 +649,7 @@ void TowaryTest::titleClickOrdersAndSearch()
     TModulDanych1& dm = *forms().ModulDanych1;
     const int a = jadl::test::addSupplier(dm, QStringLiteral("ALFA"), QStringLiteral("A"));
     const int b = jadl::test::addSupplier(dm, QStringLiteral("BETA"), QStringLiteral("B"));
-    addLines(program.dataDir(), {{b, kToday, 1, 1, 1, QStringLiteral("SER")}, {a, kToday, 2, 2, 2, QStringLiteral("WODA")},
+    jadl::test::addPurchaseLines(program.dataDir(), {{b, kToday, 1, 1, 1, QStringLiteral("SER")}, {a, kToday, 2, 2, 2, QStringLiteral("WODA")},
                                  {a, kToday, 3, 3, 3, QStringLiteral("CHLEB")}});
     TTowary* w = openWindow(dm);
     w->ComboBoxWybierzOkres->setCurrentIndex(1);
@@ -743,7 +705,7 @@ void TowaryTest::wheelMovesOneLine()
     ProgramFixture program(kToday);
     TModulDanych1& dm = *forms().ModulDanych1;
     const int a = jadl::test::addSupplier(dm, QStringLiteral("A"), QStringLiteral("A"));
-    addLines(program.dataDir(), {{a, kToday}, {a, kToday}, {a, kToday}});
+    jadl::test::addPurchaseLines(program.dataDir(), {{a, kToday}, {a, kToday}, {a, kToday}});
     TTowary* w = openWindow(dm);
     w->ComboBoxWybierzOkres->setCurrentIndex(1);
     Table& t = *dm.TableTowary;
@@ -770,7 +732,7 @@ void TowaryTest::vatFollowsTheDesignation()
     ProgramFixture program(kToday);
     TModulDanych1& dm = *forms().ModulDanych1;
     const int a = jadl::test::addSupplier(dm, QStringLiteral("A"), QStringLiteral("A"));
-    addLines(program.dataDir(), {{a, kToday, 100.0, 5.0, 105.0}});
+    jadl::test::addPurchaseLines(program.dataDir(), {{a, kToday, 100.0, 5.0, 105.0}});
     TTowary* w = openWindow(dm);
     w->ComboBoxWybierzOkres->setCurrentIndex(1);
     Table& t = *dm.TableTowary;
@@ -803,14 +765,14 @@ void TowaryTest::samePeriodPickedAgainRereads()
     ProgramFixture program(kToday);
     TModulDanych1& dm = *forms().ModulDanych1;
     const int a = jadl::test::addSupplier(dm, QStringLiteral("A"), QStringLiteral("A"));
-    addLines(program.dataDir(), {{a, kToday}});
+    jadl::test::addPurchaseLines(program.dataDir(), {{a, kToday}});
     TTowary* w = openWindow(dm);
     w->RadioGroupDlaDostawcow->buttons()->button(1)->click();
     w->ComboBoxWybierzOkres->setCurrentIndex(1);
     QCOMPARE(w->LabelLiczbaRekorow->text(), QStringLiteral("Liczba zapisów: 1"));
     QCOMPARE(w->EditSumaNetto->text(), QStringLiteral("1,00"));
     // Another workstation or window records a line meanwhile; the same pick from the list re-reads.
-    addLines(program.dataDir(), {{a, kToday, 2.5, 0.5, 3.0}});
+    jadl::test::addPurchaseLines(program.dataDir(), {{a, kToday, 2.5, 0.5, 3.0}});
     QCoreApplication::processEvents();
     Q_EMIT w->ComboBoxWybierzOkres->activated(1);
     QCOMPARE(w->LabelLiczbaRekorow->text(), QStringLiteral("Liczba zapisów: 2"));
@@ -822,7 +784,7 @@ void TowaryTest::typedDateIsTakenWhenComplete()
     ProgramFixture program(kToday);
     TModulDanych1& dm = *forms().ModulDanych1;
     const int a = jadl::test::addSupplier(dm, QStringLiteral("A"), QStringLiteral("A"));
-    addLines(program.dataDir(), {{a, QDate(2026, 3, 5)}, {a, QDate(2026, 3, 20)}});
+    jadl::test::addPurchaseLines(program.dataDir(), {{a, QDate(2026, 3, 5)}, {a, QDate(2026, 3, 20)}});
     TTowary* w = openWindow(dm);
     QVERIFY(QTest::qWaitForWindowActive(w));
     w->DateTimePickerDataPocz->setDate(QDate(2026, 3, 1));
@@ -849,7 +811,7 @@ void TowaryTest::invoiceColumnReadsTakNie()
     ProgramFixture program(kToday);
     TModulDanych1& dm = *forms().ModulDanych1;
     const int a = jadl::test::addSupplier(dm, QStringLiteral("A"), QStringLiteral("A"));
-    addLines(program.dataDir(), {{a, kToday}, {a, kToday}});
+    jadl::test::addPurchaseLines(program.dataDir(), {{a, kToday}, {a, kToday}});
     TTowary* w = openWindow(dm);
     w->ComboBoxWybierzOkres->setCurrentIndex(1);
     Table& t = *dm.TableTowary;

@@ -1,4 +1,5 @@
 // The supplier goods window's print commands and the copy table for other programs.
+#include "support/core/TestSupport.h"
 #include "support/gui/ProgramFixture.h"
 #include "support/gui/WindowOpening.h"
 #include "support/gui/SeedData.h"
@@ -41,33 +42,22 @@ struct Line {
 
 void addLines(const QString& dataDir, const QList<Line>& lines)
 {
-    Table t;
-    t.setDatabaseName(dataDir);
-    t.setTableName(QStringLiteral("Towary.DB"));
-    t.open();
-    Table::Batch batch(t);
+    QList<jadl::test::PurchaseLine> out;
     for (const Line& l : lines) {
-        t.append();
-        auto f = [&t](const char* name) -> jadl::Field& { return t.fieldByName(QString::fromLatin1(name)); };
-        f("NumerDostawcy").setInteger(l.supplier);
-        f("SymbolDostawcy").setString(QStringLiteral("DOSTAWCA-%1").arg(l.supplier));
-        f("DataZakupu").setDate(l.day);
-        f("Symbol").setString(QStringLiteral("TOWAR"));
-        f("Grupa").setString(QStringLiteral("NABIAŁ"));
-        f("JednostkaMiary").setString(QStringLiteral("kg"));
-        f("VatTyp").setString(QStringLiteral("23"));
-        f("Ilosc").setFloat(2.0);
-        f("CenaNetto").setFloat(l.net / 2.0);
-        f("WartoscNetto").setFloat(l.net);
-        f("WartoscVat").setFloat(l.net * 0.23);
-        f("WartoscBrutto").setFloat(l.net * 1.23);
-        f("CenaReferencyjna").setFloat(1.5);
-        f("CzyBylaFaktura").setBoolean(l.invoice);
+        jadl::test::PurchaseLine p{l.supplier, l.day, l.net, l.net * 0.23, l.net * 1.23, QStringLiteral("TOWAR"), {}};
+        p.more = {{QStringLiteral("SymbolDostawcy"), QStringLiteral("DOSTAWCA-%1").arg(l.supplier)},
+                  {QStringLiteral("Grupa"), QStringLiteral("NABIAŁ")},
+                  {QStringLiteral("JednostkaMiary"), QStringLiteral("kg")},
+                  {QStringLiteral("VatTyp"), QStringLiteral("23")},
+                  {QStringLiteral("Ilosc"), 2.0},
+                  {QStringLiteral("CenaNetto"), l.net / 2.0},
+                  {QStringLiteral("CenaReferencyjna"), 1.5},
+                  {QStringLiteral("CzyBylaFaktura"), l.invoice}};
         if (l.sign)
-            f("JakaCenaRef").setString(*l.sign);
-        t.post();
+            p.more.insert(QStringLiteral("JakaCenaRef"), *l.sign);
+        out << p;
     }
-    batch.commit();
+    jadl::test::addPurchaseLines(dataDir, out);
 }
 
 TTowary* openWindow(TModulDanych1& dm)

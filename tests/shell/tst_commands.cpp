@@ -1,5 +1,6 @@
 // The main window's commands: each prepares its tables and window and shows it;
 // one after another they never trip over a table a window left closed.
+#include "support/gui/GuiSupport.h"
 #include "support/gui/ProgramFixture.h"
 
 #include "common/Formats.h"
@@ -35,39 +36,11 @@
 using jadl::forms;
 using jadl::Table;
 using jadl::test::ProgramFixture;
+using jadl::test::runCommand;
+using jadl::test::tableNamed;
+using jadl::test::topLevel;
 
 namespace {
-
-Table* tableNamed(const QString& name)
-{
-    if (auto* t = forms().ModulDanych1->findChild<Table*>(name))
-        return t;
-    if (name == QLatin1String("TableStawkiVat"))
-        return forms().StawkiVatJadlon->TableStawkiVat;
-    if (name == QLatin1String("TableJednostkiMiar"))
-        return forms().JednostkiMiarJadlon->TableJednostkiMiar;
-    return nullptr;
-}
-
-QWidget* topLevel(const QString& name)
-{
-    for (QWidget* w : QApplication::topLevelWidgets())
-        if (w->objectName() == name)
-            return w;
-    return nullptr;
-}
-
-// Runs a command as the user would: a tool button or a menu item.
-void runCommand(const QString& command)
-{
-    TMeni* meni = forms().Meni;
-    if (auto* b = meni->findChild<QToolButton*>(command))
-        b->click();
-    else if (auto* a = meni->findChild<QAction*>(command))
-        a->trigger();
-    else
-        QFAIL(qPrintable(QStringLiteral("no command ") + command));
-}
 
 // The window's own exit button, when it has one.
 QPushButton* exitButton(QWidget* w)

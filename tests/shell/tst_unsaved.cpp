@@ -1,7 +1,8 @@
 // Typing is never lost without the user's word and never stored when the window
 // would refuse it: Esc runs a window's exit, long operations and the program's
 // exit ask about unsaved typing, moves never post a blank or half-made record.
-#include "masterdata/WindowDriving.h"
+#include "support/gui/WindowDriving.h"
+#include "support/gui/GuiSupport.h"
 #include "support/gui/ProgramFixture.h"
 
 #include "archive/KopiowanieDanychJadl.h"
@@ -36,28 +37,10 @@ using jadl::Table;
 using jadl::forms;
 using jadl::platform::Choice;
 using jadl::test::ProgramFixture;
+using jadl::test::runCommand;
+using jadl::test::tableNamed;
 
 namespace {
-
-void runCommand(const QString& command)
-{
-    TMeni* meni = forms().Meni;
-    if (auto* b = meni->findChild<QToolButton*>(command))
-        b->click();
-    else if (auto* a = meni->findChild<QAction*>(command))
-        a->trigger();
-    else
-        QFAIL(qPrintable(QStringLiteral("no command ") + command));
-}
-
-Table* tableNamed(const QString& name)
-{
-    if (name == QLatin1String("TableStawkiVat"))
-        return forms().StawkiVatJadlon->TableStawkiVat;
-    if (name == QLatin1String("TableJednostkiMiar"))
-        return forms().JednostkiMiarJadlon->TableJednostkiMiar;
-    return forms().ModulDanych1->findChild<Table*>(name);
-}
 
 QList<Table*> editingTables()
 {

@@ -163,6 +163,15 @@ QString TTowary::sumText(double v)
 
 // ---------------------------------------------------------------- construction
 
+// A date picker that holds the focus says "editing finished" while the base class
+// deletes it; by then this window's members are gone, so its signals are cut first.
+TTowary::~TTowary()
+{
+    for (QDateEdit* picker : {DateTimePickerDataPocz, DateTimePickerDataKon})
+        if (picker)
+            picker->disconnect(this);
+}
+
 TTowary::TTowary(QWidget* parent) : jadl::ExitRoutedDialog(parent)
 {
     jadl::initForm(this, QStringLiteral("Towary"), QStringLiteral("AKTUALNE TOWARY DOSTAWCÓW "), 1180, 800);

@@ -57,6 +57,7 @@ class TTowary : public jadl::ExitRoutedDialog {
     Q_OBJECT
 public:
     explicit TTowary(QWidget* parent = nullptr);
+    ~TTowary() override;
     // The window is created before the data module; its bindings resolve here.
     void bindDataModule(TModulDanych1* dm);
     // The three report forms it prints, and the assignment window's calendar that
@@ -101,10 +102,10 @@ public:
     QComboBox* ComboBoxWybierzOkres;
     QComboBox* ComboBoxMiesiace;
     QLabel* LabelDataPocz;
-    jadl::DatePicker* DateTimePickerDataPocz;
+    jadl::DatePicker* DateTimePickerDataPocz = nullptr;
     QLabel* LabelZnak;
     QLabel* LabelDataKon;
-    jadl::DatePicker* DateTimePickerDataKon;
+    jadl::DatePicker* DateTimePickerDataKon = nullptr;
     jadl::MonthCalendar* Calendar1;
     QPushButton* PoprzedniMc;
     QPushButton* NastepnyMc;

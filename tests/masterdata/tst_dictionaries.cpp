@@ -31,9 +31,9 @@ Q_DECLARE_METATYPE(std::optional<bool>)
 
 namespace {
 
-const QStringList kAssignmentVat{"7", "3", "22", "0", "4"};
-const QStringList kAssignmentUnits{"1kg", "5kg", "15kg", "0,25kg", "0,2kg", "0,45kg", "1l", "0,5l", "0,45l",
-                                   "0,9l", "5l", "szt.", "butelka", "karton", "dm3", "kpl.", "m.b.", "m2", "m3"};
+const QStringList kAssignmentVat{QStringLiteral("7"), QStringLiteral("3"), QStringLiteral("22"), QStringLiteral("0"), QStringLiteral("4")};
+const QStringList kAssignmentUnits{QStringLiteral("1kg"), QStringLiteral("5kg"), QStringLiteral("15kg"), QStringLiteral("0,25kg"), QStringLiteral("0,2kg"), QStringLiteral("0,45kg"), QStringLiteral("1l"), QStringLiteral("0,5l"), QStringLiteral("0,45l"),
+                                   QStringLiteral("0,9l"), QStringLiteral("5l"), QStringLiteral("szt."), QStringLiteral("butelka"), QStringLiteral("karton"), QStringLiteral("dm3"), QStringLiteral("kpl."), QStringLiteral("m.b."), QStringLiteral("m2"), QStringLiteral("m3")};
 
 // The dictionary tables and the settings record in a folder of their own.
 struct Dictionaries {
@@ -111,21 +111,21 @@ void DictionariesTest::fillList_data()
     QTest::addColumn<bool>("replace");
     QTest::addColumn<QStringList>("expected");
 
-    QTest::newRow("merge VAT") << kAssignmentVat << QStringList{"22", "5"} << false
-                               << QStringList{"7", "3", "22", "0", "4", "5"};
-    QTest::newRow("replace VAT") << kAssignmentVat << QStringList{"22", "5"} << true << QStringList{"22", "5"};
-    QTest::newRow("merge kg twice") << kAssignmentUnits << QStringList{"kg", "szt.", "kg"} << false
-                                    << (kAssignmentUnits + QStringList{"kg"});
+    QTest::newRow("merge VAT") << kAssignmentVat << QStringList{QStringLiteral("22"), QStringLiteral("5")} << false
+                               << QStringList{QStringLiteral("7"), QStringLiteral("3"), QStringLiteral("22"), QStringLiteral("0"), QStringLiteral("4"), QStringLiteral("5")};
+    QTest::newRow("replace VAT") << kAssignmentVat << QStringList{QStringLiteral("22"), QStringLiteral("5")} << true << QStringList{QStringLiteral("22"), QStringLiteral("5")};
+    QTest::newRow("merge kg twice") << kAssignmentUnits << QStringList{QStringLiteral("kg"), QStringLiteral("szt."), QStringLiteral("kg")} << false
+                                    << (kAssignmentUnits + QStringList{QStringLiteral("kg")});
     QTest::newRow("replace empty table") << kAssignmentUnits << QStringList{} << true << QStringList{};
     QTest::newRow("merge empty table") << kAssignmentVat << QStringList{} << false << kAssignmentVat;
     // Exact comparison: another case is another unit.
-    QTest::newRow("merge case-sensitive") << QStringList{"kg"} << QStringList{"KG", "Kg", "kg"} << false
-                                          << QStringList{"kg", "KG", "Kg"};
+    QTest::newRow("merge case-sensitive") << QStringList{QStringLiteral("kg")} << QStringList{QStringLiteral("KG"), QStringLiteral("Kg"), QStringLiteral("kg")} << false
+                                          << QStringList{QStringLiteral("kg"), QStringLiteral("KG"), QStringLiteral("Kg")};
     // Empty values are never merged, but replace mode takes the table as it is.
-    QTest::newRow("merge skips empty") << QStringList{"7"} << QStringList{"", QString(), "8"} << false
-                                       << QStringList{"7", "8"};
+    QTest::newRow("merge skips empty") << QStringList{QStringLiteral("7")} << QStringList{QStringLiteral(""), QString(), QStringLiteral("8")} << false
+                                       << QStringList{QStringLiteral("7"), QStringLiteral("8")};
     QTest::newRow("replace keeps empty and doubles")
-        << QStringList{"7"} << QStringList{"8", "", QString(), "8"} << true << QStringList{"8", "", "", "8"};
+        << QStringList{QStringLiteral("7")} << QStringList{QStringLiteral("8"), QStringLiteral(""), QString(), QStringLiteral("8")} << true << QStringList{QStringLiteral("8"), QStringLiteral(""), QStringLiteral(""), QStringLiteral("8")};
 }
 
 void DictionariesTest::fillList()
@@ -159,14 +159,14 @@ void DictionariesTest::fillTwiceIsStable()
 {
     QFETCH(bool, replace);
     Dictionaries d;
-    Dictionaries::fill(d.vat, QStringLiteral("VatOznaczenie"), {"23", "zw", "7", "23"});
+    Dictionaries::fill(d.vat, QStringLiteral("VatOznaczenie"), {QStringLiteral("23"), QStringLiteral("zw"), QStringLiteral("7"), QStringLiteral("23")});
     const ListFillMode mode = replace ? ListFillMode::Replace : ListFillMode::Merge;
     QStringList items = kAssignmentVat;
     jadl::fillDictionaryList(items, d.vat, QStringLiteral("VatOznaczenie"), mode);
     const QStringList once = items;
     jadl::fillDictionaryList(items, d.vat, QStringLiteral("VatOznaczenie"), mode);
     QCOMPARE(items, once);
-    QCOMPARE(once, replace ? QStringList({"23", "zw", "7", "23"}) : (kAssignmentVat + QStringList{"23", "zw"}));
+    QCOMPARE(once, replace ? QStringList({QStringLiteral("23"), QStringLiteral("zw"), QStringLiteral("7"), QStringLiteral("23")}) : (kAssignmentVat + QStringList{QStringLiteral("23"), QStringLiteral("zw")}));
 }
 
 void DictionariesTest::fillReadsTheSwitch_data()
@@ -197,19 +197,19 @@ void DictionariesTest::fillReadsTheSwitch()
 void DictionariesTest::fillComboKeepsItsText()
 {
     Dictionaries d;
-    Dictionaries::fill(d.vat, QStringLiteral("VatOznaczenie"), {"22", "5"});
+    Dictionaries::fill(d.vat, QStringLiteral("VatOznaczenie"), {QStringLiteral("22"), QStringLiteral("5")});
     d.setSwitch(jadl::kCzyscStawkiVat, true);
     jadl::DBComboBox combo;
     combo.setItems(kAssignmentVat);
     combo.setText(QStringLiteral("7"));
     jadl::fillDictionaryList(combo, d.vat, jadl::kVatOznaczenie, d.parametry, jadl::kCzyscStawkiVat);
-    QCOMPARE(combo.items(), (QStringList{"22", "5"}));
+    QCOMPARE(combo.items(), (QStringList{QStringLiteral("22"), QStringLiteral("5")}));
     QCOMPARE(combo.text(), QStringLiteral("7"));
 
     d.setSwitch(jadl::kCzyscStawkiVat, false);
     combo.setItems(kAssignmentVat);
     jadl::fillDictionaryList(combo, d.vat, jadl::kVatOznaczenie, d.parametry, jadl::kCzyscStawkiVat);
-    QCOMPARE(combo.items(), (QStringList{"7", "3", "22", "0", "4", "5"}));
+    QCOMPARE(combo.items(), (QStringList{QStringLiteral("7"), QStringLiteral("3"), QStringLiteral("22"), QStringLiteral("0"), QStringLiteral("4"), QStringLiteral("5")}));
 }
 
 void DictionariesTest::groupsWindowAsDesigned()
@@ -241,13 +241,13 @@ void DictionariesTest::groupsTitleClickSorts()
     TGrupyTowarow* g = forms().GrupyTowarow;
     Q_EMIT g->DBGrid1->titleClicked(QStringLiteral("Grupa towaru"));
     QCOMPARE(groups->indexName(), QStringLiteral("GrupaInd"));
-    QCOMPARE(columnValues(*groups, QStringLiteral("Grupa")), (QStringList{"Alkohole", "Mięso", "Warzywa"}));
+    QCOMPARE(columnValues(*groups, QStringLiteral("Grupa")), (QStringList{QStringLiteral("Alkohole"), QStringLiteral("Mięso"), QStringLiteral("Warzywa")}));
     // Any other title changes nothing.
     Q_EMIT g->DBGrid1->titleClicked(QStringLiteral("Coś innego"));
     QCOMPARE(groups->indexName(), QStringLiteral("GrupaInd"));
     Q_EMIT g->DBGrid1->titleClicked(QStringLiteral("Nr kol."));
     QCOMPARE(groups->indexName(), QStringLiteral("NumerInd"));
-    QCOMPARE(columnValues(*groups, QStringLiteral("Grupa")), (QStringList{"Warzywa", "Alkohole", "Mięso"}));
+    QCOMPARE(columnValues(*groups, QStringLiteral("Grupa")), (QStringList{QStringLiteral("Warzywa"), QStringLiteral("Alkohole"), QStringLiteral("Mięso")}));
     QVERIFY(program.messages().log().isEmpty());
 }
 
@@ -302,10 +302,10 @@ void DictionariesTest::unitsAndVatWindowsAsDesigned_data()
     QTest::addColumn<QString>("closeName");
     QTest::addColumn<QString>("closeHint");
     QTest::newRow("units") << "JednostkiMiarJadlon" << "JEDNOSTKI MIAR"
-                           << QStringList{"Jednostka", "Opis jednostki miar"} << "Zamknij"
+                           << QStringList{QStringLiteral("Jednostka"), QStringLiteral("Opis jednostki miar")} << QStringLiteral("Zamknij")
                            << "Zamknięcie i opuszczenie formatki jednostek miar";
     QTest::newRow("VAT") << "StawkiVatJadlon" << "STAWKI VAT"
-                         << QStringList{"VAT", "Stawka VAT", "Opis stawki VAT"} << "BitBtn1"
+                         << QStringList{QStringLiteral("VAT"), QStringLiteral("Stawka VAT"), QStringLiteral("Opis stawki VAT")} << QStringLiteral("BitBtn1")
                          << "Zamknięcie i opuszczenie formatki VAT-u";
 }
 
@@ -333,7 +333,7 @@ void DictionariesTest::unitsAndVatWindowsAsDesigned()
     QStringList hints;
     for (N::Button b : nav->visibleButtons())
         hints << nav->hint(b);
-    QCOMPARE(hints, (QStringList{"Dodaj", "Usuń", "Edytuj", "Zapisz", "Anuluj"}));
+    QCOMPARE(hints, (QStringList{QStringLiteral("Dodaj"), QStringLiteral("Usuń"), QStringLiteral("Edytuj"), QStringLiteral("Zapisz"), QStringLiteral("Anuluj")}));
     auto* close = w->findChild<QPushButton*>(closeName);
     QVERIFY(close);
     QCOMPARE(close->text(), QStringLiteral("&Wyjście"));

@@ -192,7 +192,7 @@ void TowaryPodstawoweTest::hiddenControlsAndDesignedLists()
     QVERIFY(c.w->DBGrid1->confirmDelete());
 
     QCOMPARE(c.w->DBComboBoxVatTyp->items(),
-             (QStringList{"7", "3", "22", "8", "23", "0", "12", "4", "zw", "0k", "0e"}));
+             (QStringList{QStringLiteral("7"), QStringLiteral("3"), QStringLiteral("22"), QStringLiteral("8"), QStringLiteral("23"), QStringLiteral("0"), QStringLiteral("12"), QStringLiteral("4"), QStringLiteral("zw"), QStringLiteral("0k"), QStringLiteral("0e")}));
     const QStringList units = c.w->DBComboBoxJednostkaMiary->items();
     QCOMPARE(units.size(), 23);
     QCOMPARE(units.first(), QStringLiteral("1kg"));
@@ -379,9 +379,9 @@ void TowaryPodstawoweTest::deleteAsks_data()
     QTest::addColumn<int>("goodsInGroup");
     QTest::addColumn<bool>("yes");
     QTest::addColumn<QStringList>("left");
-    QTest::newRow("yes deletes the current good") << 3 << true << QStringList{"A", "C", "X"};
-    QTest::newRow("no keeps it") << 3 << false << QStringList{"A", "B", "C", "X"};
-    QTest::newRow("empty group") << 0 << true << QStringList{"X"};
+    QTest::newRow("yes deletes the current good") << 3 << true << QStringList{QStringLiteral("A"), QStringLiteral("C"), QStringLiteral("X")};
+    QTest::newRow("no keeps it") << 3 << false << QStringList{QStringLiteral("A"), QStringLiteral("B"), QStringLiteral("C"), QStringLiteral("X")};
+    QTest::newRow("empty group") << 0 << true << QStringList{QStringLiteral("X")};
 }
 
 void TowaryPodstawoweTest::deleteAsks()
@@ -470,7 +470,7 @@ void TowaryPodstawoweTest::searches()
     jadl::test::typeInto(c.w->EditSzukajGrupy, QStringLiteral("NAB"));
     c.w->BitBtnSzukajGrupy->click();
     QCOMPARE(c.groups.fieldByName(QStringLiteral("Grupa")).asString(), QStringLiteral("NABIAŁ"));
-    QCOMPARE(jadl::test::gridColumn(c.w->DBGrid1, 2), (QStringList{"Masło", "Mleko", "Ser"}));
+    QCOMPARE(jadl::test::gridColumn(c.w->DBGrid1, 2), (QStringList{QStringLiteral("Masło"), QStringLiteral("Mleko"), QStringLiteral("Ser")}));
 
     jadl::test::typeInto(c.w->EditSzukajTowarPodstawowy, QStringLiteral("Ml"));
     c.w->BitBtnSzukajTowaruPodstawowego->click();
@@ -497,8 +497,8 @@ void TowaryPodstawoweTest::titleClickOrders()
     c.selectGroup(QStringLiteral("NABIAŁ"));
     c.w->show();
     jadl::DBGrid* grid = c.w->DBGrid1;
-    const QStringList bySymbol{"Apetit", "Bryndza", "Cheddar"};
-    const QStringList byNrKol{"Bryndza", "Cheddar", "Apetit"};
+    const QStringList bySymbol{QStringLiteral("Apetit"), QStringLiteral("Bryndza"), QStringLiteral("Cheddar")};
+    const QStringList byNrKol{QStringLiteral("Bryndza"), QStringLiteral("Cheddar"), QStringLiteral("Apetit")};
     QCOMPARE(jadl::test::gridColumn(grid, 2), bySymbol);
 
     jadl::test::clickTitle(grid, 0); // "Nr kol."
@@ -508,7 +508,7 @@ void TowaryPodstawoweTest::titleClickOrders()
     QCOMPARE(c.goods.masterSource(), c.dm->DataSourceGrupyTowarow);
     QCOMPARE(c.goods.masterFields(), QStringLiteral("Numer"));
     c.selectGroup(QStringLiteral("INNE"));
-    QCOMPARE(jadl::test::gridColumn(grid, 2), QStringList{"Aaa"});
+    QCOMPARE(jadl::test::gridColumn(grid, 2), QStringList{QStringLiteral("Aaa")});
     c.selectGroup(QStringLiteral("NABIAŁ"));
 
     jadl::test::clickTitle(grid, 3); // "Cena R.": nothing
@@ -542,7 +542,7 @@ void TowaryPodstawoweTest::renumbering()
     const int group = c.addGroup(QStringLiteral("WARZYWA"));
     const int other = c.addGroup(QStringLiteral("INNE"));
     c.addGood(other, QStringLiteral("Zzz"), 8);
-    const QStringList symbols{"A", "B", "C", "D"};
+    const QStringList symbols{QStringLiteral("A"), QStringLiteral("B"), QStringLiteral("C"), QStringLiteral("D")};
     for (int i = 0; i < symbols.size(); ++i)
         c.addGood(group, symbols[i], before[i]);
     c.selectGroup(QStringLiteral("WARZYWA"));
@@ -570,7 +570,7 @@ void TowaryPodstawoweTest::renumbering()
         QVERIFY(disk->locate(QStringLiteral("Symbol"), s));
         numbers << disk->fieldByName(QStringLiteral("NrKol")).asString();
     }
-    QCOMPARE(numbers, (QStringList{"1", "2", "3", "4"}));
+    QCOMPARE(numbers, (QStringList{QStringLiteral("1"), QStringLiteral("2"), QStringLiteral("3"), QStringLiteral("4")}));
 
     c.w->CheckBoxPrzenumeruj->click();
     QVERIFY(!c.w->Przenumeruj->isVisible());

@@ -171,8 +171,8 @@ void TowaryTest::chosenMonth()
     QFETCH(QDate, today);
     QFETCH(QDate, start);
     QFETCH(QDate, end);
-    const QStringList items = {"styczeń", "luty", "marzec", "kwiecień ", "maj", "czerwiec", "lipiec", "sierpień",
-                               "wrzesień", "pazdziernik", "listopad", "grudzień"};
+    const QStringList items = {QStringLiteral("styczeń"), QStringLiteral("luty"), QStringLiteral("marzec"), QStringLiteral("kwiecień "), QStringLiteral("maj"), QStringLiteral("czerwiec"), QStringLiteral("lipiec"), QStringLiteral("sierpień"),
+                               QStringLiteral("wrzesień"), QStringLiteral("pazdziernik"), QStringLiteral("listopad"), QStringLiteral("grudzień")};
     const Period p = jadl::chosenMonth(text, items, today);
     QCOMPARE(p.start, start);
     QCOMPARE(p.end, end);
@@ -422,7 +422,7 @@ void TowaryTest::everySupplierSumsEqualTheWalk()
     // Values whose sums depend on the order of addition, over two months.
     QRandomGenerator rng(20261206);
     QList<Line> lines;
-    const QStringList symbols = {"ZZ", "AA", "MM", "KK", "BB"};
+    const QStringList symbols = {QStringLiteral("ZZ"), QStringLiteral("AA"), QStringLiteral("MM"), QStringLiteral("KK"), QStringLiteral("BB")};
     for (int i = 0; i < 700; ++i) {
         const int supplier = suppliers[int(rng.bounded(11))];   // the last supplier buys nothing
         const QDate day = QDate(2026, 11, 1).addDays(int(rng.bounded(36)));
@@ -629,7 +629,7 @@ void TowaryTest::sumOfSelectedGood()
     QStringList row;
     for (int c = 0; c < 6; ++c)
         row << w->StringGrid1->item(1, c)->text();
-    QCOMPARE(row, (QStringList{"5", "MLEKO", "3", jadl::formatGeneral(1.1 + 2.2), "0,6", "3,9"}));
+    QCOMPARE(row, (QStringList{QStringLiteral("5"), QStringLiteral("MLEKO"), QStringLiteral("3"), jadl::formatGeneral(1.1 + 2.2), QStringLiteral("0,6"), QStringLiteral("3,9")}));
     QCOMPARE(t.recNo(), 2);
 
     // A line without a basic good: an error, and the grid keeps its values.
@@ -661,25 +661,25 @@ void TowaryTest::titleClickOrdersAndSearch()
         return out;
     };
     w->DBGrid1TitleClick(QStringLiteral("Nazwa skrócona (symbol tow.)"));
-    QCOMPARE(symbols(), (QStringList{"CHLEB", "WODA"}));
+    QCOMPARE(symbols(), (QStringList{QStringLiteral("CHLEB"), QStringLiteral("WODA")}));
     w->DBGrid1TitleClick(QStringLiteral("Cena Net."));   // no order of its own: nothing changes
     QCOMPARE(t.indexName(), QStringLiteral("NrDostawcySymbolInd"));
     w->DBGrid1TitleClick(QStringLiteral("Nr"));
     QCOMPARE(t.indexName(), QStringLiteral("NumerDostawcyInd"));
-    QCOMPARE(symbols(), (QStringList{"WODA", "CHLEB"}));
+    QCOMPARE(symbols(), (QStringList{QStringLiteral("WODA"), QStringLiteral("CHLEB")}));
 
     w->RadioGroupDlaDostawcow->buttons()->button(1)->click();
-    QCOMPARE(symbols(), (QStringList{"CHLEB", "SER", "WODA"}));
+    QCOMPARE(symbols(), (QStringList{QStringLiteral("CHLEB"), QStringLiteral("SER"), QStringLiteral("WODA")}));
     w->DBGrid1TitleClick(QStringLiteral("Nr"));
     QCOMPARE(t.masterSource(), nullptr);
-    QCOMPARE(symbols(), (QStringList{"WODA", "CHLEB", "SER"}));
+    QCOMPARE(symbols(), (QStringList{QStringLiteral("WODA"), QStringLiteral("CHLEB"), QStringLiteral("SER")}));
 
     // Search: a prefix of the symbol, case-sensitive; no match keeps the supplier.
     w->RadioGroupDlaDostawcow->buttons()->button(0)->click();
     w->EditSzukajDostawcyTowarow->setText(QStringLiteral("BE"));
     w->BitBtnSzukaj->click();
     QCOMPARE(dm.TableDostawcy->fieldByName(QStringLiteral("Numer")).asInteger(), b);
-    QCOMPARE(symbols(), (QStringList{"SER"}));
+    QCOMPARE(symbols(), (QStringList{QStringLiteral("SER")}));
     QCOMPARE(w->EditSumaNetto->text(), QStringLiteral("1,00"));
     w->EditSzukajDostawcyTowarow->setText(QStringLiteral("alfa"));
     w->BitBtnSzukaj->click();

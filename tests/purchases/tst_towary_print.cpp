@@ -144,9 +144,9 @@ void TowaryPrintTest::copyTableHoldsTheVisibleLines()
     const QList<QStringList> rows = readCopyTable(program.dataDir());
     QCOMPARE(rows.size(), 4);
     const QString day = QDate(kToday).toString(Qt::ISODate);
-    QCOMPARE(rows[0].mid(0, 5), (QStringList{"DOSTAWCA-1", "2.0", "T", "10.0", "Równa"}));
-    QCOMPARE(rows[1].mid(2, 3), (QStringList{"F", "20.0", "Niższa"}));
-    QCOMPARE(rows[2].mid(2, 3), (QStringList{"T", "30.0", "Wyższa"}));
+    QCOMPARE(rows[0].mid(0, 5), (QStringList{QStringLiteral("DOSTAWCA-1"), QStringLiteral("2.0"), QStringLiteral("T"), QStringLiteral("10.0"), QStringLiteral("Równa")}));
+    QCOMPARE(rows[1].mid(2, 3), (QStringList{QStringLiteral("F"), QStringLiteral("20.0"), QStringLiteral("Niższa")}));
+    QCOMPARE(rows[2].mid(2, 3), (QStringList{QStringLiteral("T"), QStringLiteral("30.0"), QStringLiteral("Wyższa")}));
     QCOMPARE(rows[3][4], QStringLiteral("<null>"));
     QVERIFY2(rows[0][5].startsWith(day), qPrintable(rows[0][5]));
     QCOMPARE(rows[0][6], QStringLiteral("23"));

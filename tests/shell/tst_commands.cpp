@@ -33,6 +33,8 @@
 #include <QTest>
 #include <QToolButton>
 
+#include <vector>
+
 using jadl::forms;
 using jadl::Table;
 using jadl::test::ProgramFixture;
@@ -124,8 +126,16 @@ struct Command {
     const char* command;
     const char* window;
     bool modal;
-    QStringList tables;      // open while the window is shown
+    std::vector<const char*> tables;      // open while the window is shown
 };
+
+QStringList tableNames(const std::vector<const char*>& names)
+{
+    QStringList list;
+    for (const char* n : names)
+        list << QString::fromLatin1(n);
+    return list;
+}
 
 const QList<Command>& allCommands()
 {
@@ -162,7 +172,7 @@ void CommandsTest::commandOpensItsTables_data()
     QTest::addColumn<QStringList>("tables");
     for (const Command& c : allCommands())
         QTest::newRow(c.name) << QString::fromLatin1(c.command) << QString::fromLatin1(c.window) << c.modal
-                              << c.tables;
+                              << tableNames(c.tables);
 }
 
 void CommandsTest::commandOpensItsTables()
@@ -191,7 +201,7 @@ void CommandsTest::commandsInSequenceNeverFail()
         order << *it;
     for (const Command& c : order) {
         const Seen seen = openAndLeave(QString::fromLatin1(c.command), QString::fromLatin1(c.window), c.modal,
-                                       c.tables);
+                                       tableNames(c.tables));
         QCOMPARE(seen.window, QString::fromLatin1(c.window));
         QVERIFY2(seen.closedTables.isEmpty(),
                  qPrintable(QString::fromUtf8(c.name) + QStringLiteral(": ") + seen.closedTables.join(u',')));
@@ -242,14 +252,14 @@ void CommandsTest::assignmentListsFromDictionaries_data()
     QTest::addColumn<QStringList>("units");
     QTest::addColumn<QStringList>("vatList");
     QTest::addColumn<QStringList>("unitList");
-    const QStringList designUnits{"1kg", "5kg", "15kg", "0,25kg", "0,2kg", "0,45kg", "1l", "0,5l", "0,45l", "0,9l",
-                                  "5l", "szt.", "butelka", "karton", "dm3", "kpl.", "m.b.", "m2", "m3"};
-    QTest::newRow("merge") << false << false << QStringList{"kg", "szt.", "kg"}
-                           << QStringList{"7", "3", "22", "0", "4", "5"} << (designUnits + QStringList{"kg"});
-    QTest::newRow("replace") << true << true << QStringList{"kg", "szt.", "kg"} << QStringList{"22", "5"}
-                             << QStringList{"kg", "szt.", "kg"};
-    QTest::newRow("replace, no units") << true << true << QStringList{} << QStringList{"22", "5"} << QStringList{};
-    QTest::newRow("VAT replaced, units merged") << true << false << QStringList{} << QStringList{"22", "5"}
+    const QStringList designUnits{QStringLiteral("1kg"), QStringLiteral("5kg"), QStringLiteral("15kg"), QStringLiteral("0,25kg"), QStringLiteral("0,2kg"), QStringLiteral("0,45kg"), QStringLiteral("1l"), QStringLiteral("0,5l"), QStringLiteral("0,45l"), QStringLiteral("0,9l"),
+                                  QStringLiteral("5l"), QStringLiteral("szt."), QStringLiteral("butelka"), QStringLiteral("karton"), QStringLiteral("dm3"), QStringLiteral("kpl."), QStringLiteral("m.b."), QStringLiteral("m2"), QStringLiteral("m3")};
+    QTest::newRow("merge") << false << false << QStringList{QStringLiteral("kg"), QStringLiteral("szt."), QStringLiteral("kg")}
+                           << QStringList{QStringLiteral("7"), QStringLiteral("3"), QStringLiteral("22"), QStringLiteral("0"), QStringLiteral("4"), QStringLiteral("5")} << (designUnits + QStringList{QStringLiteral("kg")});
+    QTest::newRow("replace") << true << true << QStringList{QStringLiteral("kg"), QStringLiteral("szt."), QStringLiteral("kg")} << QStringList{QStringLiteral("22"), QStringLiteral("5")}
+                             << QStringList{QStringLiteral("kg"), QStringLiteral("szt."), QStringLiteral("kg")};
+    QTest::newRow("replace, no units") << true << true << QStringList{} << QStringList{QStringLiteral("22"), QStringLiteral("5")} << QStringList{};
+    QTest::newRow("VAT replaced, units merged") << true << false << QStringList{} << QStringList{QStringLiteral("22"), QStringLiteral("5")}
                                                 << designUnits;
 }
 
@@ -270,7 +280,7 @@ void CommandsTest::assignmentListsFromDictionaries()
             t->post();
         }
     };
-    fill(forms().StawkiVatJadlon->TableStawkiVat, QStringLiteral("VatOznaczenie"), {"22", "5"});
+    fill(forms().StawkiVatJadlon->TableStawkiVat, QStringLiteral("VatOznaczenie"), {QStringLiteral("22"), QStringLiteral("5")});
     fill(forms().JednostkiMiarJadlon->TableJednostkiMiar, QStringLiteral("Jednostka"), units);
     // The switches as the parameters window stores them.
     Table* par = forms().ModulDanych1->TableParametry;
@@ -310,12 +320,12 @@ void CommandsTest::catalogueListsAndControls_data()
     QTest::addColumn<bool>("clear");
     QTest::addColumn<QStringList>("vatList");
     QTest::addColumn<QStringList>("unitList");
-    const QStringList designVat{"7", "3", "22", "8", "23", "0", "12", "4", "zw", "0k", "0e"};
-    const QStringList designUnits{"1kg", "0,9kg", "0,12kg", "0,125kg", "0,5kg", "5kg", "15kg", "0,25kg",
-                                  "0,2kg", "0,45kg", "1l", "0,5l", "0,45l", "0,9l", "5l", "szt.", "butelka",
-                                  "karton", "dm3", "kpl.", "m.b.", "m2", "m3"};
-    QTest::newRow("merge") << false << (designVat + QStringList{"5"}) << designUnits;
-    QTest::newRow("replace") << true << QStringList{"22", "5"} << QStringList{};
+    const QStringList designVat{QStringLiteral("7"), QStringLiteral("3"), QStringLiteral("22"), QStringLiteral("8"), QStringLiteral("23"), QStringLiteral("0"), QStringLiteral("12"), QStringLiteral("4"), QStringLiteral("zw"), QStringLiteral("0k"), QStringLiteral("0e")};
+    const QStringList designUnits{QStringLiteral("1kg"), QStringLiteral("0,9kg"), QStringLiteral("0,12kg"), QStringLiteral("0,125kg"), QStringLiteral("0,5kg"), QStringLiteral("5kg"), QStringLiteral("15kg"), QStringLiteral("0,25kg"),
+                                  QStringLiteral("0,2kg"), QStringLiteral("0,45kg"), QStringLiteral("1l"), QStringLiteral("0,5l"), QStringLiteral("0,45l"), QStringLiteral("0,9l"), QStringLiteral("5l"), QStringLiteral("szt."), QStringLiteral("butelka"),
+                                  QStringLiteral("karton"), QStringLiteral("dm3"), QStringLiteral("kpl."), QStringLiteral("m.b."), QStringLiteral("m2"), QStringLiteral("m3")};
+    QTest::newRow("merge") << false << (designVat + QStringList{QStringLiteral("5")}) << designUnits;
+    QTest::newRow("replace") << true << QStringList{QStringLiteral("22"), QStringLiteral("5")} << QStringList{};
 }
 
 void CommandsTest::catalogueListsAndControls()

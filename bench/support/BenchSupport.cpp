@@ -69,7 +69,8 @@ PurchaseView::PurchaseView(const QString& dir)
     });
     lines.setPreFilter([this] {
         return SqlPreFilter{QStringLiteral("DataZakupu BETWEEN ? AND ?"),
-                            {from_.toString(Qt::ISODate), to_.toString(Qt::ISODate)}};
+                            {from_.toString(Qt::ISODate), to_.toString(Qt::ISODate)},
+                            {QStringLiteral("DataZakupu")}};
     });
     lines.setFiltered(true);
     linkToSuppliers(true);

@@ -68,7 +68,8 @@ TModulDanych1::TModulDanych1(QObject* parent) : QObject(parent)
     TableDostawcy->setOnFilterRecord([this](Table& t, bool& accept) { TableDostawcyFilterRecord(t, accept); });
     TableTowary->setPreFilter([this] { return TableTowaryPreFilter(); });
     TableDostawcy->setPreFilter([] {
-        return jadl::shared().supplierReportFlag ? jadl::SqlPreFilter{QStringLiteral("WartoscBruttoSuma <> 0"), {}}
+        return jadl::shared().supplierReportFlag ? jadl::SqlPreFilter{QStringLiteral("WartoscBruttoSuma <> 0"), {},
+                                                                      {QStringLiteral("WartoscBruttoSuma")}}
                                                  : jadl::SqlPreFilter{};
     });
     TableGrupyTowarow->setBeforePost([this](Table& t) { TableGrupyTowarowBeforePost(t); });
@@ -145,15 +146,17 @@ jadl::SqlPreFilter TModulDanych1::TableTowaryPreFilter() const
     if (!inputs_)
         return {};
     const jadl::SharedValues& v = jadl::shared();
+    const QStringList reads{QStringLiteral("DataZakupu")};
     if (inputs_->supplierGoodsVisible()) {
         const auto choice = inputs_->periodChoice();
         if (singleDay(choice))
-            return {QStringLiteral("DataZakupu = ?"), {isoDate(v.periodStart)}};
+            return {QStringLiteral("DataZakupu = ?"), {isoDate(v.periodStart)}, reads};
         if (range(choice))
-            return {QStringLiteral("DataZakupu >= ? AND DataZakupu <= ?"), {isoDate(v.periodStart), isoDate(v.periodEnd)}};
+            return {QStringLiteral("DataZakupu >= ? AND DataZakupu <= ?"), {isoDate(v.periodStart), isoDate(v.periodEnd)},
+                    reads};
     }
     if (inputs_->assignmentVisible())
-        return {QStringLiteral("DataZakupu = ?"), {isoDate(inputs_->assignmentCalendarDate())}};
+        return {QStringLiteral("DataZakupu = ?"), {isoDate(inputs_->assignmentCalendarDate())}, reads};
     return {};
 }
 

@@ -14,7 +14,6 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QHash>
-#include <QRegularExpression>
 
 #include <algorithm>
 #include <list>
@@ -101,7 +100,7 @@ struct Table::Impl {
     std::vector<char> filterLoaded;
     bool filterRestart = false;
     std::vector<int> filterColumns;     // learned from the callback's reads
-    QString lastPreFilter;
+    std::vector<int> preFilterColumns;  // declared by the pre-filter in force
 
     std::vector<QMetaObject::Connection> masterConnections;
     bool linkActive = false;
@@ -639,14 +638,21 @@ void Table::buildIds()
             binds.push_back({d.linkValues[i], &fields_[size_t(fi)]->def()});
         }
     }
-    d.lastPreFilter.clear();
+    d.preFilterColumns.clear();
     if (filtered_ && preFilter_) {
         const SqlPreFilter pf = preFilter_();
         if (!pf.where.trimmed().isEmpty()) {
+            std::vector<int> reads;
+            for (const QString& name : pf.columns) {
+                const int fi = fieldIndex(name);
+                if (fi < 0)
+                    throw EngineError(QStringLiteral("%1: Field '%2' not found").arg(displayName(), name), d.path);
+                reads.push_back(fi);
+            }
             where << QLatin1Char('(') + pf.where + QLatin1Char(')');
             for (const QVariant& v : pf.binds)
                 binds.push_back({v, nullptr});
-            d.lastPreFilter = pf.where;
+            d.preFilterColumns = std::move(reads);
         }
     }
     // Texts in Polish order: through their sort keys where the file keeps them.
@@ -790,19 +796,10 @@ bool Table::touchesView(const std::vector<bool>& dirty) const
             return true;
     if (!filtered_)
         return false;
-    for (int c : d_->filterColumns)
-        if (dirty[size_t(c)])
-            return true;
-    if (!d_->lastPreFilter.isEmpty()) {
-        for (size_t i = 0; i < fields_.size(); ++i) {
-            if (!dirty[i])
-                continue;
-            const QRegularExpression word(QStringLiteral("\\b%1\\b").arg(QRegularExpression::escape(fields_[i]->fieldName())),
-                                          QRegularExpression::CaseInsensitiveOption);
-            if (word.match(d_->lastPreFilter).hasMatch())
+    for (const std::vector<int>* reads : {&d_->filterColumns, &d_->preFilterColumns})
+        for (int c : *reads)
+            if (dirty[size_t(c)])
                 return true;
-        }
-    }
     return false;
 }
 

@@ -10,6 +10,7 @@
 #include <QObject>
 #include <QPointer>
 #include <QString>
+#include <QStringList>
 #include <QVariant>
 
 #include <functional>
@@ -30,6 +31,10 @@ enum class DataSetState { Inactive, Browse, Edit, Insert };
 struct SqlPreFilter {
     QString where;          // an SQL condition over the table's columns; empty = none
     QVariantList binds;     // positional parameters for '?' in `where`
+    // The fields `where` reads: a post that changes one of them rebuilds the view,
+    // since the record may now pass the condition or fail it. Initialized so that
+    // a condition written as {where, binds} reads none and still builds cleanly.
+    QStringList columns {};
 };
 
 // What to do with a typed, unsaved record when the cursor is about to leave it.

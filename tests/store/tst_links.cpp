@@ -21,6 +21,9 @@ private Q_SLOTS:
     void preFilterNarrowsBeforeCallback();
     void postHiddenByFilterStaysNear();
     void editOfFilterColumnRebuilds();
+    void postOfPreFilterColumn_data();
+    void postOfPreFilterColumn();
+    void preFilterColumnMustExist();
     void valueAtReadsRowsWithoutMoving();
 
 private:
@@ -243,7 +246,8 @@ void TstLinks::preFilterNarrowsBeforeCallback()
         accept = d >= QDate(2026, 12, 1) && d <= QDate(2026, 12, 31) && s != QStringLiteral("d");
     });
     lines_->setPreFilter([] {
-        return SqlPreFilter{QStringLiteral("DataZakupu BETWEEN ? AND ?"), {QDate(2026, 12, 1), QDate(2026, 12, 31)}};
+        return SqlPreFilter{QStringLiteral("DataZakupu BETWEEN ? AND ?"), {QDate(2026, 12, 1), QDate(2026, 12, 31)},
+                            {QStringLiteral("DataZakupu")}};
     });
     lines_->setIndexName(QStringLiteral("SymbolInd"));
     lines_->setFiltered(true);
@@ -294,6 +298,58 @@ void TstLinks::editOfFilterColumnRebuilds()
     lines_->post();
     QCOMPARE(sig.changed, 1);
     QCOMPARE(lines_->recordCount(), 4);
+}
+
+void TstLinks::postOfPreFilterColumn_data()
+{
+    // No callback here: only what the pre-filter declares can make a post rebuild.
+    QTest::addColumn<QString>("where");
+    QTest::addColumn<QString>("declared");
+    QTest::addColumn<QString>("edited");
+    QTest::addColumn<QVariant>("value");
+    QTest::addColumn<int>("rebuilds");
+    QTest::addColumn<int>("count");
+    QTest::newRow("declared column: the record leaves")
+        << QStringLiteral("Ilosc < 10") << QStringLiteral("Ilosc") << QStringLiteral("Ilosc") << QVariant(50.0) << 1 << 4;
+    QTest::newRow("declared in another case")
+        << QStringLiteral("Ilosc < 10") << QStringLiteral("ILOSC") << QStringLiteral("Ilosc") << QVariant(50.0) << 1 << 4;
+    QTest::newRow("a column it does not read")
+        << QStringLiteral("Ilosc < 10") << QStringLiteral("Ilosc") << QStringLiteral("Nazwa") << QVariant(QStringLiteral("x")) << 0 << 5;
+    QTest::newRow("a name inside a text literal is no read")
+        << QStringLiteral("Nazwa IS NOT 'Ilosc'") << QStringLiteral("Nazwa") << QStringLiteral("Ilosc") << QVariant(50.0) << 0 << 5;
+}
+
+void TstLinks::postOfPreFilterColumn()
+{
+    QFETCH(QString, where);
+    QFETCH(QString, declared);
+    QFETCH(QString, edited);
+    QFETCH(QVariant, value);
+    QFETCH(int, rebuilds);
+    QFETCH(int, count);
+    lines_->setPreFilter([&] { return SqlPreFilter{where, {}, {declared}}; });
+    lines_->setFiltered(true);
+    QCOMPARE(lines_->recordCount(), 5);
+    DataSource ds(nullptr, lines_.get());
+    Signals sig(ds);
+    lines_->first();
+    lines_->edit();
+    lines_->fieldByName(edited).setValue(value);
+    lines_->post();
+    QCOMPARE(sig.changed, rebuilds);
+    QCOMPARE(lines_->recordCount(), count);
+}
+
+void TstLinks::preFilterColumnMustExist()
+{
+    // A misspelt name would silently leave views stale after posts.
+    lines_->setPreFilter([] { return SqlPreFilter{QStringLiteral("Ilosc < 10"), {}, {QStringLiteral("Ilość")}}; });
+    try {
+        lines_->setFiltered(true);
+        QFAIL("an unknown pre-filter column was accepted");
+    } catch (const EngineError& e) {
+        QVERIFY2(e.message().contains(QStringLiteral("'Ilość'")), qPrintable(e.message()));
+    }
 }
 
 void TstLinks::valueAtReadsRowsWithoutMoving()

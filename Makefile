@@ -2,6 +2,8 @@
 BUILD      ?= build
 ASAN_BUILD ?= build-asan
 JOBS       ?= $(shell nproc)
+# CI sets WERROR=ON: a warning fails its build, never a user's `make run`.
+WERROR     ?= OFF
 
 .PHONY: deps build run test test-asan bench clean
 
@@ -9,7 +11,7 @@ deps:
 	@bash scripts/install-deps.sh
 
 build: deps
-	cmake -S . -B $(BUILD) -DCMAKE_BUILD_TYPE=RelWithDebInfo
+	cmake -S . -B $(BUILD) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DJADL_WERROR=$(WERROR)
 	cmake --build $(BUILD) -j$(JOBS)
 
 run: build
@@ -20,7 +22,7 @@ test: build
 
 # The same suite under AddressSanitizer and UndefinedBehaviorSanitizer (benchmarks left out).
 test-asan: deps
-	cmake -S . -B $(ASAN_BUILD) -DCMAKE_BUILD_TYPE=Debug -DJADL_SANITIZE=ON -DJADL_BENCH=OFF
+	cmake -S . -B $(ASAN_BUILD) -DCMAKE_BUILD_TYPE=Debug -DJADL_SANITIZE=ON -DJADL_BENCH=OFF -DJADL_WERROR=$(WERROR)
 	cmake --build $(ASAN_BUILD) -j$(JOBS)
 	cd $(ASAN_BUILD) && QT_QPA_PLATFORM=offscreen ctest --output-on-failure -j$(JOBS)
 

@@ -14,9 +14,16 @@ if [ ! -f "$JADL_BENCH_DATA/gen_data.v2.done" ]; then
   "$BUILD/bench/gen_data" "$JADL_BENCH_DATA" --force ${JADL_BENCH_LINES:+--lines "$JADL_BENCH_LINES"}
 fi
 
+# Each benchmark's figures also go to JSON; the run ends with one table of all.
+OUT=$BUILD/bench/results
+rm -rf "$OUT" && mkdir -p "$OUT"
 for src in "$ROOT"/bench/bench_*.cpp; do
   name=$(basename "$src" .cpp)
   [ -x "$BUILD/bench/$name" ] || { echo "not built: $BUILD/bench/$name" >&2; exit 1; }
   echo "== $name"
-  "$BUILD/bench/$name" --benchmark_counters_tabular=true "$@"
+  "$BUILD/bench/$name" --benchmark_counters_tabular=true \
+    --benchmark_out="$OUT/$name.json" --benchmark_out_format=json "$@"
 done
+echo
+echo "== summary ($(nproc) cores, $(grep -m1 'model name' /proc/cpuinfo | cut -d: -f2 | sed 's/^ //'))"
+python3 "$ROOT/bench/summary.py" "$OUT"/*.json

@@ -9,7 +9,7 @@ import sys
 
 # The program's own time, first counter present wins; then its floor and the floor's name.
 PROJECT_KEYS = ("engine_ms", "backup_ms", "ms", "startup_ms", "rss_MB")
-FLOOR_KEYS = (("sqlite3_ms", "sqlite3"), ("cp_ms", "cp + sync"), ("floor_ms", None))
+FLOOR_KEYS = (("sqlite3_ms", "sqlite3", "ms"), ("sqlite3_MB", "sqlite3", "MB"), ("cp_ms", "cp", "ms"))
 
 
 def fmt(v, unit="ms"):
@@ -32,11 +32,10 @@ def row(b):
     unit = "MB" if project_key.endswith("_MB") else "ms"
     if project_key == "real_time" and b.get("time_unit") == "ns":
         project = project / 1e6
-    floor, floor_name = None, "-"
-    for key, name in FLOOR_KEYS:
+    floor, floor_name, floor_unit = None, "-", "ms"
+    for key, name, floor_unit in FLOOR_KEYS:
         if key in b:
-            floor = b[key]
-            floor_name = name or b.get("floor_name", "floor")
+            floor, floor_name = b[key], name
             break
     ratio = project / floor if floor else None
     target, met = "-", b.get("met")
@@ -57,7 +56,7 @@ def row(b):
         target = f">= {b['target']:g}x speed of floor"
     met_text = "-" if met is None else ("yes" if met else "NO")
     ratio_text = f"{ratio:.2f}" if ratio is not None else "-"
-    return (b["name"], fmt(project, unit), f"{fmt(floor)} ({floor_name})" if floor is not None else "-",
+    return (b["name"], fmt(project, unit), f"{fmt(floor, floor_unit)} ({floor_name})" if floor is not None else "-",
             ratio_text, target, met_text)
 
 

@@ -1,7 +1,7 @@
 #pragma once
-// Data backup window: copies every file of the data directory into a dated
-// archive folder on a hard disk or into the archive folder of one or more
-// diskettes, with a space check and progress shown as it goes.
+// Data backup window: the user chooses the archive drive, a BackupJob copies
+// the data directory there; the window asks the job's questions in message
+// boxes and shows the progress it reports.
 #include "archive/TablesOffline.h"
 #include "archive/ArchiveFiles.h"
 #include "controls/ExitRoutedDialog.h"

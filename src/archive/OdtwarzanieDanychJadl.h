@@ -1,8 +1,7 @@
 #pragma once
-// Data restore window: copies every file of an archive folder made by the
-// backup back into the data directory. Every file is first written beside its
-// data file and replaces it only when all of them arrived complete, so a failed
-// restore leaves the data as it was.
+// Data restore window: the user chooses an archive folder made by the backup,
+// a RestoreJob brings its files back into the data directory all or nothing;
+// the window asks the job's questions in message boxes and shows its progress.
 #include "archive/TablesOffline.h"
 #include "archive/ArchiveFiles.h"
 #include "archive/RestoreStaging.h"

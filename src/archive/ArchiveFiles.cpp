@@ -1,6 +1,9 @@
 #include "archive/ArchiveFiles.h"
 
+#include "platform/Drives.h"
+
 #include <QCoreApplication>
+#include <QDir>
 #include <QFile>
 #include <QFileDevice>
 #include <QFileInfo>
@@ -28,6 +31,30 @@ bool isDisketteLetter(QChar letter)
 {
     const QChar u = letter.toUpper();
     return u == QLatin1Char('A') || u == QLatin1Char('B');
+}
+
+QString existingFolder(const QString& drivePath)
+{
+    const QString real = platform::Drives::toRealPath(drivePath);
+    if (!QFileInfo(real).isDir())
+        throw platform::IoError(QStringLiteral("Folder %1 nie istnieje lub nie można go odczytać").arg(drivePath));
+    return real;
+}
+
+QString diskSpelling(const QString& drivePath)
+{
+    const QChar letter = drivePath.isEmpty() ? QChar() : drivePath.at(0).toLower();
+    const QString real = existingFolder(drivePath);
+    QString relative = QDir(platform::Drives::rootOf(letter)).relativeFilePath(real);
+    if (relative == QLatin1String("."))
+        relative.clear();
+    relative.replace(QLatin1Char('/'), QLatin1Char('\\'));
+    return QString(letter) + QStringLiteral(":\\") + relative;
+}
+
+QStringList listedFiles(const QString& realFolder)
+{
+    return QDir(realFolder).entryList(QDir::Files, QDir::Name | QDir::IgnoreCase);
 }
 
 bool isArchiveFolder(const QString& chosen, const QString& programRoot, const QString& archiveRoot,

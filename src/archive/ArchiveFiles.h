@@ -5,6 +5,7 @@
 #include <QDate>
 #include <QElapsedTimer>
 #include <QString>
+#include <QStringList>
 
 #include <functional>
 #include <stdexcept>
@@ -42,6 +43,16 @@ qint64 fileSize(const QString& realPath);
 QString dateName(const QDate& day);
 
 bool isDisketteLetter(QChar letter);
+
+// Real path of the folder `drivePath` names; platform::IoError when it is not a
+// folder (or its drive cannot be read).
+QString existingFolder(const QString& drivePath);
+// `drivePath` with the folder names spelt as they are on disk and a lower-case
+// drive letter ("c:\jadl\ARCHIWUM" -> "c:\Jadl\Archiwum"); IoError as above.
+QString diskSpelling(const QString& drivePath);
+// The files of a real folder as the archive lists show them: not sub-folders, not
+// hidden files, sorted by name without regard to case.
+QStringList listedFiles(const QString& realFolder);
 
 // The restore's check of the chosen folder (drive-letter form, e.g.
 // "c:\Jadl\Archiwum\06_12_2026"). On the program drive its characters 8 to 16

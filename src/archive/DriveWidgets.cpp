@@ -1,5 +1,6 @@
 #include "archive/DriveWidgets.h"
 
+#include "archive/ArchiveFiles.h"
 #include "platform/Drives.h"
 #include "controls/Guarded.h"
 
@@ -20,15 +21,6 @@ constexpr int kPathRole = Qt::UserRole + 1;
 QChar letterOf(const QString& drivePath)
 {
     return drivePath.isEmpty() ? QChar() : drivePath.at(0).toLower();
-}
-
-// Real folder for a drive path, spelt as on disk; IoError when it is not a folder.
-QString existingFolder(const QString& drivePath)
-{
-    const QString real = Drives::toRealPath(drivePath);
-    if (!QFileInfo(real).isDir())
-        throw IoError(QStringLiteral("Folder %1 nie istnieje lub nie można go odczytać").arg(drivePath));
-    return real;
 }
 
 // Drive path of a real folder under the root of `letter`, with the names as they are on disk.

@@ -2,7 +2,7 @@
 #include "archive/KopiowanieDanychJadl.h"
 
 #include "archive/ArchiveFiles.h"
-#include "archive/BackupStaging.h"
+#include "archive/BackupJob.h"
 #include "archive/TablesOffline.h"
 #include "platform/Clock.h"
 #include "platform/Drives.h"
@@ -13,9 +13,6 @@
 #include "store/Table.h"
 
 #include <QCloseEvent>
-#include <QDir>
-#include <QFile>
-#include <QFileInfo>
 #include <QLabel>
 #include <QProgressBar>
 #include <QPushButton>
@@ -23,7 +20,10 @@
 
 #include <memory>
 
-using jadl::archive::CopyError;
+using jadl::archive::BackupEnd;
+using jadl::archive::BackupJob;
+using jadl::archive::BackupProgress;
+using jadl::archive::BackupResult;
 using jadl::archive::percentOf;
 using jadl::archive::setBarNow;
 using jadl::archive::setLabelNow;
@@ -36,20 +36,28 @@ const QString kPleaseWait = QStringLiteral("PROSZĘ CZEKAĆ - KOPIUJĘ ZBIORY DO
 const QString kInsertDiskette = QStringLiteral("PROSZĘ WŁOŻYĆ DYSKIETKĘ ");
 const QString kCopyCaption = QStringLiteral("KOPIUJEMY");
 
-// Creates one folder level; false when it exists already or cannot be made.
-bool makeFolder(const QString& drivePath)
-{
-    try {
-        return QDir().mkdir(Drives::toRealPath(drivePath));
-    } catch (const IoError&) {
-        return false;
+// The job's questions, asked in message boxes.
+class AskTheUser : public jadl::archive::BackupQuestions {
+public:
+    bool goOnWithLowSpace() override
+    {
+        return jadl::platform::askYesNo(QStringLiteral("ZA MAŁO MIEJSCA NA WYBRANYM DYSKU DLA KOPII PLIKÓW DANYCH"),
+                                        QStringLiteral("Kontynuować"));
     }
-}
-
-QString realFile(const QString& realFolder, const QString& name)
-{
-    return realFolder + QLatin1Char('/') + name;
-}
+    bool copyOntoDiskettes(int diskettes) override
+    {
+        jadl::platform::showMessage(QStringLiteral("ILOŚĆ DYSKIETEK DO WYKONANIA KOPII BAZY MIN ") + QString::number(diskettes));
+        return jadl::platform::askYesNo(QStringLiteral("TWORZYMY KOPIE BAZY NA DYSKIETKACH ??"), kCopyCaption);
+    }
+    bool insertDiskette(int number) override
+    {
+        return jadl::platform::askYesNo(kInsertDiskette + QString::number(number), kCopyCaption);
+    }
+    void cannotDelete(const QString& name) override
+    {
+        jadl::platform::showError(QStringLiteral("Pliku ") + name + QStringLiteral(" NIE MOŻNA USUNĄĆ"));
+    }
+};
 
 } // namespace
 
@@ -282,137 +290,106 @@ void TKopiowanieDanych::setLabels(Labels which)
     }
 }
 
-void TKopiowanieDanych::setWhatWhere(const QString& name, const QString& targetFolder)
+void TKopiowanieDanych::setWhatWhere(const QString& from, const QString& to)
 {
-    setLabelNow(LabelCoKopiuje, dataDirectory() + name);
-    setLabelNow(LabelGdzieKopiuje, targetFolder + name);
+    setLabelNow(LabelCoKopiuje, from);
+    setLabelNow(LabelGdzieKopiuje, to);
 }
 
-void TKopiowanieDanych::showProgress(qint64 fileDone, qint64 fileSize)
+void TKopiowanieDanych::showProgress(const BackupProgress& p)
 {
-    const int filePercent = percentOf(fileDone, fileSize);
+    const int filePercent = percentOf(p.fileDone, p.fileSize);
     setLabelNow(LabelProcent, QString::number(filePercent) + QStringLiteral("% zbioru"));
-    const qint64 free = qMax<qint64>(0, freeKb_ - writtenSinceFree_ / 1024);
     setLabelNow(LabelIleMiejsca, QStringLiteral("Wolnego miejsca na dysku ") + archiveRoot_ + QStringLiteral(" jest :")
-                                     + QString::number(free) + QStringLiteral(" kB"));
-    setLabelNow(LabelLicznik, QStringLiteral("Zbiór ") + QString::number(fileCounter_));
+                                     + QString::number(p.freeKb) + QStringLiteral(" kB"));
+    setLabelNow(LabelLicznik, QStringLiteral("Zbiór ") + QString::number(p.fileNumber));
     setBarNow(ProgressBar1, filePercent);
-    setBarNow(ProgressBar2, percentOf(copiedBytes_, totalBytes_));
+    setBarNow(ProgressBar2, percentOf(p.done, p.total));
 }
 
-void TKopiowanieDanych::KopiujPlik(const QString& name, const QString& targetFolder)
+void TKopiowanieDanych::showDeleted(const BackupProgress& p)
 {
-    ++fileCounter_;
-    const QString sourceName = dataDirectory() + name;
-    const QString targetName = targetFolder + name;
-    QFile source(Drives::toRealPath(sourceName));
-    if (!source.open(QIODevice::ReadOnly | QIODevice::Unbuffered))
-        throw CopyError(CopyError::Kind::OpenSource,
-                        QStringLiteral("Nie można otworzyć pliku %1: %2").arg(sourceName, source.errorString()));
-    const QString realTarget = staging_ ? staging_->folder() + QLatin1Char('/') + name : Drives::toRealPath(targetName);
-    QFile target(realTarget);
-    if (!target.open(QIODevice::WriteOnly | QIODevice::Truncate | QIODevice::Unbuffered))
-        throw CopyError(CopyError::Kind::OpenTarget,
-                        QStringLiteral("Nie można utworzyć pliku %1: %2").arg(targetName, target.errorString()));
-    const qint64 size = source.size();
-    qint64 done = 0;
-    jadl::archive::Pacer pacer;
-    showProgress(done, size);
-    try {
-        jadl::archive::copyInBlocks(source, sourceName, target, targetName, [&](qint64 n) {
-            done += n;
-            copiedBytes_ += n;
-            writtenSinceFree_ += n;
-            if (pacer.paintDue())
-                showProgress(done, size);
-            pacer.keepAlive();
-            if (afterBlock_)
-                afterBlock_(realTarget);
-        });
-        if (!jadl::archive::syncFile(target))
-            throw CopyError(CopyError::Kind::Write,
-                            QStringLiteral("Błąd zapisu pliku %1: %2").arg(targetName, target.errorString()));
-        target.close();
-        if (target.error() != QFileDevice::NoError)
-            throw CopyError(CopyError::Kind::Write,
-                            QStringLiteral("Błąd zapisu pliku %1: %2").arg(targetName, target.errorString()));
-        // A copy counts once it is on the disk whole and, for a table, sound.
-        jadl::archive::verifyArchiveCopy(realTarget, targetName, size);
-    } catch (const jadl::archive::BackupError& e) {
-        failed_ = true;
-        target.remove();
-        throw CopyError(CopyError::Kind::Write, e.text());
-    } catch (...) {
-        failed_ = true;
-        // A partial copy must not pass for an archive file.
-        target.close();
-        target.remove();
-        throw;
+    LabelKomunikat->show();
+    setLabelNow(LabelKomunikat, QStringLiteral("USUWAM ZBIORY Z DYSKIETKI"));
+    const QList<QListWidgetItem*> found = PlikiArchiwum->findItems(p.fileName, Qt::MatchFixedString | Qt::MatchCaseSensitive);
+    if (!found.isEmpty()) {
+        const std::unique_ptr<QListWidgetItem> gone(PlikiArchiwum->takeItem(PlikiArchiwum->row(found.first())));
     }
-    showProgress(done, size);
+    setLabelNow(LabelCoKopiuje, p.folder + p.fileName);
+    setLabelNow(LabelGdzieKopiuje, QString());
+    setLabelNow(LabelProcent, QStringLiteral("100 % zbioru"));
+    setBarNow(ProgressBar1, 100);
+    setBarNow(ProgressBar2, percentOf(p.fileDone, p.fileSize));
+    setLabelNow(LabelIleMiejsca, QStringLiteral("Wolnego miejsca na dysku ") + archiveRoot_ + QStringLiteral(" jest :")
+                                     + QString::number(p.freeKb) + QStringLiteral(" kB"));
 }
 
-void TKopiowanieDanych::UsunPlikiZDyskietki(const QString& archiveRoot)
+void TKopiowanieDanych::selectAllIn(jadl::archive::FileListBox* list)
 {
-    const QString folder = archiveRoot + QStringLiteral("Archiwum\\");
-    if (QDir().mkdir(Drives::toRealPath(folder)))
-        return;   // a new folder holds nothing to delete
-    showArchiveFolder(folder);
-    PlikiArchiwum->setMask(QStringLiteral("*.*"));
-    PlikiArchiwum->setMultiSelect(true);
-    PlikiArchiwum->selectAll();
-    const QString realFolder = PlikiArchiwum->realDirectory();
-    qint64 allBytes = 0;
-    for (const QString& name : PlikiArchiwum->selectedFileNames())
-        allBytes += RozmiarPliku(realFile(realFolder, name));
-    qint64 deletedBytes = 0;
-    const QChar letter = archiveRoot.at(0);
-    for (int i = PlikiArchiwum->count() - 1; i >= 0; --i) {
-        if (!PlikiArchiwum->item(i)->isSelected())
-            continue;
-        const QString name = PlikiArchiwum->item(i)->text();
-        const QString path = realFile(realFolder, name);
-        const qint64 size = RozmiarPliku(path);
-        if (!QFile::remove(path)) {
-            jadl::platform::showError(QStringLiteral("Pliku ") + name + QStringLiteral(" NIE MOŻNA USUNĄĆ"));
-            continue;
+    list->setMask(QStringLiteral("*.*"));
+    list->setMultiSelect(true);
+    list->selectAll();
+}
+
+// The lists and labels follow what the job reports; the job asks the rest.
+void TKopiowanieDanych::showStage(const BackupProgress& p, std::optional<jadl::archive::ButtonsLocked>& locked)
+{
+    using Stage = BackupProgress::Stage;
+    switch (p.stage) {
+    case Stage::Measured:
+        if (!diskette_) {
+            showArchiveFolder(archiveParent_);
+            selectAllIn(PlikiArchiwum);
         }
-        deletedBytes += size;
+        showDataFolder();
+        selectAllIn(Pliki);
+        break;
+    case Stage::ClearingDiskette:
+        Filtr->setEnabled(false);
+        setLabels(Labels::Delete);
+        break;
+    case Stage::DisketteListed:
+        showArchiveFolder(p.folder);
+        selectAllIn(PlikiArchiwum);
+        break;
+    case Stage::Deleted:
+        showDeleted(p);
+        break;
+    case Stage::DisketteCleared:
+    case Stage::FileDone:
+        LabelKomunikat->hide();
+        break;
+    case Stage::DisketteHidden:
+        setLabels(Labels::Hidden);
+        break;
+    case Stage::DisketteReady:
+        setLabels(Labels::Copy);
+        setWhatWhere(p.from, p.to);
+        showDataFolder();
+        Pliki->selectAll();
+        break;
+    case Stage::CopyPhase:
+        if (!diskette_)
+            setLabels(Labels::Copy);
+        locked.emplace(c_, busy_);
+        break;
+    case Stage::FileStarted:
+        setLabels(Labels::Copy);
+        setWhatWhere(p.from, p.to);
         LabelKomunikat->show();
-        setLabelNow(LabelKomunikat, QStringLiteral("USUWAM ZBIORY Z DYSKIETKI"));
-        std::unique_ptr<QListWidgetItem> gone(PlikiArchiwum->takeItem(i));
-        setLabelNow(LabelCoKopiuje, folder + name);
-        setLabelNow(LabelGdzieKopiuje, QString());
-        setLabelNow(LabelProcent, QStringLiteral("100 % zbioru"));
-        setBarNow(ProgressBar1, 100);
-        setBarNow(ProgressBar2, percentOf(deletedBytes, allBytes));
-        setLabelNow(LabelIleMiejsca, QStringLiteral("Wolnego miejsca na dysku ") + archiveRoot + QStringLiteral(" jest :")
-                                         + QString::number(freeKb(letter)) + QStringLiteral(" kB"));
+        setLabelNow(LabelKomunikat, kPleaseWait);
+        pacer_.emplace();
+        break;
+    case Stage::Bytes:
+        if (!p.paced || pacer_->paintDue())
+            showProgress(p);
+        if (p.paced)
+            pacer_->keepAlive();
+        break;
+    case Stage::ArchiveReplaced:
+        PlikiArchiwum->reread();
+        break;
     }
-    LabelKomunikat->hide();
-}
-
-bool TKopiowanieDanych::SprawdzMiejsce(bool diskette)
-{
-    bool carryOn = true;
-    const qint64 needKb = totalBytes_ / 1024;
-    if (!diskette) {
-        if (freeKb_ < needKb && foldersCreated_)
-            carryOn = jadl::platform::askYesNo(QStringLiteral("ZA MAŁO MIEJSCA NA WYBRANYM DYSKU DLA KOPII PLIKÓW DANYCH"),
-                                               QStringLiteral("Kontynuować"));
-        return carryOn;
-    }
-    if (freeKb_ < needKb) {
-        const QChar drive = archiveRoot_.at(0).toUpper() == QLatin1Char('A') ? QLatin1Char('A') : QLatin1Char('B');
-        const qint64 capacityKb = Drives::capacity(drive) / 1024;
-        disketteCount_ = capacityKb > 0 ? static_cast<int>(needKb / capacityKb) : 0;
-        jadl::platform::showMessage(QStringLiteral("ILOŚĆ DYSKIETEK DO WYKONANIA KOPII BAZY MIN ")
-                                    + QString::number(disketteCount_ + 1));
-        carryOn = jadl::platform::askYesNo(QStringLiteral("TWORZYMY KOPIE BAZY NA DYSKIETKACH ??"), kCopyCaption);
-    }
-    if (needKb < freeKb_)
-        disketteCount_ = 1;
-    return carryOn;
 }
 
 // ---------------------------------------------------------------- the backup
@@ -424,197 +401,57 @@ void TKopiowanieDanych::KopiujClick()
         return;
     // Table files are copied only while no connection to them is open.
     jadl::archive::TablesOffline offline(programTables_(), ZamknijTabeleDanych());
-    failed_ = false;
-
-    fileCounter_ = 0;
-    totalBytes_ = 0;
-    copiedBytes_ = 0;
-    freeKb_ = 0;
-    writtenSinceFree_ = 0;
-    disketteNumber_ = 0;
-    disketteCount_ = 0;
-    measured_ = false;
     LabelIleMiejsca->show();
     Filtr->setEnabled(true);
 
-    programRoot_ = QString(Dyski->drive()) + QStringLiteral(":\\");
     archiveRoot_ = DyskDlaArchiwum->currentText().left(2) + QStringLiteral("\\");
-    sameDrive_ = programRoot_.at(0) == archiveRoot_.at(0);
-    const bool diskette = jadl::archive::isDisketteLetter(archiveRoot_.at(0));
-    const QString date = jadl::archive::dateName(jadl::platform::today());
-    const QString parent = sameDrive_ ? QString(programRoot_ + QStringLiteral("Jadl\\Archiwum\\")) : QString(archiveRoot_ + QStringLiteral("Archiwum\\"));
-    archiveFolder_ = diskette ? QString(archiveRoot_ + QStringLiteral("Archiwum\\")) : QString(parent + date + QLatin1Char('\\'));
-    const bool parentCreated = makeFolder(parent);
-    // The day's folder itself is made by the staging that takes its place.
-    bool folderCreated = false;
-    if (diskette) {
-        folderCreated = makeFolder(archiveFolder_);
-    } else {
-        try {
-            folderCreated = !QFileInfo::exists(Drives::toRealPath(archiveFolder_));
-        } catch (const IoError&) {
-            folderCreated = false;
-        }
-    }
-    foldersCreated_ = parentCreated && folderCreated;
+    std::optional<jadl::archive::ButtonsLocked> locked;
+    BackupJob job(dataDirectory(), archiveRoot_, jadl::platform::today(),
+                  [this, &locked](const BackupProgress& p) { showStage(p, locked); });
+    job.setAfterBlockHook(afterBlock_);
+    diskette_ = job.diskette();
+    archiveParent_ = job.archiveParent();
+    AskTheUser ask;
+    const BackupResult r = job.run(ask);
+    locked.reset();
+    totalBytes_ = r.total;
+    copiedBytes_ = r.copied;
+    disketteCount_ = r.diskettes;
+    LabelKomunikat->hide();
 
-    // A table copied with a hot journal beside it would be a table half-way
-    // through a transaction: the journal is resolved first.
-    try {
-        jadl::archive::settleJournals(Drives::toRealPath(dataDirectory()));
-    } catch (const jadl::archive::BackupError& e) {
-        jadl::platform::showError(QStringLiteral("Błąd kopiowania\n") + e.text());
+    switch (r.end) {
+    case BackupEnd::Unsettled:
+        jadl::platform::showError(QStringLiteral("Błąd kopiowania\n") + r.error.value_or(QString()));
         jadl::platform::showMessage(QStringLiteral("NIEPEŁNA KOPIA DANYCH PROGRAMU"));
-        return;
-    } catch (const IoError&) {
-        // The data directory is not there: the listing below reports it.
+        break;
+    case BackupEnd::Broken:
+        if (r.error)
+            jadl::platform::showError(QStringLiteral("Błąd kopiowania\n") + *r.error);
+        jadl::platform::showMessage(QStringLiteral("NIEPEŁNA KOPIA PROGRAMU"));
+        ZerujPostep();
+        break;
+    case BackupEnd::GivenUp:
+        break;
+    case BackupEnd::TooLarge:
+        jadl::platform::showMessage(QStringLiteral("Plik przekracza pojemność dyskietki - kopia przerwana"));
+        ZerujPostep();
+        break;
+    case BackupEnd::NoDiskette:
+        ZerujPostep();
+        SprawdzKatalogDanych();
+        break;
+    case BackupEnd::Complete:
+    case BackupEnd::Incomplete:
+        if (r.error)
+            jadl::platform::showError(QStringLiteral("Błąd kopiowania\n") + *r.error);
+        completion(r.end == BackupEnd::Complete);
+        break;
     }
-
-    const bool finished = diskette ? disketteMode() : hardDiskMode();
-    if (finished)
-        completion();
 }
 
-bool TKopiowanieDanych::hardDiskMode()
+void TKopiowanieDanych::completion(bool complete)
 {
-    const QChar letter = archiveRoot_.at(0);
-    try {
-        freeKb_ = freeKb(letter);
-        writtenSinceFree_ = 0;
-        showArchiveFolder(sameDrive_ ? QString(programRoot_ + QStringLiteral("Jadl\\Archiwum")) : QString(archiveRoot_ + QStringLiteral("Archiwum\\")));
-        PlikiArchiwum->setMask(QStringLiteral("*.*"));
-        PlikiArchiwum->setMultiSelect(true);
-        PlikiArchiwum->selectAll();
-
-        showDataFolder();
-        Pliki->setMask(QStringLiteral("*.*"));
-        Pliki->setMultiSelect(true);
-        Pliki->selectAll();
-        const QString realData = Pliki->realDirectory();
-        for (const QString& name : Pliki->selectedFileNames())
-            totalBytes_ += RozmiarPliku(realFile(realData, name));
-        measured_ = true;
-
-        if (!SprawdzMiejsce(false))
-            return false;
-
-        setLabels(Labels::Copy);
-        const jadl::archive::ButtonsLocked locked(c_, busy_);
-        staging_ = std::make_unique<jadl::archive::BackupStaging>(Drives::toRealPath(archiveFolder_));
-        for (const QString& name : Pliki->fileNames()) {
-            setWhatWhere(name, archiveFolder_);
-            LabelKomunikat->show();
-            setLabelNow(LabelKomunikat, kPleaseWait);
-            KopiujPlik(name, archiveFolder_);
-            LabelKomunikat->hide();
-        }
-        // The day's earlier archive gives way only to a complete, checked one.
-        staging_->swapIn();
-        staging_.reset();
-        PlikiArchiwum->reread();
-        return true;
-    } catch (const CopyError& e) {
-        jadl::platform::showError(QStringLiteral("Błąd kopiowania\n") + e.text());
-    } catch (const jadl::archive::BackupError& e) {
-        jadl::platform::showError(QStringLiteral("Błąd kopiowania\n") + e.text());
-    } catch (const IoError&) {
-        // reported below in the program's words
-    }
-    staging_.reset();
-    failed_ = true;
-    LabelKomunikat->hide();
-    jadl::platform::showMessage(QStringLiteral("NIEPEŁNA KOPIA PROGRAMU"));
-    ZerujPostep();
-    return false;
-}
-
-bool TKopiowanieDanych::disketteMode()
-{
-    const QChar letter = archiveRoot_.at(0);
-    try {
-        disketteNumber_ = 1;
-        Filtr->setEnabled(false);
-        setLabels(Labels::Delete);
-        UsunPlikiZDyskietki(archiveRoot_);
-        setLabels(Labels::Hidden);
-        freeKb_ = freeKb(letter);
-        writtenSinceFree_ = 0;
-
-        Pliki->setMask(QStringLiteral("*.*"));
-        showDataFolder();
-        Pliki->setMultiSelect(true);
-        Pliki->selectAll();
-        const QString realData = Pliki->realDirectory();
-        for (const QString& name : Pliki->selectedFileNames())
-            totalBytes_ += RozmiarPliku(realFile(realData, name));
-        measured_ = true;
-
-        if (!SprawdzMiejsce(true))
-            return false;
-
-        const jadl::archive::ButtonsLocked locked(c_, busy_);
-        for (const QString& name : Pliki->fileNames()) {
-            const qint64 sizeKb = RozmiarPliku(realFile(realData, name)) / 1024;
-            qint64 room = freeKb(letter) - sizeKb;
-            // Change diskettes until the file fits.
-            while (room < 1) {
-                ++disketteNumber_;
-                const QString prompt = kInsertDiskette + QString::number(disketteNumber_);
-                if (!jadl::platform::askYesNo(prompt, kCopyCaption))
-                    return false;
-                bool measuredRoom = false;
-                try {
-                    setLabels(Labels::Delete);
-                    UsunPlikiZDyskietki(archiveRoot_);
-                    setLabels(Labels::Copy);
-                    setWhatWhere(name, archiveFolder_);
-                    showDataFolder();
-                    Pliki->selectAll();
-                    room = freeKb(letter) - sizeKb;
-                    measuredRoom = true;
-                    if (room < 1) {
-                        jadl::platform::showMessage(QStringLiteral("Plik przekracza pojemność dyskietki - kopia przerwana"));
-                        ZerujPostep();
-                        return false;
-                    }
-                } catch (const IoError&) {
-                    // No diskette in the drive.
-                    if (!jadl::platform::askYesNo(prompt, kCopyCaption)) {
-                        ZerujPostep();
-                        SprawdzKatalogDanych();
-                        return false;
-                    }
-                }
-                try {
-                    const qint64 free = freeKb(letter);
-                    if (!measuredRoom)
-                        room = free - sizeKb;
-                } catch (const IoError&) {
-                    room = 0;   // still unreadable: ask for the next diskette
-                }
-            }
-            freeKb_ = freeKb(letter);
-            writtenSinceFree_ = 0;
-            LabelKomunikat->show();
-            setLabelNow(LabelKomunikat, kPleaseWait);
-            setLabels(Labels::Copy);
-            setWhatWhere(name, archiveFolder_);
-            KopiujPlik(name, archiveFolder_);
-            LabelKomunikat->hide();
-        }
-    } catch (const CopyError& e) {
-        jadl::platform::showError(QStringLiteral("Błąd kopiowania\n") + e.text());
-    } catch (const IoError&) {
-        // The copy stops here; the completion reports it incomplete.
-    }
-    LabelKomunikat->hide();
-    return true;
-}
-
-void TKopiowanieDanych::completion()
-{
-    // Without a measured data directory equal totals (both 0) prove nothing.
-    if (measured_ && !failed_ && copiedBytes_ == totalBytes_) {
+    if (complete) {
         jadl::platform::showMessage(QStringLiteral("KOPIA DANYCH PROGRAMU WYKONANA PRAWIDŁOWO"));
         jadl::Table* par = dm_->TableParametry;
         if (!par->active())

@@ -1,16 +1,16 @@
 #pragma once
-// Data backup window: copies every file of the data directory into a dated
-// archive folder on a hard disk or into the archive folder of one or more
-// diskettes, with a space check and progress shown as it goes.
+// Data backup window: the user chooses the archive drive, a BackupJob copies
+// the data directory there; the window asks the job's questions in message
+// boxes and shows the progress it reports.
 #include "archive/TablesOffline.h"
-#include "archive/BackupStaging.h"
+#include "archive/ArchiveFiles.h"
 #include "controls/ExitRoutedDialog.h"
 #include "archive/ArchiveLayout.h"
 
 #include <QDialog>
 
 #include <functional>
-#include <memory>
+#include <optional>
 #include <QList>
 
 class QFrame;
@@ -19,6 +19,10 @@ class QProgressBar;
 class QPushButton;
 
 class TModulDanych1;
+
+namespace jadl::archive {
+struct BackupProgress;
+}
 
 namespace jadl {
 class Table;
@@ -106,14 +110,12 @@ private:
     std::function<void(const QString&)> afterBlock_;
     enum class Labels { Copy, Delete, Hidden };
     void setLabels(Labels which);
-    void setWhatWhere(const QString& name, const QString& targetFolder);
-    void showProgress(qint64 fileDone, qint64 fileSize);
-    void KopiujPlik(const QString& name, const QString& targetFolder);
-    void UsunPlikiZDyskietki(const QString& archiveRoot);
-    bool SprawdzMiejsce(bool diskette);
-    bool hardDiskMode();
-    bool disketteMode();
-    void completion();
+    void setWhatWhere(const QString& from, const QString& to);
+    void showStage(const jadl::archive::BackupProgress& p, std::optional<jadl::archive::ButtonsLocked>& locked);
+    void showProgress(const jadl::archive::BackupProgress& p);
+    void showDeleted(const jadl::archive::BackupProgress& p);
+    static void selectAllIn(jadl::archive::FileListBox* list);
+    void completion(bool complete);
     // Shows a folder in the archive lists / the data directory in the program lists,
     // without the list handlers' own questions; IoError when it cannot be read.
     void showArchiveFolder(const QString& drivePath);
@@ -124,20 +126,12 @@ private:
     jadl::archive::ArchiveControls c_;
     bool busy_ = false;
 
-    // State of one run.
-    int fileCounter_ = 0;
+    // State of one run, as the display needs it.
+    QString archiveRoot_;               // "d:\"
+    QString archiveParent_;             // where the day's folders go
+    bool diskette_ = false;
+    std::optional<jadl::archive::Pacer> pacer_;   // of the file being copied
     qint64 totalBytes_ = 0;
     qint64 copiedBytes_ = 0;
-    qint64 freeKb_ = 0;            // measured before copying (hard disk) or before each file (diskette)
-    qint64 writtenSinceFree_ = 0;  // bytes written since freeKb_ was measured
-    int disketteNumber_ = 0;
     int disketteCount_ = 0;
-    bool sameDrive_ = false;
-    bool foldersCreated_ = false;
-    bool measured_ = false;        // the data directory was listed and its size summed
-    QString programRoot_;
-    QString archiveRoot_;
-    QString archiveFolder_;
-    bool failed_ = false;          // a file was not copied whole and sound
-    std::unique_ptr<jadl::archive::BackupStaging> staging_;   // hard disk: where the files go first
 };

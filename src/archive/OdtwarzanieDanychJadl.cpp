@@ -3,7 +3,7 @@
 
 #include "archive/ArchiveFiles.h"
 #include "archive/KopiowanieDanychJadl.h"
-#include "archive/RestoreStaging.h"
+#include "archive/RestoreJob.h"
 #include "archive/TablesOffline.h"
 #include "platform/Drives.h"
 #include "platform/Help.h"
@@ -12,7 +12,6 @@
 #include "controls/Builders.h"
 #include "store/Modul_Danych1.h"
 #include "store/Table.h"
-#include "store/TableDefs.h"
 
 #include <QFile>
 #include <QLabel>
@@ -20,7 +19,10 @@
 #include <QPushButton>
 #include <QSignalBlocker>
 
-using jadl::archive::CopyError;
+using jadl::archive::RestoreEnd;
+using jadl::archive::RestoreJob;
+using jadl::archive::RestoreProgress;
+using jadl::archive::RestoreResult;
 using jadl::archive::percentOf;
 using jadl::archive::setBarNow;
 using jadl::archive::setLabelNow;
@@ -32,10 +34,17 @@ namespace {
 const QString kPleaseWait = QStringLiteral("PROSZĘ CZEKAĆ - ODTWARZAM ZBIORY Z ARCHIWUM");
 const QString kInsertDiskette = QStringLiteral("PROSZĘ WŁOŻYĆ DYSKIETKĘ ");
 
-QString withBackslash(const QString& drivePath)
-{
-    return drivePath.endsWith(QLatin1Char('\\')) ? drivePath : drivePath + QLatin1Char('\\');
-}
+// The job's questions, asked in message boxes.
+class AskTheUser : public jadl::archive::RestoreQuestions {
+public:
+    bool restoreWithout(const QStringList& missing) override
+    {
+        return jadl::platform::askYesNoDefaultNo(
+            QStringLiteral("W ARCHIWUM BRAKUJE PLIKÓW TABEL: %1. ODTWORZYĆ POZOSTAŁE PLIKI?").arg(missing.join(QStringLiteral(", "))),
+            QStringLiteral("ODTWARZAMY"));
+    }
+    bool insertDiskette() override { return jadl::platform::askYesNo(kInsertDiskette, QStringLiteral("ODTWARZAMY")); }
+};
 
 } // namespace
 
@@ -218,138 +227,59 @@ void TOdtwarzanieDanych::showArchiveFolder(const QString& drivePath)
     PlikiArchiwum->setDirectory(KatalogDlaArchiwum->directory());
 }
 
-void TOdtwarzanieDanych::showProgress(qint64 fileDone, qint64 fileSize)
+void TOdtwarzanieDanych::showProgress(const RestoreProgress& p)
 {
-    if (archiveBytes_ != 0) {
-        const int filePercent = percentOf(fileDone, fileSize);
+    if (p.total != 0) {
+        const int filePercent = percentOf(p.fileDone, p.fileSize);
         setLabelNow(LabelProcent, QString::number(filePercent) + QStringLiteral("% zbioru"));
         setBarNow(ProgressBar1, filePercent);
-        setBarNow(ProgressBar2, percentOf(restoredBytes_, archiveBytes_));
+        setBarNow(ProgressBar2, percentOf(p.done, p.total));
     }
-    // Free space of the program drive as measured before the run, less what was written since.
-    const qint64 free = qMax<qint64>(0, freeKb_ - restoredBytes_ / 1024);
-    setLabelNow(LabelIleMiejsca, QStringLiteral("Wolnego miejsca na dysku jest :") + QString::number(free) + QStringLiteral(" kB"));
-    setLabelNow(LabelLicznik, QStringLiteral("Zbiór ") + QString::number(fileCounter_));
+    setLabelNow(LabelIleMiejsca, QStringLiteral("Wolnego miejsca na dysku jest :") + QString::number(p.freeKb) + QStringLiteral(" kB"));
+    setLabelNow(LabelLicznik, QStringLiteral("Zbiór ") + QString::number(p.fileNumber));
 }
 
-void TOdtwarzanieDanych::OdtworzPlik(const QString& name)
+// The lists and labels follow what the job reports; the job asks the rest.
+void TOdtwarzanieDanych::showStage(const RestoreProgress& p, std::optional<jadl::archive::ButtonsLocked>& locked)
 {
-    ++fileCounter_;
-    const QString sourceName = archiveFolder_ + name;
-    const QString targetName = dataDirectory() + name;
-    QString sourcePath;
-    try {
-        sourcePath = Drives::toRealPath(sourceName);
-    } catch (const IoError& e) {
-        failures_.append(e.text());   // the archive drive went away
-        return;
+    using Stage = RestoreProgress::Stage;
+    switch (p.stage) {
+    case Stage::Checked: {
+        {
+            const QSignalBlocker block(Katalogi);
+            Katalogi->setDirectory(dataDirectory());
+        }
+        Pliki->setDirectory(Katalogi->directory());
+        break;
     }
-    QFile source(sourcePath);
-    if (!source.open(QIODevice::ReadOnly | QIODevice::Unbuffered)) {
-        // Skipped: its data file stays as it is and the run counts as incomplete.
-        failures_.append(QStringLiteral("Nie można otworzyć pliku %1: %2").arg(sourceName, source.errorString()));
-        return;
+    case Stage::Listed:
+        if (diskette_)
+            showArchiveFolder(p.folder);
+        PlikiArchiwum->setMask(QStringLiteral("*.*"));
+        PlikiArchiwum->setMultiSelect(true);
+        PlikiArchiwum->selectAll();
+        break;
+    case Stage::Restoring:
+        LabelKomunikat->show();
+        setLabelNow(LabelKomunikat, kPleaseWait);
+        locked.emplace(c_, busy_);
+        break;
+    case Stage::FileStarted:
+        setLabelNow(LabelCoKopiuje, p.from);
+        setLabelNow(LabelGdzieKopiuje, p.to);
+        pacer_.emplace();
+        break;
+    case Stage::Bytes:
+        if (!p.paced || pacer_->paintDue())
+            showProgress(p);
+        if (p.paced)
+            pacer_->keepAlive();
+        break;
+    case Stage::Copied:
+        locked.reset();
+        LabelKomunikat->hide();
+        break;
     }
-    if (!staging_)
-        staging_ = std::make_unique<jadl::archive::RestoreStaging>(Drives::toRealPath(dataDirectory()));
-    QFile staged(staging_->stagedPath(name));
-    if (!staged.open(QIODevice::WriteOnly | QIODevice::Truncate | QIODevice::Unbuffered))
-        throw CopyError(CopyError::Kind::OpenTarget,
-                        QStringLiteral("Nie można zapisać pliku %1: %2").arg(targetName, staged.errorString()));
-
-    const qint64 size = source.size();
-    qint64 done = 0;
-    jadl::archive::Pacer pacer;
-    showProgress(done, size);
-    try {
-        jadl::archive::copyInBlocks(source, sourceName, staged, targetName, [&](qint64 n) {
-            done += n;
-            restoredBytes_ += n;
-            if (pacer.paintDue())
-                showProgress(done, size);
-            pacer.keepAlive();
-            if (afterBlock_)
-                afterBlock_(sourceName);
-        });
-    } catch (const CopyError& e) {
-        if (!e.sourceSide())
-            throw;   // the data disk refuses to write: the run stops
-        failures_.append(e.text());
-        return;
-    }
-    if (!jadl::archive::syncFile(staged))
-        throw CopyError(CopyError::Kind::Write, QStringLiteral("Błąd zapisu pliku %1: %2").arg(targetName, staged.errorString()));
-    showProgress(done, size);
-    if (done != size) {
-        failures_.append(QStringLiteral("Plik %1 odczytano niecały (%2 z %3 bajtów)")
-                             .arg(sourceName, QString::number(done), QString::number(size)));
-        return;
-    }
-    staging_->add(name);
-}
-
-void TOdtwarzanieDanych::restoreFolder()
-{
-    for (const QString& name : PlikiArchiwum->selectedFileNames()) {
-        setLabelNow(LabelCoKopiuje, archiveFolder_ + name);
-        setLabelNow(LabelGdzieKopiuje, dataDirectory() + name);
-        OdtworzPlik(name);
-    }
-}
-
-bool TOdtwarzanieDanych::commitStaged()
-{
-    if (!staging_)
-        return true;   // nothing was staged: nothing to replace
-    // Nothing replaces a data file before every new one is proven sound.
-    const QStringList problems = staging_->check();
-    if (!problems.isEmpty()) {
-        for (const QString& p : problems)
-            failures_.append(QStringLiteral("Plik archiwum %1%2").arg(archiveFolder_, p));
-        discardStaged();
-        return false;
-    }
-    try {
-        if (commitRename_)
-            staging_->setRename(commitRename_);
-        staging_->commit();
-    } catch (const jadl::archive::RestoreError& e) {
-        failures_.append(e.text() + QStringLiteral(" - dane pozostały bez zmian"));
-        discardStaged();
-        return false;
-    }
-    discardStaged();
-    return true;
-}
-
-void TOdtwarzanieDanych::discardStaged()
-{
-    staging_.reset();
-}
-
-QStringList TOdtwarzanieDanych::missingTableFiles() const
-{
-    QStringList missing;
-    const QStringList listed = PlikiArchiwum->fileNames();
-    for (const jadl::TableDef* def : jadl::tabledefs::all()) {
-        const bool there = std::any_of(listed.begin(), listed.end(), [def](const QString& n) {
-            return n.compare(def->fileName, Qt::CaseInsensitive) == 0;
-        });
-        if (!there)
-            missing << def->fileName;
-    }
-    return missing;
-}
-
-bool TOdtwarzanieDanych::confirmMissingTables()
-{
-    const QStringList missing = missingTableFiles();
-    if (missing.isEmpty())
-        return true;
-    // Half an archive beside today's other tables mixes two days' data: only on the user's word.
-    return jadl::platform::askYesNoDefaultNo(
-        QStringLiteral("W ARCHIWUM BRAKUJE PLIKÓW TABEL: %1. ODTWORZYĆ POZOSTAŁE PLIKI?").arg(missing.join(QStringLiteral(", "))),
-        QStringLiteral("ODTWARZAMY"));
 }
 
 // ---------------------------------------------------------------- the restore
@@ -361,13 +291,12 @@ void TOdtwarzanieDanych::OdtworzClick()
         return;
     // What the last backup recorded. A damaged parameters file must not stand in
     // the way of the restore that repairs it: its figures then count as unknown.
-    int backupDiskettes = 0;
-    qint64 backupBytes = -1;
+    jadl::archive::RestoreSource source;
     jadl::Table* par = dm_->TableParametry;
     try {
         par->open();
-        backupDiskettes = par->fieldByName(QStringLiteral("IleDyskietek")).asInteger();
-        backupBytes = par->fieldByName(QStringLiteral("RozmiarDanych")).asLargeInt();
+        source.last.diskettes = par->fieldByName(QStringLiteral("IleDyskietek")).asInteger();
+        source.last.bytes = par->fieldByName(QStringLiteral("RozmiarDanych")).asLargeInt();
         par->close();
     } catch (const jadl::EngineError&) {
         par->close();
@@ -375,128 +304,62 @@ void TOdtwarzanieDanych::OdtworzClick()
 
     // No data file is replaced while a connection to it is open.
     jadl::archive::TablesOffline offline(programTables_(), tablesLeftClosed());
-    fileCounter_ = 0;
-    archiveBytes_ = 0;
-    restoredBytes_ = 0;
-    failures_.clear();
-    discardStaged();
     LabelIleMiejsca->show();
     Filtr->setEnabled(true);
 
-    const QString programRoot = QString(Dyski->drive()) + QStringLiteral(":\\");
-    const QString archiveRoot = DyskDlaArchiwum->currentText().left(2) + QStringLiteral("\\");
-    const bool sameDrive = programRoot.at(0) == archiveRoot.at(0);
-    const bool diskette = jadl::archive::isDisketteLetter(archiveRoot.at(0));
+    source.chosenFolder = KatalogDlaArchiwum->directory();
+    source.listedFolder = PlikiArchiwum->directory();
+    source.archiveRoot = DyskDlaArchiwum->currentText().left(2) + QStringLiteral("\\");
+    std::optional<jadl::archive::ButtonsLocked> locked;
+    RestoreJob job(source, dataDirectory(), [this, &locked](const RestoreProgress& p) { showStage(p, locked); });
+    job.setAfterBlockHook(afterBlock_);
+    if (commitRename_)
+        job.setCommitRename(commitRename_);
+    diskette_ = job.diskette();
+    AskTheUser ask;
+    const RestoreResult r = job.run(ask);
+    locked.reset();
+    LabelKomunikat->hide();
+    archiveBytes_ = r.archiveBytes;
+    restoredBytes_ = r.restoredBytes;
+    report(r);
+}
 
-    if (!jadl::archive::isArchiveFolder(KatalogDlaArchiwum->directory(), programRoot, archiveRoot, sameDrive, diskette)) {
+void TOdtwarzanieDanych::report(const RestoreResult& r)
+{
+    const QString incomplete = diskette_ ? QStringLiteral("NIEPEŁNE ODTWORZENIE DANYCH ") : QStringLiteral("NIEPEŁNE ODTWORZENIE DANYCH");
+    switch (r.end) {
+    case RestoreEnd::NotArchive:
         jadl::platform::showMessage(QStringLiteral("TO NIE JEST KATALOG ARCHIWUM"));
         return;
-    }
-
-    {
-        const QSignalBlocker block(Katalogi);
-        Katalogi->setDirectory(dataDirectory());
-    }
-    Pliki->setDirectory(Katalogi->directory());
-    try {
-        freeKb_ = Drives::freeSpace(programRoot.at(0)) / 1024;
-    } catch (const IoError&) {
-        freeKb_ = 0;
-    }
-
-    bool writeFailed = false;
-    const auto restoreListed = [this, &writeFailed] {
-        const jadl::archive::ButtonsLocked locked(c_, busy_);
-        try {
-            restoreFolder();
-        } catch (const CopyError& e) {
-            jadl::platform::showError(QStringLiteral("Błąd odtwarzania\n") + e.text());
-            writeFailed = true;
-        }
-    };
-    const auto listArchive = [this] {
-        PlikiArchiwum->setMask(QStringLiteral("*.*"));
-        PlikiArchiwum->setMultiSelect(true);
-        PlikiArchiwum->selectAll();
-        const QString real = PlikiArchiwum->realDirectory();
-        for (const QString& name : PlikiArchiwum->selectedFileNames())
-            archiveBytes_ += RozmiarPliku(real + QLatin1Char('/') + name);
-    };
-
-    if (!diskette) {
-        archiveFolder_ = withBackslash(PlikiArchiwum->directory());
-        listArchive();
-        if (archiveBytes_ != 0 && !confirmMissingTables()) {
-            jadl::platform::showMessage(QStringLiteral("NIEPEŁNE ODTWORZENIE DANYCH"));
+    case RestoreEnd::Declined:
+        jadl::platform::showMessage(incomplete);
+        if (!diskette_)
             jadl::archive::zeroProgress(c_);
-            SprawdzKatalogArchiwum();
-            return;
-        }
-        LabelKomunikat->show();
-        setLabelNow(LabelKomunikat, kPleaseWait);
-        restoreListed();
-        LabelKomunikat->hide();
-    } else {
-        if (backupDiskettes == 0) {
-            jadl::platform::showMessage(QStringLiteral("PROBLEMY ODTWORZENIA DANYCH Z DYSKIETKI - ODTWÓRZ Z DYSKU TWARDEGO"));
-            SprawdzKatalogArchiwum();
-            return;
-        }
-        if (backupDiskettes == 1) {
-            bool done = false;
-            while (!done) {
-                try {
-                    showArchiveFolder(archiveRoot + QStringLiteral("Archiwum\\"));
-                    archiveFolder_ = withBackslash(KatalogDlaArchiwum->directory());
-                    listArchive();
-                    if (!confirmMissingTables()) {
-                        jadl::platform::showMessage(QStringLiteral("NIEPEŁNE ODTWORZENIE DANYCH "));
-                        SprawdzKatalogArchiwum();
-                        return;
-                    }
-                    LabelKomunikat->show();
-                    setLabelNow(LabelKomunikat, kPleaseWait);
-                    discardStaged();
-                    failures_.clear();
-                    restoreListed();
-                    done = true;
-                    LabelKomunikat->hide();
-                } catch (const IoError&) {
-                    LabelKomunikat->hide();
-                    if (!jadl::platform::askYesNo(kInsertDiskette, QStringLiteral("ODTWARZAMY"))) {
-                        discardStaged();
-                        SprawdzKatalogArchiwum();
-                        return;
-                    }
-                }
-            }
-        }
-        // A backup on two or more diskettes cannot be restored: nothing is copied.
+        SprawdzKatalogArchiwum();
+        return;
+    case RestoreEnd::NoDisketteBackup:
+        jadl::platform::showMessage(QStringLiteral("PROBLEMY ODTWORZENIA DANYCH Z DYSKIETKI - ODTWÓRZ Z DYSKU TWARDEGO"));
+        SprawdzKatalogArchiwum();
+        return;
+    case RestoreEnd::NoDiskette:
+        SprawdzKatalogArchiwum();
+        return;
+    case RestoreEnd::Restored:
+    case RestoreEnd::NothingListed:
+    case RestoreEnd::Incomplete:
+        break;
     }
-
-    // Every file arrived whole, or no data file is touched at all.
-    bool complete = !writeFailed && failures_.isEmpty();
-    if (complete)
-        complete = commitStaged();
-    else
-        discardStaged();
-    if (!failures_.isEmpty())
-        jadl::platform::showError(QStringLiteral("Nie odtworzono danych:\n") + failures_.join(QLatin1Char('\n')));
-
-    if (diskette) {
-        // Only a one-diskette backup is ever restored; anything else restored nothing.
-        if (complete && backupDiskettes == 1 && archiveBytes_ == backupBytes)
-            jadl::platform::showMessage(QStringLiteral("ODTWARZANIE DANYCH ZAKOŃCZONE SUKCESEM "));
-        else
-            jadl::platform::showMessage(QStringLiteral("NIEPEŁNE ODTWORZENIE DANYCH "));
-    } else if (complete && restoredBytes_ == archiveBytes_ && restoredBytes_ != 0) {
+    if (r.writeError)
+        jadl::platform::showError(QStringLiteral("Błąd odtwarzania\n") + *r.writeError);
+    if (!r.failures.isEmpty())
+        jadl::platform::showError(QStringLiteral("Nie odtworzono danych:\n") + r.failures.join(QLatin1Char('\n')));
+    if (r.end == RestoreEnd::Restored)
         jadl::platform::showMessage(QStringLiteral("ODTWARZANIE DANYCH ZAKOŃCZONE SUKCESEM "));
-    } else if (complete && restoredBytes_ == 0 && archiveBytes_ == 0) {
+    else if (r.end == RestoreEnd::NothingListed)
         jadl::platform::showMessage(QStringLiteral("NIE MOZNA KOPIOWAĆ KATALOGÓW - KLIKNIJ DWA RAZY WYBRANY KATALOG"));
-    } else {
-        jadl::platform::showMessage(QStringLiteral("NIEPEŁNE ODTWORZENIE DANYCH"));
-    }
-
+    else
+        jadl::platform::showMessage(incomplete);
     jadl::archive::zeroProgress(c_);
     SprawdzKatalogArchiwum();
 }

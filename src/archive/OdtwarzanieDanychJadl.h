@@ -1,9 +1,9 @@
 #pragma once
-// Data restore window: copies every file of an archive folder made by the
-// backup back into the data directory. Every file is first written beside its
-// data file and replaces it only when all of them arrived complete, so a failed
-// restore leaves the data as it was.
+// Data restore window: the user chooses an archive folder made by the backup,
+// a RestoreJob brings its files back into the data directory all or nothing;
+// the window asks the job's questions in message boxes and shows its progress.
 #include "archive/TablesOffline.h"
+#include "archive/ArchiveFiles.h"
 #include "archive/RestoreStaging.h"
 #include "controls/ExitRoutedDialog.h"
 #include "archive/ArchiveLayout.h"
@@ -12,9 +12,7 @@
 #include <QList>
 
 #include <functional>
-
-#include <memory>
-#include <vector>
+#include <optional>
 
 class QFrame;
 class QLabel;
@@ -23,6 +21,11 @@ class QPushButton;
 
 class TKopiowanieDanych;
 class TModulDanych1;
+
+namespace jadl::archive {
+struct RestoreProgress;
+struct RestoreResult;
+}
 
 namespace jadl {
 class Table;
@@ -109,14 +112,9 @@ private:
     TModulDanych1* dm_ = nullptr;
     const TKopiowanieDanych* backup_ = nullptr;
     jadl::archive::TableList programTables_;
-    void OdtworzPlik(const QString& name);
-    void restoreFolder();          // what/where labels and OdtworzPlik for every listed file
-    bool commitStaged();           // replaces the data files; false when one could not be replaced
-    void discardStaged();
-    // The table files the chosen archive lacks; restoring the rest needs the user's word.
-    QStringList missingTableFiles() const;
-    bool confirmMissingTables();
-    void showProgress(qint64 fileDone, qint64 fileSize);
+    void showStage(const jadl::archive::RestoreProgress& p, std::optional<jadl::archive::ButtonsLocked>& locked);
+    void showProgress(const jadl::archive::RestoreProgress& p);
+    void report(const jadl::archive::RestoreResult& r);
     void showArchiveFolder(const QString& drivePath);
     QString dataDirectory() const; // "c:\Jadl\Dane_bar\"
 
@@ -124,13 +122,10 @@ private:
     bool busy_ = false;
     std::function<void(const QString&)> afterBlock_;
 
-    // State of one run.
-    int fileCounter_ = 0;
+    // State of one run, as the display needs it.
+    bool diskette_ = false;
+    std::optional<jadl::archive::Pacer> pacer_;   // of the file being restored
     qint64 archiveBytes_ = 0;
     qint64 restoredBytes_ = 0;
-    qint64 freeKb_ = 0;
-    QString archiveFolder_;
-    QStringList failures_;         // archive files that could not be read whole
-    std::unique_ptr<jadl::archive::RestoreStaging> staging_;
     jadl::archive::RestoreStaging::RenameFn commitRename_;
 };

@@ -63,6 +63,40 @@ private:
     std::unordered_map<std::string, std::unique_ptr<SQLite::Statement>> statements_;
 };
 
+// A statement left mid-result keeps a read lock on the file; every use ends here.
+class ResetOnExit {
+public:
+    explicit ResetOnExit(SQLite::Statement& st) : st_(st) {}
+    ~ResetOnExit() { st_.tryReset(); }
+    ResetOnExit(const ResetOnExit&) = delete;
+    ResetOnExit& operator=(const ResetOnExit&) = delete;
+private:
+    SQLite::Statement& st_;
+};
+
+// One level of begin()/commit(): rolled back when commit() is not reached.
+class Transaction {
+public:
+    explicit Transaction(SqliteFile& file) : file_(file) { file_.begin(); }
+    ~Transaction()
+    {
+        if (!done_)
+            file_.rollback();
+    }
+    // A failing outermost commit undoes the transaction itself; a failing inner
+    // release leaves its level to the destructor.
+    void commit()
+    {
+        file_.commit();
+        done_ = true;
+    }
+    Transaction(const Transaction&) = delete;
+    Transaction& operator=(const Transaction&) = delete;
+private:
+    SqliteFile& file_;
+    bool done_ = false;
+};
+
 // Quotes an identifier for SQL ("Towary" -> "\"Towary\"").
 QString quoteId(const QString& name);
 

@@ -20,7 +20,7 @@
 namespace jadl {
 
 class DataSource;
-class SqliteFile;
+struct TableState;
 
 enum class DataSetState { Inactive, Browse, Edit, Insert };
 
@@ -57,20 +57,20 @@ public:
     ~Table() override;
 
     // --- properties (database, table and exclusive only while closed)
-    QString databaseName() const { return databaseName_; }
+    QString databaseName() const;
     void setDatabaseName(const QString& name);
-    QString tableName() const { return tableName_; }
+    QString tableName() const;
     void setTableName(const QString& name);
-    bool exclusive() const { return exclusive_; }
+    bool exclusive() const;
     void setExclusive(bool on);
-    QString indexName() const { return indexName_; }
+    QString indexName() const;
     void setIndexName(const QString& name);            // keeps the current record
     QStringList indexFieldNames() const;               // key fields of the current index
-    DataSource* masterSource() const { return masterSource_; }
+    DataSource* masterSource() const;
     void setMasterSource(DataSource* source);
-    QString masterFields() const { return masterFields_; }
+    QString masterFields() const;
     void setMasterFields(const QString& fields);       // ';'-separated
-    bool filtered() const { return filtered_; }
+    bool filtered() const;
     void setFiltered(bool on);
     void setOnFilterRecord(FilterRecordFn fn);
     void setPreFilter(PreFilterFn fn);
@@ -81,8 +81,8 @@ public:
     // always dropped).
     void setLeaveRecord(LeaveRecordFn fn);
     // Definitions used by createTable() and when a missing file is created on open.
-    QList<FieldDef>& fieldDefs() { return fieldDefs_; }
-    QList<IndexDef>& indexDefs() { return indexDefs_; }
+    QList<FieldDef>& fieldDefs();
+    QList<IndexDef>& indexDefs();
 
     // Real path of the table file (directory resolved, ".db" added when no extension).
     QString filePath() const;
@@ -90,7 +90,7 @@ public:
     // --- lifecycle
     void open();                       // creates a missing file from its definition
     void close();                      // pending changes are cancelled
-    bool active() const { return state_ != DataSetState::Inactive; }
+    bool active() const;
     void setActive(bool on) { on ? open() : close(); }
     void createTable();                // from fieldDefs()/indexDefs() (or the known definition)
     bool exists() const;               // the file is there
@@ -116,10 +116,10 @@ public:
     // --- display updates (nestable)
     void disableControls();
     void enableControls();
-    bool controlsDisabled() const { return disableCount_ > 0; }
+    bool controlsDisabled() const;
 
     // --- editing
-    DataSetState state() const { return state_; }
+    DataSetState state() const;
     void edit();                       // on an empty view starts an insert
     void insert();
     void append();
@@ -136,10 +136,10 @@ public:
     // differs from how it started.
     bool hasUnsavedChanges() const;
     void flushBuffers();               // durable once post returned; checks the file is intact
-    bool modified() const { return modified_; }
+    bool modified() const;
 
     // --- fields of the current record
-    int fieldCount() const { return int(fields_.size()); }
+    int fieldCount() const;
     Field& field(int index);
     Field& fieldByName(const QString& name);     // throws "<name>: Field '<f>' not found"
     Field* findField(const QString& name);
@@ -171,60 +171,19 @@ public:
     void detachDataSource(DataSource* ds);
 
 private:
-    struct Row;
-    struct Impl;
-    std::unique_ptr<Impl> d_;
+    // All of the table's state; the engine's units work on it (store/TableState.h).
+    std::unique_ptr<TableState> s_;
 
     void checkActive() const;
     void notify(int event, int fieldIndex = -1);
-    // Re-reads the view; keepId >= 0 stays on that record (or near the old
-    // position when it is no longer visible), -1 goes to the first record.
-    void rebuildView(qint64 keepId);
+    // Before the cursor leaves a record: post, keep or drop what was typed (see setLeaveRecord).
+    void checkBrowseMode();
+    void setupFields(const QList<FieldDef>& defs);
     // Turning the filter off and on again would build the whole unfiltered view
     // in between: turning it off only marks the view stale, the next read rebuilds it.
     void markViewStale();
     void syncView() const;
     void masterChanged();
-
-    QString displayName() const;
-    qint64 currentId() const;
-    void checkBrowseMode();
-    void setupFields(const QList<FieldDef>& defs);
-    void buildIds();
-    bool computeLink(QVariantList& values, QStringList& fields) const;
-    bool touchesView(const std::vector<bool>& dirty) const;
-    const Row* cachedRow(qint64 id);
-    // One field of a view record: read with the next records, only the columns read so far.
-    QVariant readAt(int viewPos, int fieldIndex);
-    void readBlock(int viewPos);
-    void storeRow(qint64 id, Row&& row);
-    void dropCachedRows();
-    void dropCachedRow(qint64 id);
-    const IndexDef* findIndex(const QString& name) const;
-    void createFile(const QString& path, const TableDef& def);
-
-    QString databaseName_;
-    QString tableName_;
-    QString indexName_;
-    QString masterFields_;
-    QPointer<DataSource> masterSource_;
-    bool exclusive_ = false;
-    bool filtered_ = false;
-    bool modified_ = false;
-    bool bof_ = true;
-    bool eof_ = true;
-    int pos_ = -1;
-    int disableCount_ = 0;
-    DataSetState state_ = DataSetState::Inactive;
-    QList<FieldDef> fieldDefs_;
-    QList<IndexDef> indexDefs_;
-    std::vector<std::unique_ptr<Field>> fields_;
-    FilterRecordFn onFilterRecord_;
-    PreFilterFn preFilter_;
-    TableEventFn beforePost_;
-    TableEventFn afterPost_;
-    LeaveRecordFn leaveRecord_;
-    bool inLeaveRecord_ = false;
 };
 
 // RAII pair of disableControls()/enableControls().

@@ -1,0 +1,259 @@
+#include "store/TableView.h"
+
+#include "store/RowCache.h"
+#include "store/SqliteFile.h"
+#include "store/Values.h"
+
+#include <algorithm>
+#include <unordered_set>
+
+namespace jadl {
+
+using namespace detail;
+
+namespace tableview {
+namespace {
+
+// Marks the filter pass for the callback's field reads, however the pass ends.
+class FilterPass {
+public:
+    explicit FilterPass(TableState::Filter& f) : f_(f)
+    {
+        f_.active = true;
+        f_.restart = false;
+    }
+    ~FilterPass() { f_.active = false; }
+    FilterPass(const FilterPass&) = delete;
+    FilterPass& operator=(const FilterPass&) = delete;
+private:
+    TableState::Filter& f_;
+};
+
+void buildIds(TableState& s)
+{
+    const bool filtering = s.filtered && bool(s.onFilterRecord);
+    const ViewCondition cond = condition(s);
+    const QString where = cond.whereSql();
+    const QString order = orderBy(s);
+    auto& f = s.filter;
+
+    // A callback that reads a column the query did not bring restarts the pass with it.
+    for (;;) {
+        const std::vector<int> cols = filtering ? f.columns : std::vector<int>{};
+        QString sql = QStringLiteral("SELECT rowid");
+        for (int c : cols)
+            sql += QStringLiteral(", ") + quoteId(s.fields[size_t(c)]->fieldName());
+        sql += QStringLiteral(" FROM ") + s.sqlName + where + QStringLiteral(" ORDER BY ") + order;
+
+        SQLite::Statement& st = s.file->statement(sql);
+        ResetOnExit reset(st);
+        s.file->guard([&] { cond.bind(st); });
+
+        std::vector<qint64> ids;
+        if (!filtering) {
+            s.file->guard([&] {
+                while (st.executeStep())
+                    ids.push_back(st.getColumn(0).getInt64());
+            });
+            s.view.ids = std::move(ids);
+            return;
+        }
+
+        std::fill(f.loaded.begin(), f.loaded.end(), 0);
+        for (int c : cols)
+            f.loaded[size_t(c)] = 1;
+        FilterPass pass(f);
+        bool restart = false;
+        for (;;) {
+            const bool more = s.file->guard([&] { return st.executeStep(); });
+            if (!more)
+                break;
+            f.id = st.getColumn(0).getInt64();
+            for (size_t k = 0; k < cols.size(); ++k) {
+                const size_t c = size_t(cols[k]);
+                f.values[c] = readColumn(s.def(c), st.getColumn(int(k) + 1));
+            }
+            bool accept = true;
+            s.onFilterRecord(s.table, accept);
+            if (f.restart) {
+                restart = true;
+                break;
+            }
+            if (accept)
+                ids.push_back(f.id);
+        }
+        if (!restart) {
+            s.view.ids = std::move(ids);
+            return;
+        }
+    }
+}
+
+} // namespace
+
+QString ViewCondition::whereSql() const
+{
+    return where.isEmpty() ? QString() : QStringLiteral(" WHERE ") + where.join(QStringLiteral(" AND "));
+}
+
+void ViewCondition::bind(SQLite::Statement& st) const
+{
+    for (size_t i = 0; i < binds.size(); ++i) {
+        if (binds[i].def)
+            bindValue(st, int(i) + 1, *binds[i].def, binds[i].value);
+        else
+            bindPlain(st, int(i) + 1, binds[i].value);
+    }
+}
+
+ViewCondition condition(TableState& s)
+{
+    ViewCondition out;
+    for (int i = 0; i < s.link.fields.size(); ++i) {
+        const int fi = s.fieldIndex(s.link.fields[i]);
+        out.where << quoteId(s.link.fields[i]) + QStringLiteral(" IS ?");
+        out.binds.push_back({s.link.values[i], &s.def(size_t(fi))});
+    }
+    s.filter.preFilterColumns.clear();
+    if (s.filtered && s.preFilter) {
+        const SqlPreFilter pf = s.preFilter();
+        if (!pf.where.trimmed().isEmpty()) {
+            std::vector<int> reads;
+            for (const QString& name : pf.columns) {
+                const int fi = s.fieldIndex(name);
+                if (fi < 0)
+                    throw EngineError(QStringLiteral("%1: Field '%2' not found").arg(s.displayName(), name), s.path);
+                reads.push_back(fi);
+            }
+            out.where << QLatin1Char('(') + pf.where + QLatin1Char(')');
+            for (const QVariant& v : pf.binds)
+                out.binds.push_back({v, nullptr});
+            s.filter.preFilterColumns = std::move(reads);
+        }
+    }
+    return out;
+}
+
+// Texts in Polish order: through their sort keys where the file keeps them.
+QString orderBy(const TableState& s)
+{
+    QStringList order;
+    for (const QString& k : s.indexFieldNames())
+        order << quoteId(s.keyColumns.value(k.toLower(), k));
+    order << QStringLiteral("rowid");
+    return order.join(QStringLiteral(", "));
+}
+
+
+void resetFilter(TableState& s)
+{
+    auto& f = s.filter;
+    const int n = int(s.fields.size());
+    f.values.assign(size_t(n), QVariant());
+    f.loaded.assign(size_t(n), 0);
+    f.columns.erase(std::remove_if(f.columns.begin(), f.columns.end(), [&](int c) { return c >= n; }), f.columns.end());
+}
+
+void rebuild(TableState& s, qint64 keepId)
+{
+    s.view.stale = false;
+    const int oldPos = s.pos;
+    buildIds(s);
+    const auto& ids = s.view.ids;
+    const int n = int(ids.size());
+    if (n == 0) {
+        s.pos = -1;
+    } else if (keepId < 0) {
+        s.pos = 0;
+    } else {
+        const auto it = std::find(ids.begin(), ids.end(), keepId);
+        s.pos = it != ids.end() ? int(it - ids.begin()) : std::clamp(oldPos, 0, n - 1);
+    }
+    s.bof = n == 0 || keepId < 0;
+    s.eof = n == 0;
+}
+
+bool touches(const TableState& s, const std::vector<bool>& dirty)
+{
+    auto isDirty = [&](const QString& name) {
+        const int i = s.fieldIndex(name);
+        return i >= 0 && dirty[size_t(i)];
+    };
+    for (const QString& k : s.indexFieldNames())
+        if (isDirty(k))
+            return true;
+    for (const QString& k : s.link.fields)
+        if (isDirty(k))
+            return true;
+    if (!s.filtered)
+        return false;
+    for (const std::vector<int>* reads : {&s.filter.columns, &s.filter.preFilterColumns})
+        for (int c : *reads)
+            if (dirty[size_t(c)])
+                return true;
+    return false;
+}
+
+QVariant filterValue(TableState& s, size_t fieldIndex)
+{
+    auto& f = s.filter;
+    if (!f.loaded[fieldIndex]) {
+        // Read from the record for this row; the pass starts again with the column in its query.
+        const CachedRow* r = rowcache::wholeRow(s, f.id);
+        f.values[fieldIndex] = r ? r->values[fieldIndex] : QVariant();
+        f.loaded[fieldIndex] = 1;
+        f.columns.push_back(int(fieldIndex));
+        f.restart = true;
+    }
+    return f.values[fieldIndex];
+}
+
+std::optional<int> locate(TableState& s, int fieldIndex, const QVariant& value)
+{
+    const auto& ids = s.view.ids;
+    if (ids.empty())
+        return std::nullopt;
+    const FieldDef& def = s.def(size_t(fieldIndex));
+    const bool text = def.type == FieldType::Text || def.type == FieldType::Memo;
+    if (text && !value.isNull() && value.toString().isEmpty())
+        return 0;   // every text begins with the empty text
+
+    // Let SQLite find the matching records, then take the first in view order.
+    QVariant key;
+    if (text)
+        key = value.isNull() ? QVariant() : QVariant(value.toString());
+    else
+        key = normalizeValue(def, value);
+    QString sql = QStringLiteral("SELECT rowid FROM %1 WHERE ").arg(s.sqlName);
+    const QString col = quoteId(def.name);
+    if (key.isNull())
+        sql += col + QStringLiteral(" IS NULL");
+    else if (text)
+        sql += QStringLiteral("substr(%1, 1, ?) = ?").arg(col);
+    else
+        sql += col + QStringLiteral(" = ?");
+    SQLite::Statement& st = s.file->statement(sql);
+    ResetOnExit reset(st);
+    std::unordered_set<qint64> matches;
+    s.file->guard([&] {
+        if (!key.isNull()) {
+            if (text) {
+                st.bind(1, int32_t(key.toString().size()));
+                st.bind(2, key.toString().toUtf8().toStdString());
+            } else {
+                bindValue(st, 1, def, key);
+            }
+        }
+        while (st.executeStep())
+            matches.insert(st.getColumn(0).getInt64());
+    });
+    if (matches.empty())
+        return std::nullopt;
+    for (size_t i = 0; i < ids.size(); ++i)
+        if (matches.count(ids[i]))
+            return int(i);
+    return std::nullopt;
+}
+
+} // namespace tableview
+} // namespace jadl

@@ -1,0 +1,54 @@
+#pragma once
+// The view of a table: the ids of the records the master link and the filter
+// let through, in the order of the current index (texts by their Polish sort
+// keys, ties by rowid). The SQL condition (link and pre-filter) narrows the
+// rows; the filter callback decides for each one and the columns it reads are
+// learned, so the next pass brings them with the query. Internal to the engine;
+// all state is in TableState.
+#include "store/TableState.h"
+
+#include <QStringList>
+#include <QVariant>
+
+#include <optional>
+#include <vector>
+
+namespace jadl::tableview {
+
+// The SQL part of the view, for the view's own query and for any other query
+// that must cover the same records.
+struct ViewCondition {
+    QStringList where;                  // joined with AND
+    struct Bind {
+        QVariant value;
+        const FieldDef* def;            // bound as that field; nullptr: as the caller gave it
+    };
+    std::vector<Bind> binds;
+
+    QString whereSql() const;           // " WHERE ..." or empty
+    // Binds from parameter 1 on; SQLite's exceptions pass through (call inside guard()).
+    void bind(SQLite::Statement& st) const;
+};
+
+// The master link's and the pre-filter's conditions in force. Notes the columns
+// the pre-filter declares, which decide whether a post rebuilds the view.
+ViewCondition condition(TableState& s);
+// " ORDER BY" list of the current index.
+QString orderBy(const TableState& s);
+
+// After open: filter buffers sized to the fields, learned columns the file still has.
+void resetFilter(TableState& s);
+// Re-reads the view; keepId stays on that record (or near the old position when
+// it is no longer visible), kFirstRecord goes to the first record.
+void rebuild(TableState& s, qint64 keepId);
+// Whether a post that changed these fields may move its record in the view or out of it.
+bool touches(const TableState& s, const std::vector<bool>& dirty);
+
+// A read of a field by the filter callback: from the offered row, or from the
+// record, and then the pass starts again with the column in its query.
+QVariant filterValue(TableState& s, size_t fieldIndex);
+
+// The first view position whose field matches (texts: begin with) the value.
+std::optional<int> locate(TableState& s, int fieldIndex, const QVariant& value);
+
+} // namespace jadl::tableview

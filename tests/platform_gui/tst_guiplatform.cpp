@@ -23,19 +23,25 @@ namespace {
 // Once a message box is up, hands it to `act` (which must close it).
 void whenBoxShown(std::function<void(QMessageBox*)> act)
 {
-    auto tries = std::make_shared<int>(0);
-    auto poll = std::make_shared<std::function<void()>>();
-    *poll = [act, tries, poll] {
+    // The application owns the polling timer; it goes once the box is found or
+    // after two seconds without one.
+    auto* timer = new QTimer(qApp);
+    timer->setInterval(10);
+    QObject::connect(timer, &QTimer::timeout, timer, [timer, act, tries = 0]() mutable {
         for (QWidget* w : QApplication::topLevelWidgets()) {
             if (auto* box = qobject_cast<QMessageBox*>(w); box && box->isVisible()) {
+                timer->stop();
+                timer->deleteLater();
                 act(box);
                 return;
             }
         }
-        if (++*tries < 200)
-            QTimer::singleShot(10, *poll);
-    };
-    QTimer::singleShot(0, *poll);
+        if (++tries >= 200) {
+            timer->stop();
+            timer->deleteLater();
+        }
+    });
+    timer->start();
 }
 
 struct SeenBox {

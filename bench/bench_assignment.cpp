@@ -57,8 +57,9 @@ private:
 // The lines of one supplier on one day and their sums, as plain sqlite3 gives them.
 void referenceDay(SqliteDb& db, int supplier, const QDate& day)
 {
-    SqliteStmt st(db, "SELECT \"Numer\", \"WartoscNetto\", \"WartoscBrutto\" FROM \"Towary\" WHERE \"NumerDostawcy\" = ? "
-                      "AND \"DataZakupu\" = ? ORDER BY \"NumerDostawcy\", \"Numer\"");
+    SqliteStmt st(db,
+                  "SELECT \"Numer\", \"WartoscNetto\", \"WartoscBrutto\" FROM \"Towary\" WHERE \"NumerDostawcy\" = ? "
+                  "AND \"DataZakupu\" = ? ORDER BY \"NumerDostawcy\", \"Numer\"");
     st.bind(1, supplier);
     st.bind(2, day);
     double net = 0, gross = 0;

@@ -54,11 +54,20 @@ Values lineValues()
 void setField(Field& f, const QVariant& v)
 {
     switch (v.typeId()) {
-    case QMetaType::QDate: f.setDate(v.toDate()); break;
-    case QMetaType::Double: f.setFloat(v.toDouble()); break;
-    case QMetaType::Int: f.setInteger(v.toInt()); break;
-    case QMetaType::Bool: f.setBoolean(v.toBool()); break;
-    default: f.setString(v.toString());
+    case QMetaType::QDate:
+        f.setDate(v.toDate());
+        break;
+    case QMetaType::Double:
+        f.setFloat(v.toDouble());
+        break;
+    case QMetaType::Int:
+        f.setInteger(v.toInt());
+        break;
+    case QMetaType::Bool:
+        f.setBoolean(v.toBool());
+        break;
+    default:
+        f.setString(v.toString());
     }
 }
 
@@ -78,7 +87,7 @@ void removeAddedLines(const QString& path, qint64 keepUpTo)
 // Deletes the lines a benchmark added, however it ends.
 class AddedLinesRemover {
 public:
-    explicit AddedLinesRemover(QString path) : path_(std::move(path)), before_(maxNumer(path_)) {}
+    explicit AddedLinesRemover(QString path) : path_(std::move(path)), before_(maxNumer(path_)) { }
     ~AddedLinesRemover()
     {
         try {
@@ -89,6 +98,7 @@ public:
     }
     AddedLinesRemover(const AddedLinesRemover&) = delete;
     AddedLinesRemover& operator=(const AddedLinesRemover&) = delete;
+
 private:
     QString path_;
     qint64 before_;
@@ -113,9 +123,12 @@ void postBenchmark(benchmark::State& state, bool flush)
                 v.lines.append();
                 for (const auto& [name, value] : values)
                     setField(v.lines.fieldByName(name), value);
-                v.lines.fieldByName(QStringLiteral("NumerDostawcy")).setInteger(v.suppliers.fieldByName(QStringLiteral("Numer")).asInteger());
-                v.lines.fieldByName(QStringLiteral("SymbolDostawcy")).setString(v.suppliers.fieldByName(QStringLiteral("Symbol")).asString());
-                v.lines.fieldByName(QStringLiteral("Dostawca")).setString(v.suppliers.fieldByName(QStringLiteral("Nazwa")).asString());
+                v.lines.fieldByName(QStringLiteral("NumerDostawcy"))
+                    .setInteger(v.suppliers.fieldByName(QStringLiteral("Numer")).asInteger());
+                v.lines.fieldByName(QStringLiteral("SymbolDostawcy"))
+                    .setString(v.suppliers.fieldByName(QStringLiteral("Symbol")).asString());
+                v.lines.fieldByName(QStringLiteral("Dostawca"))
+                    .setString(v.suppliers.fieldByName(QStringLiteral("Nazwa")).asString());
                 v.lines.post();
                 if (flush)
                     v.lines.flushBuffers();
@@ -151,11 +164,17 @@ void postBenchmark(benchmark::State& state, bool flush)
     });
 }
 
-void BM_PostLine(benchmark::State& state) { postBenchmark(state, false); }
+void BM_PostLine(benchmark::State& state)
+{
+    postBenchmark(state, false);
+}
 BENCHMARK(BM_PostLine)->Unit(benchmark::kMillisecond);
 
 // As the program saves a purchase line: post, then flush to disk.
-void BM_PostLineAndFlush(benchmark::State& state) { postBenchmark(state, true); }
+void BM_PostLineAndFlush(benchmark::State& state)
+{
+    postBenchmark(state, true);
+}
 BENCHMARK(BM_PostLineAndFlush)->Unit(benchmark::kMillisecond);
 
 } // namespace

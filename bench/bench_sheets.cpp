@@ -99,7 +99,7 @@ int main(int argc, char** argv)
     benchmark::Initialize(&argc, argv);
     if (benchmark::ReportUnrecognizedArguments(argc, argv))
         return 1;
-    linesFile();   // build the table once, outside the timings
+    linesFile(); // build the table once, outside the timings
     benchmark::RunSpecifiedBenchmarks();
     benchmark::Shutdown();
     return 0;

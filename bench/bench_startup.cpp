@@ -53,7 +53,7 @@ public:
             const QString from = src.filePath(f);
             const QString to = QDir(target).filePath(f);
             const bool ok = f.compare(QLatin1String("Towary.DB"), Qt::CaseInsensitive) == 0 ? QFile::link(from, to)
-                                                                                           : QFile::copy(from, to);
+                                                                                            : QFile::copy(from, to);
             if (!ok)
                 throw std::runtime_error("cannot prepare " + to.toStdString());
         }
@@ -164,7 +164,7 @@ double sqlite3PeakMB()
         _exit(127);
     }
     int status = 0;
-    rusage usage {};
+    rusage usage{};
     if (pid < 0 || wait4(pid, &status, 0, &usage) != pid || !WIFEXITED(status) || WEXITSTATUS(status) != 0)
         throw std::runtime_error("sqlite3 did not read " + path.toStdString());
     return double(usage.ru_maxrss) / 1024.0;
@@ -178,22 +178,23 @@ void BM_PeakMemory_AllSuppliersWholeScrolled(benchmark::State& state)
         for (auto _ : state) {
             if (!StartUp())
                 throw std::runtime_error("start-up refused");
-            whileModal([] { forms().Meni->SpeedButtonTowaryDostawcy->click(); }, [&rows](QWidget*) {
-                TTowary* w = forms().Towary;
-                w->RadioGroupDlaDostawcow->buttons()->button(1)->click();
-                w->ComboBoxWybierzOkres->setCurrentIndex(listIndexOf(PeriodChoice::Everything));
-                QApplication::processEvents();
-                QScrollBar* bar = w->DBGrid1->verticalScrollBar();
-                // Dragged end to end as a user drags the thumb: a few hundred stops.
-                const int step = std::max(1, (bar->maximum() - bar->minimum()) / 400);
-                for (int v = bar->minimum(); v <= bar->maximum(); v += step) {
-                    bar->setValue(v);
-                    QApplication::processEvents();
-                }
-                bar->setValue(bar->maximum());
-                QApplication::processEvents();
-                rows = forms().ModulDanych1->TableTowary->recordCount();
-            });
+            whileModal([] { forms().Meni->SpeedButtonTowaryDostawcy->click(); },
+                       [&rows](QWidget*) {
+                           TTowary* w = forms().Towary;
+                           w->RadioGroupDlaDostawcow->buttons()->button(1)->click();
+                           w->ComboBoxWybierzOkres->setCurrentIndex(listIndexOf(PeriodChoice::Everything));
+                           QApplication::processEvents();
+                           QScrollBar* bar = w->DBGrid1->verticalScrollBar();
+                           // Dragged end to end as a user drags the thumb: a few hundred stops.
+                           const int step = std::max(1, (bar->maximum() - bar->minimum()) / 400);
+                           for (int v = bar->minimum(); v <= bar->maximum(); v += step) {
+                               bar->setValue(v);
+                               QApplication::processEvents();
+                           }
+                           bar->setValue(bar->maximum());
+                           QApplication::processEvents();
+                           rows = forms().ModulDanych1->TableTowary->recordCount();
+                       });
             ShutDown();
         }
         const double rss = peakResidentMB();

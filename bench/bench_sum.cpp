@@ -19,8 +19,9 @@ constexpr qint64 kWantedRows = 30000;
 QDate rangeStartFor(const QString& path)
 {
     SqliteDb db(path, SQLITE_OPEN_READONLY);
-    SqliteStmt st(db, "SELECT \"DataZakupu\", count(*) FROM " + sqlTableName(db) +
-                          " WHERE \"DataZakupu\" >= ? GROUP BY \"DataZakupu\" ORDER BY \"DataZakupu\" DESC");
+    SqliteStmt st(db,
+                  "SELECT \"DataZakupu\", count(*) FROM " + sqlTableName(db) +
+                      " WHERE \"DataZakupu\" >= ? GROUP BY \"DataZakupu\" ORDER BY \"DataZakupu\" DESC");
     st.bind(1, lastPurchaseDay().addYears(-2));
     qint64 total = 0;
     QDate start = lastPurchaseDay();
@@ -70,7 +71,7 @@ void sumWalk(benchmark::State& state, bool inTransaction)
 
         SqliteDb db(path, SQLITE_OPEN_READONLY);
         const std::string sql = "SELECT \"WartoscNetto\" FROM " + sqlTableName(db) +
-                                " WHERE \"DataZakupu\" BETWEEN ? AND ? ORDER BY \"Symbol\", \"Numer\"";
+            " WHERE \"DataZakupu\" BETWEEN ? AND ? ORDER BY \"Symbol\", \"Numer\"";
         double refSum = 0;
         qint64 refRows = 0;
         const auto ref = timeReference(engine.runs(), [&] {
@@ -93,12 +94,18 @@ void sumWalk(benchmark::State& state, bool inTransaction)
         state.counters["met"] = engine.meanMs() <= 3 * ref.meanMs() ? 1 : 0;
     });
 }
-void BM_SumNetWalk(benchmark::State& state) { sumWalk(state, false); }
+void BM_SumNetWalk(benchmark::State& state)
+{
+    sumWalk(state, false);
+}
 BENCHMARK(BM_SumNetWalk)->Unit(benchmark::kMillisecond);
 
 // The same walk inside one transaction (Table::Batch), so SQLite takes its read
 // lock once for the walk instead of once per record read.
-void BM_SumNetWalkInTransaction(benchmark::State& state) { sumWalk(state, true); }
+void BM_SumNetWalkInTransaction(benchmark::State& state)
+{
+    sumWalk(state, true);
+}
 BENCHMARK(BM_SumNetWalkInTransaction)->Unit(benchmark::kMillisecond);
 
 } // namespace

@@ -58,7 +58,7 @@ struct Program {
             const QString from = src.filePath(f);
             const QString to = QDir(dir.path()).filePath(f);
             const bool ok = f.compare(QLatin1String("Towary.DB"), Qt::CaseInsensitive) == 0 ? QFile::link(from, to)
-                                                                                           : QFile::copy(from, to);
+                                                                                            : QFile::copy(from, to);
             if (!ok)
                 throw std::runtime_error("cannot prepare " + to.toStdString());
         }
@@ -138,10 +138,12 @@ void BM_Towary_PeriodSwitch_OneSupplier(benchmark::State& state)
             engine.stop();
             rows += p.dm->TableTowary->recordCount();
         }
-        const QDate periods[2][2] = {{QDate(2026, 11, 1), QDate(2026, 11, 30)}, {QDate(2026, 10, 1), QDate(2026, 12, 31)}};
+        const QDate periods[2][2] = {{QDate(2026, 11, 1), QDate(2026, 11, 30)},
+                                     {QDate(2026, 10, 1), QDate(2026, 12, 31)}};
         SqliteDb db(p.linesPath(), SQLITE_OPEN_READONLY);
-        SqliteStmt st(db, selectLines(db, true, true, "\"WartoscNetto\", \"WartoscVat\", \"WartoscBrutto\"",
-                                      "\"NumerDostawcy\", \"DataZakupu\", rowid"));
+        SqliteStmt st(db,
+                      selectLines(db, true, true, "\"WartoscNetto\", \"WartoscVat\", \"WartoscBrutto\"",
+                                  "\"NumerDostawcy\", \"DataZakupu\", rowid"));
         qint64 refRows = 0;
         int j = 0;
         const auto ref = timeReference(engine.runs(), [&] {
@@ -181,7 +183,8 @@ void BM_Towary_PeriodSwitch_AllSuppliersMonth(benchmark::State& state)
             engine.stop();
             rows = p.dm->TableTowary->recordCount();
         }
-        const QDate months[2][2] = {{QDate(2026, 10, 1), QDate(2026, 10, 31)}, {QDate(2026, 11, 1), QDate(2026, 11, 30)}};
+        const QDate months[2][2] = {{QDate(2026, 10, 1), QDate(2026, 10, 31)},
+                                    {QDate(2026, 11, 1), QDate(2026, 11, 30)}};
         SqliteDb db(p.linesPath(), SQLITE_OPEN_READONLY);
         SqliteStmt st(db, selectLines(db, false, true, "rowid", "\"Symbol\", rowid"));
         int j = k;
@@ -247,8 +250,9 @@ void BM_Towary_AllSuppliersTotals_Whole(benchmark::State& state)
             rows = p.dm->TableTowary->recordCount();
         }
         SqliteDb db(p.linesPath(), SQLITE_OPEN_READONLY);
-        SqliteStmt st(db, selectLines(db, false, false, "\"WartoscNetto\", \"WartoscVat\", \"WartoscBrutto\"",
-                                      "\"Symbol\", rowid"));
+        SqliteStmt st(
+            db,
+            selectLines(db, false, false, "\"WartoscNetto\", \"WartoscVat\", \"WartoscBrutto\"", "\"Symbol\", rowid"));
         const auto ref = timeReference(engine.runs(), [&] {
             st.reset();
             double sum = 0;
@@ -271,14 +275,16 @@ BENCHMARK(BM_Towary_AllSuppliersTotals_Whole)->Unit(benchmark::kMillisecond)->It
 void sumsReference(const QString& linesPath, const QString& suppliersPath, Stopwatch& sw, qint64 runs)
 {
     SqliteDb lines(linesPath, SQLITE_OPEN_READONLY);
-    SqliteStmt st(lines, selectLines(lines, false, true,
-                                     "\"NumerDostawcy\", \"WartoscNetto\", \"WartoscVat\", \"WartoscBrutto\"",
-                                     "\"NumerDostawcy\", \"DataZakupu\", rowid"));
+    SqliteStmt st(lines,
+                  selectLines(lines, false, true,
+                              "\"NumerDostawcy\", \"WartoscNetto\", \"WartoscVat\", \"WartoscBrutto\"",
+                              "\"NumerDostawcy\", \"DataZakupu\", rowid"));
     SqliteDb sup(suppliersPath);
     sup.exec("PRAGMA synchronous=FULL");
-    SqliteStmt upd(sup, "UPDATE " + sqlTableName(sup) +
-                            " SET \"WartoscNettoSuma\" = ?, \"WartoscVatSuma\" = ?, \"WartoscBruttoSuma\" = ? "
-                            "WHERE \"Numer\" = ?");
+    SqliteStmt upd(sup,
+                   "UPDATE " + sqlTableName(sup) +
+                       " SET \"WartoscNettoSuma\" = ?, \"WartoscVatSuma\" = ?, \"WartoscBruttoSuma\" = ? "
+                       "WHERE \"Numer\" = ?");
     sw = timeReference(runs, [&] {
         st.reset();
         st.bind(1, benchMonthStart());

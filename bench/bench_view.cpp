@@ -20,9 +20,9 @@ const char* const kTowary = "Towary.DB";
 std::string selectMonth(const SqliteDb& db, bool oneSupplier)
 {
     return "SELECT \"Numer\" FROM " + sqlTableName(db) + " WHERE " +
-           (oneSupplier ? std::string("\"NumerDostawcy\" = ? AND ") : std::string()) +
-           "\"DataZakupu\" BETWEEN ? AND ? ORDER BY " +
-           (oneSupplier ? "\"NumerDostawcy\", \"Symbol\", \"Numer\"" : "\"Symbol\", \"Numer\"");
+        (oneSupplier ? std::string("\"NumerDostawcy\" = ? AND ") : std::string()) +
+        "\"DataZakupu\" BETWEEN ? AND ? ORDER BY " +
+        (oneSupplier ? "\"NumerDostawcy\", \"Symbol\", \"Numer\"" : "\"Symbol\", \"Numer\"");
 }
 
 // Rows of the selection, as plain sqlite3 finds them with a fresh connection.
@@ -44,8 +44,8 @@ qint64 referenceCount(const QString& path, bool oneSupplier, int supplier, const
 void checkSame(qint64 engine, qint64 reference)
 {
     if (engine != reference)
-        throw std::runtime_error("engine and sqlite3 disagree on the row count: " + std::to_string(engine) +
-                                 " vs " + std::to_string(reference));
+        throw std::runtime_error("engine and sqlite3 disagree on the row count: " + std::to_string(engine) + " vs " +
+                                 std::to_string(reference));
 }
 
 // Open with the master link on one supplier, count, close.
@@ -268,10 +268,16 @@ void dataModuleMonth(benchmark::State& state, bool oneSupplier)
     });
 }
 
-void BM_DataModule_OneSupplierMonth(benchmark::State& state) { dataModuleMonth(state, true); }
+void BM_DataModule_OneSupplierMonth(benchmark::State& state)
+{
+    dataModuleMonth(state, true);
+}
 BENCHMARK(BM_DataModule_OneSupplierMonth)->Unit(benchmark::kMillisecond);
 
-void BM_DataModule_AllSuppliersMonth(benchmark::State& state) { dataModuleMonth(state, false); }
+void BM_DataModule_AllSuppliersMonth(benchmark::State& state)
+{
+    dataModuleMonth(state, false);
+}
 BENCHMARK(BM_DataModule_AllSuppliersMonth)->Unit(benchmark::kMillisecond);
 
 } // namespace

@@ -15,10 +15,11 @@ namespace {
 
 int usage()
 {
-    std::fprintf(stderr, "usage: gen_data DIR [--lines N] [--seed S] [--force]\n"
-                         "  --lines N  purchase lines to write (default %lld)\n"
-                         "  --seed S   random seed; the same seed gives the same data (default %llu)\n"
-                         "  --force    replace table files already in DIR\n",
+    std::fprintf(stderr,
+                 "usage: gen_data DIR [--lines N] [--seed S] [--force]\n"
+                 "  --lines N  purchase lines to write (default %lld)\n"
+                 "  --seed S   random seed; the same seed gives the same data (default %llu)\n"
+                 "  --force    replace table files already in DIR\n",
                  static_cast<long long>(jadl::bench::kDefaultLines),
                  static_cast<unsigned long long>(jadl::bench::kDefaultSeed));
     return 2;
@@ -53,8 +54,8 @@ int main(int argc, char** argv)
     try {
         const jadl::bench::GenResult r = jadl::bench::generateData(opt);
         std::printf("%d suppliers, %d goods groups, %d basic goods, 1 restaurant, %lld purchase lines in %s\n",
-                    jadl::bench::kSuppliers, jadl::bench::kGroups, jadl::bench::kGoods,
-                    static_cast<long long>(r.lines), qPrintable(opt.directory));
+                    jadl::bench::kSuppliers, jadl::bench::kGroups, jadl::bench::kGoods, static_cast<long long>(r.lines),
+                    qPrintable(opt.directory));
         std::printf("time: %.2f s\n", r.seconds);
         return 0;
     } catch (const jadl::EngineError& e) {

@@ -100,7 +100,8 @@ void TestGenData::tableSizes()
         SqliteStmt st(db, "SELECT min(\"DataZakupu\"), max(\"DataZakupu\") FROM " + sqlTableName(db));
         QVERIFY(st.step());
         const auto day = [&](int col) {
-            return QDate::fromString(QString::fromUtf8(reinterpret_cast<const char*>(sqlite3_column_text(st.raw(), col))), Qt::ISODate);
+            return QDate::fromString(
+                QString::fromUtf8(reinterpret_cast<const char*>(sqlite3_column_text(st.raw(), col))), Qt::ISODate);
         };
         // Lines are spread evenly over the days, so the last one falls on the last day
         // as soon as there are more lines than days.
@@ -144,7 +145,8 @@ void TestGenData::purchaseLinesFollowTheRules()
         t.setTableName(QStringLiteral("GrupyTowarow.DB"));
         t.open();
         for (t.first(); !t.eof(); t.next())
-            groups.insert(t.fieldByName(QStringLiteral("Numer")).asInteger(), t.fieldByName(QStringLiteral("Grupa")).asString());
+            groups.insert(t.fieldByName(QStringLiteral("Numer")).asInteger(),
+                          t.fieldByName(QStringLiteral("Grupa")).asString());
     }
     QCOMPARE(suppliers.size(), kSuppliers);
     QCOMPARE(groups.size(), kGroups);
@@ -153,7 +155,8 @@ void TestGenData::purchaseLinesFollowTheRules()
     t.setDatabaseName(tmp.path());
     t.setTableName(QStringLiteral("Towary.DB"));
     t.open();
-    const QSet<QString> vatKinds = {QStringLiteral("23"), QStringLiteral("8"), QStringLiteral("5"), QStringLiteral("zw")};
+    const QSet<QString> vatKinds = {QStringLiteral("23"), QStringLiteral("8"), QStringLiteral("5"),
+                                    QStringLiteral("zw")};
     QSet<QString> vatSeen;
     int invoices = 0;
     for (t.first(); !t.eof(); t.next()) {
@@ -180,7 +183,8 @@ void TestGenData::purchaseLinesFollowTheRules()
         invoices += invoice ? 1 : 0;
         QCOMPARE(f("Par9").asString(), invoice ? QStringLiteral("Tak") : QStringLiteral("Nie"));
         const std::optional<double> ref = f("CenaReferencyjna").optFloat();
-        const QString sign = !ref || *ref < price ? QStringLiteral("-") : (*ref > price ? QStringLiteral("+") : QStringLiteral("0"));
+        const QString sign = !ref || *ref < price ? QStringLiteral("-")
+                                                  : (*ref > price ? QStringLiteral("+") : QStringLiteral("0"));
         QCOMPARE(f("JakaCenaRef").asString(), sign);
 
         const int supplier = f("NumerDostawcy").asInteger();
@@ -190,7 +194,8 @@ void TestGenData::purchaseLinesFollowTheRules()
         const int group = f("NumerGrupy").asInteger();
         QCOMPARE(f("Grupa").asString(), groups.value(group));
         QVERIFY2(group == supplierGroup(supplier, 0) || group == supplierGroup(supplier, 1) ||
-                     group == supplierGroup(supplier, 2), qPrintable(where));
+                     group == supplierGroup(supplier, 2),
+                 qPrintable(where));
         QCOMPARE(f("RestauracjaNumer").asInteger(), 1);
         QCOMPARE(f("RestauracjaSymbol").asString(), QStringLiteral("LIPY"));
         QCOMPARE(f("UpustProc").asFloat(), 0.0);
@@ -211,9 +216,11 @@ void TestGenData::seedDecidesTheData()
         opt.seed = seed;
         generateData(opt);
     }
-    for (const QString& file : {QStringLiteral("Towary.DB"), QStringLiteral("Dostawcy.db"), QStringLiteral("TowaryPodstawowe.db")}) {
+    for (const QString& file :
+         {QStringLiteral("Towary.DB"), QStringLiteral("Dostawcy.db"), QStringLiteral("TowaryPodstawowe.db")}) {
         QCOMPARE(contentDigest(tablePath(a.path(), file)), contentDigest(tablePath(b.path(), file)));
-        QVERIFY2(contentDigest(tablePath(a.path(), file)) != contentDigest(tablePath(c.path(), file)), qPrintable(file));
+        QVERIFY2(contentDigest(tablePath(a.path(), file)) != contentDigest(tablePath(c.path(), file)),
+                 qPrintable(file));
     }
 }
 
@@ -269,9 +276,11 @@ void TestGenData::purchaseViewMatchesPlainSql()
         engineIds << v.lines.fieldByName(QStringLiteral("Numer")).asInteger();
 
     SqliteDb db(tablePath(tmp.path(), QStringLiteral("Towary.DB")), SQLITE_OPEN_READONLY);
-    SqliteStmt st(db, "SELECT \"Numer\" FROM " + sqlTableName(db) + " WHERE " +
-                          (oneSupplier ? "\"NumerDostawcy\" = " + std::to_string(kBenchSupplier) + " AND " : std::string()) +
-                          "\"DataZakupu\" BETWEEN ? AND ? ORDER BY \"Symbol\", \"Numer\"");
+    SqliteStmt st(
+        db,
+        "SELECT \"Numer\" FROM " + sqlTableName(db) + " WHERE " +
+            (oneSupplier ? "\"NumerDostawcy\" = " + std::to_string(kBenchSupplier) + " AND " : std::string()) +
+            "\"DataZakupu\" BETWEEN ? AND ? ORDER BY \"Symbol\", \"Numer\"");
     st.bind(1, from);
     st.bind(2, to);
     QList<qint64> sqlIds;

@@ -31,8 +31,8 @@ inline Stopwatch timeReference(qint64 engineRuns, const std::function<void()>& w
 // engine_ms and sqlite3_ms are mean wall times of one run, ratio = engine / sqlite3;
 // the *_cpu_ms and cpu_ratio counters are the same in process CPU time;
 // target_ms, when given, is the time the engine should stay under.
-inline void report(benchmark::State& state, const Stopwatch& engine, const Stopwatch& reference,
-                   double rows, double targetMs = 0)
+inline void report(benchmark::State& state, const Stopwatch& engine, const Stopwatch& reference, double rows,
+                   double targetMs = 0)
 {
     state.counters["rows"] = rows;
     state.counters["engine_ms"] = engine.meanMs();
@@ -61,20 +61,20 @@ void guarded(benchmark::State& state, Body&& body)
 
 } // namespace jadl::bench
 
-#define JADL_BENCHMARK_MAIN()                                                   \
-    int main(int argc, char** argv)                                             \
-    {                                                                           \
-        benchmark::Initialize(&argc, argv);                                     \
-        if (benchmark::ReportUnrecognizedArguments(argc, argv))                 \
-            return 1;                                                           \
-        QCoreApplication app(argc, argv);                                       \
-        try {                                                                   \
-            jadl::bench::ensureData();                                          \
-        } catch (const std::exception& e) {                                     \
-            std::fprintf(stderr, "no benchmark data: %s\n", e.what());          \
-            return 1;                                                           \
-        }                                                                       \
-        benchmark::RunSpecifiedBenchmarks();                                    \
-        benchmark::Shutdown();                                                  \
-        return 0;                                                               \
+#define JADL_BENCHMARK_MAIN()                                                                                          \
+    int main(int argc, char** argv)                                                                                    \
+    {                                                                                                                  \
+        benchmark::Initialize(&argc, argv);                                                                            \
+        if (benchmark::ReportUnrecognizedArguments(argc, argv))                                                        \
+            return 1;                                                                                                  \
+        QCoreApplication app(argc, argv);                                                                              \
+        try {                                                                                                          \
+            jadl::bench::ensureData();                                                                                 \
+        } catch (const std::exception& e) {                                                                            \
+            std::fprintf(stderr, "no benchmark data: %s\n", e.what());                                                 \
+            return 1;                                                                                                  \
+        }                                                                                                              \
+        benchmark::RunSpecifiedBenchmarks();                                                                           \
+        benchmark::Shutdown();                                                                                         \
+        return 0;                                                                                                      \
     }

@@ -47,14 +47,18 @@ QString tablePath(const QString& dir, const QString& fileName)
     return t.filePath();
 }
 
-QDate benchMonthStart() { return QDate(2026, 11, 1); }
-QDate benchMonthEnd() { return QDate(2026, 11, 30); }
+QDate benchMonthStart()
+{
+    return QDate(2026, 11, 1);
+}
+QDate benchMonthEnd()
+{
+    return QDate(2026, 11, 30);
+}
 
 PurchaseView::PurchaseView(const QString& dir)
-    : suppliers(nullptr, QStringLiteral("TableDostawcy")),
-      supplierSource(nullptr, &suppliers),
-      lines(nullptr, QStringLiteral("TableTowary")),
-      from_(benchMonthStart()), to_(benchMonthEnd())
+    : suppliers(nullptr, QStringLiteral("TableDostawcy")), supplierSource(nullptr, &suppliers),
+      lines(nullptr, QStringLiteral("TableTowary")), from_(benchMonthStart()), to_(benchMonthEnd())
 {
     suppliers.setDatabaseName(dir);
     suppliers.setTableName(QStringLiteral("Dostawcy.db"));
@@ -118,7 +122,8 @@ SqliteDb::SqliteDb(const QString& path, int flags) : path_(path)
     const int rc = sqlite3_open_v2(QFile::encodeName(path).constData(), &raw, flags, nullptr);
     db_.reset(raw);
     if (rc != SQLITE_OK)
-        throw std::runtime_error(std::string(raw ? sqlite3_errmsg(raw) : "out of memory") + " [" + path.toStdString() + "]");
+        throw std::runtime_error(std::string(raw ? sqlite3_errmsg(raw) : "out of memory") + " [" + path.toStdString() +
+                                 "]");
 }
 
 void SqliteDb::exec(const std::string& sql)

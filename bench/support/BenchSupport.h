@@ -27,8 +27,8 @@ QString tablePath(const QString& dir, const QString& fileName);
 
 // The selections the benchmarks share.
 inline constexpr int kBenchSupplier = 100;
-QDate benchMonthStart();   // 2026-11-01, the last whole month of the register
-QDate benchMonthEnd();     // 2026-11-30
+QDate benchMonthStart(); // 2026-11-01, the last whole month of the register
+QDate benchMonthEnd(); // 2026-11-30
 
 // TableDostawcy with its data source and TableTowary, filtered on a date range
 // by a callback and the matching SQL pre-filter.
@@ -72,6 +72,7 @@ public:
     sqlite3* get() const { return db_.get(); }
     void exec(const std::string& sql);
     const QString& path() const { return path_; }
+
 private:
     QString path_;
     std::unique_ptr<sqlite3, SqliteCloser> db_;
@@ -80,12 +81,13 @@ private:
 class SqliteStmt {
 public:
     SqliteStmt(const SqliteDb& db, const std::string& sql);
-    void bind(int i, const QVariant& v);   // null, int, qint64, double, bool, QString, QDate (ISO)
-    bool step();                           // true while a row is there
+    void bind(int i, const QVariant& v); // null, int, qint64, double, bool, QString, QDate (ISO)
+    bool step(); // true while a row is there
     void reset();
     double columnDouble(int i) const { return sqlite3_column_double(st_.get(), i); }
     qint64 columnInt(int i) const { return sqlite3_column_int64(st_.get(), i); }
     sqlite3_stmt* raw() const { return st_.get(); }
+
 private:
     const SqliteDb& db_;
     std::unique_ptr<sqlite3_stmt, StmtFinalizer> st_;
@@ -109,9 +111,13 @@ public:
         cpuTotal_ += cpuNow() - c0_;
         ++runs_;
     }
-    double meanMs() const { return runs_ ? std::chrono::duration<double, std::milli>(total_).count() / double(runs_) : 0; }
+    double meanMs() const
+    {
+        return runs_ ? std::chrono::duration<double, std::milli>(total_).count() / double(runs_) : 0;
+    }
     double meanCpuMs() const { return runs_ ? cpuTotal_ * 1e3 / double(runs_) : 0; }
     qint64 runs() const { return runs_; }
+
 private:
     static double cpuNow()
     {

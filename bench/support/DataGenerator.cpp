@@ -27,8 +27,14 @@
 
 namespace jadl::bench {
 
-QDate lastPurchaseDay() { return QDate(2026, 12, 6); }
-QDate firstPurchaseDay() { return lastPurchaseDay().addYears(-10).addDays(1); }
+QDate lastPurchaseDay()
+{
+    return QDate(2026, 12, 6);
+}
+QDate firstPurchaseDay()
+{
+    return lastPurchaseDay().addYears(-10).addDays(1);
+}
 
 QString completeMarker(const QString& directory)
 {
@@ -48,7 +54,7 @@ namespace {
 // distributions are not), so a seed always gives the same data.
 class Rng {
 public:
-    explicit Rng(std::uint64_t seed) : s_(seed) {}
+    explicit Rng(std::uint64_t seed) : s_(seed) { }
     std::uint64_t next()
     {
         std::uint64_t z = (s_ += 0x9E3779B97F4A7C15ULL);
@@ -66,11 +72,15 @@ public:
             s.push_back(char('0' + below(10)));
         return s;
     }
+
 private:
     std::uint64_t s_;
 };
 
-std::string utf8(const QString& s) { return s.toStdString(); }
+std::string utf8(const QString& s)
+{
+    return s.toStdString();
+}
 
 // The single table inside one table file, addressed by the program's field names.
 class TableFile {
@@ -112,14 +122,18 @@ public:
     std::vector<std::pair<std::string, std::string>> indexes() const
     {
         std::vector<std::pair<std::string, std::string>> out;
-        SQLite::Statement q(db_, "SELECT name, sql FROM sqlite_master WHERE type='index' AND tbl_name=? AND sql IS NOT NULL");
+        SQLite::Statement q(
+            db_, "SELECT name, sql FROM sqlite_master WHERE type='index' AND tbl_name=? AND sql IS NOT NULL");
         q.bind(1, utf8(name_));
         while (q.executeStep())
             out.emplace_back(q.getColumn(0).getString(), q.getColumn(1).getString());
         return out;
     }
 
-    static QString quote(const QString& id) { return QLatin1Char('"') + QString(id).replace(QLatin1Char('"'), QStringLiteral("\"\"")) + QLatin1Char('"'); }
+    static QString quote(const QString& id)
+    {
+        return QLatin1Char('"') + QString(id).replace(QLatin1Char('"'), QStringLiteral("\"\"")) + QLatin1Char('"');
+    }
 
 private:
     SQLite::Database& db_;
@@ -133,8 +147,7 @@ class Inserter {
 public:
     Inserter(SQLite::Database& db, const TableFile& table, std::initializer_list<const char*> fields)
         : count_(int(fields.size())), stmt_(db, sql(table, fields))
-    {
-    }
+    { }
 
     template <class... Values>
     void row(const Values&... values)
@@ -174,11 +187,11 @@ private:
 
 struct GroupWords {
     const char* name;
-    const char* code;     // symbol prefix
+    const char* code; // symbol prefix
     const char* type;
     const char* unit;
     const char* vat;
-    double price;         // typical net price per unit today
+    double price; // typical net price per unit today
     std::array<const char*, 5> goods;
 };
 
@@ -187,45 +200,255 @@ const std::array<GroupWords, kGroups>& groupWords()
 {
     static const std::array<GroupWords, kGroups> words = {{
         {"Nabiał", "NAB", "Spożywczy", "szt", "5", 4.5, {"Mleko", "Śmietana", "Jogurt naturalny", "Masło", "Kefir"}},
-        {"Sery", "SER", "Spożywczy", "kg", "5", 32.0, {"Ser żółty gouda", "Ser twarogowy", "Mozzarella", "Parmezan", "Ser pleśniowy"}},
+        {"Sery",
+         "SER",
+         "Spożywczy",
+         "kg",
+         "5",
+         32.0,
+         {"Ser żółty gouda", "Ser twarogowy", "Mozzarella", "Parmezan", "Ser pleśniowy"}},
         {"Mięso wieprzowe", "WIE", "Spożywczy", "kg", "5", 21.0, {"Schab", "Karkówka", "Łopatka", "Boczek", "Żeberka"}},
-        {"Mięso wołowe", "WOL", "Spożywczy", "kg", "5", 48.0, {"Polędwica wołowa", "Rostbef", "Antrykot", "Mostek wołowy", "Gulasz wołowy"}},
-        {"Drób", "DRO", "Spożywczy", "kg", "5", 17.0, {"Filet z kurczaka", "Udko z kurczaka", "Kaczka", "Indyk pierś", "Skrzydełka"}},
-        {"Wędliny", "WED", "Spożywczy", "kg", "5", 36.0, {"Szynka gotowana", "Kiełbasa śląska", "Polędwica sopocka", "Salami", "Kabanosy"}},
+        {"Mięso wołowe",
+         "WOL",
+         "Spożywczy",
+         "kg",
+         "5",
+         48.0,
+         {"Polędwica wołowa", "Rostbef", "Antrykot", "Mostek wołowy", "Gulasz wołowy"}},
+        {"Drób",
+         "DRO",
+         "Spożywczy",
+         "kg",
+         "5",
+         17.0,
+         {"Filet z kurczaka", "Udko z kurczaka", "Kaczka", "Indyk pierś", "Skrzydełka"}},
+        {"Wędliny",
+         "WED",
+         "Spożywczy",
+         "kg",
+         "5",
+         36.0,
+         {"Szynka gotowana", "Kiełbasa śląska", "Polędwica sopocka", "Salami", "Kabanosy"}},
         {"Ryby", "RYB", "Spożywczy", "kg", "5", 42.0, {"Łosoś", "Dorsz", "Sandacz", "Pstrąg", "Śledź"}},
-        {"Owoce morza", "OMO", "Spożywczy", "kg", "5", 79.0, {"Krewetki", "Małże", "Kalmary", "Ośmiornica", "Przegrzebki"}},
-        {"Warzywa świeże", "WAR", "Spożywczy", "kg", "5", 4.2, {"Ziemniaki", "Marchew", "Cebula", "Pomidory", "Ogórki"}},
+        {"Owoce morza",
+         "OMO",
+         "Spożywczy",
+         "kg",
+         "5",
+         79.0,
+         {"Krewetki", "Małże", "Kalmary", "Ośmiornica", "Przegrzebki"}},
+        {"Warzywa świeże",
+         "WAR",
+         "Spożywczy",
+         "kg",
+         "5",
+         4.2,
+         {"Ziemniaki", "Marchew", "Cebula", "Pomidory", "Ogórki"}},
         {"Owoce", "OWO", "Spożywczy", "kg", "5", 7.5, {"Jabłka", "Cytryny", "Banany", "Truskawki", "Pomarańcze"}},
-        {"Grzyby", "GRZ", "Spożywczy", "kg", "5", 18.0, {"Pieczarki", "Boczniaki", "Kurki", "Borowiki suszone", "Shiitake"}},
-        {"Przyprawy", "PRZ", "Spożywczy", "opak", "8", 6.0, {"Pieprz czarny", "Papryka słodka", "Majeranek", "Kminek", "Curry"}},
-        {"Zioła świeże", "ZIO", "Spożywczy", "szt", "5", 3.5, {"Natka pietruszki", "Koperek", "Bazylia", "Tymianek", "Rozmaryn"}},
-        {"Mąka", "MAK", "Spożywczy", "kg", "5", 2.8, {"Mąka pszenna typ 450", "Mąka żytnia", "Mąka tortowa", "Mąka ziemniaczana", "Mąka orkiszowa"}},
-        {"Kasze", "KAS", "Spożywczy", "kg", "5", 6.5, {"Kasza gryczana", "Kasza jęczmienna", "Kasza jaglana", "Kuskus", "Bulgur"}},
-        {"Ryż", "RYZ", "Spożywczy", "kg", "5", 7.0, {"Ryż biały", "Ryż basmati", "Ryż arborio", "Ryż jaśminowy", "Ryż dziki"}},
+        {"Grzyby",
+         "GRZ",
+         "Spożywczy",
+         "kg",
+         "5",
+         18.0,
+         {"Pieczarki", "Boczniaki", "Kurki", "Borowiki suszone", "Shiitake"}},
+        {"Przyprawy",
+         "PRZ",
+         "Spożywczy",
+         "opak",
+         "8",
+         6.0,
+         {"Pieprz czarny", "Papryka słodka", "Majeranek", "Kminek", "Curry"}},
+        {"Zioła świeże",
+         "ZIO",
+         "Spożywczy",
+         "szt",
+         "5",
+         3.5,
+         {"Natka pietruszki", "Koperek", "Bazylia", "Tymianek", "Rozmaryn"}},
+        {"Mąka",
+         "MAK",
+         "Spożywczy",
+         "kg",
+         "5",
+         2.8,
+         {"Mąka pszenna typ 450", "Mąka żytnia", "Mąka tortowa", "Mąka ziemniaczana", "Mąka orkiszowa"}},
+        {"Kasze",
+         "KAS",
+         "Spożywczy",
+         "kg",
+         "5",
+         6.5,
+         {"Kasza gryczana", "Kasza jęczmienna", "Kasza jaglana", "Kuskus", "Bulgur"}},
+        {"Ryż",
+         "RYZ",
+         "Spożywczy",
+         "kg",
+         "5",
+         7.0,
+         {"Ryż biały", "Ryż basmati", "Ryż arborio", "Ryż jaśminowy", "Ryż dziki"}},
         {"Makarony", "MKR", "Spożywczy", "kg", "5", 8.0, {"Spaghetti", "Penne", "Tagliatelle", "Lasagne", "Świderki"}},
-        {"Pieczywo", "PIE", "Spożywczy", "szt", "5", 3.2, {"Chleb żytni", "Bułka kajzerka", "Bagietka", "Chleb razowy", "Ciabatta"}},
-        {"Ciasta i desery", "CIA", "Spożywczy", "szt", "8", 24.0, {"Sernik", "Szarlotka", "Makowiec", "Tiramisu", "Babka"}},
-        {"Jaja", "JAJ", "Spożywczy", "szt", "5", 0.75, {"Jaja L", "Jaja M", "Jaja przepiórcze", "Jaja ekologiczne", "Jaja z wolnego wybiegu"}},
-        {"Tłuszcze", "TLU", "Spożywczy", "kg", "5", 14.0, {"Smalec", "Margaryna", "Masło klarowane", "Łój", "Tłuszcz do frytur"}},
-        {"Oleje", "OLE", "Spożywczy", "l", "5", 9.0, {"Olej rzepakowy", "Oliwa z oliwek", "Olej słonecznikowy", "Olej lniany", "Olej sezamowy"}},
-        {"Cukier", "CUK", "Spożywczy", "kg", "8", 3.9, {"Cukier biały", "Cukier trzcinowy", "Cukier puder", "Miód", "Syrop klonowy"}},
-        {"Słodycze", "SLO", "Spożywczy", "opak", "8", 5.5, {"Czekolada gorzka", "Kakao", "Wafle", "Herbatniki", "Bakalie"}},
-        {"Konserwy", "KON", "Spożywczy", "szt", "5", 6.0, {"Pomidory krojone", "Groszek konserwowy", "Kukurydza", "Fasola czerwona", "Tuńczyk"}},
-        {"Przetwory", "PRT", "Spożywczy", "szt", "5", 7.5, {"Ogórki kiszone", "Kapusta kiszona", "Chrzan", "Musztarda", "Dżem truskawkowy"}},
-        {"Mrożonki warzywne", "MRW", "Spożywczy", "kg", "5", 8.5, {"Frytki", "Mieszanka warzywna", "Szpinak mrożony", "Brokuły mrożone", "Fasolka szparagowa"}},
-        {"Mrożonki rybne", "MRR", "Spożywczy", "kg", "5", 27.0, {"Filet z mintaja", "Paluszki rybne", "Krewetki mrożone", "Dorsz mrożony", "Łosoś mrożony"}},
-        {"Lody", "LOD", "Spożywczy", "l", "8", 16.0, {"Lody waniliowe", "Lody czekoladowe", "Sorbet cytrynowy", "Lody śmietankowe", "Lody pistacjowe"}},
-        {"Soki", "SOK", "Napoje", "l", "5", 5.0, {"Sok pomarańczowy", "Sok jabłkowy", "Nektar czarna porzeczka", "Sok pomidorowy", "Sok grejpfrutowy"}},
-        {"Wody mineralne", "WOD", "Napoje", "but", "23", 1.4, {"Woda niegazowana", "Woda gazowana", "Woda lekko gazowana", "Woda źródlana", "Woda smakowa"}},
-        {"Napoje gazowane", "NAP", "Napoje", "but", "23", 3.1, {"Cola", "Oranżada", "Tonik", "Lemoniada", "Napój energetyczny"}},
-        {"Kawa", "KAW", "Napoje", "kg", "23", 62.0, {"Kawa ziarnista", "Kawa mielona", "Kawa bezkofeinowa", "Espresso", "Kawa rozpuszczalna"}},
-        {"Herbata", "HER", "Napoje", "opak", "23", 11.0, {"Herbata czarna", "Herbata zielona", "Herbata owocowa", "Herbata miętowa", "Herbata rumiankowa"}},
-        {"Piwo", "PIW", "Alkohol", "but", "23", 3.4, {"Piwo jasne", "Piwo ciemne", "Piwo pszeniczne", "Piwo bezalkoholowe", "Piwo niepasteryzowane"}},
-        {"Wino", "WIN", "Alkohol", "but", "23", 27.0, {"Wino czerwone wytrawne", "Wino białe wytrawne", "Wino różowe", "Prosecco", "Wino deserowe"}},
-        {"Wódki i likiery", "WOK", "Alkohol", "but", "23", 35.0, {"Wódka czysta", "Żubrówka", "Nalewka wiśniowa", "Likier jajeczny", "Krupnik"}},
-        {"Sosy", "SOS", "Spożywczy", "l", "8", 12.0, {"Ketchup", "Majonez", "Sos sojowy", "Sos barbecue", "Ocet balsamiczny"}},
-        {"Chemia gospodarcza", "CHE", "Chemia", "szt", "23", 9.5, {"Płyn do naczyń", "Proszek do zmywarki", "Środek dezynfekujący", "Ręczniki papierowe", "Worki na śmieci"}},
-        {"Opakowania", "OPA", "Opakowania", "opak", "zw", 19.0, {"Pojemniki na wynos", "Folia spożywcza", "Serwetki", "Kubki papierowe", "Torby papierowe"}},
+        {"Pieczywo",
+         "PIE",
+         "Spożywczy",
+         "szt",
+         "5",
+         3.2,
+         {"Chleb żytni", "Bułka kajzerka", "Bagietka", "Chleb razowy", "Ciabatta"}},
+        {"Ciasta i desery",
+         "CIA",
+         "Spożywczy",
+         "szt",
+         "8",
+         24.0,
+         {"Sernik", "Szarlotka", "Makowiec", "Tiramisu", "Babka"}},
+        {"Jaja",
+         "JAJ",
+         "Spożywczy",
+         "szt",
+         "5",
+         0.75,
+         {"Jaja L", "Jaja M", "Jaja przepiórcze", "Jaja ekologiczne", "Jaja z wolnego wybiegu"}},
+        {"Tłuszcze",
+         "TLU",
+         "Spożywczy",
+         "kg",
+         "5",
+         14.0,
+         {"Smalec", "Margaryna", "Masło klarowane", "Łój", "Tłuszcz do frytur"}},
+        {"Oleje",
+         "OLE",
+         "Spożywczy",
+         "l",
+         "5",
+         9.0,
+         {"Olej rzepakowy", "Oliwa z oliwek", "Olej słonecznikowy", "Olej lniany", "Olej sezamowy"}},
+        {"Cukier",
+         "CUK",
+         "Spożywczy",
+         "kg",
+         "8",
+         3.9,
+         {"Cukier biały", "Cukier trzcinowy", "Cukier puder", "Miód", "Syrop klonowy"}},
+        {"Słodycze",
+         "SLO",
+         "Spożywczy",
+         "opak",
+         "8",
+         5.5,
+         {"Czekolada gorzka", "Kakao", "Wafle", "Herbatniki", "Bakalie"}},
+        {"Konserwy",
+         "KON",
+         "Spożywczy",
+         "szt",
+         "5",
+         6.0,
+         {"Pomidory krojone", "Groszek konserwowy", "Kukurydza", "Fasola czerwona", "Tuńczyk"}},
+        {"Przetwory",
+         "PRT",
+         "Spożywczy",
+         "szt",
+         "5",
+         7.5,
+         {"Ogórki kiszone", "Kapusta kiszona", "Chrzan", "Musztarda", "Dżem truskawkowy"}},
+        {"Mrożonki warzywne",
+         "MRW",
+         "Spożywczy",
+         "kg",
+         "5",
+         8.5,
+         {"Frytki", "Mieszanka warzywna", "Szpinak mrożony", "Brokuły mrożone", "Fasolka szparagowa"}},
+        {"Mrożonki rybne",
+         "MRR",
+         "Spożywczy",
+         "kg",
+         "5",
+         27.0,
+         {"Filet z mintaja", "Paluszki rybne", "Krewetki mrożone", "Dorsz mrożony", "Łosoś mrożony"}},
+        {"Lody",
+         "LOD",
+         "Spożywczy",
+         "l",
+         "8",
+         16.0,
+         {"Lody waniliowe", "Lody czekoladowe", "Sorbet cytrynowy", "Lody śmietankowe", "Lody pistacjowe"}},
+        {"Soki",
+         "SOK",
+         "Napoje",
+         "l",
+         "5",
+         5.0,
+         {"Sok pomarańczowy", "Sok jabłkowy", "Nektar czarna porzeczka", "Sok pomidorowy", "Sok grejpfrutowy"}},
+        {"Wody mineralne",
+         "WOD",
+         "Napoje",
+         "but",
+         "23",
+         1.4,
+         {"Woda niegazowana", "Woda gazowana", "Woda lekko gazowana", "Woda źródlana", "Woda smakowa"}},
+        {"Napoje gazowane",
+         "NAP",
+         "Napoje",
+         "but",
+         "23",
+         3.1,
+         {"Cola", "Oranżada", "Tonik", "Lemoniada", "Napój energetyczny"}},
+        {"Kawa",
+         "KAW",
+         "Napoje",
+         "kg",
+         "23",
+         62.0,
+         {"Kawa ziarnista", "Kawa mielona", "Kawa bezkofeinowa", "Espresso", "Kawa rozpuszczalna"}},
+        {"Herbata",
+         "HER",
+         "Napoje",
+         "opak",
+         "23",
+         11.0,
+         {"Herbata czarna", "Herbata zielona", "Herbata owocowa", "Herbata miętowa", "Herbata rumiankowa"}},
+        {"Piwo",
+         "PIW",
+         "Alkohol",
+         "but",
+         "23",
+         3.4,
+         {"Piwo jasne", "Piwo ciemne", "Piwo pszeniczne", "Piwo bezalkoholowe", "Piwo niepasteryzowane"}},
+        {"Wino",
+         "WIN",
+         "Alkohol",
+         "but",
+         "23",
+         27.0,
+         {"Wino czerwone wytrawne", "Wino białe wytrawne", "Wino różowe", "Prosecco", "Wino deserowe"}},
+        {"Wódki i likiery",
+         "WOK",
+         "Alkohol",
+         "but",
+         "23",
+         35.0,
+         {"Wódka czysta", "Żubrówka", "Nalewka wiśniowa", "Likier jajeczny", "Krupnik"}},
+        {"Sosy",
+         "SOS",
+         "Spożywczy",
+         "l",
+         "8",
+         12.0,
+         {"Ketchup", "Majonez", "Sos sojowy", "Sos barbecue", "Ocet balsamiczny"}},
+        {"Chemia gospodarcza",
+         "CHE",
+         "Chemia",
+         "szt",
+         "23",
+         9.5,
+         {"Płyn do naczyń", "Proszek do zmywarki", "Środek dezynfekujący", "Ręczniki papierowe", "Worki na śmieci"}},
+        {"Opakowania",
+         "OPA",
+         "Opakowania",
+         "opak",
+         "zw",
+         19.0,
+         {"Pojemniki na wynos", "Folia spożywcza", "Serwetki", "Kubki papierowe", "Torby papierowe"}},
     }};
     return words;
 }
@@ -237,8 +460,8 @@ struct Good {
     std::string name, symbol, index, type, groupName, unit, vatTyp;
     std::optional<QString> vatTypQ;
     double rate = 0;
-    double price = 0;                       // net price today
-    std::optional<double> reference;        // reference price, sometimes missing
+    double price = 0; // net price today
+    std::optional<double> reference; // reference price, sometimes missing
 };
 
 struct Supplier {
@@ -248,8 +471,8 @@ struct Supplier {
 
 std::vector<Good> makeGoods(Rng& rng)
 {
-    static const std::array<const char*, 10> variants = {"", "extra", "premium", "BIO", "krajowy", "import",
-                                                         "hurtowy", "gastro", "luz", "ekonomiczny"};
+    static const std::array<const char*, 10> variants = {"",       "extra",   "premium", "BIO", "krajowy",
+                                                         "import", "hurtowy", "gastro",  "luz", "ekonomiczny"};
     std::vector<Good> goods;
     goods.reserve(kGoods);
     const auto& groups = groupWords();
@@ -262,7 +485,8 @@ std::vector<Good> makeGoods(Rng& rng)
             const QString base = QString::fromUtf8(groups[g].goods[k % 5]);
             const char* variant = variants[k / 5];
             x.name = utf8(*variant ? base + QLatin1Char(' ') + QString::fromUtf8(variant) : base);
-            x.symbol = utf8(QStringLiteral("%1-%2").arg(QLatin1String(groups[g].code)).arg(k + 1, 3, 10, QLatin1Char('0')));
+            x.symbol = utf8(
+                QStringLiteral("%1-%2").arg(QLatin1String(groups[g].code)).arg(k + 1, 3, 10, QLatin1Char('0')));
             x.index = "590" + rng.digits(10);
             x.type = groups[g].type;
             x.groupName = groups[g].name;
@@ -282,7 +506,7 @@ std::vector<Good> makeGoods(Rng& rng)
 double quantityFor(const std::string& unit, Rng& rng)
 {
     if (unit == "kg")
-        return (rng.below(400) + 1) * 0.1;     // 0.1 .. 40 kg
+        return (rng.below(400) + 1) * 0.1; // 0.1 .. 40 kg
     if (unit == "l")
         return double(rng.below(30) + 1);
     if (unit == "but")
@@ -349,9 +573,9 @@ void fillGoods(const QString& path, const std::vector<Good>& goods)
     auto db = openForLoad(path);
     TableFile t(*db, path);
     SQLite::Transaction tr(*db);
-    Inserter ins(*db, t, {"Numer", "NumerGrupy", "NrKol", "Nazwa", "Symbol", "Indeks", "TypTowaru", "Grupa",
-                          "DataDodania", "CenaNetto", "CenaBrutto", "JednostkaMiary", "VatTyp",
-                          "CenaReferencyjna", "Uzywany", "Zablokawany"});
+    Inserter ins(*db, t,
+                 {"Numer", "NumerGrupy", "NrKol", "Nazwa", "Symbol", "Indeks", "TypTowaru", "Grupa", "DataDodania",
+                  "CenaNetto", "CenaBrutto", "JednostkaMiary", "VatTyp", "CenaReferencyjna", "Uzywany", "Zablokawany"});
     const std::string added = utf8(firstPurchaseDay().addDays(-30).toString(Qt::ISODate));
     for (const Good& g : goods)
         ins.row(g.numer, g.group, g.nrKol, g.name, g.symbol, g.index, g.type, g.groupName, added, g.price,
@@ -361,24 +585,47 @@ void fillGoods(const QString& path, const std::vector<Good>& goods)
 
 std::vector<Supplier> fillSuppliers(const QString& path, Rng& rng)
 {
-    static const std::array<const char*, 8> kinds = {"Hurtownia", "P.H.U.", "Zakład Przetwórstwa", "Piekarnia",
-                                                     "Gospodarstwo Rolne", "Przedsiębiorstwo Handlowe", "Spółdzielnia", "Dystrybucja"};
-    static const std::array<const char*, 25> names = {"Kowalski", "Nowak", "Wiśniewski", "Wójcik", "Kowalczyk",
-        "Kamiński", "Lewandowski", "Zieliński", "Szymański", "Woźniak", "Dąbrowski", "Kozłowski", "Jankowski",
-        "Mazur", "Kwiatkowski", "Krawczyk", "Piotrowski", "Grabowski", "Nowakowski", "Pawłowski", "Michalski",
-        "Nowicki", "Adamczyk", "Dudek", "Zając"};
+    static const std::array<const char*, 8> kinds = {"Hurtownia",           "P.H.U.",
+                                                     "Zakład Przetwórstwa", "Piekarnia",
+                                                     "Gospodarstwo Rolne",  "Przedsiębiorstwo Handlowe",
+                                                     "Spółdzielnia",        "Dystrybucja"};
+    static const std::array<const char*, 25> names = {
+        "Kowalski",    "Nowak",     "Wiśniewski", "Wójcik",    "Kowalczyk",  "Kamiński",  "Lewandowski",
+        "Zieliński",   "Szymański", "Woźniak",    "Dąbrowski", "Kozłowski",  "Jankowski", "Mazur",
+        "Kwiatkowski", "Krawczyk",  "Piotrowski", "Grabowski", "Nowakowski", "Pawłowski", "Michalski",
+        "Nowicki",     "Adamczyk",  "Dudek",      "Zając"};
     static const std::array<const char*, 4> forms = {"sp. z o.o.", "s.c.", "S.A.", ""};
-    static const std::array<const char*, 12> towns = {"Kraków", "Warszawa", "Wieliczka", "Tarnów", "Nowy Sącz",
-        "Katowice", "Bochnia", "Myślenice", "Skawina", "Oświęcim", "Olkusz", "Zakopane"};
-    static const std::array<const char*, 10> streets = {"Długa", "Krakowska", "Polna", "Lipowa", "Słoneczna",
-        "Kościuszki", "Mickiewicza", "Przemysłowa", "Handlowa", "Ogrodowa"};
+    static const std::array<const char*, 12> towns = {"Kraków",    "Warszawa", "Wieliczka", "Tarnów",
+                                                      "Nowy Sącz", "Katowice", "Bochnia",   "Myślenice",
+                                                      "Skawina",   "Oświęcim", "Olkusz",    "Zakopane"};
+    static const std::array<const char*, 10> streets = {"Długa",     "Krakowska",  "Polna",       "Lipowa",
+                                                        "Słoneczna", "Kościuszki", "Mickiewicza", "Przemysłowa",
+                                                        "Handlowa",  "Ogrodowa"};
 
     auto db = openForLoad(path);
     TableFile t(*db, path);
     SQLite::Transaction tr(*db);
-    Inserter ins(*db, t, {"Numer", "NrKolejnyDostawcy", "NrKolejnyWlasciciela", "SymbolWlasciciela", "Nazwa",
-                          "Symbol", "Miasto", "Ulica", "Adres", "TypDostawcy", "Nip", "Regon", "Telefon", "Fax",
-                          "E_mail", "Bank", "Konto", "WartoscNettoSuma", "WartoscVatSuma", "WartoscBruttoSuma"});
+    Inserter ins(*db, t,
+                 {"Numer",
+                  "NrKolejnyDostawcy",
+                  "NrKolejnyWlasciciela",
+                  "SymbolWlasciciela",
+                  "Nazwa",
+                  "Symbol",
+                  "Miasto",
+                  "Ulica",
+                  "Adres",
+                  "TypDostawcy",
+                  "Nip",
+                  "Regon",
+                  "Telefon",
+                  "Fax",
+                  "E_mail",
+                  "Bank",
+                  "Konto",
+                  "WartoscNettoSuma",
+                  "WartoscVatSuma",
+                  "WartoscBruttoSuma"});
     std::vector<Supplier> out;
     for (int s = 1; s <= kSuppliers; ++s) {
         const QString kind = QString::fromUtf8(kinds[rng.below(int(kinds.size()))]);
@@ -392,13 +639,16 @@ std::vector<Supplier> fillSuppliers(const QString& path, Rng& rng)
                 c = QLatin1Char('X');
         const QString symbol = QStringLiteral("%1-%2").arg(tag).arg(s, 3, 10, QLatin1Char('0'));
         const QString town = QString::fromUtf8(towns[rng.below(int(towns.size()))]);
-        const QString street = QStringLiteral("ul. %1 %2").arg(QString::fromUtf8(streets[rng.below(int(streets.size()))])).arg(rng.below(120) + 1);
-        const QString address = QStringLiteral("%1-%2 %3, %4").arg(30 + rng.below(5)).arg(rng.below(900) + 100).arg(town, street);
+        const QString street = QStringLiteral("ul. %1 %2")
+                                   .arg(QString::fromUtf8(streets[rng.below(int(streets.size()))]))
+                                   .arg(rng.below(120) + 1);
+        const QString address =
+            QStringLiteral("%1-%2 %3, %4").arg(30 + rng.below(5)).arg(rng.below(900) + 100).arg(town, street);
         const std::string phone = "12 " + rng.digits(3) + " " + rng.digits(2) + " " + rng.digits(2);
         ins.row(s, s, 1, std::string("LIPY"), utf8(name), utf8(symbol), utf8(town), utf8(street), utf8(address),
                 std::string("Dostawca towarów"), rng.digits(10), rng.digits(9), phone, phone,
-                utf8(QStringLiteral("biuro%1@dostawca.pl").arg(s)), std::string("Bank Spółdzielczy"),
-                rng.digits(26), 0.0, 0.0, 0.0);
+                utf8(QStringLiteral("biuro%1@dostawca.pl").arg(s)), std::string("Bank Spółdzielczy"), rng.digits(26),
+                0.0, 0.0, 0.0);
         out.push_back({s, utf8(name), utf8(symbol)});
     }
     tr.commit();
@@ -410,11 +660,12 @@ void fillRestaurant(const QString& path)
     auto db = openForLoad(path);
     TableFile t(*db, path);
     SQLite::Transaction tr(*db);
-    Inserter ins(*db, t, {"Numer", "NrKolejny", "Nazwa", "Symbol", "Miasto", "Ulica", "Adres", "Nip", "CzyVat",
-                          "AktywnyString", "Aktywny"});
+    Inserter ins(*db, t,
+                 {"Numer", "NrKolejny", "Nazwa", "Symbol", "Miasto", "Ulica", "Adres", "Nip", "CzyVat", "AktywnyString",
+                  "Aktywny"});
     ins.row(1, 1, std::string("Restauracja Pod Lipami"), std::string("LIPY"), std::string("Kraków"),
-            std::string("ul. Lipowa 7"), std::string("31-000 Kraków, ul. Lipowa 7"), std::string("6760001122"),
-            true, std::string("TAK"), true);
+            std::string("ul. Lipowa 7"), std::string("31-000 Kraków, ul. Lipowa 7"), std::string("6760001122"), true,
+            std::string("TAK"), true);
     tr.commit();
 }
 
@@ -437,11 +688,36 @@ void fillLines(const QString& path, qint64 lines, const std::vector<Good>& goods
     for (const auto& [name, sql] : indexes)
         db->exec(utf8(QStringLiteral("DROP INDEX %1").arg(TableFile::quote(QString::fromStdString(name)))));
 
-    Inserter ins(*db, t, {"Numer", "NumerPodstawowy", "Nazwa", "Symbol", "Grupa", "TypTowaru", "NumerGrupy",
-                          "Indeks", "CenaNetto", "CenaBrutto", "Vat", "VatTyp", "Ilosc", "JednostkaMiary",
-                          "DataZakupu", "Dostawca", "SymbolDostawcy", "NumerDostawcy", "WartoscNetto",
-                          "WartoscBrutto", "UpustProc", "WartoscVat", "CzyBylaFaktura", "CenaReferencyjna",
-                          "Par9", "DataZakupuString", "JakaCenaRef", "RestauracjaNumer", "RestauracjaSymbol"});
+    Inserter ins(*db, t,
+                 {"Numer",
+                  "NumerPodstawowy",
+                  "Nazwa",
+                  "Symbol",
+                  "Grupa",
+                  "TypTowaru",
+                  "NumerGrupy",
+                  "Indeks",
+                  "CenaNetto",
+                  "CenaBrutto",
+                  "Vat",
+                  "VatTyp",
+                  "Ilosc",
+                  "JednostkaMiary",
+                  "DataZakupu",
+                  "Dostawca",
+                  "SymbolDostawcy",
+                  "NumerDostawcy",
+                  "WartoscNetto",
+                  "WartoscBrutto",
+                  "UpustProc",
+                  "WartoscVat",
+                  "CzyBylaFaktura",
+                  "CenaReferencyjna",
+                  "Par9",
+                  "DataZakupuString",
+                  "JakaCenaRef",
+                  "RestauracjaNumer",
+                  "RestauracjaSymbol"});
     const std::string restaurant = "LIPY";
     for (qint64 i = 0; i < lines; ++i) {
         // Lines are appended day by day, as the register grows.
@@ -452,7 +728,8 @@ void fillLines(const QString& path, qint64 lines, const std::vector<Good>& goods
 
         // Prices rise about 3.5 % a year towards today's catalogue price.
         const double yearsBefore = (days - 1 - d) / 365.25;
-        const double price = std::max(0.01, roundedMoney(g.price * std::pow(1.035, -yearsBefore) * rng.uniform(0.95, 1.05)));
+        const double price = std::max(0.01,
+                                      roundedMoney(g.price * std::pow(1.035, -yearsBefore) * rng.uniform(0.95, 1.05)));
         const double qty = quantityFor(g.unit, rng);
         const double net = roundedMoney(price * qty);
         const double vat = roundedMoney(roundedMoney(g.rate * net));
@@ -460,9 +737,9 @@ void fillLines(const QString& path, qint64 lines, const std::vector<Good>& goods
         const char* refSign = !g.reference || *g.reference < price ? "-" : (*g.reference > price ? "+" : "0");
         const bool invoice = rng.chance(0.9);
         ins.row(qint64(i + 1), g.numer, g.name, g.symbol, g.groupName, g.type, g.group, g.index, price,
-                grossPrice(price, g.vatTypQ), g.rate, g.vatTyp, qty, g.unit, iso[d], s.name, s.symbol, s.numer,
-                net, gross, 0.0, vat, invoice, g.reference, std::string(invoice ? "Tak" : "Nie"), dayMonth[d],
-                refSign, 1, restaurant);
+                grossPrice(price, g.vatTypQ), g.rate, g.vatTyp, qty, g.unit, iso[d], s.name, s.symbol, s.numer, net,
+                gross, 0.0, vat, invoice, g.reference, std::string(invoice ? "Tak" : "Nie"), dayMonth[d], refSign, 1,
+                restaurant);
     }
     for (const auto& [name, sql] : indexes)
         db->exec(sql);

@@ -19,14 +19,14 @@ inline constexpr std::uint64_t kDefaultSeed = 20261206;
 
 // The register covers ten years ending on a fixed day, so every run sees the
 // same calendar whatever the machine's date.
-QDate lastPurchaseDay();    // 2026-12-06
-QDate firstPurchaseDay();   // 2016-12-07
+QDate lastPurchaseDay(); // 2026-12-06
+QDate firstPurchaseDay(); // 2016-12-07
 
 struct GenOptions {
-    QString directory;                 // real folder; created when missing
+    QString directory; // real folder; created when missing
     qint64 lines = kDefaultLines;
     std::uint64_t seed = kDefaultSeed;
-    bool replace = false;              // remove table files already there first
+    bool replace = false; // remove table files already there first
 };
 
 struct GenResult {
@@ -36,7 +36,7 @@ struct GenResult {
 
 // The suppliers' shares of the purchase lines are equal in expectation; each
 // supplier delivers the goods of three groups, fixed by its number.
-int supplierGroup(int supplierNumber, int which);   // which = 0..2 -> group Numer 1..kGroups
+int supplierGroup(int supplierNumber, int which); // which = 0..2 -> group Numer 1..kGroups
 
 // Builds the data directory. Throws EngineError naming the file on a store or
 // SQLite failure, std::invalid_argument on bad options (e.g. table files

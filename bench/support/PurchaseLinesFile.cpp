@@ -18,7 +18,8 @@ PurchaseLinesFile::PurchaseLinesFile(int lines)
         table.append();
         table.fieldByName(QStringLiteral("NumerDostawcy")).setInteger(1 + i % 40);
         table.fieldByName(QStringLiteral("Dostawca")).setString(QStringLiteral("DOSTAWCA %1").arg(1 + i % 40));
-        table.fieldByName(QStringLiteral("Symbol")).setString(QStringLiteral("TOWAR-%1").arg(i % 2000, 4, 10, QLatin1Char('0')));
+        table.fieldByName(QStringLiteral("Symbol"))
+            .setString(QStringLiteral("TOWAR-%1").arg(i % 2000, 4, 10, QLatin1Char('0')));
         table.fieldByName(QStringLiteral("Grupa")).setString(QStringLiteral("GRUPA %1").arg(i % 40));
         table.fieldByName(QStringLiteral("DataZakupu")).setDate(day);
         table.fieldByName(QStringLiteral("DataZakupuString")).setString(formatDayMonth(day));

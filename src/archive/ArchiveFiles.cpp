@@ -57,8 +57,8 @@ QStringList listedFiles(const QString& realFolder)
     return QDir(realFolder).entryList(QDir::Files, QDir::Name | QDir::IgnoreCase);
 }
 
-bool isArchiveFolder(const QString& chosen, const QString& programRoot, const QString& archiveRoot,
-                     bool sameDrive, bool diskette)
+bool isArchiveFolder(const QString& chosen, const QString& programRoot, const QString& archiveRoot, bool sameDrive,
+                     bool diskette)
 {
     if (diskette)
         return true;

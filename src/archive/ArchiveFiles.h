@@ -25,12 +25,12 @@ inline constexpr qint64 kChunkSize = 128 * 1024;
 class CopyError : public std::runtime_error {
 public:
     enum class Kind { OpenSource, Read, OpenTarget, Write };
-    CopyError(Kind kind, const QString& text)
-        : std::runtime_error(text.toStdString()), kind_(kind), text_(text) {}
+    CopyError(Kind kind, const QString& text) : std::runtime_error(text.toStdString()), kind_(kind), text_(text) { }
     Kind kind() const { return kind_; }
     const QString& text() const { return text_; }
     // The source side failed (the target was never written completely).
     bool sourceSide() const { return kind_ == Kind::OpenSource || kind_ == Kind::Read; }
+
 private:
     Kind kind_;
     QString text_;
@@ -59,8 +59,8 @@ QStringList listedFiles(const QString& realFolder);
 // must read exactly as those of programRoot + "Jadl\Archiwum\"; on another hard
 // disk characters 3 to 11 as those of archiveRoot + "Archiwum\"; on a diskette
 // any folder passes.
-bool isArchiveFolder(const QString& chosen, const QString& programRoot, const QString& archiveRoot,
-                     bool sameDrive, bool diskette);
+bool isArchiveFolder(const QString& chosen, const QString& programRoot, const QString& archiveRoot, bool sameDrive,
+                     bool diskette);
 
 // Copies `source` to `target` until a read returns nothing, calling onBlock(n)
 // for every block of kBlockSize bytes (the last one may be shorter) once it is
@@ -83,8 +83,8 @@ bool syncFolder(const QString& realPath);
 class Pacer {
 public:
     explicit Pacer(int paintMs = 40, int eventsMs = 150);
-    bool paintDue();           // true at most once per paint interval; restarts it
-    void keepAlive();          // processes pending events when due
+    bool paintDue(); // true at most once per paint interval; restarts it
+    void keepAlive(); // processes pending events when due
 private:
     QElapsedTimer paint_;
     QElapsedTimer events_;

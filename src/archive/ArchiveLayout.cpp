@@ -68,7 +68,8 @@ ArchiveControls buildArchiveControls(QDialog* form, const ArchiveCaptions& t)
 {
     ArchiveControls c;
 
-    c.LabelDysk_katalog_pliki = label(form, QStringLiteral("LabelDysk_katalog_pliki"), QStringLiteral("Dysk, foldery i dane programu"));
+    c.LabelDysk_katalog_pliki = label(form, QStringLiteral("LabelDysk_katalog_pliki"),
+                                      QStringLiteral("Dysk, foldery i dane programu"));
     {
         QFont f = c.LabelDysk_katalog_pliki->font();
         f.setBold(true);
@@ -94,10 +95,13 @@ ArchiveControls buildArchiveControls(QDialog* form, const ArchiveCaptions& t)
     c.Panel2 = panel(form, QStringLiteral("Panel2"));
     c.LabelDyskArchiwum = label(c.Panel2, QStringLiteral("LabelDyskArchiwum"), t.archiveDriveLabel);
     c.LabelFolderArchiwum = label(c.Panel2, QStringLiteral("LabelFolderArchiwum"), QStringLiteral("Foldery archiwum"));
-    c.LabelPlikiarchiwum = label(c.Panel2, QStringLiteral("LabelPlikiarchiwum"), QStringLiteral("Pliki archiwum programu"));
+    c.LabelPlikiarchiwum = label(c.Panel2, QStringLiteral("LabelPlikiarchiwum"),
+                                 QStringLiteral("Pliki archiwum programu"));
     c.DyskDlaArchiwum = control<DriveComboBox>(form, QStringLiteral("DyskDlaArchiwum"), t.archiveDriveLabel);
-    c.KatalogDlaArchiwum = control<DirectoryListBox>(form, QStringLiteral("KatalogDlaArchiwum"), QStringLiteral("Foldery archiwum"));
-    c.PlikiArchiwum = control<FileListBox>(form, QStringLiteral("PlikiArchiwum"), QStringLiteral("Pliki archiwum programu"));
+    c.KatalogDlaArchiwum = control<DirectoryListBox>(form, QStringLiteral("KatalogDlaArchiwum"),
+                                                     QStringLiteral("Foldery archiwum"));
+    c.PlikiArchiwum = control<FileListBox>(form, QStringLiteral("PlikiArchiwum"),
+                                           QStringLiteral("Pliki archiwum programu"));
     c.LabelIleMiejsca = label(form, QStringLiteral("LabelIleMiejsca"), t.spaceLabel);
 
     c.LabelKomunikat = label(form, QStringLiteral("LabelKomunikat"), t.messageLabel);
@@ -126,7 +130,8 @@ ArchiveControls buildArchiveControls(QDialog* form, const ArchiveCaptions& t)
         l->setTextInteractionFlags(Qt::TextSelectableByMouse);
 
     c.Action = button(form, t.actionButton.name, t.actionButton.text, t.actionHint);
-    c.Pomoc = button(form, QStringLiteral("Pomoc"), QStringLiteral("&Pomoc"), QStringLiteral("Pomoc dla tego formularza"));
+    c.Pomoc = button(form, QStringLiteral("Pomoc"), QStringLiteral("&Pomoc"),
+                     QStringLiteral("Pomoc dla tego formularza"));
     c.Wyjscie = button(form, QStringLiteral("Wyjscie"), QStringLiteral("&Wyjście"), t.exitHint);
     c.Action->setIcon(form->style()->standardIcon(QStyle::SP_DialogApplyButton));
     c.Pomoc->setIcon(form->style()->standardIcon(QStyle::SP_DialogHelpButton));
@@ -247,15 +252,13 @@ void startListsOnProgramDrive(const ArchiveControls& c)
         c.Katalogi->setDrive(drive);
         try {
             c.Katalogi->setDirectory(QString(drive) + QStringLiteral(":\\Jadl\\Dane_bar\\"));
-        } catch (const IoError&) {
-        }
+        } catch (const IoError&) { }
         c.Pliki->setDirectory(c.Katalogi->directory());
         c.DyskDlaArchiwum->setDrive(drive);
         c.KatalogDlaArchiwum->setDrive(drive);
         try {
             c.KatalogDlaArchiwum->setDirectory(QString(drive) + QStringLiteral(":\\Jadl"));
-        } catch (const IoError&) {
-        }
+        } catch (const IoError&) { }
         c.PlikiArchiwum->setDirectory(c.KatalogDlaArchiwum->directory());
     } catch (const IoError&) {
         // The program drive cannot be read: the lists stay empty until a run says so.

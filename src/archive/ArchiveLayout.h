@@ -16,19 +16,19 @@ class QPushButton;
 namespace jadl::archive {
 
 struct NamedText {
-    QString name;      // object name
-    QString text;      // caption
+    QString name; // object name
+    QString text; // caption
 };
 
 struct ArchiveCaptions {
-    NamedText chooseDrive;        // "Wybór dysku dla kopii danych prog."
-    QString archiveDriveLabel;    // caption of LabelDyskArchiwum
-    QString spaceLabel;           // first caption of LabelIleMiejsca
-    QString messageLabel;         // first caption of LabelKomunikat
-    NamedText doingLabel;         // "Kopiuję :"
-    NamedText doneLabel;          // "Skopiowano "
-    NamedText allLabel;           // "Kopia wszystkich danych"
-    NamedText actionButton;       // "&Kopiuj"
+    NamedText chooseDrive; // "Wybór dysku dla kopii danych prog."
+    QString archiveDriveLabel; // caption of LabelDyskArchiwum
+    QString spaceLabel; // first caption of LabelIleMiejsca
+    QString messageLabel; // first caption of LabelKomunikat
+    NamedText doingLabel; // "Kopiuję :"
+    NamedText doneLabel; // "Skopiowano "
+    NamedText allLabel; // "Kopia wszystkich danych"
+    NamedText actionButton; // "&Kopiuj"
     QString actionHint;
     QString exitHint;
 };
@@ -54,19 +54,19 @@ struct ArchiveControls {
     QLabel* LabelIleMiejsca = nullptr;
     QLabel* LabelKomunikat = nullptr;
     QFrame* Panel3 = nullptr;
-    QLabel* LabelDoing = nullptr;        // LabelKopiuje / LabelOdtwarzam
+    QLabel* LabelDoing = nullptr; // LabelKopiuje / LabelOdtwarzam
     QLabel* LabelDo = nullptr;
     QLabel* LabelCoKopiuje = nullptr;
     QLabel* LabelGdzieKopiuje = nullptr;
-    QLabel* LabelDone = nullptr;         // LabelSkopiowano / LabelOdtworzono
+    QLabel* LabelDone = nullptr; // LabelSkopiowano / LabelOdtworzono
     QLabel* LabelProcent = nullptr;
     QLabel* LabelLicznik = nullptr;
-    QLabel* LabelAll = nullptr;          // LabelKopiaWszystko / LabelOdtwarzanieWszystko
+    QLabel* LabelAll = nullptr; // LabelKopiaWszystko / LabelOdtwarzanieWszystko
     QLabel* Label0Procent = nullptr;
     QLabel* Label100Procent = nullptr;
     QProgressBar* ProgressBar1 = nullptr;
     QProgressBar* ProgressBar2 = nullptr;
-    QPushButton* Action = nullptr;       // Kopiuj / Odtworz
+    QPushButton* Action = nullptr; // Kopiuj / Odtworz
     QPushButton* Pomoc = nullptr;
     QPushButton* Wyjscie = nullptr;
 };
@@ -95,6 +95,7 @@ public:
     ~ButtonsLocked();
     ButtonsLocked(const ButtonsLocked&) = delete;
     ButtonsLocked& operator=(const ButtonsLocked&) = delete;
+
 private:
     const ArchiveControls& c_;
     bool& busy_;

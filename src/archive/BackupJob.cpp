@@ -37,8 +37,10 @@ BackupJob::BackupJob(const QString& dataDir, const QString& archiveRoot, const Q
 {
     sameDrive_ = programRoot_.at(0) == archiveRoot_.at(0);
     diskette_ = isDisketteLetter(archiveRoot_.at(0));
-    parent_ = sameDrive_ ? QString(programRoot_ + QStringLiteral("Jadl\\Archiwum\\")) : QString(archiveRoot_ + QStringLiteral("Archiwum\\"));
-    archiveFolder_ = diskette_ ? QString(archiveRoot_ + QStringLiteral("Archiwum\\")) : QString(parent_ + dateName(day) + QLatin1Char('\\'));
+    parent_ = sameDrive_ ? QString(programRoot_ + QStringLiteral("Jadl\\Archiwum\\"))
+                         : QString(archiveRoot_ + QStringLiteral("Archiwum\\"));
+    archiveFolder_ = diskette_ ? QString(archiveRoot_ + QStringLiteral("Archiwum\\"))
+                               : QString(parent_ + dateName(day) + QLatin1Char('\\'));
 }
 
 BackupJob::~BackupJob() = default;
@@ -211,7 +213,7 @@ std::optional<BackupEnd> BackupJob::fitOnDiskette(const QString& name, BackupQue
             if (!measuredRoom)
                 room = free - sizeKb;
         } catch (const IoError&) {
-            room = 0;   // still unreadable: ask for the next diskette
+            room = 0; // still unreadable: ask for the next diskette
         }
     }
     return std::nullopt;
@@ -221,7 +223,7 @@ void BackupJob::clearDiskette(BackupQuestions& ask)
 {
     const QString folder = archiveRoot_ + QStringLiteral("Archiwum\\");
     if (QDir().mkdir(Drives::toRealPath(folder)))
-        return;   // a new folder holds nothing to delete
+        return; // a new folder holds nothing to delete
     const QString realFolder = existingFolder(folder);
     const QStringList names = listedFiles(realFolder);
     p_.folder = folder;
@@ -282,10 +284,12 @@ void BackupJob::copyFile(const QString& name)
                 afterBlock_(realTarget);
         });
         if (!syncFile(target))
-            throw CopyError(CopyError::Kind::Write, QStringLiteral("Błąd zapisu pliku %1: %2").arg(targetName, target.errorString()));
+            throw CopyError(CopyError::Kind::Write,
+                            QStringLiteral("Błąd zapisu pliku %1: %2").arg(targetName, target.errorString()));
         target.close();
         if (target.error() != QFileDevice::NoError)
-            throw CopyError(CopyError::Kind::Write, QStringLiteral("Błąd zapisu pliku %1: %2").arg(targetName, target.errorString()));
+            throw CopyError(CopyError::Kind::Write,
+                            QStringLiteral("Błąd zapisu pliku %1: %2").arg(targetName, target.errorString()));
         // A copy counts once it is on the disk whole and, for a table, sound.
         verifyArchiveCopy(realTarget, targetName, size);
     } catch (const BackupError& e) {

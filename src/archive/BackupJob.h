@@ -20,31 +20,31 @@ namespace jadl::archive {
 // fields hold the state of the run at that moment.
 struct BackupProgress {
     enum class Stage {
-        Measured,          // the data directory was listed and its size summed
-        ClearingDiskette,  // the files a diskette holds are about to be deleted
-        DisketteListed,    // `folder` (the diskette's archive folder) is listed for deletion
-        Deleted,           // `fileName` was deleted from `folder`; fileDone/fileSize count the deleted bytes
+        Measured, // the data directory was listed and its size summed
+        ClearingDiskette, // the files a diskette holds are about to be deleted
+        DisketteListed, // `folder` (the diskette's archive folder) is listed for deletion
+        Deleted, // `fileName` was deleted from `folder`; fileDone/fileSize count the deleted bytes
         DisketteCleared,
-        DisketteHidden,    // the first clearing is over, copying has not begun
-        DisketteReady,     // a fresh diskette takes the file `fileName`
-        CopyPhase,         // the copying begins
-        FileStarted,       // `from` is about to be copied to `to`
-        Bytes,             // bytes of the current file copied (at its start, per block, at its end)
+        DisketteHidden, // the first clearing is over, copying has not begun
+        DisketteReady, // a fresh diskette takes the file `fileName`
+        CopyPhase, // the copying begins
+        FileStarted, // `from` is about to be copied to `to`
+        Bytes, // bytes of the current file copied (at its start, per block, at its end)
         FileDone,
-        ArchiveReplaced,   // the day's archive folder holds the new copy
+        ArchiveReplaced, // the day's archive folder holds the new copy
     };
     Stage stage = Stage::Measured;
-    bool paced = false;        // Bytes for one block: shown only when the display is due
-    QString folder;            // drive form
+    bool paced = false; // Bytes for one block: shown only when the display is due
+    QString folder; // drive form
     QString fileName;
-    QString from;              // drive form of the file being copied
+    QString from; // drive form of the file being copied
     QString to;
-    int fileNumber = 0;        // 1 for the first file copied
+    int fileNumber = 0; // 1 for the first file copied
     qint64 fileDone = 0;
     qint64 fileSize = 0;
-    qint64 done = 0;           // bytes copied (or deleted) in the whole run so far
-    qint64 total = 0;          // bytes of the whole data directory (or of the diskette's files)
-    qint64 freeKb = 0;         // free space of the archive drive, as measured less what was written since
+    qint64 done = 0; // bytes copied (or deleted) in the whole run so far
+    qint64 total = 0; // bytes of the whole data directory (or of the diskette's files)
+    qint64 freeKb = 0; // free space of the archive drive, as measured less what was written since
 };
 
 // The questions a backup may need answered in its middle.
@@ -63,21 +63,21 @@ public:
 
 // How a run ended.
 enum class BackupEnd {
-    Complete,       // every file copied whole and checked, the byte counts agree
-    Incomplete,     // the run went to its end, but not every byte of the data is in the archive
-    Unsettled,      // a table's journal could not be resolved: nothing was copied
-    Broken,         // a hard-disk run stopped; the day's earlier archive is as it was
-    GivenUp,        // the user said no
-    TooLarge,       // a file is larger than an empty diskette
-    NoDiskette,     // the user gave up waiting for a diskette
+    Complete, // every file copied whole and checked, the byte counts agree
+    Incomplete, // the run went to its end, but not every byte of the data is in the archive
+    Unsettled, // a table's journal could not be resolved: nothing was copied
+    Broken, // a hard-disk run stopped; the day's earlier archive is as it was
+    GivenUp, // the user said no
+    TooLarge, // a file is larger than an empty diskette
+    NoDiskette, // the user gave up waiting for a diskette
 };
 
 struct BackupResult {
     BackupEnd end = BackupEnd::GivenUp;
-    std::optional<QString> error;   // the file error that stopped the copying
-    qint64 total = 0;               // bytes of the data directory, as listed
+    std::optional<QString> error; // the file error that stopped the copying
+    qint64 total = 0; // bytes of the data directory, as listed
     qint64 copied = 0;
-    int diskettes = 0;              // what the parameters record for the restore
+    int diskettes = 0; // what the parameters record for the restore
 };
 
 class BackupJob {

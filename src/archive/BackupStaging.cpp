@@ -24,7 +24,7 @@ QString besideName(const QString& realFolder, const QString& tag)
 BackupStaging::BackupStaging(const QString& realArchiveFolder)
     : target_(QDir::cleanPath(realArchiveFolder)), staging_(besideName(target_, QStringLiteral("nowa")))
 {
-    QDir(staging_).removeRecursively();   // left by a backup that did not finish
+    QDir(staging_).removeRecursively(); // left by a backup that did not finish
     if (!QDir().mkpath(staging_))
         throw BackupError(QStringLiteral("Nie można utworzyć folderu %1").arg(staging_));
 }

@@ -12,8 +12,9 @@ namespace jadl::archive {
 
 class BackupError : public std::runtime_error {
 public:
-    explicit BackupError(const QString& text) : std::runtime_error(text.toStdString()), text_(text) {}
+    explicit BackupError(const QString& text) : std::runtime_error(text.toStdString()), text_(text) { }
     const QString& text() const { return text_; }
+
 private:
     QString text_;
 };
@@ -23,7 +24,7 @@ public:
     // `realArchiveFolder` is the day's folder (it need not exist yet). Throws
     // BackupError when the staging folder cannot be made.
     explicit BackupStaging(const QString& realArchiveFolder);
-    ~BackupStaging();              // a staging that was not swapped in is removed
+    ~BackupStaging(); // a staging that was not swapped in is removed
     BackupStaging(const BackupStaging&) = delete;
     BackupStaging& operator=(const BackupStaging&) = delete;
 

@@ -79,7 +79,8 @@ void DriveComboBox::refreshDrives()
     clear();
     for (const platform::DriveInfo& d : Drives::drives()) {
         const QString name = QString(d.letter.toLower()) + QLatin1Char(':');
-        addItem(d.type == platform::DriveType::Removable ? name : name + QStringLiteral(" [") + d.root + QLatin1Char(']'));
+        addItem(d.type == platform::DriveType::Removable ? name
+                                                         : name + QStringLiteral(" [") + d.root + QLatin1Char(']'));
     }
     int index = -1;
     for (int i = 0; i < count(); ++i) {
@@ -208,8 +209,8 @@ void DirectoryListBox::fill(const QString& drivePath, const QString& realPath)
         path = joinDrivePath(path, part);
         current = add(open, part, path, level++);
     }
-    const QStringList subfolders =
-        QDir(realPath).entryList(QDir::Dirs | QDir::NoDotAndDotDot, QDir::Name | QDir::IgnoreCase);
+    const QStringList subfolders = QDir(realPath).entryList(QDir::Dirs | QDir::NoDotAndDotDot,
+                                                            QDir::Name | QDir::IgnoreCase);
     for (const QString& sub : subfolders)
         add(closed, sub, joinDrivePath(drivePath, sub), level);
     setCurrentItem(current);

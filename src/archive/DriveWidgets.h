@@ -17,10 +17,10 @@ class DriveComboBox : public QComboBox {
     Q_OBJECT
 public:
     explicit DriveComboBox(QWidget* parent = nullptr);
-    QChar drive() const;                 // lower-case letter, or a null QChar when empty
+    QChar drive() const; // lower-case letter, or a null QChar when empty
     // Selects the drive (re-reading the mapping when the letter is not listed).
     void setDrive(QChar letter);
-    void refreshDrives();                // re-reads the mapped letters, keeping the choice
+    void refreshDrives(); // re-reads the mapped letters, keeping the choice
     void showPopup() override;
 
 Q_SIGNALS:
@@ -34,7 +34,7 @@ class DirectoryListBox : public QListWidget {
     Q_OBJECT
 public:
     explicit DirectoryListBox(QWidget* parent = nullptr);
-    QString directory() const { return directory_; }   // "c:\" or "c:\Jadl\Archiwum"
+    QString directory() const { return directory_; } // "c:\" or "c:\Jadl\Archiwum"
     QChar drive() const;
     // Makes `drivePath` the current folder; throws IoError (and changes nothing)
     // when it is not a readable folder.
@@ -42,7 +42,7 @@ public:
     // Switches to the root of a drive. When the drive cannot be read the list is
     // left empty on that drive's root and IoError is thrown (no directoryChanged).
     void setDrive(QChar letter);
-    void reread();                       // shows the current folder again
+    void reread(); // shows the current folder again
     // Real path of the current folder; throws IoError.
     QString realDirectory() const;
     // The drive path an item stands for.
@@ -69,13 +69,13 @@ public:
     // folder cannot be read.
     void setDirectory(const QString& drivePath);
     QString mask() const { return mask_; }
-    void setMask(const QString& mask);   // re-reads the list
+    void setMask(const QString& mask); // re-reads the list
     void setMultiSelect(bool on);
     bool multiSelect() const;
-    void reread();                       // throws IoError
-    QString realDirectory() const;       // throws IoError
-    QStringList fileNames() const;       // in list order
-    QStringList selectedFileNames() const;   // in list order
+    void reread(); // throws IoError
+    QString realDirectory() const; // throws IoError
+    QStringList fileNames() const; // in list order
+    QStringList selectedFileNames() const; // in list order
 
 private:
     QString directory_;

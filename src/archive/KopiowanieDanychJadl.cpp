@@ -46,7 +46,8 @@ public:
     }
     bool copyOntoDiskettes(int diskettes) override
     {
-        jadl::platform::showMessage(QStringLiteral("ILOŚĆ DYSKIETEK DO WYKONANIA KOPII BAZY MIN ") + QString::number(diskettes));
+        jadl::platform::showMessage(QStringLiteral("ILOŚĆ DYSKIETEK DO WYKONANIA KOPII BAZY MIN ") +
+                                    QString::number(diskettes));
         return jadl::platform::askYesNo(QStringLiteral("TWORZYMY KOPIE BAZY NA DYSKIETKACH ??"), kCopyCaption);
     }
     bool insertDiskette(int number) override
@@ -119,7 +120,8 @@ TKopiowanieDanych::TKopiowanieDanych(QWidget* parent) : jadl::ExitRoutedDialog(p
     // installation folder on the right.
     jadl::archive::startListsOnProgramDrive(c_);
 
-    connect(Dyski, &jadl::archive::DriveComboBox::driveChanged, this, [this] { jadl::runGuarded([this] { DyskiChange(); }); });
+    connect(Dyski, &jadl::archive::DriveComboBox::driveChanged, this,
+            [this] { jadl::runGuarded([this] { DyskiChange(); }); });
     connect(Katalogi, &jadl::archive::DirectoryListBox::directoryChanged, this,
             [this] { jadl::runGuarded([this] { KatalogiChange(); }); });
     connect(DyskDlaArchiwum, &jadl::archive::DriveComboBox::driveChanged, this, [this] {
@@ -132,10 +134,12 @@ TKopiowanieDanych::TKopiowanieDanych(QWidget* parent) : jadl::ExitRoutedDialog(p
             }
         });
     });
-    connect(DyskDlaArchiwum, &QComboBox::activated, this, [this](int) { jadl::runGuarded([this] { DyskDlaArchiwumClick(); }); });
+    connect(DyskDlaArchiwum, &QComboBox::activated, this,
+            [this](int) { jadl::runGuarded([this] { DyskDlaArchiwumClick(); }); });
     connect(KatalogDlaArchiwum, &jadl::archive::DirectoryListBox::directoryChanged, this,
             [this] { jadl::runGuarded([this] { KatalogDlaArchiwumChange(); }); });
-    connect(KatalogDlaArchiwum, &QListWidget::itemClicked, this, [this] { jadl::runGuarded([this] { KatalogDlaArchiwumClick(); }); });
+    connect(KatalogDlaArchiwum, &QListWidget::itemClicked, this,
+            [this] { jadl::runGuarded([this] { KatalogDlaArchiwumClick(); }); });
     connect(Kopiuj, &QPushButton::clicked, this, [this] { jadl::runGuarded([this] { KopiujClick(); }); });
     connect(Pomoc, &QPushButton::clicked, this, [this] { jadl::runGuarded([this] { PomocClick(); }); });
     connect(Wyjscie, &QPushButton::clicked, this, [this] { jadl::runGuarded([this] { WyjscieClick(); }); });
@@ -186,8 +190,8 @@ void TKopiowanieDanych::DyskDlaArchiwumChange()
 {
     const QChar drive = DyskDlaArchiwum->drive();
     KatalogDlaArchiwum->setDrive(drive);
-    LabelIleMiejsca->setText(QStringLiteral("Wolnego miejsca na dysku ") + DyskDlaArchiwum->currentText().left(2)
-                             + QStringLiteral("\\ jest ") + QString::number(freeKb(drive)) + QStringLiteral(" kB"));
+    LabelIleMiejsca->setText(QStringLiteral("Wolnego miejsca na dysku ") + DyskDlaArchiwum->currentText().left(2) +
+                             QStringLiteral("\\ jest ") + QString::number(freeKb(drive)) + QStringLiteral(" kB"));
 }
 
 void TKopiowanieDanych::DyskDlaArchiwumClick()
@@ -229,8 +233,8 @@ void TKopiowanieDanych::SprawdzKatalogDanych()
         DyskDlaArchiwum->setDrive(drive);
         showArchiveFolder(QString(drive) + QStringLiteral(":\\Jadl"));
     } catch (const IoError&) {
-        jadl::platform::showMessage(QStringLiteral("DANE NIE SĄ ZAINSTALOWANE W KATALOGU \"") + drive
-                                    + QStringLiteral(":\\Jadl\\Dane_bar\""));
+        jadl::platform::showMessage(QStringLiteral("DANE NIE SĄ ZAINSTALOWANE W KATALOGU \"") + drive +
+                                    QStringLiteral(":\\Jadl\\Dane_bar\""));
     }
 }
 
@@ -300,8 +304,9 @@ void TKopiowanieDanych::showProgress(const BackupProgress& p)
 {
     const int filePercent = percentOf(p.fileDone, p.fileSize);
     setLabelNow(LabelProcent, QString::number(filePercent) + QStringLiteral("% zbioru"));
-    setLabelNow(LabelIleMiejsca, QStringLiteral("Wolnego miejsca na dysku ") + archiveRoot_ + QStringLiteral(" jest :")
-                                     + QString::number(p.freeKb) + QStringLiteral(" kB"));
+    setLabelNow(LabelIleMiejsca,
+                QStringLiteral("Wolnego miejsca na dysku ") + archiveRoot_ + QStringLiteral(" jest :") +
+                    QString::number(p.freeKb) + QStringLiteral(" kB"));
     setLabelNow(LabelLicznik, QStringLiteral("Zbiór ") + QString::number(p.fileNumber));
     setBarNow(ProgressBar1, filePercent);
     setBarNow(ProgressBar2, percentOf(p.done, p.total));
@@ -311,7 +316,8 @@ void TKopiowanieDanych::showDeleted(const BackupProgress& p)
 {
     LabelKomunikat->show();
     setLabelNow(LabelKomunikat, QStringLiteral("USUWAM ZBIORY Z DYSKIETKI"));
-    const QList<QListWidgetItem*> found = PlikiArchiwum->findItems(p.fileName, Qt::MatchFixedString | Qt::MatchCaseSensitive);
+    const QList<QListWidgetItem*> found = PlikiArchiwum->findItems(p.fileName,
+                                                                   Qt::MatchFixedString | Qt::MatchCaseSensitive);
     if (!found.isEmpty()) {
         const std::unique_ptr<QListWidgetItem> gone(PlikiArchiwum->takeItem(PlikiArchiwum->row(found.first())));
     }
@@ -320,8 +326,9 @@ void TKopiowanieDanych::showDeleted(const BackupProgress& p)
     setLabelNow(LabelProcent, QStringLiteral("100 % zbioru"));
     setBarNow(ProgressBar1, 100);
     setBarNow(ProgressBar2, percentOf(p.fileDone, p.fileSize));
-    setLabelNow(LabelIleMiejsca, QStringLiteral("Wolnego miejsca na dysku ") + archiveRoot_ + QStringLiteral(" jest :")
-                                     + QString::number(p.freeKb) + QStringLiteral(" kB"));
+    setLabelNow(LabelIleMiejsca,
+                QStringLiteral("Wolnego miejsca na dysku ") + archiveRoot_ + QStringLiteral(" jest :") +
+                    QString::number(p.freeKb) + QStringLiteral(" kB"));
 }
 
 void TKopiowanieDanych::selectAllIn(jadl::archive::FileListBox* list)

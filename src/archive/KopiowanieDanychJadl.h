@@ -102,7 +102,7 @@ public Q_SLOTS:
     void WyjscieClick();
 
 protected:
-    void reject() override;   // no closing while files are copied
+    void reject() override; // no closing while files are copied
 
 private:
     TModulDanych1* dm_ = nullptr;
@@ -120,17 +120,17 @@ private:
     // without the list handlers' own questions; IoError when it cannot be read.
     void showArchiveFolder(const QString& drivePath);
     void showDataFolder();
-    QString dataDirectory() const;      // "c:\Jadl\Dane_bar\"
-    qint64 freeKb(QChar letter) const;  // throws IoError
+    QString dataDirectory() const; // "c:\Jadl\Dane_bar\"
+    qint64 freeKb(QChar letter) const; // throws IoError
 
     jadl::archive::ArchiveControls c_;
     bool busy_ = false;
 
     // State of one run, as the display needs it.
-    QString archiveRoot_;               // "d:\"
-    QString archiveParent_;             // where the day's folders go
+    QString archiveRoot_; // "d:\"
+    QString archiveParent_; // where the day's folders go
     bool diskette_ = false;
-    std::optional<jadl::archive::Pacer> pacer_;   // of the file being copied
+    std::optional<jadl::archive::Pacer> pacer_; // of the file being copied
     qint64 totalBytes_ = 0;
     qint64 copiedBytes_ = 0;
     int disketteCount_ = 0;

@@ -19,11 +19,11 @@
 #include <QPushButton>
 #include <QSignalBlocker>
 
+using jadl::archive::percentOf;
 using jadl::archive::RestoreEnd;
 using jadl::archive::RestoreJob;
 using jadl::archive::RestoreProgress;
 using jadl::archive::RestoreResult;
-using jadl::archive::percentOf;
 using jadl::archive::setBarNow;
 using jadl::archive::setLabelNow;
 using jadl::platform::Drives;
@@ -40,7 +40,8 @@ public:
     bool restoreWithout(const QStringList& missing) override
     {
         return jadl::platform::askYesNoDefaultNo(
-            QStringLiteral("W ARCHIWUM BRAKUJE PLIKÓW TABEL: %1. ODTWORZYĆ POZOSTAŁE PLIKI?").arg(missing.join(QStringLiteral(", "))),
+            QStringLiteral("W ARCHIWUM BRAKUJE PLIKÓW TABEL: %1. ODTWORZYĆ POZOSTAŁE PLIKI?")
+                .arg(missing.join(QStringLiteral(", "))),
             QStringLiteral("ODTWARZAMY"));
     }
     bool insertDiskette() override { return jadl::platform::askYesNo(kInsertDiskette, QStringLiteral("ODTWARZAMY")); }
@@ -54,7 +55,8 @@ TOdtwarzanieDanych::TOdtwarzanieDanych(QWidget* parent) : jadl::ExitRoutedDialog
     setExitHandler([this] { jadl::runGuarded([this] { WyjscieClick(); }); });
 
     jadl::archive::ArchiveCaptions t;
-    t.chooseDrive = {QStringLiteral("LabelWybor_dysku_dlaOdtwarzania"), QStringLiteral("Wybór dysku Archiwum do odtworzenia")};
+    t.chooseDrive = {QStringLiteral("LabelWybor_dysku_dlaOdtwarzania"),
+                     QStringLiteral("Wybór dysku Archiwum do odtworzenia")};
     t.archiveDriveLabel = QStringLiteral("Dysk z archiwum danych");
     t.spaceLabel = QString();
     t.messageLabel = QStringLiteral("LabelKomunikat");
@@ -105,7 +107,8 @@ TOdtwarzanieDanych::TOdtwarzanieDanych(QWidget* parent) : jadl::ExitRoutedDialog
 
     jadl::archive::startListsOnProgramDrive(c_);
 
-    connect(Dyski, &jadl::archive::DriveComboBox::driveChanged, this, [this] { jadl::runGuarded([this] { DyskiChange(); }); });
+    connect(Dyski, &jadl::archive::DriveComboBox::driveChanged, this,
+            [this] { jadl::runGuarded([this] { DyskiChange(); }); });
     connect(Katalogi, &jadl::archive::DirectoryListBox::directoryChanged, this,
             [this] { jadl::runGuarded([this] { KatalogiChange(); }); });
     connect(DyskDlaArchiwum, &jadl::archive::DriveComboBox::driveChanged, this, [this] {
@@ -118,10 +121,12 @@ TOdtwarzanieDanych::TOdtwarzanieDanych(QWidget* parent) : jadl::ExitRoutedDialog
             }
         });
     });
-    connect(DyskDlaArchiwum, &QComboBox::activated, this, [this](int) { jadl::runGuarded([this] { DyskDlaArchiwumClick(); }); });
+    connect(DyskDlaArchiwum, &QComboBox::activated, this,
+            [this](int) { jadl::runGuarded([this] { DyskDlaArchiwumClick(); }); });
     connect(KatalogDlaArchiwum, &jadl::archive::DirectoryListBox::directoryChanged, this,
             [this] { jadl::runGuarded([this] { KatalogDlaArchiwumChange(); }); });
-    connect(KatalogDlaArchiwum, &QListWidget::itemClicked, this, [this] { jadl::runGuarded([this] { KatalogDlaArchiwumClick(); }); });
+    connect(KatalogDlaArchiwum, &QListWidget::itemClicked, this,
+            [this] { jadl::runGuarded([this] { KatalogDlaArchiwumClick(); }); });
     connect(Odtworz, &QPushButton::clicked, this, [this] { jadl::runGuarded([this] { OdtworzClick(); }); });
     connect(Pomoc, &QPushButton::clicked, this, [this] { jadl::runGuarded([this] { PomocClick(); }); });
     connect(Wyjscie, &QPushButton::clicked, this, [this] { jadl::runGuarded([this] { WyjscieClick(); }); });
@@ -170,8 +175,8 @@ void TOdtwarzanieDanych::DyskDlaArchiwumChange()
 {
     const QChar drive = DyskDlaArchiwum->drive();
     KatalogDlaArchiwum->setDrive(drive);
-    LabelIleMiejsca->setText(QStringLiteral("Wolnego miejsca na dysku jest ") + QString::number(Drives::freeSpace(drive) / 1024)
-                             + QStringLiteral(" kB"));
+    LabelIleMiejsca->setText(QStringLiteral("Wolnego miejsca na dysku jest ") +
+                             QString::number(Drives::freeSpace(drive) / 1024) + QStringLiteral(" kB"));
 }
 
 void TOdtwarzanieDanych::DyskDlaArchiwumClick()
@@ -213,8 +218,8 @@ void TOdtwarzanieDanych::SprawdzKatalogArchiwum()
         DyskDlaArchiwum->setDrive(drive);
         showArchiveFolder(QString(drive) + QStringLiteral(":\\Jadl"));
     } catch (const IoError&) {
-        jadl::platform::showMessage(QStringLiteral("ARCHIWUM NIE ZNAJDUJE SIĘ W KATALOGU \"") + drive
-                                    + QStringLiteral(":\\Jadl\\Archiwum\""));
+        jadl::platform::showMessage(QStringLiteral("ARCHIWUM NIE ZNAJDUJE SIĘ W KATALOGU \"") + drive +
+                                    QStringLiteral(":\\Jadl\\Archiwum\""));
     }
 }
 
@@ -235,7 +240,8 @@ void TOdtwarzanieDanych::showProgress(const RestoreProgress& p)
         setBarNow(ProgressBar1, filePercent);
         setBarNow(ProgressBar2, percentOf(p.done, p.total));
     }
-    setLabelNow(LabelIleMiejsca, QStringLiteral("Wolnego miejsca na dysku jest :") + QString::number(p.freeKb) + QStringLiteral(" kB"));
+    setLabelNow(LabelIleMiejsca,
+                QStringLiteral("Wolnego miejsca na dysku jest :") + QString::number(p.freeKb) + QStringLiteral(" kB"));
     setLabelNow(LabelLicznik, QStringLiteral("Zbiór ") + QString::number(p.fileNumber));
 }
 
@@ -327,7 +333,8 @@ void TOdtwarzanieDanych::OdtworzClick()
 
 void TOdtwarzanieDanych::report(const RestoreResult& r)
 {
-    const QString incomplete = diskette_ ? QStringLiteral("NIEPEŁNE ODTWORZENIE DANYCH ") : QStringLiteral("NIEPEŁNE ODTWORZENIE DANYCH");
+    const QString incomplete = diskette_ ? QStringLiteral("NIEPEŁNE ODTWORZENIE DANYCH ")
+                                         : QStringLiteral("NIEPEŁNE ODTWORZENIE DANYCH");
     switch (r.end) {
     case RestoreEnd::NotArchive:
         jadl::platform::showMessage(QStringLiteral("TO NIE JEST KATALOG ARCHIWUM"));
@@ -339,7 +346,8 @@ void TOdtwarzanieDanych::report(const RestoreResult& r)
         SprawdzKatalogArchiwum();
         return;
     case RestoreEnd::NoDisketteBackup:
-        jadl::platform::showMessage(QStringLiteral("PROBLEMY ODTWORZENIA DANYCH Z DYSKIETKI - ODTWÓRZ Z DYSKU TWARDEGO"));
+        jadl::platform::showMessage(
+            QStringLiteral("PROBLEMY ODTWORZENIA DANYCH Z DYSKIETKI - ODTWÓRZ Z DYSKU TWARDEGO"));
         SprawdzKatalogArchiwum();
         return;
     case RestoreEnd::NoDiskette:

@@ -25,7 +25,7 @@ class TModulDanych1;
 namespace jadl::archive {
 struct RestoreProgress;
 struct RestoreResult;
-}
+} // namespace jadl::archive
 
 namespace jadl {
 class Table;
@@ -106,7 +106,7 @@ public Q_SLOTS:
     void WyjscieClick();
 
 protected:
-    void reject() override;   // no closing while files are restored
+    void reject() override; // no closing while files are restored
 
 private:
     TModulDanych1* dm_ = nullptr;
@@ -124,7 +124,7 @@ private:
 
     // State of one run, as the display needs it.
     bool diskette_ = false;
-    std::optional<jadl::archive::Pacer> pacer_;   // of the file being restored
+    std::optional<jadl::archive::Pacer> pacer_; // of the file being restored
     qint64 archiveBytes_ = 0;
     qint64 restoredBytes_ = 0;
     jadl::archive::RestoreStaging::RenameFn commitRename_;

@@ -106,8 +106,9 @@ RestoreEnd RestoreJob::outcome(bool complete) const
 {
     const qint64 archive = p_.total;
     const qint64 restored = p_.done;
-    if (diskette_)   // only a one-diskette backup is ever restored; anything else restored nothing
-        return complete && source_.last.diskettes == 1 && archive == source_.last.bytes ? RestoreEnd::Restored : RestoreEnd::Incomplete;
+    if (diskette_) // only a one-diskette backup is ever restored; anything else restored nothing
+        return complete && source_.last.diskettes == 1 && archive == source_.last.bytes ? RestoreEnd::Restored
+                                                                                        : RestoreEnd::Incomplete;
     if (complete && restored == archive && restored != 0)
         return RestoreEnd::Restored;
     if (complete && restored == 0 && archive == 0)
@@ -163,13 +164,14 @@ void RestoreJob::restoreFile(const QString& name)
     try {
         sourcePath = Drives::toRealPath(sourceName);
     } catch (const IoError& e) {
-        result_.failures.append(e.text());   // the archive drive went away
+        result_.failures.append(e.text()); // the archive drive went away
         return;
     }
     QFile source(sourcePath);
     if (!source.open(QIODevice::ReadOnly | QIODevice::Unbuffered)) {
         // Skipped: its data file stays as it is and the run counts as incomplete.
-        result_.failures.append(QStringLiteral("Nie można otworzyć pliku %1: %2").arg(sourceName, source.errorString()));
+        result_.failures.append(
+            QStringLiteral("Nie można otworzyć pliku %1: %2").arg(sourceName, source.errorString()));
         return;
     }
     if (!staging_)
@@ -197,12 +199,13 @@ void RestoreJob::restoreFile(const QString& name)
         });
     } catch (const CopyError& e) {
         if (!e.sourceSide())
-            throw;   // the data disk refuses to write: the run stops
+            throw; // the data disk refuses to write: the run stops
         result_.failures.append(e.text());
         return;
     }
     if (!syncFile(staged))
-        throw CopyError(CopyError::Kind::Write, QStringLiteral("Błąd zapisu pliku %1: %2").arg(targetName, staged.errorString()));
+        throw CopyError(CopyError::Kind::Write,
+                        QStringLiteral("Błąd zapisu pliku %1: %2").arg(targetName, staged.errorString()));
     emitStage(Stage::Bytes);
     if (p_.fileDone != size) {
         result_.failures.append(QStringLiteral("Plik %1 odczytano niecały (%2 z %3 bajtów)")
@@ -215,7 +218,7 @@ void RestoreJob::restoreFile(const QString& name)
 bool RestoreJob::commitStaged()
 {
     if (!staging_)
-        return true;   // nothing was staged: nothing to replace
+        return true; // nothing was staged: nothing to replace
     // Nothing replaces a data file before every new one is proven sound.
     const QStringList problems = staging_->check();
     if (!problems.isEmpty()) {

@@ -17,24 +17,24 @@ namespace jadl::archive {
 
 struct RestoreProgress {
     enum class Stage {
-        Checked,       // the chosen folder is an archive folder
-        Listed,        // the files of `folder` were listed and their size summed
-        Restoring,     // the copying begins
-        FileStarted,   // `from` is about to be copied to `to`
-        Bytes,         // bytes of the current file copied (at its start, per block, at its end)
-        Copied,        // every listed file was tried; checks and the commit follow
+        Checked, // the chosen folder is an archive folder
+        Listed, // the files of `folder` were listed and their size summed
+        Restoring, // the copying begins
+        FileStarted, // `from` is about to be copied to `to`
+        Bytes, // bytes of the current file copied (at its start, per block, at its end)
+        Copied, // every listed file was tried; checks and the commit follow
     };
     Stage stage = Stage::Checked;
-    bool paced = false;        // Bytes for one block: shown only when the display is due
-    QString folder;            // drive form of the archive folder
+    bool paced = false; // Bytes for one block: shown only when the display is due
+    QString folder; // drive form of the archive folder
     QString from;
     QString to;
-    int fileNumber = 0;        // 1 for the first file
+    int fileNumber = 0; // 1 for the first file
     qint64 fileDone = 0;
     qint64 fileSize = 0;
-    qint64 done = 0;           // bytes restored in the whole run so far
-    qint64 total = 0;          // bytes of the archive folder's files
-    qint64 freeKb = 0;         // free space of the program drive before the run, less what was written since
+    qint64 done = 0; // bytes restored in the whole run so far
+    qint64 total = 0; // bytes of the archive folder's files
+    qint64 freeKb = 0; // free space of the program drive before the run, less what was written since
 };
 
 class RestoreQuestions {
@@ -53,26 +53,26 @@ struct LastBackup {
 };
 
 struct RestoreSource {
-    QString chosenFolder;   // the folder the user picked (drive form), which must be an archive folder
-    QString listedFolder;   // the folder whose files a hard-disk restore copies
-    QString archiveRoot;    // drive of the archive, "d:\"
+    QString chosenFolder; // the folder the user picked (drive form), which must be an archive folder
+    QString listedFolder; // the folder whose files a hard-disk restore copies
+    QString archiveRoot; // drive of the archive, "d:\"
     LastBackup last;
 };
 
 enum class RestoreEnd {
-    NotArchive,         // the chosen folder is no archive folder: nothing done
-    Declined,           // the archive lacks tables and the user would not go on
-    NoDisketteBackup,   // a diskette, but the last backup went to a hard disk
-    NoDiskette,         // the user gave up waiting for the diskette
-    Restored,           // every file restored and the data replaced
-    NothingListed,      // a folder without files (the parent of the dated folders)
-    Incomplete,         // something failed: the data files are as they were
+    NotArchive, // the chosen folder is no archive folder: nothing done
+    Declined, // the archive lacks tables and the user would not go on
+    NoDisketteBackup, // a diskette, but the last backup went to a hard disk
+    NoDiskette, // the user gave up waiting for the diskette
+    Restored, // every file restored and the data replaced
+    NothingListed, // a folder without files (the parent of the dated folders)
+    Incomplete, // something failed: the data files are as they were
 };
 
 struct RestoreResult {
     RestoreEnd end = RestoreEnd::Incomplete;
-    std::optional<QString> writeError;   // the data disk refused to write: the copying stopped
-    QStringList failures;                // archive files not restored, each "file: reason"
+    std::optional<QString> writeError; // the data disk refused to write: the copying stopped
+    QStringList failures; // archive files not restored, each "file: reason"
     qint64 archiveBytes = 0;
     qint64 restoredBytes = 0;
 };
@@ -115,7 +115,7 @@ private:
     RestoreStaging::RenameFn commitRename_;
     std::function<void(const QString&)> afterBlock_;
 
-    QString archiveFolder_;   // drive form, with a trailing backslash
+    QString archiveFolder_; // drive form, with a trailing backslash
     QStringList names_;
     RestoreProgress p_;
     qint64 freeKb_ = 0;

@@ -86,7 +86,8 @@ void RestoreStaging::recover(const QString& realDataDir)
         const QString from = data.filePath(it->from);
         const QString to = data.filePath(it->to);
         if (QFileInfo::exists(to) && !QFileInfo::exists(from) && !QFile::rename(to, from))
-            throw RestoreError(QStringLiteral("Nie można przywrócić pliku %1 po przerwanym odtwarzaniu danych").arg(from));
+            throw RestoreError(
+                QStringLiteral("Nie można przywrócić pliku %1 po przerwanym odtwarzaniu danych").arg(from));
     }
     QDir(root).removeRecursively();
     syncFolder(realDataDir);
@@ -123,7 +124,7 @@ QStringList RestoreStaging::check() const
     QStringList problems;
     for (const QString& name : names_) {
         if (isJournal(name) || !name.endsWith(QLatin1String(".db"), Qt::CaseInsensitive))
-            continue;   // not a table file: copied as it is
+            continue; // not a table file: copied as it is
         if (const auto reason = checkTableFile(stagedPath(name)))
             problems << QStringLiteral("%1: %2").arg(name, *reason);
     }
@@ -154,7 +155,7 @@ void RestoreStaging::commit()
     try {
         for (const QString& name : names_) {
             if (isJournal(name))
-                continue;   // rolled into its file by the check; never put beside a restored file
+                continue; // rolled into its file by the check; never put beside a restored file
             const QString target = existingSpelling(data, name);
             for (const QString& old : QStringList{target} + journalsOf(target)) {
                 const QString spelled = existingSpelling(data, old);
@@ -172,7 +173,7 @@ void RestoreStaging::commit()
         }
         syncFolder(dataDir_);
         if (!stuck.isEmpty()) {
-            keepForRecovery_ = true;   // the manifest lets the next start finish the roll-back
+            keepForRecovery_ = true; // the manifest lets the next start finish the roll-back
             throw RestoreError(e.text() + QStringLiteral("; nie przywrócono: ") + stuck.join(QStringLiteral(", ")));
         }
         manifest.close();

@@ -17,8 +17,9 @@ namespace jadl::archive {
 // A restore step that failed; the text names the file and the reason.
 class RestoreError : public std::runtime_error {
 public:
-    explicit RestoreError(const QString& text) : std::runtime_error(text.toStdString()), text_(text) {}
+    explicit RestoreError(const QString& text) : std::runtime_error(text.toStdString()), text_(text) { }
     const QString& text() const { return text_; }
+
 private:
     QString text_;
 };
@@ -30,7 +31,7 @@ public:
     // Starts afresh: what an earlier run left staged is removed (an interrupted
     // commit is rolled back first).
     explicit RestoreStaging(const QString& realDataDir);
-    ~RestoreStaging();             // an uncommitted staging leaves no trace
+    ~RestoreStaging(); // an uncommitted staging leaves no trace
     RestoreStaging(const RestoreStaging&) = delete;
     RestoreStaging& operator=(const RestoreStaging&) = delete;
 
@@ -63,12 +64,12 @@ public:
 
 private:
     QString dataDir_;
-    QString root_;                 // dataDir/.odtwarzanie
+    QString root_; // dataDir/.odtwarzanie
     QStringList names_;
     RenameFn rename_;
     bool committed_ = false;
     bool keepForRecovery_ = false;
-    bool inCommit_ = false;        // an unexpected exception mid-commit leaves the manifest for recover()
+    bool inCommit_ = false; // an unexpected exception mid-commit leaves the manifest for recover()
 };
 
 } // namespace jadl::archive

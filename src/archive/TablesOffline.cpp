@@ -3,7 +3,6 @@
 #include "controls/Guarded.h"
 #include "store/Table.h"
 
-
 #include <exception>
 
 namespace jadl::archive {

@@ -20,7 +20,7 @@ public:
     // Closes every table of `tables` (pending edits are cancelled). Tables of
     // `leaveClosed` are closed too but never reopened.
     TablesOffline(const QList<Table*>& tables, const QList<Table*>& leaveClosed);
-    ~TablesOffline();            // reopen(), with any error shown in the error box
+    ~TablesOffline(); // reopen(), with any error shown in the error box
     TablesOffline(const TablesOffline&) = delete;
     TablesOffline& operator=(const TablesOffline&) = delete;
 

@@ -14,8 +14,8 @@ namespace {
 // names as the long weekday format writes them. Kept here rather than taken from
 // the locale data so that every Qt version gives the same text.
 constexpr std::array<const char16_t*, 12> genitiveMonths = {
-    u"stycznia", u"lutego", u"marca", u"kwietnia", u"maja", u"czerwca",
-    u"lipca", u"sierpnia", u"września", u"października", u"listopada", u"grudnia",
+    u"stycznia", u"lutego",   u"marca",    u"kwietnia",     u"maja",      u"czerwca",
+    u"lipca",    u"sierpnia", u"września", u"października", u"listopada", u"grudnia",
 };
 constexpr std::array<const char16_t*, 7> weekdays = {
     u"poniedziałek", u"wtorek", u"środa", u"czwartek", u"piątek", u"sobota", u"niedziela",
@@ -30,7 +30,7 @@ const QChar groupSeparator = QLatin1Char(' ');
 // A finite double as at most 15 significant decimal digits: value = 0.digits x 10^exponent.
 struct Decimal {
     bool negative = false;
-    QByteArray digits;   // no leading or trailing zeros; empty for zero
+    QByteArray digits; // no leading or trailing zeros; empty for zero
     int exponent = 0;
 };
 
@@ -45,7 +45,7 @@ Decimal toDecimal(double v)
     const QByteArray text(buf);
     const int e = text.indexOf('e');
     QByteArray digits = text.left(e);
-    digits.remove(1, 1);   // the decimal point after the first digit
+    digits.remove(1, 1); // the decimal point after the first digit
     d.exponent = text.mid(e + 1).toInt() + 1;
     while (digits.endsWith('0'))
         digits.chop(1);
@@ -158,8 +158,8 @@ QString formatDayMonth(const QDate& d)
 {
     if (!d.isValid())
         return {};
-    return QString::number(d.day()) + QLatin1Char(' ')
-        + QString::fromUtf16(genitiveMonths[static_cast<std::size_t>(d.month() - 1)]);
+    return QString::number(d.day()) + QLatin1Char(' ') +
+        QString::fromUtf16(genitiveMonths[static_cast<std::size_t>(d.month() - 1)]);
 }
 
 QString formatShortDate(const QDate& d)
@@ -178,7 +178,7 @@ QString formatSumDigits(double v, int precision)
 {
     if (!std::isfinite(v) || v == 0.0)
         return formatSum(v);
-    const QString sci = QString::number(v, 'e', precision - 1);      // "-1.2345679e+08"
+    const QString sci = QString::number(v, 'e', precision - 1); // "-1.2345679e+08"
     const int e = sci.mid(sci.indexOf(QLatin1Char('e')) + 1).toInt();
     if (e + 1 > precision) {
         QString mantissa = sci.left(sci.indexOf(QLatin1Char('e')));
@@ -266,8 +266,7 @@ std::optional<double> parseNumber(const QString& text)
             continue;
         s += c == decimalComma ? QLatin1Char('.') : c;
     }
-    static const QRegularExpression number(
-        QStringLiteral("^[+-]?(\\d+\\.?\\d*|\\.\\d+)([eE][+-]?\\d+)?$"));
+    static const QRegularExpression number(QStringLiteral("^[+-]?(\\d+\\.?\\d*|\\.\\d+)([eE][+-]?\\d+)?$"));
     if (!number.match(s).hasMatch())
         return std::nullopt;
     bool ok = false;

@@ -40,7 +40,7 @@ double vatRate(const std::optional<QString>& vatTyp)
 {
     double rate = 0.0;
     if (vatTyp && isDigitsOnly(*vatTyp))
-        rate = vatTyp->toDouble() * 0.01;   // digits only: no locale question arises
+        rate = vatTyp->toDouble() * 0.01; // digits only: no locale question arises
     roundMoney(rate);
     return rate;
 }

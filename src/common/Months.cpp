@@ -8,8 +8,8 @@ QString reportMonthName(int month)
 {
     // The printed captions always used this table, misspelt October included.
     static const std::array<const char16_t*, 12> names = {
-        u"Styczeń", u"Luty", u"Marzec", u"Kwiecień", u"Maj", u"Czerwiec",
-        u"Lipiec", u"Sierpień", u"Wrzesień", u"Paźdiernik", u"Listopad", u"Grudzień",
+        u"Styczeń", u"Luty",     u"Marzec",   u"Kwiecień",   u"Maj",      u"Czerwiec",
+        u"Lipiec",  u"Sierpień", u"Wrzesień", u"Paźdiernik", u"Listopad", u"Grudzień",
     };
     if (month < 1 || month > 12)
         return {};

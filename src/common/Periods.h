@@ -11,18 +11,18 @@ namespace jadl {
 
 // In the order of the window's list: the item index is the choice.
 enum class PeriodChoice {
-    CalendarDay,   // "Dzień wskazany przez kalendarz"
-    Today,         // "Bieżący dzień"
-    Yesterday,     // "Poprzedni dzień"
-    ThisMonth,     // "Bieżący Miesiąc "
-    LastMonth,     // "Poprzedni Miesiąc"
-    ThisQuarter,   // "Bieżący Kwartał"
-    LastQuarter,   // "Poprzedni Kwartał"
-    ThisYear,      // "Bieżący Rok"
-    LastYear,      // "Poprzedni Rok"
-    ChosenMonth,   // "Wybrany Miesiąc"
-    ChosenRange,   // "Wybrany Okres"
-    Everything,    // "Cały Okres"
+    CalendarDay, // "Dzień wskazany przez kalendarz"
+    Today, // "Bieżący dzień"
+    Yesterday, // "Poprzedni dzień"
+    ThisMonth, // "Bieżący Miesiąc "
+    LastMonth, // "Poprzedni Miesiąc"
+    ThisQuarter, // "Bieżący Kwartał"
+    LastQuarter, // "Poprzedni Kwartał"
+    ThisYear, // "Bieżący Rok"
+    LastYear, // "Poprzedni Rok"
+    ChosenMonth, // "Wybrany Miesiąc"
+    ChosenRange, // "Wybrany Okres"
+    Everything, // "Cały Okres"
 };
 
 // The choice of a list index; nullopt for no choice (-1) or an index beyond the list.

@@ -138,8 +138,8 @@ DBNavigator* makeEditNavigator(QDialog* form, DataSource* source)
 {
     auto* nav = new DBNavigator(form);
     nav->setObjectName(QStringLiteral("DBNavigator1"));
-    nav->setVisibleButtons({DBNavigator::Insert, DBNavigator::Delete, DBNavigator::Edit, DBNavigator::Post,
-                            DBNavigator::Cancel});
+    nav->setVisibleButtons(
+        {DBNavigator::Insert, DBNavigator::Delete, DBNavigator::Edit, DBNavigator::Post, DBNavigator::Cancel});
     nav->setHints({QStringLiteral("Dodaj"), QStringLiteral("Usuń"), QStringLiteral("Edytuj"), QStringLiteral("Zapisz"),
                    QStringLiteral("Anuluj")});
     if (source)

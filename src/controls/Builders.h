@@ -47,8 +47,8 @@ void labelFor(QLabel* caption, QWidget* control, const QString& hint = {});
 
 // A data-aware control bound to a field, named by its caption label.
 template <class Control, class Source>
-Control* makeBound(QWidget* parent, const char* name, Source* source, const QString& field,
-                   QLabel* caption = nullptr, const QString& hint = {})
+Control* makeBound(QWidget* parent, const char* name, Source* source, const QString& field, QLabel* caption = nullptr,
+                   const QString& hint = {})
 {
     auto* c = new Control(parent);
     c->setObjectName(QString::fromLatin1(name));

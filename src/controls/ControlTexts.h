@@ -5,7 +5,13 @@
 namespace jadl::controltexts {
 
 // Asked before a grid or a navigator bar deletes the current record.
-inline QString deleteRecordQuestion() { return QStringLiteral("Usunąć rekord?"); }
-inline QString deleteRecordCaption() { return QStringLiteral("Potwierdź"); }
+inline QString deleteRecordQuestion()
+{
+    return QStringLiteral("Usunąć rekord?");
+}
+inline QString deleteRecordCaption()
+{
+    return QStringLiteral("Potwierdź");
+}
 
 } // namespace jadl::controltexts

@@ -96,8 +96,8 @@ void DBComboBox::applyState()
 void DBComboBox::keyPressEvent(QKeyEvent* event)
 {
     const int key = event->key();
-    const bool choosing = key == Qt::Key_Up || key == Qt::Key_Down || key == Qt::Key_PageUp
-        || key == Qt::Key_PageDown || ((key == Qt::Key_Home || key == Qt::Key_End) && !isEditable());
+    const bool choosing = key == Qt::Key_Up || key == Qt::Key_Down || key == Qt::Key_PageUp ||
+        key == Qt::Key_PageDown || ((key == Qt::Key_Home || key == Qt::Key_End) && !isEditable());
     if (choosing || keyChangesText(event)) {
         if (!link_->edit()) {
             event->accept();

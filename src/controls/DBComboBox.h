@@ -22,8 +22,8 @@ public:
     void setReadOnly(bool on) { link_->setReadOnly(on); }
 
     QStringList items() const;
-    void setItems(const QStringList& items);   // keeps the shown text
-    void clearItems();                         // keeps the shown text
+    void setItems(const QStringList& items); // keeps the shown text
+    void clearItems(); // keeps the shown text
     void addItem(const QString& text);
 
     // The text shown; setting it from code does not write the field.

@@ -23,8 +23,8 @@ bool acceptsChar(FieldType t, QChar c)
     case FieldType::AutoInc:
         return c.isDigit() || c == u'-' || c == u'+';
     case FieldType::Float:
-        return c.isDigit() || c == u'-' || c == u'+' || c == u',' || c == u'.' || c == u'e' || c == u'E'
-            || c == u' ' || c == QChar(0xA0);
+        return c.isDigit() || c == u'-' || c == u'+' || c == u',' || c == u'.' || c == u'e' || c == u'E' || c == u' ' ||
+            c == QChar(0xA0);
     case FieldType::Date:
         return c.isDigit() || c == u'.' || c == u'-' || c == u'/';
     case FieldType::DateTime:
@@ -41,10 +41,10 @@ bool acceptsChar(FieldType t, QChar c)
 
 bool keyChangesText(const QKeyEvent* event)
 {
-    if (event->matches(QKeySequence::Paste) || event->matches(QKeySequence::Cut)
-        || event->matches(QKeySequence::Undo) || event->matches(QKeySequence::Redo)
-        || event->matches(QKeySequence::DeleteEndOfWord) || event->matches(QKeySequence::DeleteStartOfWord)
-        || event->matches(QKeySequence::DeleteEndOfLine))
+    if (event->matches(QKeySequence::Paste) || event->matches(QKeySequence::Cut) ||
+        event->matches(QKeySequence::Undo) || event->matches(QKeySequence::Redo) ||
+        event->matches(QKeySequence::DeleteEndOfWord) || event->matches(QKeySequence::DeleteStartOfWord) ||
+        event->matches(QKeySequence::DeleteEndOfLine))
         return true;
     switch (event->key()) {
     case Qt::Key_Backspace:
@@ -132,8 +132,8 @@ void DBEdit::keyPressEvent(QKeyEvent* event)
             return;
         }
         if (upperCase_ && !typed.isEmpty() && typed.toUpper() != typed) {
-            QKeyEvent upper(event->type(), event->key(), event->modifiers(), typed.toUpper(),
-                            event->isAutoRepeat(), ushort(event->count()));
+            QKeyEvent upper(event->type(), event->key(), event->modifiers(), typed.toUpper(), event->isAutoRepeat(),
+                            ushort(event->count()));
             QLineEdit::keyPressEvent(&upper);
             event->setAccepted(upper.isAccepted());
             return;

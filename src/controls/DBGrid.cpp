@@ -27,10 +27,9 @@ bool isNumeric(FieldType t)
 // editor of a text column is limited to the field's size.
 class GridDelegate : public QStyledItemDelegate {
 public:
-    explicit GridDelegate(DBGrid* grid) : QStyledItemDelegate(grid), grid_(grid) {}
+    explicit GridDelegate(DBGrid* grid) : QStyledItemDelegate(grid), grid_(grid) { }
 
-    QWidget* createEditor(QWidget* parent, const QStyleOptionViewItem& option,
-                          const QModelIndex& index) const override
+    QWidget* createEditor(QWidget* parent, const QStyleOptionViewItem& option, const QModelIndex& index) const override
     {
         if (!grid_->beginCellEdit(index))
             return nullptr;
@@ -62,7 +61,7 @@ private:
 
 // ---------------------------------------------------------------- model
 
-DBGridModel::DBGridModel(QObject* parent) : QAbstractTableModel(parent) {}
+DBGridModel::DBGridModel(QObject* parent) : QAbstractTableModel(parent) { }
 
 void DBGridModel::setDataSource(DataSource* source)
 {
@@ -262,8 +261,8 @@ void DBGridModel::onStateChanged()
 
 bool DBGridModel::isCell(const QModelIndex& index) const
 {
-    return index.isValid() && index.model() == this && !index.parent().isValid() && index.row() < rowCount()
-        && index.column() < columnCount();
+    return index.isValid() && index.model() == this && !index.parent().isValid() && index.row() < rowCount() &&
+        index.column() < columnCount();
 }
 
 int DBGridModel::cursorRow() const
@@ -388,8 +387,8 @@ bool DBGridModel::canEdit(int column) const
         return false;
     const Shown& s = shown_[column];
     const Table* t = table();
-    return !s.readOnly && s.fieldIndex >= 0 && s.def && s.def->type != FieldType::AutoInc && t && t->active()
-        && source_->enabled();
+    return !s.readOnly && s.fieldIndex >= 0 && s.def && s.def->type != FieldType::AutoInc && t && t->active() &&
+        source_->enabled();
 }
 
 Qt::ItemFlags DBGridModel::flags(const QModelIndex& index) const
@@ -404,8 +403,7 @@ Qt::ItemFlags DBGridModel::flags(const QModelIndex& index) const
 
 bool DBGridModel::setData(const QModelIndex& index, const QVariant& value, int role)
 {
-    if (role != Qt::EditRole || !isCell(index)
-        || !canEdit(index.column()) || index.row() != cursorRow())
+    if (role != Qt::EditRole || !isCell(index) || !canEdit(index.column()) || index.row() != cursorRow())
         return false;
     Table* t = table();
     const int fieldIndex = shown_[index.column()].fieldIndex;
@@ -454,7 +452,8 @@ DBGrid::DBGrid(QWidget* parent) : QTableView(parent), model_(new DBGridModel(thi
         }
     });
     connect(this, &QAbstractItemView::clicked, this, [this](const QModelIndex& i) { Q_EMIT cellClicked(i.column()); });
-    focusTracking_ = connect(qApp, &QApplication::focusChanged, this, [this](QWidget*, QWidget* now) { focusMoved(now); });
+    focusTracking_ = connect(qApp, &QApplication::focusChanged, this,
+                             [this](QWidget*, QWidget* now) { focusMoved(now); });
 }
 
 DBGrid::~DBGrid()
@@ -512,8 +511,8 @@ void DBGrid::setReadOnly(bool on)
 {
     model_->setReadOnly(on);
     setEditTriggers(on ? QAbstractItemView::NoEditTriggers
-                       : QAbstractItemView::DoubleClicked | QAbstractItemView::EditKeyPressed
-                             | QAbstractItemView::AnyKeyPressed | QAbstractItemView::SelectedClicked);
+                       : QAbstractItemView::DoubleClicked | QAbstractItemView::EditKeyPressed |
+                            QAbstractItemView::AnyKeyPressed | QAbstractItemView::SelectedClicked);
 }
 
 void DBGrid::setRowSelect(bool on)
@@ -653,8 +652,8 @@ void DBGrid::deleteCurrent()
     Table* t = model_->table();
     if (!t || !t->active() || t->isEmpty() || isReadOnly() || !dataSource()->enabled())
         return;
-    if (confirmDelete_
-        && !platform::askYesNo(controltexts::deleteRecordQuestion(), controltexts::deleteRecordCaption()))
+    if (confirmDelete_ &&
+        !platform::askYesNo(controltexts::deleteRecordQuestion(), controltexts::deleteRecordCaption()))
         return;
     t->deleteRecord();
 }

@@ -18,10 +18,10 @@ namespace jadl {
 
 struct DBGridColumn {
     QString fieldName;
-    QString title;                   // empty: the field's own display label
+    QString title; // empty: the field's own display label
     bool readOnly = false;
-    std::optional<QColor> color;     // cell background
-    int width = -1;                  // pixels; -1: default
+    std::optional<QColor> color; // cell background
+    int width = -1; // pixels; -1: default
 };
 
 // Text colour of a row, asked per cell drawn; nullopt leaves the default colour.
@@ -96,8 +96,8 @@ private:
     std::optional<QFont> titleFont_;
     std::optional<QColor> titleColor_;
     bool readOnly_ = false;
-    int count_ = 0;          // rows of the table's view when last rebuilt
-    int insertRow_ = -1;     // grid row of the record being inserted
+    int count_ = 0; // rows of the table's view when last rebuilt
+    int insertRow_ = -1; // grid row of the record being inserted
     bool changing_ = false;
 };
 
@@ -156,7 +156,6 @@ protected:
     void keyPressEvent(QKeyEvent* event) override;
     void keyReleaseEvent(QKeyEvent* event) override;
     bool viewportEvent(QEvent* event) override;
-
 
 private:
     void syncCurrent();

@@ -12,9 +12,9 @@ namespace jadl {
 namespace {
 
 struct ButtonLook {
-    const char* name;      // objectName suffix
+    const char* name; // objectName suffix
     const char16_t* glyph; // text symbol standing in for the classic glyph
-    const char16_t* hint;  // default Polish hint
+    const char16_t* hint; // default Polish hint
 };
 
 constexpr std::array<ButtonLook, DBNavigator::ButtonCount> looks{{
@@ -146,21 +146,39 @@ void DBNavigator::run(Button b)
     if (!t || !t->active())
         return;
     switch (b) {
-    case First: t->first(); break;
-    case Prior: t->prior(); break;
-    case Next: t->next(); break;
-    case Last: t->last(); break;
-    case Insert: t->insert(); break;
+    case First:
+        t->first();
+        break;
+    case Prior:
+        t->prior();
+        break;
+    case Next:
+        t->next();
+        break;
+    case Last:
+        t->last();
+        break;
+    case Insert:
+        t->insert();
+        break;
     case Delete:
-        if (confirmDelete_
-            && !platform::askYesNo(controltexts::deleteRecordQuestion(), controltexts::deleteRecordCaption()))
+        if (confirmDelete_ &&
+            !platform::askYesNo(controltexts::deleteRecordQuestion(), controltexts::deleteRecordCaption()))
             return;
         t->deleteRecord();
         break;
-    case Edit: t->edit(); break;
-    case Post: t->post(); break;
-    case Cancel: t->cancel(); break;
-    case Refresh: t->refresh(); break;
+    case Edit:
+        t->edit();
+        break;
+    case Post:
+        t->post();
+        break;
+    case Cancel:
+        t->cancel();
+        break;
+    case Refresh:
+        t->refresh();
+        break;
     }
     updateButtons();
     Q_EMIT clicked(b);

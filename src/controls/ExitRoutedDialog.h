@@ -24,7 +24,7 @@ protected:
 
 private:
     std::function<void()> exit_;
-    bool closing_ = false;   // inside the handler or a close it asked for: only hide
+    bool closing_ = false; // inside the handler or a close it asked for: only hide
 };
 
 } // namespace jadl

@@ -6,7 +6,7 @@
 
 namespace jadl {
 
-FieldLink::FieldLink(QObject* parent) : QObject(parent) {}
+FieldLink::FieldLink(QObject* parent) : QObject(parent) { }
 
 void FieldLink::setDataSource(DataSource* source)
 {

@@ -29,9 +29,9 @@ public:
     void setReadOnly(bool on);
 
     Table* table() const;
-    bool active() const;                       // linked table is open
-    Field* field() const;                      // nullptr when closed or missing
-    bool editing() const;                      // table in edit or insert
+    bool active() const; // linked table is open
+    Field* field() const; // nullptr when closed or missing
+    bool editing() const; // table in edit or insert
     // The field can be changed through this control (open, found, writable).
     bool canModify() const;
     // Puts the table into edit when it is browsing. True when the record may be

@@ -26,7 +26,7 @@ void MonthCalendar::setDate(const QDate& d)
 {
     if (!d.isValid())
         return;
-    setSelectedDate(d);   // selectionMoved shows its page and reports the change
+    setSelectedDate(d); // selectionMoved shows its page and reports the change
     selectionMoved();
 }
 

@@ -133,7 +133,7 @@ bool settlePendingEdits(const QList<Table*>& tables)
             else
                 t->post();
             if (pending(t))
-                return false;   // the window's checks kept the record for correction
+                return false; // the window's checks kept the record for correction
             break;
         case platform::Choice::No:
             t->cancel();

@@ -16,8 +16,8 @@ namespace jadl {
 class Table;
 
 enum class SaveStyle {
-    ExplicitSave,   // the window has its own "&Zapisz" with checks: leaving a changed record asks
-    PostOnMove,     // grid-edited: moves post as the engine does, but closing under it still asks
+    ExplicitSave, // the window has its own "&Zapisz" with checks: leaving a changed record asks
+    PostOnMove, // grid-edited: moves post as the engine does, but closing under it still asks
 };
 
 // Registers `window` as the editor of `tables`; `save` runs the window's own save

@@ -11,10 +11,10 @@
 namespace jadl {
 
 namespace {
-constexpr int notch = 120;   // angle delta of one wheel notch (1/8 degree units)
+constexpr int notch = 120; // angle delta of one wheel notch (1/8 degree units)
 }
 
-WheelToArrowFilter::WheelToArrowFilter(QObject* parent) : QObject(parent) {}
+WheelToArrowFilter::WheelToArrowFilter(QObject* parent) : QObject(parent) { }
 
 WheelToArrowFilter* WheelToArrowFilter::installOnApplication()
 {
@@ -43,7 +43,7 @@ bool WheelToArrowFilter::eventFilter(QObject* watched, QEvent* event)
     pending_ += delta;
     QPointer<QWidget> guard(target);
     while (guard && std::abs(pending_) >= notch) {
-        const bool away = pending_ > 0;   // wheel turned away from the user
+        const bool away = pending_ > 0; // wheel turned away from the user
         pending_ += away ? -notch : notch;
         press(guard, away ? Qt::Key_Up : Qt::Key_Down);
     }

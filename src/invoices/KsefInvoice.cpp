@@ -65,10 +65,6 @@ std::optional<Kind> kindFromCode(QStringView code)
     return std::nullopt;
 }
 
-InvoiceError::InvoiceError(const QString& message)
-    : std::runtime_error(message.toStdString())
-    , message_(message)
-{
-}
+InvoiceError::InvoiceError(const QString& message) : std::runtime_error(message.toStdString()), message_(message) { }
 
 } // namespace jadl::ksef

@@ -20,14 +20,29 @@ enum class Kind { VAT, KOR, ZAL, ROZ, UPR, KOR_ZAL, KOR_ROZ };
 // The per-rate totals of Fa in the order the schema lists them: P_13_1 .. P_13_11
 // (net values) with P_14_1 .. P_14_5 (VAT) beside the first five.
 enum class TotalField : int {
-    P13_1, P13_2, P13_3, P13_4, P13_5, P13_6_1, P13_6_2, P13_6_3, P13_7, P13_8, P13_9, P13_10, P13_11
+    P13_1,
+    P13_2,
+    P13_3,
+    P13_4,
+    P13_5,
+    P13_6_1,
+    P13_6_2,
+    P13_6_3,
+    P13_7,
+    P13_8,
+    P13_9,
+    P13_10,
+    P13_11
 };
 inline constexpr int kTotalFieldCount = 13;
 
 // A set of total fields; a line's rate belongs to one such set (FA(2) spells a few
 // rates that FA(3) splits over several fields, so a set can hold more than one).
 using FieldSet = std::uint16_t;
-constexpr FieldSet fieldBit(TotalField f) { return FieldSet(1u << static_cast<int>(f)); }
+constexpr FieldSet fieldBit(TotalField f)
+{
+    return FieldSet(1u << static_cast<int>(f));
+}
 
 // Element names: "P_13_1", and for the VAT side "P_14_1" (empty where the schema has none).
 QString netElementName(TotalField f);
@@ -36,24 +51,24 @@ QString vatElementName(TotalField f);
 QString fieldSetName(FieldSet fields);
 
 struct Total {
-    std::optional<double> net;      // P_13_x
-    std::optional<double> vat;      // P_14_x
-    std::optional<double> vatPln;   // P_14_xW: the VAT converted to PLN on a foreign-currency invoice
+    std::optional<double> net; // P_13_x
+    std::optional<double> vat; // P_14_x
+    std::optional<double> vatPln; // P_14_xW: the VAT converted to PLN on a foreign-currency invoice
 };
 
 struct Line {
-    int fileLine = 0;                       // line of the XML file where FaWiersz starts
-    int number = 0;                         // NrWierszaFa
-    QString name;                           // P_7
-    QString unit;                           // P_8A (may be empty)
-    std::optional<double> quantity;         // P_8B
-    std::optional<double> netPrice;         // P_9A
-    std::optional<double> grossPrice;       // P_9B
-    std::optional<double> netValue;         // P_11
-    std::optional<double> grossValue;       // P_11A
-    QString rate;                           // P_12 as written ("23", "0 KR", "np I", ...)
-    std::optional<QDate> supplyDate;        // P_6A
-    bool beforeCorrection = false;          // StanPrzed
+    int fileLine = 0; // line of the XML file where FaWiersz starts
+    int number = 0; // NrWierszaFa
+    QString name; // P_7
+    QString unit; // P_8A (may be empty)
+    std::optional<double> quantity; // P_8B
+    std::optional<double> netPrice; // P_9A
+    std::optional<double> grossPrice; // P_9B
+    std::optional<double> netValue; // P_11
+    std::optional<double> grossValue; // P_11A
+    QString rate; // P_12 as written ("23", "0 KR", "np I", ...)
+    std::optional<QDate> supplyDate; // P_6A
+    bool beforeCorrection = false; // StanPrzed
 };
 
 struct Party {
@@ -65,20 +80,20 @@ struct Party {
 };
 
 struct Invoice {
-    QString fileName;                       // without folders, for messages
+    QString fileName; // without folders, for messages
     Schema schema = Schema::FA3;
-    Party seller;                           // Podmiot1
-    QString buyerNip;                       // Podmiot2, informational
+    Party seller; // Podmiot1
+    QString buyerNip; // Podmiot2, informational
     QString buyerName;
-    QString currency;                       // KodWaluty
-    QDate issueDate;                        // P_1
-    QString number;                         // P_2
-    std::optional<QDate> supplyDate;        // P_6, one date for every line
-    std::optional<QDate> periodFrom;        // OkresFa/P_6_Od, instead of P_6
-    std::optional<QDate> periodTo;          // OkresFa/P_6_Do
+    QString currency; // KodWaluty
+    QDate issueDate; // P_1
+    QString number; // P_2
+    std::optional<QDate> supplyDate; // P_6, one date for every line
+    std::optional<QDate> periodFrom; // OkresFa/P_6_Od, instead of P_6
+    std::optional<QDate> periodTo; // OkresFa/P_6_Do
     Kind kind = Kind::VAT;
     std::array<Total, kTotalFieldCount> totals{};
-    double grossTotal = 0;                  // P_15
+    double grossTotal = 0; // P_15
     std::vector<Line> lines;
 
     const Total& total(TotalField f) const { return totals[static_cast<std::size_t>(f)]; }

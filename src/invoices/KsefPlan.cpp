@@ -36,8 +36,8 @@ bool hasNonZeroNet(const Invoice& inv, TotalField f)
 // intra-Community supply or export, it is the program's "0e", else "0k".
 QString fa2ZeroTyp(const Invoice& inv)
 {
-    if (!hasNonZeroNet(inv, TotalField::P13_6_1)
-        && (hasNonZeroNet(inv, TotalField::P13_6_2) || hasNonZeroNet(inv, TotalField::P13_6_3)))
+    if (!hasNonZeroNet(inv, TotalField::P13_6_1) &&
+        (hasNonZeroNet(inv, TotalField::P13_6_2) || hasNonZeroNet(inv, TotalField::P13_6_3)))
         return QStringLiteral("0e");
     return QStringLiteral("0k");
 }
@@ -86,16 +86,16 @@ PlannedLine planLine(const Invoice& inv, const Line& line)
 
 QString pairKey(const PlannedLine& p)
 {
-    return p.name + QChar(0x1F) + unitKey(p.unit) + QChar(0x1F) + p.rate + QChar(0x1F)
-        + QString::number(std::abs(p.ilosc), 'g', 17) + QChar(0x1F) + QString::number(p.cenaNetto, 'g', 17);
+    return p.name + QChar(0x1F) + unitKey(p.unit) + QChar(0x1F) + p.rate + QChar(0x1F) +
+        QString::number(std::abs(p.ilosc), 'g', 17) + QChar(0x1F) + QString::number(p.cenaNetto, 'g', 17);
 }
 
 bool cancels(const PlannedLine& before, const PlannedLine& after)
 {
-    return before.name == after.name && unitKey(before.unit) == unitKey(after.unit) && before.rate == after.rate
-        && before.ilosc == -after.ilosc && before.cenaNetto == after.cenaNetto
-        && toGrosze(before.wartoscNetto) == -toGrosze(after.wartoscNetto)
-        && toGrosze(before.wartoscVat) == -toGrosze(after.wartoscVat);
+    return before.name == after.name && unitKey(before.unit) == unitKey(after.unit) && before.rate == after.rate &&
+        before.ilosc == -after.ilosc && before.cenaNetto == after.cenaNetto &&
+        toGrosze(before.wartoscNetto) == -toGrosze(after.wartoscNetto) &&
+        toGrosze(before.wartoscVat) == -toGrosze(after.wartoscVat);
 }
 
 // A correction that repeats an unchanged line before and after records nothing for it.
@@ -135,7 +135,7 @@ int dropCancellingPairs(std::vector<PlannedLine>& lines)
 }
 
 struct InvoiceSums {
-    bool stated = false;   // at least one P_13_x of the set is on the invoice
+    bool stated = false; // at least one P_13_x of the set is on the invoice
     qint64 net = 0;
     qint64 vat = 0;
 };
@@ -321,9 +321,11 @@ QStringList Plan::notes() const
         }
     }
     if (droppedPairs > 0)
-        out << QStringLiteral("Pominięte pary wierszy korekty, które się znoszą (przed i po bez zmian): %1.").arg(droppedPairs);
+        out << QStringLiteral("Pominięte pary wierszy korekty, które się znoszą (przed i po bez zmian): %1.")
+                   .arg(droppedPairs);
     if (invoiceGross != linesGross)
-        out << QStringLiteral("Suma brutto wierszy %1 różni się od kwoty należności P_15 %2.").arg(zl(linesGross), zl(invoiceGross));
+        out << QStringLiteral("Suma brutto wierszy %1 różni się od kwoty należności P_15 %2.")
+                   .arg(zl(linesGross), zl(invoiceGross));
     return out;
 }
 

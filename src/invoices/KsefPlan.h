@@ -27,13 +27,13 @@
 namespace jadl::ksef {
 
 struct PlannedLine {
-    int invoiceLine = 0;            // NrWierszaFa, for messages
-    int fileLine = 0;               // line of the XML file
-    bool beforeCorrection = false;  // a correction's before-state line, recorded negative
-    QString name;                   // P_7
-    QString unit;                   // P_8A as written
-    QString rate;                   // P_12 as written
-    FieldSet fields = 0;            // the per-rate total(s) the line is checked against
+    int invoiceLine = 0; // NrWierszaFa, for messages
+    int fileLine = 0; // line of the XML file
+    bool beforeCorrection = false; // a correction's before-state line, recorded negative
+    QString name; // P_7
+    QString unit; // P_8A as written
+    QString rate; // P_12 as written
+    FieldSet fields = 0; // the per-rate total(s) the line is checked against
     // The columns of the purchase line. Money values are money-rounded (jadl::roundMoney).
     QDate dataZakupu;
     double ilosc = 0;
@@ -49,19 +49,19 @@ struct PlannedLine {
 // How one rate's lines compare with the invoice's total for that rate. Amounts in grosze.
 struct RateCheck {
     enum class Status {
-        Equal,              // the lines add up to the invoice's totals
-        Adjusted,           // off by rounding: the difference was put on one line
-        Mismatch,           // off by more than rounding: the plan must not be recorded
-        MissingTotal,       // lines of this rate, but the invoice states no total for it
-        TotalWithoutLines,  // the invoice states a non-zero total, but no line has the rate
+        Equal, // the lines add up to the invoice's totals
+        Adjusted, // off by rounding: the difference was put on one line
+        Mismatch, // off by more than rounding: the plan must not be recorded
+        MissingTotal, // lines of this rate, but the invoice states no total for it
+        TotalWithoutLines, // the invoice states a non-zero total, but no line has the rate
     };
     FieldSet fields = 0;
     int lineCount = 0;
-    qint64 invoiceNet = 0;          // sum of the set's P_13_x (differences on a correction)
-    qint64 invoiceVat = 0;          // sum of the set's P_14_x (0 where the schema has none)
-    qint64 linesNet = 0;            // the planned lines, before any adjustment
+    qint64 invoiceNet = 0; // sum of the set's P_13_x (differences on a correction)
+    qint64 invoiceVat = 0; // sum of the set's P_14_x (0 where the schema has none)
+    qint64 linesNet = 0; // the planned lines, before any adjustment
     qint64 linesVat = 0;
-    qint64 allowed = 0;             // largest difference taken for rounding: 1 grosz per line
+    qint64 allowed = 0; // largest difference taken for rounding: 1 grosz per line
     Status status = Status::Equal;
 };
 
@@ -79,9 +79,9 @@ struct Plan {
     std::vector<PlannedLine> lines;
     std::vector<RateCheck> checks;
     std::vector<Adjustment> adjustments;
-    int droppedPairs = 0;           // correction before/after pairs that cancel exactly
-    qint64 invoiceGross = 0;        // P_15, grosze
-    qint64 linesGross = 0;          // sum of the planned WartoscBrutto, after adjustments
+    int droppedPairs = 0; // correction before/after pairs that cancel exactly
+    qint64 invoiceGross = 0; // P_15, grosze
+    qint64 linesGross = 0; // sum of the planned WartoscBrutto, after adjustments
 
     // False when a rate's lines and total differ by more than rounding, or the invoice
     // states a total no line accounts for: the window shows why and records nothing.

@@ -25,9 +25,12 @@ struct DigitLimits {
 constexpr DigitLimits limits(NumberKind kind)
 {
     switch (kind) {
-    case NumberKind::Amount: return {16, 2};
-    case NumberKind::Price: return {14, 8};
-    case NumberKind::Quantity: return {16, 6};
+    case NumberKind::Amount:
+        return {16, 2};
+    case NumberKind::Price:
+        return {14, 8};
+    case NumberKind::Quantity:
+        return {16, 6};
     }
     return {0, 0};
 }
@@ -62,7 +65,7 @@ std::optional<double> parseDecimal(QStringView t, NumberKind kind)
             return std::nullopt;
     }
     bool ok = false;
-    const double v = t.toDouble(&ok);   // C locale: the text is already known to be plain
+    const double v = t.toDouble(&ok); // C locale: the text is already known to be plain
     return ok ? std::optional<double>(v) : std::nullopt;
 }
 
@@ -96,8 +99,9 @@ QString refusedKindReason(Kind kind)
 {
     switch (kind) {
     case Kind::ZAL:
-        return QStringLiteral("faktura zaliczkowa (ZAL) dokumentuje zapłatę otrzymaną przed dostawą, "
-                              "a nie kupione towary – import jej nie przyjmuje; zakupy wpisuje się z faktury rozliczającej dostawę");
+        return QStringLiteral(
+            "faktura zaliczkowa (ZAL) dokumentuje zapłatę otrzymaną przed dostawą, "
+            "a nie kupione towary – import jej nie przyjmuje; zakupy wpisuje się z faktury rozliczającej dostawę");
     case Kind::KOR_ZAL:
         return QStringLiteral("korekta faktury zaliczkowej (KOR_ZAL) poprawia zaliczkę, a nie kupione towary – "
                               "import jej nie przyjmuje");
@@ -126,11 +130,7 @@ QString knownRates(Schema schema)
 // own reader function that consumes exactly its element.
 class Parser {
 public:
-    Parser(QIODevice& device, const QString& fileName)
-        : xml_(&device)
-    {
-        inv_.fileName = fileName;
-    }
+    Parser(QIODevice& device, const QString& fileName) : xml_(&device) { inv_.fileName = fileName; }
 
     Invoice read();
 
@@ -155,7 +155,8 @@ private:
     {
         const QString where = line.number > 0 ? QStringLiteral("wiersz faktury %1").arg(line.number)
                                               : QStringLiteral("wiersz faktury bez numeru");
-        throw InvoiceError(QStringLiteral("Plik %1, %2 (linia %3): %4").arg(inv_.fileName, where).arg(line.fileLine).arg(what));
+        throw InvoiceError(
+            QStringLiteral("Plik %1, %2 (linia %3): %4").arg(inv_.fileName, where).arg(line.fileLine).arg(what));
     }
     [[noreturn]] void failXml() const
     {
@@ -290,8 +291,9 @@ void Parser::readHeader()
         if (is(u"KodFormularza")) {
             const QString code = text();
             if (code != u"FA")
-                failHere(QStringLiteral("formularz KodFormularza %1 nie jest fakturą (FA) – import obsługuje tylko faktury")
-                             .arg(quoted(code)));
+                failHere(
+                    QStringLiteral("formularz KodFormularza %1 nie jest fakturą (FA) – import obsługuje tylko faktury")
+                        .arg(quoted(code)));
             haveForm_ = true;
         } else {
             skip();
@@ -459,12 +461,14 @@ Line Parser::readLine()
         } else if (name == u"P_12") {
             line.rate = text();
             if (!mapRate(inv_.schema, line.rate))
-                failInLine(line, QStringLiteral("element P_12 %1 nie jest stawką podatku znaną w %2")
-                                     .arg(quoted(line.rate), knownRates(inv_.schema)));
+                failInLine(line,
+                           QStringLiteral("element P_12 %1 nie jest stawką podatku znaną w %2")
+                               .arg(quoted(line.rate), knownRates(inv_.schema)));
         } else if (name == u"StanPrzed") {
             const QString t = text();
             if (t != u"1")
-                failInLine(line, QStringLiteral("element StanPrzed %1 – dozwolona jest tylko wartość 1").arg(quoted(t)));
+                failInLine(line,
+                           QStringLiteral("element StanPrzed %1 – dozwolona jest tylko wartość 1").arg(quoted(t)));
             line.beforeCorrection = true;
         } else {
             skip();

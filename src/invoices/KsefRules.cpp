@@ -24,22 +24,16 @@ struct RateRow {
 // country, P_13_9 services of art. 100(1)(4), P_13_10 reverse charge. P_13_5 (special
 // procedure) and P_13_11 (margin) have no P_12 value: their lines carry none.
 constexpr RateRow kDigitRates[] = {
-    {u"23", u"23", fieldBit(TotalField::P13_1)},
-    {u"22", u"22", fieldBit(TotalField::P13_1)},
-    {u"8", u"8", fieldBit(TotalField::P13_2)},
-    {u"7", u"7", fieldBit(TotalField::P13_2)},
-    {u"5", u"5", fieldBit(TotalField::P13_3)},
-    {u"4", u"4", fieldBit(TotalField::P13_4)},
-    {u"3", u"3", fieldBit(TotalField::P13_3)},
-    {u"zw", u"zw", fieldBit(TotalField::P13_7)},
+    {u"23", u"23", fieldBit(TotalField::P13_1)},  {u"22", u"22", fieldBit(TotalField::P13_1)},
+    {u"8", u"8", fieldBit(TotalField::P13_2)},    {u"7", u"7", fieldBit(TotalField::P13_2)},
+    {u"5", u"5", fieldBit(TotalField::P13_3)},    {u"4", u"4", fieldBit(TotalField::P13_4)},
+    {u"3", u"3", fieldBit(TotalField::P13_3)},    {u"zw", u"zw", fieldBit(TotalField::P13_7)},
     {u"oo", u"oo", fieldBit(TotalField::P13_10)},
 };
 
 constexpr RateRow kFa3Rates[] = {
-    {u"0 KR", u"0k", fieldBit(TotalField::P13_6_1)},
-    {u"0 WDT", u"0e", fieldBit(TotalField::P13_6_2)},
-    {u"0 EX", u"0e", fieldBit(TotalField::P13_6_3)},
-    {u"np I", u"np", fieldBit(TotalField::P13_8)},
+    {u"0 KR", u"0k", fieldBit(TotalField::P13_6_1)}, {u"0 WDT", u"0e", fieldBit(TotalField::P13_6_2)},
+    {u"0 EX", u"0e", fieldBit(TotalField::P13_6_3)}, {u"np I", u"np", fieldBit(TotalField::P13_8)},
     {u"np II", u"np", fieldBit(TotalField::P13_9)},
 };
 
@@ -69,9 +63,9 @@ bool isBlank(QChar c)
 // Dotted abbreviations of legal forms, compared with the dots and blanks taken out.
 const QStringList& legalFormKeys()
 {
-    static const QStringList keys{QStringLiteral("SPZOO"), QStringLiteral("SA"), QStringLiteral("SPJ"),
-                                  QStringLiteral("SPK"), QStringLiteral("SKA"), QStringLiteral("SPKA"),
-                                  QStringLiteral("SPP"), QStringLiteral("SC")};
+    static const QStringList keys{QStringLiteral("SPZOO"), QStringLiteral("SA"),  QStringLiteral("SPJ"),
+                                  QStringLiteral("SPK"),   QStringLiteral("SKA"), QStringLiteral("SPKA"),
+                                  QStringLiteral("SPP"),   QStringLiteral("SC")};
     return keys;
 }
 
@@ -152,9 +146,9 @@ QString proposeSupplierSymbol(const QString& sellerName)
     QString name = sellerName.toUpper();
     // Quotes and separators split words; dots stay, they tell abbreviations apart.
     for (QChar& c : name) {
-        if (c == QLatin1Char(',') || c == QLatin1Char(';') || c == QLatin1Char('"') || c == QLatin1Char('\'')
-            || c == QChar(0x201E) || c == QChar(0x201D) || c == QChar(0x201C) || c == QChar(0x00AB)
-            || c == QChar(0x00BB) || c == QLatin1Char('(') || c == QLatin1Char(')') || c == QLatin1Char('/'))
+        if (c == QLatin1Char(',') || c == QLatin1Char(';') || c == QLatin1Char('"') || c == QLatin1Char('\'') ||
+            c == QChar(0x201E) || c == QChar(0x201D) || c == QChar(0x201C) || c == QChar(0x00AB) ||
+            c == QChar(0x00BB) || c == QLatin1Char('(') || c == QLatin1Char(')') || c == QLatin1Char('/'))
             c = QLatin1Char(' ');
     }
     const QStringList words = name.split(QLatin1Char(' '), Qt::SkipEmptyParts);

@@ -17,9 +17,9 @@ QString nipDigits(const QString& text);
 
 // What a P_12 value means for a purchase line.
 struct RateMapping {
-    QString vatTyp;     // the program's VAT designation: "23", "8", "0k", "0e", "zw", "oo", "np"
-    double vat = 0;     // its fraction, jadl::vatRate(vatTyp): 0.23, and 0 for every non-digit designation
-    FieldSet fields = 0;  // the per-rate total(s) of Fa the line is summed into
+    QString vatTyp; // the program's VAT designation: "23", "8", "0k", "0e", "zw", "oo", "np"
+    double vat = 0; // its fraction, jadl::vatRate(vatTyp): 0.23, and 0 for every non-digit designation
+    FieldSet fields = 0; // the per-rate total(s) of Fa the line is summed into
 };
 
 // nullopt for a value the schema does not list. FA(3): 23 22 8 7 5 4 3, "0 KR",

@@ -180,8 +180,8 @@ TDostawcy::TDostawcy(QWidget* parent) : jadl::ExitRoutedDialog(parent)
                              QStyle::SP_FileDialogNewFolder);
     BitBtnZapisz = makeButton(this, "BitBtnZapisz", QStringLiteral("&Zapisz"),
                               QStringLiteral("Zapisanie wprowadzonych zmian"), QStyle::SP_DialogSaveButton);
-    BitBtnUsun = makeButton(this, "BitBtnUsun", QStringLiteral("&Usuń"), QStringLiteral("Usunięcie zaznaczonego dostawcy"),
-                            QStyle::SP_TrashIcon);
+    BitBtnUsun = makeButton(this, "BitBtnUsun", QStringLiteral("&Usuń"),
+                            QStringLiteral("Usunięcie zaznaczonego dostawcy"), QStyle::SP_TrashIcon);
     BitBtnAnuluj = makeButton(this, "BitBtnAnuluj", QStringLiteral("&Anuluj"),
                               QStringLiteral("Anulowanie zmian przed zapisaniem"), QStyle::SP_DialogCancelButton);
     BitBtnPierwszy = makeButton(this, "BitBtnPierwszy", QStringLiteral("Pierwszy"),
@@ -189,9 +189,11 @@ TDostawcy::TDostawcy(QWidget* parent) : jadl::ExitRoutedDialog(parent)
     BitBtnOstatni = makeButton(this, "BitBtnOstatni", QStringLiteral("&Ostatni"),
                                QStringLiteral("Ostatni dostawca w tabeli"), QStyle::SP_MediaSkipForward);
     BitBtnDrukuj = makeButton(this, "BitBtnDrukuj", QStringLiteral("&Drukuj"),
-                              QStringLiteral("Drukowanie dostawców na ekranie(drukarce)"), QStyle::SP_FileDialogDetailedView);
+                              QStringLiteral("Drukowanie dostawców na ekranie(drukarce)"),
+                              QStyle::SP_FileDialogDetailedView);
     BitBtnZamknij = makeButton(this, "BitBtnZamknij", QStringLiteral("&Wyjście"),
-                               QStringLiteral("Zamknięcie i opuszczenie formatki dostawców"), QStyle::SP_DialogCloseButton);
+                               QStringLiteral("Zamknięcie i opuszczenie formatki dostawców"),
+                               QStyle::SP_DialogCloseButton);
     auto* buttons = new QVBoxLayout;
     for (QPushButton* b : {BitBtnDodaj, BitBtnZapisz, BitBtnUsun, BitBtnAnuluj})
         buttons->addWidget(b);
@@ -226,8 +228,6 @@ TDostawcy::TDostawcy(QWidget* parent) : jadl::ExitRoutedDialog(parent)
     for (jadl::DBEdit* e : {DBEditNazwaDostawcy, DBEditAdresDostawcy, DBEditNip, DBEditRegon, DBEditTelefon, DBEditFax,
                             DBEditEmail, DBEditBank, DBEditKonto})
         connect(e, &QLineEdit::textChanged, this, [this] { showWorkMode(); });
-
-
 }
 
 void TDostawcy::bindDataModule(TModulDanych1* dm)
@@ -240,7 +240,8 @@ void TDostawcy::bindDataModule(TModulDanych1* dm)
     DBMemoNazwaDostawcy->setDataSource(ds);
     DBTextNumerDostawcy->setDataSource(ds);
     if (dm)
-        jadl::registerEditor(this, {dm->TableDostawcy}, [this] { BitBtnZapiszClick(); }, jadl::SaveStyle::ExplicitSave);
+        jadl::registerEditor(
+            this, {dm->TableDostawcy}, [this] { BitBtnZapiszClick(); }, jadl::SaveStyle::ExplicitSave);
     DBGrid1->setDataSource(ds);
 }
 
@@ -290,8 +291,8 @@ void TDostawcy::BitBtnDodajClick()
 void TDostawcy::DBEditSymbolDostawcyExit()
 {
     jadl::Table& t = suppliers();
-    if (!CheckBoxPrzepiszSymbolNazwa->isChecked()
-        || (t.state() != DataSetState::Insert && t.state() != DataSetState::Edit))
+    if (!CheckBoxPrzepiszSymbolNazwa->isChecked() ||
+        (t.state() != DataSetState::Insert && t.state() != DataSetState::Edit))
         return;
     const QString symbol = DBEditSymbolDostawcy->text();
     DBEditNazwaDostawcy->setText(symbol);

@@ -16,24 +16,24 @@ TGrupyTowarow::TGrupyTowarow(TModulDanych1* dm, QWidget* parent) : jadl::ExitRou
 
     jadl::DataSource* source = dm ? dm->DataSourceGrupyTowarow : nullptr;
     DBGrid1 = jadl::makeDictionaryGrid(this, source,
-                                         {{QStringLiteral("NrKol"), QStringLiteral("Nr kol.")},
-                                          {QStringLiteral("Grupa"), QStringLiteral("Grupa towaru")}},
-                                         QStringLiteral("Grupy towarów"));
+                                       {{QStringLiteral("NrKol"), QStringLiteral("Nr kol.")},
+                                        {QStringLiteral("Grupa"), QStringLiteral("Grupa towaru")}},
+                                       QStringLiteral("Grupy towarów"));
     DBNavigator1 = jadl::makeFullNavigator(
         this, source,
         {QStringLiteral("pierwszy zapis"), QStringLiteral("poprzedni zapis"), QStringLiteral("następny zapis"),
          QStringLiteral("ostatni zapis"), QStringLiteral("dodaj nowy zapis"), QStringLiteral("usuń"),
          QStringLiteral("edytuj"), QStringLiteral("zapisz"), QStringLiteral("anuluj"), QStringLiteral("odśwież")});
     Zamknij = jadl::makeCloseButton(this, "Zamknij",
-                                                QStringLiteral("Zamknięcie aktywnych tablic  i opuszczenie formatki "));
+                                    QStringLiteral("Zamknięcie aktywnych tablic  i opuszczenie formatki "));
     jadl::arrangeDictionary(this, DBNavigator1, DBGrid1, Zamknij);
 
     connect(DBGrid1, &jadl::DBGrid::titleClicked, this,
             [this](const QString& title) { jadl::runGuarded([this, title] { DBGrid1TitleClick(title); }); });
     connect(Zamknij, &QPushButton::clicked, this, [this] { jadl::runGuarded([this] { ZamknijClick(); }); });
     if (dm)
-        jadl::registerEditor(this, {dm->TableGrupyTowarow}, [dm] { dm->TableGrupyTowarow->post(); },
-                             jadl::SaveStyle::PostOnMove);
+        jadl::registerEditor(
+            this, {dm->TableGrupyTowarow}, [dm] { dm->TableGrupyTowarow->post(); }, jadl::SaveStyle::PostOnMove);
 }
 
 jadl::Table* TGrupyTowarow::table() const

@@ -12,7 +12,7 @@ namespace jadl {
 class DBGrid;
 class DBNavigator;
 class Table;
-}
+} // namespace jadl
 
 class TGrupyTowarow : public jadl::ExitRoutedDialog {
     Q_OBJECT

@@ -22,16 +22,16 @@ TJednostkiMiarJadlon::TJednostkiMiarJadlon(QWidget* parent) : jadl::ExitRoutedDi
 
     // The title of the unit column is the field's own name.
     DBGrid1 = jadl::makeDictionaryGrid(this, DataSourceJednostkiMiar,
-                                         {{QStringLiteral("Jednostka"), QString()},
-                                          {QStringLiteral("OpisJednostki"), QStringLiteral("Opis jednostki miar")}},
-                                         QStringLiteral("Jednostki miar"));
+                                       {{QStringLiteral("Jednostka"), QString()},
+                                        {QStringLiteral("OpisJednostki"), QStringLiteral("Opis jednostki miar")}},
+                                       QStringLiteral("Jednostki miar"));
     DBNavigator1 = jadl::makeEditNavigator(this, DataSourceJednostkiMiar);
     Zamknij = jadl::makeCloseButton(this, "Zamknij",
-                                                QStringLiteral("Zamknięcie i opuszczenie formatki jednostek miar"));
+                                    QStringLiteral("Zamknięcie i opuszczenie formatki jednostek miar"));
     jadl::arrangeDictionary(this, DBNavigator1, DBGrid1, Zamknij);
     connect(Zamknij, &QPushButton::clicked, this, [this] { jadl::runGuarded([this] { ZamknijClick(); }); });
-    jadl::registerEditor(this, {TableJednostkiMiar}, [this] { TableJednostkiMiar->post(); },
-                         jadl::SaveStyle::PostOnMove);
+    jadl::registerEditor(
+        this, {TableJednostkiMiar}, [this] { TableJednostkiMiar->post(); }, jadl::SaveStyle::PostOnMove);
     // The table is open from the start; the start-up opens it once this window exists.
 }
 

@@ -52,29 +52,29 @@ TParametry::TParametry(TModulDanych1* dm, QWidget* parent) : jadl::ExitRoutedDia
 
     // --- owner records
     DBGrid1 = jadl::makeDictionaryGrid(TabSheet1, owners,
-                                         {{QStringLiteral("Numer"), QStringLiteral("Nr")},
-                                          {kSymbol, QStringLiteral("Nazwa skrócona (Symbol)")},
-                                          {kAktywnyString, QStringLiteral("Aktywny")}},
-                                         QStringLiteral("Właściciel"));
+                                       {{QStringLiteral("Numer"), QStringLiteral("Nr")},
+                                        {kSymbol, QStringLiteral("Nazwa skrócona (Symbol)")},
+                                        {kAktywnyString, QStringLiteral("Aktywny")}},
+                                       QStringLiteral("Właściciel"));
     DBGrid1->setReadOnly(true);
 
     DBEditNazwa = jadl::makeBound<jadl::DBEdit>(TabSheet1, "DBEditNazwa", owners, kNazwa);
     LabelNazwaWlasciciela = jadl::makeCaption(TabSheet1, "LabelNazwaWlasciciela", QStringLiteral("Nazwa:"),
-                                    DBEditNazwa);
+                                              DBEditNazwa);
     DBEditSymbol = jadl::makeBound<jadl::DBEdit>(TabSheet1, "DBEditSymbol", owners, kSymbol);
     LabelSymbol = jadl::makeCaption(TabSheet1, "LabelSymbol", QStringLiteral("Nazwa skrócona:"), DBEditSymbol);
     DBEditAdres = jadl::makeBound<jadl::DBEdit>(TabSheet1, "DBEditAdres", owners, QStringLiteral("Adres"));
     LabelAdres = jadl::makeCaption(TabSheet1, "LabelAdres", QStringLiteral("Adres:"), DBEditAdres);
     DBCheckBoxPlatnikVat = jadl::makeBoundCheckBox(TabSheet1, "DBCheckBoxPlatnikVat",
-                                         QStringLiteral("Firma jest płatnikiem VAT"), owners, QStringLiteral("CzyVat"));
+                                                   QStringLiteral("Firma jest płatnikiem VAT"), owners,
+                                                   QStringLiteral("CzyVat"));
     DBEditTelefon = jadl::makeBound<jadl::DBEdit>(TabSheet1, "DBEditTelefon", owners, QStringLiteral("Telefon"));
     LabelTelefon = jadl::makeCaption(TabSheet1, "LabelTelefon", QStringLiteral("Telefon:"), DBEditTelefon);
     DBEditFax = jadl::makeBound<jadl::DBEdit>(TabSheet1, "DBEditFax", owners, QStringLiteral("Fax"));
     LabelFax = jadl::makeCaption(TabSheet1, "LabelFax", QStringLiteral("Fax:"), DBEditFax);
     DBEditNrKolejny = jadl::makeBound<jadl::DBEdit>(TabSheet1, "DBEditNrKolejny", owners, QStringLiteral("NrKolejny"));
     DBEditNrKolejny->setReadOnly(true);
-    LabelNrKolejny = jadl::makeCaption(TabSheet1, "LabelNrKolejny", QStringLiteral("Numer kolejny:"),
-                             DBEditNrKolejny);
+    LabelNrKolejny = jadl::makeCaption(TabSheet1, "LabelNrKolejny", QStringLiteral("Numer kolejny:"), DBEditNrKolejny);
     DBEditMail = jadl::makeBound<jadl::DBEdit>(TabSheet1, "DBEditMail", owners, QStringLiteral("E_mail"));
     LabelMail = jadl::makeCaption(TabSheet1, "LabelMail", QStringLiteral("E-mail:"), DBEditMail);
     DBEditBank = jadl::makeBound<jadl::DBEdit>(TabSheet1, "DBEditBank", owners, QStringLiteral("Bank"));
@@ -87,12 +87,11 @@ TParametry::TParametry(TModulDanych1* dm, QWidget* parent) : jadl::ExitRoutedDia
          QStringLiteral("ostatni zapis"), QStringLiteral("dodaj nowy zapis"), QStringLiteral("usuń"),
          QStringLiteral("edytuj"), QStringLiteral("zapisz"), QStringLiteral("anuluj"), QStringLiteral("odśwież")});
     CheckBoxPrzepiszSymbolNazwa = jadl::makeCheckBox(TabSheet1, "CheckBoxPrzepiszSymbolNazwa",
-                                           QStringLiteral("Przepisz Nazwę skróconą do nazwy"), true);
+                                                     QStringLiteral("Przepisz Nazwę skróconą do nazwy"), true);
     DBCheckBoxAktywny = jadl::makeBoundCheckBox(TabSheet1, "DBCheckBoxAktywny", QStringLiteral("Aktywny"), owners,
-                                      kAktywny);
+                                                kAktywny);
     DBCheckBoxAktywny->hide();
-    CheckBoxAktywny = jadl::makeCheckBox(TabSheet1, "CheckBoxAktywny", QStringLiteral("Aktywny własciciel"),
-                               false);
+    CheckBoxAktywny = jadl::makeCheckBox(TabSheet1, "CheckBoxAktywny", QStringLiteral("Aktywny własciciel"), false);
     BitBtnZapisz = jadl::makeButton(TabSheet1, "BitBtnZapisz", QStringLiteral("&Zapisz"));
 
     auto* ownerFields = new QGridLayout;
@@ -126,11 +125,11 @@ TParametry::TParametry(TModulDanych1* dm, QWidget* parent) : jadl::ExitRoutedDia
 
     // --- settings record
     DBCheckBoxCzyscJednostkiMiar = jadl::makeBoundCheckBox(TabSheet2, "DBCheckBoxCzyscJednostkiMiar",
-                                                 QStringLiteral("Czyść jednostki miar"), settings,
-                                                 QStringLiteral("CzyscJednostkiMiar"));
+                                                           QStringLiteral("Czyść jednostki miar"), settings,
+                                                           QStringLiteral("CzyscJednostkiMiar"));
     DBCheckBoxCzyscStawkiVat = jadl::makeBoundCheckBox(TabSheet2, "DBCheckBoxCzyscStawkiVat",
-                                             QStringLiteral("Czyść stawki Vat-u"), settings,
-                                             QStringLiteral("CzyscStawkiVat"));
+                                                       QStringLiteral("Czyść stawki Vat-u"), settings,
+                                                       QStringLiteral("CzyscStawkiVat"));
     Zapisz = jadl::makeButton(TabSheet2, "Zapisz", QStringLiteral("&Zapisz"));
     auto* settingsPage = new QVBoxLayout(TabSheet2);
     settingsPage->addWidget(DBCheckBoxCzyscJednostkiMiar);
@@ -162,14 +161,20 @@ TParametry::TParametry(TModulDanych1* dm, QWidget* parent) : jadl::ExitRoutedDia
     DBEditSymbol->installEventFilter(this);
     if (dm) {
         // Each page's save acts only on its own page: the page is shown first.
-        jadl::registerEditor(this, {dm->TableWlasciciel}, [this] {
-            PageControl1->setCurrentWidget(TabSheet1);
-            BitBtnZapiszClick();
-        }, jadl::SaveStyle::ExplicitSave);
-        jadl::registerEditor(this, {dm->TableParametry}, [this] {
-            PageControl1->setCurrentWidget(TabSheet2);
-            ZapiszClick();
-        }, jadl::SaveStyle::ExplicitSave);
+        jadl::registerEditor(
+            this, {dm->TableWlasciciel},
+            [this] {
+                PageControl1->setCurrentWidget(TabSheet1);
+                BitBtnZapiszClick();
+            },
+            jadl::SaveStyle::ExplicitSave);
+        jadl::registerEditor(
+            this, {dm->TableParametry},
+            [this] {
+                PageControl1->setCurrentWidget(TabSheet2);
+                ZapiszClick();
+            },
+            jadl::SaveStyle::ExplicitSave);
     }
 }
 
@@ -189,12 +194,30 @@ void TParametry::followAktywny()
     CheckBoxAktywny->setChecked(t->active() && t->fieldByName(kAktywny).asBoolean());
 }
 
-void TParametry::DBGrid1CellClick() { followAktywny(); }
-void TParametry::DBGrid1ColExit() { followAktywny(); }
-void TParametry::DBGrid1DblClick() { followAktywny(); }
-void TParametry::DBGrid1KeyDown() { followAktywny(); }
-void TParametry::DBGrid1KeyPress() { followAktywny(); }
-void TParametry::DBGrid1KeyUp() { followAktywny(); }
+void TParametry::DBGrid1CellClick()
+{
+    followAktywny();
+}
+void TParametry::DBGrid1ColExit()
+{
+    followAktywny();
+}
+void TParametry::DBGrid1DblClick()
+{
+    followAktywny();
+}
+void TParametry::DBGrid1KeyDown()
+{
+    followAktywny();
+}
+void TParametry::DBGrid1KeyPress()
+{
+    followAktywny();
+}
+void TParametry::DBGrid1KeyUp()
+{
+    followAktywny();
+}
 
 void TParametry::CheckBoxAktywnyClick()
 {
@@ -277,9 +300,9 @@ void TParametry::BitBtn1Click()
 
 bool TParametry::eventFilter(QObject* watched, QEvent* event)
 {
-    if (watched == DBEditSymbol && event->type() == QEvent::FocusOut
-        && static_cast<QFocusEvent*>(event)->reason() != Qt::ActiveWindowFocusReason
-        && static_cast<QFocusEvent*>(event)->reason() != Qt::PopupFocusReason) {
+    if (watched == DBEditSymbol && event->type() == QEvent::FocusOut &&
+        static_cast<QFocusEvent*>(event)->reason() != Qt::ActiveWindowFocusReason &&
+        static_cast<QFocusEvent*>(event)->reason() != Qt::PopupFocusReason) {
         // Leaving the edit for another control, not the window losing activation.
         jadl::runGuarded([this] {
             DBEditSymbol->updateRecord();

@@ -17,7 +17,7 @@ class DBEdit;
 class DBGrid;
 class DBNavigator;
 class Table;
-}
+} // namespace jadl
 
 class TParametry : public jadl::ExitRoutedDialog {
     Q_OBJECT
@@ -25,8 +25,8 @@ public:
     explicit TParametry(TModulDanych1* dm, QWidget* parent = nullptr);
 
     QTabWidget* PageControl1;
-    QWidget* TabSheet1;        // "Właściciel"
-    QWidget* TabSheet2;        // "Parametry"
+    QWidget* TabSheet1; // "Właściciel"
+    QWidget* TabSheet2; // "Parametry"
 
     jadl::DBGrid* DBGrid1;
     QLabel* LabelNazwaWlasciciela;

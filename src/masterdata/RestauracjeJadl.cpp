@@ -39,14 +39,14 @@ TRestauracje::TRestauracje(TModulDanych1* dm, QWidget* parent) : QDialog(parent)
     jadl::DataSource* source = dm ? dm->DataSourceWlasciciel : nullptr;
 
     DBGrid1 = jadl::makeDictionaryGrid(this, source,
-                                         {{kSymbol, QStringLiteral("Nazwa skrócona(symbol restauracji)")},
-                                          {QStringLiteral("Miasto"), QString()},
-                                          {QStringLiteral("AktywnyString"), QStringLiteral("Aktywna")}},
-                                         QStringLiteral("Restauracje"));
+                                       {{kSymbol, QStringLiteral("Nazwa skrócona(symbol restauracji)")},
+                                        {QStringLiteral("Miasto"), QString()},
+                                        {QStringLiteral("AktywnyString"), QStringLiteral("Aktywna")}},
+                                       QStringLiteral("Restauracje"));
 
     DBEditSymbol = jadl::makeBound<jadl::DBEdit>(this, "DBEditSymbol", source, kSymbol);
     LabelSymbol = jadl::makeCaption(this, "LabelSymbol", QStringLiteral("Nazwa skrócona (symbol restauracji):"),
-                          DBEditSymbol);
+                                    DBEditSymbol);
     DBEditNazwa = jadl::makeBound<jadl::DBEdit>(this, "DBEditNazwa", source, kNazwa);
     LabelNazwa = jadl::makeCaption(this, "LabelNazwa", QStringLiteral("Nazwa:"), DBEditNazwa);
     DBMemoNazwa = new jadl::DBMemo(this);
@@ -65,21 +65,21 @@ TRestauracje::TRestauracje(TModulDanych1* dm, QWidget* parent) : QDialog(parent)
     LabelTelefon = jadl::makeCaption(this, "LabelTelefon", QStringLiteral("Telefon:"), DBEditTelefon);
     DBEditE_mail = jadl::makeBound<jadl::DBEdit>(this, "DBEditE_mail", source, QStringLiteral("E_mail"));
     LabelEmail = jadl::makeCaption(this, "LabelEmail", QStringLiteral("E-mail:"), DBEditE_mail);
-    DBCheckBoxAktywna = jadl::makeBoundCheckBox(this, "DBCheckBoxAktywna",
-                                      QStringLiteral("Czy aktywna restauracja"), source, kAktywny);
+    DBCheckBoxAktywna = jadl::makeBoundCheckBox(this, "DBCheckBoxAktywna", QStringLiteral("Czy aktywna restauracja"),
+                                                source, kAktywny);
     CheckBoxPrzepiszSymbolDoNazwy = jadl::makeCheckBox(this, "CheckBoxPrzepiszSymbolDoNazwy",
-                                             QStringLiteral("Przepisz symbol do nazwy"), true);
+                                                       QStringLiteral("Przepisz symbol do nazwy"), true);
 
     Zapisz = jadl::makeButton(this, "Zapisz", QStringLiteral("&Zapisz"),
-                    QStringLiteral("Zapisanie wprowadzonych informacji do bazy "));
+                              QStringLiteral("Zapisanie wprowadzonych informacji do bazy "));
     Dodaj = jadl::makeButton(this, "Dodaj", QStringLiteral("&Dodaj"),
-                   QStringLiteral("Dodanie nowej pozycji (restauracji) w tabeli"));
+                             QStringLiteral("Dodanie nowej pozycji (restauracji) w tabeli"));
     Usun = jadl::makeButton(this, "Usun", QStringLiteral("&Usuń"),
-                  QStringLiteral("Usunięcie zaznaczonej pozycji (restauracji) w tabeli"));
+                            QStringLiteral("Usunięcie zaznaczonej pozycji (restauracji) w tabeli"));
     BitBtn4 = jadl::makeButton(this, "BitBtn4", QStringLiteral("&Anuluj"),
-                     QStringLiteral("Anulowanie wprowadzonych zmian (aktywne gdy nie zapisano)"));
+                               QStringLiteral("Anulowanie wprowadzonych zmian (aktywne gdy nie zapisano)"));
     Zamknij = jadl::makeButton(this, "Zamknij", QStringLiteral("&Wyjście"),
-                     QStringLiteral("Zamknięcie i opuszczenie formatki"));
+                               QStringLiteral("Zamknięcie i opuszczenie formatki"));
     ZamkAwaryjnie = jadl::makeButton(this, "ZamkAwaryjnie", QStringLiteral("Wyj. awaryjne"));
 
     auto* fields = new QFormLayout;
@@ -109,7 +109,8 @@ TRestauracje::TRestauracje(TModulDanych1* dm, QWidget* parent) : QDialog(parent)
     connect(ZamkAwaryjnie, &QPushButton::clicked, this, jadl::guardedSlot(this, &TRestauracje::ZamkAwaryjnieClick));
     DBEditSymbol->installEventFilter(this);
     if (dm)
-        jadl::registerEditor(this, {dm->TableWlasciciel}, [this] { ZapiszClick(); }, jadl::SaveStyle::ExplicitSave);
+        jadl::registerEditor(
+            this, {dm->TableWlasciciel}, [this] { ZapiszClick(); }, jadl::SaveStyle::ExplicitSave);
 }
 
 jadl::Table* TRestauracje::table() const
@@ -241,9 +242,9 @@ void TRestauracje::keyPressEvent(QKeyEvent* event)
 
 bool TRestauracje::eventFilter(QObject* watched, QEvent* event)
 {
-    if (watched == DBEditSymbol && event->type() == QEvent::FocusOut
-        && static_cast<QFocusEvent*>(event)->reason() != Qt::ActiveWindowFocusReason
-        && static_cast<QFocusEvent*>(event)->reason() != Qt::PopupFocusReason) {
+    if (watched == DBEditSymbol && event->type() == QEvent::FocusOut &&
+        static_cast<QFocusEvent*>(event)->reason() != Qt::ActiveWindowFocusReason &&
+        static_cast<QFocusEvent*>(event)->reason() != Qt::PopupFocusReason) {
         // Leaving the edit for another control, not the window losing activation:
         // the edit writes its own pending text first; then the copy runs.
         jadl::runGuarded([this] {

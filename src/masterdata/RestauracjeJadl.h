@@ -14,7 +14,7 @@ class DBEdit;
 class DBGrid;
 class DBMemo;
 class Table;
-}
+} // namespace jadl
 
 class TRestauracje : public QDialog {
     Q_OBJECT

@@ -21,16 +21,16 @@ TStawkiVatJadlon::TStawkiVatJadlon(QWidget* parent) : jadl::ExitRoutedDialog(par
     DataSourceStawkiVat->setObjectName(QStringLiteral("DataSourceStawkiVat"));
 
     DBGrid1 = jadl::makeDictionaryGrid(this, DataSourceStawkiVat,
-                                         {{QStringLiteral("VatOznaczenie"), QStringLiteral("VAT")},
-                                          {QStringLiteral("StawkaLiczba"), QStringLiteral("Stawka VAT")},
-                                          {QStringLiteral("OpisStawki"), QStringLiteral("Opis stawki VAT")}},
-                                         QStringLiteral("Stawki VAT"));
+                                       {{QStringLiteral("VatOznaczenie"), QStringLiteral("VAT")},
+                                        {QStringLiteral("StawkaLiczba"), QStringLiteral("Stawka VAT")},
+                                        {QStringLiteral("OpisStawki"), QStringLiteral("Opis stawki VAT")}},
+                                       QStringLiteral("Stawki VAT"));
     DBNavigator1 = jadl::makeEditNavigator(this, DataSourceStawkiVat);
-    BitBtn1 = jadl::makeCloseButton(this, "BitBtn1",
-                                                QStringLiteral("Zamknięcie i opuszczenie formatki VAT-u"));
+    BitBtn1 = jadl::makeCloseButton(this, "BitBtn1", QStringLiteral("Zamknięcie i opuszczenie formatki VAT-u"));
     jadl::arrangeDictionary(this, DBNavigator1, DBGrid1, BitBtn1);
     connect(BitBtn1, &QPushButton::clicked, this, [this] { jadl::runGuarded([this] { BitBtn1Click(); }); });
-    jadl::registerEditor(this, {TableStawkiVat}, [this] { TableStawkiVat->post(); }, jadl::SaveStyle::PostOnMove);
+    jadl::registerEditor(
+        this, {TableStawkiVat}, [this] { TableStawkiVat->post(); }, jadl::SaveStyle::PostOnMove);
 }
 
 void TStawkiVatJadlon::BitBtn1Click()

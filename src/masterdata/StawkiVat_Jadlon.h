@@ -10,7 +10,7 @@ class DBGrid;
 class DBNavigator;
 class Table;
 class DataSource;
-}
+} // namespace jadl
 
 class TStawkiVatJadlon : public jadl::ExitRoutedDialog {
     Q_OBJECT

@@ -60,19 +60,19 @@ bool editing(const jadl::Table& t)
 
 QStringList TTowaryPodstawowe::designedVatItems()
 {
-    return {QStringLiteral("7"),  QStringLiteral("3"), QStringLiteral("22"), QStringLiteral("8"),
-            QStringLiteral("23"), QStringLiteral("0"), QStringLiteral("12"), QStringLiteral("4"),
+    return {QStringLiteral("7"),  QStringLiteral("3"),  QStringLiteral("22"), QStringLiteral("8"),
+            QStringLiteral("23"), QStringLiteral("0"),  QStringLiteral("12"), QStringLiteral("4"),
             QStringLiteral("zw"), QStringLiteral("0k"), QStringLiteral("0e")};
 }
 
 QStringList TTowaryPodstawowe::designedUnitItems()
 {
-    return {QStringLiteral("1kg"),    QStringLiteral("0,9kg"),  QStringLiteral("0,12kg"), QStringLiteral("0,125kg"),
-            QStringLiteral("0,5kg"),  QStringLiteral("5kg"),    QStringLiteral("15kg"),   QStringLiteral("0,25kg"),
-            QStringLiteral("0,2kg"),  QStringLiteral("0,45kg"), QStringLiteral("1l"),     QStringLiteral("0,5l"),
-            QStringLiteral("0,45l"),  QStringLiteral("0,9l"),   QStringLiteral("5l"),     QStringLiteral("szt."),
-            QStringLiteral("butelka"), QStringLiteral("karton"), QStringLiteral("dm3"),   QStringLiteral("kpl."),
-            QStringLiteral("m.b."),   QStringLiteral("m2"),     QStringLiteral("m3")};
+    return {QStringLiteral("1kg"),     QStringLiteral("0,9kg"),  QStringLiteral("0,12kg"), QStringLiteral("0,125kg"),
+            QStringLiteral("0,5kg"),   QStringLiteral("5kg"),    QStringLiteral("15kg"),   QStringLiteral("0,25kg"),
+            QStringLiteral("0,2kg"),   QStringLiteral("0,45kg"), QStringLiteral("1l"),     QStringLiteral("0,5l"),
+            QStringLiteral("0,45l"),   QStringLiteral("0,9l"),   QStringLiteral("5l"),     QStringLiteral("szt."),
+            QStringLiteral("butelka"), QStringLiteral("karton"), QStringLiteral("dm3"),    QStringLiteral("kpl."),
+            QStringLiteral("m.b."),    QStringLiteral("m2"),     QStringLiteral("m3")};
 }
 
 TTowaryPodstawowe::TTowaryPodstawowe(QWidget* parent) : jadl::ExitRoutedDialog(parent)
@@ -227,8 +227,8 @@ TTowaryPodstawowe::TTowaryPodstawowe(QWidget* parent) : jadl::ExitRoutedDialog(p
     BitBtnAnuluj = makeButton(this, "BitBtnAnuluj", QStringLiteral("&Anuluj"),
                               QStringLiteral("Anulowanie wprowadzonych danych(jeżeli nie są zapisane)"),
                               QStyle::SP_DialogCancelButton);
-    BitBtnUsun = makeButton(this, "BitBtnUsun", QStringLiteral("&Usuń"), QStringLiteral("Usuniecie zaznaczonego towaru  "),
-                            QStyle::SP_TrashIcon);
+    BitBtnUsun = makeButton(this, "BitBtnUsun", QStringLiteral("&Usuń"),
+                            QStringLiteral("Usuniecie zaznaczonego towaru  "), QStyle::SP_TrashIcon);
     Drukuj = makeButton(this, "Drukuj", QStringLiteral("D&rukuj"),
                         QStringLiteral("Drukowanie towarów podstawowych wybranej grupy"),
                         QStyle::SP_FileDialogDetailedView);
@@ -260,11 +260,14 @@ TTowaryPodstawowe::TTowaryPodstawowe(QWidget* parent) : jadl::ExitRoutedDialog(p
     connect(BitBtnZapisz, &QPushButton::clicked, this, jadl::guardedSlot(this, &TTowaryPodstawowe::BitBtnZapiszClick));
     connect(BitBtnAnuluj, &QPushButton::clicked, this, jadl::guardedSlot(this, &TTowaryPodstawowe::BitBtnAnulujClick));
     connect(BitBtnUsun, &QPushButton::clicked, this, jadl::guardedSlot(this, &TTowaryPodstawowe::BitBtnUsunClick));
-    connect(BitBtnSzukajTowaruPodstawowego, &QPushButton::clicked, this, jadl::guardedSlot(this, &TTowaryPodstawowe::BitBtnSzukajTowaruPodstawowegoClick));
-    connect(BitBtnSzukajGrupy, &QPushButton::clicked, this, jadl::guardedSlot(this, &TTowaryPodstawowe::BitBtnSzukajGrupyClick));
+    connect(BitBtnSzukajTowaruPodstawowego, &QPushButton::clicked, this,
+            jadl::guardedSlot(this, &TTowaryPodstawowe::BitBtnSzukajTowaruPodstawowegoClick));
+    connect(BitBtnSzukajGrupy, &QPushButton::clicked, this,
+            jadl::guardedSlot(this, &TTowaryPodstawowe::BitBtnSzukajGrupyClick));
     connect(Drukuj, &QPushButton::clicked, this, jadl::guardedSlot(this, &TTowaryPodstawowe::DrukujClick));
     connect(Przenumeruj, &QPushButton::clicked, this, jadl::guardedSlot(this, &TTowaryPodstawowe::PrzenumerujClick));
-    connect(BitBtnZamknij, &QPushButton::clicked, this, jadl::guardedSlot(this, &TTowaryPodstawowe::BitBtnZamknijClick));
+    connect(BitBtnZamknij, &QPushButton::clicked, this,
+            jadl::guardedSlot(this, &TTowaryPodstawowe::BitBtnZamknijClick));
     connect(DBGrid1, &jadl::DBGrid::titleClicked, this,
             [this](const QString& title) { jadl::runGuarded([this, &title] { DBGrid1TitleClick(title); }); });
     // Checking from code counts too: the main window unchecks the box before showing.
@@ -280,8 +283,8 @@ void TTowaryPodstawowe::bindDataModule(TModulDanych1* dm)
     DBTextGrupa->setDataSource(goodsSource);
     DBGrid1->setDataSource(goodsSource);
     if (dm)
-        jadl::registerEditor(this, {dm->TableTowaryPodstawowe}, [this] { BitBtnZapiszClick(); },
-                             jadl::SaveStyle::ExplicitSave);
+        jadl::registerEditor(
+            this, {dm->TableTowaryPodstawowe}, [this] { BitBtnZapiszClick(); }, jadl::SaveStyle::ExplicitSave);
     for (jadl::DBEdit* e : {DBEditSymbolTowaru, DBEditNazwaTowaru, DBEditIndeksTowaru, DBEditCenaNetto,
                             DBEditCenaBrutto, DBEditCenaReferencyjna})
         e->setDataSource(goodsSource);
@@ -403,7 +406,7 @@ void TTowaryPodstawowe::BitBtnAnulujClick()
 {
     goods().cancel();
     if (isModal())
-        QDialog::reject();   // the tables stay as the window that opened it needs them
+        QDialog::reject(); // the tables stay as the window that opened it needs them
 }
 
 void TTowaryPodstawowe::BitBtnUsunClick()

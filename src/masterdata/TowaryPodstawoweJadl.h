@@ -36,7 +36,11 @@ public:
     // The assignment window that may show this one over it (its tables then stay open).
     void setAssignmentWindow(const QWidget* assignment) { assignment_ = assignment; }
     // The dictionary tables the exit closes beside the catalogue's own.
-    void setDictionaryTables(jadl::Table* vat, jadl::Table* units) { vat_ = vat; units_ = units; }
+    void setDictionaryTables(jadl::Table* vat, jadl::Table* units)
+    {
+        vat_ = vat;
+        units_ = units;
+    }
     void setReport(TTowaryPodstawoweWgGrupDruk* report) { report_ = report; }
 
     // The item lists the two combo boxes hold before the dictionary tables are read.

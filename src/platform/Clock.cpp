@@ -7,8 +7,8 @@ namespace jadl::platform {
 namespace {
 
 struct ClockState {
-    std::optional<QDate> fixed;     // set by setFixedToday()
-    std::optional<QDate> fromEnv;   // JADL_TODAY, read once
+    std::optional<QDate> fixed; // set by setFixedToday()
+    std::optional<QDate> fromEnv; // JADL_TODAY, read once
     bool envRead = false;
 };
 

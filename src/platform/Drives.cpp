@@ -15,12 +15,12 @@ namespace jadl::platform {
 namespace {
 
 struct Mapping {
-    QString root;                      // real folder, cleaned
-    std::optional<qint64> capacity;    // stated capacity of a diskette mapping
+    QString root; // real folder, cleaned
+    std::optional<qint64> capacity; // stated capacity of a diskette mapping
 };
 
 struct DriveTable {
-    std::map<QChar, Mapping> map;      // key: upper-case letter
+    std::map<QChar, Mapping> map; // key: upper-case letter
     bool loaded = false;
 };
 
@@ -109,7 +109,8 @@ std::optional<QString> findEntry(const QString& dir, const QString& name)
 {
     if (QFileInfo::exists(dir + QLatin1Char('/') + name))
         return name;
-    const QStringList entries = QDir(dir).entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot);
+    const QStringList entries = QDir(dir).entryList(QDir::AllEntries | QDir::Hidden | QDir::System |
+                                                    QDir::NoDotAndDotDot);
     for (const QString& e : entries) {
         if (e.compare(name, Qt::CaseInsensitive) == 0)
             return e;
@@ -177,7 +178,7 @@ QString Drives::toRealPath(const QString& drivePath)
 {
     const QString path = drivePath.trimmed();
     if (path.startsWith(QLatin1Char('/')))
-        return path;   // already a real absolute path
+        return path; // already a real absolute path
 
     QChar letter = programDrive();
     QString rest;
@@ -185,7 +186,7 @@ QString Drives::toRealPath(const QString& drivePath)
         letter = path.at(0);
         rest = path.mid(2);
     } else if (path.startsWith(QLatin1Char('\\'))) {
-        rest = path;   // the root of the program drive
+        rest = path; // the root of the program drive
     } else {
         // Relative to the current folder, as the platform would take it.
         QString relative = path;
@@ -238,10 +239,10 @@ QString Drives::toDrivePath(const QString& realPath)
             for (const QString& candidate : {clean, canonical}) {
                 if (candidate.isEmpty())
                     continue;
-                const bool under = candidate == root
-                    || (candidate.startsWith(root) && (root.endsWith(QLatin1Char('/')) || candidate.at(root.size()) == QLatin1Char('/')));
-                const bool better = root.size() > bestLength
-                    || (root.size() == bestLength && letter == programDrive());
+                const bool under = candidate == root ||
+                    (candidate.startsWith(root) &&
+                     (root.endsWith(QLatin1Char('/')) || candidate.at(root.size()) == QLatin1Char('/')));
+                const bool better = root.size() > bestLength || (root.size() == bestLength && letter == programDrive());
                 if (!under || !better)
                     continue;
                 // Longest root wins; among equal roots the program drive is preferred.

@@ -23,8 +23,9 @@ namespace jadl::platform {
 // unreadable file). The text names the path.
 class IoError : public std::runtime_error {
 public:
-    explicit IoError(const QString& text) : std::runtime_error(text.toStdString()), text_(text) {}
+    explicit IoError(const QString& text) : std::runtime_error(text.toStdString()), text_(text) { }
     const QString& text() const { return text_; }
+
 private:
     QString text_;
 };
@@ -32,8 +33,8 @@ private:
 enum class DriveType { Removable, Fixed };
 
 struct DriveInfo {
-    QChar letter;          // upper case
-    QString root;          // real folder
+    QChar letter; // upper case
+    QString root; // real folder
     DriveType type;
 };
 
@@ -41,11 +42,11 @@ class Drives {
 public:
     // Re-reads JADL_DRIVES and HOME (tests call it after changing them).
     static void reload();
-    static QChar programDrive();                 // 'C'
-    static QList<DriveInfo> drives();            // mapped letters, sorted
+    static QChar programDrive(); // 'C'
+    static QList<DriveInfo> drives(); // mapped letters, sorted
     static bool isMapped(QChar letter);
-    static QString rootOf(QChar letter);         // real folder of a drive; throws IoError
-    static DriveType driveType(QChar letter);    // A and B are diskette drives
+    static QString rootOf(QChar letter); // real folder of a drive; throws IoError
+    static DriveType driveType(QChar letter); // A and B are diskette drives
     // Real path for a drive-letter path ("c:\jadl\dane_bar\x.db"); a real absolute
     // path passes through unchanged. Existing components are matched without regard
     // to case; missing ones keep the given spelling. Throws IoError when the drive is
@@ -57,12 +58,12 @@ public:
     // the deepest mapped root wins, the program drive on a tie; a path under no
     // mapped drive is returned unchanged.
     static QString toDrivePath(const QString& realPath);
-    static qint64 freeSpace(QChar letter);       // bytes; throws IoError
-    static qint64 capacity(QChar letter);        // bytes; throws IoError
+    static qint64 freeSpace(QChar letter); // bytes; throws IoError
+    static qint64 capacity(QChar letter); // bytes; throws IoError
     // The data directory: program root + "Jadl/Dane_bar" (real path, created when
     // missing; an existing folder spelt in another case is used). Throws IoError.
     static QString dataDirectory();
-    static QString dataDirectoryDrivePath();     // "C:\Jadl\Dane_bar"
+    static QString dataDirectoryDrivePath(); // "C:\Jadl\Dane_bar"
 };
 
 } // namespace jadl::platform

@@ -9,7 +9,7 @@ namespace jadl::platform {
 // (and in tests) the request is recorded.
 void showHelpTopic(int topic);
 void setHelpHandler(std::function<void(int)> handler);
-int lastHelpTopic();   // -1 when none was asked
+int lastHelpTopic(); // -1 when none was asked
 void clearLastHelpTopic();
 
 } // namespace jadl::platform

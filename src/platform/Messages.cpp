@@ -21,8 +21,8 @@ public:
 private:
     static void print(const char* kind, const QString& text, const QString& caption)
     {
-        std::fprintf(stderr, "[%s] %s%s%s\n", kind, caption.toLocal8Bit().constData(),
-                     caption.isEmpty() ? "" : ": ", text.toLocal8Bit().constData());
+        std::fprintf(stderr, "[%s] %s%s%s\n", kind, caption.toLocal8Bit().constData(), caption.isEmpty() ? "" : ": ",
+                     text.toLocal8Bit().constData());
     }
 };
 
@@ -117,8 +117,7 @@ QStringList ScriptedMessages::texts() const
     return out;
 }
 
-ScopedScriptedMessages::ScopedScriptedMessages()
-    : sink_(std::make_shared<ScriptedMessages>()), previous_(messageSink())
+ScopedScriptedMessages::ScopedScriptedMessages() : sink_(std::make_shared<ScriptedMessages>()), previous_(messageSink())
 {
     setMessageSink(sink_);
 }

@@ -18,9 +18,9 @@ enum class Choice { Yes, No, Cancel };
 class MessageSink {
 public:
     virtual ~MessageSink() = default;
-    virtual void message(const QString& text, const QString& caption) = 0;     // OK only
-    virtual bool question(const QString& text, const QString& caption) = 0;    // Yes/No, no icon; true = Yes
-    virtual void error(const QString& text, const QString& caption) = 0;       // error icon, OK
+    virtual void message(const QString& text, const QString& caption) = 0; // OK only
+    virtual bool question(const QString& text, const QString& caption) = 0; // Yes/No, no icon; true = Yes
+    virtual void error(const QString& text, const QString& caption) = 0; // error icon, OK
     // Yes/No with No as the default button, for questions whose safe answer is No.
     virtual bool questionDefaultNo(const QString& text, const QString& caption) { return question(text, caption); }
     // Yes/No/Cancel, no icon; Cancel (also Esc) goes back.
@@ -34,7 +34,7 @@ public:
 MessageSink& messages();
 // Installs a sink; nullptr puts back the stderr sink (questions answered No).
 void setMessageSink(std::shared_ptr<MessageSink> sink);
-std::shared_ptr<MessageSink> messageSink();   // the sink in force, to restore it later
+std::shared_ptr<MessageSink> messageSink(); // the sink in force, to restore it later
 
 // Shorthands the windows call. The caption is passed on as given; the GUI error box
 // shows "Błąd" when it is empty.
@@ -48,8 +48,8 @@ struct RecordedMessage {
     MessageKind kind;
     QString text;
     QString caption;
-    bool answer = false;   // for questions
-    Choice choice = Choice::No;   // for choices
+    bool answer = false; // for questions
+    Choice choice = Choice::No; // for choices
 };
 
 class ScriptedMessages : public MessageSink {
@@ -69,7 +69,13 @@ public:
     // Scripted answers not used yet (a test may check that every one was asked for).
     qsizetype pendingAnswers() const { return static_cast<qsizetype>(answers_.size()); }
     QStringList texts() const;
-    void clear() { log_.clear(); answers_.clear(); choices_.clear(); }
+    void clear()
+    {
+        log_.clear();
+        answers_.clear();
+        choices_.clear();
+    }
+
 private:
     std::deque<bool> answers_;
     std::deque<Choice> choices_;
@@ -86,6 +92,7 @@ public:
     ScopedScriptedMessages& operator=(const ScopedScriptedMessages&) = delete;
     ScriptedMessages& operator*() { return *sink_; }
     ScriptedMessages* operator->() { return sink_.get(); }
+
 private:
     std::shared_ptr<ScriptedMessages> sink_;
     std::shared_ptr<MessageSink> previous_;

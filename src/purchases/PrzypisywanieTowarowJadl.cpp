@@ -47,7 +47,8 @@ QLineEdit* makeEdit(QWidget* parent, const char* name, QLabel* caption, const QS
 }
 
 template <class T>
-T* makeBound(QWidget* parent, const char* name, jadl::DataSource* source, const QString& field, QLabel* caption = nullptr)
+T* makeBound(QWidget* parent, const char* name, jadl::DataSource* source, const QString& field,
+             QLabel* caption = nullptr)
 {
     return jadl::makeBound<T>(parent, name, source, field, caption);
 }
@@ -87,7 +88,8 @@ bool locateExact(Table& t, const QString& field, const QString& text)
 
 } // namespace
 
-TPrzypisywanieTowarow::TPrzypisywanieTowarow(TModulDanych1* dm, QWidget* parent) : jadl::ExitRoutedDialog(parent), dm_(dm)
+TPrzypisywanieTowarow::TPrzypisywanieTowarow(TModulDanych1* dm, QWidget* parent)
+    : jadl::ExitRoutedDialog(parent), dm_(dm)
 {
     jadl::initForm(this, QStringLiteral("PrzypisywanieTowarow"), QStringLiteral("PRZYPISYWANIE TOWARÓW DOSTAWCOM"),
                    1100, 740);
@@ -175,24 +177,28 @@ void TPrzypisywanieTowarow::buildControls()
     jadl::DataSource* goods = dm_->DataSourceTowaryPodstawowe;
     jadl::DataSource* lines = dm_->DataSourceTowary;
     LabelCenaNetto = makeLabel(this, "LabelCenaNetto", QStringLiteral("Cena netto:"));
-    DBEditCenaNetto = makeBound<jadl::DBEdit>(this, "DBEditCenaNetto", goods, QStringLiteral("CenaNetto"), LabelCenaNetto);
+    DBEditCenaNetto = makeBound<jadl::DBEdit>(this, "DBEditCenaNetto", goods, QStringLiteral("CenaNetto"),
+                                              LabelCenaNetto);
     LabelVat = makeLabel(this, "LabelVat", QStringLiteral("Vat:"));
     DBComboBoxVatTyp = makeBound<jadl::DBComboBox>(this, "DBComboBoxVatTyp", goods, QStringLiteral("VatTyp"), LabelVat);
-    DBComboBoxVatTyp->setItems({QStringLiteral("7"), QStringLiteral("3"), QStringLiteral("22"), QStringLiteral("0"),
-                                QStringLiteral("4")});
+    DBComboBoxVatTyp->setItems(
+        {QStringLiteral("7"), QStringLiteral("3"), QStringLiteral("22"), QStringLiteral("0"), QStringLiteral("4")});
     DBEditVatTyp = makeBound<jadl::DBEdit>(this, "DBEditVatTyp", goods, QStringLiteral("VatTyp"));
     DBEditVatTyp->hide();
     LabelCenaBrutto = makeLabel(this, "LabelCenaBrutto", QStringLiteral("Cena brutto:"));
-    DBEditCenaBrutto = makeBound<jadl::DBEdit>(this, "DBEditCenaBrutto", goods, QStringLiteral("CenaBrutto"), LabelCenaBrutto);
+    DBEditCenaBrutto = makeBound<jadl::DBEdit>(this, "DBEditCenaBrutto", goods, QStringLiteral("CenaBrutto"),
+                                               LabelCenaBrutto);
     LabelJednostkaMiary = makeLabel(this, "LabelJednostkaMiary", QStringLiteral("Jed. miary:"));
     DBComboBoxJednostkaMiary = makeBound<jadl::DBComboBox>(this, "DBComboBoxJednostkaMiary", goods,
                                                            QStringLiteral("JednostkaMiary"), LabelJednostkaMiary);
-    DBComboBoxJednostkaMiary->setItems({QStringLiteral("1kg"), QStringLiteral("5kg"), QStringLiteral("15kg"),
-        QStringLiteral("0,25kg"), QStringLiteral("0,2kg"), QStringLiteral("0,45kg"), QStringLiteral("1l"),
-        QStringLiteral("0,5l"), QStringLiteral("0,45l"), QStringLiteral("0,9l"), QStringLiteral("5l"),
-        QStringLiteral("szt."), QStringLiteral("butelka"), QStringLiteral("karton"), QStringLiteral("dm3"),
-        QStringLiteral("kpl."), QStringLiteral("m.b."), QStringLiteral("m2"), QStringLiteral("m3")});
-    DBEditJednostkaMiary = makeBound<jadl::DBEdit>(this, "DBEditJednostkaMiary", goods, QStringLiteral("JednostkaMiary"));
+    DBComboBoxJednostkaMiary->setItems(
+        {QStringLiteral("1kg"), QStringLiteral("5kg"), QStringLiteral("15kg"), QStringLiteral("0,25kg"),
+         QStringLiteral("0,2kg"), QStringLiteral("0,45kg"), QStringLiteral("1l"), QStringLiteral("0,5l"),
+         QStringLiteral("0,45l"), QStringLiteral("0,9l"), QStringLiteral("5l"), QStringLiteral("szt."),
+         QStringLiteral("butelka"), QStringLiteral("karton"), QStringLiteral("dm3"), QStringLiteral("kpl."),
+         QStringLiteral("m.b."), QStringLiteral("m2"), QStringLiteral("m3")});
+    DBEditJednostkaMiary = makeBound<jadl::DBEdit>(this, "DBEditJednostkaMiary", goods,
+                                                   QStringLiteral("JednostkaMiary"));
     DBEditJednostkaMiary->setReadOnly(true);
     DBEditJednostkaMiary->hide();
     LabelCenaReferencyjna = makeLabel(this, "LabelCenaReferencyjna", QStringLiteral("Cena referencyjna:"));
@@ -248,12 +254,14 @@ void TPrzypisywanieTowarow::buildControls()
     Panel7->hide();
     middle->addWidget(Panel7);
 
-    BitBtnPrzypiszTowarDostawcy = makeButton(this, "BitBtnPrzypiszTowarDostawcy", QStringLiteral("&Przypisz towar"),
+    BitBtnPrzypiszTowarDostawcy = makeButton(
+        this, "BitBtnPrzypiszTowarDostawcy", QStringLiteral("&Przypisz towar"),
         QStringLiteral("Przypisanie wybranego towaru zaznaczonemu dostawcy z data podaną przez kalendarz"));
     QFont big = BitBtnPrzypiszTowarDostawcy->font();
     big.setBold(true);
     BitBtnPrzypiszTowarDostawcy->setFont(big);
-    BitBtn1DodajTowarPodstawowy = makeButton(this, "BitBtn1DodajTowarPodstawowy", QStringLiteral("&Dodaj towar"),
+    BitBtn1DodajTowarPodstawowy = makeButton(
+        this, "BitBtn1DodajTowarPodstawowy", QStringLiteral("&Dodaj towar"),
         QStringLiteral("Dodanie towaru, dla danej grupy, do  tabeli towarów podstawowych gdy go brakuje"));
     Odswiez = makeButton(this, "Odswiez", QStringLiteral("&Odśwież"),
                          QStringLiteral("Odświeżenie informacji na aktualnej formatce"));
@@ -290,11 +298,14 @@ void TPrzypisywanieTowarow::buildControls()
     DBTextIlosc->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
     auto* lJed = makeLabel(box, "LabelJedMiary", QStringLiteral("Jed.miary:"));
     DBTextJedMiary = makeBound<jadl::DBText>(box, "DBTextJedMiary", lines, QStringLiteral("JednostkaMiary"), lJed);
-    auto* lBrutto = makeLabel(box, "LabelWartoscBruttoPrzypisanego", QStringLiteral("Wartość brutto przypisanego towaru:"));
+    auto* lBrutto = makeLabel(box, "LabelWartoscBruttoPrzypisanego",
+                              QStringLiteral("Wartość brutto przypisanego towaru:"));
     DBTextWartosc = makeBound<jadl::DBText>(box, "DBTextWartosc", lines, QStringLiteral("WartoscBrutto"), lBrutto);
     DBTextWartosc->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
-    auto* lNetto = makeLabel(box, "LabelWartoscNettoPrzypisanego", QStringLiteral("Wartość netto przypisanego towaru:"));
-    DBTextWartoscNetto = makeBound<jadl::DBText>(box, "DBTextWartoscNetto", lines, QStringLiteral("WartoscNetto"), lNetto);
+    auto* lNetto = makeLabel(box, "LabelWartoscNettoPrzypisanego",
+                             QStringLiteral("Wartość netto przypisanego towaru:"));
+    DBTextWartoscNetto = makeBound<jadl::DBText>(box, "DBTextWartoscNetto", lines, QStringLiteral("WartoscNetto"),
+                                                 lNetto);
     DBTextWartoscNetto->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
     auto* lCalkNetto = makeLabel(box, "LabelWartoscCalkowitaNetto", QStringLiteral("Wartość całkowita netto:"));
     EditWartoscCalkowitaNetto = makeEdit(box, "EditWartoscCalkowitaNetto", lCalkNetto);
@@ -327,7 +338,8 @@ void TPrzypisywanieTowarow::buildControls()
                    QStringLiteral("Gdy zaznaczone to sumowanie wartości netto i brutto przypisanych towarów"));
     right->addWidget(CheckBoxSumowaniePrzypisanychTowarow);
 
-    BitBtnUsun = makeButton(this, "BitBtnUsun", QStringLiteral("&Usuń"), QStringLiteral("Usunięcie przypisanego towaru"));
+    BitBtnUsun = makeButton(this, "BitBtnUsun", QStringLiteral("&Usuń"),
+                            QStringLiteral("Usunięcie przypisanego towaru"));
     BitBtnZamknij = makeButton(this, "BitBtnZamknij", QStringLiteral("&Wyjście"),
                                QStringLiteral("Zamknięcie i opuszczenie formatki przypisania"));
     auto* bottom = new QHBoxLayout;
@@ -355,11 +367,14 @@ void TPrzypisywanieTowarow::buildControls()
 void TPrzypisywanieTowarow::bindData(TModulDanych1* dm)
 {
     dm_ = dm;
-    jadl::registerEditor(this, {dm->TableTowaryPodstawowe, dm->TableTowary}, [dm] {
-        for (jadl::Table* t : {dm->TableTowaryPodstawowe, dm->TableTowary})
-            if (t->state() == jadl::DataSetState::Edit || t->state() == jadl::DataSetState::Insert)
-                t->post();
-    }, jadl::SaveStyle::PostOnMove);
+    jadl::registerEditor(
+        this, {dm->TableTowaryPodstawowe, dm->TableTowary},
+        [dm] {
+            for (jadl::Table* t : {dm->TableTowaryPodstawowe, dm->TableTowary})
+                if (t->state() == jadl::DataSetState::Edit || t->state() == jadl::DataSetState::Insert)
+                    t->post();
+        },
+        jadl::SaveStyle::PostOnMove);
     DBGrid1->setDataSource(dm->DataSourceDostawcy);
     DBGrid1->setColumns({{QStringLiteral("Symbol"), QStringLiteral("Dostawca"), true, std::nullopt, -1}});
     DBGrid1->setReadOnly(true);
@@ -381,21 +396,26 @@ void TPrzypisywanieTowarow::bindData(TModulDanych1* dm)
     auto titled = [this](void (TPrzypisywanieTowarow::*slot)(const QString&)) {
         return [this, slot](const QString& t) { jadl::runGuarded([this, slot, t] { (this->*slot)(t); }); };
     };
-    connect(Calendar1, &jadl::MonthCalendar::dateChanged, this, jadl::guardedSlot(this, &TPrzypisywanieTowarow::Calendar1Change));
-    connect(PoprzedniMc, &QPushButton::clicked, this, jadl::guardedSlot(this, &TPrzypisywanieTowarow::PoprzedniMcClick));
+    connect(Calendar1, &jadl::MonthCalendar::dateChanged, this,
+            jadl::guardedSlot(this, &TPrzypisywanieTowarow::Calendar1Change));
+    connect(PoprzedniMc, &QPushButton::clicked, this,
+            jadl::guardedSlot(this, &TPrzypisywanieTowarow::PoprzedniMcClick));
     connect(NastepnyMc, &QPushButton::clicked, this, jadl::guardedSlot(this, &TPrzypisywanieTowarow::NastepnyMcClick));
     connect(DBGrid1, &jadl::DBGrid::titleClicked, this, titled(&TPrzypisywanieTowarow::DBGrid1TitleClick));
     connect(DBGrid2, &jadl::DBGrid::titleClicked, this, titled(&TPrzypisywanieTowarow::DBGrid2TitleClick));
     connect(DBGrid3, &jadl::DBGrid::titleClicked, this, titled(&TPrzypisywanieTowarow::DBGrid3TitleClick));
     connect(DBGrid4, &jadl::DBGrid::titleClicked, this, titled(&TPrzypisywanieTowarow::DBGrid4TitleClick));
-    connect(CheckBoxFiltrujPoGrupie, &QCheckBox::clicked, this, jadl::guardedSlot(this, &TPrzypisywanieTowarow::CheckBoxFiltrujPoGrupieClick));
-    connect(BitBtnSzukajDostawce, &QPushButton::clicked, this, jadl::guardedSlot(this, &TPrzypisywanieTowarow::BitBtnSzukajDostawceClick));
+    connect(CheckBoxFiltrujPoGrupie, &QCheckBox::clicked, this,
+            jadl::guardedSlot(this, &TPrzypisywanieTowarow::CheckBoxFiltrujPoGrupieClick));
+    connect(BitBtnSzukajDostawce, &QPushButton::clicked, this,
+            jadl::guardedSlot(this, &TPrzypisywanieTowarow::BitBtnSzukajDostawceClick));
     connect(BitBtnSzukajGrupyTowarow, &QPushButton::clicked, this,
             jadl::guardedSlot(this, &TPrzypisywanieTowarow::BitBtnSzukajGrupyTowarowClick));
     connect(BitBtnSzukajTowarPodstawowy, &QPushButton::clicked, this,
             jadl::guardedSlot(this, &TPrzypisywanieTowarow::BitBtnSzukajTowarPodstawowyClick));
     connect(EditIlosc, &QLineEdit::textChanged, this, jadl::guardedSlot(this, &TPrzypisywanieTowarow::EditIloscChange));
-    connect(EditRabatProcent, &QLineEdit::textChanged, this, jadl::guardedSlot(this, &TPrzypisywanieTowarow::EditRabatProcentChange));
+    connect(EditRabatProcent, &QLineEdit::textChanged, this,
+            jadl::guardedSlot(this, &TPrzypisywanieTowarow::EditRabatProcentChange));
     connect(BitBtnPrzypiszTowarDostawcy, &QPushButton::clicked, this,
             jadl::guardedSlot(this, &TPrzypisywanieTowarow::BitBtnPrzypiszTowarDostawcyClick));
     connect(BitBtnUsun, &QPushButton::clicked, this, jadl::guardedSlot(this, &TPrzypisywanieTowarow::BitBtnUsunClick));
@@ -405,8 +425,10 @@ void TPrzypisywanieTowarow::bindData(TModulDanych1* dm)
             jadl::guardedSlot(this, &TPrzypisywanieTowarow::CheckBoxSumowaniePrzypisanychTowarowClick));
     connect(BitBtn1DodajTowarPodstawowy, &QPushButton::clicked, this,
             jadl::guardedSlot(this, &TPrzypisywanieTowarow::BitBtn1DodajTowarPodstawowyClick));
-    connect(BitBtnZamknij1, &QPushButton::clicked, this, jadl::guardedSlot(this, &TPrzypisywanieTowarow::BitBtnZamknij1Click));
-    connect(BitBtnZamknij, &QPushButton::clicked, this, jadl::guardedSlot(this, &TPrzypisywanieTowarow::BitBtnZamknijClick));
+    connect(BitBtnZamknij1, &QPushButton::clicked, this,
+            jadl::guardedSlot(this, &TPrzypisywanieTowarow::BitBtnZamknij1Click));
+    connect(BitBtnZamknij, &QPushButton::clicked, this,
+            jadl::guardedSlot(this, &TPrzypisywanieTowarow::BitBtnZamknijClick));
     EditIlosc->installEventFilter(this);
     EditRabatProcent->installEventFilter(this);
 

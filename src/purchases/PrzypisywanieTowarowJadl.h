@@ -30,7 +30,11 @@ public:
     // The catalogue "&Dodaj towar" shows, and the dictionary tables the exit closes
     // (wired once by the start-up).
     void setCatalogue(TTowaryPodstawowe* catalogue) { catalogue_ = catalogue; }
-    void setDictionaryTables(jadl::Table* vat, jadl::Table* units) { vat_ = vat; units_ = units; }
+    void setDictionaryTables(jadl::Table* vat, jadl::Table* units)
+    {
+        vat_ = vat;
+        units_ = units;
+    }
 
     QLabel* LabelDostawcy;
     jadl::DBGrid* DBGrid1;
@@ -96,12 +100,12 @@ public:
     jadl::DBMemo* DBMemo1;
 
     // Routines of the window.
-    void relinkPurchaseLines();       // purchase-lines relink and the indicator
-    void assignedGoodsTotals();       // sums of the lines the lines grid shows
+    void relinkPurchaseLines(); // purchase-lines relink and the indicator
+    void assignedGoodsTotals(); // sums of the lines the lines grid shows
     void grossValuePreview();
     void netValuePreview();
     void referencePriceEditColour();
-    void refreshPurchaseLines();      // what the supplier grid's events do
+    void refreshPurchaseLines(); // what the supplier grid's events do
 
 public Q_SLOTS:
     void Calendar1Change();

@@ -70,8 +70,7 @@ std::map<int, Sums> sumsBySupplier(Table& lines)
 
 SupplierTotals::SupplierTotals(Table& lines, Table& suppliers, DataSource& suppliersSource)
     : lines_(lines), suppliers_(suppliers), suppliersSource_(suppliersSource)
-{
-}
+{ }
 
 void SupplierTotals::store(const Sums& s)
 {
@@ -89,7 +88,7 @@ Sums SupplierTotals::selectedSupplier()
         const ControlsDisabled quiet(lines_);
         v = sumView(lines_);
         if (!lines_.isEmpty())
-            lines_.last();   // the scan ends on the last line
+            lines_.last(); // the scan ends on the last line
     }
     const Sums s = rounded(v.sums);
     if (suppliers_.active() && !suppliers_.isEmpty()) {
@@ -128,9 +127,9 @@ Sums SupplierTotals::storeEverySupplier(const std::map<int, Sums>& bySupplier)
 Sums SupplierTotals::everySupplier()
 {
     const QStringList keys = lines_.indexFieldNames();
-    const bool byLink = lines_.masterSource() == &suppliersSource_
-        && lines_.masterFields().compare(kNumer, Qt::CaseInsensitive) == 0 && !keys.isEmpty()
-        && keys.first().compare(QStringLiteral("NumerDostawcy"), Qt::CaseInsensitive) == 0;
+    const bool byLink = lines_.masterSource() == &suppliersSource_ &&
+        lines_.masterFields().compare(kNumer, Qt::CaseInsensitive) == 0 && !keys.isEmpty() &&
+        keys.first().compare(QStringLiteral("NumerDostawcy"), Qt::CaseInsensitive) == 0;
     if (!byLink) {
         // An unusual link: each supplier's sums over the lines the link shows it.
         Sums last;
@@ -253,9 +252,15 @@ void recomputeVisibleLines(Table& lines, const Progress& progress)
         f("WartoscBrutto").setFloat(roundedMoney(f("CenaBrutto").asFloat() * (1.0 - f("UpustProc").asFloat()) * qty));
         // "+": the reference price is above the net price.
         switch (comparePrices(f("CenaNetto").optFloat(), f("CenaReferencyjna").optFloat())) {
-        case PriceSignal::Lower: f("JakaCenaRef").setString(QStringLiteral("+")); break;
-        case PriceSignal::Higher: f("JakaCenaRef").setString(QStringLiteral("-")); break;
-        case PriceSignal::Equal: f("JakaCenaRef").setString(QStringLiteral("0")); break;
+        case PriceSignal::Lower:
+            f("JakaCenaRef").setString(QStringLiteral("+"));
+            break;
+        case PriceSignal::Higher:
+            f("JakaCenaRef").setString(QStringLiteral("-"));
+            break;
+        case PriceSignal::Equal:
+            f("JakaCenaRef").setString(QStringLiteral("0"));
+            break;
         }
         lines.post();
         lines.next();

@@ -26,8 +26,8 @@ struct Sums {
 Sums rounded(Sums s);
 
 struct ViewSums {
-    Sums sums;                        // of every visible line, in view order, not rounded
-    std::optional<int> lastSupplier;  // NumerDostawcy of the last visible line
+    Sums sums; // of every visible line, in view order, not rounded
+    std::optional<int> lastSupplier; // NumerDostawcy of the last visible line
 };
 ViewSums sumView(Table& lines);
 // Added per supplier (NumerDostawcy) in view order, not rounded; a line of no

@@ -62,7 +62,10 @@ namespace {
 const QColor kNavy(0, 0, 128);
 const QColor kMaroon(128, 0, 0);
 
-QString str(const char* latin1) { return QString::fromLatin1(latin1); }
+QString str(const char* latin1)
+{
+    return QString::fromLatin1(latin1);
+}
 
 using jadl::makeButton;
 using jadl::makeLabel;
@@ -105,8 +108,7 @@ void closeIfOpen(Table* t)
 // a correction half done would be worse than one done.
 class Progress {
 public:
-    Progress(QWidget* parent, const QString& text, int total)
-        : dialog_(text, QString(), 0, std::max(total, 1), parent)
+    Progress(QWidget* parent, const QString& text, int total) : dialog_(text, QString(), 0, std::max(total, 1), parent)
     {
         dialog_.setObjectName(QStringLiteral("ProgressKorekta"));
         dialog_.setWindowTitle(QStringLiteral("PROSZĘ CZEKAĆ"));
@@ -124,6 +126,7 @@ public:
         dialog_.setValue(done);
         QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
     }
+
 private:
     QProgressDialog dialog_;
     QElapsedTimer timer_;
@@ -202,7 +205,8 @@ void TTowary::buildControls()
     auto* panel3 = new QHBoxLayout(Panel3);
     EditSzukajDostawcyTowarow = new QLineEdit(Panel3);
     EditSzukajDostawcyTowarow->setObjectName(QStringLiteral("EditSzukajDostawcyTowarow"));
-    jadl::describe(EditSzukajDostawcyTowarow, QStringLiteral("&Szukaj"), QStringLiteral("Szukanie dostawcy po symbolu lub jego części"));
+    jadl::describe(EditSzukajDostawcyTowarow, QStringLiteral("&Szukaj"),
+                   QStringLiteral("Szukanie dostawcy po symbolu lub jego części"));
     BitBtnSzukaj = makeButton(Panel3, "BitBtnSzukaj", QStringLiteral("&Szukaj"),
                               QStringLiteral("Szukanie dostawcy po symbolu lub jego części"));
     panel3->addWidget(EditSzukajDostawcyTowarow, 1);
@@ -213,7 +217,8 @@ void TTowary::buildControls()
     upper->addLayout(suppliers, 3);
 
     auto* choices = new QVBoxLayout;
-    RadioGroupDlaDostawcow = new TowaryRadioGroup(QStringLiteral("Towary i ich podsumowanie od"),
+    RadioGroupDlaDostawcow = new TowaryRadioGroup(
+        QStringLiteral("Towary i ich podsumowanie od"),
         {QStringLiteral("wybranego dostawcy"), QStringLiteral("wszystkich dostawców")}, 2, this);
     RadioGroupDlaDostawcow->setObjectName(QStringLiteral("RadioGroupDlaDostawcow"));
     QFont bold = RadioGroupDlaDostawcow->font();
@@ -230,10 +235,11 @@ void TTowary::buildControls()
     ComboBoxWybierzOkres->setEditable(true);
     ComboBoxWybierzOkres->setInsertPolicy(QComboBox::NoInsert);
     ComboBoxWybierzOkres->addItems({QStringLiteral("Dzień wskazany przez kalendarz"), QStringLiteral("Bieżący dzień"),
-        QStringLiteral("Poprzedni dzień"), QStringLiteral("Bieżący Miesiąc "), QStringLiteral("Poprzedni Miesiąc"),
-        QStringLiteral("Bieżący Kwartał"), QStringLiteral("Poprzedni Kwartał"), QStringLiteral("Bieżący Rok"),
-        QStringLiteral("Poprzedni Rok"), QStringLiteral("Wybrany Miesiąc"), QStringLiteral("Wybrany Okres"),
-        QStringLiteral("Cały Okres")});
+                                    QStringLiteral("Poprzedni dzień"), QStringLiteral("Bieżący Miesiąc "),
+                                    QStringLiteral("Poprzedni Miesiąc"), QStringLiteral("Bieżący Kwartał"),
+                                    QStringLiteral("Poprzedni Kwartał"), QStringLiteral("Bieżący Rok"),
+                                    QStringLiteral("Poprzedni Rok"), QStringLiteral("Wybrany Miesiąc"),
+                                    QStringLiteral("Wybrany Okres"), QStringLiteral("Cały Okres")});
     ComboBoxWybierzOkres->setCurrentIndex(-1);
     ComboBoxWybierzOkres->setEditText(QStringLiteral("Dzień wskazany przez kalendarz"));
     jadl::describe(ComboBoxWybierzOkres, GroupBoxWybierzOkres->title(), QStringLiteral("Wybierz okres"));
@@ -242,9 +248,9 @@ void TTowary::buildControls()
     ComboBoxMiesiace->setEditable(true);
     ComboBoxMiesiace->setInsertPolicy(QComboBox::NoInsert);
     ComboBoxMiesiace->addItems({QStringLiteral("styczeń"), QStringLiteral("luty"), QStringLiteral("marzec"),
-        QStringLiteral("kwiecień "), QStringLiteral("maj"), QStringLiteral("czerwiec"), QStringLiteral("lipiec"),
-        QStringLiteral("sierpień"), QStringLiteral("wrzesień"), QStringLiteral("pazdziernik"),
-        QStringLiteral("listopad"), QStringLiteral("grudzień")});
+                                QStringLiteral("kwiecień "), QStringLiteral("maj"), QStringLiteral("czerwiec"),
+                                QStringLiteral("lipiec"), QStringLiteral("sierpień"), QStringLiteral("wrzesień"),
+                                QStringLiteral("pazdziernik"), QStringLiteral("listopad"), QStringLiteral("grudzień")});
     ComboBoxMiesiace->setCurrentIndex(-1);
     ComboBoxMiesiace->setEditText(QStringLiteral("Wybierz m-c"));
     jadl::describe(ComboBoxMiesiace, QStringLiteral("Wybierz miesiąc"), QStringLiteral("Wybierz miesiąc"));
@@ -324,8 +330,8 @@ void TTowary::buildControls()
     QLabel* lVat = makeLabel(Panel1, "LabelVat", QStringLiteral("Vat:"));
     DBComboBoxVatTyp = makeBound<jadl::DBComboBox>(Panel1, "DBComboBoxVatTyp", QStringLiteral("VatTyp"), lVat);
     DBComboBoxVatTyp->setItems({QStringLiteral("7"), QStringLiteral("3"), QStringLiteral("22"), QStringLiteral("8"),
-        QStringLiteral("23"), QStringLiteral("0"), QStringLiteral("12"), QStringLiteral("4"), QStringLiteral("zw"),
-        QStringLiteral("0k"), QStringLiteral("0e")});
+                                QStringLiteral("23"), QStringLiteral("0"), QStringLiteral("12"), QStringLiteral("4"),
+                                QStringLiteral("zw"), QStringLiteral("0k"), QStringLiteral("0e")});
     QLabel* lBrutto = makeLabel(Panel1, "LabelCenaBrutto", QStringLiteral("Cena Brutto:"));
     DBEditCenaBrutto = makeBound<jadl::DBEdit>(Panel1, "DBEditCenaBrutto", QStringLiteral("CenaBrutto"), lBrutto);
     DBEditCenaBrutto->setReadOnly(true);
@@ -335,8 +341,9 @@ void TTowary::buildControls()
     DBComboBoxJednostkaMiary = makeBound<jadl::DBComboBox>(Panel1, "DBComboBoxJednostkaMiary",
                                                            QStringLiteral("JednostkaMiary"), lJm);
     DBComboBoxJednostkaMiary->setItems({QStringLiteral("kg"), QStringLiteral("szt."), QStringLiteral("butelka"),
-        QStringLiteral("karton"), QStringLiteral("dm3"), QStringLiteral("litr"), QStringLiteral("kpl."),
-        QStringLiteral("m.b."), QStringLiteral("m2"), QStringLiteral("m3"), QString()});
+                                        QStringLiteral("karton"), QStringLiteral("dm3"), QStringLiteral("litr"),
+                                        QStringLiteral("kpl."), QStringLiteral("m.b."), QStringLiteral("m2"),
+                                        QStringLiteral("m3"), QString()});
     QLabel* lWb = makeLabel(Panel1, "LabelWartoscBrutto", QStringLiteral("Wart. brutto:"));
     DBEditWartoscBrutto = makeBound<jadl::DBEdit>(Panel1, "DBEditWartoscBrutto", QStringLiteral("WartoscBrutto"), lWb);
     DBEditWartoscBrutto->setReadOnly(true);
@@ -435,16 +442,21 @@ void TTowary::buildControls()
 
     Panel5 = makePanel(this, "Panel5", QStringLiteral("Drukowanie na ekranie(drukarce) "));
     auto* panel5 = new QVBoxLayout(Panel5);
-    Kopiuj = makeButton(Panel5, "Kopiuj", QStringLiteral("&Kopiuj towary"),
-        QStringLiteral("Kopiowanie danych towarów z dolnej tabeli  do tabeli pomocniczej - układ kolumn jak w raporcie"));
-    BitBtnDrukuj1 = makeButton(Panel5, "BitBtnDrukuj1", QStringLiteral("&Drukuj kopie"),
+    Kopiuj = makeButton(
+        Panel5, "Kopiuj", QStringLiteral("&Kopiuj towary"),
+        QStringLiteral(
+            "Kopiowanie danych towarów z dolnej tabeli  do tabeli pomocniczej - układ kolumn jak w raporcie"));
+    BitBtnDrukuj1 = makeButton(
+        Panel5, "BitBtnDrukuj1", QStringLiteral("&Drukuj kopie"),
         QStringLiteral("Drukowanie na ekranie (drukarce) towarów wraz z podsumowaniem za wybrany okres czasu - do "
                        "drukowania w PDF i EXCEL"));
     TworzTablice = makeButton(Panel5, "TworzTablice", QStringLiteral("Utwórz tablicę kopii"));
-    BitBtnDrukuj = makeButton(Panel5, "BitBtnDrukuj", QStringLiteral("Drukuj"),
+    BitBtnDrukuj = makeButton(
+        Panel5, "BitBtnDrukuj", QStringLiteral("Drukuj"),
         QStringLiteral("Drukowanie na ekranie(drukarce) wszystkich dostawców z wartością zakupionych od nich towarów "
                        "dla danego okresu"));
-    BitBtnDrukuj2 = makeButton(Panel5, "BitBtnDrukuj2", QStringLiteral("Drukuj1"),
+    BitBtnDrukuj2 = makeButton(
+        Panel5, "BitBtnDrukuj2", QStringLiteral("Drukuj1"),
         QStringLiteral("Drukowanie na ekranie(drukarce) towarów od wybranego dostawcy za wybrany okres"));
     BitBtnZamknij = makeButton(Panel5, "BitBtnZamknij", QStringLiteral("&Wyjście"),
                                QStringLiteral("Zamknięcie i opuszczenie formatki"));
@@ -454,7 +466,8 @@ void TTowary::buildControls()
 
     Panel6 = makePanel(this, "Panel6");
     auto* panel6 = new QVBoxLayout(Panel6);
-    RadioGroupCzcionka = new TowaryRadioGroup(QStringLiteral("Czcionka Raportu"),
+    RadioGroupCzcionka = new TowaryRadioGroup(
+        QStringLiteral("Czcionka Raportu"),
         {QStringLiteral("Normalna"), QStringLiteral("Mała"), QStringLiteral("Bardzo mała")}, 1, Panel6);
     RadioGroupCzcionka->setObjectName(QStringLiteral("RadioGroupCzcionka"));
     RadioGroupCzcionka->setItemIndex(0);
@@ -489,7 +502,8 @@ void TTowary::buildControls()
 void TTowary::bindDataModule(TModulDanych1* dm)
 {
     dm_ = dm;
-    jadl::registerEditor(this, {dm->TableTowary}, [dm] { dm->TableTowary->post(); }, jadl::SaveStyle::PostOnMove);
+    jadl::registerEditor(
+        this, {dm->TableTowary}, [dm] { dm->TableTowary->post(); }, jadl::SaveStyle::PostOnMove);
     const QColor face = palette().color(QPalette::Button);
 
     DBGrid2->setDataSource(dm->DataSourceDostawcy);
@@ -517,8 +531,8 @@ void TTowary::bindDataModule(TModulDanych1* dm)
     DBGrid1->setBoldTitles(true, kMaroon);
     DBGrid1->setRowColor(jadl::referencePriceRowColor());
 
-    for (jadl::DBEdit* e : {DBEditCenaNetto, DBEditCenaBrutto, DBEditIlosc, DBEditWartoscBrutto, DBEditData,
-                            DBEditCenaReferencyjna})
+    for (jadl::DBEdit* e :
+         {DBEditCenaNetto, DBEditCenaBrutto, DBEditIlosc, DBEditWartoscBrutto, DBEditData, DBEditCenaReferencyjna})
         e->setDataSource(dm->DataSourceTowary);
     DBComboBoxVatTyp->setDataSource(dm->DataSourceTowary);
     DBComboBoxJednostkaMiary->setDataSource(dm->DataSourceTowary);
@@ -558,7 +572,8 @@ void TTowary::wireHandlers()
             jadl::runGuarded([this] { ComboBoxWybierzOkresChange(); });
     });
     followText(ComboBoxMiesiace, &TTowary::ComboBoxMiesiaceChange);
-    connect(ComboBoxMiesiace, &QComboBox::currentIndexChanged, this, jadl::guardedSlot(this, &TTowary::ComboBoxMiesiaceChange));
+    connect(ComboBoxMiesiace, &QComboBox::currentIndexChanged, this,
+            jadl::guardedSlot(this, &TTowary::ComboBoxMiesiaceChange));
     // A date is taken when it is complete: picked from the calendar, or typed and
     // left (or confirmed with Enter); not at every keystroke of typing.
     for (QDateEdit* picker : {DateTimePickerDataPocz, DateTimePickerDataKon}) {
@@ -590,9 +605,12 @@ void TTowary::wireHandlers()
     connect(OdswierzanieTablicyDostawcow, &QPushButton::clicked, this,
             jadl::guardedSlot(this, &TTowary::OdswierzanieTablicyDostawcowClick));
     connect(BitBtnZamknij, &QPushButton::clicked, this, jadl::guardedSlot(this, &TTowary::BitBtnZamknijClick));
-    connect(SumujZaznaczonyTowar, &QPushButton::clicked, this, jadl::guardedSlot(this, &TTowary::SumujZaznaczonyTowarClick));
-    connect(BitBtnPoprawVat_Brutto, &QPushButton::clicked, this, jadl::guardedSlot(this, &TTowary::BitBtnPoprawVat_BruttoClick));
-    connect(BitBtnPrzeliczPowtornie, &QPushButton::clicked, this, jadl::guardedSlot(this, &TTowary::BitBtnPrzeliczPowtornieClick));
+    connect(SumujZaznaczonyTowar, &QPushButton::clicked, this,
+            jadl::guardedSlot(this, &TTowary::SumujZaznaczonyTowarClick));
+    connect(BitBtnPoprawVat_Brutto, &QPushButton::clicked, this,
+            jadl::guardedSlot(this, &TTowary::BitBtnPoprawVat_BruttoClick));
+    connect(BitBtnPrzeliczPowtornie, &QPushButton::clicked, this,
+            jadl::guardedSlot(this, &TTowary::BitBtnPrzeliczPowtornieClick));
     connect(BitBtnDrukuj2, &QPushButton::clicked, this, jadl::guardedSlot(this, &TTowary::BitBtnDrukuj2Click));
     connect(BitBtnDrukuj1, &QPushButton::clicked, this, jadl::guardedSlot(this, &TTowary::BitBtnDrukuj1Click));
     connect(BitBtnDrukuj, &QPushButton::clicked, this, jadl::guardedSlot(this, &TTowary::BitBtnDrukujClick));
@@ -1007,8 +1025,9 @@ jadl::purchases::SupplierTotals TTowary::totals() const
 
 void TTowary::SumujZaznaczonyTowarClick()
 {
-    const QStringList headings = {QStringLiteral("Nr"), QStringLiteral("Nazwa skrócona(symbol)"), QStringLiteral("Ilość"),
-                                  QStringLiteral("Wart Net."), QStringLiteral("Wart Vat"), QStringLiteral("Wart Brut.")};
+    const QStringList headings = {QStringLiteral("Nr"),       QStringLiteral("Nazwa skrócona(symbol)"),
+                                  QStringLiteral("Ilość"),    QStringLiteral("Wart Net."),
+                                  QStringLiteral("Wart Vat"), QStringLiteral("Wart Brut.")};
     for (int c = 0; c < 6; ++c)
         StringGrid1->setItem(0, c, new QTableWidgetItem(headings[c]));
     Table* lines = dm_->TableTowary;
@@ -1038,7 +1057,8 @@ void TTowary::SumujZaznaczonyTowarClick()
             gross += lines->valueAt(row, fGross).toDouble();
         }
     }
-    const QStringList values = {QString::number(*number), symbol, jadl::formatGeneral(qty), jadl::formatGeneral(net),
+    const QStringList values = {QString::number(*number), symbol,
+                                jadl::formatGeneral(qty), jadl::formatGeneral(net),
                                 jadl::formatGeneral(vat), jadl::formatGeneral(gross)};
     for (int c = 0; c < 6; ++c)
         StringGrid1->setItem(1, c, new QTableWidgetItem(values[c]));
@@ -1113,13 +1133,11 @@ jadl::ReportFont detailFont(int item)
 // Runs a closing step when the scope ends, also when the preview failed.
 class AtExit {
 public:
-    explicit AtExit(std::function<void()> f) : f_(std::move(f)) {}
-    ~AtExit()
-    {
-        jadl::runGuarded(f_);
-    }
+    explicit AtExit(std::function<void()> f) : f_(std::move(f)) { }
+    ~AtExit() { jadl::runGuarded(f_); }
     AtExit(const AtExit&) = delete;
     AtExit& operator=(const AtExit&) = delete;
+
 private:
     std::function<void()> f_;
 };
@@ -1206,10 +1224,13 @@ QList<jadl::FieldDef> TTowary::copyTableFields()
     using jadl::FieldType;
     auto text = [](const char* name, int size) { return jadl::FieldDef{str(name), FieldType::Text, size, {}, {}}; };
     auto real = [](const char* name) { return jadl::FieldDef{str(name), FieldType::Float, 0, {}, {}}; };
-    return {text("SymbolDostawcy", 20), real("Ilosc"), text("JednostkaMiary", 15), text("CzyBylaFaktura", 5),
-            real("CenaNetto"), real("WartoscNetto"), text("VatTyp", 6), real("CenaBrutto"), real("WartoscBrutto"),
-            real("CenaReferencyjna"), text("Grupa", 35), text("JakaCenaRef", 8), text("Symbol", 40),
-            jadl::FieldDef{QStringLiteral("DataZakupu"), FieldType::DateTime, 0, {}, {}}};
+    return {text("SymbolDostawcy", 20), real("Ilosc"),
+            text("JednostkaMiary", 15), text("CzyBylaFaktura", 5),
+            real("CenaNetto"),          real("WartoscNetto"),
+            text("VatTyp", 6),          real("CenaBrutto"),
+            real("WartoscBrutto"),      real("CenaReferencyjna"),
+            text("Grupa", 35),          text("JakaCenaRef", 8),
+            text("Symbol", 40),         jadl::FieldDef{QStringLiteral("DataZakupu"), FieldType::DateTime, 0, {}, {}}};
 }
 
 void TTowary::setParametersCopyFlag(bool exists)
@@ -1311,11 +1332,12 @@ void TTowary::KopiujClick()
             ++counter;
             for (const char* name : {"SymbolDostawcy", "JednostkaMiary", "VatTyp", "Grupa", "Symbol"})
                 to(name).setString(lines->valueAt(row, col(name)).toString());
-            for (const char* name : {"Ilosc", "CenaNetto", "WartoscNetto", "CenaBrutto", "WartoscBrutto",
-                                     "CenaReferencyjna"})
+            for (const char* name :
+                 {"Ilosc", "CenaNetto", "WartoscNetto", "CenaBrutto", "WartoscBrutto", "CenaReferencyjna"})
                 to(name).setFloat(lines->valueAt(row, col(name)).toDouble());
-            to("CzyBylaFaktura").setString(lines->valueAt(row, col("CzyBylaFaktura")).toBool() ? QStringLiteral("T")
-                                                                                               : QStringLiteral("F"));
+            to("CzyBylaFaktura")
+                .setString(lines->valueAt(row, col("CzyBylaFaktura")).toBool() ? QStringLiteral("T")
+                                                                               : QStringLiteral("F"));
             const QDate day = lines->valueAt(row, col("DataZakupu")).toDate();
             if (day.isValid())
                 to("DataZakupu").setDateTime(QDateTime(day, QTime(0, 0)));

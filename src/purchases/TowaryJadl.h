@@ -30,7 +30,7 @@ namespace jadl {
 namespace purchases {
 class SupplierTotals;
 struct Sums;
-}
+} // namespace purchases
 class DataSource;
 class DatePicker;
 class DBComboBox;
@@ -47,8 +47,9 @@ class TowaryRadioGroup : public QGroupBox {
 public:
     TowaryRadioGroup(const QString& title, const QStringList& items, int columns, QWidget* parent);
     int itemIndex() const;
-    void setItemIndex(int index);          // from code: no click handler runs
+    void setItemIndex(int index); // from code: no click handler runs
     QButtonGroup* buttons() const { return buttons_; }
+
 private:
     QButtonGroup* buttons_;
 };
@@ -141,13 +142,13 @@ public:
     QWidget* Panel5;
     QPushButton* Kopiuj;
     QPushButton* BitBtnDrukuj1;
-    QPushButton* TworzTablice;       // "Utwórz tablicę kopii"
+    QPushButton* TworzTablice; // "Utwórz tablicę kopii"
     QPushButton* BitBtnDrukuj;
     QPushButton* BitBtnDrukuj2;
     QPushButton* BitBtnZamknij;
     QWidget* Panel6;
     TowaryRadioGroup* RadioGroupCzcionka;
-    QComboBox* DyskSystemu;          // hidden drive list: the start drive
+    QComboBox* DyskSystemu; // hidden drive list: the start drive
     QPushButton* KopiowanieRekordow;
     jadl::Table* TableTowaryRaport;
     jadl::DataSource* DataSourceTowaryRaport;
@@ -204,8 +205,8 @@ private:
     TZakupioneTowaryDruk1* bareReport_ = nullptr;
     TWartoscKupionychTowarowDruk* valuesReport_ = nullptr;
     const jadl::MonthCalendar* assignmentCalendar_ = nullptr;
-    bool busy_ = false;            // a routine walks the suppliers: their moves are its own
-    bool periodJustChanged_ = false;   // the period pick's change ran the handler already
-    bool pickerTyped_ = false;     // a date picker changed by typing: taken when left
-    QString lastDrivePrefix_;      // built by either copy command
+    bool busy_ = false; // a routine walks the suppliers: their moves are its own
+    bool periodJustChanged_ = false; // the period pick's change ran the handler already
+    bool pickerTyped_ = false; // a date picker changed by typing: taken when left
+    QString lastDrivePrefix_; // built by either copy command
 };

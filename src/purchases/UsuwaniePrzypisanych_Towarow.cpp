@@ -64,7 +64,7 @@ Rule::Rule(int choice, const QDate& today, int chosenYear)
         to_ = cutOffDay(today);
         break;
     default:
-        break;   // no choice removes nothing
+        break; // no choice removes nothing
     }
 }
 
@@ -149,7 +149,8 @@ void paintNow()
 
 } // namespace
 
-TUsuwaniePrzypisanychTowarow::TUsuwaniePrzypisanychTowarow(TModulDanych1* dm, QWidget* parent) : QDialog(parent), dm_(dm)
+TUsuwaniePrzypisanychTowarow::TUsuwaniePrzypisanychTowarow(TModulDanych1* dm, QWidget* parent)
+    : QDialog(parent), dm_(dm)
 {
     jadl::initForm(this, QStringLiteral("UsuwaniePrzypisanychTowarow"),
                    QStringLiteral("USUWANIE PRZYPISANYCH TOWARÓW ZA LATA POPRZEDNIE"), 640, 480);
@@ -160,8 +161,9 @@ TUsuwaniePrzypisanychTowarow::TUsuwaniePrzypisanychTowarow(TModulDanych1* dm, QW
     if (big.pointSizeF() > 0)
         big.setPointSizeF(big.pointSizeF() * 1.2);
     LabelAktualnyRok->setFont(big);
-    LabelInformacja_Uwaga = jadl::makeLabel(this, "LabelInformacja_Uwaga",
-                                  QStringLiteral("Pamiętaj o zrobieniu kopii przed usunięciem obrotów lat poprzednich."));
+    LabelInformacja_Uwaga = jadl::makeLabel(
+        this, "LabelInformacja_Uwaga",
+        QStringLiteral("Pamiętaj o zrobieniu kopii przed usunięciem obrotów lat poprzednich."));
     QFont bold = LabelInformacja_Uwaga->font();
     bold.setBold(true);
     LabelInformacja_Uwaga->setFont(bold);
@@ -171,20 +173,24 @@ TUsuwaniePrzypisanychTowarow::TUsuwaniePrzypisanychTowarow(TModulDanych1* dm, QW
     Memo1->setObjectName(QStringLiteral("Memo1"));
     Memo1->setReadOnly(true);
     Memo1->setPlainText(QStringList{
-        QStringLiteral("Usuwam przypisane towary starsze niz 2 miesiące(Zostawiam aktualny miesiąc i dwa poprzednie). "),
-        QStringLiteral("Mogę też usunąć obroty za wybrany rok lub lata poprzednie.  Aby to zrobić należy wcisnąć przycisk "),
-        QStringLiteral("\"Usuń\". Jeżeli rezygnujesz wciśnij klawisz \"Anuluj\". Tablicę po usunięciu rekordów jest pakowana. "),
+        QStringLiteral(
+            "Usuwam przypisane towary starsze niz 2 miesiące(Zostawiam aktualny miesiąc i dwa poprzednie). "),
+        QStringLiteral(
+            "Mogę też usunąć obroty za wybrany rok lub lata poprzednie.  Aby to zrobić należy wcisnąć przycisk "),
+        QStringLiteral(
+            "\"Usuń\". Jeżeli rezygnujesz wciśnij klawisz \"Anuluj\". Tablicę po usunięciu rekordów jest pakowana. "),
         QStringLiteral("Tablicę można też pakować jeżeli usuwano wcześniej rekordy. "),
         QStringLiteral("(Pakowanie jest operacją zmniejszającą rozmiar tablicy o usunięte rekordy)."),
         QString(),
-    }.join(QLatin1Char('\n')));
+    }
+                            .join(QLatin1Char('\n')));
     jadl::describe(Memo1, QStringLiteral("Opis usuwania przypisanych towarów"));
 
-    RadioGroupUsunTowary = new jadl::removal::RadioGroup(
-        QStringLiteral("Usuwamy towary za:"),
-        {QStringLiteral("wszystkie lata poprzednie"), QStringLiteral("za wybrany rok"),
-         QStringLiteral("okres starszy niż 2 miesiące")},
-        this);
+    RadioGroupUsunTowary = new jadl::removal::RadioGroup(QStringLiteral("Usuwamy towary za:"),
+                                                         {QStringLiteral("wszystkie lata poprzednie"),
+                                                          QStringLiteral("za wybrany rok"),
+                                                          QStringLiteral("okres starszy niż 2 miesiące")},
+                                                         this);
     RadioGroupUsunTowary->setObjectName(QStringLiteral("RadioGroupUsunTowary"));
 
     LabelWybranyRok = jadl::makeLabel(this, "LabelWybranyRok", QStringLiteral("Wybrany rok do usunięcia:"));
@@ -195,11 +201,11 @@ TUsuwaniePrzypisanychTowarow::TUsuwaniePrzypisanychTowarow(TModulDanych1* dm, QW
     SpinEditWybranyRok->setValue(2010);
     jadl::labelFor(LabelWybranyRok, SpinEditWybranyRok);
 
-    LabelIloscWszystkichRekordow =
-        jadl::makeLabel(this, "LabelIloscWszystkichRekordow", QStringLiteral("Ilość wszystkich przypisanych towarów:"));
+    LabelIloscWszystkichRekordow = jadl::makeLabel(this, "LabelIloscWszystkichRekordow",
+                                                   QStringLiteral("Ilość wszystkich przypisanych towarów:"));
     EditIloscRekordow = jadl::makeLineEdit(this, "EditIloscRekordow", LabelIloscWszystkichRekordow);
-    LabelNajstarszyRokZapisow =
-        jadl::makeLabel(this, "LabelNajstarszyRokZapisow", QStringLiteral("Najstarszy rok przypisanych towarów:"));
+    LabelNajstarszyRokZapisow = jadl::makeLabel(this, "LabelNajstarszyRokZapisow",
+                                                QStringLiteral("Najstarszy rok przypisanych towarów:"));
     EditNajstarszyRok = jadl::makeLineEdit(this, "EditNajstarszyRok", LabelNajstarszyRokZapisow);
     // Both are filled by the main window for reading only.
     EditIloscRekordow->setReadOnly(true);
@@ -253,7 +259,8 @@ TUsuwaniePrzypisanychTowarow::TUsuwaniePrzypisanychTowarow(TModulDanych1* dm, QW
 
     connect(RadioGroupUsunTowary, &jadl::removal::RadioGroup::itemChosen, this,
             jadl::guardedSlot(this, &TUsuwaniePrzypisanychTowarow::RadioGroupUsunTowaryClick));
-    connect(Usuwanie, &QPushButton::clicked, this, jadl::guardedSlot(this, &TUsuwaniePrzypisanychTowarow::UsuwanieClick));
+    connect(Usuwanie, &QPushButton::clicked, this,
+            jadl::guardedSlot(this, &TUsuwaniePrzypisanychTowarow::UsuwanieClick));
     connect(PakowanieTablicy, &QPushButton::clicked, this,
             jadl::guardedSlot(this, &TUsuwaniePrzypisanychTowarow::PakowanieTablicyClick));
     connect(Anuluj, &QPushButton::clicked, this, jadl::guardedSlot(this, &TUsuwaniePrzypisanychTowarow::AnulujClick));

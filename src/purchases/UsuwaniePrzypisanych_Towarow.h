@@ -112,7 +112,7 @@ public Q_SLOTS:
 protected:
     void keyPressEvent(QKeyEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
-    void reject() override;   // the close box closes the table as the exit button does
+    void reject() override; // the close box closes the table as the exit button does
 
 private:
     int usunLinie(jadl::Table& table, const jadl::removal::Rule& rule);

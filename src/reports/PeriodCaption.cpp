@@ -10,17 +10,17 @@ namespace {
 
 QString dottedDate(const QDate& d)
 {
-    return QString::number(d.day()) + QLatin1Char('.') + QString::number(d.month()) + QLatin1Char('.')
-        + QString::number(d.year());
+    return QString::number(d.day()) + QLatin1Char('.') + QString::number(d.month()) + QLatin1Char('.') +
+        QString::number(d.year());
 }
 
 // "1 Kwiecień -- 30 Czerwiec 2024" for the quarter whose first month is given.
 QString quarterCaption(int firstMonth, int year)
 {
     const int lastMonth = firstMonth + 2;
-    return QStringLiteral("1 ") + reportMonthName(firstMonth) + QStringLiteral(" -- ")
-        + QString::number(daysInMonth(year, lastMonth)) + QLatin1Char(' ') + reportMonthName(lastMonth)
-        + QLatin1Char(' ') + QString::number(year);
+    return QStringLiteral("1 ") + reportMonthName(firstMonth) + QStringLiteral(" -- ") +
+        QString::number(daysInMonth(year, lastMonth)) + QLatin1Char(' ') + reportMonthName(lastMonth) +
+        QLatin1Char(' ') + QString::number(year);
 }
 
 int quarterFirstMonth(int month)
@@ -30,8 +30,8 @@ int quarterFirstMonth(int month)
 
 } // namespace
 
-std::optional<QString> periodCaption(std::optional<PeriodChoice> choice, const QDate& start, const QDate& end, const QString& monthText,
-                                     const QDate& today)
+std::optional<QString> periodCaption(std::optional<PeriodChoice> choice, const QDate& start, const QDate& end,
+                                     const QString& monthText, const QDate& today)
 {
     if (!choice)
         return std::nullopt;
@@ -66,7 +66,8 @@ std::optional<QString> periodCaption(std::optional<PeriodChoice> choice, const Q
     return std::nullopt;
 }
 
-std::optional<QString> periodCaption(std::optional<PeriodChoice> choice, const QDate& start, const QDate& end, const QString& monthText)
+std::optional<QString> periodCaption(std::optional<PeriodChoice> choice, const QDate& start, const QDate& end,
+                                     const QString& monthText)
 {
     return periodCaption(choice, start, end, monthText, platform::today());
 }

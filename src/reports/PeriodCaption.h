@@ -15,9 +15,10 @@ namespace jadl {
 // calendar's date, for the chosen range start and end are the two pickers' dates.
 // monthText: the text of the month combo (the chosen month).
 // today: the system date.
-std::optional<QString> periodCaption(std::optional<PeriodChoice> choice, const QDate& start, const QDate& end, const QString& monthText,
-                                     const QDate& today);
+std::optional<QString> periodCaption(std::optional<PeriodChoice> choice, const QDate& start, const QDate& end,
+                                     const QString& monthText, const QDate& today);
 // The same with today from the program's clock.
-std::optional<QString> periodCaption(std::optional<PeriodChoice> choice, const QDate& start, const QDate& end, const QString& monthText);
+std::optional<QString> periodCaption(std::optional<PeriodChoice> choice, const QDate& start, const QDate& end,
+                                     const QString& monthText);
 
 } // namespace jadl

@@ -53,26 +53,22 @@ void ReportElement::applyStyle(const ElementStyle& s)
 ReportLabel::ReportLabel(ReportBand* band, const QString& name, const QString& caption, double left, double top,
                          double width)
     : ReportElement(band, Kind::Label, name, left, top, width), caption_(caption)
-{
-}
+{ }
 
 ReportDBText::ReportDBText(ReportBand* band, const QString& name, const QString& dataSet, const QString& field,
                            double left, double top, double width)
     : ReportElement(band, Kind::Field, name, left, top, width), dataSet_(dataSet), field_(field)
-{
-}
+{ }
 
 ReportSysData::ReportSysData(ReportBand* band, const QString& name, Data data, const QString& prefix, double left,
                              double top, double width)
     : ReportElement(band, Kind::SysData, name, left, top, width), data_(data), prefix_(prefix)
-{
-}
+{ }
 
 ReportExpr::ReportExpr(ReportBand* band, const QString& name, const QString& expression, double left, double top,
                        double width)
     : ReportElement(band, Kind::Expression, name, left, top, width), expression_(expression)
-{
-}
+{ }
 
 std::optional<ReportExpr::Parsed> ReportExpr::parse(const QString& expression)
 {
@@ -120,14 +116,14 @@ ReportDBText* ReportBand::addField(const QString& name, const QString& dataSet, 
     return e;
 }
 
-ReportSysData* ReportBand::addSysData(const QString& name, ReportSysData::Data data, const QString& prefix,
-                                      double left, double top, double width, const ElementStyle& style)
+ReportSysData* ReportBand::addSysData(const QString& name, ReportSysData::Data data, const QString& prefix, double left,
+                                      double top, double width, const ElementStyle& style)
 {
     return adopt(new ReportSysData(this, name, data, prefix, left, top, width), style);
 }
 
-ReportExpr* ReportBand::addExpr(const QString& name, const QString& expression, double left, double top,
-                                double width, const ElementStyle& style)
+ReportExpr* ReportBand::addExpr(const QString& name, const QString& expression, double left, double top, double width,
+                                const ElementStyle& style)
 {
     auto* e = adopt(new ReportExpr(this, name, expression, left, top, width), style);
     e->setMask(style.mask);

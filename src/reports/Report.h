@@ -40,7 +40,7 @@ struct ReportFrame {
     bool top = false;
     bool right = false;
     bool bottom = false;
-    double width = 0.25;          // mm
+    double width = 0.25; // mm
     static ReportFrame all() { return {true, true, true, true}; }
     static ReportFrame rightEdge() { return {false, false, true, false}; }
     bool any() const { return left || top || right || bottom; }
@@ -53,13 +53,14 @@ struct ElementStyle {
     ElementStyle() = default;
     ElementStyle(ReportAlign a, std::optional<ReportFont> f = std::nullopt, bool autoSz = false, bool wrap = false,
                  bool rule = false, QString m = {})
-        : align(a), font(std::move(f)), autoSize(autoSz), wordWrap(wrap), rightRule(rule), mask(std::move(m)) {}
+        : align(a), font(std::move(f)), autoSize(autoSz), wordWrap(wrap), rightRule(rule), mask(std::move(m))
+    { }
     ReportAlign align = ReportAlign::Left;
-    std::optional<ReportFont> font;   // none: follows the band's font
+    std::optional<ReportFont> font; // none: follows the band's font
     bool autoSize = false;
     bool wordWrap = false;
-    bool rightRule = false;           // the column separator along the right edge
-    QString mask;                     // "0.00" for fields and expressions
+    bool rightRule = false; // the column separator along the right edge
+    QString mask; // "0.00" for fields and expressions
 };
 
 class ReportElement : public QObject {
@@ -131,6 +132,7 @@ public:
     ReportLabel(ReportBand* band, const QString& name, const QString& caption, double left, double top, double width);
     QString caption() const { return caption_; }
     void setCaption(const QString& c) { caption_ = c; }
+
 private:
     QString caption_;
 };
@@ -140,13 +142,18 @@ private:
 class ReportDBText : public ReportElement {
     Q_OBJECT
 public:
-    ReportDBText(ReportBand* band, const QString& name, const QString& dataSet, const QString& field,
-                 double left, double top, double width);
+    ReportDBText(ReportBand* band, const QString& name, const QString& dataSet, const QString& field, double left,
+                 double top, double width);
     QString dataSet() const { return dataSet_; }
     QString dataField() const { return field_; }
-    void setDataField(const QString& dataSet, const QString& field) { dataSet_ = dataSet; field_ = field; }
+    void setDataField(const QString& dataSet, const QString& field)
+    {
+        dataSet_ = dataSet;
+        field_ = field;
+    }
     QString mask() const { return mask_; }
     void setMask(const QString& m) { mask_ = m; }
+
 private:
     QString dataSet_;
     QString field_;
@@ -157,13 +164,14 @@ class ReportSysData : public ReportElement {
     Q_OBJECT
 public:
     enum class Data { Date, PageNumber, DetailNumber };
-    ReportSysData(ReportBand* band, const QString& name, Data data, const QString& prefix,
-                  double left, double top, double width);
+    ReportSysData(ReportBand* band, const QString& name, Data data, const QString& prefix, double left, double top,
+                  double width);
     Data data() const { return data_; }
     void setData(Data d) { data_ = d; }
     // Printed before the value ("Strona : ").
     QString text() const { return prefix_; }
     void setText(const QString& prefix) { prefix_ = prefix; }
+
 private:
     Data data_;
     QString prefix_;
@@ -181,12 +189,13 @@ public:
     void setMask(const QString& m) { mask_ = m; }
 
     struct Parsed {
-        QString function;   // "SUM"
+        QString function; // "SUM"
         QString dataSet;
         QString field;
     };
     // nullopt when the text is not a supported expression.
     static std::optional<Parsed> parse(const QString& expression);
+
 private:
     QString expression_;
     QString mask_;
@@ -217,15 +226,16 @@ public:
 
     ReportLabel* addLabel(const QString& name, const QString& caption, double left, double top, double width,
                           const ElementStyle& style = {});
-    ReportDBText* addField(const QString& name, const QString& dataSet, const QString& field,
-                           double left, double top, double width, const ElementStyle& style = {});
-    ReportSysData* addSysData(const QString& name, ReportSysData::Data data, const QString& prefix,
-                              double left, double top, double width, const ElementStyle& style = {});
+    ReportDBText* addField(const QString& name, const QString& dataSet, const QString& field, double left, double top,
+                           double width, const ElementStyle& style = {});
+    ReportSysData* addSysData(const QString& name, ReportSysData::Data data, const QString& prefix, double left,
+                              double top, double width, const ElementStyle& style = {});
     ReportExpr* addExpr(const QString& name, const QString& expression, double left, double top, double width,
                         const ElementStyle& style = {});
 
 private:
-    template <class T> T* adopt(T* element, const ElementStyle& style);
+    template <class T>
+    T* adopt(T* element, const ElementStyle& style);
     Type type_;
     double height_;
     ReportFont font_;

@@ -44,11 +44,13 @@ QString reportDisplayText(const QVariant& value, const ReportFieldInfo& info, co
         return formatShortDate(toDate(value));
     case FieldType::DateTime: {
         const QDateTime dt = value.typeId() == QMetaType::QDateTime
-            ? value.toDateTime() : QDateTime::fromString(value.toString(), Qt::ISODate);
+            ? value.toDateTime()
+            : QDateTime::fromString(value.toString(), Qt::ISODate);
         if (!dt.isValid())
             return formatShortDate(toDate(value));
         const QString date = formatShortDate(dt.date());
-        return dt.time() == QTime(0, 0) ? date : date + QLatin1Char(' ') + dt.time().toString(QStringLiteral("HH:mm:ss"));
+        return dt.time() == QTime(0, 0) ? date
+                                        : date + QLatin1Char(' ') + dt.time().toString(QStringLiteral("HH:mm:ss"));
     }
     case FieldType::Logical:
         return value.toBool() ? QStringLiteral("Tak") : QStringLiteral("Nie");
@@ -61,8 +63,7 @@ QString reportDisplayText(const QVariant& value, const ReportFieldInfo& info, co
 
 MemoryReportData::MemoryReportData(QString name, QList<FieldDef> fields)
     : name_(std::move(name)), fields_(std::move(fields))
-{
-}
+{ }
 
 void MemoryReportData::addRow(QVariantList values)
 {

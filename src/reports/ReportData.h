@@ -17,7 +17,7 @@ class Table;
 
 struct ReportFieldInfo {
     FieldType type = FieldType::Text;
-    QString displayFormat;         // e.g. "0.00"; empty = general format
+    QString displayFormat; // e.g. "0.00"; empty = general format
 };
 
 class ReportDataSource {
@@ -26,10 +26,10 @@ public:
     // A closed data set has no rows and no current record.
     virtual bool active() const = 0;
     virtual int rowCount() = 0;
-    virtual int fieldIndex(const QString& name) = 0;          // -1 when missing
+    virtual int fieldIndex(const QString& name) = 0; // -1 when missing
     virtual ReportFieldInfo fieldInfo(int field) = 0;
-    virtual QVariant value(int row, int field) = 0;           // row 0-based in the view
-    virtual QVariant currentValue(int field) = 0;             // null when there is no record
+    virtual QVariant value(int row, int field) = 0; // row 0-based in the view
+    virtual QVariant currentValue(int field) = 0; // null when there is no record
     // Name used in errors ("TableTowary: Field 'X' not found").
     virtual QString name() const = 0;
 };

@@ -1,6 +1,5 @@
 #include "reports/ReportForm.h"
 
-
 namespace jadl {
 
 ReportForm::ReportForm(QObject* parent, const QString& objectName, const QString& title)

@@ -34,7 +34,6 @@ protected:
     static ReportFont tnr(double pt, bool bold = false) { return {QStringLiteral("Times New Roman"), pt, bold}; }
     static ReportFont arial(double pt, bool bold = false) { return {QStringLiteral("Arial"), pt, bold}; }
     static ReportFont smallFonts(double pt) { return {QStringLiteral("Small Fonts"), pt}; }
-
 };
 
 } // namespace jadl

@@ -54,8 +54,8 @@ constexpr double kMeasureDpi = 1200.0;
 
 QString fontKey(const ReportFont& f)
 {
-    return f.name + QLatin1Char('|') + QString::number(f.pointSize) + QLatin1Char('|')
-        + QLatin1Char(f.bold ? 'b' : '-') + QLatin1Char(f.italic ? 'i' : '-') + QLatin1Char(f.underline ? 'u' : '-');
+    return f.name + QLatin1Char('|') + QString::number(f.pointSize) + QLatin1Char('|') +
+        QLatin1Char(f.bold ? 'b' : '-') + QLatin1Char(f.italic ? 'i' : '-') + QLatin1Char(f.underline ? 'u' : '-');
 }
 
 const QFontMetricsF& metricsFor(const ReportFont& font)
@@ -81,8 +81,14 @@ const QFontMetricsF& metricsFor(const ReportFont& font)
     return *it;
 }
 
-constexpr double pxToMm(double px) { return px * 25.4 / kMeasureDpi; }
-constexpr double mmToPx(double mm) { return mm * kMeasureDpi / 25.4; }
+constexpr double pxToMm(double px)
+{
+    return px * 25.4 / kMeasureDpi;
+}
+constexpr double mmToPx(double mm)
+{
+    return mm * kMeasureDpi / 25.4;
+}
 
 } // namespace
 
@@ -104,15 +110,15 @@ namespace {
 struct BoundElement {
     const ReportElement* element = nullptr;
     ReportFont font;
-    double lineHeight = 0.0;              // mm, of that font
-    double widestChar = 0.0;              // mm: no text of n characters is wider than n of these
-    double widestDigit = 0.0;             // mm: the same for texts of digits, signs and separators
-    ReportDataSource* source = nullptr;   // fields and sums
+    double lineHeight = 0.0; // mm, of that font
+    double widestChar = 0.0; // mm: no text of n characters is wider than n of these
+    double widestDigit = 0.0; // mm: the same for texts of digits, signs and separators
+    ReportDataSource* source = nullptr; // fields and sums
     int field = -1;
-    bool perRow = false;                  // reads the printed row, not a current record
+    bool perRow = false; // reads the printed row, not a current record
     ReportFieldInfo info;
     QString mask;
-    double sum = 0.0;                     // expressions
+    double sum = 0.0; // expressions
 };
 
 struct BoundBand {
@@ -186,8 +192,8 @@ private:
                 const auto* x = static_cast<const ReportExpr*>(e);
                 const auto parsed = ReportExpr::parse(x->expression());
                 if (!parsed)
-                    throw EngineError(e->objectName() + QStringLiteral(": Invalid expression '")
-                                      + x->expression() + QLatin1Char('\''));
+                    throw EngineError(e->objectName() + QStringLiteral(": Invalid expression '") + x->expression() +
+                                      QLatin1Char('\''));
                 bindField(be, parsed->dataSet, parsed->field);
                 be.mask = x->mask();
             }
@@ -259,7 +265,8 @@ private:
         case ReportElement::Kind::Expression:
             // A total of money is printed in the program's rounding (a return's
             // negative half grosz goes toward zero, as on every line).
-            return be.mask == QLatin1String("0.00") ? formatMask00(roundedMoney(be.sum)) : formatNumber(be.sum, be.mask);
+            return be.mask == QLatin1String("0.00") ? formatMask00(roundedMoney(be.sum))
+                                                    : formatNumber(be.sum, be.mask);
         }
         return {};
     }
@@ -289,8 +296,8 @@ private:
         case ReportElement::Kind::SysData:
             return static_cast<const ReportSysData*>(be.element)->data() != ReportSysData::Data::Date;
         case ReportElement::Kind::Field:
-            return be.info.type == FieldType::Float || be.info.type == FieldType::Integer
-                || be.info.type == FieldType::AutoInc;
+            return be.info.type == FieldType::Float || be.info.type == FieldType::Integer ||
+                be.info.type == FieldType::AutoInc;
         case ReportElement::Kind::Label:
             return false;
         }

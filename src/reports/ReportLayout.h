@@ -13,23 +13,23 @@
 namespace jadl {
 
 struct PlacedText {
-    QString element;              // object name of the element that printed it
+    QString element; // object name of the element that printed it
     QString text;
-    QRectF rect;                  // mm
+    QRectF rect; // mm
     ReportFont font;
     ReportAlign align = ReportAlign::Left;
     bool wordWrap = false;
-    bool clip = true;             // cut at the box (auto-size elements are not cut)
+    bool clip = true; // cut at the box (auto-size elements are not cut)
     std::optional<QColor> background;
 };
 
 struct PlacedRule {
-    QLineF line;                  // mm
-    double width = 0.25;          // mm
+    QLineF line; // mm
+    double width = 0.25; // mm
 };
 
 struct ReportPage {
-    int number = 0;               // 1-based
+    int number = 0; // 1-based
     std::vector<PlacedText> texts;
     std::vector<PlacedRule> rules;
 

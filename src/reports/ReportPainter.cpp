@@ -22,9 +22,15 @@ int alignFlags(const PlacedText& t)
 {
     int flags = Qt::AlignTop;
     switch (t.align) {
-    case ReportAlign::Left: flags |= Qt::AlignLeft; break;
-    case ReportAlign::Centre: flags |= Qt::AlignHCenter; break;
-    case ReportAlign::Right: flags |= Qt::AlignRight; break;
+    case ReportAlign::Left:
+        flags |= Qt::AlignLeft;
+        break;
+    case ReportAlign::Centre:
+        flags |= Qt::AlignHCenter;
+        break;
+    case ReportAlign::Right:
+        flags |= Qt::AlignRight;
+        break;
     }
     if (t.wordWrap)
         flags |= Qt::TextWordWrap;
@@ -35,14 +41,14 @@ int alignFlags(const PlacedText& t)
 
 QString fontKey(const ReportFont& f)
 {
-    return f.name + QLatin1Char('|') + QString::number(f.pointSize) + QLatin1Char(f.bold ? 'b' : '-')
-        + QLatin1Char(f.italic ? 'i' : '-') + QLatin1Char(f.underline ? 'u' : '-');
+    return f.name + QLatin1Char('|') + QString::number(f.pointSize) + QLatin1Char(f.bold ? 'b' : '-') +
+        QLatin1Char(f.italic ? 'i' : '-') + QLatin1Char(f.underline ? 'u' : '-');
 }
 
 QPageLayout paperLayout(const QSizeF& pageMm)
 {
-    return QPageLayout(QPageSize(pageMm, QPageSize::Millimeter), QPageLayout::Portrait,
-                       QMarginsF(0, 0, 0, 0), QPageLayout::Millimeter);
+    return QPageLayout(QPageSize(pageMm, QPageSize::Millimeter), QPageLayout::Portrait, QMarginsF(0, 0, 0, 0),
+                       QPageLayout::Millimeter);
 }
 
 } // namespace
@@ -52,7 +58,9 @@ void paintPage(QPainter& painter, const ReportPage& page)
     const QPaintDevice* dev = painter.device();
     const double kx = dev->logicalDpiX() / 25.4;
     const double ky = dev->logicalDpiY() / 25.4;
-    auto toDevice = [kx, ky](const QRectF& r) { return QRectF(r.x() * kx, r.y() * ky, r.width() * kx, r.height() * ky); };
+    auto toDevice = [kx, ky](const QRectF& r) {
+        return QRectF(r.x() * kx, r.y() * ky, r.width() * kx, r.height() * ky);
+    };
 
     painter.save();
     painter.setRenderHint(QPainter::Antialiasing, true);

@@ -82,9 +82,9 @@ void showPreview(const ReportPages& pages, QWidget* parent, SheetSource sheet)
             platform::showError(e.message());
         }
     });
-    QAction* saveSheet = sheet ? makeSaveSheetAction(&dialog, suggestedName(pages, sheetFileEnding(SheetFormat::Xlsx)),
-                                                     std::move(sheet))
-                               : nullptr;
+    QAction* saveSheet = sheet
+        ? makeSaveSheetAction(&dialog, suggestedName(pages, sheetFileEnding(SheetFormat::Xlsx)), std::move(sheet))
+        : nullptr;
     if (auto* bar = dialog.findChild<QToolBar*>()) {
         bar->addSeparator();
         bar->addAction(save);

@@ -18,7 +18,7 @@ void showPreview(const ReportPages& pages, QWidget* parent = nullptr, SheetSourc
 // Asks where to save the PDF; returns an empty string when the user gives up.
 // Tests replace the file dialog with their own answer.
 using PdfFileNameAsker = std::function<QString(QWidget* parent, const QString& suggested)>;
-void setPdfFileNameAsker(PdfFileNameAsker asker);   // empty: the file dialog again
+void setPdfFileNameAsker(PdfFileNameAsker asker); // empty: the file dialog again
 
 // Object name and text of the added action.
 inline constexpr const char* kSavePdfActionName = "actionZapiszPdf";

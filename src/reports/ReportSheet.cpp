@@ -14,15 +14,15 @@ namespace jadl {
 
 namespace {
 
-constexpr double kLineTolerance = 1.0;   // mm: tops this close stand on one line
-constexpr double kJoinGap = 3.0;         // mm: a caption this close to its value reads with it
+constexpr double kLineTolerance = 1.0; // mm: tops this close stand on one line
+constexpr double kJoinGap = 3.0; // mm: a caption this close to its value reads with it
 const QString kMoneyMask = QStringLiteral("0.00");
 const QString kMirrorSuffix = QStringLiteral("String");
 
 bool isPageNumber(const ReportElement* e)
 {
-    return e->kind() == ReportElement::Kind::SysData
-        && static_cast<const ReportSysData*>(e)->data() == ReportSysData::Data::PageNumber;
+    return e->kind() == ReportElement::Kind::SysData &&
+        static_cast<const ReportSysData*>(e)->data() == ReportSysData::Data::PageNumber;
 }
 
 // A line drawn with characters, as the layouts draw their rules.
@@ -78,7 +78,7 @@ bool isNull(const QVariant& v)
 struct Binding {
     ReportDataSource* source = nullptr;
     int field = -1;
-    bool perRow = false;                  // the printed row, not a current record
+    bool perRow = false; // the printed row, not a current record
     ReportFieldInfo info;
     QString fieldName;
     bool bound() const { return source && field >= 0; }
@@ -89,8 +89,9 @@ SheetColumnKind floatKind(const QString& name, const ReportFieldInfo& info, cons
 {
     if (name.startsWith(QLatin1String("Ilosc"), Qt::CaseInsensitive))
         return SheetColumnKind::Quantity;
-    if (mask == kMoneyMask || info.displayFormat == kMoneyMask || name.startsWith(QLatin1String("Cena"), Qt::CaseInsensitive)
-        || name.startsWith(QLatin1String("Wartosc"), Qt::CaseInsensitive))
+    if (mask == kMoneyMask || info.displayFormat == kMoneyMask ||
+        name.startsWith(QLatin1String("Cena"), Qt::CaseInsensitive) ||
+        name.startsWith(QLatin1String("Wartosc"), Qt::CaseInsensitive))
         return SheetColumnKind::Money;
     return SheetColumnKind::Quantity;
 }
@@ -120,9 +121,9 @@ struct Column {
     const ReportElement* element = nullptr;
     SheetColumnKind kind = SheetColumnKind::Text;
     Binding value;
-    Binding date;           // of an "XString" text field: the date field X
+    Binding date; // of an "XString" text field: the date field X
     QString mask;
-    double sum = 0.0;       // a sum in the detail band runs row by row
+    double sum = 0.0; // a sum in the detail band runs row by row
 };
 
 struct Total {
@@ -192,15 +193,16 @@ private:
     {
         const auto parsed = ReportExpr::parse(x->expression());
         if (!parsed)
-            throw EngineError(x->objectName() + QStringLiteral(": Invalid expression '") + x->expression()
-                              + QLatin1Char('\''));
+            throw EngineError(x->objectName() + QStringLiteral(": Invalid expression '") + x->expression() +
+                              QLatin1Char('\''));
         return bind(parsed->dataSet, parsed->field);
     }
 
     static Binding mirroredDate(const Binding& text)
     {
-        if (!text.bound() || (text.info.type != FieldType::Text && text.info.type != FieldType::Memo)
-            || !text.fieldName.endsWith(kMirrorSuffix, Qt::CaseInsensitive) || text.fieldName.size() == kMirrorSuffix.size())
+        if (!text.bound() || (text.info.type != FieldType::Text && text.info.type != FieldType::Memo) ||
+            !text.fieldName.endsWith(kMirrorSuffix, Qt::CaseInsensitive) ||
+            text.fieldName.size() == kMirrorSuffix.size())
             return {};
         Binding b = text;
         b.fieldName = text.fieldName.chopped(kMirrorSuffix.size());
@@ -231,7 +233,8 @@ private:
                 break;
             case ReportElement::Kind::SysData:
                 c.kind = static_cast<const ReportSysData*>(e)->data() == ReportSysData::Data::Date
-                    ? SheetColumnKind::Date : SheetColumnKind::Integer;
+                    ? SheetColumnKind::Date
+                    : SheetColumnKind::Integer;
                 break;
             case ReportElement::Kind::Field: {
                 const auto* f = static_cast<const ReportDBText*>(e);
@@ -354,9 +357,8 @@ private:
             std::size_t end = first;
             while (end < pieces.size() && pieces[end].element->top() <= pieces[first].element->top() + kLineTolerance)
                 ++end;
-            std::stable_sort(pieces.begin() + long(first), pieces.begin() + long(end), [](const Piece& a, const Piece& b) {
-                return a.element->left() < b.element->left();
-            });
+            std::stable_sort(pieces.begin() + long(first), pieces.begin() + long(end),
+                             [](const Piece& a, const Piece& b) { return a.element->left() < b.element->left(); });
             QString text = pieces[first].text;
             for (std::size_t i = first + 1; i < end; ++i) {
                 const double gap = pieces[i].element->left() - span(pieces[i - 1].element).second;
@@ -461,7 +463,8 @@ private:
             QVariant v;
             const Binding* summed = nullptr;
             if (e->kind() == ReportElement::Kind::Expression) {
-                const auto t = std::find_if(totals_.begin(), totals_.end(), [e](const Total& x) { return x.element == e; });
+                const auto t = std::find_if(totals_.begin(), totals_.end(),
+                                            [e](const Total& x) { return x.element == e; });
                 summed = &t->value;
                 const QString printed = sumText(t->sum, t->element->mask());
                 const auto number = parseNumber(printed);
@@ -480,7 +483,7 @@ private:
             else if (cells[c].typeId() == QMetaType::QString && v.typeId() == QMetaType::QString)
                 cells[c] = QString(cells[c].toString() + QLatin1Char(' ') + v.toString());
             else if (v.typeId() == QMetaType::Double)
-                cells[c] = v;   // a total outranks a label in its cell
+                cells[c] = v; // a total outranks a label in its cell
         }
         return cells;
     }

@@ -17,12 +17,12 @@ using SheetSource = std::function<SheetData()>;
 
 struct SheetFileChoice {
     QString path;
-    SheetFormat filter = SheetFormat::Xlsx;   // the filter chosen in the dialog
+    SheetFormat filter = SheetFormat::Xlsx; // the filter chosen in the dialog
 };
 // Asks where to save the sheet; nullopt when the user gives up. Tests replace the
 // file dialog with their own answer.
 using SheetFileNameAsker = std::function<std::optional<SheetFileChoice>(QWidget* parent, const QString& suggested)>;
-void setSheetFileNameAsker(SheetFileNameAsker asker);   // empty: the file dialog again
+void setSheetFileNameAsker(SheetFileNameAsker asker); // empty: the file dialog again
 
 inline constexpr const char* kSaveSheetActionName = "actionZapiszArkusz";
 

@@ -5,9 +5,7 @@
 
 namespace jadl {
 
-TableReportData::TableReportData(Table* table) : table_(table)
-{
-}
+TableReportData::TableReportData(Table* table) : table_(table) { }
 
 bool TableReportData::active() const
 {

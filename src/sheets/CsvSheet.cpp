@@ -12,8 +12,8 @@ const QString kLineEnd = QStringLiteral("\r\n");
 
 void appendField(QString& out, const QString& text)
 {
-    const bool quoted = text.contains(QLatin1Char(';')) || text.contains(QLatin1Char('"'))
-        || text.contains(QLatin1Char('\n')) || text.contains(QLatin1Char('\r'));
+    const bool quoted = text.contains(QLatin1Char(';')) || text.contains(QLatin1Char('"')) ||
+        text.contains(QLatin1Char('\n')) || text.contains(QLatin1Char('\r'));
     if (!quoted) {
         out += text;
         return;

@@ -25,10 +25,10 @@ struct SheetColumn {
 // a null QVariant is an empty cell. A cell may hold a text in a column of another
 // kind (a date column shows the printed text where the date itself is missing).
 struct SheetData {
-    QString name;                       // the report's title; names the worksheet
+    QString name; // the report's title; names the worksheet
     QStringList titleLines;
     QList<SheetColumn> columns;
-    std::vector<QVariantList> rows;     // each exactly as long as columns
+    std::vector<QVariantList> rows; // each exactly as long as columns
     // The row under the details, one cell per column: a total (double, the report's
     // own figure; the XLSX writer makes it a SUM of the column), a label (QString)
     // or null. Empty: no summary row.

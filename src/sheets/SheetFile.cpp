@@ -30,8 +30,7 @@ QByteArray encoded(const QString& path)
 SheetError::SheetError(const QString& path, const QString& reason)
     : message_(QStringLiteral("Nie można zapisać arkusza %1: %2").arg(QDir::toNativeSeparators(path), reason)),
       what_(message_.toUtf8())
-{
-}
+{ }
 
 QString fileErrorReason(int err)
 {
@@ -80,7 +79,7 @@ ReplacingFile::ReplacingFile(QString target) : target_(std::move(target))
     if (fd_ < 0)
         fail(fileErrorReason(EEXIST));
     // Replacing a file keeps its permissions; a new one gets the umask's.
-    struct stat st {};
+    struct stat st { };
     if (::stat(encoded(target_).constData(), &st) == 0)
         ::fchmod(fd_, st.st_mode & 07777);
 }

@@ -17,6 +17,7 @@ public:
     SheetError(const QString& path, const QString& reason);
     const char* what() const noexcept override { return what_.constData(); }
     const QString& message() const { return message_; }
+
 private:
     QString message_;
     QByteArray what_;
@@ -29,7 +30,7 @@ QString fileErrorReason(int err);
 // is atomic). Created on construction; removed on destruction unless committed.
 class ReplacingFile {
 public:
-    explicit ReplacingFile(QString target);   // throws SheetError
+    explicit ReplacingFile(QString target); // throws SheetError
     ~ReplacingFile();
     ReplacingFile(const ReplacingFile&) = delete;
     ReplacingFile& operator=(const ReplacingFile&) = delete;

@@ -49,8 +49,8 @@ QString sheetCellText(const QVariant& value, SheetColumnKind kind)
     case QMetaType::UInt:
     case QMetaType::LongLong:
     case QMetaType::ULongLong:
-        return kind == SheetColumnKind::Integer || kind == SheetColumnKind::Text
-            ? QString::number(value.toLongLong()) : numberText(value.toDouble(), kind);
+        return kind == SheetColumnKind::Integer || kind == SheetColumnKind::Text ? QString::number(value.toLongLong())
+                                                                                 : numberText(value.toDouble(), kind);
     default:
         return value.toString();
     }

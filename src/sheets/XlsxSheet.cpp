@@ -46,7 +46,7 @@ bool isNumericKind(SheetColumnKind k)
 
 class XlsxBuilder {
 public:
-    XlsxBuilder(const SheetData& sheet, const ReplacingFile& file) : sheet_(sheet), file_(file) {}
+    XlsxBuilder(const SheetData& sheet, const ReplacingFile& file) : sheet_(sheet), file_(file) { }
 
     void write()
     {
@@ -195,7 +195,8 @@ private:
             char range[32];
             lxw_rowcol_to_range(range, firstDetail, c, lastDetail, c);
             const QByteArray formula = QByteArrayLiteral("=SUM(") + range + ')';
-            check(worksheet_write_formula_num(ws_, row, c, formula.constData(), formatFor(totals_, kind), v.toDouble()));
+            check(
+                worksheet_write_formula_num(ws_, row, c, formula.constData(), formatFor(totals_, kind), v.toDouble()));
         }
     }
 
@@ -217,8 +218,9 @@ private:
     QString closeFailure(lxw_error e, int err) const
     {
         // The zip writer fails on fwrite or fclose; their errno tells the cause.
-        if (err != 0 && (e == LXW_ERROR_CREATING_XLSX_FILE || e == LXW_ERROR_ZIP_FILE_OPERATION
-                         || e == LXW_ERROR_ZIP_CLOSE || e == LXW_ERROR_ZIP_FILE_ADD || e == LXW_ERROR_CREATING_TMPFILE))
+        if (err != 0 &&
+            (e == LXW_ERROR_CREATING_XLSX_FILE || e == LXW_ERROR_ZIP_FILE_OPERATION || e == LXW_ERROR_ZIP_CLOSE ||
+             e == LXW_ERROR_ZIP_FILE_ADD || e == LXW_ERROR_CREATING_TMPFILE))
             return fileErrorReason(err);
         return libraryFailure(e);
     }

@@ -4,7 +4,7 @@
 
 namespace jadl {
 
-Application::Application(int& argc, char** argv) : QApplication(argc, argv) {}
+Application::Application(int& argc, char** argv) : QApplication(argc, argv) { }
 
 bool Application::notify(QObject* receiver, QEvent* event)
 {

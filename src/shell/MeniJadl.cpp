@@ -87,20 +87,23 @@ TMeni::TMeni(QWidget* parent) : QMainWindow(parent)
 
     QStyle* st = style();
     SpeedButtonTowary = makeToolButton("SpeedButtonTowary", QStringLiteral("&Tow. Podst."),
-        QStringLiteral("Wprowadzanie, przegląd i modfikacja towarów podstawowych"), 8,
-        st->standardIcon(QStyle::SP_FileDialogDetailedView));
+                                       QStringLiteral("Wprowadzanie, przegląd i modfikacja towarów podstawowych"), 8,
+                                       st->standardIcon(QStyle::SP_FileDialogDetailedView));
     SpeedButtonDostawcy = makeToolButton("SpeedButtonDostawcy", QStringLiteral("&Dostawcy"),
-        QStringLiteral("Wprowadzanie, edycja i modyfikacja dostawców"), 8, st->standardIcon(QStyle::SP_DirHomeIcon));
+                                         QStringLiteral("Wprowadzanie, edycja i modyfikacja dostawców"), 8,
+                                         st->standardIcon(QStyle::SP_DirHomeIcon));
     SpeedButtonPowiazania = makeToolButton("SpeedButtonPowiazania", QStringLiteral("POWIĄŻ"),
-        QStringLiteral("Przypisanie wybranych towarów do wybranego dostawcy"), 8,
-        st->standardIcon(QStyle::SP_CommandLink));
+                                           QStringLiteral("Przypisanie wybranych towarów do wybranego dostawcy"), 8,
+                                           st->standardIcon(QStyle::SP_CommandLink));
     SpeedButtonTowaryDostawcy = makeToolButton("SpeedButtonTowaryDostawcy", QStringLiteral("Tow. Dost."),
-        QStringLiteral("Towary wybranego dostawcy za wybrany okres czasowy"), 8,
-        st->standardIcon(QStyle::SP_FileDialogListView));
+                                               QStringLiteral("Towary wybranego dostawcy za wybrany okres czasowy"), 8,
+                                               st->standardIcon(QStyle::SP_FileDialogListView));
     SpeedButtonKopia = makeToolButton("SpeedButtonKopia", QStringLiteral("Kopia"),
-        QStringLiteral("Wykonanie kopii bezpieczeństwa danych systemu"), 11, st->standardIcon(QStyle::SP_DriveHDIcon));
+                                      QStringLiteral("Wykonanie kopii bezpieczeństwa danych systemu"), 11,
+                                      st->standardIcon(QStyle::SP_DriveHDIcon));
     SpeedButtonZamknij = makeToolButton("SpeedButtonZamknij", QStringLiteral("&WYJŚCIE"),
-        QStringLiteral("Koniec pracy z programem"), 9, st->standardIcon(QStyle::SP_DialogCloseButton));
+                                        QStringLiteral("Koniec pracy z programem"), 9,
+                                        st->standardIcon(QStyle::SP_DialogCloseButton));
     for (QToolButton* b : {SpeedButtonTowary, SpeedButtonDostawcy, SpeedButtonPowiazania, SpeedButtonTowaryDostawcy,
                            SpeedButtonKopia, SpeedButtonZamknij})
         row->addWidget(b);
@@ -159,15 +162,20 @@ TMeni::TMeni(QWidget* parent) : QMainWindow(parent)
                          QStringLiteral("Wprowadzanie nowych stawek VAT"));
 
     connect(SpeedButtonTowary, &QToolButton::clicked, this, jadl::guardedSlot(this, &TMeni::SpeedButtonTowaryClick));
-    connect(SpeedButtonDostawcy, &QToolButton::clicked, this, jadl::guardedSlot(this, &TMeni::SpeedButtonDostawcyClick));
-    connect(SpeedButtonPowiazania, &QToolButton::clicked, this, jadl::guardedSlot(this, &TMeni::SpeedButtonPowiazaniaClick));
-    connect(SpeedButtonTowaryDostawcy, &QToolButton::clicked, this, jadl::guardedSlot(this, &TMeni::SpeedButtonTowaryDostawcyClick));
+    connect(SpeedButtonDostawcy, &QToolButton::clicked, this,
+            jadl::guardedSlot(this, &TMeni::SpeedButtonDostawcyClick));
+    connect(SpeedButtonPowiazania, &QToolButton::clicked, this,
+            jadl::guardedSlot(this, &TMeni::SpeedButtonPowiazaniaClick));
+    connect(SpeedButtonTowaryDostawcy, &QToolButton::clicked, this,
+            jadl::guardedSlot(this, &TMeni::SpeedButtonTowaryDostawcyClick));
     connect(SpeedButtonKopia, &QToolButton::clicked, this, jadl::guardedSlot(this, &TMeni::SpeedButtonKopiaClick));
     connect(SpeedButtonZamknij, &QToolButton::clicked, this, jadl::guardedSlot(this, &TMeni::SpeedButtonZamknijClick));
     connect(Parametry1, &QAction::triggered, this, jadl::guardedSlot(this, &TMeni::Parametry1Click));
     connect(Kopiadanych1, &QAction::triggered, this, jadl::guardedSlot(this, &TMeni::Kopiadanych1Click));
-    connect(Odtwarzaniedanychzarchiwum1, &QAction::triggered, this, jadl::guardedSlot(this, &TMeni::Odtwarzaniedanychzarchiwum1Click));
-    connect(Usuwanietowarwzlatpoprzednich, &QAction::triggered, this, jadl::guardedSlot(this, &TMeni::UsuwanietowarwzlatpoprzednichClick));
+    connect(Odtwarzaniedanychzarchiwum1, &QAction::triggered, this,
+            jadl::guardedSlot(this, &TMeni::Odtwarzaniedanychzarchiwum1Click));
+    connect(Usuwanietowarwzlatpoprzednich, &QAction::triggered, this,
+            jadl::guardedSlot(this, &TMeni::UsuwanietowarwzlatpoprzednichClick));
     connect(Wyjciezprogramu1, &QAction::triggered, this, jadl::guardedSlot(this, &TMeni::Wyjciezprogramu1Click));
     connect(Grupytowarw1, &QAction::triggered, this, jadl::guardedSlot(this, &TMeni::Grupytowarw1Click));
     connect(Restauracje1, &QAction::triggered, this, jadl::guardedSlot(this, &TMeni::Restauracje1Click));

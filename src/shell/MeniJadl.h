@@ -12,7 +12,7 @@ class QToolButton;
 namespace jadl {
 class DBComboBox;
 class Table;
-}
+} // namespace jadl
 
 class TMeni : public QMainWindow {
     Q_OBJECT

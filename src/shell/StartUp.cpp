@@ -157,8 +157,8 @@ bool lockDataDirectory(const QString& dataDir)
                                                        "ZAKOŃCZ TAMTEN PROGRAM I URUCHOM GO PONOWNIE.")
                                             .arg(QDir::toNativeSeparators(dataDir)));
         else
-            jadl::platform::showError(QStringLiteral("Nie można założyć blokady katalogu danych %1")
-                                          .arg(QDir::toNativeSeparators(dataDir)));
+            jadl::platform::showError(
+                QStringLiteral("Nie można założyć blokady katalogu danych %1").arg(QDir::toNativeSeparators(dataDir)));
         return false;
     }
     dataDirectoryLock() = std::move(lock);
@@ -223,7 +223,8 @@ void checkCopyTable()
     jadl::shared().dataDrivePrefix = prefix;
     bool exists = false;
     try {
-        exists = QFileInfo::exists(jadl::platform::Drives::toRealPath(prefix + QStringLiteral("jadl\\dane_bar\\TowaryRaport.db")));
+        exists = QFileInfo::exists(
+            jadl::platform::Drives::toRealPath(prefix + QStringLiteral("jadl\\dane_bar\\TowaryRaport.db")));
     } catch (const jadl::platform::IoError&) {
         exists = false; // a drive that cannot be read holds no copy table
     }

@@ -50,12 +50,23 @@ void DataSource::notify(int event, int fieldIndex)
     if (!enabled_)
         return;
     switch (event) {
-    case detail::EvDataSetChanged: Q_EMIT dataSetChanged(); break;
-    case detail::EvDataSetScrolled: Q_EMIT dataSetScrolled(); break;
-    case detail::EvRecordChanged: Q_EMIT recordChanged(fieldIndex); break;
-    case detail::EvStateChanged: Q_EMIT stateChanged(); break;
-    case detail::EvUpdateRecord: Q_EMIT updateRecord(); break;
-    default: break;
+    case detail::EvDataSetChanged:
+        Q_EMIT dataSetChanged();
+        break;
+    case detail::EvDataSetScrolled:
+        Q_EMIT dataSetScrolled();
+        break;
+    case detail::EvRecordChanged:
+        Q_EMIT recordChanged(fieldIndex);
+        break;
+    case detail::EvStateChanged:
+        Q_EMIT stateChanged();
+        break;
+    case detail::EvUpdateRecord:
+        Q_EMIT updateRecord();
+        break;
+    default:
+        break;
     }
 }
 

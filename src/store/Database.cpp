@@ -14,8 +14,8 @@ const QString kDefaultAlias = QStringLiteral("dane_bar");
 const QString kDefaultDatabase = QStringLiteral("jadlonia");
 
 struct Registry {
-    QHash<QString, QString> aliases;     // lower-case alias -> directory
-    QHash<QString, QString> databases;   // lower-case database name -> alias
+    QHash<QString, QString> aliases; // lower-case alias -> directory
+    QHash<QString, QString> databases; // lower-case database name -> alias
     Registry() { reset(); }
     void reset()
     {
@@ -91,8 +91,8 @@ QString Aliases::resolveDirectory(const QString& name)
             throw EngineError(e.text(), path);
         }
     }
-    if (QDir::isAbsolutePath(path) || path.contains(QLatin1Char('/')) || path.contains(QLatin1Char('\\'))
-        || path == QLatin1String("."))
+    if (QDir::isAbsolutePath(path) || path.contains(QLatin1Char('/')) || path.contains(QLatin1Char('\\')) ||
+        path == QLatin1String("."))
         return QDir::cleanPath(QString(path).replace(QLatin1Char('\\'), QLatin1Char('/')));
     throw EngineError(QStringLiteral("Unknown database: %1").arg(name));
 }
@@ -102,7 +102,7 @@ void Aliases::clear()
     registry().reset();
 }
 
-Database::Database(QObject* parent) : QObject(parent) {}
+Database::Database(QObject* parent) : QObject(parent) { }
 
 Database::~Database() = default;
 

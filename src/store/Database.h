@@ -33,7 +33,7 @@ public:
     QString sessionName() const { return QStringLiteral("Default"); }
     bool connected() const { return connected_; }
     void setConnected(bool on);
-    QString directory() const;   // real directory the alias points at
+    QString directory() const; // real directory the alias points at
 private:
     QString databaseName_;
     QString aliasName_;

@@ -11,12 +11,14 @@ class EngineError : public std::exception {
 public:
     explicit EngineError(QString text, QString file = {})
         : text_(std::move(text)), file_(std::move(file)),
-          what_((file_.isEmpty() ? text_ : text_ + QStringLiteral(" [") + file_ + QStringLiteral("]")).toUtf8()) {}
+          what_((file_.isEmpty() ? text_ : text_ + QStringLiteral(" [") + file_ + QStringLiteral("]")).toUtf8())
+    { }
     const char* what() const noexcept override { return what_.constData(); }
     // Text as shown to the user: the engine's words, then the file.
     QString message() const { return QString::fromUtf8(what_); }
     const QString& text() const { return text_; }
     const QString& file() const { return file_; }
+
 private:
     QString text_;
     QString file_;

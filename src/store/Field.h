@@ -13,7 +13,7 @@ class Table;
 
 class Field {
 public:
-    Field(Table* table, int index, FieldDef def) : table_(table), index_(index), def_(std::move(def)) {}
+    Field(Table* table, int index, FieldDef def) : table_(table), index_(index), def_(std::move(def)) { }
 
     const QString& fieldName() const { return def_.name; }
     QString displayLabel() const { return def_.name; }
@@ -25,9 +25,9 @@ public:
     Table* table() const { return table_; }
 
     bool isNull() const;
-    QVariant value() const;            // null QVariant when empty; typed otherwise
+    QVariant value() const; // null QVariant when empty; typed otherwise
     // Classic conversions: an empty field reads as "", 0, 0.0, false, invalid date.
-    QString asString() const;          // floats in the general format with a decimal comma
+    QString asString() const; // floats in the general format with a decimal comma
     double asFloat() const;
     int asInteger() const;
     bool asBoolean() const;
@@ -46,9 +46,9 @@ public:
     // Text for editing in a control (edit format when set, else as displayText).
     QString editText() const;
 
-    void setValue(const QVariant& v);  // null QVariant clears
+    void setValue(const QVariant& v); // null QVariant clears
     void clear();
-    void setString(const QString& s);  // parses numbers (decimal comma or point) and dates; "" clears
+    void setString(const QString& s); // parses numbers (decimal comma or point) and dates; "" clears
     void setFloat(double v);
     void setInteger(int v);
     void setBoolean(bool v);
@@ -59,7 +59,11 @@ public:
 private:
     friend class Table;
     // The table re-reads its structure on open; a field keeps its identity by name.
-    void rebind(int index, FieldDef def) { index_ = index; def_ = std::move(def); }
+    void rebind(int index, FieldDef def)
+    {
+        index_ = index;
+        def_ = std::move(def);
+    }
 
     Table* table_;
     int index_;

@@ -39,12 +39,11 @@ TableState::Link compute(const TableState& s)
         Field* mf = master->findField(masterNames[i]);
         const int di = s.fieldIndex(keys[i]);
         if (!mf || di < 0)
-            return {};   // transient combination while the properties are being set: no restriction
+            return {}; // transient combination while the properties are being set: no restriction
         QVariant v = mf->value();
         try {
             v = normalizeValue(s.def(size_t(di)), v);
-        } catch (const EngineError&) {
-        }
+        } catch (const EngineError&) { }
         out.values << v;
         out.fields << s.fields[size_t(di)]->fieldName();
     }

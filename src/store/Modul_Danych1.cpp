@@ -68,9 +68,9 @@ TModulDanych1::TModulDanych1(QObject* parent) : QObject(parent)
     TableDostawcy->setOnFilterRecord([this](Table& t, bool& accept) { TableDostawcyFilterRecord(t, accept); });
     TableTowary->setPreFilter([this] { return TableTowaryPreFilter(); });
     TableDostawcy->setPreFilter([] {
-        return jadl::shared().supplierReportFlag ? jadl::SqlPreFilter{QStringLiteral("WartoscBruttoSuma <> 0"), {},
-                                                                      {QStringLiteral("WartoscBruttoSuma")}}
-                                                 : jadl::SqlPreFilter{};
+        return jadl::shared().supplierReportFlag
+            ? jadl::SqlPreFilter{QStringLiteral("WartoscBruttoSuma <> 0"), {}, {QStringLiteral("WartoscBruttoSuma")}}
+            : jadl::SqlPreFilter{};
     });
     TableGrupyTowarow->setBeforePost([this](Table& t) { TableGrupyTowarowBeforePost(t); });
     TableGrupyTowarow->setAfterPost([this](Table& t) { TableGrupyTowarowAfterPost(t); });
@@ -83,8 +83,8 @@ TModulDanych1::TModulDanych1(QObject* parent) : QObject(parent)
 void TModulDanych1::TableTowaryVatTypChange(int fieldIndex)
 {
     Table& t = *TableTowary;
-    if (fieldIndex < 0 || fieldIndex != t.fieldIndex(QStringLiteral("VatTyp"))
-        || (t.state() != jadl::DataSetState::Edit && t.state() != jadl::DataSetState::Insert))
+    if (fieldIndex < 0 || fieldIndex != t.fieldIndex(QStringLiteral("VatTyp")) ||
+        (t.state() != jadl::DataSetState::Edit && t.state() != jadl::DataSetState::Insert))
         return;
     const double rate = jadl::vatRate(t.fieldByName(QStringLiteral("VatTyp")).asString());
     jadl::Field& vat = t.fieldByName(QStringLiteral("Vat"));
@@ -102,15 +102,24 @@ TModulDanych1::~TModulDanych1()
 
 QList<Table*> TModulDanych1::tables() const
 {
-    return {TableTowary, TableDostawcy, TableTowaryPodstawowe, TableGrupyTowarow,
+    return {TableTowary,    TableDostawcy,   TableTowaryPodstawowe, TableGrupyTowarow,
             TableParametry, TableWlasciciel, TableTowaryPom};
 }
 
 namespace {
 // "Cały Okres" and no choice leave the decision as it was.
-bool singleDay(const std::optional<jadl::PeriodChoice>& c) { return c && jadl::isSingleDay(*c); }
-bool range(const std::optional<jadl::PeriodChoice>& c) { return c && jadl::isRange(*c); }
-QString isoDate(const QDate& d) { return d.toString(Qt::ISODate); }
+bool singleDay(const std::optional<jadl::PeriodChoice>& c)
+{
+    return c && jadl::isSingleDay(*c);
+}
+bool range(const std::optional<jadl::PeriodChoice>& c)
+{
+    return c && jadl::isRange(*c);
+}
+QString isoDate(const QDate& d)
+{
+    return d.toString(Qt::ISODate);
+}
 } // namespace
 
 void TModulDanych1::TableTowaryFilterRecord(Table& dataSet, bool& accept)
@@ -152,7 +161,8 @@ jadl::SqlPreFilter TModulDanych1::TableTowaryPreFilter() const
         if (singleDay(choice))
             return {QStringLiteral("DataZakupu = ?"), {isoDate(v.periodStart)}, reads};
         if (range(choice))
-            return {QStringLiteral("DataZakupu >= ? AND DataZakupu <= ?"), {isoDate(v.periodStart), isoDate(v.periodEnd)},
+            return {QStringLiteral("DataZakupu >= ? AND DataZakupu <= ?"),
+                    {isoDate(v.periodStart), isoDate(v.periodEnd)},
                     reads};
     }
     if (inputs_->assignmentVisible())

@@ -45,7 +45,8 @@ QString blockSql(TableState& s)
     QStringList marks;
     for (int i = 0; i < c.blockRows; ++i)
         marks << QStringLiteral("?");
-    return QStringLiteral("SELECT rowid%1 FROM %2 WHERE rowid IN (%3)").arg(cols, s.sqlName, marks.join(QLatin1Char(',')));
+    return QStringLiteral("SELECT rowid%1 FROM %2 WHERE rowid IN (%3)")
+        .arg(cols, s.sqlName, marks.join(QLatin1Char(',')));
 }
 
 // The record at viewPos and the following ones that miss any of the columns read so far.
@@ -54,7 +55,7 @@ void readBlock(TableState& s, int viewPos)
     auto& c = s.cache;
     const size_t nFields = s.fields.size();
     const bool whole = c.readColumns.size() == nFields;
-    const size_t width = whole ? nFields : size_t(c.readColumns.back()) + 1;   // readColumns is sorted
+    const size_t width = whole ? nFields : size_t(c.readColumns.back()) + 1; // readColumns is sorted
     if (c.blockSql.isEmpty())
         c.blockSql = blockSql(s);
     auto lacks = [&](qint64 id) {
@@ -163,7 +164,7 @@ const CachedRow* wholeRow(TableState& s, qint64 id)
             c.lru.splice(c.lru.begin(), c.lru, it->second.second);
             return &it->second.first;
         }
-        drop(s, id);   // only some columns were read: the whole record is wanted here
+        drop(s, id); // only some columns were read: the whole record is wanted here
     }
     if (!c.rowStatement)
         c.rowStatement = &s.file->statement(c.rowSql);

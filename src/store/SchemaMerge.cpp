@@ -22,7 +22,8 @@ QString createIndexSql(const IndexDef& ix, const QString& tableIdent)
     QStringList keys;
     for (const QString& k : ix.fields)
         keys << quoteId(k);
-    return QStringLiteral("CREATE INDEX %1 ON %2 (%3)").arg(quoteId(ix.name), quoteId(tableIdent), keys.join(QStringLiteral(", ")));
+    return QStringLiteral("CREATE INDEX %1 ON %2 (%3)")
+        .arg(quoteId(ix.name), quoteId(tableIdent), keys.join(QStringLiteral(", ")));
 }
 
 } // namespace

@@ -19,9 +19,9 @@ namespace schemamerge {
 
 // What the open table works with.
 struct OpenSchema {
-    FileSchema file;                    // as the file declares itself
-    QList<FieldDef> fields;             // the file's columns, typed as the program declares them
-    QList<IndexDef> indexes;            // named indexes the file offers
+    FileSchema file; // as the file declares itself
+    QList<FieldDef> fields; // the file's columns, typed as the program declares them
+    QList<IndexDef> indexes; // named indexes the file offers
     QHash<QString, QString> keyColumns; // lower-case text field -> its Polish sort key column
 };
 

@@ -10,11 +10,11 @@
 namespace jadl {
 
 struct SharedValues {
-    QDate currentPurchaseDate;      // the date the next purchase line gets
-    QDate periodStart;              // chosen period of the supplier goods window
+    QDate currentPurchaseDate; // the date the next purchase line gets
+    QDate periodStart; // chosen period of the supplier goods window
     QDate periodEnd;
-    bool supplierReportFlag = false;// while true the suppliers filter hides zero sums
-    QString dataDrivePrefix;        // start drive letter + ":\"
+    bool supplierReportFlag = false; // while true the suppliers filter hides zero sums
+    QString dataDrivePrefix; // start drive letter + ":\"
 };
 
 SharedValues& shared();
@@ -25,10 +25,10 @@ class PurchaseFilterInputs {
 public:
     virtual ~PurchaseFilterInputs() = default;
     virtual bool assignmentVisible() const = 0;
-    virtual bool filterByGroup() const = 0;          // "Filtruj po grupie tow." checked
+    virtual bool filterByGroup() const = 0; // "Filtruj po grupie tow." checked
     virtual QDate assignmentCalendarDate() const = 0;
     virtual bool supplierGoodsVisible() const = 0;
-    virtual std::optional<PeriodChoice> periodChoice() const = 0;   // nullopt: none chosen
+    virtual std::optional<PeriodChoice> periodChoice() const = 0; // nullopt: none chosen
 };
 
 } // namespace jadl

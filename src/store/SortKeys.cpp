@@ -101,7 +101,8 @@ QStringList ensureSortKeys(SqliteFile& file, const QString& tableIdent, const Ta
         QStringList cols;
         for (const QString& c : keyed.fields)
             cols << quoteId(c);
-        steps << QStringLiteral("CREATE INDEX %1 ON %2 (%3)").arg(quoteId(keyed.name), table, cols.join(QStringLiteral(", ")));
+        steps << QStringLiteral("CREATE INDEX %1 ON %2 (%3)")
+                     .arg(quoteId(keyed.name), table, cols.join(QStringLiteral(", ")));
     }
     const bool columnsThere = steps.isEmpty();
     try {
@@ -109,15 +110,18 @@ QStringList ensureSortKeys(SqliteFile& file, const QString& tableIdent, const Ta
         // over the key finds them at its start, so looking costs next to nothing.
         for (const QString& f : fields) {
             const QString key = quoteId(sortKeyColumn(f));
-            const QString fill = QStringLiteral("UPDATE %1 SET %2 = jadl_sort_key(%3) WHERE %2 IS NULL AND %3 IS NOT NULL")
+            const QString fill = QStringLiteral(
+                                     "UPDATE %1 SET %2 = jadl_sort_key(%3) WHERE %2 IS NULL AND %3 IS NOT NULL")
                                      .arg(table, key, quoteId(f));
             if (!columnsThere) {
                 steps << fill;
                 continue;
             }
             const bool missing = file.guard([&] {
-                SQLite::Statement probe(file.db(), QStringLiteral("SELECT 1 FROM %1 WHERE %2 IS NULL AND %3 IS NOT NULL LIMIT 1")
-                                                       .arg(table, key, quoteId(f)).toStdString());
+                SQLite::Statement probe(file.db(),
+                                        QStringLiteral("SELECT 1 FROM %1 WHERE %2 IS NULL AND %3 IS NOT NULL LIMIT 1")
+                                            .arg(table, key, quoteId(f))
+                                            .toStdString());
                 return probe.executeStep();
             });
             if (missing)

@@ -12,15 +12,12 @@ QString quoteId(const QString& name)
     return QLatin1Char('"') + q + QLatin1Char('"');
 }
 
-SqliteFile::SqliteFile(const QString& path, Mode mode, bool exclusive)
-    : path_(path), exclusive_(exclusive)
+SqliteFile::SqliteFile(const QString& path, Mode mode, bool exclusive) : path_(path), exclusive_(exclusive)
 {
     if (mode == Mode::OpenExisting && !QFile::exists(path))
         throw EngineError(QStringLiteral("Table does not exist"), path);
     const int flags = SQLite::OPEN_READWRITE | (mode == Mode::Create ? SQLite::OPEN_CREATE : 0);
-    guard([&] {
-        db_ = std::make_unique<SQLite::Database>(path.toUtf8().toStdString(), flags, 2000);
-    });
+    guard([&] { db_ = std::make_unique<SQLite::Database>(path.toUtf8().toStdString(), flags, 2000); });
 }
 
 SqliteFile::~SqliteFile()
@@ -111,9 +108,8 @@ void SqliteFile::rollback() noexcept
         return;
     resetStatements();
     --depth_;
-    const QByteArray sql = depth_ == 0
-        ? QByteArray("ROLLBACK")
-        : QStringLiteral("ROLLBACK TO lvl%1; RELEASE lvl%1").arg(depth_).toUtf8();
+    const QByteArray sql = depth_ == 0 ? QByteArray("ROLLBACK")
+                                       : QStringLiteral("ROLLBACK TO lvl%1; RELEASE lvl%1").arg(depth_).toUtf8();
     sqlite3_exec(db_->getHandle(), sql.constData(), nullptr, nullptr, nullptr);
 }
 

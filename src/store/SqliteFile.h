@@ -66,10 +66,11 @@ private:
 // A statement left mid-result keeps a read lock on the file; every use ends here.
 class ResetOnExit {
 public:
-    explicit ResetOnExit(SQLite::Statement& st) : st_(st) {}
+    explicit ResetOnExit(SQLite::Statement& st) : st_(st) { }
     ~ResetOnExit() { st_.tryReset(); }
     ResetOnExit(const ResetOnExit&) = delete;
     ResetOnExit& operator=(const ResetOnExit&) = delete;
+
 private:
     SQLite::Statement& st_;
 };
@@ -92,6 +93,7 @@ public:
     }
     Transaction(const Transaction&) = delete;
     Transaction& operator=(const Transaction&) = delete;
+
 private:
     SqliteFile& file_;
     bool done_ = false;

@@ -37,29 +37,70 @@ Table::Table(QObject* parent, const QString& objectName) : QObject(parent), s_(s
 
 Table::~Table()
 {
-    s_->disableCount = 1 << 20;   // nobody is told about a table that goes away
+    s_->disableCount = 1 << 20; // nobody is told about a table that goes away
     for (const auto& c : s_->masterConnections)
         disconnect(c);
     try {
         close();
-    } catch (...) {
-    }
+    } catch (...) { }
 }
 
-QString Table::databaseName() const { return s_->databaseName; }
-QString Table::tableName() const { return s_->tableName; }
-bool Table::exclusive() const { return s_->exclusive; }
-QString Table::indexName() const { return s_->indexName; }
-DataSource* Table::masterSource() const { return s_->masterSource; }
-QString Table::masterFields() const { return s_->masterFields; }
-bool Table::filtered() const { return s_->filtered; }
-QList<FieldDef>& Table::fieldDefs() { return s_->fieldDefs; }
-QList<IndexDef>& Table::indexDefs() { return s_->indexDefs; }
-bool Table::active() const { return s_->state != DataSetState::Inactive; }
-bool Table::controlsDisabled() const { return s_->disableCount > 0; }
-DataSetState Table::state() const { return s_->state; }
-bool Table::modified() const { return s_->modified; }
-int Table::fieldCount() const { return int(s_->fields.size()); }
+QString Table::databaseName() const
+{
+    return s_->databaseName;
+}
+QString Table::tableName() const
+{
+    return s_->tableName;
+}
+bool Table::exclusive() const
+{
+    return s_->exclusive;
+}
+QString Table::indexName() const
+{
+    return s_->indexName;
+}
+DataSource* Table::masterSource() const
+{
+    return s_->masterSource;
+}
+QString Table::masterFields() const
+{
+    return s_->masterFields;
+}
+bool Table::filtered() const
+{
+    return s_->filtered;
+}
+QList<FieldDef>& Table::fieldDefs()
+{
+    return s_->fieldDefs;
+}
+QList<IndexDef>& Table::indexDefs()
+{
+    return s_->indexDefs;
+}
+bool Table::active() const
+{
+    return s_->state != DataSetState::Inactive;
+}
+bool Table::controlsDisabled() const
+{
+    return s_->disableCount > 0;
+}
+DataSetState Table::state() const
+{
+    return s_->state;
+}
+bool Table::modified() const
+{
+    return s_->modified;
+}
+int Table::fieldCount() const
+{
+    return int(s_->fields.size());
+}
 
 void Table::checkActive() const
 {
@@ -148,7 +189,7 @@ void Table::setupFields(const QList<FieldDef>& defs)
     }
     for (auto& f : old) {
         if (f) {
-            f->rebind(-1, f->def());   // reads now fail instead of reading another field
+            f->rebind(-1, f->def()); // reads now fail instead of reading another field
             s.retiredFields.push_back(std::move(f));
         }
     }
@@ -243,7 +284,7 @@ void Table::close()
     s.edit.buffer.clear();
     s.edit.dirty.clear();
     rowcache::forgetStatements(s);
-    s.file.reset();   // an unfinished batch is rolled back here
+    s.file.reset(); // an unfinished batch is rolled back here
     s.batchDepth = 0;
     s.view.ids.clear();
     s.view.stale = false;
@@ -411,7 +452,7 @@ void Table::syncView() const
     try {
         tableview::rebuild(s, kFirstRecord);
     } catch (...) {
-        s.view.stale = true;   // the next read tries again and reports the error again
+        s.view.stale = true; // the next read tries again and reports the error again
         throw;
     }
 }
@@ -469,13 +510,16 @@ void Table::checkBrowseMode()
     if (!s.editing())
         return;
     if (!hasUnsavedChanges()) {
-        cancel();   // nothing typed: a new record nobody wrote is not stored
+        cancel(); // nothing typed: a new record nobody wrote is not stored
         return;
     }
     LeaveAction action = LeaveAction::Post;
     if (s.leaveRecord && !s.inLeaveRecord) {
         s.inLeaveRecord = true;
-        struct Reset { bool& b; ~Reset() { b = false; } } reset{s.inLeaveRecord};
+        struct Reset {
+            bool& b;
+            ~Reset() { b = false; }
+        } reset{s.inLeaveRecord};
         action = s.leaveRecord(*this);
     }
     switch (action) {
@@ -608,7 +652,7 @@ void Table::notify(int event, int fieldIndex)
 {
     if (s_->disableCount > 0)
         return;
-    const auto sources = s_->sources;   // a slot may attach or detach sources
+    const auto sources = s_->sources; // a slot may attach or detach sources
     for (const auto& ds : sources)
         if (ds)
             ds->notify(event, fieldIndex);
@@ -638,7 +682,8 @@ void Table::attachDataSource(DataSource* ds)
 void Table::detachDataSource(DataSource* ds)
 {
     auto& v = s_->sources;
-    v.erase(std::remove_if(v.begin(), v.end(), [&](const QPointer<DataSource>& src) { return !src || src == ds; }), v.end());
+    v.erase(std::remove_if(v.begin(), v.end(), [&](const QPointer<DataSource>& src) { return !src || src == ds; }),
+            v.end());
 }
 
 // ================================================================ editing
@@ -725,14 +770,14 @@ void Table::post()
     checkActive();
     auto& s = *s_;
     if (!s.editing())
-        return;   // nothing pending
+        return; // nothing pending
     notify(EvUpdateRecord);
     if (!s.editing())
-        return;   // a control cancelled
+        return; // a control cancelled
     if (s.beforePost) {
-        s.beforePost(*this);   // Abort leaves the record in its state
+        s.beforePost(*this); // Abort leaves the record in its state
         if (!s.editing())
-            return;            // the handler cancelled: nothing is written
+            return; // the handler cancelled: nothing is written
     }
     const bool inserting = s.state == DataSetState::Insert;
     qint64 id = inserting ? kFirstRecord : s.currentId();
@@ -895,8 +940,7 @@ Table::Batch::~Batch()
         rowcache::dropAll(s);
         tableview::rebuild(s, s.currentId());
         table_.notify(EvDataSetChanged);
-    } catch (...) {
-    }
+    } catch (...) { }
 }
 
 void Table::Batch::commit()

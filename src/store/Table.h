@@ -29,20 +29,20 @@ enum class DataSetState { Inactive, Browse, Edit, Insert };
 // Dates are stored as ISO text ("2026-12-07"), so a bound QDate compares in order;
 // logicals are 0/1.
 struct SqlPreFilter {
-    QString where;          // an SQL condition over the table's columns; empty = none
-    QVariantList binds;     // positional parameters for '?' in `where`
+    QString where; // an SQL condition over the table's columns; empty = none
+    QVariantList binds; // positional parameters for '?' in `where`
     // The fields `where` reads: a post that changes one of them rebuilds the view,
     // since the record may now pass the condition or fail it. Initialized so that
     // a condition written as {where, binds} reads none and still builds cleanly.
-    QStringList columns {};
+    QStringList columns{};
 };
 
 // What to do with a typed, unsaved record when the cursor is about to leave it.
 enum class LeaveAction {
-    Post,       // the engine posts it, as without a handler
-    Saved,      // the handler ran a save; a record it left pending keeps the cursor
-    Discard,    // drop the typing
-    Stay,       // the move does not happen (a silent Abort)
+    Post, // the engine posts it, as without a handler
+    Saved, // the handler ran a save; a record it left pending keeps the cursor
+    Discard, // drop the typing
+    Stay, // the move does not happen (a silent Abort)
 };
 
 class Table : public QObject {
@@ -64,12 +64,12 @@ public:
     bool exclusive() const;
     void setExclusive(bool on);
     QString indexName() const;
-    void setIndexName(const QString& name);            // keeps the current record
-    QStringList indexFieldNames() const;               // key fields of the current index
+    void setIndexName(const QString& name); // keeps the current record
+    QStringList indexFieldNames() const; // key fields of the current index
     DataSource* masterSource() const;
     void setMasterSource(DataSource* source);
     QString masterFields() const;
-    void setMasterFields(const QString& fields);       // ';'-separated
+    void setMasterFields(const QString& fields); // ';'-separated
     bool filtered() const;
     void setFiltered(bool on);
     void setOnFilterRecord(FilterRecordFn fn);
@@ -88,13 +88,13 @@ public:
     QString filePath() const;
 
     // --- lifecycle
-    void open();                       // creates a missing file from its definition
-    void close();                      // pending changes are cancelled
+    void open(); // creates a missing file from its definition
+    void close(); // pending changes are cancelled
     bool active() const;
     void setActive(bool on) { on ? open() : close(); }
-    void createTable();                // from fieldDefs()/indexDefs() (or the known definition)
-    bool exists() const;               // the file is there
-    void pack();                       // compaction; needs exclusive open
+    void createTable(); // from fieldDefs()/indexDefs() (or the known definition)
+    bool exists() const; // the file is there
+    void pack(); // compaction; needs exclusive open
 
     // --- navigation
     void first();
@@ -105,8 +105,8 @@ public:
     bool bof() const;
     bool eof() const;
     bool isEmpty() const;
-    int recordCount() const;           // of the current view
-    int recNo() const;                 // 1-based position in the view, 0 when none
+    int recordCount() const; // of the current view
+    int recNo() const; // 1-based position in the view, 0 when none
     void setRecNo(int recNo);
     // Finds the first record of the current order whose field begins with the
     // value (texts: case-sensitive prefix; other types: equality). Stays put and
@@ -120,13 +120,13 @@ public:
 
     // --- editing
     DataSetState state() const;
-    void edit();                       // on an empty view starts an insert
+    void edit(); // on an empty view starts an insert
     void insert();
     void append();
-    void post();                       // one committed transaction (unless in a batch)
+    void post(); // one committed transaction (unless in a batch)
     void cancel();
     void deleteRecord();
-    void refresh();                    // re-reads and re-applies link and filter
+    void refresh(); // re-reads and re-applies link and filter
     // The values given so far to a new record are its defaults: leaving it with
     // nothing else typed drops it instead of storing a record nobody wrote.
     void keepAsDefaults();
@@ -135,30 +135,31 @@ public:
     // Edit or insert with something typed: a changed field, or a new record that
     // differs from how it started.
     bool hasUnsavedChanges() const;
-    void flushBuffers();               // durable once post returned; checks the file is intact
+    void flushBuffers(); // durable once post returned; checks the file is intact
     bool modified() const;
 
     // --- fields of the current record
     int fieldCount() const;
     Field& field(int index);
-    Field& fieldByName(const QString& name);     // throws "<name>: Field '<f>' not found"
+    Field& fieldByName(const QString& name); // throws "<name>: Field '<f>' not found"
     Field* findField(const QString& name);
-    int fieldIndex(const QString& name) const;   // -1 when missing
+    int fieldIndex(const QString& name) const; // -1 when missing
 
     // --- random access for grids and reports (does not move the cursor)
-    QVariant valueAt(int row, int fieldIndex);   // row 0-based in the view
+    QVariant valueAt(int row, int fieldIndex); // row 0-based in the view
     qint64 idAt(int row) const;
-    int currentRow() const;                      // 0-based, -1 when none
+    int currentRow() const; // 0-based, -1 when none
 
     // Many posts in one transaction: durable at once when the batch ends. Each
     // post outside a batch waits for the disk, so bulk work belongs in one.
     class Batch {
     public:
         explicit Batch(Table& table);
-        ~Batch();                      // rolls back when commit() was not reached
+        ~Batch(); // rolls back when commit() was not reached
         void commit();
         Batch(const Batch&) = delete;
         Batch& operator=(const Batch&) = delete;
+
     private:
         Table& table_;
         bool done_ = false;
@@ -193,6 +194,7 @@ public:
     ~ControlsDisabled() { t_.enableControls(); }
     ControlsDisabled(const ControlsDisabled&) = delete;
     ControlsDisabled& operator=(const ControlsDisabled&) = delete;
+
 private:
     Table& t_;
 };

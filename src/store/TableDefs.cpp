@@ -6,19 +6,43 @@ namespace jadl::tabledefs {
 
 namespace {
 
-FieldDef autoInc(const char* name) { return {QString::fromLatin1(name), FieldType::AutoInc, 0, {}, {}}; }
-FieldDef integer(const char* name) { return {QString::fromLatin1(name), FieldType::Integer, 0, {}, {}}; }
+FieldDef autoInc(const char* name)
+{
+    return {QString::fromLatin1(name), FieldType::AutoInc, 0, {}, {}};
+}
+FieldDef integer(const char* name)
+{
+    return {QString::fromLatin1(name), FieldType::Integer, 0, {}, {}};
+}
 // A byte count of the whole data directory outgrows 32 bits.
-FieldDef largeInteger(const char* name) { return {QString::fromLatin1(name), FieldType::Integer, 64, {}, {}}; }
-FieldDef text(const char* name, int size) { return {QString::fromLatin1(name), FieldType::Text, size, {}, {}}; }
-FieldDef real(const char* name) { return {QString::fromLatin1(name), FieldType::Float, 0, {}, {}}; }
+FieldDef largeInteger(const char* name)
+{
+    return {QString::fromLatin1(name), FieldType::Integer, 64, {}, {}};
+}
+FieldDef text(const char* name, int size)
+{
+    return {QString::fromLatin1(name), FieldType::Text, size, {}, {}};
+}
+FieldDef real(const char* name)
+{
+    return {QString::fromLatin1(name), FieldType::Float, 0, {}, {}};
+}
 FieldDef money(const char* name)
 {
     return {QString::fromLatin1(name), FieldType::Float, 0, QStringLiteral("0.00"), QStringLiteral("0.00")};
 }
-FieldDef date(const char* name) { return {QString::fromLatin1(name), FieldType::Date, 0, {}, {}}; }
-FieldDef logical(const char* name) { return {QString::fromLatin1(name), FieldType::Logical, 0, {}, {}}; }
-FieldDef memo(const char* name) { return {QString::fromLatin1(name), FieldType::Memo, 0, {}, {}}; }
+FieldDef date(const char* name)
+{
+    return {QString::fromLatin1(name), FieldType::Date, 0, {}, {}};
+}
+FieldDef logical(const char* name)
+{
+    return {QString::fromLatin1(name), FieldType::Logical, 0, {}, {}};
+}
+FieldDef memo(const char* name)
+{
+    return {QString::fromLatin1(name), FieldType::Memo, 0, {}, {}};
+}
 
 IndexDef index(const char* name, std::initializer_list<const char*> keys)
 {
@@ -34,18 +58,56 @@ TableDef makeTowary()
     TableDef t;
     t.fileName = QStringLiteral("Towary.DB");
     t.fields = {
-        autoInc("Numer"), integer("NumerPodstawowy"), text("Nazwa", 100), text("Symbol", 50),
-        text("Grupa", 40), text("TypTowaru", 40), integer("NumerGrupy"), text("Indeks", 30),
-        text("Indeks1", 30), real("CenaNetto"), real("CenaBrutto"), real("Vat"), text("VatTyp", 10),
-        real("Marza"), real("MarzaProc"), real("CenaNettoMarza"), real("CenaBruttoMarza"), real("Ilosc"),
-        text("JednostkaMiary", 15), real("Przelicznik"), date("DataZakupu"), date("DataWaznosci"),
-        date("DataSprzedazy"), text("Pochodzenie", 40), text("Dostawca", 120), text("SymbolDostawcy", 20),
-        integer("NumerDostawcy"), real("Upust"), money("WartoscNetto"), money("WartoscBrutto"),
-        real("UpustProc"), real("WartoscVat"), logical("CzyBylaFaktura"), real("CenaReferencyjna"),
-        logical("Par1"), logical("Par2"), logical("Par3"), logical("Par4"), logical("Par5"),
-        real("Par6"), real("Par7"), integer("Par8"), text("Par9", 25), text("Par10", 50),
-        text("DataZakupuString", 25), text("DataWaznosciString", 25), text("JakaCenaRef", 10),
-        integer("RestauracjaNumer"), text("CzyBylaFakturaString", 10), text("RestauracjaSymbol", 40),
+        autoInc("Numer"),
+        integer("NumerPodstawowy"),
+        text("Nazwa", 100),
+        text("Symbol", 50),
+        text("Grupa", 40),
+        text("TypTowaru", 40),
+        integer("NumerGrupy"),
+        text("Indeks", 30),
+        text("Indeks1", 30),
+        real("CenaNetto"),
+        real("CenaBrutto"),
+        real("Vat"),
+        text("VatTyp", 10),
+        real("Marza"),
+        real("MarzaProc"),
+        real("CenaNettoMarza"),
+        real("CenaBruttoMarza"),
+        real("Ilosc"),
+        text("JednostkaMiary", 15),
+        real("Przelicznik"),
+        date("DataZakupu"),
+        date("DataWaznosci"),
+        date("DataSprzedazy"),
+        text("Pochodzenie", 40),
+        text("Dostawca", 120),
+        text("SymbolDostawcy", 20),
+        integer("NumerDostawcy"),
+        real("Upust"),
+        money("WartoscNetto"),
+        money("WartoscBrutto"),
+        real("UpustProc"),
+        real("WartoscVat"),
+        logical("CzyBylaFaktura"),
+        real("CenaReferencyjna"),
+        logical("Par1"),
+        logical("Par2"),
+        logical("Par3"),
+        logical("Par4"),
+        logical("Par5"),
+        real("Par6"),
+        real("Par7"),
+        integer("Par8"),
+        text("Par9", 25),
+        text("Par10", 50),
+        text("DataZakupuString", 25),
+        text("DataWaznosciString", 25),
+        text("JakaCenaRef", 10),
+        integer("RestauracjaNumer"),
+        text("CzyBylaFakturaString", 10),
+        text("RestauracjaSymbol", 40),
     };
     t.indexes = {
         index("NrDostawcySymbolInd", {"NumerDostawcy", "Symbol"}),
@@ -63,13 +125,34 @@ TableDef makeDostawcy()
     TableDef t;
     t.fileName = QStringLiteral("Dostawcy.db");
     t.fields = {
-        autoInc("Numer"), integer("NrKolejnyDostawcy"), integer("NrKolejnyWlasciciela"),
-        text("SymbolWlasciciela", 40), text("Nazwa", 100), text("Symbol", 40), text("Miasto", 35),
-        text("Ulica", 55), text("Adres", 100), text("TypDostawcy", 50), text("Nip", 18), text("Regon", 15),
-        text("Pesel", 15), text("NrDowodu", 20), text("Telefon", 30), text("Telefon1", 30),
-        text("Telefon2", 30), text("Fax", 30), text("E_mail", 50), text("Umowa", 40), text("Bank", 60),
-        text("Konto", 40), text("Bank1", 60), text("Konto1", 40), real("WartoscNettoSuma"),
-        real("WartoscVatSuma"), real("WartoscBruttoSuma"), memo("Opis"),
+        autoInc("Numer"),
+        integer("NrKolejnyDostawcy"),
+        integer("NrKolejnyWlasciciela"),
+        text("SymbolWlasciciela", 40),
+        text("Nazwa", 100),
+        text("Symbol", 40),
+        text("Miasto", 35),
+        text("Ulica", 55),
+        text("Adres", 100),
+        text("TypDostawcy", 50),
+        text("Nip", 18),
+        text("Regon", 15),
+        text("Pesel", 15),
+        text("NrDowodu", 20),
+        text("Telefon", 30),
+        text("Telefon1", 30),
+        text("Telefon2", 30),
+        text("Fax", 30),
+        text("E_mail", 50),
+        text("Umowa", 40),
+        text("Bank", 60),
+        text("Konto", 40),
+        text("Bank1", 60),
+        text("Konto1", 40),
+        real("WartoscNettoSuma"),
+        real("WartoscVatSuma"),
+        real("WartoscBruttoSuma"),
+        memo("Opis"),
     };
     t.indexes = {
         index("NumerInd", {"Numer"}),
@@ -83,12 +166,20 @@ TableDef makeTowaryPodstawowe()
     TableDef t;
     t.fileName = QStringLiteral("TowaryPodstawowe.db");
     t.fields = {
-        autoInc("Numer"), integer("NumerGrupy"), integer("NrKol"), text("Nazwa", 100), text("Symbol", 50),
-        text("Indeks", 30), text("TypTowaru", 40), text("Grupa", 40), date("DataDodania"),
-        real("CenaNetto"), real("CenaBrutto"), text("JednostkaMiary", 10), text("VatTyp", 10),
-        real("CenaReferencyjna"), logical("Uzywany"), logical("Zablokawany"), logical("Pom1"),
-        logical("Pom2"), integer("Pom3"), integer("Pom4"), real("Pom5"), real("Pom6"), date("Pom7"),
-        date("Pom8"), text("Pom9", 50), text("Pom10", 30), memo("OpisTowaru"),
+        autoInc("Numer"),      integer("NumerGrupy"),
+        integer("NrKol"),      text("Nazwa", 100),
+        text("Symbol", 50),    text("Indeks", 30),
+        text("TypTowaru", 40), text("Grupa", 40),
+        date("DataDodania"),   real("CenaNetto"),
+        real("CenaBrutto"),    text("JednostkaMiary", 10),
+        text("VatTyp", 10),    real("CenaReferencyjna"),
+        logical("Uzywany"),    logical("Zablokawany"),
+        logical("Pom1"),       logical("Pom2"),
+        integer("Pom3"),       integer("Pom4"),
+        real("Pom5"),          real("Pom6"),
+        date("Pom7"),          date("Pom8"),
+        text("Pom9", 50),      text("Pom10", 30),
+        memo("OpisTowaru"),
     };
     t.indexes = {
         index("NrGrupySymbolInd", {"NumerGrupy", "Symbol"}),
@@ -114,8 +205,9 @@ TableDef makeParametry()
     TableDef t;
     t.fileName = QStringLiteral("Parametry.db");
     t.fields = {
-        autoInc("Numer"), logical("Par1"), logical("CzyscStawkiVat"), logical("CzyscJednostkiMiar"),
-        integer("IleDyskietek"), largeInteger("RozmiarDanych"),
+        autoInc("Numer"),          logical("Par1"),
+        logical("CzyscStawkiVat"), logical("CzyscJednostkiMiar"),
+        integer("IleDyskietek"),   largeInteger("RozmiarDanych"),
     };
     return t;
 }
@@ -125,13 +217,13 @@ TableDef makeWlasciciel()
     TableDef t;
     t.fileName = QStringLiteral("Wlasciciel.DB");
     t.fields = {
-        autoInc("Numer"), integer("NrKolejny"), text("Nazwa", 100), text("Symbol", 40), text("Miasto", 35),
-        text("Ulica", 55), text("Adres", 100), text("TypDostawcy", 50), text("Nip", 18), text("Regon", 15),
-        text("Pesel", 15), text("NrDowodu", 20), text("Telefon1", 30), text("Telefon", 30),
-        text("Telefon2", 30), text("Fax", 30), text("E_mail", 50), text("Umowa", 40), text("Bank", 60),
-        text("Konto", 40), text("Bank1", 60), text("Konto1", 40), logical("CzyVat"), memo("Opis"),
-        logical("Par1"), logical("Par2"), logical("Par3"), integer("Par5"), integer("Par6"),
-        text("Par7", 100), text("Par8", 50), text("Par9", 25), text("AktywnyString", 10), logical("Aktywny"),
+        autoInc("Numer"),  integer("NrKolejny"), text("Nazwa", 100),        text("Symbol", 40),  text("Miasto", 35),
+        text("Ulica", 55), text("Adres", 100),   text("TypDostawcy", 50),   text("Nip", 18),     text("Regon", 15),
+        text("Pesel", 15), text("NrDowodu", 20), text("Telefon1", 30),      text("Telefon", 30), text("Telefon2", 30),
+        text("Fax", 30),   text("E_mail", 50),   text("Umowa", 40),         text("Bank", 60),    text("Konto", 40),
+        text("Bank1", 60), text("Konto1", 40),   logical("CzyVat"),         memo("Opis"),        logical("Par1"),
+        logical("Par2"),   logical("Par3"),      integer("Par5"),           integer("Par6"),     text("Par7", 100),
+        text("Par8", 50),  text("Par9", 25),     text("AktywnyString", 10), logical("Aktywny"),
     };
     return t;
 }
@@ -149,9 +241,9 @@ TableDef makeStawkiVat()
     TableDef t;
     t.fileName = QStringLiteral("StawkiVat.db");
     t.fields = {
-        autoInc("Numer"), integer("NrKol"), text("VatOznaczenie", 10), text("OpisStawki", 30),
-        real("StawkaLiczba"), text("Informacja", 150), logical("Par1"), real("Par2"), text("Par3", 50),
-        integer("Par4"),
+        autoInc("Numer"),     integer("NrKol"),        text("VatOznaczenie", 10), text("OpisStawki", 30),
+        real("StawkaLiczba"), text("Informacja", 150), logical("Par1"),           real("Par2"),
+        text("Par3", 50),     integer("Par4"),
     };
     return t;
 }
@@ -166,20 +258,56 @@ TableDef makeJednostkiMiar()
 
 } // namespace
 
-const TableDef& towary() { static const TableDef d = makeTowary(); return d; }
-const TableDef& dostawcy() { static const TableDef d = makeDostawcy(); return d; }
-const TableDef& towaryPodstawowe() { static const TableDef d = makeTowaryPodstawowe(); return d; }
-const TableDef& grupyTowarow() { static const TableDef d = makeGrupyTowarow(); return d; }
-const TableDef& parametry() { static const TableDef d = makeParametry(); return d; }
-const TableDef& wlasciciel() { static const TableDef d = makeWlasciciel(); return d; }
-const TableDef& towaryPom() { static const TableDef d = makeTowaryPom(); return d; }
-const TableDef& stawkiVat() { static const TableDef d = makeStawkiVat(); return d; }
-const TableDef& jednostkiMiar() { static const TableDef d = makeJednostkiMiar(); return d; }
+const TableDef& towary()
+{
+    static const TableDef d = makeTowary();
+    return d;
+}
+const TableDef& dostawcy()
+{
+    static const TableDef d = makeDostawcy();
+    return d;
+}
+const TableDef& towaryPodstawowe()
+{
+    static const TableDef d = makeTowaryPodstawowe();
+    return d;
+}
+const TableDef& grupyTowarow()
+{
+    static const TableDef d = makeGrupyTowarow();
+    return d;
+}
+const TableDef& parametry()
+{
+    static const TableDef d = makeParametry();
+    return d;
+}
+const TableDef& wlasciciel()
+{
+    static const TableDef d = makeWlasciciel();
+    return d;
+}
+const TableDef& towaryPom()
+{
+    static const TableDef d = makeTowaryPom();
+    return d;
+}
+const TableDef& stawkiVat()
+{
+    static const TableDef d = makeStawkiVat();
+    return d;
+}
+const TableDef& jednostkiMiar()
+{
+    static const TableDef d = makeJednostkiMiar();
+    return d;
+}
 
 QList<const TableDef*> all()
 {
-    return {&towary(), &dostawcy(), &towaryPodstawowe(), &grupyTowarow(), &parametry(),
-            &wlasciciel(), &towaryPom(), &stawkiVat(), &jednostkiMiar()};
+    return {&towary(),     &dostawcy(),  &towaryPodstawowe(), &grupyTowarow(), &parametry(),
+            &wlasciciel(), &towaryPom(), &stawkiVat(),        &jednostkiMiar()};
 }
 
 const TableDef* find(const QString& fileName)

@@ -5,15 +5,15 @@
 
 namespace jadl::tabledefs {
 
-const TableDef& towary();          // Towary.DB
-const TableDef& dostawcy();        // Dostawcy.db
-const TableDef& towaryPodstawowe();// TowaryPodstawowe.db
-const TableDef& grupyTowarow();    // GrupyTowarow.DB
-const TableDef& parametry();       // Parametry.db
-const TableDef& wlasciciel();      // Wlasciciel.DB
-const TableDef& towaryPom();       // TowaryPom.DB
-const TableDef& stawkiVat();       // StawkiVat.db
-const TableDef& jednostkiMiar();   // JednostkiMiar.DB
+const TableDef& towary(); // Towary.DB
+const TableDef& dostawcy(); // Dostawcy.db
+const TableDef& towaryPodstawowe(); // TowaryPodstawowe.db
+const TableDef& grupyTowarow(); // GrupyTowarow.DB
+const TableDef& parametry(); // Parametry.db
+const TableDef& wlasciciel(); // Wlasciciel.DB
+const TableDef& towaryPom(); // TowaryPom.DB
+const TableDef& stawkiVat(); // StawkiVat.db
+const TableDef& jednostkiMiar(); // JednostkiMiar.DB
 
 // All nine, in the order above.
 QList<const TableDef*> all();

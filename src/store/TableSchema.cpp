@@ -27,7 +27,10 @@ std::optional<FileSchema> readFileSchema(SQLite::Database& db, const QString& st
         return std::nullopt;
 
     SQLite::Statement info(db, QStringLiteral("PRAGMA table_info(%1)").arg(quoteId(out.tableIdent)).toStdString());
-    struct Col { QString name, type; int pk; };
+    struct Col {
+        QString name, type;
+        int pk;
+    };
     QList<Col> cols;
     int pkCount = 0;
     while (info.executeStep()) {

@@ -15,9 +15,9 @@ class Database;
 namespace jadl {
 
 struct FileSchema {
-    QString tableIdent;            // the table's name as the file spells it
-    QList<FieldDef> fields;        // as the file declares them
-    QList<IndexDef> indexes;       // named indexes (SQLite's own left out)
+    QString tableIdent; // the table's name as the file spells it
+    QList<FieldDef> fields; // as the file declares them
+    QList<IndexDef> indexes; // named indexes (SQLite's own left out)
 };
 
 // The table named like the file (case-insensitive), or, when `orOnlyTable`, the
@@ -26,7 +26,7 @@ std::optional<FileSchema> readFileSchema(SQLite::Database& db, const QString& st
 
 struct FieldProblem {
     QString field;
-    bool missing = true;           // false: there, but of an incompatible type
+    bool missing = true; // false: there, but of an incompatible type
 };
 // The first field of the definition the file lacks or cannot hold.
 std::optional<FieldProblem> findFieldProblem(const FileSchema& file, const TableDef& def);

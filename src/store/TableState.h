@@ -28,21 +28,21 @@ struct CachedRow {
 };
 
 struct TableState {
-    explicit TableState(Table& owner) : table(owner) {}
+    explicit TableState(Table& owner) : table(owner) { }
     TableState(const TableState&) = delete;
     TableState& operator=(const TableState&) = delete;
 
-    Table& table;                       // the facade: handed to callbacks, told apart from its master
+    Table& table; // the facade: handed to callbacks, told apart from its master
 
     // --- properties
     QString databaseName;
     QString tableName;
     QString indexName;
-    QString masterFields;               // ';'-separated
+    QString masterFields; // ';'-separated
     QPointer<DataSource> masterSource;
     bool exclusive = false;
     bool filtered = false;
-    QList<FieldDef> fieldDefs;          // for createTable() and a missing file
+    QList<FieldDef> fieldDefs; // for createTable() and a missing file
     QList<IndexDef> indexDefs;
     Table::FilterRecordFn onFilterRecord;
     Table::PreFilterFn preFilter;
@@ -55,7 +55,7 @@ struct TableState {
     bool modified = false;
     bool bof = true;
     bool eof = true;
-    int pos = -1;                       // 0-based in the view, -1 when none
+    int pos = -1; // 0-based in the view, -1 when none
     int disableCount = 0;
     bool inLeaveRecord = false;
     std::vector<QPointer<DataSource>> sources;
@@ -65,21 +65,21 @@ struct TableState {
     std::vector<std::unique_ptr<Field>> fields;
     // Fields a reopened file no longer has: callers may still hold them, reads fail.
     std::vector<std::unique_ptr<Field>> retiredFields;
-    QHash<QString, int> byName;         // lower-case field name -> index
-    QHash<QString, int> byExactName;    // as declared: most lookups spell it so
+    QHash<QString, int> byName; // lower-case field name -> index
+    QHash<QString, int> byExactName; // as declared: most lookups spell it so
 
     // --- the open file
     std::unique_ptr<SqliteFile> file;
     QString path;
-    QString sqlName;                    // quoted table name inside the file
-    QList<IndexDef> indexes;            // named indexes of the open file
+    QString sqlName; // quoted table name inside the file
+    QList<IndexDef> indexes; // named indexes of the open file
     QHash<QString, QString> keyColumns; // lower-case text field -> its Polish sort key column
     int batchDepth = 0;
 
     // --- the view: record ids the link and the filter let through, in index order
     struct View {
         std::vector<qint64> ids;
-        bool stale = false;             // must be rebuilt (to the first record) before use
+        bool stale = false; // must be rebuilt (to the first record) before use
     } view;
 
     // --- the filter pass: reads of this table's fields come from the offered row
@@ -88,9 +88,9 @@ struct TableState {
         qint64 id = 0;
         std::vector<QVariant> values;
         std::vector<char> loaded;
-        bool restart = false;           // the callback read a column the query did not bring
-        std::vector<int> columns;       // learned from the callback's reads
-        std::vector<int> preFilterColumns;   // declared by the pre-filter in force
+        bool restart = false; // the callback read a column the query did not bring
+        std::vector<int> columns; // learned from the callback's reads
+        std::vector<int> preFilterColumns; // declared by the pre-filter in force
     } filter;
 
     // --- the master link in force (no fields: none)
@@ -102,13 +102,13 @@ struct TableState {
 
     // --- the row cache
     struct Cache {
-        QString rowSql;                 // whole record by rowid
-        SQLite::Statement* rowStatement = nullptr;   // owned by the file's cache
+        QString rowSql; // whole record by rowid
+        SQLite::Statement* rowStatement = nullptr; // owned by the file's cache
         // Walks and grids read few of the fields: blocks bring only the columns read
         // so far (learned like the filter's), a new one is added on its first read.
-        std::vector<int> readColumns;   // sorted
+        std::vector<int> readColumns; // sorted
         std::vector<char> readKnown;
-        QString blockSql;               // blockRows records, readColumns only
+        QString blockSql; // blockRows records, readColumns only
         int blockRows = 0;
         std::list<qint64> lru;
         std::unordered_map<qint64, std::pair<CachedRow, std::list<qint64>::iterator>> rows;
@@ -118,17 +118,17 @@ struct TableState {
     struct Edit {
         std::vector<QVariant> buffer;
         std::vector<bool> dirty;
-        std::vector<QVariant> insertStart;   // a new record as it began (link values, defaults)
+        std::vector<QVariant> insertStart; // a new record as it began (link values, defaults)
     } edit;
 
     // --- lookups
     QString displayName() const;
     bool editing() const { return state == DataSetState::Edit || state == DataSetState::Insert; }
-    int fieldIndex(const QString& name) const;   // -1 when missing
+    int fieldIndex(const QString& name) const; // -1 when missing
     const FieldDef& def(size_t fieldIndex) const { return fields[fieldIndex]->def(); }
     const IndexDef* findIndex(const QString& name) const;
-    QStringList indexFieldNames() const;         // key fields of the current index
-    qint64 currentId() const;                    // kFirstRecord when none
+    QStringList indexFieldNames() const; // key fields of the current index
+    qint64 currentId() const; // kFirstRecord when none
 };
 
 } // namespace jadl

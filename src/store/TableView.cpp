@@ -25,6 +25,7 @@ public:
     ~FilterPass() { f_.active = false; }
     FilterPass(const FilterPass&) = delete;
     FilterPass& operator=(const FilterPass&) = delete;
+
 private:
     TableState::Filter& f_;
 };
@@ -144,7 +145,6 @@ QString orderBy(const TableState& s)
     return order.join(QStringLiteral(", "));
 }
 
-
 void resetFilter(TableState& s)
 {
     auto& f = s.filter;
@@ -216,7 +216,7 @@ std::optional<int> locate(TableState& s, int fieldIndex, const QVariant& value)
     const FieldDef& def = s.def(size_t(fieldIndex));
     const bool text = def.type == FieldType::Text || def.type == FieldType::Memo;
     if (text && !value.isNull() && value.toString().isEmpty())
-        return 0;   // every text begins with the empty text
+        return 0; // every text begins with the empty text
 
     // Let SQLite find the matching records, then take the first in view order.
     QVariant key;

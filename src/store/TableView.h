@@ -18,14 +18,14 @@ namespace jadl::tableview {
 // The SQL part of the view, for the view's own query and for any other query
 // that must cover the same records.
 struct ViewCondition {
-    QStringList where;                  // joined with AND
+    QStringList where; // joined with AND
     struct Bind {
         QVariant value;
-        const FieldDef* def;            // bound as that field; nullptr: as the caller gave it
+        const FieldDef* def; // bound as that field; nullptr: as the caller gave it
     };
     std::vector<Bind> binds;
 
-    QString whereSql() const;           // " WHERE ..." or empty
+    QString whereSql() const; // " WHERE ..." or empty
     // Binds from parameter 1 on; SQLite's exceptions pass through (call inside guard()).
     void bind(SQLite::Statement& st) const;
 };

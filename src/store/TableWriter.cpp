@@ -32,7 +32,8 @@ std::vector<SortKeyValue> sortKeys(const TableState& s, const std::vector<size_t
         if (key == s.keyColumns.constEnd())
             continue;
         const QVariant& v = s.edit.buffer[c];
-        keys.push_back(v.isNull() ? SortKeyValue{*key, {}, true} : SortKeyValue{*key, polishSortKey(v.toString()), false});
+        keys.push_back(v.isNull() ? SortKeyValue{*key, {}, true}
+                                  : SortKeyValue{*key, polishSortKey(v.toString()), false});
     }
     return keys;
 }
@@ -88,7 +89,7 @@ qint64 post(TableState& s, bool inserting, qint64 id)
                 if (key.null)
                     st.bind(k++);
                 else
-                    st.bind(k++, key.key.constData(), int(key.key.size()));   // copied by SQLite
+                    st.bind(k++, key.key.constData(), int(key.key.size())); // copied by SQLite
             }
             if (!inserting)
                 st.bind(k, int64_t(id));

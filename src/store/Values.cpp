@@ -14,16 +14,16 @@ namespace {
 
 EngineError badValue(const QString& text, const FieldDef& def, const char* what)
 {
-    return EngineError(QStringLiteral("'%1' nie jest poprawną %2 pola '%3'")
-                           .arg(text, QString::fromUtf8(what), def.name));
+    return EngineError(
+        QStringLiteral("'%1' nie jest poprawną %2 pola '%3'").arg(text, QString::fromUtf8(what), def.name));
 }
 
 // Integer fields hold 32 bits (the record number alone has 64): a larger value
 // would come back as another number, so it is refused before it is stored.
 QVariant checkedInteger(const FieldDef& def, qint64 v, const QString& typed)
 {
-    if (def.type == FieldType::Integer && def.size != 64
-        && (v < std::numeric_limits<qint32>::min() || v > std::numeric_limits<qint32>::max()))
+    if (def.type == FieldType::Integer && def.size != 64 &&
+        (v < std::numeric_limits<qint32>::min() || v > std::numeric_limits<qint32>::max()))
         throw EngineError(QStringLiteral("Liczba %1 jest poza zakresem pola '%2' (od %3 do %4)")
                               .arg(typed, def.name, QString::number(std::numeric_limits<qint32>::min()),
                                    QString::number(std::numeric_limits<qint32>::max())));
@@ -36,7 +36,7 @@ std::optional<bool> parseLogical(const QString& s)
     static const QStringList yes{QStringLiteral("true"), QStringLiteral("t"), QStringLiteral("tak"),
                                  QStringLiteral("yes"), QStringLiteral("1")};
     static const QStringList no{QStringLiteral("false"), QStringLiteral("f"), QStringLiteral("nie"),
-                                QStringLiteral("no"), QStringLiteral("n"), QStringLiteral("0")};
+                                QStringLiteral("no"),    QStringLiteral("n"), QStringLiteral("0")};
     if (yes.contains(t))
         return true;
     if (no.contains(t))
@@ -84,7 +84,7 @@ QVariant normalizeValue(const FieldDef& def, const QVariant& v)
     const int tid = v.typeId();
     const bool isText = tid == QMetaType::QString || tid == QMetaType::QByteArray || tid == QMetaType::QChar;
     if (isText && v.toString().isEmpty())
-        return {};   // an emptied field is null, as in the classic engine
+        return {}; // an emptied field is null, as in the classic engine
     switch (def.type) {
     case FieldType::AutoInc:
     case FieldType::Integer: {
@@ -96,7 +96,8 @@ QVariant normalizeValue(const FieldDef& def, const QVariant& v)
             if (*n != std::floor(*n))
                 throw badValue(s, def, "wartością całkowitą");
             if (std::fabs(*n) > 9.2e18)
-                return checkedInteger(def, *n < 0 ? std::numeric_limits<qint64>::min() : std::numeric_limits<qint64>::max(), s);
+                return checkedInteger(
+                    def, *n < 0 ? std::numeric_limits<qint64>::min() : std::numeric_limits<qint64>::max(), s);
             return checkedInteger(def, qint64(*n), s);
         }
         if (tid == QMetaType::Double || tid == QMetaType::Float) {
@@ -302,14 +303,22 @@ void bindPlain(SQLite::Statement& st, int index, const QVariant& value)
 QString columnSql(const FieldDef& def)
 {
     switch (def.type) {
-    case FieldType::AutoInc: return QStringLiteral("INTEGER PRIMARY KEY AUTOINCREMENT");
-    case FieldType::Integer: return QStringLiteral("INTEGER");
-    case FieldType::Text: return QStringLiteral("VARCHAR(%1)").arg(def.textSize());
-    case FieldType::Float: return QStringLiteral("REAL");
-    case FieldType::Date: return QStringLiteral("DATE");
-    case FieldType::DateTime: return QStringLiteral("DATETIME");
-    case FieldType::Logical: return QStringLiteral("BOOLEAN");
-    case FieldType::Memo: return QStringLiteral("TEXT");
+    case FieldType::AutoInc:
+        return QStringLiteral("INTEGER PRIMARY KEY AUTOINCREMENT");
+    case FieldType::Integer:
+        return QStringLiteral("INTEGER");
+    case FieldType::Text:
+        return QStringLiteral("VARCHAR(%1)").arg(def.textSize());
+    case FieldType::Float:
+        return QStringLiteral("REAL");
+    case FieldType::Date:
+        return QStringLiteral("DATE");
+    case FieldType::DateTime:
+        return QStringLiteral("DATETIME");
+    case FieldType::Logical:
+        return QStringLiteral("BOOLEAN");
+    case FieldType::Memo:
+        return QStringLiteral("TEXT");
     }
     return QStringLiteral("TEXT");
 }
@@ -319,7 +328,8 @@ FieldDef fieldFromColumn(const QString& name, const QString& declaredType, bool 
     FieldDef f;
     f.name = name;
     const QString t = declaredType.trimmed().toUpper();
-    static const QRegularExpression sized(QStringLiteral("^(?:VAR|N?VAR)?CHAR(?:ACTER)?(?:\\s+VARYING)?\\s*\\(\\s*(\\d+)"));
+    static const QRegularExpression sized(
+        QStringLiteral("^(?:VAR|N?VAR)?CHAR(?:ACTER)?(?:\\s+VARYING)?\\s*\\(\\s*(\\d+)"));
     if (integerKey && t.startsWith(QLatin1String("INT"))) {
         f.type = FieldType::AutoInc;
     } else if (const auto m = sized.match(t); m.hasMatch()) {
@@ -336,8 +346,9 @@ FieldDef fieldFromColumn(const QString& name, const QString& declaredType, bool 
         f.type = FieldType::Date;
     } else if (t.contains(QLatin1String("INT"))) {
         f.type = FieldType::Integer;
-    } else if (t.contains(QLatin1String("REAL")) || t.contains(QLatin1String("FLOA")) || t.contains(QLatin1String("DOUB"))
-               || t.startsWith(QLatin1String("NUMERIC")) || t.startsWith(QLatin1String("DECIMAL"))) {
+    } else if (t.contains(QLatin1String("REAL")) || t.contains(QLatin1String("FLOA")) ||
+               t.contains(QLatin1String("DOUB")) || t.startsWith(QLatin1String("NUMERIC")) ||
+               t.startsWith(QLatin1String("DECIMAL"))) {
         f.type = FieldType::Float;
     } else {
         f.type = FieldType::Memo;

@@ -70,7 +70,7 @@ inline bool leaveHotJournal(const QString& dbPath, const QString& change)
     QByteArray crashedDb, crashedJournal;
     {
         SQLite::Database db(dbPath.toStdString(), SQLite::OPEN_READWRITE);
-        db.exec("PRAGMA cache_size=10");   // a small cache spills changed pages into the file
+        db.exec("PRAGMA cache_size=10"); // a small cache spills changed pages into the file
         db.exec("BEGIN");
         db.exec(change.toStdString());
         QFile f(dbPath), j(journal);

@@ -27,6 +27,7 @@ namespace {
 class FailingDevice : public QIODevice {
 public:
     explicit FailingDevice(qint64 good) : good_(good) { open(QIODevice::ReadOnly); }
+
 protected:
     qint64 readData(char* data, qint64 max) override
     {
@@ -40,6 +41,7 @@ protected:
         return n;
     }
     qint64 writeData(const char*, qint64) override { return -1; }
+
 private:
     qint64 good_;
 };
@@ -89,13 +91,17 @@ void ArchiveFilesTest::archiveFolderCheck_data()
     QTest::addColumn<QString>("archiveRoot");
     QTest::addColumn<bool>("accepted");
     // Program root is always "c:\".
-    QTest::newRow("dated folder, program drive") << QStringLiteral("c:\\Jadl\\Archiwum\\06_12_2026") << QStringLiteral("c:\\") << true;
+    QTest::newRow("dated folder, program drive")
+        << QStringLiteral("c:\\Jadl\\Archiwum\\06_12_2026") << QStringLiteral("c:\\") << true;
     QTest::newRow("archive parent itself") << QStringLiteral("c:\\Jadl\\Archiwum") << QStringLiteral("c:\\") << true;
     QTest::newRow("data directory") << QStringLiteral("c:\\Jadl\\Dane_bar") << QStringLiteral("c:\\") << false;
     QTest::newRow("installation folder") << QStringLiteral("c:\\Jadl") << QStringLiteral("c:\\") << false;
-    QTest::newRow("other spelling") << QStringLiteral("c:\\Jadl\\ARCHIWUM\\06_12_2026") << QStringLiteral("c:\\") << false;
-    QTest::newRow("dated folder, other drive") << QStringLiteral("d:\\Archiwum\\06_12_2026") << QStringLiteral("d:\\") << true;
-    QTest::newRow("program layout on other drive") << QStringLiteral("d:\\Jadl\\Archiwum\\06_12_2026") << QStringLiteral("d:\\") << false;
+    QTest::newRow("other spelling") << QStringLiteral("c:\\Jadl\\ARCHIWUM\\06_12_2026") << QStringLiteral("c:\\")
+                                    << false;
+    QTest::newRow("dated folder, other drive")
+        << QStringLiteral("d:\\Archiwum\\06_12_2026") << QStringLiteral("d:\\") << true;
+    QTest::newRow("program layout on other drive")
+        << QStringLiteral("d:\\Jadl\\Archiwum\\06_12_2026") << QStringLiteral("d:\\") << false;
     QTest::newRow("diskette, any folder") << QStringLiteral("a:\\Cokolwiek") << QStringLiteral("a:\\") << true;
 }
 
@@ -174,7 +180,8 @@ void ArchiveFilesTest::fullDiskNamesTheTarget()
     QFile out(QStringLiteral("/dev/full"));
     QVERIFY(out.open(QIODevice::WriteOnly));
     try {
-        copyInBlocks(in, QStringLiteral("c:\\Jadl\\Dane_bar\\Towary.DB"), out, QStringLiteral("d:\\Archiwum\\Towary.DB"), {});
+        copyInBlocks(in, QStringLiteral("c:\\Jadl\\Dane_bar\\Towary.DB"), out,
+                     QStringLiteral("d:\\Archiwum\\Towary.DB"), {});
         QFAIL("writing to a full disk must fail");
     } catch (const CopyError& e) {
         QCOMPARE(e.kind(), CopyError::Kind::Write);
@@ -187,7 +194,7 @@ void ArchiveFilesTest::sizesBeyondTwoGigabytes()
 {
     QTemporaryDir dir;
     const QString path = dir.filePath(QStringLiteral("duzy.db"));
-    const qint64 size = qint64(3) * 1024 * 1024 * 1024 + 5;   // sparse: takes no room
+    const qint64 size = qint64(3) * 1024 * 1024 * 1024 + 5; // sparse: takes no room
     {
         QFile f(path);
         QVERIFY(f.open(QIODevice::WriteOnly));
@@ -220,7 +227,7 @@ void ArchiveFilesTest::guardReopensOnlyWhatWasOpen()
     units.open();
     lines.open();
     owner.open();
-    owner.edit();   // a pending change is dropped, not written behind the copy's back
+    owner.edit(); // a pending change is dropped, not written behind the copy's back
     owner.fieldByName(QStringLiteral("Nazwa")).setString(QStringLiteral("niezapisana"));
     {
         TablesOffline offline({&units, &rates, &lines, &owner}, {&lines});
@@ -232,7 +239,7 @@ void ArchiveFilesTest::guardReopensOnlyWhatWasOpen()
     }
     QVERIFY(units.active());
     QVERIFY(!rates.active());
-    QVERIFY(!lines.active());   // left closed on purpose
+    QVERIFY(!lines.active()); // left closed on purpose
     QVERIFY(owner.active());
     QCOMPARE(owner.recordCount(), 0);
 }
@@ -283,8 +290,9 @@ void ArchiveFilesTest::directoryListUsesTheNamesOnDisk()
     QStringList paths;
     for (int i = 0; i < list.count(); ++i)
         paths << DirectoryListBox::itemPath(list.item(i));
-    QCOMPARE(paths, (QStringList{QStringLiteral("c:\\"), QStringLiteral("c:\\Jadl"), QStringLiteral("c:\\Jadl\\Archiwum"),
-                                 QStringLiteral("c:\\Jadl\\Archiwum\\06_12_2026")}));
+    QCOMPARE(paths,
+             (QStringList{QStringLiteral("c:\\"), QStringLiteral("c:\\Jadl"), QStringLiteral("c:\\Jadl\\Archiwum"),
+                          QStringLiteral("c:\\Jadl\\Archiwum\\06_12_2026")}));
     QCOMPARE(DirectoryListBox::itemPath(list.currentItem()), QStringLiteral("c:\\Jadl\\Archiwum"));
     list.setDrive(QLatin1Char('C'));
     QCOMPARE(list.directory(), QStringLiteral("c:\\"));
@@ -292,7 +300,8 @@ void ArchiveFilesTest::directoryListUsesTheNamesOnDisk()
 
 void ArchiveFilesTest::directoryListRefusesMissingFolder()
 {
-    jadl::test::TempDataDir drive(QDate(2026, 12, 7), QStringLiteral("A=") + QDir::tempPath() + QStringLiteral("/jadl-brak-dyskietki-xyz"));
+    jadl::test::TempDataDir drive(QDate(2026, 12, 7),
+                                  QStringLiteral("A=") + QDir::tempPath() + QStringLiteral("/jadl-brak-dyskietki-xyz"));
     drive.dataDir();
     DirectoryListBox list;
     list.setDirectory(QStringLiteral("c:\\Jadl"));
@@ -321,7 +330,7 @@ void ArchiveFilesTest::directoryListOpensOnDoubleClick()
     QListWidgetItem* dated = list.item(list.count() - 1);
     const QRect rect = list.visualItemRect(dated);
     QTest::mouseClick(list.viewport(), Qt::LeftButton, {}, rect.center());
-    QCOMPARE(changes, 0);   // a single click only selects
+    QCOMPARE(changes, 0); // a single click only selects
     QTest::mouseDClick(list.viewport(), Qt::LeftButton, {}, rect.center());
     QCOMPARE(list.directory(), QStringLiteral("c:\\Jadl\\Archiwum\\06_12_2026"));
     QCOMPARE(changes, 1);
@@ -337,8 +346,9 @@ void ArchiveFilesTest::fileListMaskAndOrder()
     QDir().mkpath(data + QStringLiteral("/Podfolder"));
     FileListBox files;
     files.setDirectory(QStringLiteral("c:\\jadl\\dane_bar"));
-    QCOMPARE(files.fileNames(), (QStringList{QStringLiteral("bez_rozszerzenia"), QStringLiteral("Dostawcy.db"),
-                                             QStringLiteral("towary.DB"), QStringLiteral("Zapis.txt")}));
+    QCOMPARE(files.fileNames(),
+             (QStringList{QStringLiteral("bez_rozszerzenia"), QStringLiteral("Dostawcy.db"),
+                          QStringLiteral("towary.DB"), QStringLiteral("Zapis.txt")}));
     files.setMask(QStringLiteral("*.db"));
     QCOMPARE(files.fileNames(), (QStringList{QStringLiteral("Dostawcy.db"), QStringLiteral("towary.DB")}));
     files.setMultiSelect(true);
@@ -349,7 +359,7 @@ void ArchiveFilesTest::fileListMaskAndOrder()
 void ArchiveFilesTest::commitCutShortIsRolledBackAtStart()
 {
     // A crash at any step of the commit: the next start puts every original back.
-    struct Crash {};
+    struct Crash { };
     int crashAt = 1;
     for (;; ++crashAt) {
         QTemporaryDir data;
@@ -383,7 +393,7 @@ void ArchiveFilesTest::commitCutShortIsRolledBackAtStart()
                                             {QStringLiteral("Dostawcy.db"), "nowy Dostawcy.db"}}));
         break;
     }
-    QCOMPARE(crashAt, 6);   // two files aside, one journal aside, two files in
+    QCOMPARE(crashAt, 6); // two files aside, one journal aside, two files in
 }
 
 QTEST_MAIN(ArchiveFilesTest)

@@ -100,7 +100,7 @@ public:
     explicit FileSizeLimit(qint64 bytes)
     {
         ::getrlimit(RLIMIT_FSIZE, &old_);
-        ::signal(SIGXFSZ, SIG_IGN);   // a write then fails with EFBIG instead of ending the process
+        ::signal(SIGXFSZ, SIG_IGN); // a write then fails with EFBIG instead of ending the process
         rlimit lim = old_;
         lim.rlim_cur = rlim_t(bytes);
         ::setrlimit(RLIMIT_FSIZE, &lim);
@@ -108,6 +108,7 @@ public:
     ~FileSizeLimit() { ::setrlimit(RLIMIT_FSIZE, &old_); }
     FileSizeLimit(const FileSizeLimit&) = delete;
     FileSizeLimit& operator=(const FileSizeLimit&) = delete;
+
 private:
     rlimit old_{};
 };
@@ -200,7 +201,8 @@ void BackupTest::toAnotherDrive()
     archtest::mapDrives(program.root(), QStringLiteral("D=") + d.path());
     TKopiowanieDanych* w = forms().KopiowanieDanych;
     w->DyskDlaArchiwum->setDrive(QLatin1Char('d'));
-    QVERIFY2(w->LabelIleMiejsca->text().startsWith(QStringLiteral("Wolnego miejsca na dysku d:\\ jest ")), qPrintable(w->LabelIleMiejsca->text()));
+    QVERIFY2(w->LabelIleMiejsca->text().startsWith(QStringLiteral("Wolnego miejsca na dysku d:\\ jest ")),
+             qPrintable(w->LabelIleMiejsca->text()));
     QCOMPARE(w->KatalogDlaArchiwum->directory(), QStringLiteral("d:\\"));
     const auto before = archtest::snapshot(program.dataDir());
 
@@ -264,7 +266,8 @@ void BackupTest::onDiskettes()
     ProgramFixture program;
     // Three files larger than the tables make a second and a third diskette necessary.
     for (int i = 1; i <= 3; ++i)
-        QVERIFY(archtest::writeBytes(program.dataDir() + QStringLiteral("/Zapasy%1.dat").arg(i), archtest::patterned(100 * 1024, i)));
+        QVERIFY(archtest::writeBytes(program.dataDir() + QStringLiteral("/Zapasy%1.dat").arg(i),
+                                     archtest::patterned(100 * 1024, i)));
     const auto before = archtest::snapshot(program.dataDir());
     const qint64 total = archtest::totalSize(before);
     qint64 largest = 0;
@@ -287,7 +290,7 @@ void BackupTest::onDiskettes()
     const QString folder = a.path() + QStringLiteral("/Archiwum");
     watch.sink->onQuestion = [&](const QString& text) {
         if (text.startsWith(QStringLiteral("PROSZĘ WŁOŻYĆ DYSKIETKĘ ")))
-            diskettes.append(archtest::snapshot(folder));   // the full diskette taken out
+            diskettes.append(archtest::snapshot(folder)); // the full diskette taken out
     };
     QTest::mouseClick(w->Kopiuj, Qt::LeftButton);
     diskettes.append(archtest::snapshot(folder));
@@ -326,7 +329,8 @@ void BackupTest::fileLargerThanADiskette()
     ProgramFixture program;
     QVERIFY(archtest::writeBytes(program.dataDir() + QStringLiteral("/Zapasy.dat"), archtest::patterned(300 * 1024)));
     QTemporaryDir a;
-    archtest::mapDrives(program.root(), QStringLiteral("A=") + a.path() + QStringLiteral(":") + QString::number(200 * 1024));
+    archtest::mapDrives(program.root(),
+                        QStringLiteral("A=") + a.path() + QStringLiteral(":") + QString::number(200 * 1024));
     TKopiowanieDanych* w = forms().KopiowanieDanych;
     w->DyskDlaArchiwum->setDrive(QLatin1Char('a'));
     program.messages().setDefaultAnswer(true);
@@ -334,7 +338,8 @@ void BackupTest::fileLargerThanADiskette()
     QTest::mouseClick(w->Kopiuj, Qt::LeftButton);
 
     const QStringList texts = program.messages().texts();
-    QVERIFY2(texts.endsWith(QStringLiteral("Plik przekracza pojemność dyskietki - kopia przerwana")), qPrintable(texts.join(QLatin1Char('|'))));
+    QVERIFY2(texts.endsWith(QStringLiteral("Plik przekracza pojemność dyskietki - kopia przerwana")),
+             qPrintable(texts.join(QLatin1Char('|'))));
     QVERIFY(!texts.contains(kSuccess));
     QVERIFY(!texts.contains(QStringLiteral("NIEPEŁNA KOPIA DANYCH PROGRAMU")));
     QCOMPARE(lastBackup().bytes.value_or(0), qint64(0));
@@ -407,15 +412,17 @@ void BackupTest::diskFillsUp()
     const auto& log = program.messages().log();
     QCOMPARE(log.size(), 2);
     QCOMPARE(log.at(0).kind, MessageKind::Error);
-    QVERIFY2(log.at(0).text.contains(QStringLiteral("d:\\Archiwum\\06_12_2026\\Towary.DB")), qPrintable(log.at(0).text));
+    QVERIFY2(log.at(0).text.contains(QStringLiteral("d:\\Archiwum\\06_12_2026\\Towary.DB")),
+             qPrintable(log.at(0).text));
     QVERIFY(log.at(0).text.startsWith(QStringLiteral("Błąd kopiowania")));
     QCOMPARE(log.at(1).text, QStringLiteral("NIEPEŁNA KOPIA PROGRAMU"));
     QVERIFY(archtest::snapshot(program.dataDir()) == before);
     // The day's earlier archive is as it was; without one there is no archive at all.
     QCOMPARE(QFileInfo::exists(folder), earlierBackupToday);
     QVERIFY(archtest::snapshot(folder) == earlier);
-    QCOMPARE(QDir(d.path() + QStringLiteral("/Archiwum")).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot),
-             earlierBackupToday ? QStringList{QStringLiteral("06_12_2026")} : QStringList{});
+    QCOMPARE(
+        QDir(d.path() + QStringLiteral("/Archiwum")).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot),
+        earlierBackupToday ? QStringList{QStringLiteral("06_12_2026")} : QStringList{});
     QCOMPARE(lastBackup().bytes, recorded);
     QVERIFY(w->Kopiuj->isEnabled());
     QVERIFY(w->Wyjscie->isEnabled());
@@ -450,7 +457,8 @@ void BackupTest::hotJournalIsResolvedBeforeTheCopy()
     forms().ModulDanych1->TableDostawcy->close();
     const QString file = program.dataDir() + QStringLiteral("/Dostawcy.db");
     QVERIFY(archtest::leaveHotJournal(
-        file, QStringLiteral("DELETE FROM Dostawcy WHERE rowid > 100; UPDATE Dostawcy SET Adres = hex(randomblob(2000))")));
+        file,
+        QStringLiteral("DELETE FROM Dostawcy WHERE rowid > 100; UPDATE Dostawcy SET Adres = hex(randomblob(2000))")));
 
     QTest::mouseClick(forms().KopiowanieDanych->Kopiuj, Qt::LeftButton);
 
@@ -489,7 +497,8 @@ void BackupTest::exitPointsBackAtTheProgramDrive()
         QVERIFY(program.messages().texts().isEmpty());
         QCOMPARE(w->KatalogDlaArchiwum->directory(), QStringLiteral("c:\\Jadl"));
     } else {
-        QCOMPARE(program.messages().texts(), QStringList{QStringLiteral("DANE NIE SĄ ZAINSTALOWANE W KATALOGU \"c:\\Jadl\\Dane_bar\"")});
+        QCOMPARE(program.messages().texts(),
+                 QStringList{QStringLiteral("DANE NIE SĄ ZAINSTALOWANE W KATALOGU \"c:\\Jadl\\Dane_bar\"")});
         QVERIFY(QDir().rename(program.root() + QStringLiteral("/Jadl_gdzie_indziej"), jadl));
     }
 }

@@ -17,7 +17,7 @@ using namespace jadl::archive;
 
 namespace {
 
-const QDate kToday(2026, 12, 7);   // the fixture's today
+const QDate kToday(2026, 12, 7); // the fixture's today
 const QString kDataDir = QStringLiteral("c:\\Jadl\\Dane_bar\\");
 const QString kArchive = QStringLiteral("c:\\Jadl\\Archiwum\\07_12_2026\\");
 
@@ -26,7 +26,7 @@ struct Yes : BackupQuestions, RestoreQuestions {
     bool goOnWithLowSpace() override { return true; }
     bool copyOntoDiskettes(int) override { return true; }
     bool insertDiskette(int) override { return true; }
-    void cannotDelete(const QString&) override {}
+    void cannotDelete(const QString&) override { }
     bool restoreWithout(const QStringList&) override { return true; }
     bool insertDiskette() override { return true; }
 };
@@ -104,10 +104,12 @@ void JobsTest::progressGrowsToTheTotal_data()
 {
     QTest::addColumn<QString>("job");
     QTest::addColumn<QString>("archiveRoot");
-    QTest::addColumn<QString>("archiveFolder");   // under the temporary root, "" for drive C
+    QTest::addColumn<QString>("archiveFolder"); // under the temporary root, "" for drive C
     QTest::newRow("backup, program drive") << QStringLiteral("backup") << QStringLiteral("c:\\") << QString();
-    QTest::newRow("backup, other drive") << QStringLiteral("backup") << QStringLiteral("d:\\") << QStringLiteral("d/Archiwum/07_12_2026");
-    QTest::newRow("backup, diskette") << QStringLiteral("backup") << QStringLiteral("a:\\") << QStringLiteral("a/Archiwum");
+    QTest::newRow("backup, other drive") << QStringLiteral("backup") << QStringLiteral("d:\\")
+                                         << QStringLiteral("d/Archiwum/07_12_2026");
+    QTest::newRow("backup, diskette") << QStringLiteral("backup") << QStringLiteral("a:\\")
+                                      << QStringLiteral("a/Archiwum");
     QTest::newRow("restore") << QStringLiteral("restore") << QStringLiteral("c:\\") << QString();
 }
 
@@ -144,7 +146,8 @@ void JobsTest::damagedTableLeavesTheTargetAsItWas_data()
     QTest::addColumn<QByteArray>("damaged");
     QTest::addColumn<QString>("reason");
     for (const QString& job : {QStringLiteral("backup"), QStringLiteral("restore")}) {
-        QTest::addRow("%s, random bytes", qPrintable(job)) << job << archtest::patterned(8192, 7) << QStringLiteral("plik nie jest bazą danych");
+        QTest::addRow("%s, random bytes", qPrintable(job))
+            << job << archtest::patterned(8192, 7) << QStringLiteral("plik nie jest bazą danych");
         QTest::addRow("%s, empty file", qPrintable(job)) << job << QByteArray() << QStringLiteral("plik jest pusty");
     }
 }
@@ -167,7 +170,8 @@ void JobsTest::damagedTableLeavesTheTargetAsItWas()
         QVERIFY2(r.error.value_or(QString()).contains(kArchive + name), qPrintable(r.error.value_or(QString())));
         QVERIFY2(r.error.value_or(QString()).contains(reason), qPrintable(r.error.value_or(QString())));
         QVERIFY(archtest::snapshot(drive.archive()) == earlier);
-        QCOMPARE(QDir(drive.c.path(QStringLiteral("Jadl/Archiwum"))).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot),
+        QCOMPARE(QDir(drive.c.path(QStringLiteral("Jadl/Archiwum")))
+                     .entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot),
                  QStringList{QStringLiteral("07_12_2026")});
     } else {
         QVERIFY(archtest::writeBytes(drive.archive() + QLatin1Char('/') + name, damaged));
@@ -202,13 +206,13 @@ void JobsTest::failedCommitLeavesTheDataAsTheyWere()
     QVERIFY(archtest::writeBytes(drive.data() + QStringLiteral("/Zapasy.dat"), "zmienione po kopii"));
     const auto before = archtest::snapshot(drive.data());
     int calls = 0;
-    const RestoreResult r = restore({}, [&](const QString& from, const QString& to) {
-        return ++calls != failAt && QFile::rename(from, to);
-    });
+    const RestoreResult r = restore(
+        {}, [&](const QString& from, const QString& to) { return ++calls != failAt && QFile::rename(from, to); });
     QVERIFY(calls >= failAt);
     QCOMPARE(r.end, RestoreEnd::Incomplete);
     QCOMPARE(r.failures.size(), 1);
-    QVERIFY2(r.failures.first().startsWith(QStringLiteral("Nie można zastąpić pliku ")), qPrintable(r.failures.first()));
+    QVERIFY2(r.failures.first().startsWith(QStringLiteral("Nie można zastąpić pliku ")),
+             qPrintable(r.failures.first()));
     QVERIFY(r.failures.first().endsWith(QStringLiteral(" - dane pozostały bez zmian")));
     QVERIFY(archtest::snapshot(drive.data()) == before);
     QVERIFY(!QFileInfo::exists(drive.data() + QStringLiteral("/.odtwarzanie")));

@@ -139,7 +139,8 @@ void RestoreTest::bringsTheDataBack()
     w->KatalogDlaArchiwum->setDirectory(QStringLiteral("c:\\Jadl\\Archiwum"));
     QListWidgetItem* dated = nullptr;
     for (int i = 0; i < w->KatalogDlaArchiwum->count(); ++i) {
-        if (jadl::archive::DirectoryListBox::itemPath(w->KatalogDlaArchiwum->item(i)).endsWith(QStringLiteral("06_12_2026")))
+        if (jadl::archive::DirectoryListBox::itemPath(w->KatalogDlaArchiwum->item(i))
+                .endsWith(QStringLiteral("06_12_2026")))
             dated = w->KatalogDlaArchiwum->item(i);
     }
     QVERIFY(dated);
@@ -165,7 +166,7 @@ void RestoreTest::bringsTheDataBack()
     QCOMPARE(program.messages().texts(), QStringList{kSuccess});
     QVERIFY2(openWhileCopying.isEmpty(), qPrintable(openWhileCopying.join(QLatin1Char(' '))));
     const auto restored = archtest::snapshot(program.dataDir());
-    QCOMPARE(restored.keys(), archived.keys());   // no temporary file left behind
+    QCOMPARE(restored.keys(), archived.keys()); // no temporary file left behind
     QVERIFY(restored == archived);
     QCOMPARE(w->restoredBytes(), archtest::totalSize(archived));
 
@@ -194,9 +195,12 @@ void RestoreTest::wrongFolder_data()
     QTest::addColumn<QString>("folder");
     QTest::addColumn<QString>("message");
     QTest::newRow("archive parent") << QStringLiteral("c:\\Jadl\\Archiwum")
-                                    << QStringLiteral("NIE MOZNA KOPIOWAĆ KATALOGÓW - KLIKNIJ DWA RAZY WYBRANY KATALOG");
-    QTest::newRow("data directory") << QStringLiteral("c:\\Jadl\\Dane_bar") << QStringLiteral("TO NIE JEST KATALOG ARCHIWUM");
-    QTest::newRow("installation folder") << QStringLiteral("c:\\Jadl") << QStringLiteral("TO NIE JEST KATALOG ARCHIWUM");
+                                    << QStringLiteral(
+                                           "NIE MOZNA KOPIOWAĆ KATALOGÓW - KLIKNIJ DWA RAZY WYBRANY KATALOG");
+    QTest::newRow("data directory") << QStringLiteral("c:\\Jadl\\Dane_bar")
+                                    << QStringLiteral("TO NIE JEST KATALOG ARCHIWUM");
+    QTest::newRow("installation folder") << QStringLiteral("c:\\Jadl")
+                                         << QStringLiteral("TO NIE JEST KATALOG ARCHIWUM");
 }
 
 void RestoreTest::wrongFolder()
@@ -257,7 +261,7 @@ void RestoreTest::damagedArchive()
         } else if (fault == QLatin1String("vanish")) {
             QFile::remove(folder + QStringLiteral("/Wlasciciel.DB"));
         } else {
-            QDir(d.path()).removeRecursively();   // the stick is pulled out
+            QDir(d.path()).removeRecursively(); // the stick is pulled out
         }
     });
     QTest::mouseClick(w->Odtworz, Qt::LeftButton);
@@ -268,7 +272,7 @@ void RestoreTest::damagedArchive()
     QVERIFY(log.size() >= 2);
     QCOMPARE(log.at(0).kind, MessageKind::Error);
     const QString named = fault == QLatin1String("vanish") ? QStringLiteral("Wlasciciel.DB")
-                        : fault == QLatin1String("unplug") ? QStringLiteral("d:\\Archiwum\\06_12_2026\\Parametry.db")
+        : fault == QLatin1String("unplug")                 ? QStringLiteral("d:\\Archiwum\\06_12_2026\\Parametry.db")
                                                            : QStringLiteral("Magazyn.dat");
     QVERIFY2(log.at(0).text.contains(named), qPrintable(log.at(0).text));
     QCOMPARE(log.at(1).text, kIncomplete);
@@ -311,8 +315,8 @@ void RestoreTest::disketteBranch_data()
 {
     QTest::addColumn<int>("diskettes");
     QTest::addColumn<QString>("message");
-    QTest::newRow("last backup on a hard disk") << 0
-                                                << QStringLiteral("PROBLEMY ODTWORZENIA DANYCH Z DYSKIETKI - ODTWÓRZ Z DYSKU TWARDEGO");
+    QTest::newRow("last backup on a hard disk")
+        << 0 << QStringLiteral("PROBLEMY ODTWORZENIA DANYCH Z DYSKIETKI - ODTWÓRZ Z DYSKU TWARDEGO");
     QTest::newRow("last backup on two diskettes") << 2 << QStringLiteral("NIEPEŁNE ODTWORZENIE DANYCH ");
 }
 
@@ -380,11 +384,12 @@ void RestoreTest::damagedTableFileStopsTheRestore_data()
                                   << QStringLiteral("plik nie jest bazą danych");
     QTest::newRow("cut to a third") << QStringLiteral("Towary.DB") << QStringLiteral("third")
                                     << QStringLiteral("plik jest uszkodzony");
-    QTest::newRow("zero bytes") << QStringLiteral("Towary.DB") << QStringLiteral("empty") << QStringLiteral("plik jest pusty");
+    QTest::newRow("zero bytes") << QStringLiteral("Towary.DB") << QStringLiteral("empty")
+                                << QStringLiteral("plik jest pusty");
     QTest::newRow("another table") << QStringLiteral("Towary.DB") << QStringLiteral("other")
                                    << QStringLiteral("plik nie zawiera tabeli Towary");
-    QTest::newRow("parameters, random bytes") << QStringLiteral("Parametry.db") << QStringLiteral("random")
-                                              << QStringLiteral("plik nie jest bazą danych");
+    QTest::newRow("parameters, random bytes")
+        << QStringLiteral("Parametry.db") << QStringLiteral("random") << QStringLiteral("plik nie jest bazą danych");
 }
 
 void RestoreTest::damagedTableFileStopsTheRestore()
@@ -393,12 +398,13 @@ void RestoreTest::damagedTableFileStopsTheRestore()
     QFETCH(QString, damage);
     QFETCH(QString, reason);
     ProgramFixture program;
-    addSuppliers(300);   // tables of several pages, so a cut reaches into them
+    addSuppliers(300); // tables of several pages, so a cut reaches into them
     const auto good = backUp(program);
     const QString archive = program.root() + kArchive;
     QVERIFY(QDir().mkpath(program.root() + QStringLiteral("/Jadl/Archiwum/05_12_2026")));
     for (auto it = good.begin(); it != good.end(); ++it)
-        QVERIFY(archtest::writeBytes(program.root() + QStringLiteral("/Jadl/Archiwum/05_12_2026/") + it.key(), it.value()));
+        QVERIFY(
+            archtest::writeBytes(program.root() + QStringLiteral("/Jadl/Archiwum/05_12_2026/") + it.key(), it.value()));
 
     const QString target = archive + QLatin1Char('/') + file;
     QByteArray bytes = good.value(file);
@@ -503,19 +509,19 @@ void RestoreTest::commitFailingAtAnyStepKeepsTheData()
     int failAt = 0;
     for (failAt = 1; failAt < 200; ++failAt) {
         int calls = 0;
-        w->setCommitRename([&](const QString& from, const QString& to) {
-            return ++calls != failAt && QFile::rename(from, to);
-        });
+        w->setCommitRename(
+            [&](const QString& from, const QString& to) { return ++calls != failAt && QFile::rename(from, to); });
         program.messages().clear();
         restoreFrom(QStringLiteral("c:\\Jadl\\Archiwum\\06_12_2026"));
         if (calls < failAt)
-            break;   // every step passed: the restore went through
-        QVERIFY2(hasErrorNaming(program.messages(), QStringLiteral("Nie można zastąpić pliku")), qPrintable(QString::number(failAt)));
+            break; // every step passed: the restore went through
+        QVERIFY2(hasErrorNaming(program.messages(), QStringLiteral("Nie można zastąpić pliku")),
+                 qPrintable(QString::number(failAt)));
         QCOMPARE(program.messages().texts().last(), kIncomplete);
         QVERIFY2(archtest::snapshot(program.dataDir()) == before, qPrintable(QString::number(failAt)));
     }
     w->setCommitRename({});
-    QVERIFY(failAt > archived.size());   // every file was a point of failure
+    QVERIFY(failAt > archived.size()); // every file was a point of failure
     QCOMPARE(program.messages().texts(), QStringList{kSuccess});
     QVERIFY(archtest::snapshot(program.dataDir()) == archived);
 }

@@ -56,29 +56,33 @@ void TestFormats::dates_data()
     QTest::addColumn<QString>("shortDate");
 
     QTest::newRow("December") << QDate(2026, 12, 7) << QStringLiteral("7 grudnia, 2026")
-                              << QStringLiteral("poniedziałek") << QStringLiteral("7 grudnia") << QStringLiteral("7.12.2026");
-    QTest::newRow("January") << QDate(2025, 1, 1) << QStringLiteral("1 stycznia, 2025")
-                             << QStringLiteral("środa") << QStringLiteral("1 stycznia") << QStringLiteral("1.1.2025");
+                              << QStringLiteral("poniedziałek") << QStringLiteral("7 grudnia")
+                              << QStringLiteral("7.12.2026");
+    QTest::newRow("January") << QDate(2025, 1, 1) << QStringLiteral("1 stycznia, 2025") << QStringLiteral("środa")
+                             << QStringLiteral("1 stycznia") << QStringLiteral("1.1.2025");
     QTest::newRow("February leap day") << QDate(2024, 2, 29) << QStringLiteral("29 lutego, 2024")
-                                       << QStringLiteral("czwartek") << QStringLiteral("29 lutego") << QStringLiteral("29.2.2024");
-    QTest::newRow("March") << QDate(2024, 3, 1) << QStringLiteral("1 marca, 2024")
-                           << QStringLiteral("piątek") << QStringLiteral("1 marca") << QStringLiteral("1.3.2024");
-    QTest::newRow("April") << QDate(2026, 4, 18) << QStringLiteral("18 kwietnia, 2026")
-                           << QStringLiteral("sobota") << QStringLiteral("18 kwietnia") << QStringLiteral("18.4.2026");
-    QTest::newRow("May") << QDate(2026, 5, 3) << QStringLiteral("3 maja, 2026")
-                         << QStringLiteral("niedziela") << QStringLiteral("3 maja") << QStringLiteral("3.5.2026");
-    QTest::newRow("June") << QDate(2026, 6, 30) << QStringLiteral("30 czerwca, 2026")
-                          << QStringLiteral("wtorek") << QStringLiteral("30 czerwca") << QStringLiteral("30.6.2026");
-    QTest::newRow("July") << QDate(2026, 7, 15) << QStringLiteral("15 lipca, 2026")
-                          << QStringLiteral("środa") << QStringLiteral("15 lipca") << QStringLiteral("15.7.2026");
-    QTest::newRow("August") << QDate(2026, 8, 20) << QStringLiteral("20 sierpnia, 2026")
-                            << QStringLiteral("czwartek") << QStringLiteral("20 sierpnia") << QStringLiteral("20.8.2026");
-    QTest::newRow("September") << QDate(2026, 9, 11) << QStringLiteral("11 września, 2026")
-                               << QStringLiteral("piątek") << QStringLiteral("11 września") << QStringLiteral("11.9.2026");
+                                       << QStringLiteral("czwartek") << QStringLiteral("29 lutego")
+                                       << QStringLiteral("29.2.2024");
+    QTest::newRow("March") << QDate(2024, 3, 1) << QStringLiteral("1 marca, 2024") << QStringLiteral("piątek")
+                           << QStringLiteral("1 marca") << QStringLiteral("1.3.2024");
+    QTest::newRow("April") << QDate(2026, 4, 18) << QStringLiteral("18 kwietnia, 2026") << QStringLiteral("sobota")
+                           << QStringLiteral("18 kwietnia") << QStringLiteral("18.4.2026");
+    QTest::newRow("May") << QDate(2026, 5, 3) << QStringLiteral("3 maja, 2026") << QStringLiteral("niedziela")
+                         << QStringLiteral("3 maja") << QStringLiteral("3.5.2026");
+    QTest::newRow("June") << QDate(2026, 6, 30) << QStringLiteral("30 czerwca, 2026") << QStringLiteral("wtorek")
+                          << QStringLiteral("30 czerwca") << QStringLiteral("30.6.2026");
+    QTest::newRow("July") << QDate(2026, 7, 15) << QStringLiteral("15 lipca, 2026") << QStringLiteral("środa")
+                          << QStringLiteral("15 lipca") << QStringLiteral("15.7.2026");
+    QTest::newRow("August") << QDate(2026, 8, 20) << QStringLiteral("20 sierpnia, 2026") << QStringLiteral("czwartek")
+                            << QStringLiteral("20 sierpnia") << QStringLiteral("20.8.2026");
+    QTest::newRow("September") << QDate(2026, 9, 11) << QStringLiteral("11 września, 2026") << QStringLiteral("piątek")
+                               << QStringLiteral("11 września") << QStringLiteral("11.9.2026");
     QTest::newRow("October") << QDate(2026, 10, 31) << QStringLiteral("31 października, 2026")
-                             << QStringLiteral("sobota") << QStringLiteral("31 października") << QStringLiteral("31.10.2026");
+                             << QStringLiteral("sobota") << QStringLiteral("31 października")
+                             << QStringLiteral("31.10.2026");
     QTest::newRow("November") << QDate(2026, 11, 2) << QStringLiteral("2 listopada, 2026")
-                              << QStringLiteral("poniedziałek") << QStringLiteral("2 listopada") << QStringLiteral("2.11.2026");
+                              << QStringLiteral("poniedziałek") << QStringLiteral("2 listopada")
+                              << QStringLiteral("2.11.2026");
 }
 
 void TestFormats::dates()
@@ -303,9 +307,10 @@ void TestFormats::reportMonthNames_data()
     QTest::addColumn<int>("month");
     QTest::addColumn<QString>("name");
     const QStringList names = {
-        QStringLiteral("Styczeń"), QStringLiteral("Luty"), QStringLiteral("Marzec"), QStringLiteral("Kwiecień"),
-        QStringLiteral("Maj"), QStringLiteral("Czerwiec"), QStringLiteral("Lipiec"), QStringLiteral("Sierpień"),
-        QStringLiteral("Wrzesień"), QStringLiteral("Paźdiernik"), QStringLiteral("Listopad"), QStringLiteral("Grudzień"),
+        QStringLiteral("Styczeń"),    QStringLiteral("Luty"),     QStringLiteral("Marzec"),
+        QStringLiteral("Kwiecień"),   QStringLiteral("Maj"),      QStringLiteral("Czerwiec"),
+        QStringLiteral("Lipiec"),     QStringLiteral("Sierpień"), QStringLiteral("Wrzesień"),
+        QStringLiteral("Paźdiernik"), QStringLiteral("Listopad"), QStringLiteral("Grudzień"),
     };
     for (int m = 1; m <= 12; ++m)
         QTest::addRow("%d", m) << m << names.at(m - 1);

@@ -165,8 +165,8 @@ void TestMoney::grossPrice_data()
     QTest::newRow("10 at zw") << num(10) << text("zw") << true << 10.0 << 0;
     QTest::newRow("10 at 23") << num(10) << text("23") << true << 12.0 << 30;
     QTest::newRow("null VAT rounds the net") << num(3.456) << std::optional<QString>() << true << 3.0 << 46;
-    QTest::newRow("gross rounded half up") << num(1.25) << text("8") << true << 1.0 << 35;   // 1.35
-    QTest::newRow("2.99 at 23") << num(2.99) << text("23") << true << 3.0 << 68;           // 3.6777
+    QTest::newRow("gross rounded half up") << num(1.25) << text("8") << true << 1.0 << 35; // 1.35
+    QTest::newRow("2.99 at 23") << num(2.99) << text("23") << true << 3.0 << 68; // 3.6777
     QTest::newRow("zero net") << num(0) << text("23") << true << 0.0 << 0;
     QTest::newRow("null net") << std::optional<double>() << text("23") << false << 0.0 << 0;
     QTest::newRow("null both") << std::optional<double>() << std::optional<QString>() << false << 0.0 << 0;

@@ -100,10 +100,10 @@ void TestDbControls::editFollowsTheRecord()
     cena.setDataSource(&data_->source());
     cena.setDataField(QStringLiteral("Cena"));
     QCOMPARE(symbol.text(), QStringLiteral("A1"));
-    QCOMPARE(cena.text(), QStringLiteral("1,50"));        // display format "0.00"
+    QCOMPARE(cena.text(), QStringLiteral("1,50")); // display format "0.00"
     table().next();
     QCOMPARE(symbol.text(), QStringLiteral("B2"));
-    QCOMPARE(cena.text(), QString());                     // null
+    QCOMPARE(cena.text(), QString()); // null
     table().last();
     QCOMPARE(symbol.text(), QStringLiteral("C3"));
     QCOMPARE(cena.text(), QStringLiteral("10,25"));
@@ -173,7 +173,7 @@ void TestDbControls::numberWrittenAtPostAndShownFormatted()
     cena.selectAll();
     QTest::keyClicks(&cena, QStringLiteral("7,5"));
     QCOMPARE(table().state(), DataSetState::Edit);
-    table().post();                       // the start of post takes the typed text
+    table().post(); // the start of post takes the typed text
     QCOMPARE(table().fieldByName(QStringLiteral("Cena")).asFloat(), 7.5);
     QCOMPARE(cena.text(), QStringLiteral("7,50"));
 }
@@ -207,14 +207,14 @@ void TestDbControls::invalidNumberOnLeavingIsReported()
     QVERIFY(QTest::qWaitForWindowActive(&window));
     cena->setFocus();
     QTRY_VERIFY(cena->hasFocus());
-    QCOMPARE(cena->text(), QStringLiteral("1,5"));        // edit format while focused
+    QCOMPARE(cena->text(), QStringLiteral("1,5")); // edit format while focused
     cena->selectAll();
     QTest::keyClicks(cena, QStringLiteral("1,2,3"));
     other->setFocus();
     QTRY_VERIFY(other->hasFocus());
     QCOMPARE((*messages_)->log().size(), 1);
     QCOMPARE((*messages_)->log().first().kind, platform::MessageKind::Error);
-    QCOMPARE(cena->text(), QStringLiteral("1,2,3"));     // kept for correction
+    QCOMPARE(cena->text(), QStringLiteral("1,2,3")); // kept for correction
     QCOMPARE(table().fieldByName(QStringLiteral("Cena")).asFloat(), 1.5);
     cena->setFocus();
     QTRY_VERIFY(cena->hasFocus());
@@ -222,7 +222,7 @@ void TestDbControls::invalidNumberOnLeavingIsReported()
     QTest::keyClicks(cena, QStringLiteral("2,25"));
     other->setFocus();
     QTRY_VERIFY(other->hasFocus());
-    QCOMPARE(table().fieldByName(QStringLiteral("Cena")).asFloat(), 2.25);   // written on leaving
+    QCOMPARE(table().fieldByName(QStringLiteral("Cena")).asFloat(), 2.25); // written on leaving
     QCOMPARE(cena->text(), QStringLiteral("2,25"));
     QCOMPARE((*messages_)->log().size(), 1);
 }
@@ -310,7 +310,7 @@ void TestDbControls::enablingDisplayUpdatesRefreshes()
     table().disableControls();
     table().next();
     table().next();
-    QCOMPARE(symbol.text(), QStringLiteral("A1"));        // nothing relayed meanwhile
+    QCOMPARE(symbol.text(), QStringLiteral("A1")); // nothing relayed meanwhile
     table().enableControls();
     QCOMPARE(symbol.text(), QStringLiteral("C3"));
 }
@@ -322,7 +322,7 @@ void TestDbControls::pasteFromMenuEditsRecord()
     nazwa.setDataSource(&data_->source());
     nazwa.setDataField(QStringLiteral("Nazwa"));
     nazwa.end(false);
-    nazwa.insert(QStringLiteral("!"));      // QLineEdit::insert sends textEdited
+    nazwa.insert(QStringLiteral("!")); // QLineEdit::insert sends textEdited
     QCOMPARE(table().state(), DataSetState::Edit);
     QCOMPARE(nazwa.text(), QStringLiteral("alfa!"));
     QCOMPARE(table().fieldByName(QStringLiteral("Nazwa")).asString(), QStringLiteral("alfa!"));
@@ -379,7 +379,7 @@ void TestDbControls::comboBoxBindsBothWays()
     QSignalSpy changed(&vat, &DBComboBox::textChangedByUser);
     // Choosing another item with the keyboard edits the record.
     vat.setCurrentIndex(1);
-    QCOMPARE(table().state(), DataSetState::Browse);       // from code: no edit
+    QCOMPARE(table().state(), DataSetState::Browse); // from code: no edit
     QTest::keyClick(&vat, Qt::Key_Down);
     QCOMPARE(table().state(), DataSetState::Edit);
     QCOMPARE(vat.text(), QStringLiteral("?"));
@@ -409,7 +409,7 @@ void TestDbControls::comboBoxItemsReplaceable()
     box.setItems({QStringLiteral("7"), QStringLiteral("22")});
     box.addItem(QStringLiteral("zw"));
     QCOMPARE(box.items(), (QStringList{QStringLiteral("7"), QStringLiteral("22"), QStringLiteral("zw")}));
-    QCOMPARE(box.text(), QStringLiteral("A1"));             // the shown text is the field's
+    QCOMPARE(box.text(), QStringLiteral("A1")); // the shown text is the field's
     box.setItems({QStringLiteral("23"), QStringLiteral("8")});
     QCOMPARE(box.items(), (QStringList{QStringLiteral("23"), QStringLiteral("8")}));
     QCOMPARE(box.text(), QStringLiteral("A1"));
@@ -424,9 +424,9 @@ void TestDbControls::checkBoxValues_data()
     QTest::addColumn<QString>("field");
     QTest::addColumn<QString>("checkedValue");
     QTest::addColumn<QString>("uncheckedValue");
-    QTest::addColumn<QList<bool>>("expected");       // per record
-    QTest::newRow("logical, default values") << QStringLiteral("Aktywny") << QString() << QString()
-                                             << QList<bool>{true, false, true};
+    QTest::addColumn<QList<bool>>("expected"); // per record
+    QTest::newRow("logical, default values")
+        << QStringLiteral("Aktywny") << QString() << QString() << QList<bool>{true, false, true};
     QTest::newRow("logical, values True/False") << QStringLiteral("Aktywny") << QStringLiteral("True")
                                                 << QStringLiteral("False") << QList<bool>{true, false, true};
     QTest::newRow("text TAK/NIE, any case") << QStringLiteral("AktywnyString") << QStringLiteral("TAK")

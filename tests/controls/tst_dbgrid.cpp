@@ -39,7 +39,7 @@ QList<DBGridColumn> threeColumns()
 
 class TestDbGrid : public QObject {
     Q_OBJECT
-    std::unique_ptr<ScratchTable> original_;   // built once, copied for each test
+    std::unique_ptr<ScratchTable> original_; // built once, copied for each test
     std::unique_ptr<ScratchTable> data_;
     std::unique_ptr<platform::ScopedScriptedMessages> messages_;
     std::unique_ptr<DBGrid> grid_;
@@ -132,9 +132,8 @@ void TestDbGrid::modelPassesTheTester()
     table().open();
     QCOMPARE(grid_->model()->rowCount(), rows);
     table().setFiltered(true);
-    table().setOnFilterRecord([](Table& t, bool& accept) {
-        accept = t.fieldByName(QStringLiteral("Ilosc")).asInteger() == 3;
-    });
+    table().setOnFilterRecord(
+        [](Table& t, bool& accept) { accept = t.fieldByName(QStringLiteral("Ilosc")).asInteger() == 3; });
     table().refresh();
     QCOMPARE(grid_->model()->rowCount(), table().recordCount());
     QVERIFY(table().recordCount() < rows);
@@ -150,7 +149,7 @@ void TestDbGrid::rowCountAndFarRowsWithoutMoving()
     QCOMPARE(cell(2500, 1), symbolOf(2500));
     QCOMPARE(cell(2500, 2), QStringLiteral("1250,00"));
     QCOMPARE(cell(rows - 1, 1), symbolOf(rows - 1));
-    QCOMPARE(table().recNo(), 1);        // reading did not move the cursor
+    QCOMPARE(table().recNo(), 1); // reading did not move the cursor
     QCOMPARE(grid_->model()->index(rows, 1).data(), QVariant());
 }
 
@@ -192,7 +191,7 @@ void TestDbGrid::titlesAndTitleClick()
 {
     QCOMPARE(grid_->columnTitle(0), QStringLiteral("Nr"));
     QCOMPARE(grid_->columnTitle(1), QStringLiteral("Nazwa skrócona"));
-    QCOMPARE(grid_->columnTitle(2), QStringLiteral("Cena"));     // the field's own label
+    QCOMPARE(grid_->columnTitle(2), QStringLiteral("Cena")); // the field's own label
     grid_->show();
     QVERIFY(QTest::qWaitForWindowExposed(grid_.get()));
     QSignalSpy titles(grid_.get(), &DBGrid::titleClicked);
@@ -201,7 +200,7 @@ void TestDbGrid::titlesAndTitleClick()
     QTest::mouseClick(header->viewport(), Qt::LeftButton, {}, QPoint(x, header->height() / 2));
     QCOMPARE(titles.count(), 1);
     QCOMPARE(titles.first().first().toString(), QStringLiteral("Nazwa skrócona"));
-    QCOMPARE(table().recNo(), 1);        // a title click does not sort by itself
+    QCOMPARE(table().recNo(), 1); // a title click does not sort by itself
     QCOMPARE(grid_->columnWidth(2), 80);
     // Titles are what accessibility tools read for the columns.
     QAccessibleInterface* a = QAccessible::queryAccessibleInterface(grid_.get());
@@ -276,8 +275,8 @@ void TestDbGrid::selectedRowDrawsWhiteText()
     };
     const auto red = [](const QColor& c) { return c.red() > 180 && c.green() < 90 && c.blue() < 90; };
     const auto white = [](const QColor& c) { return c.red() > 235 && c.green() > 235 && c.blue() > 235; };
-    QVERIFY(count(1, red) > 0);       // a row not selected: the hook's colour
-    QCOMPARE(count(2, red), 0);       // the selected row: white text
+    QVERIFY(count(1, red) > 0); // a row not selected: the hook's colour
+    QCOMPARE(count(2, red), 0); // the selected row: white text
     QVERIFY(count(2, white) > 0);
 }
 
@@ -306,7 +305,7 @@ void TestDbGrid::editingCellEditsRecordAndLeavingRowPosts()
     QCOMPARE(editor->maxLength(), 10);
     editor->selectAll();
     QTest::keyClicks(editor, QStringLiteral("S0002x"));
-    QTest::keyClick(editor, Qt::Key_Return);      // the editor commits on the next loop turn
+    QTest::keyClick(editor, Qt::Key_Return); // the editor commits on the next loop turn
     QTRY_COMPARE(table().fieldByName(QStringLiteral("Symbol")).asString(), QStringLiteral("S0002x"));
     QCOMPARE(cell(2, 1), QStringLiteral("S0002x"));
     QCOMPARE(table().state(), DataSetState::Edit);
@@ -332,7 +331,7 @@ void TestDbGrid::readOnlyGridAndColumns()
 {
     const QModelIndex numer = grid_->model()->index(0, 0);
     const QModelIndex symbol = grid_->model()->index(0, 1);
-    QVERIFY(!(numer.flags() & Qt::ItemIsEditable));           // read-only column
+    QVERIFY(!(numer.flags() & Qt::ItemIsEditable)); // read-only column
     QVERIFY(symbol.flags() & Qt::ItemIsEditable);
     grid_->setReadOnly(true);
     QVERIFY(!(grid_->model()->index(0, 1).flags() & Qt::ItemIsEditable));
@@ -352,8 +351,8 @@ void TestDbGrid::insertShowsExtraRow()
     table().insert();
     QCOMPARE(grid_->model()->rowCount(), rows + 1);
     QCOMPARE(grid_->currentIndex().row(), 10);
-    QCOMPARE(cell(10, 1), QString());                         // the new, empty record
-    QCOMPARE(cell(11, 1), symbolOf(10));                      // the rest shift down
+    QCOMPARE(cell(10, 1), QString()); // the new, empty record
+    QCOMPARE(cell(11, 1), symbolOf(10)); // the rest shift down
     table().fieldByName(QStringLiteral("Symbol")).setString(QStringLiteral("NOWY"));
     QCOMPARE(cell(10, 1), QStringLiteral("NOWY"));
     table().cancel();

@@ -51,9 +51,8 @@ void TestDbNavigator::init()
 {
     messages_ = std::make_unique<platform::ScopedScriptedMessages>();
     data_ = std::make_unique<ScratchTable>(test::sampleFields(), test::sampleIndexes());
-    data_->append(3, [](Table& t, int i) {
-        t.fieldByName(QStringLiteral("Symbol")).setString(QStringLiteral("S%1").arg(i));
-    });
+    data_->append(
+        3, [](Table& t, int i) { t.fieldByName(QStringLiteral("Symbol")).setString(QStringLiteral("S%1").arg(i)); });
     nav_ = std::make_unique<DBNavigator>();
     nav_->setDataSource(&data_->source());
 }
@@ -185,14 +184,15 @@ void TestDbNavigator::visibleButtonsAndHints()
     QCOMPARE(nav_->hint(B::Cancel), QStringLiteral("Anuluj"));
     QCOMPARE(nav_->button(B::Post)->toolTip(), QStringLiteral("Zapisz"));
     QCOMPARE(nav_->button(B::Post)->accessibleName(), QStringLiteral("Zapisz"));
-    QCOMPARE(nav_->hint(B::First), QStringLiteral("Pierwszy rekord"));     // hidden, default kept
+    QCOMPARE(nav_->hint(B::First), QStringLiteral("Pierwszy rekord")); // hidden, default kept
     // All ten with the full list of hints.
-    nav_->setVisibleButtons({B::First, B::Prior, B::Next, B::Last, B::Insert, B::Delete, B::Edit, B::Post, B::Cancel,
-                             B::Refresh});
-    const QStringList hints{QStringLiteral("pierwszy zapis"), QStringLiteral("poprzedni zapis"),
-                            QStringLiteral("następny zapis"), QStringLiteral("ostatni zapis"),
-                            QStringLiteral("dodaj nowy zapis"), QStringLiteral("usuń"), QStringLiteral("edytuj"),
-                            QStringLiteral("zapisz"), QStringLiteral("anuluj"), QStringLiteral("odśwież")};
+    nav_->setVisibleButtons(
+        {B::First, B::Prior, B::Next, B::Last, B::Insert, B::Delete, B::Edit, B::Post, B::Cancel, B::Refresh});
+    const QStringList hints{QStringLiteral("pierwszy zapis"),   QStringLiteral("poprzedni zapis"),
+                            QStringLiteral("następny zapis"),   QStringLiteral("ostatni zapis"),
+                            QStringLiteral("dodaj nowy zapis"), QStringLiteral("usuń"),
+                            QStringLiteral("edytuj"),           QStringLiteral("zapisz"),
+                            QStringLiteral("anuluj"),           QStringLiteral("odśwież")};
     nav_->setHints(hints);
     for (int i = 0; i < DBNavigator::ButtonCount; ++i)
         QCOMPARE(nav_->hint(B(i)), hints[i]);

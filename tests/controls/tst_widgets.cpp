@@ -26,10 +26,15 @@ public:
     QList<int> pressed;
     QList<int> released;
     int wheels = 0;
+
 protected:
     void keyPressEvent(QKeyEvent* e) override { pressed << e->key(); }
     void keyReleaseEvent(QKeyEvent* e) override { released << e->key(); }
-    void wheelEvent(QWheelEvent* e) override { ++wheels; e->accept(); }
+    void wheelEvent(QWheelEvent* e) override
+    {
+        ++wheels;
+        e->accept();
+    }
 };
 
 void sendWheel(QWidget* target, int deltaY)
@@ -69,7 +74,7 @@ private Q_SLOTS:
 void TestWidgets::calendarWeekStartsOnSunday_data()
 {
     QTest::addColumn<QDate>("date");
-    QTest::addColumn<int>("column");     // grid column of that day, Sunday = 0
+    QTest::addColumn<int>("column"); // grid column of that day, Sunday = 0
     QTest::newRow("Sunday 1 March 2026") << QDate(2026, 3, 1) << 0;
     QTest::newRow("Monday 7 December 2026") << QDate(2026, 12, 7) << 1;
     QTest::newRow("Saturday 5 December 2026") << QDate(2026, 12, 5) << 6;
@@ -101,7 +106,7 @@ void TestWidgets::calendarWeekStartsOnSunday()
 void TestWidgets::calendarMonthSteps_data()
 {
     QTest::addColumn<QDate>("start");
-    QTest::addColumn<int>("steps");      // + forward, - back
+    QTest::addColumn<int>("steps"); // + forward, - back
     QTest::addColumn<QDate>("expected");
     QTest::newRow("keeps the day") << QDate(2026, 5, 17) << 1 << QDate(2026, 6, 17);
     QTest::newRow("31 Jan to end of Feb") << QDate(2026, 1, 31) << 1 << QDate(2026, 2, 28);
@@ -130,7 +135,7 @@ void TestWidgets::calendarReportsEveryChangeOnce()
     MonthCalendar cal;
     cal.setDate(QDate(2026, 12, 7));
     QSignalSpy spy(&cal, &MonthCalendar::dateChanged);
-    cal.setDate(QDate(2026, 12, 7));          // same date: no change
+    cal.setDate(QDate(2026, 12, 7)); // same date: no change
     QCOMPARE(spy.count(), 0);
     cal.nextMonth();
     QCOMPARE(spy.count(), 1);
@@ -168,7 +173,7 @@ void TestWidgets::spinEditRange()
     spin.setMinValue(2000);
     spin.setMaxValue(2100);
     spin.setValue(2026);
-    QCOMPARE(spin.text(), QStringLiteral("2026"));   // no thousands separator
+    QCOMPARE(spin.text(), QStringLiteral("2026")); // no thousands separator
     spin.setValue(1999);
     QCOMPARE(spin.value(), 2000);
     spin.setIncrement(5);
@@ -200,7 +205,7 @@ void TestWidgets::wheelBecomesArrowKeys()
     qApp->removeEventFilter(&filter);
     QCOMPARE(w.pressed, keys);
     QCOMPARE(w.released, keys);
-    QCOMPARE(w.wheels, 0);          // the wheel event itself is swallowed
+    QCOMPARE(w.wheels, 0); // the wheel event itself is swallowed
 }
 
 void TestWidgets::wheelMovesListByRows()

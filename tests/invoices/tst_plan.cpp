@@ -60,11 +60,16 @@ Invoice atBasicRate(std::initializer_list<double> nets, std::optional<double> p1
 QString statusWord(RateCheck::Status s)
 {
     switch (s) {
-    case RateCheck::Status::Equal: return QStringLiteral("equal");
-    case RateCheck::Status::Adjusted: return QStringLiteral("adjusted");
-    case RateCheck::Status::Mismatch: return QStringLiteral("mismatch");
-    case RateCheck::Status::MissingTotal: return QStringLiteral("missing");
-    case RateCheck::Status::TotalWithoutLines: return QStringLiteral("no lines");
+    case RateCheck::Status::Equal:
+        return QStringLiteral("equal");
+    case RateCheck::Status::Adjusted:
+        return QStringLiteral("adjusted");
+    case RateCheck::Status::Mismatch:
+        return QStringLiteral("mismatch");
+    case RateCheck::Status::MissingTotal:
+        return QStringLiteral("missing");
+    case RateCheck::Status::TotalWithoutLines:
+        return QStringLiteral("no lines");
     }
     return {};
 }
@@ -102,9 +107,9 @@ private Q_SLOTS:
 void TestPlan::plannedValues_data()
 {
     QTest::addColumn<QString>("file");
-    QTest::addColumn<int>("line");          // NrWierszaFa
+    QTest::addColumn<int>("line"); // NrWierszaFa
     QTest::addColumn<double>("ilosc");
-    QTest::addColumn<qint64>("cenaNetto");  // grosze from here on
+    QTest::addColumn<qint64>("cenaNetto"); // grosze from here on
     QTest::addColumn<qint64>("cenaBrutto");
     QTest::addColumn<qint64>("netto");
     QTest::addColumn<qint64>("vat");
@@ -115,14 +120,14 @@ void TestPlan::plannedValues_data()
 
     // Net-priced, P_6 2026-02-27 for every line.
     // 12 x 7.99 = 95.88; VAT 95.88 * 0.23 = 22.0524 -> 22.05; gross price 7.99 * 1.23 = 9.8277 -> 9.83.
-    QTest::newRow("typical 23%") << "typical.xml" << 1 << 12.0 << 799LL << 983LL << 9588LL << 2205LL << 11793LL
-                                 << "23" << 23 << QDate(2026, 2, 27);
+    QTest::newRow("typical 23%") << "typical.xml" << 1 << 12.0 << 799LL << 983LL << 9588LL << 2205LL << 11793LL << "23"
+                                 << 23 << QDate(2026, 2, 27);
     // 109.80 * 0.23 = 25.254 -> 25.25; 54.90 * 1.23 = 67.527 -> 67.53.
-    QTest::newRow("typical 23% second") << "typical.xml" << 3 << 2.0 << 5490LL << 6753LL << 10980LL << 2525LL
-                                        << 13505LL << "23" << 23 << QDate(2026, 2, 27);
+    QTest::newRow("typical 23% second") << "typical.xml" << 3 << 2.0 << 5490LL << 6753LL << 10980LL << 2525LL << 13505LL
+                                        << "23" << 23 << QDate(2026, 2, 27);
     // 32.40 * 0.08 = 2.592 -> 2.59; 1.35 * 1.08 = 1.458 -> 1.46.
-    QTest::newRow("typical 8%") << "typical.xml" << 4 << 24.0 << 135LL << 146LL << 3240LL << 259LL << 3499LL << "8"
-                                << 8 << QDate(2026, 2, 27);
+    QTest::newRow("typical 8%") << "typical.xml" << 4 << 24.0 << 135LL << 146LL << 3240LL << 259LL << 3499LL << "8" << 8
+                                << QDate(2026, 2, 27);
 
     // Priced gross; no P_6, the period ends 2026-03-06.
     // 19.47 gross: VAT inside 19.47 * 0.05 / 1.05 = 0.9271 -> 0.93, net 18.54; price 18.54 / 3 = 6.18;
@@ -132,12 +137,12 @@ void TestPlan::plannedValues_data()
     // 79.90 gross: VAT inside 3.8048 -> 3.80, net 76.10, price 7.61, gross price 7.9905 -> 7.99.
     // VAT 76.10 * 0.05 = 3.805, a half, which the program rounds up: 3.81. The 5% lines then
     // hold 0.93 + 3.81 = 4.74 against P_14_3 4.73, so this larger line gives back 1 grosz: 3.80, 79.90.
-    QTest::newRow("gross 5% adjusted") << "gross.xml" << 2 << 10.0 << 761LL << 799LL << 7610LL << 380LL << 7990LL
-                                       << "5" << 5 << QDate(2026, 3, 6);
+    QTest::newRow("gross 5% adjusted") << "gross.xml" << 2 << 10.0 << 761LL << 799LL << 7610LL << 380LL << 7990LL << "5"
+                                       << 5 << QDate(2026, 3, 6);
     // 17.98 gross: VAT inside 17.98 * 0.23 / 1.23 = 3.3621 -> 3.36, net 14.62, price 7.31;
     // VAT 14.62 * 0.23 = 3.3626 -> 3.36; gross price 7.31 * 1.23 = 8.9913 -> 8.99.
-    QTest::newRow("gross 23%") << "gross.xml" << 3 << 2.0 << 731LL << 899LL << 1462LL << 336LL << 1798LL << "23"
-                               << 23 << QDate(2026, 3, 6);
+    QTest::newRow("gross 23%") << "gross.xml" << 3 << 2.0 << 731LL << 899LL << 1462LL << 336LL << 1798LL << "23" << 23
+                               << QDate(2026, 3, 6);
 
     // Each line's own P_6A date; no VAT on non-digit designations.
     QTest::newRow("4% taxi") << "rates.xml" << 6 << 1.0 << 6000LL << 6240LL << 6000LL << 240LL << 6240LL << "4" << 4
@@ -148,19 +153,19 @@ void TestPlan::plannedValues_data()
                            << QDate(2026, 3, 3);
     QTest::newRow("oo") << "rates.xml" << 12 << 1.0 << 12000LL << 12000LL << 12000LL << 0LL << 12000LL << "oo" << 0
                         << QDate(2026, 3, 3);
-    QTest::newRow("np II") << "rates.xml" << 14 << 1.0 << 14000LL << 14000LL << 14000LL << 0LL << 14000LL << "np"
-                           << 0 << QDate(2026, 3, 3);
+    QTest::newRow("np II") << "rates.xml" << 14 << 1.0 << 14000LL << 14000LL << 14000LL << 0LL << 14000LL << "np" << 0
+                           << QDate(2026, 3, 3);
 
     // The correction's before-state lines come back negative, prices stay; P_1 is the date.
     // 20 x 3.10 = 62.00, VAT 3.10, gross 65.10; gross price 3.10 * 1.05 = 3.255, a half: 3.26.
     QTest::newRow("correction before") << "kor.xml" << 1 << -20.0 << 310LL << 326LL << -6200LL << -310LL << -6510LL
                                        << "5" << 5 << QDate(2026, 3, 10);
     // 18 x 3.10 = 55.80, VAT 2.79, gross 58.59.
-    QTest::newRow("correction after") << "kor.xml" << 2 << 18.0 << 310LL << 326LL << 5580LL << 279LL << 5859LL
-                                      << "5" << 5 << QDate(2026, 3, 10);
+    QTest::newRow("correction after") << "kor.xml" << 2 << 18.0 << 310LL << 326LL << 5580LL << 279LL << 5859LL << "5"
+                                      << 5 << QDate(2026, 3, 10);
     // 2.5 kg x 28.00 = 70.00, VAT 3.50; gross price 29.40.
-    QTest::newRow("correction before, kg") << "kor.xml" << 5 << -2.5 << 2800LL << 2940LL << -7000LL << -350LL
-                                           << -7350LL << "5" << 5 << QDate(2026, 3, 10);
+    QTest::newRow("correction before, kg")
+        << "kor.xml" << 5 << -2.5 << 2800LL << 2940LL << -7000LL << -350LL << -7350LL << "5" << 5 << QDate(2026, 3, 10);
 
     // FA(2): "0" with only P_13_6_2 on the invoice is intra-Community supply, "0e".
     QTest::newRow("FA(2) 0") << "fa2.xml" << 3 << 6.0 << 2500LL << 2500LL << 15000LL << 0LL << 15000LL << "0e" << 0
@@ -171,8 +176,8 @@ void TestPlan::plannedValues_data()
 
     // 2.02 * 0.23 = 0.4646 -> 0.46; the three lines give 0.92 against P_14_1 0.93 (4.06 * 0.23),
     // and this, the largest line, takes the grosz: 0.47, gross 2.49. 1.01 * 1.23 = 1.2423 -> 1.24.
-    QTest::newRow("rounding adjusted") << "rounding.xml" << 2 << 2.0 << 101LL << 124LL << 202LL << 47LL << 249LL
-                                       << "23" << 23 << QDate(2026, 3, 5);
+    QTest::newRow("rounding adjusted") << "rounding.xml" << 2 << 2.0 << 101LL << 124LL << 202LL << 47LL << 249LL << "23"
+                                       << 23 << QDate(2026, 3, 5);
 }
 
 void TestPlan::plannedValues()
@@ -223,10 +228,11 @@ void TestPlan::reconciliation_data()
     QTest::addColumn<QString>("checks");
     QTest::addColumn<QString>("adjustments");
     QTest::addColumn<bool>("recordable");
-    QTest::addColumn<QString>("noteSays");   // empty: the plan has nothing to say
+    QTest::addColumn<QString>("noteSays"); // empty: the plan has nothing to say
 
     QTest::newRow("typical: every rate adds up")
-        << fromFile("typical.xml") << "P_13_1 equal; P_13_3 equal; P_13_2 equal" << "" << true << "";
+        << fromFile("typical.xml") << "P_13_1 equal; P_13_3 equal; P_13_2 equal"
+        << "" << true << "";
     // Each rate's lines have a different net value, so a rate summed into the wrong total shows.
     QTest::newRow("every rate to its own total")
         << fromFile("rates.xml")
@@ -236,11 +242,11 @@ void TestPlan::reconciliation_data()
     QTest::newRow("FA(2) totals") << fromFile("fa2.xml")
                                   << "P_13_3 equal; P_13_1 equal; P_13_6_1+P_13_6_2+P_13_6_3 equal; P_13_8+P_13_9 equal"
                                   << "" << true << "";
-    QTest::newRow("correction: differences") << fromFile("kor.xml") << "P_13_3 equal" << "" << true
-                                             << "Pominięte pary wierszy korekty";
-    QTest::newRow("gross: 5% VAT one grosz over") << fromFile("gross.xml") << "P_13_3 adjusted; P_13_1 equal"
-                                                  << "line 2: net 0, VAT -1" << true
-                                                  << "doliczona do wiersza faktury 2";
+    QTest::newRow("correction: differences") << fromFile("kor.xml") << "P_13_3 equal"
+                                             << "" << true << "Pominięte pary wierszy korekty";
+    QTest::newRow("gross: 5% VAT one grosz over")
+        << fromFile("gross.xml") << "P_13_3 adjusted; P_13_1 equal"
+        << "line 2: net 0, VAT -1" << true << "doliczona do wiersza faktury 2";
     QTest::newRow("three lines, VAT of the sum") << fromFile("rounding.xml") << "P_13_1 adjusted"
                                                  << "line 2: net 0, VAT 1" << true << "(netto 0,00 zł, VAT 0,01 zł)";
 
@@ -250,20 +256,19 @@ void TestPlan::reconciliation_data()
     // Two lines, 0.46 of VAT: 2 grosze off is still rounding, 3 is not.
     QTest::newRow("as many grosze as lines") << atBasicRate({1.02, 1.02}, 2.04, 0.48) << "P_13_1 adjusted"
                                              << "line 1: net 0, VAT 2" << true << "wiersza faktury 1";
-    QTest::newRow("one grosz more than lines") << atBasicRate({1.02, 1.02}, 2.04, 0.49) << "P_13_1 mismatch" << ""
-                                               << false << "faktury nie można zapisać";
+    QTest::newRow("one grosz more than lines") << atBasicRate({1.02, 1.02}, 2.04, 0.49) << "P_13_1 mismatch"
+                                               << "" << false << "faktury nie można zapisać";
     QTest::newRow("net off by rounding") << atBasicRate({10.00, 20.00}, 30.01, 6.90) << "P_13_1 adjusted"
                                          << "line 2: net 1, VAT 0" << true << "wiersza faktury 2";
-    QTest::newRow("net off by more") << atBasicRate({10.00, 20.00}, 31.00, 6.90) << "P_13_1 mismatch" << "" << false
-                                     << "różnica większa niż zaokrąglenia";
+    QTest::newRow("net off by more") << atBasicRate({10.00, 20.00}, 31.00, 6.90) << "P_13_1 mismatch"
+                                     << "" << false << "różnica większa niż zaokrąglenia";
     // Before 50.00 (-11.50 VAT) and after 20.00 (4.60): -6.90 against -6.91; the before-state line is larger.
     QTest::newRow("largest by absolute value") << atBasicRate({-50.00, 20.00}, -30.00, -6.91) << "P_13_1 adjusted"
                                                << "line 1: net 0, VAT -1" << true << "wiersza faktury 1";
     QTest::newRow("no total for the rate") << atBasicRate({10.00}, std::nullopt, std::nullopt) << "P_13_1 missing"
                                            << "" << true << "nie podaje sumy";
-    QTest::newRow("a total without lines") << atBasicRate({10.00}, 10.00, 2.30, 5.00)
-                                           << "P_13_1 equal; P_13_7 no lines" << "" << false
-                                           << "żaden wiersz nie ma tej stawki";
+    QTest::newRow("a total without lines") << atBasicRate({10.00}, 10.00, 2.30, 5.00) << "P_13_1 equal; P_13_7 no lines"
+                                           << "" << false << "żaden wiersz nie ma tej stawki";
 }
 
 void TestPlan::reconciliation()

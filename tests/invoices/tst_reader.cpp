@@ -40,19 +40,19 @@ void TestReader::goodFiles_data()
     QTest::addColumn<Kind>("kind");
     QTest::addColumn<QString>("number");
     QTest::addColumn<int>("lines");
-    QTest::addColumn<QDate>("supplyOrPeriodEnd");   // P_6, else OkresFa/P_6_Do; null when neither
-    QTest::addColumn<QDate>("firstLineDate");       // P_6A of the first line
+    QTest::addColumn<QDate>("supplyOrPeriodEnd"); // P_6, else OkresFa/P_6_Do; null when neither
+    QTest::addColumn<QDate>("firstLineDate"); // P_6A of the first line
 
     QTest::newRow("typical") << "typical.xml" << Schema::FA3 << Kind::VAT << "FV/2026/03/0147" << 5
                              << QDate(2026, 2, 27) << QDate();
     QTest::newRow("gross, a period") << "gross.xml" << Schema::FA3 << Kind::VAT << "PAR/2026/0307/55" << 3
                                      << QDate(2026, 3, 6) << QDate();
-    QTest::newRow("every rate, dates per line") << "rates.xml" << Schema::FA3 << Kind::VAT << "14/03/2026" << 14
-                                                << QDate() << QDate(2026, 3, 2);
+    QTest::newRow("every rate, dates per line")
+        << "rates.xml" << Schema::FA3 << Kind::VAT << "14/03/2026" << 14 << QDate() << QDate(2026, 3, 2);
     QTest::newRow("correction") << "kor.xml" << Schema::FA3 << Kind::KOR << "KOR/2026/03/0008" << 6 << QDate()
                                 << QDate();
-    QTest::newRow("FA(2), prefixed elements") << "fa2.xml" << Schema::FA2 << Kind::VAT << "DO/2026/0117" << 4
-                                              << QDate(2026, 1, 20) << QDate();
+    QTest::newRow("FA(2), prefixed elements")
+        << "fa2.xml" << Schema::FA2 << Kind::VAT << "DO/2026/0117" << 4 << QDate(2026, 1, 20) << QDate();
 }
 
 void TestReader::goodFiles()

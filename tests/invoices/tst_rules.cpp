@@ -91,13 +91,20 @@ void TestRules::nipDigits_data()
     QTest::addColumn<QString>("text");
     QTest::addColumn<QString>("digits");
 
-    QTest::newRow("digits") << "5261040828" << "5261040828";
-    QTest::newRow("dashes") << "526-104-08-28" << "5261040828";
-    QTest::newRow("PL and blanks") << "PL 526 104 08 28" << "5261040828";
-    QTest::newRow("lower-case pl") << "pl5261040828" << "5261040828";
-    QTest::newRow("another country") << "DE123456789" << "";
-    QTest::newRow("other characters") << "526/104/08/28" << "";
-    QTest::newRow("empty") << "" << "";
+    QTest::newRow("digits") << "5261040828"
+                            << "5261040828";
+    QTest::newRow("dashes") << "526-104-08-28"
+                            << "5261040828";
+    QTest::newRow("PL and blanks") << "PL 526 104 08 28"
+                                   << "5261040828";
+    QTest::newRow("lower-case pl") << "pl5261040828"
+                                   << "5261040828";
+    QTest::newRow("another country") << "DE123456789"
+                                     << "";
+    QTest::newRow("other characters") << "526/104/08/28"
+                                      << "";
+    QTest::newRow("empty") << ""
+                           << "";
 }
 
 void TestRules::nipDigits()
@@ -112,12 +119,18 @@ void TestRules::unitKey_data()
     QTest::addColumn<QString>("unit");
     QTest::addColumn<QString>("key");
 
-    QTest::newRow("plain") << "szt" << "szt";
-    QTest::newRow("capital and dot") << "Szt." << "szt";
-    QTest::newRow("upper case, blanks") << " SZT " << "szt";
-    QTest::newRow("Polish letters") << "ŁYŻ." << "łyż";
-    QTest::newRow("inner dot stays") << "op.  zb." << "op. zb";
-    QTest::newRow("digits") << "m2" << "m2";
+    QTest::newRow("plain") << "szt"
+                           << "szt";
+    QTest::newRow("capital and dot") << "Szt."
+                                     << "szt";
+    QTest::newRow("upper case, blanks") << " SZT "
+                                        << "szt";
+    QTest::newRow("Polish letters") << "ŁYŻ."
+                                    << "łyż";
+    QTest::newRow("inner dot stays") << "op.  zb."
+                                     << "op. zb";
+    QTest::newRow("digits") << "m2"
+                            << "m2";
 }
 
 void TestRules::unitKey()
@@ -132,17 +145,28 @@ void TestRules::supplierSymbol_data()
     QTest::addColumn<QString>("name");
     QTest::addColumn<QString>("symbol");
 
-    QTest::newRow("Sp. z o.o. and quotes") << "Mleczarnia „Łąka” Sp. z o.o." << "MLECZARNIA ŁĄKA";
-    QTest::newRow("Spółka written out") << "Mleczarnia „Łąka” Spółka z ograniczoną odpowiedzialnością" << "MLECZARNIA ŁĄKA";
-    QTest::newRow("S.A.") << "ABC S.A." << "ABC";
-    QTest::newRow("sp.j.") << "Bracia Nowak sp.j." << "BRACIA NOWAK";
-    QTest::newRow("Sp. z o. o. Sp. k.") << "Oliwka Sp. z o. o. Sp. k." << "OLIWKA";
-    QTest::newRow("s.c. before the owners") << "Złoty Kłos s.c. Anna i Piotr Kowalscy" << "ZŁOTY KŁOS";
-    QTest::newRow("words up to 15 characters") << "Market Pod Zegarem S.A." << "MARKET POD";
-    QTest::newRow("a long first word is cut") << "Przedsiębiorstwo Wielobranżowe sp.j." << "PRZEDSIĘBIORSTW";
-    QTest::newRow("hyphen kept") << "Coca-Cola HBC Polska sp. z o.o." << "COCA-COLA HBC";
-    QTest::newRow("first word always kept") << "SA Trading" << "SA TRADING";
-    QTest::newRow("no legal form") << "Jan Kowalski" << "JAN KOWALSKI";
+    QTest::newRow("Sp. z o.o. and quotes") << "Mleczarnia „Łąka” Sp. z o.o."
+                                           << "MLECZARNIA ŁĄKA";
+    QTest::newRow("Spółka written out") << "Mleczarnia „Łąka” Spółka z ograniczoną odpowiedzialnością"
+                                        << "MLECZARNIA ŁĄKA";
+    QTest::newRow("S.A.") << "ABC S.A."
+                          << "ABC";
+    QTest::newRow("sp.j.") << "Bracia Nowak sp.j."
+                           << "BRACIA NOWAK";
+    QTest::newRow("Sp. z o. o. Sp. k.") << "Oliwka Sp. z o. o. Sp. k."
+                                        << "OLIWKA";
+    QTest::newRow("s.c. before the owners") << "Złoty Kłos s.c. Anna i Piotr Kowalscy"
+                                            << "ZŁOTY KŁOS";
+    QTest::newRow("words up to 15 characters") << "Market Pod Zegarem S.A."
+                                               << "MARKET POD";
+    QTest::newRow("a long first word is cut") << "Przedsiębiorstwo Wielobranżowe sp.j."
+                                              << "PRZEDSIĘBIORSTW";
+    QTest::newRow("hyphen kept") << "Coca-Cola HBC Polska sp. z o.o."
+                                 << "COCA-COLA HBC";
+    QTest::newRow("first word always kept") << "SA Trading"
+                                            << "SA TRADING";
+    QTest::newRow("no legal form") << "Jan Kowalski"
+                                   << "JAN KOWALSKI";
 }
 
 void TestRules::supplierSymbol()

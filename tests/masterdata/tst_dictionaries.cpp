@@ -31,9 +31,14 @@ Q_DECLARE_METATYPE(std::optional<bool>)
 
 namespace {
 
-const QStringList kAssignmentVat{QStringLiteral("7"), QStringLiteral("3"), QStringLiteral("22"), QStringLiteral("0"), QStringLiteral("4")};
-const QStringList kAssignmentUnits{QStringLiteral("1kg"), QStringLiteral("5kg"), QStringLiteral("15kg"), QStringLiteral("0,25kg"), QStringLiteral("0,2kg"), QStringLiteral("0,45kg"), QStringLiteral("1l"), QStringLiteral("0,5l"), QStringLiteral("0,45l"),
-                                   QStringLiteral("0,9l"), QStringLiteral("5l"), QStringLiteral("szt."), QStringLiteral("butelka"), QStringLiteral("karton"), QStringLiteral("dm3"), QStringLiteral("kpl."), QStringLiteral("m.b."), QStringLiteral("m2"), QStringLiteral("m3")};
+const QStringList kAssignmentVat{QStringLiteral("7"), QStringLiteral("3"), QStringLiteral("22"), QStringLiteral("0"),
+                                 QStringLiteral("4")};
+const QStringList kAssignmentUnits{
+    QStringLiteral("1kg"),     QStringLiteral("5kg"),    QStringLiteral("15kg"), QStringLiteral("0,25kg"),
+    QStringLiteral("0,2kg"),   QStringLiteral("0,45kg"), QStringLiteral("1l"),   QStringLiteral("0,5l"),
+    QStringLiteral("0,45l"),   QStringLiteral("0,9l"),   QStringLiteral("5l"),   QStringLiteral("szt."),
+    QStringLiteral("butelka"), QStringLiteral("karton"), QStringLiteral("dm3"),  QStringLiteral("kpl."),
+    QStringLiteral("m.b."),    QStringLiteral("m2"),     QStringLiteral("m3")};
 
 // The dictionary tables and the settings record in a folder of their own.
 struct Dictionaries {
@@ -112,20 +117,28 @@ void DictionariesTest::fillList_data()
     QTest::addColumn<QStringList>("expected");
 
     QTest::newRow("merge VAT") << kAssignmentVat << QStringList{QStringLiteral("22"), QStringLiteral("5")} << false
-                               << QStringList{QStringLiteral("7"), QStringLiteral("3"), QStringLiteral("22"), QStringLiteral("0"), QStringLiteral("4"), QStringLiteral("5")};
-    QTest::newRow("replace VAT") << kAssignmentVat << QStringList{QStringLiteral("22"), QStringLiteral("5")} << true << QStringList{QStringLiteral("22"), QStringLiteral("5")};
-    QTest::newRow("merge kg twice") << kAssignmentUnits << QStringList{QStringLiteral("kg"), QStringLiteral("szt."), QStringLiteral("kg")} << false
-                                    << (kAssignmentUnits + QStringList{QStringLiteral("kg")});
+                               << QStringList{QStringLiteral("7"), QStringLiteral("3"), QStringLiteral("22"),
+                                              QStringLiteral("0"), QStringLiteral("4"), QStringLiteral("5")};
+    QTest::newRow("replace VAT") << kAssignmentVat << QStringList{QStringLiteral("22"), QStringLiteral("5")} << true
+                                 << QStringList{QStringLiteral("22"), QStringLiteral("5")};
+    QTest::newRow("merge kg twice") << kAssignmentUnits
+                                    << QStringList{QStringLiteral("kg"), QStringLiteral("szt."), QStringLiteral("kg")}
+                                    << false << (kAssignmentUnits + QStringList{QStringLiteral("kg")});
     QTest::newRow("replace empty table") << kAssignmentUnits << QStringList{} << true << QStringList{};
     QTest::newRow("merge empty table") << kAssignmentVat << QStringList{} << false << kAssignmentVat;
     // Exact comparison: another case is another unit.
-    QTest::newRow("merge case-sensitive") << QStringList{QStringLiteral("kg")} << QStringList{QStringLiteral("KG"), QStringLiteral("Kg"), QStringLiteral("kg")} << false
-                                          << QStringList{QStringLiteral("kg"), QStringLiteral("KG"), QStringLiteral("Kg")};
+    QTest::newRow("merge case-sensitive")
+        << QStringList{QStringLiteral("kg")}
+        << QStringList{QStringLiteral("KG"), QStringLiteral("Kg"), QStringLiteral("kg")} << false
+        << QStringList{QStringLiteral("kg"), QStringLiteral("KG"), QStringLiteral("Kg")};
     // Empty values are never merged, but replace mode takes the table as it is.
-    QTest::newRow("merge skips empty") << QStringList{QStringLiteral("7")} << QStringList{QStringLiteral(""), QString(), QStringLiteral("8")} << false
+    QTest::newRow("merge skips empty") << QStringList{QStringLiteral("7")}
+                                       << QStringList{QStringLiteral(""), QString(), QStringLiteral("8")} << false
                                        << QStringList{QStringLiteral("7"), QStringLiteral("8")};
     QTest::newRow("replace keeps empty and doubles")
-        << QStringList{QStringLiteral("7")} << QStringList{QStringLiteral("8"), QStringLiteral(""), QString(), QStringLiteral("8")} << true << QStringList{QStringLiteral("8"), QStringLiteral(""), QStringLiteral(""), QStringLiteral("8")};
+        << QStringList{QStringLiteral("7")}
+        << QStringList{QStringLiteral("8"), QStringLiteral(""), QString(), QStringLiteral("8")} << true
+        << QStringList{QStringLiteral("8"), QStringLiteral(""), QStringLiteral(""), QStringLiteral("8")};
 }
 
 void DictionariesTest::fillList()
@@ -159,14 +172,18 @@ void DictionariesTest::fillTwiceIsStable()
 {
     QFETCH(bool, replace);
     Dictionaries d;
-    Dictionaries::fill(d.vat, QStringLiteral("VatOznaczenie"), {QStringLiteral("23"), QStringLiteral("zw"), QStringLiteral("7"), QStringLiteral("23")});
+    Dictionaries::fill(d.vat, QStringLiteral("VatOznaczenie"),
+                       {QStringLiteral("23"), QStringLiteral("zw"), QStringLiteral("7"), QStringLiteral("23")});
     const ListFillMode mode = replace ? ListFillMode::Replace : ListFillMode::Merge;
     QStringList items = kAssignmentVat;
     jadl::fillDictionaryList(items, d.vat, QStringLiteral("VatOznaczenie"), mode);
     const QStringList once = items;
     jadl::fillDictionaryList(items, d.vat, QStringLiteral("VatOznaczenie"), mode);
     QCOMPARE(items, once);
-    QCOMPARE(once, replace ? QStringList({QStringLiteral("23"), QStringLiteral("zw"), QStringLiteral("7"), QStringLiteral("23")}) : (kAssignmentVat + QStringList{QStringLiteral("23"), QStringLiteral("zw")}));
+    QCOMPARE(once,
+             replace
+                 ? QStringList({QStringLiteral("23"), QStringLiteral("zw"), QStringLiteral("7"), QStringLiteral("23")})
+                 : (kAssignmentVat + QStringList{QStringLiteral("23"), QStringLiteral("zw")}));
 }
 
 void DictionariesTest::fillReadsTheSwitch_data()
@@ -209,7 +226,9 @@ void DictionariesTest::fillComboKeepsItsText()
     d.setSwitch(jadl::kCzyscStawkiVat, false);
     combo.setItems(kAssignmentVat);
     jadl::fillDictionaryList(combo, d.vat, jadl::kVatOznaczenie, d.parametry, jadl::kCzyscStawkiVat);
-    QCOMPARE(combo.items(), (QStringList{QStringLiteral("7"), QStringLiteral("3"), QStringLiteral("22"), QStringLiteral("0"), QStringLiteral("4"), QStringLiteral("5")}));
+    QCOMPARE(combo.items(),
+             (QStringList{QStringLiteral("7"), QStringLiteral("3"), QStringLiteral("22"), QStringLiteral("0"),
+                          QStringLiteral("4"), QStringLiteral("5")}));
 }
 
 void DictionariesTest::groupsWindowAsDesigned()
@@ -241,13 +260,15 @@ void DictionariesTest::groupsTitleClickSorts()
     TGrupyTowarow* g = forms().GrupyTowarow;
     Q_EMIT g->DBGrid1->titleClicked(QStringLiteral("Grupa towaru"));
     QCOMPARE(groups->indexName(), QStringLiteral("GrupaInd"));
-    QCOMPARE(columnValues(*groups, QStringLiteral("Grupa")), (QStringList{QStringLiteral("Alkohole"), QStringLiteral("Mięso"), QStringLiteral("Warzywa")}));
+    QCOMPARE(columnValues(*groups, QStringLiteral("Grupa")),
+             (QStringList{QStringLiteral("Alkohole"), QStringLiteral("Mięso"), QStringLiteral("Warzywa")}));
     // Any other title changes nothing.
     Q_EMIT g->DBGrid1->titleClicked(QStringLiteral("Coś innego"));
     QCOMPARE(groups->indexName(), QStringLiteral("GrupaInd"));
     Q_EMIT g->DBGrid1->titleClicked(QStringLiteral("Nr kol."));
     QCOMPARE(groups->indexName(), QStringLiteral("NumerInd"));
-    QCOMPARE(columnValues(*groups, QStringLiteral("Grupa")), (QStringList{QStringLiteral("Warzywa"), QStringLiteral("Alkohole"), QStringLiteral("Mięso")}));
+    QCOMPARE(columnValues(*groups, QStringLiteral("Grupa")),
+             (QStringList{QStringLiteral("Warzywa"), QStringLiteral("Alkohole"), QStringLiteral("Mięso")}));
     QVERIFY(program.messages().log().isEmpty());
 }
 
@@ -301,12 +322,15 @@ void DictionariesTest::unitsAndVatWindowsAsDesigned_data()
     QTest::addColumn<QStringList>("columns");
     QTest::addColumn<QString>("closeName");
     QTest::addColumn<QString>("closeHint");
-    QTest::newRow("units") << "JednostkiMiarJadlon" << "JEDNOSTKI MIAR"
-                           << QStringList{QStringLiteral("Jednostka"), QStringLiteral("Opis jednostki miar")} << QStringLiteral("Zamknij")
-                           << "Zamknięcie i opuszczenie formatki jednostek miar";
-    QTest::newRow("VAT") << "StawkiVatJadlon" << "STAWKI VAT"
-                         << QStringList{QStringLiteral("VAT"), QStringLiteral("Stawka VAT"), QStringLiteral("Opis stawki VAT")} << QStringLiteral("BitBtn1")
-                         << "Zamknięcie i opuszczenie formatki VAT-u";
+    QTest::newRow("units") << "JednostkiMiarJadlon"
+                           << "JEDNOSTKI MIAR"
+                           << QStringList{QStringLiteral("Jednostka"), QStringLiteral("Opis jednostki miar")}
+                           << QStringLiteral("Zamknij") << "Zamknięcie i opuszczenie formatki jednostek miar";
+    QTest::newRow("VAT") << "StawkiVatJadlon"
+                         << "STAWKI VAT"
+                         << QStringList{QStringLiteral("VAT"), QStringLiteral("Stawka VAT"),
+                                        QStringLiteral("Opis stawki VAT")}
+                         << QStringLiteral("BitBtn1") << "Zamknięcie i opuszczenie formatki VAT-u";
 }
 
 void DictionariesTest::unitsAndVatWindowsAsDesigned()
@@ -333,7 +357,9 @@ void DictionariesTest::unitsAndVatWindowsAsDesigned()
     QStringList hints;
     for (N::Button b : nav->visibleButtons())
         hints << nav->hint(b);
-    QCOMPARE(hints, (QStringList{QStringLiteral("Dodaj"), QStringLiteral("Usuń"), QStringLiteral("Edytuj"), QStringLiteral("Zapisz"), QStringLiteral("Anuluj")}));
+    QCOMPARE(hints,
+             (QStringList{QStringLiteral("Dodaj"), QStringLiteral("Usuń"), QStringLiteral("Edytuj"),
+                          QStringLiteral("Zapisz"), QStringLiteral("Anuluj")}));
     auto* close = w->findChild<QPushButton*>(closeName);
     QVERIFY(close);
     QCOMPARE(close->text(), QStringLiteral("&Wyjście"));
@@ -348,8 +374,12 @@ void DictionariesTest::unitsAndVatCloseButtons_data()
     QTest::addColumn<QString>("command");
     QTest::addColumn<QString>("window");
     QTest::addColumn<QString>("closeName");
-    QTest::newRow("units") << "Jednostkimiar1" << "JednostkiMiarJadlon" << "Zamknij";
-    QTest::newRow("VAT") << "StawkiVAT1" << "StawkiVatJadlon" << "BitBtn1";
+    QTest::newRow("units") << "Jednostkimiar1"
+                           << "JednostkiMiarJadlon"
+                           << "Zamknij";
+    QTest::newRow("VAT") << "StawkiVAT1"
+                         << "StawkiVatJadlon"
+                         << "BitBtn1";
 }
 
 void DictionariesTest::unitsAndVatCloseButtons()

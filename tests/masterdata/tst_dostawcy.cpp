@@ -86,26 +86,66 @@ void DostawcyTest::controlsAsDesigned_data()
     QTest::addColumn<QString>("name");
     QTest::addColumn<QString>("caption");
     QTest::addColumn<QString>("hint");
-    QTest::newRow("Dodaj") << "BitBtnDodaj" << "&Dodaj" << "Dodanie nowego dostawcy";
-    QTest::newRow("Zapisz") << "BitBtnZapisz" << "&Zapisz" << "Zapisanie wprowadzonych zmian";
-    QTest::newRow("Usuń") << "BitBtnUsun" << "&Usuń" << "Usunięcie zaznaczonego dostawcy";
-    QTest::newRow("Anuluj") << "BitBtnAnuluj" << "&Anuluj" << "Anulowanie zmian przed zapisaniem";
-    QTest::newRow("Pierwszy") << "BitBtnPierwszy" << "Pierwszy" << "Pierwszy dostawca w tabeli";
-    QTest::newRow("Ostatni") << "BitBtnOstatni" << "&Ostatni" << "Ostatni dostawca w tabeli";
-    QTest::newRow("Drukuj") << "BitBtnDrukuj" << "&Drukuj" << "Drukowanie dostawców na ekranie(drukarce)";
-    QTest::newRow("Wyjście") << "BitBtnZamknij" << "&Wyjście" << "Zamknięcie i opuszczenie formatki dostawców";
-    QTest::newRow("Szukaj") << "Szukaj" << "&Szukaj" << "Szukanie po nazwie dostawcy";
-    QTest::newRow("symbol") << "DBEditSymbolDostawcy" << "Symbol dostawcy:" << "";
-    QTest::newRow("nazwa") << "DBEditNazwaDostawcy" << "Nazwa dostawcy:" << "";
-    QTest::newRow("adres") << "DBEditAdresDostawcy" << "Adres dostawcy:" << "";
-    QTest::newRow("nip") << "DBEditNip" << "NIP:" << "";
-    QTest::newRow("regon") << "DBEditRegon" << "Regon:" << "";
-    QTest::newRow("tel") << "DBEditTelefon" << "Tel:" << "";
-    QTest::newRow("fax") << "DBEditFax" << "Fax:" << "";
-    QTest::newRow("email") << "DBEditEmail" << "E-mail:" << "";
-    QTest::newRow("bank") << "DBEditBank" << "Bank:" << "";
-    QTest::newRow("konto") << "DBEditKonto" << "Konto:" << "";
-    QTest::newRow("numer") << "DBTextNumerDostawcy" << "Dostawca Nr:" << "";
+    QTest::newRow("Dodaj") << "BitBtnDodaj"
+                           << "&Dodaj"
+                           << "Dodanie nowego dostawcy";
+    QTest::newRow("Zapisz") << "BitBtnZapisz"
+                            << "&Zapisz"
+                            << "Zapisanie wprowadzonych zmian";
+    QTest::newRow("Usuń") << "BitBtnUsun"
+                          << "&Usuń"
+                          << "Usunięcie zaznaczonego dostawcy";
+    QTest::newRow("Anuluj") << "BitBtnAnuluj"
+                            << "&Anuluj"
+                            << "Anulowanie zmian przed zapisaniem";
+    QTest::newRow("Pierwszy") << "BitBtnPierwszy"
+                              << "Pierwszy"
+                              << "Pierwszy dostawca w tabeli";
+    QTest::newRow("Ostatni") << "BitBtnOstatni"
+                             << "&Ostatni"
+                             << "Ostatni dostawca w tabeli";
+    QTest::newRow("Drukuj") << "BitBtnDrukuj"
+                            << "&Drukuj"
+                            << "Drukowanie dostawców na ekranie(drukarce)";
+    QTest::newRow("Wyjście") << "BitBtnZamknij"
+                             << "&Wyjście"
+                             << "Zamknięcie i opuszczenie formatki dostawców";
+    QTest::newRow("Szukaj") << "Szukaj"
+                            << "&Szukaj"
+                            << "Szukanie po nazwie dostawcy";
+    QTest::newRow("symbol") << "DBEditSymbolDostawcy"
+                            << "Symbol dostawcy:"
+                            << "";
+    QTest::newRow("nazwa") << "DBEditNazwaDostawcy"
+                           << "Nazwa dostawcy:"
+                           << "";
+    QTest::newRow("adres") << "DBEditAdresDostawcy"
+                           << "Adres dostawcy:"
+                           << "";
+    QTest::newRow("nip") << "DBEditNip"
+                         << "NIP:"
+                         << "";
+    QTest::newRow("regon") << "DBEditRegon"
+                           << "Regon:"
+                           << "";
+    QTest::newRow("tel") << "DBEditTelefon"
+                         << "Tel:"
+                         << "";
+    QTest::newRow("fax") << "DBEditFax"
+                         << "Fax:"
+                         << "";
+    QTest::newRow("email") << "DBEditEmail"
+                           << "E-mail:"
+                           << "";
+    QTest::newRow("bank") << "DBEditBank"
+                          << "Bank:"
+                          << "";
+    QTest::newRow("konto") << "DBEditKonto"
+                           << "Konto:"
+                           << "";
+    QTest::newRow("numer") << "DBTextNumerDostawcy"
+                           << "Dostawca Nr:"
+                           << "";
 }
 
 void DostawcyTest::controlsAsDesigned()
@@ -167,14 +207,18 @@ void DostawcyTest::addAndSaveWritesNumberedRow()
 
 void DostawcyTest::saveRefused_data()
 {
-    QTest::addColumn<QString>("symbol");   // "-": Dodaj is not pressed (browse state)
+    QTest::addColumn<QString>("symbol"); // "-": Dodaj is not pressed (browse state)
     QTest::addColumn<QString>("name");
     QTest::addColumn<bool>("eraseSymbol");
     QTest::addColumn<QString>("message");
-    QTest::newRow("browse") << "-" << "" << false << kNotEditing;
-    QTest::newRow("no symbol") << "" << "HURTOWNIA" << false << kNeedsNames;
-    QTest::newRow("no name") << "HURT" << "" << false << kNeedsNames;
-    QTest::newRow("symbol typed and erased") << "HURT" << "HURTOWNIA" << true << kNeedsNames;
+    QTest::newRow("browse") << "-"
+                            << "" << false << kNotEditing;
+    QTest::newRow("no symbol") << ""
+                               << "HURTOWNIA" << false << kNeedsNames;
+    QTest::newRow("no name") << "HURT"
+                             << "" << false << kNeedsNames;
+    QTest::newRow("symbol typed and erased") << "HURT"
+                                             << "HURTOWNIA" << true << kNeedsNames;
 }
 
 void DostawcyTest::saveRefused()
@@ -230,8 +274,11 @@ void DostawcyTest::savingAnEditRenumbers()
 void DostawcyTest::ownerFieldsStayWithoutRestaurant()
 {
     Suppliers s(false);
-    addRecord(s.table, {{"Symbol", QStringLiteral("A")}, {"Nazwa", QStringLiteral("ALFA")},
-                        {"NrKolejnyWlasciciela", 5}, {"SymbolWlasciciela", QStringLiteral("STARY")}});
+    addRecord(s.table,
+              {{"Symbol", QStringLiteral("A")},
+               {"Nazwa", QStringLiteral("ALFA")},
+               {"NrKolejnyWlasciciela", 5},
+               {"SymbolWlasciciela", QStringLiteral("STARY")}});
     QVERIFY(jadl::test::showActive(s.w));
     jadl::test::typeInto(s.w->DBEditTelefon, QStringLiteral("555"));
     s.w->BitBtnZapisz->click();
@@ -246,7 +293,7 @@ void DostawcyTest::ownerFieldsStayWithoutRestaurant()
 
 void DostawcyTest::symbolCopiedToName_data()
 {
-    QTest::addColumn<QString>("mode");       // browse, insert, edit
+    QTest::addColumn<QString>("mode"); // browse, insert, edit
     QTest::addColumn<bool>("checked");
     QTest::addColumn<QString>("expectedName"); // field Nazwa after leaving the symbol edit; "<null>" for empty
     QTest::newRow("insert, checked") << "insert" << true << "Hurt";
@@ -292,9 +339,8 @@ void DostawcyTest::deleteAsks_data()
     QTest::addColumn<bool>("yes");
     QTest::addColumn<QStringList>("left");
     QTest::newRow("yes deletes") << true << QStringList{QStringLiteral("A"), QStringLiteral("C")};
-    QTest::newRow("no keeps and cancels the edit") << false
-                                                  << QStringList{QStringLiteral("A"), QStringLiteral("B"),
-                                                                 QStringLiteral("C")};
+    QTest::newRow("no keeps and cancels the edit")
+        << false << QStringList{QStringLiteral("A"), QStringLiteral("B"), QStringLiteral("C")};
 }
 
 void DostawcyTest::deleteAsks()
@@ -373,10 +419,14 @@ void DostawcyTest::search_data()
 {
     QTest::addColumn<QString>("text");
     QTest::addColumn<QString>("found");
-    QTest::newRow("prefix") << "BET" << "BETA";
-    QTest::newRow("whole symbol") << "BETON" << "BETON";
-    QTest::newRow("case matters: stays") << "bet" << "ZETA";
-    QTest::newRow("no match: stays") << "X" << "ZETA";
+    QTest::newRow("prefix") << "BET"
+                            << "BETA";
+    QTest::newRow("whole symbol") << "BETON"
+                                  << "BETON";
+    QTest::newRow("case matters: stays") << "bet"
+                                         << "ZETA";
+    QTest::newRow("no match: stays") << "X"
+                                     << "ZETA";
 }
 
 void DostawcyTest::search()
@@ -425,10 +475,14 @@ void DostawcyTest::workModeText_data()
 {
     QTest::addColumn<QString>("state");
     QTest::addColumn<QString>("text");
-    QTest::newRow("browse") << "browse" << "Przeglądanie(Browse)";
-    QTest::newRow("insert") << "insert" << "Wstawianie(Insert)";
-    QTest::newRow("edit") << "edit" << "Poprawianie(Edycja)";
-    QTest::newRow("closed") << "closed" << "?????";
+    QTest::newRow("browse") << "browse"
+                            << "Przeglądanie(Browse)";
+    QTest::newRow("insert") << "insert"
+                            << "Wstawianie(Insert)";
+    QTest::newRow("edit") << "edit"
+                          << "Poprawianie(Edycja)";
+    QTest::newRow("closed") << "closed"
+                            << "?????";
 }
 
 void DostawcyTest::workModeText()

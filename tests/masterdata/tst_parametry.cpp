@@ -53,7 +53,8 @@ void addOwners(const QList<Owner>& list)
         if (!o.name.isEmpty())
             t->fieldByName(QStringLiteral("Nazwa")).setString(o.name);
         t->fieldByName(QStringLiteral("Aktywny")).setBoolean(o.active);
-        t->fieldByName(QStringLiteral("AktywnyString")).setString(o.active ? QStringLiteral("TAK") : QStringLiteral("NIE"));
+        t->fieldByName(QStringLiteral("AktywnyString"))
+            .setString(o.active ? QStringLiteral("TAK") : QStringLiteral("NIE"));
         t->post();
     }
     t->first();
@@ -183,9 +184,12 @@ void ParametryTest::ownerSaveWithoutSymbolOrName_data()
     QTest::addColumn<QString>("focus");
     const QString noSymbol = QStringLiteral("Symbol Wlasciciela musi być wypełniona");
     const QString noName = QStringLiteral("NAZWA Wlasciciela musi być wypełniona");
-    QTest::newRow("neither") << "" << "" << QStringList{noSymbol, noName} << "DBEditAdres";
-    QTest::newRow("no symbol") << "" << "Firma" << QStringList{noSymbol} << "DBEditSymbol";
-    QTest::newRow("no name") << "FI" << "" << QStringList{noName} << "DBEditAdres";
+    QTest::newRow("neither") << ""
+                             << "" << QStringList{noSymbol, noName} << "DBEditAdres";
+    QTest::newRow("no symbol") << ""
+                               << "Firma" << QStringList{noSymbol} << "DBEditSymbol";
+    QTest::newRow("no name") << "FI"
+                             << "" << QStringList{noName} << "DBEditAdres";
 }
 
 void ParametryTest::ownerSaveWithoutSymbolOrName()
@@ -337,7 +341,7 @@ void ParametryTest::exitClosesBothTables()
     ProgramFixture program;
     forms().Meni->Parametry1->trigger();
     TParametry* p = forms().Parametry;
-    p->close();                          // the title bar keeps the tables open
+    p->close(); // the title bar keeps the tables open
     QVERIFY(owners()->active());
     QVERIFY(settings()->active());
     forms().Meni->Parametry1->trigger();

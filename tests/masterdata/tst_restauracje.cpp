@@ -25,8 +25,7 @@ namespace {
 
 const QString kRefusal = QStringLiteral("Formatki należy zamykać przyciskiem \"Wyjście\"");
 const QString kNoneActive = QStringLiteral("Jedna restauracja musi być aktywna - zaznacz");
-const QString kManyActive =
-    QStringLiteral("Zaznaczono więcej niż jedną restauracje jako aktywną - zostaw tylko jedną");
+const QString kManyActive = QStringLiteral("Zaznaczono więcej niż jedną restauracje jako aktywną - zostaw tylko jedną");
 
 Table* owners()
 {
@@ -92,7 +91,7 @@ private Q_SLOTS:
 void RestauracjeTest::exitRules_data()
 {
     QTest::addColumn<QList<bool>>("active");
-    QTest::addColumn<QString>("message");   // empty: the window closes
+    QTest::addColumn<QString>("message"); // empty: the window closes
     QTest::newRow("empty table") << QList<bool>{} << QString();
     QTest::newRow("one of one") << QList<bool>{true} << QString();
     QTest::newRow("one of three") << QList<bool>{false, true, false} << QString();
@@ -143,9 +142,9 @@ void RestauracjeTest::otherWaysOfClosingAreRefused()
     ProgramFixture program;
     addRestaurants({true});
     TRestauracje* r = showRestaurants();
-    r->close();                       // title bar, Alt+F4
+    r->close(); // title bar, Alt+F4
     QVERIFY(r->isVisible());
-    static_cast<QDialog*>(r)->reject();   // anything that dismisses the dialog
+    static_cast<QDialog*>(r)->reject(); // anything that dismisses the dialog
     QVERIFY(r->isVisible());
     QCOMPARE(program.messages().texts(), (QStringList{kRefusal, kRefusal}));
     // Escape presses "Anuluj", which does nothing: no message, still open.
@@ -162,7 +161,7 @@ void RestauracjeTest::openedFromMenuClearsTheFlag()
 {
     ProgramFixture program;
     TRestauracje* r = forms().Restauracje;
-    r->MoznaZamknac = true;          // left so by an earlier exit
+    r->MoznaZamknac = true; // left so by an earlier exit
     bool flagWhileShown = true;
     bool tableOpen = false;
     QStringList messagesWhileShown;
@@ -254,9 +253,12 @@ void RestauracjeTest::saveWithoutSymbolOrNameIsRefused_data()
 {
     QTest::addColumn<QString>("symbol");
     QTest::addColumn<QString>("name");
-    QTest::newRow("no symbol") << "" << "Bar";
-    QTest::newRow("no name") << "BAR" << "";
-    QTest::newRow("neither") << "" << "";
+    QTest::newRow("no symbol") << ""
+                               << "Bar";
+    QTest::newRow("no name") << "BAR"
+                             << "";
+    QTest::newRow("neither") << ""
+                             << "";
 }
 
 void RestauracjeTest::saveWithoutSymbolOrNameIsRefused()
@@ -270,7 +272,8 @@ void RestauracjeTest::saveWithoutSymbolOrNameIsRefused()
     QTest::keyClicks(r->DBEditSymbol, symbol);
     QTest::keyClicks(r->DBEditNazwa, name);
     r->Zapisz->click();
-    QCOMPARE(program.messages().texts(), QStringList{QStringLiteral("Symbol i Nazwa restauracji musza być wypełnione")});
+    QCOMPARE(program.messages().texts(),
+             QStringList{QStringLiteral("Symbol i Nazwa restauracji musza być wypełnione")});
     // The record stays being inserted; nothing reached the file.
     QCOMPARE(owners()->state(), jadl::DataSetState::Insert);
     QCOMPARE(owners()->recordCount(), 0);

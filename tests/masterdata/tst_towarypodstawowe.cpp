@@ -51,8 +51,11 @@ struct Catalogue {
 
     QList<jadl::Table*> sixTables() const
     {
-        return {dm->TableTowaryPodstawowe, dm->TableGrupyTowarow, dm->TableParametry,
-                forms().StawkiVatJadlon->TableStawkiVat, forms().JednostkiMiarJadlon->TableJednostkiMiar,
+        return {dm->TableTowaryPodstawowe,
+                dm->TableGrupyTowarow,
+                dm->TableParametry,
+                forms().StawkiVatJadlon->TableStawkiVat,
+                forms().JednostkiMiarJadlon->TableJednostkiMiar,
                 dm->TableWlasciciel};
     }
     // Adds a group and returns its number; the groups table stays on its first group.
@@ -66,8 +69,13 @@ struct Catalogue {
     void addGood(int group, const QString& symbol, const QVariant& nrKol = {}, const QVariant& net = {},
                  const QVariant& reference = {})
     {
-        addRecord(goods, {{"NumerGrupy", group}, {"Symbol", symbol}, {"Nazwa", symbol.toUpper()}, {"NrKol", nrKol},
-                          {"CenaNetto", net}, {"CenaReferencyjna", reference}});
+        addRecord(goods,
+                  {{"NumerGrupy", group},
+                   {"Symbol", symbol},
+                   {"Nazwa", symbol.toUpper()},
+                   {"NrKol", nrKol},
+                   {"CenaNetto", net},
+                   {"CenaReferencyjna", reference}});
     }
     void selectGroup(const QString& name) { QVERIFY(groups.locate(QStringLiteral("Grupa"), name)); }
     std::unique_ptr<jadl::Table> disk()
@@ -121,25 +129,60 @@ void TowaryPodstawoweTest::controlsAsDesigned_data()
     QTest::addColumn<QString>("name");
     QTest::addColumn<QString>("caption");
     QTest::addColumn<QString>("hint");
-    QTest::newRow("Dodaj") << "BitBtnDodaj" << "&Dodaj" << "Dodanie  nowego towaru podstawowego";
-    QTest::newRow("Zapisz") << "BitBtnZapisz" << "&Zapisz" << "Zapisanie worowadzonego towaru";
-    QTest::newRow("Anuluj") << "BitBtnAnuluj" << "&Anuluj" << "Anulowanie wprowadzonych danych(jeżeli nie są zapisane)";
-    QTest::newRow("Usuń") << "BitBtnUsun" << "&Usuń" << "Usuniecie zaznaczonego towaru  ";
-    QTest::newRow("Drukuj") << "Drukuj" << "D&rukuj" << "Drukowanie towarów podstawowych wybranej grupy";
-    QTest::newRow("Wyjście") << "BitBtnZamknij" << "&Wyjście" << "Zamknięcie i opuszczenie formatki";
-    QTest::newRow("Szukaj towaru") << "BitBtnSzukajTowaruPodstawowego" << "Szukaj"
+    QTest::newRow("Dodaj") << "BitBtnDodaj"
+                           << "&Dodaj"
+                           << "Dodanie  nowego towaru podstawowego";
+    QTest::newRow("Zapisz") << "BitBtnZapisz"
+                            << "&Zapisz"
+                            << "Zapisanie worowadzonego towaru";
+    QTest::newRow("Anuluj") << "BitBtnAnuluj"
+                            << "&Anuluj"
+                            << "Anulowanie wprowadzonych danych(jeżeli nie są zapisane)";
+    QTest::newRow("Usuń") << "BitBtnUsun"
+                          << "&Usuń"
+                          << "Usuniecie zaznaczonego towaru  ";
+    QTest::newRow("Drukuj") << "Drukuj"
+                            << "D&rukuj"
+                            << "Drukowanie towarów podstawowych wybranej grupy";
+    QTest::newRow("Wyjście") << "BitBtnZamknij"
+                             << "&Wyjście"
+                             << "Zamknięcie i opuszczenie formatki";
+    QTest::newRow("Szukaj towaru") << "BitBtnSzukajTowaruPodstawowego"
+                                   << "Szukaj"
                                    << "Szukanie towaru podstawowego w tabeli poniżej";
-    QTest::newRow("Szukaj grupy") << "BitBtnSzukajGrupy" << "Szukaj" << "Szukanie grupy towaru w poniższej tabeli";
-    QTest::newRow("Przenumeruj") << "Przenumeruj" << "Przenumeruj" << "";
-    QTest::newRow("symbol") << "DBEditSymbolTowaru" << "Nazwa skrócona(symbol towaru):" << "";
-    QTest::newRow("nazwa") << "DBEditNazwaTowaru" << "Nazwa  towaru:" << "";
-    QTest::newRow("cena ref.") << "DBEditCenaReferencyjna" << "Cena referencyjna:" << "";
-    QTest::newRow("nr towaru") << "DBTextNumerTowaru" << "Nr towaru:" << "";
-    QTest::newRow("indeks") << "DBEditIndeksTowaru" << "Indeks towaru:" << "";
-    QTest::newRow("cena netto") << "DBEditCenaNetto" << "Cena netto:" << "";
-    QTest::newRow("vat") << "DBComboBoxVatTyp" << "VAT:" << "";
-    QTest::newRow("jednostka") << "DBComboBoxJednostkaMiary" << "Jed. miar.:" << "";
-    QTest::newRow("cena brutto") << "DBEditCenaBrutto" << "Cena brutto:" << "";
+    QTest::newRow("Szukaj grupy") << "BitBtnSzukajGrupy"
+                                  << "Szukaj"
+                                  << "Szukanie grupy towaru w poniższej tabeli";
+    QTest::newRow("Przenumeruj") << "Przenumeruj"
+                                 << "Przenumeruj"
+                                 << "";
+    QTest::newRow("symbol") << "DBEditSymbolTowaru"
+                            << "Nazwa skrócona(symbol towaru):"
+                            << "";
+    QTest::newRow("nazwa") << "DBEditNazwaTowaru"
+                           << "Nazwa  towaru:"
+                           << "";
+    QTest::newRow("cena ref.") << "DBEditCenaReferencyjna"
+                               << "Cena referencyjna:"
+                               << "";
+    QTest::newRow("nr towaru") << "DBTextNumerTowaru"
+                               << "Nr towaru:"
+                               << "";
+    QTest::newRow("indeks") << "DBEditIndeksTowaru"
+                            << "Indeks towaru:"
+                            << "";
+    QTest::newRow("cena netto") << "DBEditCenaNetto"
+                                << "Cena netto:"
+                                << "";
+    QTest::newRow("vat") << "DBComboBoxVatTyp"
+                         << "VAT:"
+                         << "";
+    QTest::newRow("jednostka") << "DBComboBoxJednostkaMiary"
+                               << "Jed. miar.:"
+                               << "";
+    QTest::newRow("cena brutto") << "DBEditCenaBrutto"
+                                 << "Cena brutto:"
+                                 << "";
 }
 
 void TowaryPodstawoweTest::controlsAsDesigned()
@@ -176,8 +219,9 @@ void TowaryPodstawoweTest::hiddenControlsAndDesignedLists()
         auto* w = c.w->findChild<QWidget*>(QString::fromLatin1(name));
         QVERIFY2(w && !w->isVisible(), name);
     }
-    for (const char* name : {"DBEditSymbolTowaru", "DBEditNazwaTowaru", "DBMemoNazwaTowaru", "DBEditCenaReferencyjna",
-                             "DBGrid1", "DBGrid2", "DBTextGrupa", "CheckBoxPrzepiszSymbolNazwa", "CheckBoxPrzenumeruj"}) {
+    for (const char* name :
+         {"DBEditSymbolTowaru", "DBEditNazwaTowaru", "DBMemoNazwaTowaru", "DBEditCenaReferencyjna", "DBGrid1",
+          "DBGrid2", "DBTextGrupa", "CheckBoxPrzepiszSymbolNazwa", "CheckBoxPrzenumeruj"}) {
         auto* w = c.w->findChild<QWidget*>(QString::fromLatin1(name));
         QVERIFY2(w && w->isVisible(), name);
     }
@@ -192,7 +236,9 @@ void TowaryPodstawoweTest::hiddenControlsAndDesignedLists()
     QVERIFY(c.w->DBGrid1->confirmDelete());
 
     QCOMPARE(c.w->DBComboBoxVatTyp->items(),
-             (QStringList{QStringLiteral("7"), QStringLiteral("3"), QStringLiteral("22"), QStringLiteral("8"), QStringLiteral("23"), QStringLiteral("0"), QStringLiteral("12"), QStringLiteral("4"), QStringLiteral("zw"), QStringLiteral("0k"), QStringLiteral("0e")}));
+             (QStringList{QStringLiteral("7"), QStringLiteral("3"), QStringLiteral("22"), QStringLiteral("8"),
+                          QStringLiteral("23"), QStringLiteral("0"), QStringLiteral("12"), QStringLiteral("4"),
+                          QStringLiteral("zw"), QStringLiteral("0k"), QStringLiteral("0e")}));
     const QStringList units = c.w->DBComboBoxJednostkaMiary->items();
     QCOMPARE(units.size(), 23);
     QCOMPARE(units.first(), QStringLiteral("1kg"));
@@ -200,7 +246,8 @@ void TowaryPodstawoweTest::hiddenControlsAndDesignedLists()
 
     const QStringList goodsTitles{QStringLiteral("Nr kol."), QStringLiteral("Gr."),
                                   QStringLiteral("Nazwa skrócona (symbol towaru)"), QStringLiteral("Cena R.")};
-    const QStringList groupTitles{QStringLiteral("Gr."), QStringLiteral("Nr kol."), QStringLiteral("Nazwa grupy towaru")};
+    const QStringList groupTitles{QStringLiteral("Gr."), QStringLiteral("Nr kol."),
+                                  QStringLiteral("Nazwa grupy towaru")};
     for (int i = 0; i < goodsTitles.size(); ++i)
         QCOMPARE(c.w->DBGrid1->columnTitle(i), goodsTitles[i]);
     for (int i = 0; i < groupTitles.size(); ++i)
@@ -264,7 +311,7 @@ void TowaryPodstawoweTest::grossPriceOnSave_data()
 {
     QTest::addColumn<QString>("vat");
     QTest::addColumn<QVariant>("net");
-    QTest::addColumn<QVariant>("gross");     // null: left empty
+    QTest::addColumn<QVariant>("gross"); // null: left empty
     QTest::addColumn<QVariant>("storedVat"); // null: empty
     QTest::newRow("7") << "7" << QVariant(10.0) << QVariant(10.7) << QVariant(QStringLiteral("7"));
     QTest::newRow("zw") << "zw" << QVariant(10.0) << QVariant(10.0) << QVariant(QStringLiteral("zw"));
@@ -307,9 +354,12 @@ void TowaryPodstawoweTest::saveRefused_data()
     QTest::addColumn<QString>("symbol"); // "-": nothing is added (browse state)
     QTest::addColumn<QString>("name");
     QTest::addColumn<QStringList>("messages");
-    QTest::newRow("browse: nothing happens") << "-" << "" << QStringList{};
-    QTest::newRow("no symbol") << "" << "CUKIER" << QStringList{kNeedsNames};
-    QTest::newRow("no name") << "Cukier" << "" << QStringList{kNeedsNames};
+    QTest::newRow("browse: nothing happens") << "-"
+                                             << "" << QStringList{};
+    QTest::newRow("no symbol") << ""
+                               << "CUKIER" << QStringList{kNeedsNames};
+    QTest::newRow("no name") << "Cukier"
+                             << "" << QStringList{kNeedsNames};
 }
 
 void TowaryPodstawoweTest::saveRefused()
@@ -379,8 +429,11 @@ void TowaryPodstawoweTest::deleteAsks_data()
     QTest::addColumn<int>("goodsInGroup");
     QTest::addColumn<bool>("yes");
     QTest::addColumn<QStringList>("left");
-    QTest::newRow("yes deletes the current good") << 3 << true << QStringList{QStringLiteral("A"), QStringLiteral("C"), QStringLiteral("X")};
-    QTest::newRow("no keeps it") << 3 << false << QStringList{QStringLiteral("A"), QStringLiteral("B"), QStringLiteral("C"), QStringLiteral("X")};
+    QTest::newRow("yes deletes the current good")
+        << 3 << true << QStringList{QStringLiteral("A"), QStringLiteral("C"), QStringLiteral("X")};
+    QTest::newRow("no keeps it") << 3 << false
+                                 << QStringList{QStringLiteral("A"), QStringLiteral("B"), QStringLiteral("C"),
+                                                QStringLiteral("X")};
     QTest::newRow("empty group") << 0 << true << QStringList{QStringLiteral("X")};
 }
 
@@ -470,7 +523,8 @@ void TowaryPodstawoweTest::searches()
     jadl::test::typeInto(c.w->EditSzukajGrupy, QStringLiteral("NAB"));
     c.w->BitBtnSzukajGrupy->click();
     QCOMPARE(c.groups.fieldByName(QStringLiteral("Grupa")).asString(), QStringLiteral("NABIAŁ"));
-    QCOMPARE(jadl::test::gridColumn(c.w->DBGrid1, 2), (QStringList{QStringLiteral("Masło"), QStringLiteral("Mleko"), QStringLiteral("Ser")}));
+    QCOMPARE(jadl::test::gridColumn(c.w->DBGrid1, 2),
+             (QStringList{QStringLiteral("Masło"), QStringLiteral("Mleko"), QStringLiteral("Ser")}));
 
     jadl::test::typeInto(c.w->EditSzukajTowarPodstawowy, QStringLiteral("Ml"));
     c.w->BitBtnSzukajTowaruPodstawowego->click();
@@ -524,7 +578,7 @@ void TowaryPodstawoweTest::titleClickOrders()
 
 void TowaryPodstawoweTest::renumbering_data()
 {
-    QTest::addColumn<bool>("byNrKol");       // the "Nr kol." order chosen first
+    QTest::addColumn<bool>("byNrKol"); // the "Nr kol." order chosen first
     QTest::addColumn<QVariantList>("before"); // NrKol of goods A, B, C, D
     QTest::addColumn<QVariantList>("after");
     QTest::newRow("symbol order") << false << QVariantList{5, 5, 9, QVariant()} << QVariantList{1, 2, 3, 4};
@@ -570,7 +624,8 @@ void TowaryPodstawoweTest::renumbering()
         QVERIFY(disk->locate(QStringLiteral("Symbol"), s));
         numbers << disk->fieldByName(QStringLiteral("NrKol")).asString();
     }
-    QCOMPARE(numbers, (QStringList{QStringLiteral("1"), QStringLiteral("2"), QStringLiteral("3"), QStringLiteral("4")}));
+    QCOMPARE(numbers,
+             (QStringList{QStringLiteral("1"), QStringLiteral("2"), QStringLiteral("3"), QStringLiteral("4")}));
 
     c.w->CheckBoxPrzenumeruj->click();
     QVERIFY(!c.w->Przenumeruj->isVisible());

@@ -5,8 +5,8 @@
 
 #include <QtTest>
 
-using jadl::platform::DriveType;
 using jadl::platform::Drives;
+using jadl::platform::DriveType;
 using jadl::platform::IoError;
 using jadl::test::TempDataDir;
 using jadl::test::writeFile;
@@ -101,8 +101,7 @@ void TestDrives::malformedEntriesAreIgnored()
     QTest::ignoreMessage(QtWarningMsg, QRegularExpression(QStringLiteral("JADL_DRIVES.*")));
     QTest::ignoreMessage(QtWarningMsg, QRegularExpression(QStringLiteral("JADL_DRIVES.*")));
     QTest::ignoreMessage(QtWarningMsg, QRegularExpression(QStringLiteral("JADL_DRIVES.*")));
-    const TempDataDir c(QDate(2026, 12, 7),
-                        QStringLiteral("XY=/tmp,1=/tmp,F=,E=") + e.path());
+    const TempDataDir c(QDate(2026, 12, 7), QStringLiteral("XY=/tmp,1=/tmp,F=,E=") + e.path());
     QCOMPARE(Drives::drives().size(), 2);
     QVERIFY(Drives::isMapped(QLatin1Char('E')));
     QVERIFY(!Drives::isMapped(QLatin1Char('F')));
@@ -120,18 +119,20 @@ void TestDrives::toRealPath_data()
                                      << QStringLiteral("@/Jadl/Dane_bar/Towary.DB");
     QTest::newRow("missing tail keeps spelling") << QStringLiteral("c:\\jadl\\Archiwum\\06_12_2026\\Towary.DB")
                                                  << QStringLiteral("@/Jadl/Archiwum/06_12_2026/Towary.DB");
-    QTest::newRow("missing middle stops lookups") << QStringLiteral("c:\\Nowy\\jadl")
-                                                  << QStringLiteral("@/Nowy/jadl");
+    QTest::newRow("missing middle stops lookups") << QStringLiteral("c:\\Nowy\\jadl") << QStringLiteral("@/Nowy/jadl");
     QTest::newRow("trailing backslash") << QStringLiteral("c:\\jadl\\") << QStringLiteral("@/Jadl");
     QTest::newRow("drive root") << QStringLiteral("c:\\") << QStringLiteral("@");
     QTest::newRow("bare drive") << QStringLiteral("C:") << QStringLiteral("@");
-    QTest::newRow("doubled separators") << QStringLiteral("c:\\\\jadl\\\\dane_bar") << QStringLiteral("@/Jadl/Dane_bar");
+    QTest::newRow("doubled separators") << QStringLiteral("c:\\\\jadl\\\\dane_bar")
+                                        << QStringLiteral("@/Jadl/Dane_bar");
     QTest::newRow("dot components") << QStringLiteral("c:\\jadl\\.\\dane_bar\\..\\DANE_BAR")
                                     << QStringLiteral("@/Jadl/Dane_bar");
     QTest::newRow("no climbing above the root") << QStringLiteral("c:\\..\\..\\jadl") << QStringLiteral("@/Jadl");
-    QTest::newRow("rootless path is on drive C") << QStringLiteral("\\JADL\\dane_bar") << QStringLiteral("@/Jadl/Dane_bar");
+    QTest::newRow("rootless path is on drive C")
+        << QStringLiteral("\\JADL\\dane_bar") << QStringLiteral("@/Jadl/Dane_bar");
     QTest::newRow("Polish letters") << QStringLiteral("c:\\jadl\\źródła") << QStringLiteral("@/Jadl/ŹRÓDŁA");
-    QTest::newRow("real absolute path passes") << QStringLiteral("/var/tmp/Some Thing") << QStringLiteral("/var/tmp/Some Thing");
+    QTest::newRow("real absolute path passes")
+        << QStringLiteral("/var/tmp/Some Thing") << QStringLiteral("/var/tmp/Some Thing");
     QTest::newRow("relative path") << QStringLiteral("sub\\file.txt") << QStringLiteral("sub/file.txt");
 }
 

@@ -33,7 +33,7 @@ void TestServices::cleanup()
 void TestServices::clockFixedByEnvironment()
 {
     qputenv("JADL_TODAY", "2026-12-07");
-    setFixedToday(std::nullopt);   // forget what was read before
+    setFixedToday(std::nullopt); // forget what was read before
     QCOMPARE(today(), QDate(2026, 12, 7));
     QCOMPARE(now().date(), QDate(2026, 12, 7));
 }
@@ -95,9 +95,9 @@ void TestServices::scriptedMessagesRecordEverything()
     QCOMPARE(log.at(2).caption, QStringLiteral("UWAGA"));
     QCOMPARE(log.at(3).kind, MessageKind::Error);
     QVERIFY(log.at(3).caption.isEmpty());
-    QCOMPARE(script->texts(), (QStringList{QStringLiteral("Brak grupy towarów"),
-                                           QStringLiteral("Usunąć zaznaczoną pozycję towaru"),
-                                           QStringLiteral("Błąd kopiowania"), QStringLiteral("bez tytułu")}));
+    QCOMPARE(script->texts(),
+             (QStringList{QStringLiteral("Brak grupy towarów"), QStringLiteral("Usunąć zaznaczoną pozycję towaru"),
+                          QStringLiteral("Błąd kopiowania"), QStringLiteral("bez tytułu")}));
     script->clear();
     QVERIFY(script->log().isEmpty());
 }
@@ -157,7 +157,7 @@ void TestServices::helpTopicsReachTheHandler()
 {
     clearLastHelpTopic();
     QCOMPARE(lastHelpTopic(), -1);
-    showHelpTopic(8);   // no handler yet: only recorded
+    showHelpTopic(8); // no handler yet: only recorded
     QCOMPARE(lastHelpTopic(), 8);
 
     QList<int> shown;

@@ -19,8 +19,8 @@
 #include <QPushButton>
 #include <QTest>
 
-using jadl::Table;
 using jadl::forms;
+using jadl::Table;
 using jadl::test::GoodSpec;
 using jadl::test::ProgramFixture;
 
@@ -29,9 +29,9 @@ namespace {
 // The tables and link the main window prepares before it shows the window.
 void prepareLikeTheMainWindow(TModulDanych1& dm)
 {
-    for (Table* t : {dm.TableDostawcy, dm.TableTowaryPodstawowe, dm.TableGrupyTowarow, dm.TableTowary,
-                     dm.TableParametry, forms().StawkiVatJadlon->TableStawkiVat,
-                     forms().JednostkiMiarJadlon->TableJednostkiMiar, dm.TableWlasciciel})
+    for (Table* t :
+         {dm.TableDostawcy, dm.TableTowaryPodstawowe, dm.TableGrupyTowarow, dm.TableTowary, dm.TableParametry,
+          forms().StawkiVatJadlon->TableStawkiVat, forms().JednostkiMiarJadlon->TableJednostkiMiar, dm.TableWlasciciel})
         if (!t->active())
             t->open();
     dm.TableTowary->setMasterSource(dm.DataSourceDostawcy);
@@ -47,7 +47,11 @@ struct StoredLines {
         table.setTableName(QStringLiteral("Towary.DB"));
         table.open();
     }
-    int count() { table.refresh(); return table.recordCount(); }
+    int count()
+    {
+        table.refresh();
+        return table.recordCount();
+    }
     Table table;
 };
 
@@ -182,14 +186,22 @@ void AssignmentTest::refusesIncompleteInput_data()
     QTest::addColumn<bool>("withUnit");
     QTest::addColumn<QString>("quantity");
     QTest::addColumn<QString>("message");
-    QTest::newRow("no net price") << false << true << true << "2" << "Brak CENY NETTO towaru";
-    QTest::newRow("no VAT") << true << false << true << "2" << "Brak Stawki Vat";
-    QTest::newRow("zero") << true << true << true << "0" << "Podano zerowa ilośc towaru - wprowadź poprawną";
-    QTest::newRow("zero with comma") << true << true << true << "0,00" << "Podano zerowa ilośc towaru - wprowadź poprawną";
-    QTest::newRow("zero with point") << true << true << true << "0.0" << "Podano zerowa ilośc towaru - wprowadź poprawną";
-    QTest::newRow("empty quantity") << true << true << true << "" << "Brak Ilości towaru";
-    QTest::newRow("no unit") << true << true << false << "2" << "Brak Jednostki Miary - wprowadź";
-    QTest::newRow("a lone minus") << true << true << true << "-" << "Błędnie napisana liczba(separator lub wartość)";
+    QTest::newRow("no net price") << false << true << true << "2"
+                                  << "Brak CENY NETTO towaru";
+    QTest::newRow("no VAT") << true << false << true << "2"
+                            << "Brak Stawki Vat";
+    QTest::newRow("zero") << true << true << true << "0"
+                          << "Podano zerowa ilośc towaru - wprowadź poprawną";
+    QTest::newRow("zero with comma") << true << true << true << "0,00"
+                                     << "Podano zerowa ilośc towaru - wprowadź poprawną";
+    QTest::newRow("zero with point") << true << true << true << "0.0"
+                                     << "Podano zerowa ilośc towaru - wprowadź poprawną";
+    QTest::newRow("empty quantity") << true << true << true << ""
+                                    << "Brak Ilości towaru";
+    QTest::newRow("no unit") << true << true << false << "2"
+                             << "Brak Jednostki Miary - wprowadź";
+    QTest::newRow("a lone minus") << true << true << true << "-"
+                                  << "Błędnie napisana liczba(separator lub wartość)";
 }
 
 void AssignmentTest::refusesIncompleteInput()
@@ -247,8 +259,9 @@ void AssignmentTest::refusesWithoutAChosenGood()
         jadl::test::addSupplier(*dm, QStringLiteral("HURT"), QStringLiteral("HURTOWNIA"));
     const int group = jadl::test::addGroup(*dm, QStringLiteral("NABIAŁ"));
     if (withGood)
-        jadl::test::addGood(*dm, group, {QStringLiteral("SER"), QStringLiteral("SER"), 2.0, QStringLiteral("5"),
-                                         QStringLiteral("kg"), 2.0});
+        jadl::test::addGood(
+            *dm, group,
+            {QStringLiteral("SER"), QStringLiteral("SER"), 2.0, QStringLiteral("5"), QStringLiteral("kg"), 2.0});
     prepareLikeTheMainWindow(*dm);
     TPrzypisywanieTowarow* w = forms().PrzypisywanieTowarow;
     w->show();
@@ -262,12 +275,14 @@ void AssignmentTest::refusesWithoutAChosenGood()
 void AssignmentTest::indicatorAndPreviewsFollowTheChoice()
 {
     ProgramFixture program;
-    Scene s = scene({QStringLiteral("MLEKO"), QStringLiteral("MLEKO"), 3.0, QStringLiteral("8"), QStringLiteral("l"), 3.0},
-                    QDate(2026, 3, 9));
-    jadl::test::addGood(*s.dm, s.group, {QStringLiteral("SER"), QStringLiteral("SER"), 20.0, QStringLiteral("5"),
-                                         QStringLiteral("kg"), 20.0});
+    Scene s = scene(
+        {QStringLiteral("MLEKO"), QStringLiteral("MLEKO"), 3.0, QStringLiteral("8"), QStringLiteral("l"), 3.0},
+        QDate(2026, 3, 9));
+    jadl::test::addGood(
+        *s.dm, s.group,
+        {QStringLiteral("SER"), QStringLiteral("SER"), 20.0, QStringLiteral("5"), QStringLiteral("kg"), 20.0});
     s.dm->TableTowaryPodstawowe->first();
-    QVERIFY(!s.w->BitBtn1InformacjaCzyByloPrzepisywanie->isVisible());   // nothing on that day yet
+    QVERIFY(!s.w->BitBtn1InformacjaCzyByloPrzepisywanie->isVisible()); // nothing on that day yet
     typeQuantity(s.w, QStringLiteral("2"));
     QCOMPARE(s.w->EditWartoscNetto->text(), QStringLiteral("6"));
     // A good chosen after the quantity was typed: the previews are of that good.
@@ -283,8 +298,9 @@ void AssignmentTest::indicatorAndPreviewsFollowTheChoice()
 void AssignmentTest::linesFollowDayAndSupplier()
 {
     ProgramFixture program;
-    Scene s = scene({QStringLiteral("CHLEB"), QStringLiteral("CHLEB"), 2.5, QStringLiteral("5"), QStringLiteral("szt."), 2.5},
-                    QDate(2026, 5, 4));
+    Scene s = scene(
+        {QStringLiteral("CHLEB"), QStringLiteral("CHLEB"), 2.5, QStringLiteral("5"), QStringLiteral("szt."), 2.5},
+        QDate(2026, 5, 4));
     const int other = jadl::test::addSupplier(*s.dm, QStringLiteral("PIEK"), QStringLiteral("PIEKARNIA"));
     Table* lines = s.dm->TableTowary;
     Table* suppliers = s.dm->TableDostawcy;
@@ -327,7 +343,8 @@ void AssignmentTest::linesFollowDayAndSupplier()
 void AssignmentTest::deleteAsksFirst()
 {
     ProgramFixture program;
-    Scene s = scene({QStringLiteral("JAJA"), QStringLiteral("JAJA"), 0.8, QStringLiteral("5"), QStringLiteral("szt."), 0.8});
+    Scene s = scene(
+        {QStringLiteral("JAJA"), QStringLiteral("JAJA"), 0.8, QStringLiteral("5"), QStringLiteral("szt."), 0.8});
     typeQuantity(s.w, QStringLiteral("10"));
     s.w->BitBtnPrzypiszTowarDostawcy->click();
     QCOMPARE(s.dm->TableTowary->recordCount(), 1);
@@ -338,9 +355,10 @@ void AssignmentTest::deleteAsksFirst()
     s.w->BitBtnUsun->click();
     QCOMPARE(s.dm->TableTowary->recordCount(), 0);
     s.w->BitBtnUsun->click();
-    QCOMPARE(program.messages().texts(),
-             (QStringList{QStringLiteral("Usunąć zaznaczoną pozycję towaru"), QStringLiteral("Usunąć zaznaczoną pozycję towaru"),
-                          QStringLiteral("Brak pozycji do usunięcia")}));
+    QCOMPARE(
+        program.messages().texts(),
+        (QStringList{QStringLiteral("Usunąć zaznaczoną pozycję towaru"),
+                     QStringLiteral("Usunąć zaznaczoną pozycję towaru"), QStringLiteral("Brak pozycji do usunięcia")}));
     QCOMPARE(program.messages().log().first().caption, QStringLiteral("WYBIERZ"));
     s.w->hide();
 }

@@ -34,10 +34,10 @@
 
 #include <algorithm>
 
-using jadl::Table;
 using jadl::forms;
-using jadl::test::ProgramFixture;
 using jadl::Period;
+using jadl::Table;
+using jadl::test::ProgramFixture;
 
 namespace {
 
@@ -171,8 +171,10 @@ void TowaryTest::chosenMonth()
     QFETCH(QDate, today);
     QFETCH(QDate, start);
     QFETCH(QDate, end);
-    const QStringList items = {QStringLiteral("styczeń"), QStringLiteral("luty"), QStringLiteral("marzec"), QStringLiteral("kwiecień "), QStringLiteral("maj"), QStringLiteral("czerwiec"), QStringLiteral("lipiec"), QStringLiteral("sierpień"),
-                               QStringLiteral("wrzesień"), QStringLiteral("pazdziernik"), QStringLiteral("listopad"), QStringLiteral("grudzień")};
+    const QStringList items = {QStringLiteral("styczeń"),     QStringLiteral("luty"),     QStringLiteral("marzec"),
+                               QStringLiteral("kwiecień "),   QStringLiteral("maj"),      QStringLiteral("czerwiec"),
+                               QStringLiteral("lipiec"),      QStringLiteral("sierpień"), QStringLiteral("wrzesień"),
+                               QStringLiteral("pazdziernik"), QStringLiteral("listopad"), QStringLiteral("grudzień")};
     const Period p = jadl::chosenMonth(text, items, today);
     QCOMPARE(p.start, start);
     QCOMPARE(p.end, end);
@@ -203,7 +205,7 @@ void TowaryTest::sumText()
 void TowaryTest::choiceShowsItsPeriod_data()
 {
     QTest::addColumn<int>("choice");
-    QTest::addColumn<QDate>("start");   // invalid: every line
+    QTest::addColumn<QDate>("start"); // invalid: every line
     QTest::addColumn<QDate>("end");
     QTest::newRow("0 calendar day") << 0 << QDate(2026, 11, 15) << QDate(2026, 11, 15);
     QTest::newRow("1 today") << 1 << kToday << kToday;
@@ -245,12 +247,15 @@ void TowaryTest::choiceShowsItsPeriod()
     TTowary* w = openWindow(dm);
     // What the three sums must read: plain SQLite over the same period, one supplier or all.
     auto checkSums = [&](bool all, int forChoice) {
-        SQLite::Database db(QString(program.dataDir() + QStringLiteral("/Towary.DB")).toStdString(), SQLite::OPEN_READONLY);
-        QString sql = QStringLiteral("SELECT total(WartoscNetto), total(WartoscVat), total(WartoscBrutto) FROM Towary WHERE 1");
+        SQLite::Database db(QString(program.dataDir() + QStringLiteral("/Towary.DB")).toStdString(),
+                            SQLite::OPEN_READONLY);
+        QString sql = QStringLiteral(
+            "SELECT total(WartoscNetto), total(WartoscVat), total(WartoscBrutto) FROM Towary WHERE 1");
         if (!all)
             sql += QStringLiteral(" AND NumerDostawcy = %1").arg(a);
         if (forChoice != 11 && start.isValid())
-            sql += QStringLiteral(" AND DataZakupu BETWEEN '%1' AND '%2'").arg(start.toString(Qt::ISODate), end.toString(Qt::ISODate));
+            sql += QStringLiteral(" AND DataZakupu BETWEEN '%1' AND '%2'")
+                       .arg(start.toString(Qt::ISODate), end.toString(Qt::ISODate));
         SQLite::Statement q(db, sql.toStdString());
         QVERIFY(q.executeStep());
         QCOMPARE(w->EditSumaNetto->text(), TTowary::sumText(jadl::roundedMoney(q.getColumn(0).getDouble())));
@@ -308,7 +313,8 @@ void TowaryTest::reversedRangeShowsNothing()
     ProgramFixture program(kToday);
     TModulDanych1& dm = *forms().ModulDanych1;
     const int a = jadl::test::addSupplier(dm, QStringLiteral("A"), QStringLiteral("A"));
-    jadl::test::addPurchaseLines(program.dataDir(), {{a, QDate(2026, 3, 1)}, {a, QDate(2026, 3, 10)}, {a, QDate(2026, 3, 20)}});
+    jadl::test::addPurchaseLines(program.dataDir(),
+                                 {{a, QDate(2026, 3, 1)}, {a, QDate(2026, 3, 10)}, {a, QDate(2026, 3, 20)}});
     TTowary* w = openWindow(dm);
     w->ComboBoxWybierzOkres->setCurrentIndex(10);
     QVERIFY(w->DateTimePickerDataPocz->isVisible());
@@ -328,8 +334,12 @@ void TowaryTest::unmatchedMonthGivesThisMonthToToday()
     ProgramFixture program(kToday);
     TModulDanych1& dm = *forms().ModulDanych1;
     const int a = jadl::test::addSupplier(dm, QStringLiteral("A"), QStringLiteral("A"));
-    jadl::test::addPurchaseLines(program.dataDir(), {{a, QDate(2026, 11, 30)}, {a, QDate(2026, 12, 1)}, {a, kToday},
-                                 {a, QDate(2026, 12, 7)}, {a, QDate(2026, 4, 2)}});
+    jadl::test::addPurchaseLines(program.dataDir(),
+                                 {{a, QDate(2026, 11, 30)},
+                                  {a, QDate(2026, 12, 1)},
+                                  {a, kToday},
+                                  {a, QDate(2026, 12, 7)},
+                                  {a, QDate(2026, 4, 2)}});
     TTowary* w = openWindow(dm);
     w->ComboBoxWybierzOkres->setCurrentIndex(3);
     // Choosing "Wybrany Miesiąc" changes no date: the month's lines stay.
@@ -375,10 +385,11 @@ void TowaryTest::sumsAreShownAndStored()
     const int a = jadl::test::addSupplier(dm, QStringLiteral("A"), QStringLiteral("A"));
     const int b = jadl::test::addSupplier(dm, QStringLiteral("B"), QStringLiteral("B"));
     const int empty = jadl::test::addSupplier(dm, QStringLiteral("C"), QStringLiteral("C"));
-    jadl::test::addPurchaseLines(program.dataDir(), {{a, kToday, 1000.0, 230.0, 1230.0},
-                                 {a, kToday, 234.5, 53.935, 288.435},
-                                 {a, QDate(2026, 11, 30), 99.0, 1.0, 100.0},
-                                 {b, kToday, 10.0, 2.3, 12.3}});
+    jadl::test::addPurchaseLines(program.dataDir(),
+                                 {{a, kToday, 1000.0, 230.0, 1230.0},
+                                  {a, kToday, 234.5, 53.935, 288.435},
+                                  {a, QDate(2026, 11, 30), 99.0, 1.0, 100.0},
+                                  {b, kToday, 10.0, 2.3, 12.3}});
     TTowary* w = openWindow(dm);
     dm.TableDostawcy->locate(QStringLiteral("Numer"), a);
     w->ComboBoxWybierzOkres->setCurrentIndex(3);
@@ -418,13 +429,15 @@ void TowaryTest::everySupplierSumsEqualTheWalk()
     TModulDanych1& dm = *forms().ModulDanych1;
     QList<int> suppliers;
     for (int i = 0; i < 12; ++i)
-        suppliers << jadl::test::addSupplier(dm, QStringLiteral("D%1").arg(i, 2, 10, QLatin1Char('0')), QStringLiteral("D"));
+        suppliers << jadl::test::addSupplier(dm, QStringLiteral("D%1").arg(i, 2, 10, QLatin1Char('0')),
+                                             QStringLiteral("D"));
     // Values whose sums depend on the order of addition, over two months.
     QRandomGenerator rng(20261206);
     QList<Line> lines;
-    const QStringList symbols = {QStringLiteral("ZZ"), QStringLiteral("AA"), QStringLiteral("MM"), QStringLiteral("KK"), QStringLiteral("BB")};
+    const QStringList symbols = {QStringLiteral("ZZ"), QStringLiteral("AA"), QStringLiteral("MM"), QStringLiteral("KK"),
+                                 QStringLiteral("BB")};
     for (int i = 0; i < 700; ++i) {
-        const int supplier = suppliers[int(rng.bounded(11))];   // the last supplier buys nothing
+        const int supplier = suppliers[int(rng.bounded(11))]; // the last supplier buys nothing
         const QDate day = QDate(2026, 11, 1).addDays(int(rng.bounded(36)));
         const double net = rng.bounded(100000) / 997.0;
         lines.append({supplier, day, net, net * 0.23 + 1e-9 * i, net * 1.23 / 3.0, symbols[i % symbols.size()]});
@@ -483,20 +496,25 @@ void TowaryTest::correctionRecomputesAndKeepsDates()
     TModulDanych1& dm = *forms().ModulDanych1;
     const int a = jadl::test::addSupplier(dm, QStringLiteral("A"), QStringLiteral("A"));
     const int group = jadl::test::addGroup(dm, QStringLiteral("NABIAŁ"));
-    const int mleko1 = jadl::test::addGood(dm, group, {QStringLiteral("MLEKO"), QStringLiteral("MLEKO"), 2.0, {}, {}, {}});
+    const int mleko1 = jadl::test::addGood(dm, group,
+                                           {QStringLiteral("MLEKO"), QStringLiteral("MLEKO"), 2.0, {}, {}, {}});
     jadl::test::addGood(dm, group, {QStringLiteral("MLEKO"), QStringLiteral("MLEKO 2"), 2.0, {}, {}, {}});
     const int ser = jadl::test::addGood(dm, group, {QStringLiteral("SER"), QStringLiteral("SER"), 2.0, {}, {}, {}});
-    jadl::test::addPurchaseLines(program.dataDir(), {{a, QDate(2026, 12, 1), 0, 0, 0, QStringLiteral("MLEKO")},
-                                 {a, QDate(2026, 12, 2), 0, 0, 0, QStringLiteral("SER")},
-                                 {a, QDate(2026, 12, 3), 0, 0, 0, QStringLiteral("MLEKO")},
-                                 {a, QDate(2026, 11, 30), 5, 5, 5, QStringLiteral("MLEKO")}});
+    jadl::test::addPurchaseLines(program.dataDir(),
+                                 {{a, QDate(2026, 12, 1), 0, 0, 0, QStringLiteral("MLEKO")},
+                                  {a, QDate(2026, 12, 2), 0, 0, 0, QStringLiteral("SER")},
+                                  {a, QDate(2026, 12, 3), 0, 0, 0, QStringLiteral("MLEKO")},
+                                  {a, QDate(2026, 11, 30), 5, 5, 5, QStringLiteral("MLEKO")}});
     // Prices, quantities and rates of the lines, and one line already linked elsewhere.
     {
         Table t;
         t.setDatabaseName(program.dataDir());
         t.setTableName(QStringLiteral("Towary.DB"));
         t.open();
-        struct V { double net, gross, vat, qty, discount, ref; std::optional<int> good; };
+        struct V {
+            double net, gross, vat, qty, discount, ref;
+            std::optional<int> good;
+        };
         const V values[4] = {{10.005, 12.31, 0.23, 1.0, 0.0, 11.0, std::nullopt},
                              {3.99, 4.27, 0.07, 2.5, 0.1, 3.99, std::nullopt},
                              {2.0, 2.46, 0.23, 3.0, 0.0, 1.5, ser},
@@ -603,8 +621,11 @@ void TowaryTest::sumOfSelectedGood()
     ProgramFixture program(kToday);
     TModulDanych1& dm = *forms().ModulDanych1;
     const int a = jadl::test::addSupplier(dm, QStringLiteral("A"), QStringLiteral("A"));
-    jadl::test::addPurchaseLines(program.dataDir(), {{a, kToday, 1.1, 0.2, 1.3}, {a, kToday, 2.2, 0.4, 2.6}, {a, kToday, 7, 7, 7},
-                                 {a, QDate(2026, 1, 1), 50, 50, 50}});
+    jadl::test::addPurchaseLines(program.dataDir(),
+                                 {{a, kToday, 1.1, 0.2, 1.3},
+                                  {a, kToday, 2.2, 0.4, 2.6},
+                                  {a, kToday, 7, 7, 7},
+                                  {a, QDate(2026, 1, 1), 50, 50, 50}});
     {
         Table t;
         t.setDatabaseName(program.dataDir());
@@ -629,7 +650,9 @@ void TowaryTest::sumOfSelectedGood()
     QStringList row;
     for (int c = 0; c < 6; ++c)
         row << w->StringGrid1->item(1, c)->text();
-    QCOMPARE(row, (QStringList{QStringLiteral("5"), QStringLiteral("MLEKO"), QStringLiteral("3"), jadl::formatGeneral(1.1 + 2.2), QStringLiteral("0,6"), QStringLiteral("3,9")}));
+    QCOMPARE(row,
+             (QStringList{QStringLiteral("5"), QStringLiteral("MLEKO"), QStringLiteral("3"),
+                          jadl::formatGeneral(1.1 + 2.2), QStringLiteral("0,6"), QStringLiteral("3,9")}));
     QCOMPARE(t.recNo(), 2);
 
     // A line without a basic good: an error, and the grid keeps its values.
@@ -649,8 +672,10 @@ void TowaryTest::titleClickOrdersAndSearch()
     TModulDanych1& dm = *forms().ModulDanych1;
     const int a = jadl::test::addSupplier(dm, QStringLiteral("ALFA"), QStringLiteral("A"));
     const int b = jadl::test::addSupplier(dm, QStringLiteral("BETA"), QStringLiteral("B"));
-    jadl::test::addPurchaseLines(program.dataDir(), {{b, kToday, 1, 1, 1, QStringLiteral("SER")}, {a, kToday, 2, 2, 2, QStringLiteral("WODA")},
-                                 {a, kToday, 3, 3, 3, QStringLiteral("CHLEB")}});
+    jadl::test::addPurchaseLines(program.dataDir(),
+                                 {{b, kToday, 1, 1, 1, QStringLiteral("SER")},
+                                  {a, kToday, 2, 2, 2, QStringLiteral("WODA")},
+                                  {a, kToday, 3, 3, 3, QStringLiteral("CHLEB")}});
     TTowary* w = openWindow(dm);
     w->ComboBoxWybierzOkres->setCurrentIndex(1);
     Table& t = *dm.TableTowary;
@@ -662,7 +687,7 @@ void TowaryTest::titleClickOrdersAndSearch()
     };
     w->DBGrid1TitleClick(QStringLiteral("Nazwa skrócona (symbol tow.)"));
     QCOMPARE(symbols(), (QStringList{QStringLiteral("CHLEB"), QStringLiteral("WODA")}));
-    w->DBGrid1TitleClick(QStringLiteral("Cena Net."));   // no order of its own: nothing changes
+    w->DBGrid1TitleClick(QStringLiteral("Cena Net.")); // no order of its own: nothing changes
     QCOMPARE(t.indexName(), QStringLiteral("NrDostawcySymbolInd"));
     w->DBGrid1TitleClick(QStringLiteral("Nr"));
     QCOMPARE(t.indexName(), QStringLiteral("NumerDostawcyInd"));

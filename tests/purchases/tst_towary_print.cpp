@@ -24,8 +24,8 @@
 
 #include <sqlite3.h>
 
-using jadl::Table;
 using jadl::forms;
+using jadl::Table;
 using jadl::test::ProgramFixture;
 
 namespace {
@@ -36,7 +36,7 @@ struct Line {
     int supplier;
     QDate day;
     double net;
-    std::optional<QString> sign;   // JakaCenaRef
+    std::optional<QString> sign; // JakaCenaRef
     bool invoice = false;
 };
 
@@ -122,12 +122,13 @@ void TowaryPrintTest::copyTableHoldsTheVisibleLines()
     TModulDanych1& dm = *forms().ModulDanych1;
     const int a = jadl::test::addSupplier(dm, QStringLiteral("A"), QStringLiteral("A"));
     const int b = jadl::test::addSupplier(dm, QStringLiteral("B"), QStringLiteral("B"));
-    addLines(program.dataDir(), {{a, kToday, 10.0, QStringLiteral("0"), true},
-                                 {a, kToday, 20.0, QStringLiteral("-"), false},
-                                 {a, kToday, 30.0, QStringLiteral("+"), true},
-                                 {a, kToday, 40.0, std::nullopt, false},
-                                 {a, QDate(2026, 1, 5), 50.0, QStringLiteral("0"), false},
-                                 {b, kToday, 60.0, QStringLiteral("0"), false}});
+    addLines(program.dataDir(),
+             {{a, kToday, 10.0, QStringLiteral("0"), true},
+              {a, kToday, 20.0, QStringLiteral("-"), false},
+              {a, kToday, 30.0, QStringLiteral("+"), true},
+              {a, kToday, 40.0, std::nullopt, false},
+              {a, QDate(2026, 1, 5), 50.0, QStringLiteral("0"), false},
+              {b, kToday, 60.0, QStringLiteral("0"), false}});
     TTowary* w = openWindow(dm);
     QVERIFY(w->TworzTablice->isEnabled());
     w->TworzTablice->click();
@@ -144,7 +145,9 @@ void TowaryPrintTest::copyTableHoldsTheVisibleLines()
     const QList<QStringList> rows = readCopyTable(program.dataDir());
     QCOMPARE(rows.size(), 4);
     const QString day = QDate(kToday).toString(Qt::ISODate);
-    QCOMPARE(rows[0].mid(0, 5), (QStringList{QStringLiteral("DOSTAWCA-1"), QStringLiteral("2.0"), QStringLiteral("T"), QStringLiteral("10.0"), QStringLiteral("Równa")}));
+    QCOMPARE(rows[0].mid(0, 5),
+             (QStringList{QStringLiteral("DOSTAWCA-1"), QStringLiteral("2.0"), QStringLiteral("T"),
+                          QStringLiteral("10.0"), QStringLiteral("Równa")}));
     QCOMPARE(rows[1].mid(2, 3), (QStringList{QStringLiteral("F"), QStringLiteral("20.0"), QStringLiteral("Niższa")}));
     QCOMPARE(rows[2].mid(2, 3), (QStringList{QStringLiteral("T"), QStringLiteral("30.0"), QStringLiteral("Wyższa")}));
     QCOMPARE(rows[3][4], QStringLiteral("<null>"));
@@ -214,7 +217,7 @@ void TowaryPrintTest::valueReportListsSuppliersWithPurchases()
     const int a = jadl::test::addSupplier(dm, QStringLiteral("A"), QStringLiteral("A"));
     const int b = jadl::test::addSupplier(dm, QStringLiteral("B"), QStringLiteral("B"));
     const int c = jadl::test::addSupplier(dm, QStringLiteral("C"), QStringLiteral("C"));
-    QList<Line> lines = {{b, QDate(2026, 10, 3), 99.0, {}}};   // B bought nothing in the period
+    QList<Line> lines = {{b, QDate(2026, 10, 3), 99.0, {}}}; // B bought nothing in the period
     for (int i = 0; i < 40; ++i)
         lines.append({i % 2 ? a : c, QDate(2026, 11, 1 + i % 30), 1.0 + i / 7.0, {}});
     addLines(program.dataDir(), lines);

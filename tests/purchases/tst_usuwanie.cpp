@@ -23,8 +23,8 @@
 #include <memory>
 #include <optional>
 
-using jadl::Table;
 using jadl::forms;
+using jadl::Table;
 using jadl::platform::MessageKind;
 using jadl::removal::Rule;
 using jadl::test::ProgramFixture;
@@ -165,8 +165,8 @@ std::shared_ptr<BannerSeen> watchBanner(QPushButton* banner)
 }
 
 const QList<Line> kAroundTheCutOff = {
-    {1, QDate(2024, 7, 1)},   {1, QDate(2025, 6, 1)},  {2, QDate(2025, 12, 31)}, {1, QDate(2026, 1, 1)},
-    {2, QDate(2026, 9, 30)},  {1, QDate(2026, 10, 1)}, {2, QDate(2026, 12, 6)},  {1, std::nullopt},
+    {1, QDate(2024, 7, 1)},  {1, QDate(2025, 6, 1)},  {2, QDate(2025, 12, 31)}, {1, QDate(2026, 1, 1)},
+    {2, QDate(2026, 9, 30)}, {1, QDate(2026, 10, 1)}, {2, QDate(2026, 12, 6)},  {1, std::nullopt},
 };
 
 } // namespace
@@ -259,15 +259,16 @@ void RemovalTest::removesByChoice_data()
     QTest::addColumn<QList<OptDate>>("kept");
     const OptDate none;
     QTest::newRow("older than two months")
-        << 2 << 2010 << "USUWAMY PRZYPISANE TOWARY STARSZE NIŻ 2 MIESIĄCE" << "USUWAM PRZYPISANE TOWARY STARSZE NIŻ 2 MIESIĄCE"
-        << QList<OptDate>{QDate(2026, 10, 1), QDate(2026, 12, 6)};
-    QTest::newRow("previous years")
-        << 0 << 2010 << "USUWAMY PRZYPISANE TOWARY LAT POPRZEDNICH" << "USUWAM PRZYPISANE TOWARY LAT POPRZEDNICH"
-        << QList<OptDate>{QDate(2026, 1, 1), QDate(2026, 9, 30), QDate(2026, 10, 1), QDate(2026, 12, 6)};
-    QTest::newRow("year 2025")
-        << 1 << 2025 << "USUWAMY PRZYPISANE TOWARY WYBRANEGO ROKU" << "USUWAM PRZYPISANE TOWARY ZA WYBRANY ROK"
-        << QList<OptDate>{QDate(2024, 7, 1), QDate(2026, 1, 1), QDate(2026, 9, 30), QDate(2026, 10, 1),
-                          QDate(2026, 12, 6), none};
+        << 2 << 2010 << "USUWAMY PRZYPISANE TOWARY STARSZE NIŻ 2 MIESIĄCE"
+        << "USUWAM PRZYPISANE TOWARY STARSZE NIŻ 2 MIESIĄCE" << QList<OptDate>{QDate(2026, 10, 1), QDate(2026, 12, 6)};
+    QTest::newRow("previous years") << 0 << 2010 << "USUWAMY PRZYPISANE TOWARY LAT POPRZEDNICH"
+                                    << "USUWAM PRZYPISANE TOWARY LAT POPRZEDNICH"
+                                    << QList<OptDate>{QDate(2026, 1, 1), QDate(2026, 9, 30), QDate(2026, 10, 1),
+                                                      QDate(2026, 12, 6)};
+    QTest::newRow("year 2025") << 1 << 2025 << "USUWAMY PRZYPISANE TOWARY WYBRANEGO ROKU"
+                               << "USUWAM PRZYPISANE TOWARY ZA WYBRANY ROK"
+                               << QList<OptDate>{QDate(2024, 7, 1),  QDate(2026, 1, 1),  QDate(2026, 9, 30),
+                                                 QDate(2026, 10, 1), QDate(2026, 12, 6), none};
 }
 
 void RemovalTest::removesByChoice()
@@ -394,8 +395,12 @@ void RemovalTest::onlyTheCurrentSuppliersLinesWithTheLink()
     TModulDanych1* dm = forms().ModulDanych1;
     const int a = jadl::test::addSupplier(*dm, QStringLiteral("A"), QStringLiteral("DOSTAWCA A"));
     const int b = jadl::test::addSupplier(*dm, QStringLiteral("B"), QStringLiteral("DOSTAWCA B"));
-    writeLines(program.dataDir(), {{a, QDate(2025, 1, 5)}, {a, QDate(2026, 11, 5)}, {a, QDate(2024, 3, 1)},
-                                   {b, QDate(2025, 1, 5)}, {b, QDate(2026, 11, 5)}});
+    writeLines(program.dataDir(),
+               {{a, QDate(2025, 1, 5)},
+                {a, QDate(2026, 11, 5)},
+                {a, QDate(2024, 3, 1)},
+                {b, QDate(2025, 1, 5)},
+                {b, QDate(2026, 11, 5)}});
     dm->TableDostawcy->locate(QStringLiteral("Numer"), a);
     TUsuwaniePrzypisanychTowarow* w = openWindow();
     QCOMPARE(w->EditIloscRekordow->text(), QStringLiteral("3"));
@@ -421,7 +426,8 @@ void RemovalTest::answeringNoClosesWindowAndTable()
     TUsuwaniePrzypisanychTowarow* w = openWindow();
     program.messages().answerNext(false);
     w->Usuwanie->click();
-    QCOMPARE(program.messages().texts(), QStringList{QStringLiteral("USUWAMY PRZYPISANE TOWARY STARSZE NIŻ 2 MIESIĄCE")});
+    QCOMPARE(program.messages().texts(),
+             QStringList{QStringLiteral("USUWAMY PRZYPISANE TOWARY STARSZE NIŻ 2 MIESIĄCE")});
     QVERIFY(!w->isVisible());
     QVERIFY(!forms().ModulDanych1->TableTowary->active());
     QCOMPARE(storedLines(program.dataDir()).size(), kAroundTheCutOff.size());
@@ -453,7 +459,8 @@ void RemovalTest::packsEvenWhenNothingIsRemoved()
 
     QCOMPARE(program.messages().texts(), questions);
     QCOMPARE(w->ileUsunieto(), 0);
-    QCOMPARE(w->LabelIleUsunalem->text(), QStringLiteral("Usunąłem następująca ilość zapisów przypisanych towarów : 0"));
+    QCOMPARE(w->LabelIleUsunalem->text(),
+             QStringLiteral("Usunąłem następująca ilość zapisów przypisanych towarów : 0"));
     QCOMPARE(w->EditIloscRekordow->text(), QStringLiteral("200"));
     QCOMPARE(storedLines(program.dataDir()), before);
     QVERIFY(fileSize(program.dataDir()) < sizeBefore / 3);
@@ -479,7 +486,8 @@ void RemovalTest::packOnly()
     const auto watch = watchBanner(w->UsuwamTowary);
     program.messages().answerNext(true);
     w->PakowanieTablicy->click();
-    QCOMPARE(program.messages().texts(), (QStringList{QStringLiteral("PAKUJEMY TABLICĘ"), QStringLiteral("PAKUJEMY TABLICĘ")}));
+    QCOMPARE(program.messages().texts(),
+             (QStringList{QStringLiteral("PAKUJEMY TABLICĘ"), QStringLiteral("PAKUJEMY TABLICĘ")}));
     QCOMPARE(program.messages().log().last().caption, QStringLiteral("WYBIERZ"));
     QCOMPARE(watch->text, std::optional<QString>(QStringLiteral("PROSZĘ CZEKAĆ PAKUJĘ TABELĘ Z OBROTAMI")));
     QVERIFY(fileSize(program.dataDir()) < sizeBefore / 3);
@@ -599,14 +607,17 @@ void RemovalTest::texts()
     TUsuwaniePrzypisanychTowarow* w = forms().UsuwaniePrzypisanychTowarow;
     QCOMPARE(w->objectName(), QStringLiteral("UsuwaniePrzypisanychTowarow"));
     QCOMPARE(w->windowTitle(), QStringLiteral("USUWANIE PRZYPISANYCH TOWARÓW ZA LATA POPRZEDNIE"));
-    QCOMPARE(w->Memo1->toPlainText().split(QLatin1Char('\n')),
-             (QStringList{
-                 QStringLiteral("Usuwam przypisane towary starsze niz 2 miesiące(Zostawiam aktualny miesiąc i dwa poprzednie). "),
-                 QStringLiteral("Mogę też usunąć obroty za wybrany rok lub lata poprzednie.  Aby to zrobić należy wcisnąć przycisk "),
-                 QStringLiteral("\"Usuń\". Jeżeli rezygnujesz wciśnij klawisz \"Anuluj\". Tablicę po usunięciu rekordów jest pakowana. "),
-                 QStringLiteral("Tablicę można też pakować jeżeli usuwano wcześniej rekordy. "),
-                 QStringLiteral("(Pakowanie jest operacją zmniejszającą rozmiar tablicy o usunięte rekordy)."),
-                 QString()}));
+    QCOMPARE(
+        w->Memo1->toPlainText().split(QLatin1Char('\n')),
+        (QStringList{
+            QStringLiteral(
+                "Usuwam przypisane towary starsze niz 2 miesiące(Zostawiam aktualny miesiąc i dwa poprzednie). "),
+            QStringLiteral(
+                "Mogę też usunąć obroty za wybrany rok lub lata poprzednie.  Aby to zrobić należy wcisnąć przycisk "),
+            QStringLiteral("\"Usuń\". Jeżeli rezygnujesz wciśnij klawisz \"Anuluj\". Tablicę po usunięciu rekordów "
+                           "jest pakowana. "),
+            QStringLiteral("Tablicę można też pakować jeżeli usuwano wcześniej rekordy. "),
+            QStringLiteral("(Pakowanie jest operacją zmniejszającą rozmiar tablicy o usunięte rekordy)."), QString()}));
     QCOMPARE(w->RadioGroupUsunTowary->title(), QStringLiteral("Usuwamy towary za:"));
     QCOMPARE(w->RadioGroupUsunTowary->items(),
              (QStringList{QStringLiteral("wszystkie lata poprzednie"), QStringLiteral("za wybrany rok"),

@@ -71,7 +71,8 @@ struct TestReport {
         title = header->addLabel(QStringLiteral("Title"), QStringLiteral("Zestawienie"), 60, 1, 40);
         page = header->addSysData(QStringLiteral("Page"), ReportSysData::Data::PageNumber, QStringLiteral("Strona : "),
                                   150, 1, 30);
-        date = header->addSysData(QStringLiteral("Date"), ReportSysData::Data::Date, QStringLiteral("Data:  "), 150, 6, 30);
+        date = header->addSysData(QStringLiteral("Date"), ReportSysData::Data::Date, QStringLiteral("Data:  "), 150, 6,
+                                  30);
         number = detail->addSysData(QStringLiteral("Number"), ReportSysData::Data::DetailNumber, {}, 0, 0.3, 8,
                                     {ReportAlign::Right});
         name = detail->addField(QStringLiteral("Name"), kLines, QStringLiteral("Name"), 10, 0.3, 30);
@@ -178,7 +179,7 @@ void TestReportEngine::rowsInOrderAndRunningNumbers()
     double expected = 0;
     for (int i = 0; i < 120; ++i) {
         QCOMPARE(names[i], QStringLiteral("R%1").arg(i + 1));
-        QCOMPARE(numbers[i], QString::number(i + 1));   // goes on across pages
+        QCOMPARE(numbers[i], QString::number(i + 1)); // goes on across pages
         expected += (i + 1) * 1.25;
     }
     // Page 2 starts with number 52.
@@ -238,21 +239,36 @@ void TestReportEngine::displayTexts_data()
     QTest::addColumn<QString>("mask");
     QTest::addColumn<QVariant>("value");
     QTest::addColumn<QString>("expected");
-    QTest::newRow("float general") << "Amount" << "" << QVariant(10.7) << "10,7";
-    QTest::newRow("float mask") << "Amount" << "0.00" << QVariant(10.7) << "10,70";
-    QTest::newRow("mask rounds") << "Amount" << "0.00" << QVariant(2.675) << "2,68";
-    QTest::newRow("mask no thousands") << "Amount" << "0.00" << QVariant(1234567.5) << "1234567,50";
-    QTest::newRow("mask negative") << "Amount" << "0.00" << QVariant(-3.1) << "-3,10";
-    QTest::newRow("field display format") << "Priced" << "" << QVariant(4.0) << "4,00";
-    QTest::newRow("integer masked") << "Qty" << "0.00" << QVariant(3) << "3,00";
-    QTest::newRow("integer") << "Qty" << "" << QVariant(42) << "42";
-    QTest::newRow("logical true") << "Flag" << "" << QVariant(true) << "Tak";
-    QTest::newRow("logical false") << "Flag" << "" << QVariant(false) << "Nie";
-    QTest::newRow("date") << "Day" << "" << QVariant(QDate(2024, 3, 5)) << "5.3.2024";
-    QTest::newRow("date as ISO text") << "Day" << "" << QVariant(QStringLiteral("2024-12-31")) << "31.12.2024";
-    QTest::newRow("text ignores mask") << "Name" << "0.00" << QVariant(QStringLiteral("kg")) << "kg";
-    QTest::newRow("null number") << "Amount" << "0.00" << QVariant() << "";
-    QTest::newRow("null text") << "Name" << "" << QVariant() << "";
+    QTest::newRow("float general") << "Amount"
+                                   << "" << QVariant(10.7) << "10,7";
+    QTest::newRow("float mask") << "Amount"
+                                << "0.00" << QVariant(10.7) << "10,70";
+    QTest::newRow("mask rounds") << "Amount"
+                                 << "0.00" << QVariant(2.675) << "2,68";
+    QTest::newRow("mask no thousands") << "Amount"
+                                       << "0.00" << QVariant(1234567.5) << "1234567,50";
+    QTest::newRow("mask negative") << "Amount"
+                                   << "0.00" << QVariant(-3.1) << "-3,10";
+    QTest::newRow("field display format") << "Priced"
+                                          << "" << QVariant(4.0) << "4,00";
+    QTest::newRow("integer masked") << "Qty"
+                                    << "0.00" << QVariant(3) << "3,00";
+    QTest::newRow("integer") << "Qty"
+                             << "" << QVariant(42) << "42";
+    QTest::newRow("logical true") << "Flag"
+                                  << "" << QVariant(true) << "Tak";
+    QTest::newRow("logical false") << "Flag"
+                                   << "" << QVariant(false) << "Nie";
+    QTest::newRow("date") << "Day"
+                          << "" << QVariant(QDate(2024, 3, 5)) << "5.3.2024";
+    QTest::newRow("date as ISO text") << "Day"
+                                      << "" << QVariant(QStringLiteral("2024-12-31")) << "31.12.2024";
+    QTest::newRow("text ignores mask") << "Name"
+                                       << "0.00" << QVariant(QStringLiteral("kg")) << "kg";
+    QTest::newRow("null number") << "Amount"
+                                 << "0.00" << QVariant() << "";
+    QTest::newRow("null text") << "Name"
+                               << "" << QVariant() << "";
 }
 
 void TestReportEngine::displayTexts()
@@ -361,8 +377,8 @@ void TestReportEngine::autoSizeAndRules()
     // The amount's rule at its right edge, and the header's frame of four rules.
     auto hasRule = [&p](const QLineF& l) {
         for (const PlacedRule& r : p.rules)
-            if (qAbs(r.line.x1() - l.x1()) < 1e-9 && qAbs(r.line.y1() - l.y1()) < 1e-9
-                && qAbs(r.line.x2() - l.x2()) < 1e-9 && qAbs(r.line.y2() - l.y2()) < 1e-9)
+            if (qAbs(r.line.x1() - l.x1()) < 1e-9 && qAbs(r.line.y1() - l.y1()) < 1e-9 &&
+                qAbs(r.line.x2() - l.x2()) < 1e-9 && qAbs(r.line.y2() - l.y2()) < 1e-9)
                 return true;
         return false;
     };
@@ -397,8 +413,8 @@ void TestReportEngine::lookupReadsCurrentRecord()
 {
     TestReport t;
     t.report.setDataSet(kLines, lines(3));
-    auto other = std::make_shared<MemoryReportData>(QStringLiteral("TableOther"),
-        QList<FieldDef>{{QStringLiteral("Symbol"), FieldType::Text, 20, {}, {}}});
+    auto other = std::make_shared<MemoryReportData>(
+        QStringLiteral("TableOther"), QList<FieldDef>{{QStringLiteral("Symbol"), FieldType::Text, 20, {}, {}}});
     other->addRow({QStringLiteral("HURT")});
     other->addRow({QStringLiteral("SKLEP")});
     other->setCurrentRow(1);
@@ -436,8 +452,7 @@ void TestReportEngine::runDateFixedForTheRun()
     TestReport t;
     t.report.setDataSet(kLines, lines(120));
     const ReportPages pages = t.report.layoutPages(QDate(2024, 3, 9));
-    QCOMPARE(pages.textsOf(QStringLiteral("Date")),
-             QStringList(3, QStringLiteral("Data:  9.3.2024")));
+    QCOMPARE(pages.textsOf(QStringLiteral("Date")), QStringList(3, QStringLiteral("Data:  9.3.2024")));
 }
 
 void TestReportEngine::paintedPageShowsRulesAndText()

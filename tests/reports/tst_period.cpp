@@ -39,9 +39,12 @@ void TestPeriodCaption::caption_data()
     QTest::newRow("5 second quarter") << 5 << none << none << "" << may << "1 Kwiecień -- 30 Czerwiec 2024";
     QTest::newRow("5 first quarter") << 5 << none << none << "" << QDate(2024, 2, 29) << "1 Styczeń -- 31 Marzec 2024";
     QTest::newRow("5 third quarter") << 5 << none << none << "" << QDate(2024, 9, 30) << "1 Lipiec -- 30 Wrzesień 2024";
-    QTest::newRow("5 fourth quarter") << 5 << none << none << "" << QDate(2024, 10, 1) << "1 Paźdiernik -- 31 Grudzień 2024";
-    QTest::newRow("6 previous quarter") << 6 << none << none << "" << QDate(2024, 8, 1) << "1 Kwiecień -- 30 Czerwiec 2024";
-    QTest::newRow("6 from first quarter") << 6 << none << none << "" << QDate(2024, 3, 31) << "1 Paźdiernik -- 31 Grudzień 2023";
+    QTest::newRow("5 fourth quarter") << 5 << none << none << "" << QDate(2024, 10, 1)
+                                      << "1 Paźdiernik -- 31 Grudzień 2024";
+    QTest::newRow("6 previous quarter") << 6 << none << none << "" << QDate(2024, 8, 1)
+                                        << "1 Kwiecień -- 30 Czerwiec 2024";
+    QTest::newRow("6 from first quarter")
+        << 6 << none << none << "" << QDate(2024, 3, 31) << "1 Paźdiernik -- 31 Grudzień 2023";
     QTest::newRow("7 this year") << 7 << none << none << "" << may << "2024";
     QTest::newRow("8 last year") << 8 << none << none << "" << may << "2023";
     QTest::newRow("9 chosen month") << 9 << none << none << "marzec" << may << "marzec 2024";
@@ -71,7 +74,8 @@ void TestPeriodCaption::noChoiceLeavesCaption()
     // An index beyond the list, or none, is no choice.
     QVERIFY(!periodChoiceOf(-1));
     QVERIFY(!periodChoiceOf(12));
-    QVERIFY(!periodCaption(std::nullopt, QDate(2024, 1, 1), QDate(2024, 1, 2), QString(), QDate(2024, 5, 5)).has_value());
+    QVERIFY(
+        !periodCaption(std::nullopt, QDate(2024, 1, 1), QDate(2024, 1, 2), QString(), QDate(2024, 5, 5)).has_value());
 }
 
 void TestPeriodCaption::todayComesFromTheClock()

@@ -158,8 +158,8 @@ void TestReportTables::fill()
     addLine(1, QStringLiteral("SCHAB"), QDate(2024, 3, 10), 20.5, 22.14, true);
     addLine(1, QStringLiteral("BOCZEK"), QDate(2024, 3, 1), 10.1, 10.91, false);
     addLine(1, QStringLiteral("ZIEMNIAKI"), QDate(2024, 3, 15), 3.0, 3.24, true);
-    addLine(1, QStringLiteral("KAPUSTA"), QDate(2024, 2, 29), 4.0, 4.32, true);    // before the period
-    addLine(1, QStringLiteral("MARCHEW"), QDate(2024, 3, 16), 2.0, 2.16, true);    // after it
+    addLine(1, QStringLiteral("KAPUSTA"), QDate(2024, 2, 29), 4.0, 4.32, true); // before the period
+    addLine(1, QStringLiteral("MARCHEW"), QDate(2024, 3, 16), 2.0, 2.16, true); // after it
     addLine(2, QStringLiteral("BUŁKI"), QDate(2024, 3, 5), 5.0, 5.4, true);
     dm_->TableTowary->open();
 }
@@ -180,9 +180,12 @@ void TestReportTables::purchasedGoodsFollowTheView()
     // In the view's order (by symbol within the supplier), only the period's lines.
     QCOMPARE(pages.textsOf(QStringLiteral("QRDBTextSkroconaNazwaTowaru")),
              (QStringList{QStringLiteral("BOCZEK"), QStringLiteral("SCHAB"), QStringLiteral("ZIEMNIAKI")}));
-    QCOMPARE(pages.textsOf(QStringLiteral("QRDBTextFaktura")), (QStringList{QStringLiteral("Nie"), QStringLiteral("Tak"), QStringLiteral("Tak")}));
-    QCOMPARE(pages.textsOf(QStringLiteral("QRDBTextData")), (QStringList{QStringLiteral("1.3"), QStringLiteral("10.3"), QStringLiteral("15.3")}));
-    QCOMPARE(pages.textsOf(QStringLiteral("QRSysData3")), (QStringList{QStringLiteral("1"), QStringLiteral("2"), QStringLiteral("3")}));
+    QCOMPARE(pages.textsOf(QStringLiteral("QRDBTextFaktura")),
+             (QStringList{QStringLiteral("Nie"), QStringLiteral("Tak"), QStringLiteral("Tak")}));
+    QCOMPARE(pages.textsOf(QStringLiteral("QRDBTextData")),
+             (QStringList{QStringLiteral("1.3"), QStringLiteral("10.3"), QStringLiteral("15.3")}));
+    QCOMPARE(pages.textsOf(QStringLiteral("QRSysData3")),
+             (QStringList{QStringLiteral("1"), QStringLiteral("2"), QStringLiteral("3")}));
     QCOMPARE(pages.textsOf(QStringLiteral("QRExprWartoscNetto")), QStringList{QStringLiteral("33,60")});
     QCOMPARE(pages.textsOf(QStringLiteral("QRExprWartoscBrutto")), QStringList{QStringLiteral("36,29")});
     QCOMPARE(pages.textsOf(QStringLiteral("QRDBTextDostawcaInd")), QStringList{QStringLiteral("HURT")});
@@ -229,7 +232,8 @@ void TestReportTables::allSuppliersInIndexOrder()
              (QStringList{QStringLiteral("BOCZEK"), QStringLiteral("BUŁKI"), QStringLiteral("SCHAB"),
                           QStringLiteral("ZIEMNIAKI")}));
     QCOMPARE(pages.textsOf(QStringLiteral("QRDBTextDostawca")),
-             (QStringList{QStringLiteral("HURT"), QStringLiteral("PIEKARNIA"), QStringLiteral("HURT"), QStringLiteral("HURT")}));
+             (QStringList{QStringLiteral("HURT"), QStringLiteral("PIEKARNIA"), QStringLiteral("HURT"),
+                          QStringLiteral("HURT")}));
     QVERIFY(pages.textsOf(QStringLiteral("QRDBTextDostawcaInd")).isEmpty());
     QCOMPARE(pages.textsOf(QStringLiteral("QRExprWartoscNetto")), QStringList{QStringLiteral("38,60")});
 
@@ -277,8 +281,11 @@ void TestReportTables::catalogueOfCurrentGroup()
     const int dairy = groups.fieldByName(QStringLiteral("Numer")).asInteger();
     QVERIFY(meat != dairy);
     goods.open();
-    const struct { int group; const char* symbol; int nr; } rows[] = {
-        {meat, "SCHAB", 1}, {dairy, "SER", 2}, {dairy, "MLEKO", 1}, {meat, "BOCZEK", 2}, {dairy, "JOGURT", 3}};
+    const struct {
+        int group;
+        const char* symbol;
+        int nr;
+    } rows[] = {{meat, "SCHAB", 1}, {dairy, "SER", 2}, {dairy, "MLEKO", 1}, {meat, "BOCZEK", 2}, {dairy, "JOGURT", 3}};
     for (const auto& row : rows) {
         goods.append();
         setField(goods, "NumerGrupy", row.group);
@@ -288,14 +295,15 @@ void TestReportTables::catalogueOfCurrentGroup()
         goods.post();
     }
     groups.first();
-    groups.next();   // the dairy group is current
+    groups.next(); // the dairy group is current
 
     TTowaryPodstawoweWgGrupDruk r;
     r.bindDataModule(dm_.get());
     ReportPages pages = r.layoutPages();
     QCOMPARE(pages.textsOf(QStringLiteral("QRDBSymbol")),
              (QStringList{QStringLiteral("JOGURT"), QStringLiteral("MLEKO"), QStringLiteral("SER")}));
-    QCOMPARE(pages.textsOf(QStringLiteral("QRDBNrTowaruPodstawowego")), (QStringList{QStringLiteral("3"), QStringLiteral("1"), QStringLiteral("2")}));
+    QCOMPARE(pages.textsOf(QStringLiteral("QRDBNrTowaruPodstawowego")),
+             (QStringList{QStringLiteral("3"), QStringLiteral("1"), QStringLiteral("2")}));
     QCOMPARE(pages.textsOf(QStringLiteral("QRDBNumerGrupy")), QStringList(3, QString::number(dairy)));
 
     // By NrKol after the window's title click.
@@ -303,7 +311,8 @@ void TestReportTables::catalogueOfCurrentGroup()
     pages = r.layoutPages();
     QCOMPARE(pages.textsOf(QStringLiteral("QRDBSymbol")),
              (QStringList{QStringLiteral("MLEKO"), QStringLiteral("SER"), QStringLiteral("JOGURT")}));
-    QCOMPARE(pages.textsOf(QStringLiteral("QRSysData1")), (QStringList{QStringLiteral("1"), QStringLiteral("2"), QStringLiteral("3")}));
+    QCOMPARE(pages.textsOf(QStringLiteral("QRSysData1")),
+             (QStringList{QStringLiteral("1"), QStringLiteral("2"), QStringLiteral("3")}));
     keepPdf(r, QStringLiteral("katalog"));
 }
 

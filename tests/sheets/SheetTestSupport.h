@@ -42,8 +42,8 @@ struct Purchase {
     double netValue = 1;
     double grossValue = 1;
     QVariant refPrice;
-    QVariant day;              // DataZakupu
-    QString dayText;           // DataZakupuString, as the window fills it
+    QVariant day; // DataZakupu
+    QString dayText; // DataZakupuString, as the window fills it
     QString goods = QStringLiteral("TOWAR");
     QString group = QStringLiteral("NABIAŁ");
     bool invoice = true;
@@ -51,13 +51,20 @@ struct Purchase {
 
 inline QVariantMap purchaseLine(const Purchase& p)
 {
-    return {{QStringLiteral("Dostawca"), p.supplier}, {QStringLiteral("Ilosc"), p.qty},
-            {QStringLiteral("JednostkaMiary"), QStringLiteral("kg")}, {QStringLiteral("CzyBylaFaktura"), p.invoice},
-            {QStringLiteral("CenaNetto"), p.netPrice}, {QStringLiteral("WartoscNetto"), p.netValue},
-            {QStringLiteral("VatTyp"), QStringLiteral("8")}, {QStringLiteral("CenaBrutto"), p.netPrice * 1.08},
-            {QStringLiteral("WartoscBrutto"), p.grossValue}, {QStringLiteral("CenaReferencyjna"), p.refPrice},
-            {QStringLiteral("Grupa"), p.group}, {QStringLiteral("JakaCenaRef"), QStringLiteral("0")},
-            {QStringLiteral("DataZakupu"), p.day}, {QStringLiteral("DataZakupuString"), p.dayText},
+    return {{QStringLiteral("Dostawca"), p.supplier},
+            {QStringLiteral("Ilosc"), p.qty},
+            {QStringLiteral("JednostkaMiary"), QStringLiteral("kg")},
+            {QStringLiteral("CzyBylaFaktura"), p.invoice},
+            {QStringLiteral("CenaNetto"), p.netPrice},
+            {QStringLiteral("WartoscNetto"), p.netValue},
+            {QStringLiteral("VatTyp"), QStringLiteral("8")},
+            {QStringLiteral("CenaBrutto"), p.netPrice * 1.08},
+            {QStringLiteral("WartoscBrutto"), p.grossValue},
+            {QStringLiteral("CenaReferencyjna"), p.refPrice},
+            {QStringLiteral("Grupa"), p.group},
+            {QStringLiteral("JakaCenaRef"), QStringLiteral("0")},
+            {QStringLiteral("DataZakupu"), p.day},
+            {QStringLiteral("DataZakupuString"), p.dayText},
             {QStringLiteral("Symbol"), p.goods}};
 }
 

@@ -55,13 +55,15 @@ private Q_SLOTS:
 void TestCommandSheets::previewOfCommandSavesItsView_data()
 {
     QTest::addColumn<QString>("button");
-    QTest::addColumn<QList<QStringList>>("details");   // the leading cells of each detail row
+    QTest::addColumn<QList<QStringList>>("details"); // the leading cells of each detail row
     const QStringList a{QStringLiteral("1"), QStringLiteral("A")};
     QTest::newRow("supplier values") << "BitBtnDrukuj"
                                      << QList<QStringList>{a, {QStringLiteral("2"), QStringLiteral("C")}};
     QTest::newRow("purchased goods") << "BitBtnDrukuj2"
-                                     << QList<QStringList>{{QStringLiteral("1"), QStringLiteral("DOSTAWCA A"), QStringLiteral("2")}};
-    QTest::newRow("copies") << "BitBtnDrukuj1" << QList<QStringList>{{QStringLiteral("DOSTAWCA A"), QStringLiteral("2")}};
+                                     << QList<QStringList>{
+                                            {QStringLiteral("1"), QStringLiteral("DOSTAWCA A"), QStringLiteral("2")}};
+    QTest::newRow("copies") << "BitBtnDrukuj1"
+                            << QList<QStringList>{{QStringLiteral("DOSTAWCA A"), QStringLiteral("2")}};
 }
 
 void TestCommandSheets::previewOfCommandSavesItsView()
@@ -74,14 +76,16 @@ void TestCommandSheets::previewOfCommandSavesItsView()
     const int b = test::addSupplier(dm, QStringLiteral("B"), QStringLiteral("B"));
     const int c = test::addSupplier(dm, QStringLiteral("C"), QStringLiteral("C"));
     addLine(program.dataDir(), a, QStringLiteral("DOSTAWCA A"), QDate(2026, 11, 3), 10.0);
-    addLine(program.dataDir(), b, QStringLiteral("DOSTAWCA B"), QDate(2026, 10, 3), 99.0);   // outside the period
+    addLine(program.dataDir(), b, QStringLiteral("DOSTAWCA B"), QDate(2026, 10, 3), 99.0); // outside the period
     addLine(program.dataDir(), c, QStringLiteral("DOSTAWCA C"), QDate(2026, 11, 20), 4.5);
     TTowary* w = test::openSupplierGoodsWindow(dm);
-    w->ComboBoxWybierzOkres->setCurrentIndex(4);   // the previous month: November 2026
+    w->ComboBoxWybierzOkres->setCurrentIndex(4); // the previous month: November 2026
 
     QTemporaryDir dir;
     const QString path = dir.filePath(QStringLiteral("raport.csv"));
-    setSheetFileNameAsker([&](QWidget*, const QString&) { return std::optional<SheetFileChoice>({path, SheetFormat::Csv}); });
+    setSheetFileNameAsker([&](QWidget*, const QString&) {
+        return std::optional<SheetFileChoice>({path, SheetFormat::Csv});
+    });
     bool offered = false;
     test::whenModalShown([&](QWidget* modal) {
         if (auto* save = modal->findChild<QAction*>(QString::fromLatin1(kSaveSheetActionName))) {

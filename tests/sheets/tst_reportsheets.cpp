@@ -50,7 +50,8 @@ std::unique_ptr<TZakupioneTowaryDruk> purchasedGoods(std::shared_ptr<MemoryRepor
 {
     auto r = std::make_unique<TZakupioneTowaryDruk>();
     r->QuickRep1->setDataSet(kTowary, std::move(lines));
-    r->QuickRep1->setLookup(kDostawcy, dataOf(tabledefs::dostawcy(), kDostawcy, {{{QStringLiteral("Symbol"), QStringLiteral("HURT")}}}));
+    r->QuickRep1->setLookup(
+        kDostawcy, dataOf(tabledefs::dostawcy(), kDostawcy, {{{QStringLiteral("Symbol"), QStringLiteral("HURT")}}}));
     r->QRLabelOkres->setCaption(QStringLiteral("Od 1.3.2024 do 15.3.2024"));
     r->QRLabelRestauracjaSymbol->setCaption(QStringLiteral("BAR POD RÓŻĄ"));
     return r;
@@ -63,14 +64,14 @@ struct LayoutCase {
     QStringList titleLines;
     QStringList columns;
     int rows;
-    QStringList totalColumns;   // where the summary's sums stand
+    QStringList totalColumns; // where the summary's sums stand
 };
 
 const QStringList kPurchaseColumns{
-    QStringLiteral("Dostawca"), QStringLiteral("Ilość"), QStringLiteral("J.m."), QStringLiteral("Fakt."),
-    QStringLiteral("C. Netto"), QStringLiteral("W.Netto"), QStringLiteral("Vat"), QStringLiteral("C.Brutto"),
-    QStringLiteral("W.Brutto"), QStringLiteral("C.Refer."), QStringLiteral("Gr.Tow."), QStringLiteral("Inf."),
-    QStringLiteral("Data"), QStringLiteral("Nazwa towaru")};
+    QStringLiteral("Dostawca"), QStringLiteral("Ilość"),       QStringLiteral("J.m."),    QStringLiteral("Fakt."),
+    QStringLiteral("C. Netto"), QStringLiteral("W.Netto"),     QStringLiteral("Vat"),     QStringLiteral("C.Brutto"),
+    QStringLiteral("W.Brutto"), QStringLiteral("C.Refer."),    QStringLiteral("Gr.Tow."), QStringLiteral("Inf."),
+    QStringLiteral("Data"),     QStringLiteral("Nazwa towaru")};
 const QStringList kPurchaseTotals{QStringLiteral("W.Netto"), QStringLiteral("W.Brutto")};
 
 const std::vector<LayoutCase>& layoutCases()
@@ -81,30 +82,40 @@ const std::vector<LayoutCase>& layoutCases()
          {QStringLiteral("Towary kupione  za okres"), QStringLiteral("Data:  6.12.2026"),
           QStringLiteral("Od 1.3.2024 do 15.3.2024"), QStringLiteral("Restauracja: BAR POD RÓŻĄ"),
           QStringLiteral("Dostawca: HURT")},
-         QStringList{QStringLiteral("Lp")} + kPurchaseColumns, 3, kPurchaseTotals},
+         QStringList{QStringLiteral("Lp")} + kPurchaseColumns,
+         3,
+         kPurchaseTotals},
         {"purchased goods without a header",
          [] {
              auto r = std::make_unique<TZakupioneTowaryDruk1>();
              r->QuickRep1->setDataSet(kTowary, purchases(threePurchases() + threePurchases()));
              return r;
          },
-         {}, kPurchaseColumns, 6, kPurchaseTotals},
+         {},
+         kPurchaseColumns,
+         6,
+         kPurchaseTotals},
         {"supplier values",
          [] {
              auto r = std::make_unique<TWartoscKupionychTowarowDruk>();
              auto row = [](const char* s, double n, double v) {
-                 return QVariantMap{{QStringLiteral("Symbol"), QString::fromUtf8(s)}, {QStringLiteral("WartoscNettoSuma"), n},
-                                    {QStringLiteral("WartoscVatSuma"), v}, {QStringLiteral("WartoscBruttoSuma"), n + v}};
+                 return QVariantMap{{QStringLiteral("Symbol"), QString::fromUtf8(s)},
+                                    {QStringLiteral("WartoscNettoSuma"), n},
+                                    {QStringLiteral("WartoscVatSuma"), v},
+                                    {QStringLiteral("WartoscBruttoSuma"), n + v}};
              };
-             r->QuickRep1->setDataSet(kDostawcy, dataOf(tabledefs::dostawcy(), kDostawcy,
-                                                        {row("ŁOSOŚ SP.", 100.1, 8.01), row("PIEKARNIA", 0.2, 0.02)}));
+             r->QuickRep1->setDataSet(kDostawcy,
+                                      dataOf(tabledefs::dostawcy(), kDostawcy,
+                                             {row("ŁOSOŚ SP.", 100.1, 8.01), row("PIEKARNIA", 0.2, 0.02)}));
              r->QRLabelOkres->setCaption(QStringLiteral("Listopad 2026"));
              return r;
          },
-         {QStringLiteral("Zakupy u dostawców za okres"), QStringLiteral("Data :  6.12.2026"), QStringLiteral("Listopad 2026")},
-         {QStringLiteral("Lp"), QStringLiteral("Dostawca"), QStringLiteral("Wartość Netto"), QStringLiteral("Wartość VAT"),
-          QStringLiteral("Wartość Brutto")},
-         2, {QStringLiteral("Wartość Netto"), QStringLiteral("Wartość VAT"), QStringLiteral("Wartość Brutto")}},
+         {QStringLiteral("Zakupy u dostawców za okres"), QStringLiteral("Data :  6.12.2026"),
+          QStringLiteral("Listopad 2026")},
+         {QStringLiteral("Lp"), QStringLiteral("Dostawca"), QStringLiteral("Wartość Netto"),
+          QStringLiteral("Wartość VAT"), QStringLiteral("Wartość Brutto")},
+         2,
+         {QStringLiteral("Wartość Netto"), QStringLiteral("Wartość VAT"), QStringLiteral("Wartość Brutto")}},
         {"supplier list",
          [] {
              auto r = std::make_unique<TDostawcyDruk>();
@@ -118,24 +129,29 @@ const std::vector<LayoutCase>& layoutCases()
              return r;
          },
          {QStringLiteral("Dostawcy Firmy"), QStringLiteral("Data: 6.12.2026")},
-         {QStringLiteral("Lp"), QStringLiteral("Symbol dostawcy"), QStringLiteral("Adres dostawcy"), QStringLiteral("E-mail"),
-          QStringLiteral("Telefon")},
-         4, {}},
+         {QStringLiteral("Lp"), QStringLiteral("Symbol dostawcy"), QStringLiteral("Adres dostawcy"),
+          QStringLiteral("E-mail"), QStringLiteral("Telefon")},
+         4,
+         {}},
         {"basic goods by group",
          [] {
              auto r = std::make_unique<TTowaryPodstawoweWgGrupDruk>();
              QList<QVariantMap> rows;
              for (int i = 1; i <= 5; ++i)
-                 rows.append({{QStringLiteral("NrKol"), i}, {QStringLiteral("Symbol"), QStringLiteral("TOWAR %1").arg(i)},
-                              {QStringLiteral("NumerGrupy"), 1 + i / 3}, {QStringLiteral("Grupa"), QStringLiteral("WARZYWA")}});
-             r->QuickRep1->setDataSet(QStringLiteral("TableTowaryPodstawowe"),
-                                      dataOf(tabledefs::towaryPodstawowe(), QStringLiteral("TableTowaryPodstawowe"), rows));
+                 rows.append({{QStringLiteral("NrKol"), i},
+                              {QStringLiteral("Symbol"), QStringLiteral("TOWAR %1").arg(i)},
+                              {QStringLiteral("NumerGrupy"), 1 + i / 3},
+                              {QStringLiteral("Grupa"), QStringLiteral("WARZYWA")}});
+             r->QuickRep1->setDataSet(
+                 QStringLiteral("TableTowaryPodstawowe"),
+                 dataOf(tabledefs::towaryPodstawowe(), QStringLiteral("TableTowaryPodstawowe"), rows));
              return r;
          },
          {QStringLiteral("TOWARY PODSTAWOWE"), QStringLiteral("Data: 6.12.2026")},
-         {QStringLiteral("LP"), QStringLiteral("NR TOW."), QStringLiteral("NAZWA TOWARU PODSTAWOWEGO"), QStringLiteral("NR GRUPY"),
-          QStringLiteral("NAZWA GRUPY")},
-         5, {}},
+         {QStringLiteral("LP"), QStringLiteral("NR TOW."), QStringLiteral("NAZWA TOWARU PODSTAWOWEGO"),
+          QStringLiteral("NR GRUPY"), QStringLiteral("NAZWA GRUPY")},
+         5,
+         {}},
     };
     return cases;
 }
@@ -203,12 +219,12 @@ private:
     std::unique_ptr<TZakupioneTowaryDruk> report_;
     ReportPages pages_;
     Written written_;
-    int header_ = 0;   // row of the column titles
+    int header_ = 0; // row of the column titles
     // 10,000 purchase lines, built once for both formats.
     struct ManyLines {
         qint64 grosze = 0;
-        double drifting = 0.0;    // the same amounts summed as doubles
-        QString printed;          // the report's own net total
+        double drifting = 0.0; // the same amounts summed as doubles
+        QString printed; // the report's own net total
         SheetData sheet;
     };
     std::optional<ManyLines> many_;
@@ -274,10 +290,10 @@ void TestReportSheets::purchasedGoodsCells_data()
 {
     QTest::addColumn<QString>("column");
     QTest::addColumn<int>("line");
-    QTest::addColumn<QString>("type");        // as openpyxl reads the XLSX cell
+    QTest::addColumn<QString>("type"); // as openpyxl reads the XLSX cell
     QTest::addColumn<QVariant>("value");
     QTest::addColumn<QString>("format");
-    QTest::addColumn<QString>("csv");         // the CSV field
+    QTest::addColumn<QString>("csv"); // the CSV field
 
     const QString money = QStringLiteral("0.00");
     const QString qty = QStringLiteral("0.###");
@@ -285,10 +301,12 @@ void TestReportSheets::purchasedGoodsCells_data()
     const QString number = QStringLiteral("number");
     const QString text = QStringLiteral("text");
     const QString yes = reportDisplayText(true, {FieldType::Logical, {}});
-    QTest::newRow("running number") << "Lp" << 1 << number << QVariant(2) << "0" << "2";
+    QTest::newRow("running number") << "Lp" << 1 << number << QVariant(2) << "0"
+                                    << "2";
     QTest::newRow("Polish letters") << "Nazwa towaru" << 0 << text << QVariant(kPolish) << general << kPolish;
     QTest::newRow("semicolon and quote") << "Dostawca" << 0 << text << QVariant(kSupplier) << general << kSupplier;
-    QTest::newRow("line break") << "Nazwa towaru" << 2 << text << QVariant(QStringLiteral("Chleb\nrazowy")) << general << "Chleb\nrazowy";
+    QTest::newRow("line break") << "Nazwa towaru" << 2 << text << QVariant(QStringLiteral("Chleb\nrazowy")) << general
+                                << "Chleb\nrazowy";
     QTest::newRow("quantity") << "Ilość" << 0 << number << QVariant(2.5) << qty << "2,5";
     QTest::newRow("returned quantity") << "Ilość" << 1 << number << QVariant(-2.5) << qty << "-2,5";
     QTest::newRow("quantity to the gram") << "Ilość" << 2 << number << QVariant(99999.999) << qty << "99999,999";
@@ -299,8 +317,10 @@ void TestReportSheets::purchasedGoodsCells_data()
     QTest::newRow("no reference price") << "C.Refer." << 1 << "empty" << QVariant() << general << "";
     QTest::newRow("VAT code stays text") << "Vat" << 0 << text << QVariant(QStringLiteral("8")) << general << "8";
     QTest::newRow("logical as printed") << "Fakt." << 0 << text << QVariant(yes) << general << yes;
-    QTest::newRow("date") << "Data" << 1 << "date" << QVariant(QStringLiteral("2024-03-02")) << "dd.mm.yyyy" << "02.03.2024";
-    QTest::newRow("no date: printed text") << "Data" << 2 << text << QVariant(QStringLiteral("bez daty")) << general << "bez daty";
+    QTest::newRow("date") << "Data" << 1 << "date" << QVariant(QStringLiteral("2024-03-02")) << "dd.mm.yyyy"
+                          << "02.03.2024";
+    QTest::newRow("no date: printed text")
+        << "Data" << 2 << text << QVariant(QStringLiteral("bez daty")) << general << "bez daty";
 }
 
 void TestReportSheets::purchasedGoodsCells()
@@ -351,7 +371,8 @@ void TestReportSheets::purchasedGoodsSheet()
     QCOMPARE(totals, (QStringList{QStringLiteral("1000,00"), QStringLiteral("1080,00")}));
     const int sum = header_ + 4;
     QCOMPARE(x.value(QStringLiteral("rows")).toArray().size(), sum + 1);
-    for (const auto& [col, formula, printed] : {std::tuple{6, "=SUM(G7:G9)", totals[0]}, std::tuple{9, "=SUM(J7:J9)", totals[1]}}) {
+    for (const auto& [col, formula, printed] :
+         {std::tuple{6, "=SUM(G7:G9)", totals[0]}, std::tuple{9, "=SUM(J7:J9)", totals[1]}}) {
         const QJsonObject cell = xlsxCell(x, sum, col);
         QCOMPARE(cell.value(QStringLiteral("formula")).toString(), QString::fromLatin1(formula));
         QVERIFY(cell.value(QStringLiteral("value")).toDouble() == parseNumber(printed).value());
@@ -361,7 +382,8 @@ void TestReportSheets::purchasedGoodsSheet()
 
     // CSV: BOM, CRLF after every record, the quote doubled inside a quoted field.
     QCOMPARE(written_.csv.value(QStringLiteral("bom")).toBool(), true);
-    QCOMPARE(written_.csv.value(QStringLiteral("terminators")).toVariant().toStringList(), QStringList{QStringLiteral("CRLF")});
+    QCOMPARE(written_.csv.value(QStringLiteral("terminators")).toVariant().toStringList(),
+             QStringList{QStringLiteral("CRLF")});
     QVERIFY(written_.csv.value(QStringLiteral("endsWithTerminator")).toBool());
     QVERIFY(written_.csvBytes.contains(QStringLiteral("\"Hurtownia \"\"Pod Lipą\"\"; Sp. j.\";").toUtf8()));
     QCOMPARE(recordTexts(written_.csv).size(), sum + 1);
@@ -442,13 +464,14 @@ void TestReportSheets::previewSavesSheet_data()
 {
     QTest::addColumn<QString>("typed");
     QTest::addColumn<SheetFormat>("filter");
-    QTest::addColumn<QString>("written");     // empty: nothing may be written
+    QTest::addColumn<QString>("written"); // empty: nothing may be written
     QTest::addColumn<SheetFormat>("format");
     QTest::addColumn<QString>("error");
 
     QTest::newRow("xlsx") << "zakupy" << SheetFormat::Xlsx << "zakupy.xlsx" << SheetFormat::Xlsx << "";
     QTest::newRow("csv") << "zakupy" << SheetFormat::Csv << "zakupy.csv" << SheetFormat::Csv << "";
-    QTest::newRow("the ending beats the filter") << "zakupy.xlsx" << SheetFormat::Csv << "zakupy.xlsx" << SheetFormat::Xlsx << "";
+    QTest::newRow("the ending beats the filter")
+        << "zakupy.xlsx" << SheetFormat::Csv << "zakupy.xlsx" << SheetFormat::Xlsx << "";
     QTest::newRow("upper-case ending") << "ZAKUPY.CSV" << SheetFormat::Xlsx << "ZAKUPY.CSV" << SheetFormat::Csv << "";
     QTest::newRow("another ending") << "zakupy.txt" << SheetFormat::Csv << "zakupy.txt.csv" << SheetFormat::Csv << "";
     QTest::newRow("missing folder") << "brak/zakupy.xlsx" << SheetFormat::Xlsx << "" << SheetFormat::Xlsx

@@ -43,6 +43,7 @@ public:
     {
         return ::mount(nullptr, dir_.constData(), nullptr, MS_REMOUNT | MS_RDONLY | MS_NOSUID | MS_NODEV, nullptr) == 0;
     }
+
 private:
     QByteArray dir_;
     bool mounted_ = false;

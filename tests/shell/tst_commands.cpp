@@ -55,7 +55,7 @@ QPushButton* exitButton(QWidget* w)
 
 struct Seen {
     QString window;
-    QStringList closedTables;    // expected open but found closed
+    QStringList closedTables; // expected open but found closed
 };
 
 // Runs the command and looks at what is up while its window is shown; the
@@ -126,7 +126,7 @@ struct Command {
     const char* command;
     const char* window;
     bool modal;
-    std::vector<const char*> tables;      // open while the window is shown
+    std::vector<const char*> tables; // open while the window is shown
 };
 
 QStringList tableNames(const std::vector<const char*>& names)
@@ -140,14 +140,23 @@ QStringList tableNames(const std::vector<const char*>& names)
 const QList<Command>& allCommands()
 {
     static const QList<Command> list{
-        {"Tow. Podst.", "SpeedButtonTowary", "TowaryPodstawowe", false,
+        {"Tow. Podst.",
+         "SpeedButtonTowary",
+         "TowaryPodstawowe",
+         false,
          {"TableTowaryPodstawowe", "TableGrupyTowarow", "TableParametry", "TableStawkiVat", "TableJednostkiMiar",
           "TableWlasciciel"}},
         {"Dostawcy", "SpeedButtonDostawcy", "Dostawcy", true, {"TableDostawcy", "TableWlasciciel"}},
-        {"POWIĄŻ", "SpeedButtonPowiazania", "PrzypisywanieTowarow", true,
+        {"POWIĄŻ",
+         "SpeedButtonPowiazania",
+         "PrzypisywanieTowarow",
+         true,
          {"TableDostawcy", "TableTowaryPodstawowe", "TableGrupyTowarow", "TableTowary", "TableParametry",
           "TableStawkiVat", "TableJednostkiMiar", "TableWlasciciel"}},
-        {"Tow. Dost.", "SpeedButtonTowaryDostawcy", "Towary", true,
+        {"Tow. Dost.",
+         "SpeedButtonTowaryDostawcy",
+         "Towary",
+         true,
          {"TableDostawcy", "TableTowary", "TableGrupyTowarow", "TableWlasciciel", "TableParametry"}},
         {"Kopia", "SpeedButtonKopia", "KopiowanieDanych", true, {}},
         {"Kopia danych", "Kopiadanych1", "KopiowanieDanych", true, {}},
@@ -214,8 +223,10 @@ void CommandsTest::assignmentLinksLinesToSupplier_data()
 {
     QTest::addColumn<QString>("command");
     QTest::addColumn<QString>("index");
-    QTest::newRow("POWIĄŻ") << "SpeedButtonPowiazania" << "NrDostawcySymbolInd";
-    QTest::newRow("Tow. Dost.") << "SpeedButtonTowaryDostawcy" << "NrDostawcyDataZakupuInd";
+    QTest::newRow("POWIĄŻ") << "SpeedButtonPowiazania"
+                            << "NrDostawcySymbolInd";
+    QTest::newRow("Tow. Dost.") << "SpeedButtonTowaryDostawcy"
+                                << "NrDostawcyDataZakupuInd";
 }
 
 void CommandsTest::assignmentLinksLinesToSupplier()
@@ -252,15 +263,25 @@ void CommandsTest::assignmentListsFromDictionaries_data()
     QTest::addColumn<QStringList>("units");
     QTest::addColumn<QStringList>("vatList");
     QTest::addColumn<QStringList>("unitList");
-    const QStringList designUnits{QStringLiteral("1kg"), QStringLiteral("5kg"), QStringLiteral("15kg"), QStringLiteral("0,25kg"), QStringLiteral("0,2kg"), QStringLiteral("0,45kg"), QStringLiteral("1l"), QStringLiteral("0,5l"), QStringLiteral("0,45l"), QStringLiteral("0,9l"),
-                                  QStringLiteral("5l"), QStringLiteral("szt."), QStringLiteral("butelka"), QStringLiteral("karton"), QStringLiteral("dm3"), QStringLiteral("kpl."), QStringLiteral("m.b."), QStringLiteral("m2"), QStringLiteral("m3")};
-    QTest::newRow("merge") << false << false << QStringList{QStringLiteral("kg"), QStringLiteral("szt."), QStringLiteral("kg")}
-                           << QStringList{QStringLiteral("7"), QStringLiteral("3"), QStringLiteral("22"), QStringLiteral("0"), QStringLiteral("4"), QStringLiteral("5")} << (designUnits + QStringList{QStringLiteral("kg")});
-    QTest::newRow("replace") << true << true << QStringList{QStringLiteral("kg"), QStringLiteral("szt."), QStringLiteral("kg")} << QStringList{QStringLiteral("22"), QStringLiteral("5")}
+    const QStringList designUnits{
+        QStringLiteral("1kg"),     QStringLiteral("5kg"),    QStringLiteral("15kg"), QStringLiteral("0,25kg"),
+        QStringLiteral("0,2kg"),   QStringLiteral("0,45kg"), QStringLiteral("1l"),   QStringLiteral("0,5l"),
+        QStringLiteral("0,45l"),   QStringLiteral("0,9l"),   QStringLiteral("5l"),   QStringLiteral("szt."),
+        QStringLiteral("butelka"), QStringLiteral("karton"), QStringLiteral("dm3"),  QStringLiteral("kpl."),
+        QStringLiteral("m.b."),    QStringLiteral("m2"),     QStringLiteral("m3")};
+    QTest::newRow("merge") << false << false
+                           << QStringList{QStringLiteral("kg"), QStringLiteral("szt."), QStringLiteral("kg")}
+                           << QStringList{QStringLiteral("7"), QStringLiteral("3"), QStringLiteral("22"),
+                                          QStringLiteral("0"), QStringLiteral("4"), QStringLiteral("5")}
+                           << (designUnits + QStringList{QStringLiteral("kg")});
+    QTest::newRow("replace") << true << true
+                             << QStringList{QStringLiteral("kg"), QStringLiteral("szt."), QStringLiteral("kg")}
+                             << QStringList{QStringLiteral("22"), QStringLiteral("5")}
                              << QStringList{QStringLiteral("kg"), QStringLiteral("szt."), QStringLiteral("kg")};
-    QTest::newRow("replace, no units") << true << true << QStringList{} << QStringList{QStringLiteral("22"), QStringLiteral("5")} << QStringList{};
-    QTest::newRow("VAT replaced, units merged") << true << false << QStringList{} << QStringList{QStringLiteral("22"), QStringLiteral("5")}
-                                                << designUnits;
+    QTest::newRow("replace, no units") << true << true << QStringList{}
+                                       << QStringList{QStringLiteral("22"), QStringLiteral("5")} << QStringList{};
+    QTest::newRow("VAT replaced, units merged")
+        << true << false << QStringList{} << QStringList{QStringLiteral("22"), QStringLiteral("5")} << designUnits;
 }
 
 void CommandsTest::assignmentListsFromDictionaries()
@@ -280,7 +301,8 @@ void CommandsTest::assignmentListsFromDictionaries()
             t->post();
         }
     };
-    fill(forms().StawkiVatJadlon->TableStawkiVat, QStringLiteral("VatOznaczenie"), {QStringLiteral("22"), QStringLiteral("5")});
+    fill(forms().StawkiVatJadlon->TableStawkiVat, QStringLiteral("VatOznaczenie"),
+         {QStringLiteral("22"), QStringLiteral("5")});
     fill(forms().JednostkiMiarJadlon->TableJednostkiMiar, QStringLiteral("Jednostka"), units);
     // The switches as the parameters window stores them.
     Table* par = forms().ModulDanych1->TableParametry;
@@ -320,10 +342,16 @@ void CommandsTest::catalogueListsAndControls_data()
     QTest::addColumn<bool>("clear");
     QTest::addColumn<QStringList>("vatList");
     QTest::addColumn<QStringList>("unitList");
-    const QStringList designVat{QStringLiteral("7"), QStringLiteral("3"), QStringLiteral("22"), QStringLiteral("8"), QStringLiteral("23"), QStringLiteral("0"), QStringLiteral("12"), QStringLiteral("4"), QStringLiteral("zw"), QStringLiteral("0k"), QStringLiteral("0e")};
-    const QStringList designUnits{QStringLiteral("1kg"), QStringLiteral("0,9kg"), QStringLiteral("0,12kg"), QStringLiteral("0,125kg"), QStringLiteral("0,5kg"), QStringLiteral("5kg"), QStringLiteral("15kg"), QStringLiteral("0,25kg"),
-                                  QStringLiteral("0,2kg"), QStringLiteral("0,45kg"), QStringLiteral("1l"), QStringLiteral("0,5l"), QStringLiteral("0,45l"), QStringLiteral("0,9l"), QStringLiteral("5l"), QStringLiteral("szt."), QStringLiteral("butelka"),
-                                  QStringLiteral("karton"), QStringLiteral("dm3"), QStringLiteral("kpl."), QStringLiteral("m.b."), QStringLiteral("m2"), QStringLiteral("m3")};
+    const QStringList designVat{QStringLiteral("7"),  QStringLiteral("3"),  QStringLiteral("22"), QStringLiteral("8"),
+                                QStringLiteral("23"), QStringLiteral("0"),  QStringLiteral("12"), QStringLiteral("4"),
+                                QStringLiteral("zw"), QStringLiteral("0k"), QStringLiteral("0e")};
+    const QStringList designUnits{
+        QStringLiteral("1kg"),     QStringLiteral("0,9kg"),  QStringLiteral("0,12kg"), QStringLiteral("0,125kg"),
+        QStringLiteral("0,5kg"),   QStringLiteral("5kg"),    QStringLiteral("15kg"),   QStringLiteral("0,25kg"),
+        QStringLiteral("0,2kg"),   QStringLiteral("0,45kg"), QStringLiteral("1l"),     QStringLiteral("0,5l"),
+        QStringLiteral("0,45l"),   QStringLiteral("0,9l"),   QStringLiteral("5l"),     QStringLiteral("szt."),
+        QStringLiteral("butelka"), QStringLiteral("karton"), QStringLiteral("dm3"),    QStringLiteral("kpl."),
+        QStringLiteral("m.b."),    QStringLiteral("m2"),     QStringLiteral("m3")};
     QTest::newRow("merge") << false << (designVat + QStringList{QStringLiteral("5")}) << designUnits;
     QTest::newRow("replace") << true << QStringList{QStringLiteral("22"), QStringLiteral("5")} << QStringList{};
 }
@@ -427,10 +455,13 @@ void CommandsTest::removalShowsCountAndOldestYear_data()
     QTest::addColumn<QList<QDate>>("dates");
     QTest::addColumn<QString>("count");
     QTest::addColumn<QString>("year");
-    QTest::newRow("no lines") << QList<QDate>{} << "0" << "";
+    QTest::newRow("no lines") << QList<QDate>{} << "0"
+                              << "";
     // The year of the first line of the view, as it stands.
-    QTest::newRow("two lines") << QList<QDate>{QDate(2023, 5, 1), QDate(2021, 1, 1)} << "2" << "2023";
-    QTest::newRow("line without date") << QList<QDate>{QDate()} << "1" << "";
+    QTest::newRow("two lines") << QList<QDate>{QDate(2023, 5, 1), QDate(2021, 1, 1)} << "2"
+                               << "2023";
+    QTest::newRow("line without date") << QList<QDate>{QDate()} << "1"
+                                       << "";
 }
 
 void CommandsTest::removalShowsCountAndOldestYear()
@@ -465,8 +496,8 @@ void CommandsTest::removalShowsCountAndOldestYear()
         seenYear = w->EditNajstarszyRok->text();
         seenLabel = w->LabelAktualnyRok->text();
         choice = w->RadioGroupUsunTowary->itemIndex();
-        hiddenAsExpected = w->UsuwamTowary->isHidden() && w->LabelIleUsunalem->isHidden()
-                           && w->LabelWybranyRok->isHidden() && w->SpinEditWybranyRok->isHidden();
+        hiddenAsExpected = w->UsuwamTowary->isHidden() && w->LabelIleUsunalem->isHidden() &&
+            w->LabelWybranyRok->isHidden() && w->SpinEditWybranyRok->isHidden();
     });
     forms().Meni->Usuwanietowarwzlatpoprzednich->trigger();
     QCOMPARE(seenCount, count);

@@ -81,11 +81,10 @@ void StartUpTest::freshDriveCreatesTheDataDirectory()
     const QDir data(program.root() + QStringLiteral("/Jadl/Dane_bar"));
     QVERIFY(data.exists());
     QStringList files = data.entryList(QDir::Files, QDir::Name | QDir::IgnoreCase);
-    QStringList expected{QStringLiteral("Dostawcy.db"), QStringLiteral("GrupyTowarow.DB"),
-                         QStringLiteral("JednostkiMiar.DB"), QStringLiteral("Parametry.db"),
-                         QStringLiteral("StawkiVat.db"), QStringLiteral("Towary.DB"),
-                         QStringLiteral("TowaryPodstawowe.db"), QStringLiteral("TowaryPom.DB"),
-                         QStringLiteral("Wlasciciel.DB")};
+    QStringList expected{
+        QStringLiteral("Dostawcy.db"),         QStringLiteral("GrupyTowarow.DB"), QStringLiteral("JednostkiMiar.DB"),
+        QStringLiteral("Parametry.db"),        QStringLiteral("StawkiVat.db"),    QStringLiteral("Towary.DB"),
+        QStringLiteral("TowaryPodstawowe.db"), QStringLiteral("TowaryPom.DB"),    QStringLiteral("Wlasciciel.DB")};
     QCOMPARE(files, expected);
 
     jadl::Table* par = forms().ModulDanych1->TableParametry;
@@ -106,8 +105,8 @@ void StartUpTest::copyTablePresentSetsPar1()
         QVERIFY(f.open(QIODevice::WriteOnly));
     });
     // The existing folder is reused whatever the case of its name.
-    QVERIFY(!QDir(program.root() + QStringLiteral("/Jadl/Dane_bar")).exists()
-            || QDir(program.root() + QStringLiteral("/Jadl")).entryList(QDir::Dirs | QDir::NoDotAndDotDot).size() == 1);
+    QVERIFY(!QDir(program.root() + QStringLiteral("/Jadl/Dane_bar")).exists() ||
+            QDir(program.root() + QStringLiteral("/Jadl")).entryList(QDir::Dirs | QDir::NoDotAndDotDot).size() == 1);
     jadl::Table* par = forms().ModulDanych1->TableParametry;
     par->open();
     QCOMPARE(par->fieldByName(QStringLiteral("Par1")).asBoolean(), true);
@@ -120,11 +119,19 @@ void StartUpTest::copyTablePresentSetsPar1()
 void StartUpTest::everyWindowExistsByName()
 {
     ProgramFixture program;
-    const QStringList windows{QStringLiteral("Meni"), QStringLiteral("Towary"), QStringLiteral("Dostawcy"),
-        QStringLiteral("PrzypisywanieTowarow"), QStringLiteral("TowaryPodstawowe"), QStringLiteral("GrupyTowarow"),
-        QStringLiteral("KopiowanieDanych"), QStringLiteral("OdtwarzanieDanych"), QStringLiteral("Parametry"),
-        QStringLiteral("Restauracje"), QStringLiteral("JednostkiMiarJadlon"), QStringLiteral("StawkiVatJadlon"),
-        QStringLiteral("UsuwaniePrzypisanychTowarow")};
+    const QStringList windows{QStringLiteral("Meni"),
+                              QStringLiteral("Towary"),
+                              QStringLiteral("Dostawcy"),
+                              QStringLiteral("PrzypisywanieTowarow"),
+                              QStringLiteral("TowaryPodstawowe"),
+                              QStringLiteral("GrupyTowarow"),
+                              QStringLiteral("KopiowanieDanych"),
+                              QStringLiteral("OdtwarzanieDanych"),
+                              QStringLiteral("Parametry"),
+                              QStringLiteral("Restauracje"),
+                              QStringLiteral("JednostkiMiarJadlon"),
+                              QStringLiteral("StawkiVatJadlon"),
+                              QStringLiteral("UsuwaniePrzypisanychTowarow")};
     for (const QString& name : windows) {
         bool found = false;
         for (QWidget* w : QApplication::topLevelWidgets())
@@ -147,7 +154,7 @@ void StartUpTest::mainWindowLooksAsDesigned()
     QCOMPARE(meni->windowTitle(), QStringLiteral("PROGRAM JADLONIA wer. 2.52"));
     QCOMPARE(meni->pos(), QPoint(0, 0));
     const QStringList captions{QStringLiteral("&Tow. Podst."), QStringLiteral("&Dostawcy"), QStringLiteral("POWIĄŻ"),
-                               QStringLiteral("Tow. Dost."), QStringLiteral("Kopia"), QStringLiteral("&WYJŚCIE")};
+                               QStringLiteral("Tow. Dost."),   QStringLiteral("Kopia"),     QStringLiteral("&WYJŚCIE")};
     QStringList shown;
     for (QToolButton* b : meni->Panel1->findChildren<QToolButton*>())
         shown << b->text();
@@ -166,18 +173,30 @@ void StartUpTest::commandOpensItsWindow_data()
     QTest::addColumn<QString>("command");
     QTest::addColumn<QString>("window");
     QTest::addColumn<bool>("modal");
-    QTest::newRow("Tow. Podst.") << "SpeedButtonTowary" << "TowaryPodstawowe" << false;
-    QTest::newRow("Dostawcy") << "SpeedButtonDostawcy" << "Dostawcy" << true;
-    QTest::newRow("POWIĄŻ") << "SpeedButtonPowiazania" << "PrzypisywanieTowarow" << true;
-    QTest::newRow("Tow. Dost.") << "SpeedButtonTowaryDostawcy" << "Towary" << true;
-    QTest::newRow("Kopia") << "SpeedButtonKopia" << "KopiowanieDanych" << true;
-    QTest::newRow("Kopia danych") << "Kopiadanych1" << "KopiowanieDanych" << true;
-    QTest::newRow("Odtwarzanie") << "Odtwarzaniedanychzarchiwum1" << "OdtwarzanieDanych" << true;
-    QTest::newRow("Parametry") << "Parametry1" << "Parametry" << false;
-    QTest::newRow("Usuwanie") << "Usuwanietowarwzlatpoprzednich" << "UsuwaniePrzypisanychTowarow" << true;
-    QTest::newRow("Grupy towarów") << "Grupytowarw1" << "GrupyTowarow" << true;
-    QTest::newRow("Jednostki miar") << "Jednostkimiar1" << "JednostkiMiarJadlon" << false;
-    QTest::newRow("Stawki VAT") << "StawkiVAT1" << "StawkiVatJadlon" << false;
+    QTest::newRow("Tow. Podst.") << "SpeedButtonTowary"
+                                 << "TowaryPodstawowe" << false;
+    QTest::newRow("Dostawcy") << "SpeedButtonDostawcy"
+                              << "Dostawcy" << true;
+    QTest::newRow("POWIĄŻ") << "SpeedButtonPowiazania"
+                            << "PrzypisywanieTowarow" << true;
+    QTest::newRow("Tow. Dost.") << "SpeedButtonTowaryDostawcy"
+                                << "Towary" << true;
+    QTest::newRow("Kopia") << "SpeedButtonKopia"
+                           << "KopiowanieDanych" << true;
+    QTest::newRow("Kopia danych") << "Kopiadanych1"
+                                  << "KopiowanieDanych" << true;
+    QTest::newRow("Odtwarzanie") << "Odtwarzaniedanychzarchiwum1"
+                                 << "OdtwarzanieDanych" << true;
+    QTest::newRow("Parametry") << "Parametry1"
+                               << "Parametry" << false;
+    QTest::newRow("Usuwanie") << "Usuwanietowarwzlatpoprzednich"
+                              << "UsuwaniePrzypisanychTowarow" << true;
+    QTest::newRow("Grupy towarów") << "Grupytowarw1"
+                                   << "GrupyTowarow" << true;
+    QTest::newRow("Jednostki miar") << "Jednostkimiar1"
+                                    << "JednostkiMiarJadlon" << false;
+    QTest::newRow("Stawki VAT") << "StawkiVAT1"
+                                << "StawkiVatJadlon" << false;
 }
 
 void StartUpTest::commandOpensItsWindow()
@@ -230,7 +249,8 @@ void StartUpTest::restaurantsRefuseTitleBarClose()
     r->show();
     r->close();
     QVERIFY(r->isVisible());
-    QCOMPARE(program.messages().texts(), QStringList{QStringLiteral("Formatki należy zamykać przyciskiem \"Wyjście\"")});
+    QCOMPARE(program.messages().texts(),
+             QStringList{QStringLiteral("Formatki należy zamykać przyciskiem \"Wyjście\"")});
     r->MoznaZamknac = true;
     r->close();
     QVERIFY(!r->isVisible());
@@ -249,7 +269,8 @@ void StartUpTest::reportFormsAreBoundByStartUp()
     }
     // Each form prints the data module's view without being bound by its caller.
     QCOMPARE(forms().ZakupioneTowaryDruk->layoutPages().textsOf(QStringLiteral("QRSysData3")).size(), 3);
-    QCOMPARE(forms().ZakupioneTowaryDruk1->layoutPages().textsOf(QStringLiteral("QRDBTextSkroconaNazwaTowaru")).size(), 3);
+    QCOMPARE(forms().ZakupioneTowaryDruk1->layoutPages().textsOf(QStringLiteral("QRDBTextSkroconaNazwaTowaru")).size(),
+             3);
 }
 
 void StartUpTest::dataDirectoryLackingATable_data()
@@ -288,7 +309,7 @@ void StartUpTest::damagedTableFileIsNamed()
         QFile f(root + QStringLiteral("/Jadl/Dane_bar/Towary.DB"));
         QVERIFY(f.open(QIODevice::WriteOnly | QIODevice::Truncate) && f.write(garbage) == garbage.size());
     });
-    QVERIFY(program.started());   // so that the data can be restored from an archive
+    QVERIFY(program.started()); // so that the data can be restored from an archive
     const QString path = QDir::toNativeSeparators(program.dataDir() + QStringLiteral("/Towary.DB"));
     const auto& log = program.messages().log();
     QCOMPARE(log.size(), 1);
@@ -313,11 +334,13 @@ void StartUpTest::secondCopyOnTheSameDataDirectory()
         QVERIFY(first.waitForStarted());
         QTRY_VERIFY_WITH_TIMEOUT(QFileInfo::exists(root + QStringLiteral("/Jadl/Dane_bar/.jadlonia.lock")), 20000);
         for (const jadl::TableDef* def : jadl::tabledefs::all())
-            QTRY_VERIFY_WITH_TIMEOUT(QFileInfo::exists(root + QStringLiteral("/Jadl/Dane_bar/") + def->fileName), 20000);
+            QTRY_VERIFY_WITH_TIMEOUT(QFileInfo::exists(root + QStringLiteral("/Jadl/Dane_bar/") + def->fileName),
+                                     20000);
     });
     QVERIFY(!program.started());
     QCOMPARE(program.messages().texts().size(), 1);
-    QVERIFY(program.messages().texts().first().startsWith(QStringLiteral("PROGRAM JADLONIA JUŻ PRACUJE NA KATALOGU DANYCH ")));
+    QVERIFY(program.messages().texts().first().startsWith(
+        QStringLiteral("PROGRAM JADLONIA JUŻ PRACUJE NA KATALOGU DANYCH ")));
     QVERIFY(program.messages().texts().first().contains(QDir::toNativeSeparators(program.dataDir())));
     QVERIFY(!forms().Meni);
 

@@ -33,8 +33,8 @@
 #include <QToolButton>
 
 using jadl::DataSetState;
-using jadl::Table;
 using jadl::forms;
+using jadl::Table;
 using jadl::platform::Choice;
 using jadl::test::ProgramFixture;
 using jadl::test::runCommand;
@@ -130,7 +130,8 @@ void UnsavedTest::typingMeetsALongOperation_data()
     QTest::addColumn<Choice>("answer");
     const auto row = [](const char* name, const Typed& t, const char* op, Choice c) {
         QTest::newRow(name) << QString::fromLatin1(t.command) << QString::fromLatin1(t.window)
-                            << QString::fromLatin1(t.table) << QString::fromLatin1(t.file) << QString::fromLatin1(op) << c;
+                            << QString::fromLatin1(t.table) << QString::fromLatin1(t.file) << QString::fromLatin1(op)
+                            << c;
     };
     row("VAT rate typed in the grid, backup, save it", kVat, "backup", Choice::Yes);
     row("VAT rate, backup, discard it", kVat, "backup", Choice::No);
@@ -190,7 +191,7 @@ void UnsavedTest::typingMeetsALongOperation()
     QCOMPARE(log.first().text, jadl::unsavedChangesQuestion(holder->windowTitle()));
     const bool wentBack = answer == Choice::Cancel;
     if (operation != QLatin1String("exit"))
-        QCOMPARE(log.size() == 1, wentBack);   // going back starts nothing
+        QCOMPARE(log.size() == 1, wentBack); // going back starts nothing
     if (wentBack) {
         QCOMPARE(t->state(), DataSetState::Insert);
         QVERIFY(t->hasUnsavedChanges());
@@ -212,12 +213,15 @@ void UnsavedTest::escapeRunsTheExitHandler_data()
 {
     QTest::addColumn<QString>("command");
     QTest::addColumn<bool>("modal");
-    QTest::addColumn<QStringList>("closed");   // tables the window's exit closes
+    QTest::addColumn<QStringList>("closed"); // tables the window's exit closes
     QTest::newRow("parameters") << QStringLiteral("Parametry1") << false
                                 << QStringList{QStringLiteral("TableWlasciciel"), QStringLiteral("TableParametry")};
-    QTest::newRow("goods groups") << QStringLiteral("Grupytowarw1") << true << QStringList{QStringLiteral("TableGrupyTowarow")};
-    QTest::newRow("units") << QStringLiteral("Jednostkimiar1") << false << QStringList{QStringLiteral("TableJednostkiMiar")};
-    QTest::newRow("VAT rates") << QStringLiteral("StawkiVAT1") << false << QStringList{QStringLiteral("TableStawkiVat")};
+    QTest::newRow("goods groups") << QStringLiteral("Grupytowarw1") << true
+                                  << QStringList{QStringLiteral("TableGrupyTowarow")};
+    QTest::newRow("units") << QStringLiteral("Jednostkimiar1") << false
+                           << QStringList{QStringLiteral("TableJednostkiMiar")};
+    QTest::newRow("VAT rates") << QStringLiteral("StawkiVAT1") << false
+                               << QStringList{QStringLiteral("TableStawkiVat")};
     QTest::newRow("supplier goods") << QStringLiteral("SpeedButtonTowaryDostawcy") << true
                                     << QStringList{QStringLiteral("TableTowary"), QStringLiteral("TableDostawcy")};
     QTest::newRow("assignment") << QStringLiteral("SpeedButtonPowiazania") << true
@@ -326,7 +330,7 @@ void UnsavedTest::leavingAChangedRecordAsks()
     jadl::test::retype(w->DBEditNazwaDostawcy, QStringLiteral("HURTOWNIA NOWA"));
     program.messages().answerNextChoice(answer);
 
-    w->BitBtnOstatni->click();   // the move that leaves the record
+    w->BitBtnOstatni->click(); // the move that leaves the record
 
     QCOMPARE(program.messages().log().size(), 1);
     QCOMPARE(program.messages().log().first().text, jadl::unsavedChangesQuestion(w->windowTitle()));

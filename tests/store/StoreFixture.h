@@ -66,11 +66,26 @@ struct Signals {
     QStringList order;
     explicit Signals(DataSource& ds)
     {
-        QObject::connect(&ds, &DataSource::dataSetChanged, [this] { ++changed; order << QStringLiteral("changed"); });
-        QObject::connect(&ds, &DataSource::dataSetScrolled, [this] { ++scrolled; order << QStringLiteral("scrolled"); });
-        QObject::connect(&ds, &DataSource::recordChanged, [this](int) { ++record; order << QStringLiteral("record"); });
-        QObject::connect(&ds, &DataSource::stateChanged, [this] { ++state; order << QStringLiteral("state"); });
-        QObject::connect(&ds, &DataSource::updateRecord, [this] { ++update; order << QStringLiteral("update"); });
+        QObject::connect(&ds, &DataSource::dataSetChanged, [this] {
+            ++changed;
+            order << QStringLiteral("changed");
+        });
+        QObject::connect(&ds, &DataSource::dataSetScrolled, [this] {
+            ++scrolled;
+            order << QStringLiteral("scrolled");
+        });
+        QObject::connect(&ds, &DataSource::recordChanged, [this](int) {
+            ++record;
+            order << QStringLiteral("record");
+        });
+        QObject::connect(&ds, &DataSource::stateChanged, [this] {
+            ++state;
+            order << QStringLiteral("state");
+        });
+        QObject::connect(&ds, &DataSource::updateRecord, [this] {
+            ++update;
+            order << QStringLiteral("update");
+        });
     }
     int total() const { return changed + scrolled + record + state + update; }
     void reset()

@@ -98,7 +98,7 @@ void TstCursor::movesSetBofAndEof()
     t->next();
     QCOMPARE(grupa(), QStringLiteral("C"));
     QVERIFY(!t->eof());
-    t->next();   // past the last: eof and stay
+    t->next(); // past the last: eof and stay
     QVERIFY(t->eof());
     QCOMPARE(grupa(), QStringLiteral("C"));
     QCOMPARE(t->recNo(), 3);
@@ -159,10 +159,11 @@ void TstCursor::cancelDropsChanges()
     t->fieldByName(QStringLiteral("Grupa")).setString(QStringLiteral("nowa"));
     t->cancel();
     QCOMPARE(t->recordCount(), 3);
-    QCOMPARE(t->fieldByName(QStringLiteral("Grupa")).asString(), QStringLiteral("B"));   // previous record again
+    QCOMPARE(t->fieldByName(QStringLiteral("Grupa")).asString(), QStringLiteral("B")); // previous record again
 
     t->close();
-    QCOMPARE(rawQuery(env.file(QStringLiteral("GrupyTowarow.DB")), QStringLiteral("SELECT Grupa FROM GrupyTowarow ORDER BY Numer")),
+    QCOMPARE(rawQuery(env.file(QStringLiteral("GrupyTowarow.DB")),
+                      QStringLiteral("SELECT Grupa FROM GrupyTowarow ORDER BY Numer")),
              (QList<QStringList>{{QStringLiteral("A")}, {QStringLiteral("B")}, {QStringLiteral("C")}}));
 }
 
@@ -175,7 +176,7 @@ void TstCursor::editOnEmptyTableStartsInsert()
     t->fieldByName(QStringLiteral("Par1")).setBoolean(true);
     t->post();
     QCOMPARE(t->recordCount(), 1);
-    t->edit();   // now a record exists: a real edit
+    t->edit(); // now a record exists: a real edit
     QCOMPARE(t->state(), DataSetState::Edit);
     t->cancel();
 }
@@ -188,17 +189,17 @@ void TstCursor::postedRecordBecomesCurrentAndDeleteMovesToNext()
     for (const char* s : {"B", "D", "F"})
         addSupplier(*t, QString::fromLatin1(s));
     t->first();
-    addSupplier(*t, QStringLiteral("E"));   // sorts between D and F
+    addSupplier(*t, QStringLiteral("E")); // sorts between D and F
     QCOMPARE(t->fieldByName(QStringLiteral("Symbol")).asString(), QStringLiteral("E"));
     QCOMPARE(t->recNo(), 3);
     QVERIFY(!t->fieldByName(QStringLiteral("Numer")).isNull());
 
-    t->setRecNo(2);   // D
+    t->setRecNo(2); // D
     t->deleteRecord();
     QCOMPARE(t->fieldByName(QStringLiteral("Symbol")).asString(), QStringLiteral("E"));
     QCOMPARE(t->recordCount(), 3);
     t->last();
-    t->deleteRecord();   // the last one: the new last is current
+    t->deleteRecord(); // the last one: the new last is current
     QCOMPARE(t->fieldByName(QStringLiteral("Symbol")).asString(), QStringLiteral("E"));
     QCOMPARE(symbols(*t), (QStringList{QStringLiteral("B"), QStringLiteral("E")}));
 }
@@ -208,20 +209,56 @@ void TstCursor::fieldConversions_data()
     QTest::addColumn<QString>("field");
     QTest::addColumn<QString>("input");
     QTest::addColumn<QString>("displayText");
-    QTest::addColumn<QString>("stored");   // as the file holds it
+    QTest::addColumn<QString>("stored"); // as the file holds it
 
-    QTest::newRow("float comma") << "CenaNetto" << "12,5" << "12,5" << "12.5";
-    QTest::newRow("float point") << "CenaNetto" << "0.25" << "0,25" << "0.25";
-    QTest::newRow("float thousands") << "Ilosc" << "1 234,5" << "1234,5" << "1234.5";
-    QTest::newRow("money mask") << "WartoscNetto" << "3" << "3,00" << "3.0";
-    QTest::newRow("money rounds for show") << "WartoscBrutto" << "2,675" << "2,68" << "2.675";
-    QTest::newRow("integer") << "NumerGrupy" << "42" << "42" << "42";
-    QTest::newRow("date short") << "DataZakupu" << "7.12.2026" << "7.12.2026" << "2026-12-07";
-    QTest::newRow("date iso") << "DataWaznosci" << "2027-01-05" << "5.1.2027" << "2027-01-05";
-    QTest::newRow("logical") << "CzyBylaFaktura" << "True" << "Tak" << "1";
-    QTest::newRow("logical no") << "Par1" << "Nie" << "Nie" << "0";
-    QTest::newRow("text") << "Nazwa" << "Żółć" << "Żółć" << "Żółć";
-    QTest::newRow("empty clears") << "CenaNetto" << "" << "" << "<null>";
+    QTest::newRow("float comma") << "CenaNetto"
+                                 << "12,5"
+                                 << "12,5"
+                                 << "12.5";
+    QTest::newRow("float point") << "CenaNetto"
+                                 << "0.25"
+                                 << "0,25"
+                                 << "0.25";
+    QTest::newRow("float thousands") << "Ilosc"
+                                     << "1 234,5"
+                                     << "1234,5"
+                                     << "1234.5";
+    QTest::newRow("money mask") << "WartoscNetto"
+                                << "3"
+                                << "3,00"
+                                << "3.0";
+    QTest::newRow("money rounds for show") << "WartoscBrutto"
+                                           << "2,675"
+                                           << "2,68"
+                                           << "2.675";
+    QTest::newRow("integer") << "NumerGrupy"
+                             << "42"
+                             << "42"
+                             << "42";
+    QTest::newRow("date short") << "DataZakupu"
+                                << "7.12.2026"
+                                << "7.12.2026"
+                                << "2026-12-07";
+    QTest::newRow("date iso") << "DataWaznosci"
+                              << "2027-01-05"
+                              << "5.1.2027"
+                              << "2027-01-05";
+    QTest::newRow("logical") << "CzyBylaFaktura"
+                             << "True"
+                             << "Tak"
+                             << "1";
+    QTest::newRow("logical no") << "Par1"
+                                << "Nie"
+                                << "Nie"
+                                << "0";
+    QTest::newRow("text") << "Nazwa"
+                          << "Żółć"
+                          << "Żółć"
+                          << "Żółć";
+    QTest::newRow("empty clears") << "CenaNetto"
+                                  << ""
+                                  << ""
+                                  << "<null>";
 }
 
 void TstCursor::fieldConversions()
@@ -248,16 +285,37 @@ void TstCursor::badInputLeavesFieldAlone_data()
     QTest::addColumn<QString>("good");
     QTest::addColumn<QString>("input");
     QTest::addColumn<QString>("message");
-    QTest::newRow("number") << "CenaNetto" << "1" << "abc" << "'abc' nie jest poprawną wartością liczbową pola 'CenaNetto'";
-    QTest::newRow("two commas") << "Ilosc" << "2,5" << "1,2,3" << "'1,2,3' nie jest poprawną wartością liczbową pola 'Ilosc'";
-    QTest::newRow("fraction in integer") << "NumerGrupy" << "7" << "1,5" << "'1,5' nie jest poprawną wartością całkowitą pola 'NumerGrupy'";
+    QTest::newRow("number") << "CenaNetto"
+                            << "1"
+                            << "abc"
+                            << "'abc' nie jest poprawną wartością liczbową pola 'CenaNetto'";
+    QTest::newRow("two commas") << "Ilosc"
+                                << "2,5"
+                                << "1,2,3"
+                                << "'1,2,3' nie jest poprawną wartością liczbową pola 'Ilosc'";
+    QTest::newRow("fraction in integer") << "NumerGrupy"
+                                         << "7"
+                                         << "1,5"
+                                         << "'1,5' nie jest poprawną wartością całkowitą pola 'NumerGrupy'";
     // 32 bits: a larger number would be read back as another one.
-    QTest::newRow("integer above 32 bits") << "NumerGrupy" << "2147483647" << "3000000000"
-                                           << "Liczba 3000000000 jest poza zakresem pola 'NumerGrupy' (od -2147483648 do 2147483647)";
-    QTest::newRow("integer below 32 bits") << "NumerGrupy" << "-2147483648" << "-2147483649"
-                                           << "Liczba -2147483649 jest poza zakresem pola 'NumerGrupy' (od -2147483648 do 2147483647)";
-    QTest::newRow("date") << "DataZakupu" << "1.12.2026" << "32.13.2026" << "'32.13.2026' nie jest poprawną datą pola 'DataZakupu'";
-    QTest::newRow("logical") << "CzyBylaFaktura" << "Tak" << "może" << "'może' nie jest poprawną wartością logiczną pola 'CzyBylaFaktura'";
+    QTest::newRow("integer above 32 bits")
+        << "NumerGrupy"
+        << "2147483647"
+        << "3000000000"
+        << "Liczba 3000000000 jest poza zakresem pola 'NumerGrupy' (od -2147483648 do 2147483647)";
+    QTest::newRow("integer below 32 bits")
+        << "NumerGrupy"
+        << "-2147483648"
+        << "-2147483649"
+        << "Liczba -2147483649 jest poza zakresem pola 'NumerGrupy' (od -2147483648 do 2147483647)";
+    QTest::newRow("date") << "DataZakupu"
+                          << "1.12.2026"
+                          << "32.13.2026"
+                          << "'32.13.2026' nie jest poprawną datą pola 'DataZakupu'";
+    QTest::newRow("logical") << "CzyBylaFaktura"
+                             << "Tak"
+                             << "może"
+                             << "'może' nie jest poprawną wartością logiczną pola 'CzyBylaFaktura'";
 }
 
 void TstCursor::badInputLeavesFieldAlone()
@@ -321,14 +379,15 @@ void TstCursor::textIsCutToSize()
     Env env;
     auto t = openTable(QStringLiteral("Towary.DB"));
     t->append();
-    t->fieldByName(QStringLiteral("Symbol")).setString(QString(60, QLatin1Char('s')));          // text(50)
-    t->fieldByName(QStringLiteral("VatTyp")).setString(QString(12, QChar(0x17C)));            // text(10), "ż"
+    t->fieldByName(QStringLiteral("Symbol")).setString(QString(60, QLatin1Char('s'))); // text(50)
+    t->fieldByName(QStringLiteral("VatTyp")).setString(QString(12, QChar(0x17C))); // text(10), "ż"
     t->post();
     QCOMPARE(t->fieldByName(QStringLiteral("Symbol")).asString(), QString(50, QLatin1Char('s')));
     t->close();
-    const auto rows = rawQuery(env.file(QStringLiteral("Towary.DB")), QStringLiteral("SELECT Symbol, VatTyp FROM Towary"));
+    const auto rows = rawQuery(env.file(QStringLiteral("Towary.DB")),
+                               QStringLiteral("SELECT Symbol, VatTyp FROM Towary"));
     QCOMPARE(rows.value(0).value(0), QString(50, QLatin1Char('s')));
-    QCOMPARE(rows.value(0).value(1), QString(10, QChar(0x17C)));   // characters, not bytes
+    QCOMPARE(rows.value(0).value(1), QString(10, QChar(0x17C))); // characters, not bytes
 }
 
 void TstCursor::largeIntegersKeepAllBits()
@@ -379,7 +438,7 @@ void TstCursor::unknownFieldNamesTheComponent()
         QCOMPARE(e.text(), QStringLiteral("TableTowary: Field 'Nic' not found"));
     }
     QVERIFY(t->findField(QStringLiteral("nic")) == nullptr);
-    QVERIFY(t->findField(QStringLiteral("symbol")) != nullptr);   // names are not case-sensitive
+    QVERIFY(t->findField(QStringLiteral("symbol")) != nullptr); // names are not case-sensitive
     QCOMPARE(t->fieldIndex(QStringLiteral("Numer")), 0);
     QCOMPARE(t->fieldCount(), 50);
 }
@@ -417,8 +476,9 @@ void TstCursor::beforePostCanChangeCancelOrAbort()
     QCOMPARE(t->fieldByName(QStringLiteral("Grupa")).asString(), QStringLiteral("C"));
     t->cancel();
     t->close();
-    QCOMPARE(rawQuery(env.file(QStringLiteral("GrupyTowarow.DB")), QStringLiteral("SELECT Grupa, NrKol FROM GrupyTowarow")),
-             (QList<QStringList>{{QStringLiteral("A"), QStringLiteral("99")}}));
+    QCOMPARE(
+        rawQuery(env.file(QStringLiteral("GrupyTowarow.DB")), QStringLiteral("SELECT Grupa, NrKol FROM GrupyTowarow")),
+        (QList<QStringList>{{QStringLiteral("A"), QStringLiteral("99")}}));
 }
 
 void TstCursor::updateRecordComesFirst()
@@ -427,9 +487,8 @@ void TstCursor::updateRecordComesFirst()
     auto t = openTable(QStringLiteral("GrupyTowarow.DB"));
     DataSource ds(nullptr, t.get());
     // a control writes its typed text when asked, before the record is checked and written
-    QObject::connect(&ds, &DataSource::updateRecord, [&] {
-        t->fieldByName(QStringLiteral("Grupa")).setString(QStringLiteral("wpisane"));
-    });
+    QObject::connect(&ds, &DataSource::updateRecord,
+                     [&] { t->fieldByName(QStringLiteral("Grupa")).setString(QStringLiteral("wpisane")); });
     QString seenByBeforePost;
     t->setBeforePost([&](Table& tb) { seenByBeforePost = tb.fieldByName(QStringLiteral("Grupa")).asString(); });
     t->append();
@@ -485,10 +544,10 @@ void TstCursor::locateFindsPrefixCaseSensitive()
     auto t = openTable(QStringLiteral("Dostawcy.db"));
     for (const char* s : {"bar", "Abc", "abd", "Abx"})
         addSupplier(*t, QString::fromLatin1(s));
-    t->setIndexName(QStringLiteral("SymbolInd"));   // Abc, abd, Abx, bar
+    t->setIndexName(QStringLiteral("SymbolInd")); // Abc, abd, Abx, bar
     t->last();
     QVERIFY(t->locate(QStringLiteral("Symbol"), QStringLiteral("Ab")));
-    QCOMPARE(t->fieldByName(QStringLiteral("Symbol")).asString(), QStringLiteral("Abc"));   // first in the current order
+    QCOMPARE(t->fieldByName(QStringLiteral("Symbol")).asString(), QStringLiteral("Abc")); // first in the current order
     QVERIFY(t->locate(QStringLiteral("Symbol"), QStringLiteral("ab")));
     QCOMPARE(t->fieldByName(QStringLiteral("Symbol")).asString(), QStringLiteral("abd"));
     // none: stay put
@@ -497,7 +556,10 @@ void TstCursor::locateFindsPrefixCaseSensitive()
     QVERIFY(!t->locate(QStringLiteral("Symbol"), QStringLiteral("barx")));
     QCOMPARE(t->fieldByName(QStringLiteral("Symbol")).asString(), QStringLiteral("abd"));
     // numbers compare whole
-    const qint64 barId = [&] { t->locate(QStringLiteral("Symbol"), QStringLiteral("bar")); return t->fieldByName(QStringLiteral("Numer")).asLargeInt(); }();
+    const qint64 barId = [&] {
+        t->locate(QStringLiteral("Symbol"), QStringLiteral("bar"));
+        return t->fieldByName(QStringLiteral("Numer")).asLargeInt();
+    }();
     t->first();
     QVERIFY(t->locate(QStringLiteral("Numer"), QVariant(qlonglong(barId))));
     QCOMPARE(t->fieldByName(QStringLiteral("Symbol")).asString(), QStringLiteral("bar"));
@@ -507,19 +569,22 @@ void TstCursor::locateFindsPrefixCaseSensitive()
 void TstCursor::textOrderIsPolish()
 {
     Env env;
-    const QStringList polish{QStringLiteral("Adam"), QStringLiteral("ala"), QStringLiteral("Bąk"), QStringLiteral("cukier"),
-                             QStringLiteral("Ćma"), QStringLiteral("Ewa"), QStringLiteral("Lody"), QStringLiteral("Łódź Hurt"),
-                             QStringLiteral("Ółów"), QStringLiteral("Śledź"), QStringLiteral("Zenon"), QStringLiteral("Żabka")};
+    const QStringList polish{QStringLiteral("Adam"),   QStringLiteral("ala"),       QStringLiteral("Bąk"),
+                             QStringLiteral("cukier"), QStringLiteral("Ćma"),       QStringLiteral("Ewa"),
+                             QStringLiteral("Lody"),   QStringLiteral("Łódź Hurt"), QStringLiteral("Ółów"),
+                             QStringLiteral("Śledź"),  QStringLiteral("Zenon"),     QStringLiteral("Żabka")};
     {
         auto t = openTable(QStringLiteral("Dostawcy.db"));
         // In byte order, and one of them left to another program.
-        for (const char* s : {"Zenon", "Ewa", "Lody", "Adam", "ala", "cukier", "Ółów", "Ćma", "Łódź Hurt", "Śledź", "Żabka"})
+        for (const char* s :
+             {"Zenon", "Ewa", "Lody", "Adam", "ala", "cukier", "Ółów", "Ćma", "Łódź Hurt", "Śledź", "Żabka"})
             addSupplier(*t, QString::fromUtf8(s));
         t->close();
     }
     QProcess tool;
-    tool.start(QStringLiteral("sqlite3"), {env.file(QStringLiteral("Dostawcy.db")),
-                                           QStringLiteral("INSERT INTO Dostawcy (Symbol) VALUES ('Bąk');")});
+    tool.start(
+        QStringLiteral("sqlite3"),
+        {env.file(QStringLiteral("Dostawcy.db")), QStringLiteral("INSERT INTO Dostawcy (Symbol) VALUES ('Bąk');")});
     QVERIFY(tool.waitForFinished(10000));
     QCOMPARE(tool.exitCode(), 0);
 
@@ -547,9 +612,9 @@ void TstCursor::indexSwitchKeepsCurrentRecord()
     auto t = openTable(QStringLiteral("Dostawcy.db"));
     for (const char* s : {"C", "A", "B"})
         addSupplier(*t, QString::fromLatin1(s));
-    t->first();   // primary key order: C, A, B
+    t->first(); // primary key order: C, A, B
     QCOMPARE(symbols(*t), (QStringList{QStringLiteral("C"), QStringLiteral("A"), QStringLiteral("B")}));
-    t->setRecNo(1);   // C
+    t->setRecNo(1); // C
     t->setIndexName(QStringLiteral("SymbolInd"));
     QCOMPARE(t->fieldByName(QStringLiteral("Symbol")).asString(), QStringLiteral("C"));
     QCOMPARE(t->recNo(), 3);
@@ -590,7 +655,7 @@ void TstCursor::disabledControlsAreNestable()
     QCOMPARE(sig.total(), 1);
     ds.setEnabled(true);
     t->next();
-    QCOMPARE(sig.scrolled, 0);   // eof already
+    QCOMPARE(sig.scrolled, 0); // eof already
     t->prior();
     QCOMPARE(sig.scrolled, 1);
 }
@@ -620,7 +685,8 @@ void TstCursor::postOfNonOrderingFieldKeepsView()
     QCOMPARE(sig.changed, 1);
     QCOMPARE(t->recNo(), 4);
     QCOMPARE(t->fieldByName(QStringLiteral("CenaNetto")).asFloat(), 9.99);
-    QCOMPARE(symbols(*t), (QStringList{QStringLiteral("A"), QStringLiteral("C"), QStringLiteral("D"), QStringLiteral("Z")}));
+    QCOMPARE(symbols(*t),
+             (QStringList{QStringLiteral("A"), QStringLiteral("C"), QStringLiteral("D"), QStringLiteral("Z")}));
 }
 
 void TstCursor::batchCommitsOrRollsBack()
@@ -632,9 +698,11 @@ void TstCursor::batchCommitsOrRollsBack()
         addSupplier(*t, QStringLiteral("A"));
         addSupplier(*t, QStringLiteral("B"));
         QCOMPARE(t->recordCount(), 2);
-    }   // never committed
+    } // never committed
     QCOMPARE(t->recordCount(), 0);
-    QCOMPARE(rawQuery(env.file(QStringLiteral("Dostawcy.db")), QStringLiteral("SELECT count(*) FROM Dostawcy")).value(0).value(0),
+    QCOMPARE(rawQuery(env.file(QStringLiteral("Dostawcy.db")), QStringLiteral("SELECT count(*) FROM Dostawcy"))
+                 .value(0)
+                 .value(0),
              QStringLiteral("0"));
     {
         Table::Batch batch(*t);
@@ -642,7 +710,9 @@ void TstCursor::batchCommitsOrRollsBack()
         addSupplier(*t, QStringLiteral("B"));
         batch.commit();
     }
-    QCOMPARE(rawQuery(env.file(QStringLiteral("Dostawcy.db")), QStringLiteral("SELECT count(*) FROM Dostawcy")).value(0).value(0),
+    QCOMPARE(rawQuery(env.file(QStringLiteral("Dostawcy.db")), QStringLiteral("SELECT count(*) FROM Dostawcy"))
+                 .value(0)
+                 .value(0),
              QStringLiteral("2"));
 }
 
@@ -655,15 +725,16 @@ void TstCursor::walkingTheViewReadsEveryRecord()
     {
         Table::Batch batch(*t);
         for (int i = 0; i < 150; ++i)
-            addLine(*t, i % 3, QStringLiteral("%1").arg(1000 - i, 4, 10, QLatin1Char('0')), QDate(2026, 1, 1).addDays(i), i);
+            addLine(*t, i % 3, QStringLiteral("%1").arg(1000 - i, 4, 10, QLatin1Char('0')),
+                    QDate(2026, 1, 1).addDays(i), i);
         batch.commit();
     }
-    t->close();   // nothing cached
-    t->setIndexName(QStringLiteral("SymbolInd"));   // reverse of the insert order
+    t->close(); // nothing cached
+    t->setIndexName(QStringLiteral("SymbolInd")); // reverse of the insert order
     t->open();
     const int qty = t->fieldIndex(QStringLiteral("Ilosc"));
     const int date = t->fieldIndex(QStringLiteral("DataZakupu"));
-    QCOMPARE(t->valueAt(70, qty).toInt(), 79);   // one record in the middle cached first
+    QCOMPARE(t->valueAt(70, qty).toInt(), 79); // one record in the middle cached first
     t->setRecNo(40);
     t->edit();
     t->fieldByName(QStringLiteral("Nazwa")).setString(QStringLiteral("zmieniony"));

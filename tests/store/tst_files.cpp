@@ -23,13 +23,20 @@ QString sqlType(const FieldDef& f)
 {
     switch (f.type) {
     case FieldType::AutoInc:
-    case FieldType::Integer: return QStringLiteral("INTEGER");
-    case FieldType::Text: return QStringLiteral("VARCHAR(%1)").arg(f.textSize());
-    case FieldType::Float: return QStringLiteral("REAL");
-    case FieldType::Date: return QStringLiteral("DATE");
-    case FieldType::DateTime: return QStringLiteral("DATETIME");
-    case FieldType::Logical: return QStringLiteral("BOOLEAN");
-    case FieldType::Memo: return QStringLiteral("TEXT");
+    case FieldType::Integer:
+        return QStringLiteral("INTEGER");
+    case FieldType::Text:
+        return QStringLiteral("VARCHAR(%1)").arg(f.textSize());
+    case FieldType::Float:
+        return QStringLiteral("REAL");
+    case FieldType::Date:
+        return QStringLiteral("DATE");
+    case FieldType::DateTime:
+        return QStringLiteral("DATETIME");
+    case FieldType::Logical:
+        return QStringLiteral("BOOLEAN");
+    case FieldType::Memo:
+        return QStringLiteral("TEXT");
     }
     return {};
 }
@@ -107,8 +114,9 @@ void TstFiles::freshDirectoryGetsNineTables()
     QVERIFY(def);
     const QString path = env.file(fileName);
     const QString stem = QFileInfo(fileName).completeBaseName();
-    QCOMPARE(rawQuery(path, QStringLiteral("SELECT name FROM sqlite_master WHERE type='table' AND name NOT LIKE 'sqlite%'")),
-             (QList<QStringList>{{stem}}));
+    QCOMPARE(
+        rawQuery(path, QStringLiteral("SELECT name FROM sqlite_master WHERE type='table' AND name NOT LIKE 'sqlite%'")),
+        (QList<QStringList>{{stem}}));
     const auto columns = rawQuery(path, QStringLiteral("PRAGMA table_info(\"%1\")").arg(stem));
     // The fields as defined, then the Polish sort keys of the texts an index orders by.
     const QStringList keyed = keyedFields(*def);
@@ -121,7 +129,7 @@ void TstFiles::freshDirectoryGetsNineTables()
         const FieldDef& f = def->fields[i];
         QCOMPARE(columns[i].value(1), f.name);
         QCOMPARE(columns[i].value(2), sqlType(f));
-        QCOMPARE(columns[i].value(3), QStringLiteral("0"));   // every field may be null
+        QCOMPARE(columns[i].value(3), QStringLiteral("0")); // every field may be null
         QCOMPARE(columns[i].value(5) != QStringLiteral("0"), f.type == FieldType::AutoInc);
     }
     const auto indexes = rawQuery(path, QStringLiteral("PRAGMA index_list(\"%1\")").arg(stem));
@@ -147,7 +155,8 @@ void TstFiles::freshDirectoryGetsNineTables()
 
     // Other programs read and write the file with the plain sqlite3 tool.
     QProcess tool;
-    tool.start(QStringLiteral("sqlite3"), {path, QStringLiteral("INSERT INTO \"%1\" DEFAULT VALUES; SELECT count(*) FROM \"%1\";").arg(stem)});
+    tool.start(QStringLiteral("sqlite3"),
+               {path, QStringLiteral("INSERT INTO \"%1\" DEFAULT VALUES; SELECT count(*) FROM \"%1\";").arg(stem)});
     QVERIFY(tool.waitForFinished(10000));
     QCOMPARE(tool.exitCode(), 0);
     QCOMPARE(tool.readAllStandardOutput().trimmed(), QByteArray("1"));
@@ -158,12 +167,13 @@ void TstFiles::definitionsMatchTheCatalogue_data()
 {
     QTest::addColumn<QString>("fileName");
     QTest::addColumn<int>("fieldCount");
-    QTest::addColumn<int>("position");   // 1-based
+    QTest::addColumn<int>("position"); // 1-based
     QTest::addColumn<QString>("name");
     QTest::addColumn<int>("type");
     QTest::addColumn<int>("size");
     auto row = [](const char* tag, const char* file, int count, int pos, const char* name, FieldType type, int size) {
-        QTest::newRow(tag) << QString::fromLatin1(file) << count << pos << QString::fromLatin1(name) << int(type) << size;
+        QTest::newRow(tag) << QString::fromLatin1(file) << count << pos << QString::fromLatin1(name) << int(type)
+                           << size;
     };
     row("towary numer", "Towary.DB", 50, 1, "Numer", FieldType::AutoInc, 0);
     row("towary dostawca", "Towary.DB", 50, 25, "Dostawca", FieldType::Text, 120);
@@ -212,16 +222,21 @@ void TstFiles::definitionsMatchTheCatalogue()
 void TstFiles::badFilesAreLeftUntouched_data()
 {
     QTest::addColumn<QString>("fileName");
-    QTest::addColumn<QString>("content");   // "sql:" statements, "bytes:" raw text, "empty"
-    QTest::newRow("not a database") << "Towary.DB" << "bytes:Paradox table, not SQLite at all ";
-    QTest::newRow("empty file") << "Dostawcy.db" << "empty";
-    QTest::newRow("field missing") << "Towary.DB"
-                                   << "sql:CREATE TABLE Towary (Numer INTEGER PRIMARY KEY AUTOINCREMENT, Symbol VARCHAR(50));"
-                                      "INSERT INTO Towary (Symbol) VALUES ('x')";
-    QTest::newRow("wrong type") << "GrupyTowarow.DB"
-                                << "sql:CREATE TABLE GrupyTowarow (Numer INTEGER PRIMARY KEY AUTOINCREMENT, NrKol INTEGER,"
-                                   " Grupa DATE, TypTowaru VARCHAR(40))";
-    QTest::newRow("no such table") << "JednostkiMiar.DB" << "sql:CREATE TABLE Inna (a INTEGER); CREATE TABLE Druga (b INTEGER)";
+    QTest::addColumn<QString>("content"); // "sql:" statements, "bytes:" raw text, "empty"
+    QTest::newRow("not a database") << "Towary.DB"
+                                    << "bytes:Paradox table, not SQLite at all ";
+    QTest::newRow("empty file") << "Dostawcy.db"
+                                << "empty";
+    QTest::newRow("field missing")
+        << "Towary.DB"
+        << "sql:CREATE TABLE Towary (Numer INTEGER PRIMARY KEY AUTOINCREMENT, Symbol VARCHAR(50));"
+           "INSERT INTO Towary (Symbol) VALUES ('x')";
+    QTest::newRow("wrong type")
+        << "GrupyTowarow.DB"
+        << "sql:CREATE TABLE GrupyTowarow (Numer INTEGER PRIMARY KEY AUTOINCREMENT, NrKol INTEGER,"
+           " Grupa DATE, TypTowaru VARCHAR(40))";
+    QTest::newRow("no such table") << "JednostkiMiar.DB"
+                                   << "sql:CREATE TABLE Inna (a INTEGER); CREATE TABLE Druga (b INTEGER)";
 }
 
 void TstFiles::badFilesAreLeftUntouched()
@@ -258,12 +273,14 @@ void TstFiles::extraFieldsAndMissingIndexes()
 {
     Env env;
     // a parameters file with a field of its own
-    writeRaw(env.file(QStringLiteral("Parametry.db")),
-             QStringLiteral("CREATE TABLE Parametry (Numer INTEGER PRIMARY KEY AUTOINCREMENT, Par1 BOOLEAN, CzyscStawkiVat BOOLEAN,"
-                            " Dodatkowe VARCHAR(10), CzyscJednostkiMiar BOOLEAN, IleDyskietek INTEGER, RozmiarDanych INTEGER);"
-                            "INSERT INTO Parametry (Par1, Dodatkowe, RozmiarDanych) VALUES (1, 'abc', 7000000000)"));
+    writeRaw(
+        env.file(QStringLiteral("Parametry.db")),
+        QStringLiteral(
+            "CREATE TABLE Parametry (Numer INTEGER PRIMARY KEY AUTOINCREMENT, Par1 BOOLEAN, CzyscStawkiVat BOOLEAN,"
+            " Dodatkowe VARCHAR(10), CzyscJednostkiMiar BOOLEAN, IleDyskietek INTEGER, RozmiarDanych INTEGER);"
+            "INSERT INTO Parametry (Par1, Dodatkowe, RozmiarDanych) VALUES (1, 'abc', 7000000000)"));
     auto p = table(QStringLiteral("Parametry.db"));
-    Field& par1 = p->fieldByName(QStringLiteral("Par1"));   // declared fields exist before the open
+    Field& par1 = p->fieldByName(QStringLiteral("Par1")); // declared fields exist before the open
     Field& size = p->fieldByName(QStringLiteral("RozmiarDanych"));
     p->open();
     // they stay the same objects, also where the file's extra field shifts them
@@ -286,7 +303,7 @@ void TstFiles::extraFieldsAndMissingIndexes()
 void TstFiles::databaseNamesResolve_data()
 {
     QTest::addColumn<QString>("name");
-    QTest::addColumn<bool>("dataDir");   // resolves to the data directory (else: an error)
+    QTest::addColumn<bool>("dataDir"); // resolves to the data directory (else: an error)
     QTest::newRow("database") << "jadlonia" << true;
     QTest::newRow("alias") << "dane_bar" << true;
     QTest::newRow("alias upper") << "DANE_BAR" << true;
@@ -337,7 +354,7 @@ void TstFiles::databaseComponentBindsItsName()
 void TstFiles::createTableFromDefinitions()
 {
     Env env;
-    const QString path = env.file(QStringLiteral("TowaryRaport.db"));   // the data directory exists
+    const QString path = env.file(QStringLiteral("TowaryRaport.db")); // the data directory exists
     auto t = std::make_unique<Table>(nullptr, QStringLiteral("TableTowaryRaport"));
     t->setDatabaseName(QStringLiteral("c:\\jadl\\dane_bar"));
     t->setTableName(QStringLiteral("TowaryRaport"));
@@ -361,7 +378,7 @@ void TstFiles::createTableFromDefinitions()
     t->createTable();
     t->open();
     QCOMPARE(t->recordCount(), 0);
-    QVERIFY_THROWS_EXCEPTION(EngineError, t->createTable());   // not while open
+    QVERIFY_THROWS_EXCEPTION(EngineError, t->createTable()); // not while open
 }
 
 void TstFiles::packShrinksTheFile()
@@ -388,7 +405,7 @@ void TstFiles::packShrinksTheFile()
         batch.commit();
     }
     QCOMPARE(t->recordCount(), 100);
-    QVERIFY_THROWS_EXCEPTION(EngineError, t->pack());   // shared open
+    QVERIFY_THROWS_EXCEPTION(EngineError, t->pack()); // shared open
     t->close();
     const qint64 before = QFileInfo(env.file(QStringLiteral("Towary.DB"))).size();
     t->setExclusive(true);
@@ -402,8 +419,9 @@ void TstFiles::packShrinksTheFile()
     QCOMPARE(t->recordCount(), 100);
     t->last();
     QCOMPARE(t->fieldByName(QStringLiteral("Symbol")).asString(), QStringLiteral("00099"));
-    QCOMPARE(rawQuery(env.file(QStringLiteral("Towary.DB")), QStringLiteral("PRAGMA integrity_check")).value(0).value(0),
-             QStringLiteral("ok"));
+    QCOMPARE(
+        rawQuery(env.file(QStringLiteral("Towary.DB")), QStringLiteral("PRAGMA integrity_check")).value(0).value(0),
+        QStringLiteral("ok"));
 }
 
 void TstFiles::exclusiveOpenKeepsOthersOut()
@@ -413,7 +431,7 @@ void TstFiles::exclusiveOpenKeepsOthersOut()
     auto owner = table(QStringLiteral("Towary.DB"), QStringLiteral("TableTowary"));
     owner->setExclusive(true);
     owner->open();
-    QVERIFY_THROWS_EXCEPTION(EngineError, owner->setExclusive(false));   // only while closed
+    QVERIFY_THROWS_EXCEPTION(EngineError, owner->setExclusive(false)); // only while closed
     auto other = table(QStringLiteral("Towary.DB"), QStringLiteral("Inna"));
     try {
         other->open();
@@ -438,7 +456,7 @@ void TstFiles::killedWriterLeavesAnIntactTable()
     QProcessEnvironment pe = QProcessEnvironment::systemEnvironment();
     pe.insert(QString::fromLatin1(kChildDirVar), dir);
     QRandomGenerator random(20261208);
-    QList<qint64> reported;   // every Numer whose post returned, over all runs
+    QList<qint64> reported; // every Numer whose post returned, over all runs
     for (int run = 0; run < 60; ++run) {
         QProcess child;
         child.setProcessEnvironment(pe);
@@ -453,17 +471,17 @@ void TstFiles::killedWriterLeavesAnIntactTable()
             out += child.readAllStandardOutput();
         }
         QThread::usleep(random.bounded(0, 3000));
-        child.kill();   // SIGKILL, whatever the child is doing
+        child.kill(); // SIGKILL, whatever the child is doing
         QVERIFY(child.waitForFinished(10000));
         out += child.readAllStandardOutput();
         QCOMPARE(child.exitStatus(), QProcess::CrashExit);
         QVERIFY2(out.count('\n') >= posts, child.readAllStandardError().constData());
         QList<QByteArray> lines = out.split('\n');
-        lines.removeLast();   // empty, or a line cut short by the kill
+        lines.removeLast(); // empty, or a line cut short by the kill
         for (const QByteArray& line : lines)
             reported << line.trimmed().toLongLong();
 
-        auto t = openTable(QStringLiteral("Towary.DB"));   // rolls back a half-written post
+        auto t = openTable(QStringLiteral("Towary.DB")); // rolls back a half-written post
         {
             SQLite::Database db(path.toStdString(), SQLite::OPEN_READWRITE);
             QCOMPARE(db.execAndGet("PRAGMA integrity_check").getString(), std::string("ok"));

@@ -30,11 +30,10 @@ void TstFilterToggle::init()
     for (const QString& s : syms)
         addLine(*lines_, 1, s, QDate(2026, 12, 1), double(s.at(0).unicode() - 'a' + 1));
     lines_->setIndexName(QStringLiteral("SymbolInd"));
-    lines_->setOnFilterRecord([](Table& t, bool& accept) {
-        accept = t.fieldByName(QStringLiteral("Ilosc")).asFloat() >= 4.0;
-    });
+    lines_->setOnFilterRecord(
+        [](Table& t, bool& accept) { accept = t.fieldByName(QStringLiteral("Ilosc")).asFloat() >= 4.0; });
     lines_->setFiltered(true);
-    lines_->last();   // away from the first record
+    lines_->last(); // away from the first record
 }
 
 void TstFilterToggle::cleanup()
@@ -46,11 +45,13 @@ void TstFilterToggle::cleanup()
 void TstFilterToggle::firstReadAfterToggle_data()
 {
     QTest::addColumn<QString>("read");
-    QTest::addColumn<bool>("filterOn");   // the state toggled to
+    QTest::addColumn<bool>("filterOn"); // the state toggled to
     for (const char* r : {"recordCount", "eof", "bof", "recNo", "currentRow", "field", "valueAt", "idAt", "next",
                           "last", "locate", "edit", "isEmpty"}) {
-        QTest::newRow(qPrintable(QStringLiteral("%1, filter off").arg(QLatin1String(r)))) << QString::fromLatin1(r) << false;
-        QTest::newRow(qPrintable(QStringLiteral("%1, filter on again").arg(QLatin1String(r)))) << QString::fromLatin1(r) << true;
+        QTest::newRow(qPrintable(QStringLiteral("%1, filter off").arg(QLatin1String(r))))
+            << QString::fromLatin1(r) << false;
+        QTest::newRow(qPrintable(QStringLiteral("%1, filter on again").arg(QLatin1String(r))))
+            << QString::fromLatin1(r) << true;
     }
 }
 
@@ -97,8 +98,9 @@ void TstFilterToggle::firstReadAfterToggle()
         t.edit();
         symbol.setString(QStringLiteral("z"));
         t.post();
-        QCOMPARE(rawQuery(t.filePath(), QStringLiteral("SELECT Ilosc FROM Towary WHERE Symbol = 'z'")).value(0).value(0),
-                 filterOn ? QStringLiteral("4.0") : QStringLiteral("1.0"));
+        QCOMPARE(
+            rawQuery(t.filePath(), QStringLiteral("SELECT Ilosc FROM Towary WHERE Symbol = 'z'")).value(0).value(0),
+            filterOn ? QStringLiteral("4.0") : QStringLiteral("1.0"));
     } else if (read == QLatin1String("isEmpty")) {
         QVERIFY(!t.isEmpty());
         t.setOnFilterRecord([](Table&, bool& accept) { accept = false; });
@@ -127,7 +129,7 @@ void TstFilterToggle::controlsReadTheNewViewInTheirSlots()
     lines_->setFiltered(false);
     QCOMPARE(sig.order, QStringList{QStringLiteral("changed")});
     lines_->setFiltered(true);
-    lines_->setFiltered(true);   // unchanged: back to the first record only
+    lines_->setFiltered(true); // unchanged: back to the first record only
     QCOMPARE(sig.order, (QStringList{QStringLiteral("changed"), QStringLiteral("changed")}));
     QCOMPARE(counts, (QList<int>{6, 3}));
     QCOMPARE(firsts, (QStringList{QStringLiteral("a"), QStringLiteral("d")}));

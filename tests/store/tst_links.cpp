@@ -69,7 +69,7 @@ void TstLinks::detailFollowsMaster()
 
     suppliers_->first();
     QCOMPARE(lines_->recordCount(), 2);
-    QCOMPARE(symbols(*lines_), (QStringList{QStringLiteral("a"), QStringLiteral("b")}));   // sorted by the index
+    QCOMPARE(symbols(*lines_), (QStringList{QStringLiteral("a"), QStringLiteral("b")})); // sorted by the index
     suppliers_->next();
     QCOMPARE(lines_->recordCount(), 0);
     QVERIFY(lines_->bof() && lines_->eof());
@@ -127,7 +127,7 @@ void TstLinks::insertTakesMasterKey()
 
 void TstLinks::nullMasterKeyMatchesNullLinks()
 {
-    lines_->append();   // a line without a supplier
+    lines_->append(); // a line without a supplier
     lines_->fieldByName(QStringLiteral("Symbol")).setString(QStringLiteral("bez"));
     lines_->post();
     lines_->setIndexName(QStringLiteral("NumerDostawcyInd"));
@@ -135,7 +135,7 @@ void TstLinks::nullMasterKeyMatchesNullLinks()
     lines_->setMasterFields(QStringLiteral("Numer"));
     suppliers_->first();
     QCOMPARE(lines_->recordCount(), 2);
-    suppliers_->insert();   // the new supplier has no Numer yet
+    suppliers_->insert(); // the new supplier has no Numer yet
     QCOMPARE(lines_->recordCount(), 1);
     QCOMPARE(lines_->fieldByName(QStringLiteral("Symbol")).asString(), QStringLiteral("bez"));
     suppliers_->cancel();
@@ -172,7 +172,7 @@ void TstLinks::refreshSeesMasterMoveBeforeLinkHearsOfIt()
     suppliers_->first();
     suppliers_->next();
     suppliers_->next();
-    QCOMPARE(seen, (QList<int>{2, 0, 3}));   // from S3 to S1, S2, S3
+    QCOMPARE(seen, (QList<int>{2, 0, 3})); // from S3 to S1, S2, S3
 }
 
 void TstLinks::filterHidesFromMovesAndCounts()
@@ -183,7 +183,7 @@ void TstLinks::filterHidesFromMovesAndCounts()
         ++calls;
         accept = t.fieldByName(QStringLiteral("Ilosc")).asFloat() >= 2.0;
     });
-    QCOMPARE(calls, 0);   // not filtered yet
+    QCOMPARE(calls, 0); // not filtered yet
     lines_->setFiltered(true);
     QVERIFY(calls >= 5);
     QCOMPARE(lines_->recordCount(), 3);
@@ -194,7 +194,7 @@ void TstLinks::filterHidesFromMovesAndCounts()
     QCOMPARE(lines_->fieldByName(QStringLiteral("Symbol")).asString(), QStringLiteral("c"));
     lines_->prior();
     QVERIFY(lines_->bof());
-    QVERIFY(!lines_->locate(QStringLiteral("Symbol"), QStringLiteral("a")));   // hidden records cannot be found
+    QVERIFY(!lines_->locate(QStringLiteral("Symbol"), QStringLiteral("a"))); // hidden records cannot be found
     lines_->setFiltered(false);
     QCOMPARE(lines_->recordCount(), 5);
     // the filter and the master link act together
@@ -222,7 +222,8 @@ void TstLinks::filterSeesTheOfferedRow()
     });
     lines_->setIndexName(QStringLiteral("SymbolInd"));
     lines_->setFiltered(true);
-    QCOMPARE(symbols(*lines_), (QStringList{QStringLiteral("a"), QStringLiteral("b"), QStringLiteral("c"), QStringLiteral("d")}));
+    QCOMPARE(symbols(*lines_),
+             (QStringList{QStringLiteral("a"), QStringLiteral("b"), QStringLiteral("c"), QStringLiteral("d")}));
     int checked = 0;
     for (const auto& [symbol, date] : seen) {
         if (symbol == QStringLiteral("c") || symbol == QStringLiteral("e")) {
@@ -246,7 +247,8 @@ void TstLinks::preFilterNarrowsBeforeCallback()
         accept = d >= QDate(2026, 12, 1) && d <= QDate(2026, 12, 31) && s != QStringLiteral("d");
     });
     lines_->setPreFilter([] {
-        return SqlPreFilter{QStringLiteral("DataZakupu BETWEEN ? AND ?"), {QDate(2026, 12, 1), QDate(2026, 12, 31)},
+        return SqlPreFilter{QStringLiteral("DataZakupu BETWEEN ? AND ?"),
+                            {QDate(2026, 12, 1), QDate(2026, 12, 31)},
                             {QStringLiteral("DataZakupu")}};
     });
     lines_->setIndexName(QStringLiteral("SymbolInd"));
@@ -261,17 +263,17 @@ void TstLinks::preFilterNarrowsBeforeCallback()
 void TstLinks::postHiddenByFilterStaysNear()
 {
     lines_->setIndexName(QStringLiteral("SymbolInd"));
-    lines_->setOnFilterRecord([](Table& t, bool& accept) {
-        accept = t.fieldByName(QStringLiteral("DataZakupu")).asDate().year() == 2026;
-    });
+    lines_->setOnFilterRecord(
+        [](Table& t, bool& accept) { accept = t.fieldByName(QStringLiteral("DataZakupu")).asDate().year() == 2026; });
     lines_->setFiltered(true);
-    QCOMPARE(symbols(*lines_), (QStringList{QStringLiteral("a"), QStringLiteral("b"), QStringLiteral("c"), QStringLiteral("d")}));
-    lines_->setRecNo(2);   // b
+    QCOMPARE(symbols(*lines_),
+             (QStringList{QStringLiteral("a"), QStringLiteral("b"), QStringLiteral("c"), QStringLiteral("d")}));
+    lines_->setRecNo(2); // b
     lines_->edit();
     lines_->fieldByName(QStringLiteral("DataZakupu")).setDate(QDate(2025, 1, 1));
     lines_->post();
     QCOMPARE(lines_->recordCount(), 3);
-    QCOMPARE(lines_->fieldByName(QStringLiteral("Symbol")).asString(), QStringLiteral("c"));   // where b was
+    QCOMPARE(lines_->fieldByName(QStringLiteral("Symbol")).asString(), QStringLiteral("c")); // where b was
     // a new line the filter rejects does not show either
     addLine(*lines_, 1, QStringLiteral("zz"), QDate(2024, 5, 5));
     QCOMPARE(lines_->recordCount(), 3);
@@ -281,9 +283,8 @@ void TstLinks::postHiddenByFilterStaysNear()
 void TstLinks::editOfFilterColumnRebuilds()
 {
     lines_->setIndexName(QStringLiteral("SymbolInd"));
-    lines_->setOnFilterRecord([](Table& t, bool& accept) {
-        accept = t.fieldByName(QStringLiteral("Ilosc")).asFloat() < 10;
-    });
+    lines_->setOnFilterRecord(
+        [](Table& t, bool& accept) { accept = t.fieldByName(QStringLiteral("Ilosc")).asFloat() < 10; });
     lines_->setFiltered(true);
     DataSource ds(nullptr, lines_.get());
     Signals sig(ds);
@@ -294,7 +295,7 @@ void TstLinks::editOfFilterColumnRebuilds()
     QCOMPARE(sig.changed, 0);
     QCOMPARE(lines_->recordCount(), 5);
     lines_->edit();
-    lines_->fieldByName(QStringLiteral("Ilosc")).setFloat(50);   // the filter reads Ilosc
+    lines_->fieldByName(QStringLiteral("Ilosc")).setFloat(50); // the filter reads Ilosc
     lines_->post();
     QCOMPARE(sig.changed, 1);
     QCOMPARE(lines_->recordCount(), 4);
@@ -309,14 +310,15 @@ void TstLinks::postOfPreFilterColumn_data()
     QTest::addColumn<QVariant>("value");
     QTest::addColumn<int>("rebuilds");
     QTest::addColumn<int>("count");
-    QTest::newRow("declared column: the record leaves")
-        << QStringLiteral("Ilosc < 10") << QStringLiteral("Ilosc") << QStringLiteral("Ilosc") << QVariant(50.0) << 1 << 4;
-    QTest::newRow("declared in another case")
-        << QStringLiteral("Ilosc < 10") << QStringLiteral("ILOSC") << QStringLiteral("Ilosc") << QVariant(50.0) << 1 << 4;
-    QTest::newRow("a column it does not read")
-        << QStringLiteral("Ilosc < 10") << QStringLiteral("Ilosc") << QStringLiteral("Nazwa") << QVariant(QStringLiteral("x")) << 0 << 5;
+    QTest::newRow("declared column: the record leaves") << QStringLiteral("Ilosc < 10") << QStringLiteral("Ilosc")
+                                                        << QStringLiteral("Ilosc") << QVariant(50.0) << 1 << 4;
+    QTest::newRow("declared in another case") << QStringLiteral("Ilosc < 10") << QStringLiteral("ILOSC")
+                                              << QStringLiteral("Ilosc") << QVariant(50.0) << 1 << 4;
+    QTest::newRow("a column it does not read") << QStringLiteral("Ilosc < 10") << QStringLiteral("Ilosc")
+                                               << QStringLiteral("Nazwa") << QVariant(QStringLiteral("x")) << 0 << 5;
     QTest::newRow("a name inside a text literal is no read")
-        << QStringLiteral("Nazwa IS NOT 'Ilosc'") << QStringLiteral("Nazwa") << QStringLiteral("Ilosc") << QVariant(50.0) << 0 << 5;
+        << QStringLiteral("Nazwa IS NOT 'Ilosc'") << QStringLiteral("Nazwa") << QStringLiteral("Ilosc")
+        << QVariant(50.0) << 0 << 5;
 }
 
 void TstLinks::postOfPreFilterColumn()

@@ -66,10 +66,12 @@ void ModuleRulesTest::purchaseLinesFilter_data()
     QTest::addColumn<QDate>("end");
     QTest::addColumn<QStringList>("expected");
     const QDate none;
-    const QStringList all{QStringLiteral(""), QStringLiteral("2024-02-29"), QStringLiteral("2024-03-01"), QStringLiteral("2024-03-15"), QStringLiteral("2024-03-31"), QStringLiteral("2024-04-01")};
+    const QStringList all{QStringLiteral(""),           QStringLiteral("2024-02-29"), QStringLiteral("2024-03-01"),
+                          QStringLiteral("2024-03-15"), QStringLiteral("2024-03-31"), QStringLiteral("2024-04-01")};
     // The assignment window's calendar is 15 March throughout.
     QTest::newRow("no window: everything") << false << false << -1 << none << none << all;
-    QTest::newRow("assignment: calendar day") << true << false << -1 << none << none << QStringList{QStringLiteral("2024-03-15")};
+    QTest::newRow("assignment: calendar day")
+        << true << false << -1 << none << none << QStringList{QStringLiteral("2024-03-15")};
     QTest::newRow("supplier goods, all time") << false << true << 11 << none << none << all;
     QTest::newRow("supplier goods, no choice") << false << true << -1 << none << none << all;
     QTest::newRow("month: both ends in, day before out")
@@ -77,15 +79,15 @@ void ModuleRulesTest::purchaseLinesFilter_data()
         << QStringList{QStringLiteral("2024-03-01"), QStringLiteral("2024-03-15"), QStringLiteral("2024-03-31")};
     QTest::newRow("single day") << false << true << 1 << QDate(2024, 2, 29) << QDate(2024, 2, 29)
                                 << QStringList{QStringLiteral("2024-02-29")};
-    QTest::newRow("single day with different ends: none") << false << true << 2 << QDate(2024, 3, 1)
-                                                           << QDate(2024, 3, 15) << QStringList{};
-    QTest::newRow("reversed range: none") << false << true << 10 << QDate(2024, 3, 31) << QDate(2024, 3, 1)
-                                          << QStringList{};
-    QTest::newRow("both windows: the period decides") << true << true << 9 << QDate(2024, 3, 1)
-                                                      << QDate(2024, 3, 31)
-                                                      << QStringList{QStringLiteral("2024-03-01"), QStringLiteral("2024-03-15"), QStringLiteral("2024-03-31")};
-    QTest::newRow("both windows, all time: the calendar decides") << true << true << 11 << none << none
-                                                                  << QStringList{QStringLiteral("2024-03-15")};
+    QTest::newRow("single day with different ends: none")
+        << false << true << 2 << QDate(2024, 3, 1) << QDate(2024, 3, 15) << QStringList{};
+    QTest::newRow("reversed range: none")
+        << false << true << 10 << QDate(2024, 3, 31) << QDate(2024, 3, 1) << QStringList{};
+    QTest::newRow("both windows: the period decides")
+        << true << true << 9 << QDate(2024, 3, 1) << QDate(2024, 3, 31)
+        << QStringList{QStringLiteral("2024-03-01"), QStringLiteral("2024-03-15"), QStringLiteral("2024-03-31")};
+    QTest::newRow("both windows, all time: the calendar decides")
+        << true << true << 11 << none << none << QStringList{QStringLiteral("2024-03-15")};
 }
 
 void ModuleRulesTest::purchaseLinesFilter()
@@ -104,8 +106,8 @@ void ModuleRulesTest::purchaseLinesFilter()
     // All suppliers' lines, as the supplier goods window shows them without a link.
     dm.TableTowary->setMasterSource(nullptr);
     dm.TableTowary->open();
-    for (const QDate& d : {QDate(2024, 2, 29), QDate(2024, 3, 1), QDate(2024, 3, 15), QDate(2024, 3, 31),
-                           QDate(2024, 4, 1), QDate()})
+    for (const QDate& d :
+         {QDate(2024, 2, 29), QDate(2024, 3, 1), QDate(2024, 3, 15), QDate(2024, 3, 31), QDate(2024, 4, 1), QDate()})
         addLine(dm, 1, 1, d);
 
     windows.assignment = assignment;

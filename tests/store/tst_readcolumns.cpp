@@ -16,7 +16,7 @@ private Q_SLOTS:
     void valueAtOfMixedFields();
 
 private:
-    static constexpr int kLines = 700;   // several read blocks
+    static constexpr int kLines = 700; // several read blocks
     static QDate dateOf(int i) { return QDate(2026, 1, 1).addDays(i % 300); }
     static QString nameOf(int i) { return QStringLiteral("towar %1").arg(i); }
     std::unique_ptr<Env> env_;
@@ -37,7 +37,7 @@ void TstReadColumns::init()
         }
         batch.commit();
     }
-    t_->close();   // nothing cached, nothing learned
+    t_->close(); // nothing cached, nothing learned
     t_->open();
 }
 
@@ -88,8 +88,9 @@ void TstReadColumns::editAfterNarrowWalkKeepsOtherFields()
                                             QStringLiteral("SELECT Symbol, Nazwa, DataZakupu, NumerDostawcy, Ilosc "
                                                            "FROM Towary WHERE Symbol = 'S0300'"));
     QCOMPARE(raw.size(), 1);
-    QCOMPARE(raw[0], (QStringList{QStringLiteral("S0300"), nameOf(300), dateOf(300).toString(Qt::ISODate),
-                                  QStringLiteral("0"), QStringLiteral("12.5")}));
+    QCOMPARE(raw[0],
+             (QStringList{QStringLiteral("S0300"), nameOf(300), dateOf(300).toString(Qt::ISODate), QStringLiteral("0"),
+                          QStringLiteral("12.5")}));
     QCOMPARE(t_->fieldByName(QStringLiteral("Ilosc")).asFloat(), 12.5);
     QCOMPARE(t_->fieldByName(QStringLiteral("Nazwa")).asString(), nameOf(300));
 }

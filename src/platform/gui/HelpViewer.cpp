@@ -18,8 +18,7 @@ QPointer<HelpViewer>& theViewer()
 
 } // namespace
 
-HelpViewer::HelpViewer(QWidget* parent)
-    : QWidget(parent, Qt::Window), browser_(new QTextBrowser(this))
+HelpViewer::HelpViewer(QWidget* parent) : QWidget(parent, Qt::Window), browser_(new QTextBrowser(this))
 {
     setObjectName(QStringLiteral("HelpViewer"));
     setWindowTitle(QStringLiteral("Pomoc - Jadlonia"));

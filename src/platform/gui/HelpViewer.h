@@ -14,7 +14,7 @@ public:
     void showTopic(int topic);
     QTextBrowser* browser() const { return browser_; }
 
-    static QString pageUrl();   // "qrc:/help/jadlonia.html"
+    static QString pageUrl(); // "qrc:/help/jadlonia.html"
     // The one viewer of the run, created on first use; nullptr before that.
     static HelpViewer* instance();
     static HelpViewer* ensureInstance();

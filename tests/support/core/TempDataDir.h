@@ -17,8 +17,8 @@ public:
     TempDataDir& operator=(const TempDataDir&) = delete;
 
     bool isValid() const { return dir_.isValid(); }
-    QString root() const { return dir_.path(); }     // real folder of drive C
-    QString dataDir() const;                         // real Jadl/Dane_bar, created
+    QString root() const { return dir_.path(); } // real folder of drive C
+    QString dataDir() const; // real Jadl/Dane_bar, created
     // Real path of a file under the root ("Jadl/Dane_bar/Towary.DB").
     QString path(const QString& relative) const;
 

@@ -11,9 +11,9 @@ namespace jadl::test {
 struct PurchaseLine {
     int supplier = 0;
     QDate day;
-    double net = 1.0;      // WartoscNetto
-    double vat = 0.23;     // WartoscVat
-    double gross = 1.23;   // WartoscBrutto
+    double net = 1.0; // WartoscNetto
+    double vat = 0.23; // WartoscVat
+    double gross = 1.23; // WartoscBrutto
     QString symbol = QStringLiteral("MLEKO");
     QVariantMap more = {}; // further fields, by name
 };

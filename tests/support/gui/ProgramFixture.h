@@ -22,9 +22,9 @@ public:
     ProgramFixture(const ProgramFixture&) = delete;
     ProgramFixture& operator=(const ProgramFixture&) = delete;
 
-    bool started() const { return started_; }                 // StartUp() let the program run
-    QString root() const { return dir_.path(); }               // drive C
-    QString dataDir() const;                                   // C:\Jadl\Dane_bar
+    bool started() const { return started_; } // StartUp() let the program run
+    QString root() const { return dir_.path(); } // drive C
+    QString dataDir() const; // C:\Jadl\Dane_bar
     platform::ScriptedMessages& messages() { return **messages_; }
 
 private:

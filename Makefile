@@ -5,7 +5,7 @@ JOBS       ?= $(shell nproc)
 # CI sets WERROR=ON: a warning fails its build, never a user's `make run`.
 WERROR     ?= OFF
 
-.PHONY: deps build run test test-asan bench clean
+.PHONY: deps build run test test-asan bench format clean
 
 deps:
 	@bash scripts/install-deps.sh
@@ -28,6 +28,10 @@ test-asan: deps
 
 bench: build
 	bash bench/run.sh $(BUILD)
+
+# Formats every source file in the project's style (.clang-format); CI checks it.
+format: deps
+	git ls-files '*.cpp' '*.h' | xargs clang-format -i
 
 clean:
 	rm -rf $(BUILD) $(ASAN_BUILD)

@@ -352,19 +352,5 @@ BENCHMARK(BM_Towary_RefreshButton_Month)->Unit(benchmark::kMillisecond);
 
 int main(int argc, char** argv)
 {
-    benchmark::Initialize(&argc, argv);
-    if (benchmark::ReportUnrecognizedArguments(argc, argv))
-        return 1;
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication app(argc, argv);
-    try {
-        ensureData();
-    } catch (const std::exception& e) {
-        std::fprintf(stderr, "no benchmark data: %s\n", e.what());
-        return 1;
-    }
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
+    return jadl::bench::runBenchmarks<QApplication>(argc, argv);
 }

@@ -8,6 +8,7 @@
 #include <QCoreApplication>
 
 #include <algorithm>
+#include <cstdio>
 #include <exception>
 #include <functional>
 
@@ -59,22 +60,33 @@ void guarded(benchmark::State& state, Body&& body)
     }
 }
 
+// Every benchmark's main(): offscreen unless told otherwise, an application of
+// type App (QApplication for windows), the data set made before any timing.
+template <class App>
+int runBenchmarks(int argc, char** argv)
+{
+    benchmark::Initialize(&argc, argv);
+    if (benchmark::ReportUnrecognizedArguments(argc, argv))
+        return 1;
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    App app(argc, argv);
+    try {
+        ensureData();
+    } catch (const std::exception& e) {
+        std::fprintf(stderr, "no benchmark data: %s\n", e.what());
+        return 1;
+    }
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    return 0;
+}
+
 } // namespace jadl::bench
 
+// The main() of a benchmark without windows.
 #define JADL_BENCHMARK_MAIN()                                                                                          \
     int main(int argc, char** argv)                                                                                    \
     {                                                                                                                  \
-        benchmark::Initialize(&argc, argv);                                                                            \
-        if (benchmark::ReportUnrecognizedArguments(argc, argv))                                                        \
-            return 1;                                                                                                  \
-        QCoreApplication app(argc, argv);                                                                              \
-        try {                                                                                                          \
-            jadl::bench::ensureData();                                                                                 \
-        } catch (const std::exception& e) {                                                                            \
-            std::fprintf(stderr, "no benchmark data: %s\n", e.what());                                                 \
-            return 1;                                                                                                  \
-        }                                                                                                              \
-        benchmark::RunSpecifiedBenchmarks();                                                                           \
-        benchmark::Shutdown();                                                                                         \
-        return 0;                                                                                                      \
+        return jadl::bench::runBenchmarks<QCoreApplication>(argc, argv);                                               \
     }

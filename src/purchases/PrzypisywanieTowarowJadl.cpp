@@ -497,18 +497,13 @@ void TPrzypisywanieTowarow::assignedGoodsTotals()
     Table* lines = dm_->TableTowary;
     if (!lines->active())
         return;
-    double net = 0.0;
-    double gross = 0.0;
+    const std::vector<double> sums = lines->sumsOverView(
+        {QStringLiteral("WartoscNetto"), QStringLiteral("WartoscBrutto")});
+    const double net = sums.at(0);
+    const double gross = sums.at(1);
     {
+        // The totals leave the current line at the end of the list, as a scan over it did.
         jadl::ControlsDisabled quiet(*lines);
-        const int netField = lines->fieldIndex(QStringLiteral("WartoscNetto"));
-        const int grossField = lines->fieldIndex(QStringLiteral("WartoscBrutto"));
-        const int count = lines->recordCount();
-        for (int row = 0; row < count; ++row) {
-            net += lines->valueAt(row, netField).toDouble();
-            gross += lines->valueAt(row, grossField).toDouble();
-        }
-        // The scan leaves the current line at the end of the list.
         lines->last();
     }
     // A return to the supplier (a negative line) rounds as every money value does.

@@ -28,18 +28,21 @@ Sums rounded(Sums s)
     return s;
 }
 
+namespace {
+const QStringList kValueFields = {QStringLiteral("WartoscNetto"), QStringLiteral("WartoscVat"),
+                                  QStringLiteral("WartoscBrutto")};
+
+Sums sumsOf(const std::vector<double>& v)
+{
+    return Sums{v.at(0), v.at(1), v.at(2)};
+}
+} // namespace
+
 ViewSums sumView(Table& lines)
 {
     ViewSums out;
-    const int fNet = lines.fieldIndex(QStringLiteral("WartoscNetto"));
-    const int fVat = lines.fieldIndex(QStringLiteral("WartoscVat"));
-    const int fGross = lines.fieldIndex(QStringLiteral("WartoscBrutto"));
+    out.sums = sumsOf(lines.sumsOverView(kValueFields));
     const int n = lines.recordCount();
-    for (int row = 0; row < n; ++row) {
-        out.sums.net += lines.valueAt(row, fNet).toDouble();
-        out.sums.gross += lines.valueAt(row, fGross).toDouble();
-        out.sums.vat += lines.valueAt(row, fVat).toDouble();
-    }
     if (n > 0) {
         const QVariant s = lines.valueAt(n - 1, lines.fieldIndex(QStringLiteral("NumerDostawcy")));
         if (!s.isNull())
@@ -51,20 +54,8 @@ ViewSums sumView(Table& lines)
 std::map<int, Sums> sumsBySupplier(Table& lines)
 {
     std::map<int, Sums> out;
-    const int fSupplier = lines.fieldIndex(QStringLiteral("NumerDostawcy"));
-    const int fNet = lines.fieldIndex(QStringLiteral("WartoscNetto"));
-    const int fVat = lines.fieldIndex(QStringLiteral("WartoscVat"));
-    const int fGross = lines.fieldIndex(QStringLiteral("WartoscBrutto"));
-    const int n = lines.recordCount();
-    for (int row = 0; row < n; ++row) {
-        const QVariant supplier = lines.valueAt(row, fSupplier);
-        if (supplier.isNull())
-            continue;
-        Sums& s = out[supplier.toInt()];
-        s.net += lines.valueAt(row, fNet).toDouble();
-        s.gross += lines.valueAt(row, fGross).toDouble();
-        s.vat += lines.valueAt(row, fVat).toDouble();
-    }
+    for (const auto& [supplier, sums] : lines.sumsOverViewBy(QStringLiteral("NumerDostawcy"), kValueFields))
+        out[int(supplier)] = sumsOf(sums);
     return out;
 }
 

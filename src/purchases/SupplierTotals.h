@@ -26,11 +26,11 @@ struct Sums {
 Sums rounded(Sums s);
 
 struct ViewSums {
-    Sums sums; // of every visible line, in view order, not rounded
+    Sums sums; // of every visible line, exact, not yet money-rounded
     std::optional<int> lastSupplier; // NumerDostawcy of the last visible line
 };
 ViewSums sumView(Table& lines);
-// Added per supplier (NumerDostawcy) in view order, not rounded; a line of no
+// Per supplier (NumerDostawcy), exact, not yet money-rounded; a line of no
 // supplier counts for none.
 std::map<int, Sums> sumsBySupplier(Table& lines);
 

@@ -31,7 +31,7 @@
 
 #include <algorithm>
 #include <array>
-#include <vector>
+#include <optional>
 
 using jadl::Table;
 
@@ -327,46 +327,25 @@ int TUsuwaniePrzypisanychTowarow::usunLinie(Table& table, const jadl::removal::R
     // The busy flag and the progress bar are cleared however the work ends.
     const QScopedValueRollback busy(pracuje_, true);
     const auto hideBar = qScopeGuard([this] { ProgressBarUsuwanie->hide(); });
-    const int dateField = table.fieldByName(QStringLiteral("DataZakupu")).index();
-    jadl::ControlsDisabled quiet(table);
-    table.first();
-    const int total = table.recordCount();
-
-    // The decision rests on each line's own date, so the view is read first and
-    // the chosen lines go afterwards, from the back: the view then shifts only
-    // its kept tail on every delete.
-    std::vector<int> rows;
+    const jadl::ControlsDisabled quiet(table);
     QElapsedTimer sincePaint;
     sincePaint.start();
-    postep(0, total);
-    for (int row = 0; row < total; ++row) {
-        const QVariant v = table.valueAt(row, dateField);
-        const std::optional<QDate> day = v.isNull() ? std::nullopt : std::optional<QDate>(v.toDate());
-        if (rule.removes(day))
-            rows.push_back(row);
-        if (sincePaint.elapsed() >= kPaintEveryMs) {
-            postep(row + 1, total);
-            sincePaint.restart();
-        }
-    }
-
-    // One transaction: a failure part-way leaves every line where it was.
-    const int work = total + int(rows.size());
-    Table::Batch batch(table);
-    int done = 0;
-    for (auto it = rows.rbegin(); it != rows.rend(); ++it) {
-        table.setRecNo(*it + 1);
-        table.deleteRecord();
-        ++done;
-        if (sincePaint.elapsed() >= kPaintEveryMs) {
-            postep(total + done, work);
-            sincePaint.restart();
-        }
-    }
-    batch.commit();
-    postep(work, work);
+    postep(0, table.recordCount());
+    // One transaction: a failure part-way leaves every line where it was. The
+    // decision rests on each line's own date.
+    const int removed = table.removeFromView(
+        QStringLiteral("DataZakupu"),
+        [&rule](const QVariant& v) {
+            return rule.removes(v.isNull() ? std::nullopt : std::optional<QDate>(v.toDate()));
+        },
+        [&](int done, int total) {
+            if (sincePaint.elapsed() >= kPaintEveryMs || done == total) {
+                postep(done, total);
+                sincePaint.restart();
+            }
+        });
     table.first();
-    return done;
+    return removed;
 }
 
 void TUsuwaniePrzypisanychTowarow::PakujTabliceTowary()

@@ -18,6 +18,11 @@ SqliteFile::SqliteFile(const QString& path, Mode mode, bool exclusive) : path_(p
         throw EngineError(QStringLiteral("Table does not exist"), path);
     const int flags = SQLite::OPEN_READWRITE | (mode == Mode::Create ? SQLite::OPEN_CREATE : 0);
     guard([&] { db_ = std::make_unique<SQLite::Database>(path.toUtf8().toStdString(), flags, 2000); });
+    try {
+        sqlfunctions::install(db_->getHandle(), &members_);
+    } catch (const std::exception& e) {
+        throw EngineError(QString::fromUtf8(e.what()), path);
+    }
 }
 
 SqliteFile::~SqliteFile()

@@ -4,6 +4,7 @@
 // as an EngineError naming the file. Statements are declared after the
 // connection so they are finalized before it closes.
 #include "store/EngineError.h"
+#include "store/SqlFunctions.h"
 
 #include <SQLiteCpp/SQLiteCpp.h>
 #include <QString>
@@ -55,11 +56,15 @@ public:
 
     qint64 lastInsertId() const;
 
+    // The record set jadl_member(rowid) consults while a query runs (see MemberScope).
+    void setMembers(const RowSet* set) { members_.set = set; }
+
 private:
     QString path_;
     bool exclusive_;
     int depth_ = 0;
     std::unique_ptr<SQLite::Database> db_;
+    sqlfunctions::Members members_;
     std::unordered_map<std::string, std::unique_ptr<SQLite::Statement>> statements_;
 };
 
@@ -97,6 +102,18 @@ public:
 private:
     SqliteFile& file_;
     bool done_ = false;
+};
+
+// The records jadl_member(rowid) accepts for as long as the scope lasts.
+class MemberScope {
+public:
+    MemberScope(SqliteFile& file, const RowSet& set) : file_(file) { file_.setMembers(&set); }
+    ~MemberScope() { file_.setMembers(nullptr); }
+    MemberScope(const MemberScope&) = delete;
+    MemberScope& operator=(const MemberScope&) = delete;
+
+private:
+    SqliteFile& file_;
 };
 
 // Quotes an identifier for SQL ("Towary" -> "\"Towary\"").

@@ -12,6 +12,8 @@
 #include "store/TableView.h"
 #include "store/TableWriter.h"
 #include "store/Values.h"
+#include "store/ViewRemoval.h"
+#include "store/ViewSums.h"
 
 #include <QDir>
 #include <QFile>
@@ -793,7 +795,8 @@ void Table::post()
     s.modified = false;
     s.edit.buffer.clear();
     s.edit.dirty.clear();
-    if (rebuild)
+    // The record moves to its place in the view (or out of it); the rest stays as read.
+    if (rebuild && !tableview::place(s, id))
         tableview::rebuild(s, id);
     notify(EvStateChanged);
     notify(rebuild ? EvDataSetChanged : EvRecordChanged, -1);
@@ -918,6 +921,49 @@ QVariant Table::valueAt(int row, int fieldIndex)
     if (row == s.pos && s.state == DataSetState::Edit)
         return s.edit.buffer[size_t(fieldIndex)];
     return rowcache::valueAt(s, row, fieldIndex);
+}
+
+// ================================================================ whole view
+
+namespace {
+std::vector<int> fieldIndexes(Table& t, const QStringList& names)
+{
+    std::vector<int> out;
+    for (const QString& n : names)
+        out.push_back(t.fieldByName(n).index());
+    return out;
+}
+} // namespace
+
+std::vector<double> Table::sumsOverView(const QStringList& fields)
+{
+    syncView();
+    checkActive();
+    return viewsums::sums(*s_, fieldIndexes(*this, fields));
+}
+
+std::map<qint64, std::vector<double>> Table::sumsOverViewBy(const QString& groupField, const QStringList& fields)
+{
+    syncView();
+    checkActive();
+    const int group = fieldByName(groupField).index();
+    return viewsums::sumsBy(*s_, group, fieldIndexes(*this, fields));
+}
+
+int Table::removeFromView(const QString& fieldName, const std::function<bool(const QVariant&)>& picks,
+                          const Progress& progress)
+{
+    syncView();
+    checkActive();
+    checkBrowseMode();
+    cancel();
+    auto& s = *s_;
+    const int field = fieldByName(fieldName).index();
+    const int removed = viewremoval::remove(s, field, picks, progress);
+    rowcache::dropAll(s);
+    tableview::rebuild(s, kFirstRecord);
+    notify(EvDataSetChanged);
+    return removed;
 }
 
 // ================================================================ batch

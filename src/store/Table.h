@@ -14,6 +14,7 @@
 #include <QVariant>
 
 #include <functional>
+#include <map>
 #include <memory>
 #include <vector>
 
@@ -149,6 +150,20 @@ public:
     QVariant valueAt(int row, int fieldIndex); // row 0-based in the view
     qint64 idAt(int row) const;
     int currentRow() const; // 0-based, -1 when none
+
+    // --- work over the whole view (does not move the cursor)
+    // Totals of float fields over the records of the view as it stands (link,
+    // pre-filter, filter, a record being edited), each exact and rounded once to
+    // a double, so any order of adding gives the same total.
+    std::vector<double> sumsOverView(const QStringList& fields);
+    // The same per value of an integer field; a record with it empty counts for none.
+    std::map<qint64, std::vector<double>> sumsOverViewBy(const QString& groupField, const QStringList& fields);
+    // Deletes every record of the view whose field the predicate picks, in one
+    // transaction (a failure deletes nothing); returns how many. Progress is
+    // called with the records judged so far. The view is read again afterwards.
+    using Progress = std::function<void(int done, int total)>;
+    int removeFromView(const QString& fieldName, const std::function<bool(const QVariant&)>& picks,
+                       const Progress& progress = {});
 
     // Many posts in one transaction: durable at once when the batch ends. Each
     // post outside a batch waits for the disk, so bulk work belongs in one.

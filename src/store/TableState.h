@@ -19,6 +19,21 @@ namespace jadl {
 // A record id that asks for the first record of the view instead of one record.
 inline constexpr qint64 kFirstRecord = -1;
 
+// The SQL part of a view, for the view's own query and for any other query
+// that must cover the same records (sums over the view, its removals).
+struct ViewCondition {
+    QStringList where; // joined with AND
+    struct Bind {
+        QVariant value;
+        const FieldDef* def; // bound as that field; nullptr: as the caller gave it
+    };
+    std::vector<Bind> binds;
+
+    QString whereSql() const; // " WHERE ..." or empty
+    // Binds from parameter `first` on; SQLite's exceptions pass through (call inside guard()).
+    void bind(SQLite::Statement& st, int first = 1) const;
+};
+
 // A record of the row cache. Block reads bring only the columns read so far.
 struct CachedRow {
     std::vector<QVariant> values;
@@ -80,6 +95,10 @@ struct TableState {
     struct View {
         std::vector<qint64> ids;
         bool stale = false; // must be rebuilt (to the first record) before use
+        // The SQL condition the view was built with; with no filter callback in
+        // force every record that meets it is in the view, else the ids decide.
+        ViewCondition condition;
+        bool everyRowPasses = true;
     } view;
 
     // --- the filter pass: reads of this table's fields come from the offered row

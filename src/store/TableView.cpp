@@ -30,11 +30,14 @@ private:
     TableState::Filter& f_;
 };
 
-void buildIds(TableState& s)
+// The ids of the records that meet the condition and pass the filter, in view
+// order; `only` restricts the query to one record.
+std::vector<qint64> buildIds(TableState& s, const ViewCondition& cond, std::optional<qint64> only = std::nullopt)
 {
     const bool filtering = s.filtered && bool(s.onFilterRecord);
-    const ViewCondition cond = condition(s);
-    const QString where = cond.whereSql();
+    QString where = cond.whereSql();
+    if (only)
+        where += (where.isEmpty() ? QStringLiteral(" WHERE ") : QStringLiteral(" AND ")) + QStringLiteral("rowid = ?");
     const QString order = orderBy(s);
     auto& f = s.filter;
 
@@ -48,7 +51,11 @@ void buildIds(TableState& s)
 
         SQLite::Statement& st = s.file->statement(sql);
         ResetOnExit reset(st);
-        s.file->guard([&] { cond.bind(st); });
+        s.file->guard([&] {
+            cond.bind(st);
+            if (only)
+                st.bind(int(cond.binds.size()) + 1, int64_t(*only));
+        });
 
         std::vector<qint64> ids;
         if (!filtering) {
@@ -56,8 +63,7 @@ void buildIds(TableState& s)
                 while (st.executeStep())
                     ids.push_back(st.getColumn(0).getInt64());
             });
-            s.view.ids = std::move(ids);
-            return;
+            return ids;
         }
 
         std::fill(f.loaded.begin(), f.loaded.end(), 0);
@@ -83,29 +89,44 @@ void buildIds(TableState& s)
             if (accept)
                 ids.push_back(f.id);
         }
-        if (!restart) {
-            s.view.ids = std::move(ids);
-            return;
-        }
+        if (!restart)
+            return ids;
     }
 }
 
+// Whether record a comes before record b in view order: SQLite's own ORDER BY decides.
+bool precedes(TableState& s, qint64 a, qint64 b)
+{
+    SQLite::Statement& st = s.file->statement(
+        QStringLiteral("SELECT rowid FROM %1 WHERE rowid IN (?, ?) ORDER BY %2 LIMIT 1").arg(s.sqlName, orderBy(s)));
+    ResetOnExit reset(st);
+    return s.file->guard([&] {
+        st.bind(1, int64_t(a));
+        st.bind(2, int64_t(b));
+        return st.executeStep() && st.getColumn(0).getInt64() == a;
+    });
+}
+
 } // namespace
+
+} // namespace tableview
 
 QString ViewCondition::whereSql() const
 {
     return where.isEmpty() ? QString() : QStringLiteral(" WHERE ") + where.join(QStringLiteral(" AND "));
 }
 
-void ViewCondition::bind(SQLite::Statement& st) const
+void ViewCondition::bind(SQLite::Statement& st, int first) const
 {
     for (size_t i = 0; i < binds.size(); ++i) {
         if (binds[i].def)
-            bindValue(st, int(i) + 1, *binds[i].def, binds[i].value);
+            bindValue(st, int(i) + first, *binds[i].def, binds[i].value);
         else
-            bindPlain(st, int(i) + 1, binds[i].value);
+            bindPlain(st, int(i) + first, binds[i].value);
     }
 }
+
+namespace tableview {
 
 ViewCondition condition(TableState& s)
 {
@@ -158,7 +179,9 @@ void rebuild(TableState& s, qint64 keepId)
 {
     s.view.stale = false;
     const int oldPos = s.pos;
-    buildIds(s);
+    s.view.condition = condition(s);
+    s.view.everyRowPasses = !(s.filtered && s.onFilterRecord);
+    s.view.ids = buildIds(s, s.view.condition);
     const auto& ids = s.view.ids;
     const int n = int(ids.size());
     if (n == 0) {
@@ -192,6 +215,42 @@ bool touches(const TableState& s, const std::vector<bool>& dirty)
             if (dirty[size_t(c)])
                 return true;
     return false;
+}
+
+bool place(TableState& s, qint64 id)
+{
+    if (s.view.stale)
+        return false;
+    auto& ids = s.view.ids;
+    const int oldPos = s.pos;
+    if (oldPos >= 0 && oldPos < int(ids.size()) && ids[size_t(oldPos)] == id)
+        ids.erase(ids.begin() + oldPos);
+    else if (const auto it = std::find(ids.begin(), ids.end(), id); it != ids.end())
+        ids.erase(it);
+
+    const size_t columnsBefore = s.filter.columns.size();
+    const bool passes = !buildIds(s, s.view.condition, id).empty();
+    // A filter that learned a column on this record may judge the others anew.
+    if (s.filter.columns.size() != columnsBefore)
+        return false;
+    if (passes) {
+        // Binary search in view order: a few lookups by rowid, whatever the view's size.
+        size_t lo = 0, hi = ids.size();
+        while (lo < hi) {
+            const size_t mid = lo + (hi - lo) / 2;
+            if (precedes(s, ids[mid], id))
+                lo = mid + 1;
+            else
+                hi = mid;
+        }
+        ids.insert(ids.begin() + std::ptrdiff_t(lo), id);
+        s.pos = int(lo);
+    } else {
+        s.pos = ids.empty() ? -1 : std::clamp(oldPos, 0, int(ids.size()) - 1);
+    }
+    s.bof = ids.empty();
+    s.eof = ids.empty();
+    return true;
 }
 
 QVariant filterValue(TableState& s, size_t fieldIndex)

@@ -15,20 +15,7 @@
 
 namespace jadl::tableview {
 
-// The SQL part of the view, for the view's own query and for any other query
-// that must cover the same records.
-struct ViewCondition {
-    QStringList where; // joined with AND
-    struct Bind {
-        QVariant value;
-        const FieldDef* def; // bound as that field; nullptr: as the caller gave it
-    };
-    std::vector<Bind> binds;
-
-    QString whereSql() const; // " WHERE ..." or empty
-    // Binds from parameter 1 on; SQLite's exceptions pass through (call inside guard()).
-    void bind(SQLite::Statement& st) const;
-};
+using jadl::ViewCondition;
 
 // The master link's and the pre-filter's conditions in force. Notes the columns
 // the pre-filter declares, which decide whether a post rebuilds the view.
@@ -43,6 +30,11 @@ void resetFilter(TableState& s);
 void rebuild(TableState& s, qint64 keepId);
 // Whether a post that changed these fields may move its record in the view or out of it.
 bool touches(const TableState& s, const std::vector<bool>& dirty);
+// Puts a record just written where a rebuild would put it, or takes it out of
+// the view when it no longer passes, without reading the rest of the view again;
+// the cursor goes to it (or stays near when it left). False when the view must be
+// rebuilt instead (it is stale, or the filter wants more columns).
+bool place(TableState& s, qint64 id);
 
 // A read of a field by the filter callback: from the offered row, or from the
 // record, and then the pass starts again with the column in its query.

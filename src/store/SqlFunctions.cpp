@@ -1,0 +1,79 @@
+#include "store/SqlFunctions.h"
+
+#include "common/ExactSum.h"
+
+#include <sqlite3.h>
+
+#include <algorithm>
+#include <new>
+#include <stdexcept>
+
+namespace jadl {
+
+RowSet::RowSet(const std::vector<qint64>& ids)
+{
+    if (ids.empty())
+        return;
+    const auto [lo, hi] = std::minmax_element(ids.begin(), ids.end());
+    min_ = *lo;
+    bits_.assign(size_t(*hi - *lo) + 1, false);
+    for (qint64 id : ids)
+        bits_[size_t(id - min_)] = true;
+}
+
+namespace sqlfunctions {
+namespace {
+
+// SQLite hands an aggregate zeroed memory; the sum is built in it on the first row.
+struct SumSlot {
+    bool started;
+    alignas(ExactSum) unsigned char storage[sizeof(ExactSum)];
+    ExactSum& sum() { return *std::launder(reinterpret_cast<ExactSum*>(storage)); }
+};
+static_assert(std::is_trivially_destructible_v<ExactSum>);
+
+void exactSumStep(sqlite3_context* ctx, int, sqlite3_value** argv)
+{
+    auto* slot = static_cast<SumSlot*>(sqlite3_aggregate_context(ctx, sizeof(SumSlot)));
+    if (!slot) {
+        sqlite3_result_error_nomem(ctx);
+        return;
+    }
+    if (!slot->started) {
+        new (slot->storage) ExactSum();
+        slot->started = true;
+    }
+    if (sqlite3_value_type(argv[0]) != SQLITE_NULL)
+        slot->sum().add(sqlite3_value_double(argv[0]));
+}
+
+void exactSumFinal(sqlite3_context* ctx)
+{
+    auto* slot = static_cast<SumSlot*>(sqlite3_aggregate_context(ctx, 0));
+    sqlite3_result_double(ctx, slot && slot->started ? slot->sum().value() : 0.0);
+}
+
+void member(sqlite3_context* ctx, int, sqlite3_value** argv)
+{
+    const auto* members = static_cast<const Members*>(sqlite3_user_data(ctx));
+    if (!members->set) {
+        sqlite3_result_error(ctx, "jadl_member used outside of a record set", -1);
+        return;
+    }
+    sqlite3_result_int(ctx, members->set->contains(sqlite3_value_int64(argv[0])) ? 1 : 0);
+}
+
+} // namespace
+
+void install(sqlite3* db, Members* members)
+{
+    const int flags = SQLITE_UTF8 | SQLITE_DIRECTONLY;
+    if (sqlite3_create_function_v2(db, "jadl_exact_sum", 1, flags, nullptr, nullptr, exactSumStep, exactSumFinal,
+                                   nullptr) != SQLITE_OK ||
+        sqlite3_create_function_v2(db, "jadl_member", 1, flags, members, member, nullptr, nullptr, nullptr) !=
+            SQLITE_OK)
+        throw std::runtime_error(sqlite3_errmsg(db));
+}
+
+} // namespace sqlfunctions
+} // namespace jadl

@@ -1,0 +1,42 @@
+#pragma once
+// The engine's own SQL functions, registered on every connection it opens:
+//   jadl_exact_sum(x)  the exact sum of the non-null values (common/ExactSum),
+//                      so SQLite's totals equal a walk's in any order;
+//   jadl_member(id)    1 when the id is in the record set the running query was
+//                      given (RowSet, through MemberScope), else 0.
+#include <QtGlobal>
+
+#include <vector>
+
+struct sqlite3;
+
+namespace jadl {
+
+class SqliteFile;
+
+// A set of record ids as a bitmap over their range: a million ids cost 125 kB
+// and a lookup is one bit test.
+class RowSet {
+public:
+    RowSet() = default;
+    explicit RowSet(const std::vector<qint64>& ids);
+    bool contains(qint64 id) const
+    {
+        const quint64 k = quint64(id - min_);
+        return id >= min_ && k < bits_.size() && bits_[size_t(k)];
+    }
+
+private:
+    qint64 min_ = 0;
+    std::vector<bool> bits_;
+};
+
+namespace sqlfunctions {
+// The set jadl_member consults; a connection keeps the pointer while a scope lasts.
+struct Members {
+    const RowSet* set = nullptr;
+};
+void install(sqlite3* db, Members* members);
+} // namespace sqlfunctions
+
+} // namespace jadl

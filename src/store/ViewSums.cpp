@@ -1,0 +1,149 @@
+#include "store/ViewSums.h"
+
+#include "common/ExactSum.h"
+#include "store/RowCache.h"
+#include "store/SqlFunctions.h"
+#include "store/TableState.h"
+
+#include <sqlite3.h>
+
+#include <optional>
+
+namespace jadl::viewsums {
+namespace {
+
+// SQL adds what is stored; a record being edited shows its typing instead, and
+// only floats are read the same by SQL and by the engine.
+bool sqlCovers(const TableState& s, const std::vector<int>& fields, std::optional<int> group)
+{
+    if (s.state == DataSetState::Edit || s.view.stale)
+        return false;
+    for (int f : fields)
+        if (s.def(size_t(f)).type != FieldType::Float)
+            return false;
+    if (group) {
+        const FieldType t = s.def(size_t(*group)).type;
+        if (t != FieldType::Integer && t != FieldType::AutoInc)
+            return false;
+    }
+    return true;
+}
+
+using Groups = std::map<qint64, std::vector<ExactSum>>;
+
+// One walk over the view in its order, as a grid would read it.
+Groups walk(TableState& s, const std::vector<int>& fields, std::optional<int> group)
+{
+    Groups out;
+    const int n = int(s.view.ids.size());
+    for (int row = 0; row < n; ++row) {
+        auto value = [&](int f) {
+            if (row == s.pos && s.state == DataSetState::Edit)
+                return s.edit.buffer[size_t(f)];
+            return rowcache::valueAt(s, row, f);
+        };
+        qint64 key = 0;
+        if (group) {
+            const QVariant g = value(*group);
+            if (g.isNull())
+                continue;
+            key = g.toLongLong();
+        }
+        auto& sums = out[key];
+        sums.resize(fields.size());
+        for (size_t k = 0; k < fields.size(); ++k)
+            sums[k].add(value(fields[k]).toDouble());
+    }
+    return out;
+}
+
+struct SqlResult {
+    std::map<qint64, std::vector<double>> groups;
+    qint64 rows = 0; // records counted, empty groups included
+    bool keysRepeat = false; // integers stored as floats fell into groups of their own
+};
+
+SqlResult query(TableState& s, const std::vector<int>& fields, std::optional<int> group, const RowSet* members)
+{
+    QString sql = QStringLiteral("SELECT count(*)");
+    if (group)
+        sql += QStringLiteral(", ") + quoteId(s.fields[size_t(*group)]->fieldName());
+    for (int f : fields)
+        sql += QStringLiteral(", jadl_exact_sum(%1)").arg(quoteId(s.fields[size_t(f)]->fieldName()));
+    QString where = s.view.condition.whereSql();
+    if (members)
+        where += (where.isEmpty() ? QStringLiteral(" WHERE ") : QStringLiteral(" AND ")) +
+            QStringLiteral("jadl_member(rowid)");
+    sql += QStringLiteral(" FROM ") + s.sqlName + where;
+    if (group)
+        sql += QStringLiteral(" GROUP BY ") + quoteId(s.fields[size_t(*group)]->fieldName());
+
+    std::optional<MemberScope> scope;
+    if (members)
+        scope.emplace(*s.file, *members);
+    SQLite::Statement& st = s.file->statement(sql);
+    ResetOnExit reset(st);
+    SqlResult out;
+    s.file->guard([&] {
+        s.view.condition.bind(st);
+        const int first = group ? 2 : 1;
+        while (st.executeStep()) {
+            out.rows += st.getColumn(0).getInt64();
+            qint64 key = 0;
+            if (group) {
+                const SQLite::Column g = st.getColumn(1);
+                if (g.isNull())
+                    continue;
+                key = g.getType() == SQLITE_FLOAT ? qRound64(g.getDouble()) : g.getInt64();
+            }
+            std::vector<double> sums;
+            for (size_t k = 0; k < fields.size(); ++k)
+                sums.push_back(st.getColumn(first + int(k)).getDouble());
+            if (!out.groups.emplace(key, std::move(sums)).second)
+                out.keysRepeat = true;
+        }
+    });
+    return out;
+}
+
+std::map<qint64, std::vector<double>> compute(TableState& s, const std::vector<int>& fields, std::optional<int> group)
+{
+    if (sqlCovers(s, fields, group)) {
+        const qint64 viewRows = qint64(s.view.ids.size());
+        if (s.view.everyRowPasses) {
+            // Another program on the same file may have added records since the
+            // view was read: then the count tells, and the view's ids decide.
+            SqlResult r = query(s, fields, group, nullptr);
+            if (r.rows == viewRows && !r.keysRepeat)
+                return std::move(r.groups);
+        }
+        const RowSet members(s.view.ids);
+        SqlResult r = query(s, fields, group, &members);
+        if (r.rows == viewRows && !r.keysRepeat)
+            return std::move(r.groups);
+    }
+    std::map<qint64, std::vector<double>> out;
+    for (const auto& [key, sums] : walk(s, fields, group)) {
+        std::vector<double>& v = out[key];
+        for (const ExactSum& e : sums)
+            v.push_back(e.value());
+    }
+    return out;
+}
+
+} // namespace
+
+std::vector<double> sums(TableState& s, const std::vector<int>& fields)
+{
+    auto groups = compute(s, fields, std::nullopt);
+    if (groups.empty())
+        return std::vector<double>(fields.size(), 0.0);
+    return std::move(groups.begin()->second);
+}
+
+std::map<qint64, std::vector<double>> sumsBy(TableState& s, int groupField, const std::vector<int>& fields)
+{
+    return compute(s, fields, groupField);
+}
+
+} // namespace jadl::viewsums

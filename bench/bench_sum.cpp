@@ -1,6 +1,8 @@
-// Summing WartoscNetto over a view of about 30,000 purchase lines by walking the
-// table record by record, as the totals of the purchase windows do, against
-// plain sqlite3 stepping through the same rows in the same order.
+// Totals over a view of purchase lines: the engine's sums over its view (as the
+// purchase windows take them) against a plain sqlite3 aggregate over the same
+// rows; and, for comparison, summing WartoscNetto over about 30,000 lines by
+// walking the table record by record against sqlite3 stepping through the same
+// rows in the same order.
 #include "support/BenchHarness.h"
 #include "support/DataGenerator.h"
 
@@ -94,6 +96,112 @@ void sumWalk(benchmark::State& state, bool inTransaction)
         state.counters["met"] = engine.meanMs() <= 3 * ref.meanMs() ? 1 : 0;
     });
 }
+// The views the windows sum: all suppliers over the whole register, all
+// suppliers and one supplier over a month, and every supplier's sums over a month.
+enum class SumView { AllWhole, AllMonth, OneSupplierMonth, EverySupplierMonth };
+
+void viewSums(benchmark::State& state, SumView kind)
+{
+    guarded(state, [&] {
+        const QString dir = ensureData();
+        const QString path = tablePath(dir, QStringLiteral("Towary.DB"));
+        const bool whole = kind == SumView::AllWhole;
+        const QDate from = whole ? QDate(1990, 1, 1) : benchMonthStart();
+        const QDate to = whole ? lastPurchaseDay() : benchMonthEnd();
+        const QStringList fields{QStringLiteral("WartoscNetto"), QStringLiteral("WartoscVat"),
+                                 QStringLiteral("WartoscBrutto")};
+
+        PurchaseView v(dir);
+        v.setPeriod(from, to);
+        if (kind == SumView::OneSupplierMonth) {
+            v.openSuppliersAt(kBenchSupplier);
+        } else {
+            v.linkToSuppliers(false);
+            if (kind == SumView::EverySupplierMonth)
+                v.lines.setIndexName(QStringLiteral("NrDostawcyDataZakupuInd"));
+        }
+        v.lines.open();
+        const qint64 rows = v.lines.recordCount();
+        Stopwatch engine;
+        double engineNet = 0;
+        qint64 engineGroups = 1;
+        for (auto _ : state) {
+            engine.start();
+            if (kind == SumView::EverySupplierMonth) {
+                const auto groups = v.lines.sumsOverViewBy(QStringLiteral("NumerDostawcy"), fields);
+                engineGroups = qint64(groups.size());
+                engineNet = 0;
+                for (const auto& g : groups)
+                    engineNet += g.second.at(0);
+            } else {
+                engineNet = v.lines.sumsOverView(fields).at(0);
+            }
+            engine.stop();
+        }
+
+        SqliteDb db(path, SQLITE_OPEN_READONLY);
+        std::string sql = "SELECT ";
+        if (kind == SumView::EverySupplierMonth)
+            sql += "\"NumerDostawcy\", ";
+        sql += "sum(\"WartoscNetto\"), sum(\"WartoscVat\"), sum(\"WartoscBrutto\"), count(*) FROM " + sqlTableName(db) +
+            " WHERE \"DataZakupu\" BETWEEN ? AND ?";
+        if (kind == SumView::OneSupplierMonth)
+            sql += " AND \"NumerDostawcy\" = ?";
+        if (kind == SumView::EverySupplierMonth)
+            sql += " GROUP BY \"NumerDostawcy\"";
+        SqliteStmt st(db, sql);
+        double refNet = 0;
+        qint64 refRows = 0, refGroups = 0;
+        const auto ref = timeReference(engine.runs(), [&] {
+            st.reset();
+            st.bind(1, from);
+            st.bind(2, to);
+            if (kind == SumView::OneSupplierMonth)
+                st.bind(3, kBenchSupplier);
+            refNet = 0;
+            refRows = 0;
+            refGroups = 0;
+            const int first = kind == SumView::EverySupplierMonth ? 1 : 0;
+            while (st.step()) {
+                refNet += st.columnDouble(first);
+                refRows += st.columnInt(first + 3);
+                ++refGroups;
+            }
+        });
+        if (refRows != rows || refGroups != engineGroups || std::fabs(refNet - engineNet) > 0.005)
+            throw std::runtime_error("engine and sqlite3 disagree: " + std::to_string(rows) + " rows, net " +
+                                     std::to_string(engineNet) + " vs " + std::to_string(refRows) + " rows, net " +
+                                     std::to_string(refNet));
+        report(state, engine, ref, double(rows));
+        state.counters["target_ratio"] = 1.5;
+        state.counters["met"] = engine.meanMs() <= 1.5 * ref.meanMs() ? 1 : 0;
+    });
+}
+
+void BM_ViewSums_AllSuppliersWhole(benchmark::State& state)
+{
+    viewSums(state, SumView::AllWhole);
+}
+BENCHMARK(BM_ViewSums_AllSuppliersWhole)->Unit(benchmark::kMillisecond)->Iterations(5);
+
+void BM_ViewSums_AllSuppliersMonth(benchmark::State& state)
+{
+    viewSums(state, SumView::AllMonth);
+}
+BENCHMARK(BM_ViewSums_AllSuppliersMonth)->Unit(benchmark::kMillisecond);
+
+void BM_ViewSums_OneSupplierMonth(benchmark::State& state)
+{
+    viewSums(state, SumView::OneSupplierMonth);
+}
+BENCHMARK(BM_ViewSums_OneSupplierMonth)->Unit(benchmark::kMillisecond);
+
+void BM_ViewSums_EverySupplierMonth(benchmark::State& state)
+{
+    viewSums(state, SumView::EverySupplierMonth);
+}
+BENCHMARK(BM_ViewSums_EverySupplierMonth)->Unit(benchmark::kMillisecond);
+
 void BM_SumNetWalk(benchmark::State& state)
 {
     sumWalk(state, false);

@@ -24,33 +24,44 @@ RowSet::RowSet(const std::vector<qint64>& ids)
 namespace sqlfunctions {
 namespace {
 
-// SQLite hands an aggregate zeroed memory; the sum is built in it on the first row.
+// SQLite hands an aggregate zeroed memory; the sums are built in it on the first row.
 struct SumSlot {
-    bool started;
-    alignas(ExactSum) unsigned char storage[sizeof(ExactSum)];
-    ExactSum& sum() { return *std::launder(reinterpret_cast<ExactSum*>(storage)); }
+    int count; // 0 until the first row
+    alignas(ExactSum) unsigned char storage[kMaxExactSums][sizeof(ExactSum)];
+    ExactSum& sum(int i) { return *std::launder(reinterpret_cast<ExactSum*>(storage[i])); }
 };
 static_assert(std::is_trivially_destructible_v<ExactSum>);
 
-void exactSumStep(sqlite3_context* ctx, int, sqlite3_value** argv)
+void exactSumsStep(sqlite3_context* ctx, int argc, sqlite3_value** argv)
 {
     auto* slot = static_cast<SumSlot*>(sqlite3_aggregate_context(ctx, sizeof(SumSlot)));
     if (!slot) {
         sqlite3_result_error_nomem(ctx);
         return;
     }
-    if (!slot->started) {
-        new (slot->storage) ExactSum();
-        slot->started = true;
+    if (slot->count == 0) {
+        if (argc < 1 || argc > kMaxExactSums) {
+            sqlite3_result_error(ctx, "jadl_exact_sums takes 1 to 8 values", -1);
+            return;
+        }
+        for (int i = 0; i < argc; ++i)
+            new (slot->storage[i]) ExactSum();
+        slot->count = argc;
     }
-    if (sqlite3_value_type(argv[0]) != SQLITE_NULL)
-        slot->sum().add(sqlite3_value_double(argv[0]));
+    for (int i = 0; i < slot->count; ++i)
+        if (sqlite3_value_type(argv[i]) != SQLITE_NULL)
+            slot->sum(i).add(sqlite3_value_double(argv[i]));
 }
 
-void exactSumFinal(sqlite3_context* ctx)
+void exactSumsFinal(sqlite3_context* ctx)
 {
     auto* slot = static_cast<SumSlot*>(sqlite3_aggregate_context(ctx, 0));
-    sqlite3_result_double(ctx, slot && slot->started ? slot->sum().value() : 0.0);
+    double out[kMaxExactSums] = {};
+    const int n = slot ? slot->count : 0;
+    for (int i = 0; i < n; ++i)
+        out[i] = slot->sum(i).value();
+    // No rows: an empty blob, read as zeros.
+    sqlite3_result_blob(ctx, out, int(sizeof(double)) * n, SQLITE_TRANSIENT);
 }
 
 void member(sqlite3_context* ctx, int, sqlite3_value** argv)
@@ -68,7 +79,7 @@ void member(sqlite3_context* ctx, int, sqlite3_value** argv)
 void install(sqlite3* db, Members* members)
 {
     const int flags = SQLITE_UTF8 | SQLITE_DIRECTONLY;
-    if (sqlite3_create_function_v2(db, "jadl_exact_sum", 1, flags, nullptr, nullptr, exactSumStep, exactSumFinal,
+    if (sqlite3_create_function_v2(db, "jadl_exact_sums", -1, flags, nullptr, nullptr, exactSumsStep, exactSumsFinal,
                                    nullptr) != SQLITE_OK ||
         sqlite3_create_function_v2(db, "jadl_member", 1, flags, members, member, nullptr, nullptr, nullptr) !=
             SQLITE_OK)

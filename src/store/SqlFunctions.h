@@ -1,7 +1,9 @@
 #pragma once
 // The engine's own SQL functions, registered on every connection it opens:
-//   jadl_exact_sum(x)  the exact sum of the non-null values (common/ExactSum),
-//                      so SQLite's totals equal a walk's in any order;
+//   jadl_exact_sums(x1, ..., xn)  the exact sums (common/ExactSum) of the
+//                      non-null values of each argument, so SQLite's totals equal
+//                      a walk's in any order; a blob of n doubles, n at most
+//                      kMaxExactSums (one call per row, however many totals);
 //   jadl_member(id)    1 when the id is in the record set the running query was
 //                      given (RowSet, through MemberScope), else 0.
 #include <QtGlobal>
@@ -32,6 +34,7 @@ private:
 };
 
 namespace sqlfunctions {
+inline constexpr int kMaxExactSums = 8;
 // The set jadl_member consults; a connection keeps the pointer while a scope lasts.
 struct Members {
     const RowSet* set = nullptr;

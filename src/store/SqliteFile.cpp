@@ -40,7 +40,7 @@ void SqliteFile::configure()
         // Grids and reports read records in index order, i.e. scattered over the
         // file: a larger page cache and memory-mapped reads keep that cheap.
         db_->exec("PRAGMA cache_size=-16384");
-        db_->exec("PRAGMA mmap_size=268435456");
+        db_->exec("PRAGMA mmap_size=0");
         if (exclusive_) {
             db_->exec("PRAGMA locking_mode=EXCLUSIVE");
             // The lock is taken by the first write transaction and then kept.
@@ -72,6 +72,13 @@ void SqliteFile::resetStatements()
 void SqliteFile::dropStatements()
 {
     statements_.clear();
+}
+
+qint64 SqliteFile::dataVersion()
+{
+    SQLite::Statement& st = statement(QStringLiteral("PRAGMA data_version"));
+    ResetOnExit reset(st);
+    return guard([&] { return st.executeStep() ? qint64(st.getColumn(0).getInt64()) : qint64(0); });
 }
 
 void SqliteFile::exec(const QString& sql)

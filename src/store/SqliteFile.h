@@ -55,6 +55,8 @@ public:
     bool inTransaction() const { return depth_ > 0; }
 
     qint64 lastInsertId() const;
+    // Changes whenever another connection commits to the file.
+    qint64 dataVersion();
 
     // The record set jadl_member(rowid) consults while a query runs (see MemberScope).
     void setMembers(const RowSet* set) { members_.set = set; }

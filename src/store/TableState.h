@@ -95,10 +95,12 @@ struct TableState {
     struct View {
         std::vector<qint64> ids;
         bool stale = false; // must be rebuilt (to the first record) before use
-        // The SQL condition the view was built with; with no filter callback in
-        // force every record that meets it is in the view, else the ids decide.
+        // The SQL condition the view was built with, and whether every record that
+        // met it is in the view (no filter callback in force, or it let all through);
+        // that holds while no other connection has written (dataVersion).
         ViewCondition condition;
         bool everyRowPasses = true;
+        qint64 dataVersion = 0;
     } view;
 
     // --- the filter pass: reads of this table's fields come from the offered row

@@ -32,7 +32,9 @@ private:
 
 // The ids of the records that meet the condition and pass the filter, in view
 // order; `only` restricts the query to one record.
-std::vector<qint64> buildIds(TableState& s, const ViewCondition& cond, std::optional<qint64> only = std::nullopt)
+// `allPassed`, when given, tells whether the filter let every record through.
+std::vector<qint64> buildIds(TableState& s, const ViewCondition& cond, std::optional<qint64> only = std::nullopt,
+                             bool* allPassed = nullptr)
 {
     const bool filtering = s.filtered && bool(s.onFilterRecord);
     QString where = cond.whereSql();
@@ -43,6 +45,8 @@ std::vector<qint64> buildIds(TableState& s, const ViewCondition& cond, std::opti
 
     // A callback that reads a column the query did not bring restarts the pass with it.
     for (;;) {
+        if (allPassed)
+            *allPassed = true;
         const std::vector<int> cols = filtering ? f.columns : std::vector<int>{};
         QString sql = QStringLiteral("SELECT rowid");
         for (int c : cols)
@@ -88,6 +92,8 @@ std::vector<qint64> buildIds(TableState& s, const ViewCondition& cond, std::opti
             }
             if (accept)
                 ids.push_back(f.id);
+            else if (allPassed)
+                *allPassed = false;
         }
         if (!restart)
             return ids;
@@ -180,8 +186,8 @@ void rebuild(TableState& s, qint64 keepId)
     s.view.stale = false;
     const int oldPos = s.pos;
     s.view.condition = condition(s);
-    s.view.everyRowPasses = !(s.filtered && s.onFilterRecord);
-    s.view.ids = buildIds(s, s.view.condition);
+    s.view.dataVersion = s.file->dataVersion();
+    s.view.ids = buildIds(s, s.view.condition, std::nullopt, &s.view.everyRowPasses);
     const auto& ids = s.view.ids;
     const int n = int(ids.size());
     if (n == 0) {
@@ -229,7 +235,11 @@ bool place(TableState& s, qint64 id)
         ids.erase(it);
 
     const size_t columnsBefore = s.filter.columns.size();
-    const bool passes = !buildIds(s, s.view.condition, id).empty();
+    bool allPassed = true;
+    const bool passes = !buildIds(s, s.view.condition, id, &allPassed).empty();
+    // A record the filter keeps out while it meets the condition: the ids decide from now on.
+    if (!allPassed)
+        s.view.everyRowPasses = false;
     // A filter that learned a column on this record may judge the others anew.
     if (s.filter.columns.size() != columnsBefore)
         return false;

@@ -7,6 +7,8 @@
 
 #include <sqlite3.h>
 
+#include <algorithm>
+#include <cstring>
 #include <optional>
 
 namespace jadl::viewsums {
@@ -68,8 +70,13 @@ SqlResult query(TableState& s, const std::vector<int>& fields, std::optional<int
     QString sql = QStringLiteral("SELECT count(*)");
     if (group)
         sql += QStringLiteral(", ") + quoteId(s.fields[size_t(*group)]->fieldName());
-    for (int f : fields)
-        sql += QStringLiteral(", jadl_exact_sum(%1)").arg(quoteId(s.fields[size_t(f)]->fieldName()));
+    // One aggregate call per row for up to kMaxExactSums totals.
+    for (size_t k = 0; k < fields.size(); k += sqlfunctions::kMaxExactSums) {
+        QStringList args;
+        for (size_t j = k; j < std::min(fields.size(), k + sqlfunctions::kMaxExactSums); ++j)
+            args << quoteId(s.fields[size_t(fields[j])]->fieldName());
+        sql += QStringLiteral(", jadl_exact_sums(%1)").arg(args.join(QStringLiteral(", ")));
+    }
     QString where = s.view.condition.whereSql();
     if (members)
         where += (where.isEmpty() ? QStringLiteral(" WHERE ") : QStringLiteral(" AND ")) +
@@ -96,9 +103,12 @@ SqlResult query(TableState& s, const std::vector<int>& fields, std::optional<int
                     continue;
                 key = g.getType() == SQLITE_FLOAT ? qRound64(g.getDouble()) : g.getInt64();
             }
-            std::vector<double> sums;
-            for (size_t k = 0; k < fields.size(); ++k)
-                sums.push_back(st.getColumn(first + int(k)).getDouble());
+            std::vector<double> sums(fields.size(), 0.0);
+            for (size_t k = 0; k < fields.size(); k += sqlfunctions::kMaxExactSums) {
+                const SQLite::Column blob = st.getColumn(first + int(k / sqlfunctions::kMaxExactSums));
+                const size_t n = std::min(size_t(blob.getBytes()) / sizeof(double), fields.size() - k);
+                std::memcpy(sums.data() + k, blob.getBlob(), n * sizeof(double));
+            }
             if (!out.groups.emplace(key, std::move(sums)).second)
                 out.keysRepeat = true;
         }
@@ -110,9 +120,9 @@ std::map<qint64, std::vector<double>> compute(TableState& s, const std::vector<i
 {
     if (sqlCovers(s, fields, group)) {
         const qint64 viewRows = qint64(s.view.ids.size());
-        if (s.view.everyRowPasses) {
-            // Another program on the same file may have added records since the
-            // view was read: then the count tells, and the view's ids decide.
+        if (s.view.everyRowPasses && s.file->dataVersion() == s.view.dataVersion) {
+            // The records that meet the view's condition are the view; the count
+            // checks it once more.
             SqlResult r = query(s, fields, group, nullptr);
             if (r.rows == viewRows && !r.keysRepeat)
                 return std::move(r.groups);

@@ -67,7 +67,8 @@ private:
     // Lines with supplier i % 3, quantity i, the set's value as net, twice it as gross.
     void fill(const std::vector<double>& values);
     // The view as asked: "all", "pre-filter" (odd quantities, in SQL), "filter"
-    // (the same by callback), "linked" (supplier 1), "editing" (one line's typing).
+    // (the same by callback), "outside write" (another program adds a line),
+    // "linked" (supplier 1), "editing" (one line's typing).
     void viewAs(const QString& view);
     bool visible(int i, const QString& view) const;
 
@@ -125,6 +126,14 @@ void TstWholeView::viewAs(const QString& view)
         lines_->setOnFilterRecord(
             [](Table& t, bool& accept) { accept = qint64(t.fieldByName(QStringLiteral("Ilosc")).asFloat()) % 2 == 1; });
         lines_->setFiltered(true);
+    } else if (view == QLatin1String("outside write")) {
+        // A filter that lets every line through, then another program adds one the
+        // view has not read yet: the totals stay those of the view.
+        lines_->setOnFilterRecord([](Table&, bool& accept) { accept = true; });
+        lines_->setFiltered(true);
+        QVERIFY(!lines_->isEmpty()); // the view is read before the other program writes
+        SQLite::Database other(lines_->filePath().toStdString(), SQLite::OPEN_READWRITE);
+        other.exec("INSERT INTO Towary (NumerDostawcy, WartoscNetto, WartoscBrutto) VALUES (1, 1000, 2000)");
     } else if (view == QLatin1String("linked")) {
         suppliers_ = openTable(QStringLiteral("Dostawcy.DB"));
         for (int i = 0; i < 3; ++i)
@@ -145,7 +154,7 @@ void TstWholeView::sumsAreTheExactTotalsOfTheView_data()
     QTest::addColumn<QString>("set");
     QTest::addColumn<QString>("view");
     for (const char* set : {"halves of a grosz", "cancellation", "generated register"})
-        for (const char* view : {"all", "pre-filter", "filter", "linked", "editing"})
+        for (const char* view : {"all", "pre-filter", "filter", "outside write", "linked", "editing"})
             QTest::newRow(qPrintable(QStringLiteral("%1, %2").arg(QLatin1String(set), QLatin1String(view))))
                 << QString::fromLatin1(set) << QString::fromLatin1(view);
 }

@@ -330,7 +330,8 @@ int TUsuwaniePrzypisanychTowarow::usunLinie(Table& table, const jadl::removal::R
     const jadl::ControlsDisabled quiet(table);
     QElapsedTimer sincePaint;
     sincePaint.start();
-    postep(0, table.recordCount());
+    const int lines = table.recordCount();
+    postep(0, lines);
     // One transaction: a failure part-way leaves every line where it was. The
     // decision rests on each line's own date.
     const int removed = table.removeFromView(
@@ -339,7 +340,8 @@ int TUsuwaniePrzypisanychTowarow::usunLinie(Table& table, const jadl::removal::R
             return rule.removes(v.isNull() ? std::nullopt : std::optional<QDate>(v.toDate()));
         },
         [&](int done, int total) {
-            if (sincePaint.elapsed() >= kPaintEveryMs || done == total) {
+            // The writing reports each of its few steps: paint them all.
+            if (sincePaint.elapsed() >= kPaintEveryMs || done > lines || done == total) {
                 postep(done, total);
                 sincePaint.restart();
             }

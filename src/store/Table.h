@@ -160,7 +160,8 @@ public:
     std::map<qint64, std::vector<double>> sumsOverViewBy(const QString& groupField, const QStringList& fields);
     // Deletes every record of the view whose field the predicate picks, in one
     // transaction (a failure deletes nothing); returns how many. Progress is
-    // called with the records judged so far. The view is read again afterwards.
+    // called with the records judged so far, then with the steps of the writing
+    // (between statements, so a window may paint). The view is read again afterwards.
     using Progress = std::function<void(int done, int total)>;
     int removeFromView(const QString& fieldName, const std::function<bool(const QVariant&)>& picks,
                        const Progress& progress = {});

@@ -8,6 +8,7 @@
 
 #include <QStringList>
 
+#include <algorithm>
 #include <vector>
 
 namespace jadl::viewremoval {
@@ -17,6 +18,32 @@ using namespace detail;
 namespace {
 
 constexpr int kProgressEvery = 4096;
+
+// The writing after the judging: its statements (or blocks of deletes) one by one
+// on the same bar, so the window is painted between them.
+class WriteSteps {
+public:
+    WriteSteps(const Progress& progress, int judged, int steps) : progress_(progress), judged_(judged), steps_(steps)
+    {
+        report();
+    }
+    void next()
+    {
+        done_ = std::min(done_ + 1, steps_);
+        report();
+    }
+
+private:
+    void report() const
+    {
+        if (progress_)
+            progress_(judged_ + done_, judged_ + steps_);
+    }
+    const Progress& progress_;
+    int judged_;
+    int steps_;
+    int done_ = 0;
+};
 
 // The records of the view whose field the predicate picks.
 std::vector<qint64> judge(TableState& s, int field, const Picks& picks, const Progress& progress)
@@ -97,10 +124,11 @@ std::vector<std::pair<QString, QString>> indexesOf(TableState& s)
 
 // Most records go: keep the rest aside, empty the table (SQLite drops its pages
 // at once), put the kept ones back with their ids, build the indexes again.
-void rewriteKeeping(TableState& s)
+void rewriteKeeping(TableState& s, const Progress& progress)
 {
     const Columns cols = columnsOf(s);
     const auto indexes = indexesOf(s);
+    WriteSteps steps(progress, int(s.view.ids.size()), 4 + 2 * int(indexes.size()));
     const QString list = cols.names.join(QStringLiteral(", "));
     // The statements cached so far must not hold the dropped indexes.
     rowcache::forgetStatements(s);
@@ -108,9 +136,13 @@ void rewriteKeeping(TableState& s)
     s.file->exec(QStringLiteral("CREATE TEMP TABLE jadl_kept AS SELECT rowid AS jadl_rowid, %1 FROM %2 "
                                 "WHERE NOT jadl_member(rowid)")
                      .arg(list, s.sqlName));
-    for (const auto& index : indexes)
+    steps.next();
+    for (const auto& index : indexes) {
         s.file->exec(QStringLiteral("DROP INDEX %1").arg(quoteId(index.first)));
+        steps.next();
+    }
     s.file->exec(QStringLiteral("DELETE FROM %1").arg(s.sqlName));
+    steps.next();
     if (cols.idIsColumn)
         s.file->exec(QStringLiteral("INSERT INTO %1 (%2) SELECT %2 FROM temp.jadl_kept ORDER BY jadl_rowid")
                          .arg(s.sqlName, list));
@@ -118,21 +150,29 @@ void rewriteKeeping(TableState& s)
         s.file->exec(QStringLiteral("INSERT INTO %1 (rowid, %2) SELECT jadl_rowid, %2 FROM temp.jadl_kept "
                                     "ORDER BY jadl_rowid")
                          .arg(s.sqlName, list));
-    for (const auto& index : indexes)
+    steps.next();
+    for (const auto& index : indexes) {
         s.file->exec(index.second);
+        steps.next();
+    }
     s.file->exec(QStringLiteral("DROP TABLE temp.jadl_kept"));
+    steps.next();
 }
 
-void deleteEach(TableState& s, const std::vector<qint64>& ids)
+void deleteEach(TableState& s, const std::vector<qint64>& ids, const Progress& progress)
 {
+    WriteSteps steps(progress, int(s.view.ids.size()), int(ids.size() / kProgressEvery) + 1);
     SQLite::Statement& st = s.file->statement(QStringLiteral("DELETE FROM %1 WHERE rowid = ?").arg(s.sqlName));
-    s.file->guard([&] {
-        for (qint64 id : ids) {
+    for (size_t i = 0; i < ids.size(); ++i) {
+        s.file->guard([&] {
             ResetOnExit reset(st);
-            st.bind(1, int64_t(id));
+            st.bind(1, int64_t(ids[i]));
             st.exec();
-        }
-    });
+        });
+        if ((i + 1) % kProgressEvery == 0)
+            steps.next();
+    }
+    steps.next();
 }
 
 qint64 countAll(TableState& s)
@@ -147,18 +187,19 @@ qint64 countAll(TableState& s)
 int remove(TableState& s, int field, const Picks& picks, const Progress& progress)
 {
     const std::vector<qint64> picked = judge(s, field, picks, progress);
-    if (progress)
-        progress(int(s.view.ids.size()), int(s.view.ids.size()));
-    if (picked.empty())
+    if (picked.empty()) {
+        if (progress)
+            progress(int(s.view.ids.size()), int(s.view.ids.size()));
         return 0;
+    }
     // One transaction (joining a batch in progress): a failure deletes nothing.
     Transaction tx(*s.file);
     if (qint64(picked.size()) * 2 > countAll(s)) {
         const RowSet gone(picked);
         const MemberScope scope(*s.file, gone);
-        rewriteKeeping(s);
+        rewriteKeeping(s, progress);
     } else {
-        deleteEach(s, picked);
+        deleteEach(s, picked, progress);
     }
     tx.commit();
     return int(picked.size());

@@ -5,7 +5,7 @@ JOBS       ?= $(shell nproc)
 # CI sets WERROR=ON: a warning fails its build, never a user's `make run`.
 WERROR     ?= OFF
 
-.PHONY: deps build run test test-asan bench format clean
+.PHONY: deps build run test test-asan bench package format clean
 
 deps:
 	@bash scripts/install-deps.sh
@@ -28,6 +28,11 @@ test-asan: deps
 
 bench: build
 	bash bench/run.sh $(BUILD)
+
+# The Debian package (build/jadlonia_<version>_<arch>.deb), checked as CI checks it.
+package: build
+	cd $(BUILD) && cpack -G DEB
+	bash scripts/check-package.sh $(BUILD)/jadlonia_*.deb
 
 # Formats every source file in the project's style (.clang-format); CI checks it.
 format: deps

@@ -4,8 +4,11 @@ set -euo pipefail
 PKGS=(build-essential cmake pkg-config qt6-base-dev qt6-translations-l10n libqt6opengl6-dev libgl-dev
       libsqlite3-dev libsqlitecpp-dev libicu-dev libbenchmark-dev libxlsxwriter-dev sqlite3
       fonts-liberation2 fonts-dejavu-core fonts-dejavu-extra
+      qt6-qpa-plugins     # the desktop's platform plugin (xcb) for `make run`
       python3-openpyxl    # the sheet tests read XLSX files back with openpyxl
-      clang-format)       # the style check of CI (scripts/check-format.sh)
+      clang-format        # the style check of CI (scripts/check-format.sh)
+      dpkg-dev desktop-file-utils  # `make package`: dependencies and the menu entry's check
+      xvfb)               # scripts/screenshot.sh takes the README's screenshot on a virtual display
 missing=()
 for p in "${PKGS[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")

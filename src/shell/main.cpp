@@ -3,10 +3,15 @@
 #include "controls/Guarded.h"
 #include "platform/gui/GuiPlatform.h"
 
+#include <QIcon>
+
 int main(int argc, char** argv)
 {
     jadl::Application app(argc, argv);
     app.setApplicationName(QStringLiteral("jadlonia"));
+    // The menu entry and the window manager know the program by these.
+    app.setDesktopFileName(QStringLiteral("jadlonia"));
+    app.setWindowIcon(QIcon(QStringLiteral(":/icons/jadlonia.png")));
     jadl::installGuiPlatform();
     bool started = false;
     if (!jadl::runGuarded([&started] { started = StartUp(); }) || !started) {

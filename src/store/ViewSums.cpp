@@ -107,7 +107,8 @@ SqlResult query(TableState& s, const std::vector<int>& fields, std::optional<int
             for (size_t k = 0; k < fields.size(); k += sqlfunctions::kMaxExactSums) {
                 const SQLite::Column blob = st.getColumn(first + int(k / sqlfunctions::kMaxExactSums));
                 const size_t n = std::min(size_t(blob.getBytes()) / sizeof(double), fields.size() - k);
-                std::memcpy(sums.data() + k, blob.getBlob(), n * sizeof(double));
+                if (n > 0) // no rows: an empty blob, whose pointer may be null
+                    std::memcpy(sums.data() + k, blob.getBlob(), n * sizeof(double));
             }
             if (!out.groups.emplace(key, std::move(sums)).second)
                 out.keysRepeat = true;

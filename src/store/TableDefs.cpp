@@ -256,7 +256,61 @@ TableDef makeJednostkiMiar()
     return t;
 }
 
+TableDef makeFakturyKsef()
+{
+    TableDef t;
+    t.fileName = QStringLiteral("FakturyKSeF.db");
+    t.fields = {
+        autoInc("Numer"),
+        text("NipSprzedawcy", 10),
+        text("NazwaSprzedawcy", 256),
+        text("NumerFaktury", 256),
+        text("RodzajFaktury", 10),
+        date("DataWystawienia"),
+        date("DataDostawy"),
+        text("Plik", 255),
+        text("Sha256", 64),
+        {QStringLiteral("DataImportu"), FieldType::DateTime, 0, {}, {}},
+        integer("NumerDostawcy"),
+        integer("IloscPozycji"),
+        money("WartoscNetto"),
+        money("WartoscVat"),
+        money("WartoscBrutto"),
+    };
+    t.indexes = {index("NipNumerInd", {"NipSprzedawcy", "NumerFaktury"})};
+    return t;
+}
+
+TableDef makeMapowanieKsef()
+{
+    TableDef t;
+    t.fileName = QStringLiteral("MapowanieKSeF.db");
+    t.fields = {
+        autoInc("Numer"),           text("NipSprzedawcy", 10), text("NazwaPozycji", 512),
+        integer("NumerPodstawowy"), date("DataZmiany"),
+    };
+    t.indexes = {index("NipNazwaInd", {"NipSprzedawcy", "NazwaPozycji"})};
+    return t;
+}
+
 } // namespace
+
+const TableDef& fakturyKsef()
+{
+    static const TableDef d = makeFakturyKsef();
+    return d;
+}
+
+const TableDef& mapowanieKsef()
+{
+    static const TableDef d = makeMapowanieKsef();
+    return d;
+}
+
+QList<const TableDef*> invoiceTables()
+{
+    return {&fakturyKsef(), &mapowanieKsef()};
+}
 
 const TableDef& towary()
 {
@@ -313,7 +367,7 @@ QList<const TableDef*> all()
 const TableDef* find(const QString& fileName)
 {
     const QString wanted = QFileInfo(fileName).completeBaseName();
-    for (const TableDef* d : all())
+    for (const TableDef* d : all() + invoiceTables())
         if (QFileInfo(d->fileName).completeBaseName().compare(wanted, Qt::CaseInsensitive) == 0)
             return d;
     return nullptr;

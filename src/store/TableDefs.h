@@ -18,8 +18,15 @@ const TableDef& jednostkiMiar(); // JednostkiMiar.DB
 // All nine, in the order above.
 QList<const TableDef*> all();
 
+// The tables of the e-invoice import, made when the import first opens them (a
+// data directory without them is complete, and so is an archive):
+const TableDef& fakturyKsef(); // FakturyKSeF.db: each imported invoice, once
+const TableDef& mapowanieKsef(); // MapowanieKSeF.db: seller NIP + line name -> basic good
+QList<const TableDef*> invoiceTables();
+
 // The definition for a table file name (case-insensitive, with or without the
-// extension), or nullptr for a table the program does not declare.
+// extension), of the nine or of the import's, or nullptr for a table the program
+// does not declare.
 const TableDef* find(const QString& fileName);
 
 } // namespace jadl::tabledefs

@@ -1,14 +1,21 @@
-// Reading and planning a 10,000-line KSeF invoice (the most FaWiersz the schema
-// allows), as the import window will do before matching goods and recording lines.
-// The whole import has 2 s on a 2-core machine; reading and planning are given a
-// tenth of that. Needs no generated data set: the invoice is written here.
+// A 10,000-line KSeF invoice (the most FaWiersz the schema allows): reading and
+// planning it, as the import window does before matching goods (a tenth of the
+// import's 2 s), and the whole import: read, planned, every line matched through
+// the seller's remembered goods and recorded, against plain sqlite3 inserting as
+// many purchase lines in one transaction. Needs no generated data set: the invoice
+// and a data directory are written here.
 #include "support/BenchHarness.h"
 
 #include "../tests/invoices/LargeInvoice.h"
 #include "invoices/KsefPlan.h"
 #include "invoices/KsefReader.h"
+#include "platform/Drives.h"
+#include "purchases/KsefImport.h"
+#include "store/Database.h"
+#include "store/Table.h"
 
 #include <QCoreApplication>
+#include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
 
@@ -60,6 +67,95 @@ void BM_KsefReadAndPlan(benchmark::State& state)
     });
 }
 BENCHMARK(BM_KsefReadAndPlan)->Unit(benchmark::kMillisecond);
+
+void BM_KsefImportWhole(benchmark::State& state)
+{
+    jadl::bench::guarded(state, [&] {
+        QTemporaryDir root;
+        qputenv("JADL_DRIVES", QByteArray("C=") + root.path().toUtf8());
+        qputenv("JADL_TODAY", "2026-03-10");
+        jadl::platform::Drives::reload();
+        jadl::Aliases::clear();
+        const QByteArray xml = test::largeInvoice(kLines);
+        {
+            // A group, one good, the seller as a supplier and a remembered good for every line name.
+            jadl::ksefimport::OwnTables own;
+            auto& t = own.tables();
+            t.groups.append();
+            t.groups.fieldByName(QStringLiteral("Grupa")).setString(QStringLiteral("Spożywcze"));
+            t.groups.post();
+            t.goods.append();
+            t.goods.fieldByName(QStringLiteral("NumerGrupy")).setInteger(1);
+            t.goods.fieldByName(QStringLiteral("Symbol")).setString(QStringLiteral("TOWAR"));
+            t.goods.post();
+            t.suppliers.append();
+            t.suppliers.fieldByName(QStringLiteral("Symbol")).setString(QStringLiteral("DUZA"));
+            t.suppliers.fieldByName(QStringLiteral("Nip")).setString(QStringLiteral("526-104-08-28"));
+            t.suppliers.post();
+            jadl::Table::Batch batch(t.mappings);
+            for (int i = 1; i <= kLines; ++i) {
+                t.mappings.append();
+                t.mappings.fieldByName(QStringLiteral("NipSprzedawcy")).setString(QStringLiteral("5261040828"));
+                t.mappings.fieldByName(QStringLiteral("NazwaPozycji"))
+                    .setString(QStringLiteral("Towar numer %1").arg(i));
+                t.mappings.fieldByName(QStringLiteral("NumerPodstawowy")).setInteger(1);
+                t.mappings.post();
+            }
+            batch.commit();
+        }
+        Stopwatch whole;
+        int n = 0;
+        for (auto _ : state) {
+            // Each round another invoice number: the register takes an invoice once.
+            const QString path = root.filePath(QStringLiteral("faktura%1.xml").arg(++n));
+            QFile file(path);
+            QByteArray text = xml;
+            const QByteArray number = QByteArray("<P_2>DUZA/") + QByteArray::number(n) + QByteArray("</P_2>");
+            text.replace(QByteArray("<P_2>DUZA/1</P_2>"), number);
+            if (!file.open(QIODevice::WriteOnly) || file.write(text) < 0)
+                throw std::runtime_error("cannot write the invoice");
+            file.close();
+            whole.start();
+            jadl::ksefimport::OwnTables own;
+            jadl::ksefimport::Draft d = jadl::ksefimport::prepare(path, own.tables());
+            for (const auto& g : d.goods)
+                if (!g)
+                    throw std::runtime_error("a line without its remembered good");
+            jadl::ksefimport::record(own.tables(), d);
+            whole.stop();
+        }
+        // The floor: as many lines inserted by plain sqlite3 in one transaction.
+        const QString towary = QDir(root.filePath(QStringLiteral("Jadl/Dane_bar")))
+                                   .filePath(QStringLiteral("Towary.DB"));
+        jadl::bench::SqliteDb db(towary);
+        db.exec("PRAGMA synchronous=FULL");
+        jadl::bench::SqliteStmt ins(db,
+                                    "INSERT INTO " + jadl::bench::sqlTableName(db) +
+                                        " (Nazwa, Symbol, NumerDostawcy, Ilosc, CenaNetto, WartoscNetto, WartoscVat, "
+                                        "WartoscBrutto, VatTyp, DataZakupu) VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?)");
+        const auto ref = jadl::bench::timeReference(whole.runs(), [&] {
+            db.exec("BEGIN");
+            for (int i = 0; i < kLines; ++i) {
+                ins.reset();
+                ins.bind(1, QStringLiteral("Towar numer %1").arg(i));
+                ins.bind(2, QStringLiteral("TOWAR"));
+                ins.bind(3, 1);
+                ins.bind(4, 2.0);
+                ins.bind(5, 1.5);
+                ins.bind(6, 3.0);
+                ins.bind(7, 0.69);
+                ins.bind(8, 3.69);
+                ins.bind(9, QStringLiteral("23"));
+                ins.bind(10, QDate(2026, 3, 1));
+                ins.step();
+            }
+            db.exec("ROLLBACK");
+        });
+        jadl::bench::report(state, whole, ref, kLines, 2000);
+        jadl::Aliases::clear();
+    });
+}
+BENCHMARK(BM_KsefImportWhole)->Unit(benchmark::kMillisecond)->Iterations(3);
 
 } // namespace
 

@@ -1,6 +1,9 @@
 #include "controls/PendingEdits.h"
 #include "purchases/PrzypisywanieTowarowJadl.h"
 
+#include "controls/PendingEdits.h"
+#include "purchases/ImportFakturyKSeF.h"
+
 #include "common/Formats.h"
 #include "common/Money.h"
 #include "controls/DBComboBox.h"
@@ -260,6 +263,8 @@ void TPrzypisywanieTowarow::buildControls()
     QFont big = BitBtnPrzypiszTowarDostawcy->font();
     big.setBold(true);
     BitBtnPrzypiszTowarDostawcy->setFont(big);
+    BitBtnImportKSeF = makeButton(this, "BitBtnImportKSeF", QStringLiteral("Import faktury KSeF"),
+                                  QStringLiteral("Przypisanie towarów z faktur zakupu pobranych z KSeF (pliki XML)"));
     BitBtn1DodajTowarPodstawowy = makeButton(
         this, "BitBtn1DodajTowarPodstawowy", QStringLiteral("&Dodaj towar"),
         QStringLiteral("Dodanie towaru, dla danej grupy, do  tabeli towarów podstawowych gdy go brakuje"));
@@ -269,7 +274,8 @@ void TPrzypisywanieTowarow::buildControls()
     BitBtnZamknij1 = makeButton(this, "BitBtnZamknij1", QStringLiteral("&Wyjście"),
                                 QStringLiteral("Zamknięcie i opuszczenie formatki przypisania"));
     auto* actions = new QGridLayout;
-    actions->addWidget(BitBtnPrzypiszTowarDostawcy, 0, 0, 1, 2);
+    actions->addWidget(BitBtnPrzypiszTowarDostawcy, 0, 0);
+    actions->addWidget(BitBtnImportKSeF, 0, 1);
     actions->addWidget(BitBtn1DodajTowarPodstawowy, 1, 0);
     actions->addWidget(Odswiez, 1, 1);
     actions->addWidget(Odswiez1, 2, 0);
@@ -418,6 +424,8 @@ void TPrzypisywanieTowarow::bindData(TModulDanych1* dm)
             jadl::guardedSlot(this, &TPrzypisywanieTowarow::EditRabatProcentChange));
     connect(BitBtnPrzypiszTowarDostawcy, &QPushButton::clicked, this,
             jadl::guardedSlot(this, &TPrzypisywanieTowarow::BitBtnPrzypiszTowarDostawcyClick));
+    connect(BitBtnImportKSeF, &QPushButton::clicked, this,
+            jadl::guardedSlot(this, &TPrzypisywanieTowarow::BitBtnImportKSeFClick));
     connect(BitBtnUsun, &QPushButton::clicked, this, jadl::guardedSlot(this, &TPrzypisywanieTowarow::BitBtnUsunClick));
     connect(Odswiez, &QPushButton::clicked, this, jadl::guardedSlot(this, &TPrzypisywanieTowarow::OdswiezClick));
     connect(Odswiez1, &QPushButton::clicked, this, jadl::guardedSlot(this, &TPrzypisywanieTowarow::Odswiez1Click));
@@ -709,6 +717,15 @@ void TPrzypisywanieTowarow::EditRabatProcentExit()
 {
     if (EditRabatProcent->text().isEmpty())
         EditRabatProcent->setText(QStringLiteral("0,00"));
+}
+
+void TPrzypisywanieTowarow::BitBtnImportKSeFClick()
+{
+    // The import records through tables of its own; a line typed here goes first.
+    if (!jadl::settlePendingEdits({dm_->TableTowary, dm_->TableTowaryPodstawowe}))
+        return;
+    if (jadl::ksefimport::importInvoices(this, dm_) > 0)
+        OdswiezClick();
 }
 
 void TPrzypisywanieTowarow::BitBtnPrzypiszTowarDostawcyClick()

@@ -83,6 +83,7 @@ public:
     jadl::DBEdit* DBEditWartoscBrutto;
     jadl::DBEdit* DBEditWartoscNetto;
     QPushButton* BitBtnPrzypiszTowarDostawcy;
+    QPushButton* BitBtnImportKSeF;
     QPushButton* BitBtnUsun;
     QPushButton* BitBtn1DodajTowarPodstawowy;
     QPushButton* BitBtnZamknij1;
@@ -126,6 +127,7 @@ public Q_SLOTS:
     void EditIloscExit();
     void EditRabatProcentExit();
     void BitBtnPrzypiszTowarDostawcyClick();
+    void BitBtnImportKSeFClick();
     void BitBtnUsunClick();
     void OdswiezClick();
     void Odswiez1Click();

@@ -2,6 +2,8 @@
 #include "controls/PendingEdits.h"
 #include "shell/MeniJadl.h"
 
+#include "purchases/ImportFakturyKSeF.h"
+
 #include "archive/KopiowanieDanychJadl.h"
 #include "archive/OdtwarzanieDanychJadl.h"
 #include "common/Formats.h"
@@ -160,6 +162,9 @@ TMeni::TMeni(QWidget* parent) : QMainWindow(parent)
                              QStringLiteral("Wprowadzanie nowych jednostek miar"));
     StawkiVAT1 = addItem(Wprowadz1, "StawkiVAT1", QStringLiteral("&Stawki VAT"),
                          QStringLiteral("Wprowadzanie nowych stawek VAT"));
+    Wprowadz1->addSeparator();
+    ImportKSeF1 = addItem(Wprowadz1, "ImportKSeF1", QStringLiteral("Import faktur &KSeF..."),
+                          QStringLiteral("Przypisanie towarów z faktur zakupu pobranych z KSeF (pliki XML)"));
 
     connect(SpeedButtonTowary, &QToolButton::clicked, this, jadl::guardedSlot(this, &TMeni::SpeedButtonTowaryClick));
     connect(SpeedButtonDostawcy, &QToolButton::clicked, this,
@@ -181,6 +186,7 @@ TMeni::TMeni(QWidget* parent) : QMainWindow(parent)
     connect(Restauracje1, &QAction::triggered, this, jadl::guardedSlot(this, &TMeni::Restauracje1Click));
     connect(Jednostkimiar1, &QAction::triggered, this, jadl::guardedSlot(this, &TMeni::Jednostkimiar1Click));
     connect(StawkiVAT1, &QAction::triggered, this, jadl::guardedSlot(this, &TMeni::StawkiVAT1Click));
+    connect(ImportKSeF1, &QAction::triggered, this, jadl::guardedSlot(this, &TMeni::ImportKSeF1Click));
 
     resize(455, 174);
 }
@@ -338,6 +344,11 @@ void TMeni::Restauracje1Click()
     forms().Restauracje->MoznaZamknac = false;
     openTables({forms().ModulDanych1->TableWlasciciel});
     forms().Restauracje->exec();
+}
+
+void TMeni::ImportKSeF1Click()
+{
+    jadl::ksefimport::importInvoices(this, forms().ModulDanych1);
 }
 
 void TMeni::Jednostkimiar1Click()

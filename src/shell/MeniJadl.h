@@ -41,6 +41,7 @@ public:
     QMenu* Wprowadz1;
     QAction* Grupytowarw1;
     QAction* Restauracje1;
+    QAction* ImportKSeF1;
     QAction* Jednostkimiar1;
     QAction* StawkiVAT1;
 
@@ -62,6 +63,7 @@ public Q_SLOTS:
     void Wyjciezprogramu1Click();
     void Grupytowarw1Click();
     void Restauracje1Click();
+    void ImportKSeF1Click();
     void Jednostkimiar1Click();
     void StawkiVAT1Click();
 

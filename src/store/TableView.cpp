@@ -244,8 +244,11 @@ bool place(TableState& s, qint64 id)
     if (s.filter.columns.size() != columnsBefore)
         return false;
     if (passes) {
-        // Binary search in view order: a few lookups by rowid, whatever the view's size.
+        // Appends in the order of the view go last: one comparison. Elsewhere a binary
+        // search in view order: a few lookups by rowid, whatever the view's size.
         size_t lo = 0, hi = ids.size();
+        if (!ids.empty() && precedes(s, ids.back(), id))
+            lo = hi;
         while (lo < hi) {
             const size_t mid = lo + (hi - lo) / 2;
             if (precedes(s, ids[mid], id))

@@ -3,6 +3,8 @@
 #include "invoices/InvoiceTestData.h"
 #include "invoices/KsefReader.h"
 #include "invoices/KsefRules.h"
+#include "platform/Messages.h"
+#include "purchases/ImportFakturyKSeF.h"
 #include "purchases/KsefImport.h"
 #include "store/Database.h"
 #include "store/Table.h"
@@ -11,7 +13,12 @@
 #include <SQLiteCpp/SQLiteCpp.h>
 #include <sqlite3.h>
 #include <QCryptographicHash>
+#include <QComboBox>
 #include <QDir>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTableWidget>
+#include <QTimer>
 #include <QtTest>
 
 #include <memory>
@@ -64,6 +71,8 @@ private Q_SLOTS:
     void refusedFilesChangeNothing_data();
     void refusedFilesChangeNothing();
     void unknownSellerBecomesASupplier();
+    void windowRecordsWhatTheUserChose();
+    void importAsksForFilesAndNamesTheRefusedOnes();
 
 private:
     // A supplier with this NIP (written as people write it), a group and one good.
@@ -313,6 +322,64 @@ void TstKsefImport::unknownSellerBecomesASupplier()
     const auto s = rows(QDir(data()).filePath(QStringLiteral("Dostawcy.db")),
                         "SELECT Symbol, Nazwa, Nip, NrKolejnyDostawcy FROM Dostawcy");
     QCOMPARE(s, (QList<QVariantList>{{symbol, d.invoice.seller.name.left(100), d.sellerNip, 1.0}}));
+}
+
+void TstKsefImport::windowRecordsWhatTheUserChose()
+{
+    platform::ScopedScriptedMessages messages;
+    auto& t = own_->tables();
+    TImportFakturyKSeF w(t, ksefimport::prepare(dataPath(QStringLiteral("typical.xml")), t));
+    // Every control is named for screen readers, combo boxes and grids too.
+    for (QWidget* c : w.findChildren<QWidget*>())
+        if (qobject_cast<QLineEdit*>(c) || qobject_cast<QComboBox*>(c) || qobject_cast<QPushButton*>(c) ||
+            qobject_cast<QTableWidget*>(c))
+            QVERIFY2(!c->accessibleName().isEmpty(), qPrintable(c->objectName()));
+    QCOMPARE(w.GridPozycje->rowCount(), int(w.draft().plan.lines.size()));
+    QCOMPARE(w.GridSumy->rowCount(), int(w.draft().plan.checks.size()) + 1);
+
+    // Unknown seller and goods: saving asks for them and records nothing.
+    const auto before = snapshot(data());
+    w.BitBtnZapisz->click();
+    QCOMPARE(messages->texts().size(), 1);
+    QCOMPARE(snapshot(data()), before);
+
+    w.BitBtnDodajDostawce->click();
+    QVERIFY(w.draft().supplier);
+    QCOMPARE(w.ComboBoxDostawca->currentData().toInt(), *w.draft().supplier);
+    w.EditSzukajTowaru->setText(QStringLiteral("mleko"));
+    QCOMPARE(w.ComboBoxTowar->count(), 1);
+    w.GridPozycje->selectAll();
+    w.BitBtnPrzypiszTowar->click();
+    QVERIFY(std::all_of(w.draft().goods.begin(), w.draft().goods.end(),
+                        [&](const std::optional<int>& g) { return g == good_; }));
+    w.BitBtnZapisz->click();
+    QVERIFY2(w.recorded(), qPrintable(messages->texts().join(QLatin1Char('|'))));
+    QCOMPARE(
+        rows(QDir(data()).filePath(QStringLiteral("Towary.DB")), "SELECT count(*) FROM Towary").at(0).at(0).toInt(),
+        int(w.draft().plan.lines.size()));
+}
+
+void TstKsefImport::importAsksForFilesAndNamesTheRefusedOnes()
+{
+    platform::ScopedScriptedMessages messages;
+    ksefimport::setFileAsker([](QWidget*) {
+        return QStringList{dataPath(QStringLiteral("eur.xml")), dataPath(QStringLiteral("typical.xml"))};
+    });
+    own_.reset(); // the import opens tables of its own
+    QString shown;
+    QTimer::singleShot(0, [&] {
+        if (auto* w = qobject_cast<TImportFakturyKSeF*>(QApplication::activeModalWidget())) {
+            shown = w->EditNumer->text();
+            w->BitBtnAnuluj->click();
+        }
+    });
+    const auto before = snapshot(data());
+    QCOMPARE(ksefimport::importInvoices(nullptr, nullptr), 0);
+    ksefimport::setFileAsker({});
+    QCOMPARE(messages->texts().size(), 1);
+    QVERIFY2(messages->texts().at(0).contains(QStringLiteral("eur.xml")), qPrintable(messages->texts().at(0)));
+    QCOMPARE(shown, QStringLiteral("FV/2026/03/0147"));
+    QCOMPARE(snapshot(data()), before); // cancelled: nothing recorded
 }
 
 QTEST_MAIN(TstKsefImport)

@@ -1,0 +1,81 @@
+#pragma once
+// "IMPORT FAKTURY KSeF": one invoice on its way into the purchase lines. Shows the
+// seller, the invoice's number and dates and its lines with the basic good each
+// will be recorded as; the user picks the supplier (or adds it from the seller)
+// and a good for every line not remembered (or adds the line as a new good);
+// below, the invoice's totals per rate beside the lines' as they will be stored.
+// "&Zapisz" records everything at once, "&Anuluj" nothing.
+#include "purchases/KsefImport.h"
+
+#include <QDialog>
+#include <QStringList>
+
+#include <functional>
+
+class QComboBox;
+class QLabel;
+class QLineEdit;
+class QPushButton;
+class QTableWidget;
+class TModulDanych1;
+
+class TImportFakturyKSeF : public QDialog {
+    Q_OBJECT
+public:
+    TImportFakturyKSeF(jadl::ksefimport::Tables& tables, jadl::ksefimport::Draft draft, QWidget* parent = nullptr);
+
+    QLineEdit* EditNip;
+    QLineEdit* EditNazwa;
+    QLineEdit* EditAdres;
+    QLineEdit* EditNumer;
+    QLineEdit* EditDataWystawienia;
+    QLineEdit* EditDataDostawy;
+    QComboBox* ComboBoxDostawca;
+    QLineEdit* EditSymbolDostawcy;
+    QPushButton* BitBtnDodajDostawce;
+    QTableWidget* GridPozycje;
+    QComboBox* ComboBoxGrupa;
+    QLineEdit* EditSzukajTowaru;
+    QComboBox* ComboBoxTowar;
+    QPushButton* BitBtnPrzypiszTowar;
+    QPushButton* BitBtnNowyTowar;
+    QTableWidget* GridSumy;
+    QLabel* LabelUwagi;
+    QPushButton* BitBtnZapisz;
+    QPushButton* BitBtnAnuluj;
+
+    const jadl::ksefimport::Draft& draft() const { return draft_; }
+    bool recorded() const { return recorded_; }
+
+public Q_SLOTS:
+    void BitBtnDodajDostawceClick();
+    void BitBtnPrzypiszTowarClick(); // the chosen good for every selected line
+    void BitBtnNowyTowarClick(); // the current line as a new good of the chosen group
+    void BitBtnZapiszClick();
+    void fillGoods(); // the goods of the chosen group that match the search
+
+private:
+    void fillSuppliers();
+    void fillGroups();
+    void showLines();
+    void showTotals();
+    QString goodName(int numer) const;
+
+    jadl::ksefimport::Tables& t_;
+    jadl::ksefimport::Draft draft_;
+    bool recorded_ = false;
+};
+
+namespace jadl::ksefimport {
+
+// The files the user chooses; tests install their own answer.
+using FileAsker = std::function<QStringList(QWidget* parent)>;
+void setFileAsker(FileAsker asker);
+
+// "Import faktur KSeF...": asks for the files, then shows each invoice the import
+// takes in its window, one at a time; a refused file is named with the reason and
+// the next one follows. The data module's tables are read again afterwards.
+// Returns how many invoices were recorded.
+int importInvoices(QWidget* parent, TModulDanych1* dm);
+
+} // namespace jadl::ksefimport

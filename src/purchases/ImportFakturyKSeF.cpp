@@ -223,7 +223,7 @@ TImportFakturyKSeF::TImportFakturyKSeF(jadl::ksefimport::Tables& tables, jadl::k
     connect(BitBtnNowyTowar, &QPushButton::clicked, this,
             jadl::guardedSlot(this, &TImportFakturyKSeF::BitBtnNowyTowarClick));
     connect(BitBtnZapisz, &QPushButton::clicked, this, jadl::guardedSlot(this, &TImportFakturyKSeF::BitBtnZapiszClick));
-    connect(BitBtnAnuluj, &QPushButton::clicked, this, &QDialog::reject);
+    connect(BitBtnAnuluj, &QPushButton::clicked, this, jadl::guardedSlot(this, &TImportFakturyKSeF::reject));
     connect(ComboBoxGrupa, &QComboBox::currentIndexChanged, this,
             jadl::guardedSlot(this, &TImportFakturyKSeF::fillGoods));
     connect(EditSzukajTowaru, &QLineEdit::textChanged, this, jadl::guardedSlot(this, &TImportFakturyKSeF::fillGoods));
@@ -369,6 +369,7 @@ void TImportFakturyKSeF::BitBtnDodajDostawceClick()
     if (draft_.supplier)
         return;
     draft_.supplier = jadl::ksefimport::addSupplier(t_, draft_.invoice.seller, EditSymbolDostawcy->text());
+    addedSupplier_ = draft_.supplier;
     fillSuppliers();
 }
 
@@ -403,6 +404,7 @@ void TImportFakturyKSeF::BitBtnNowyTowarClick()
     }
     draft_.goods[size_t(r)] = jadl::ksefimport::addBasicGood(t_, group.toInt(), draft_.plan.lines[size_t(r)]);
     draft_.mapped[size_t(r)] = false;
+    addedGoods_.push_back(*draft_.goods[size_t(r)]);
     fillGoods();
     showLines();
 }
@@ -431,6 +433,24 @@ void TImportFakturyKSeF::BitBtnZapiszClick()
     }
     recorded_ = true;
     accept();
+}
+
+void TImportFakturyKSeF::reject()
+{
+    // Nothing refers to the supplier and goods added here yet: they go again.
+    auto remove = [](Table& t, int numer) {
+        if (t.locate(kNumer, numer))
+            t.deleteRecord();
+    };
+    if (!recorded_) {
+        if (addedSupplier_)
+            remove(t_.suppliers, *addedSupplier_);
+        for (int g : addedGoods_)
+            remove(t_.goods, g);
+        addedSupplier_.reset();
+        addedGoods_.clear();
+    }
+    QDialog::reject();
 }
 
 namespace jadl::ksefimport {

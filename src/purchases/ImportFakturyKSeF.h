@@ -11,6 +11,8 @@
 #include <QStringList>
 
 #include <functional>
+#include <optional>
+#include <vector>
 
 class QComboBox;
 class QLabel;
@@ -47,6 +49,8 @@ public:
     const jadl::ksefimport::Draft& draft() const { return draft_; }
     bool recorded() const { return recorded_; }
 
+    void reject() override; // "&Anuluj", Esc and the close box: nothing stays recorded
+
 public Q_SLOTS:
     void BitBtnDodajDostawceClick();
     void BitBtnPrzypiszTowarClick(); // the chosen good for every selected line
@@ -64,6 +68,9 @@ private:
     jadl::ksefimport::Tables& t_;
     jadl::ksefimport::Draft draft_;
     bool recorded_ = false;
+    // What the window added on the user's word; a cancel takes it back.
+    std::optional<int> addedSupplier_;
+    std::vector<int> addedGoods_;
 };
 
 namespace jadl::ksefimport {

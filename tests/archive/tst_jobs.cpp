@@ -31,8 +31,9 @@ struct Yes : BackupQuestions, RestoreQuestions {
     bool insertDiskette() override { return true; }
 };
 
-// A program drive whose data directory holds every table file and a file of
-// several chunks; drives A (a diskette of 4 MB) and D beside it.
+// A program drive whose data directory holds every table file (the e-invoice
+// import's too) and a file of several chunks; drives A (a diskette of 4 MB) and D
+// beside it.
 struct Drive {
     QTemporaryDir other;
     jadl::test::TempDataDir c{kToday, QStringLiteral("A=%1/a:4194304,D=%1/d").arg(other.path())};
@@ -40,7 +41,7 @@ struct Drive {
     {
         QDir().mkpath(other.filePath(QStringLiteral("a")));
         QDir().mkpath(other.filePath(QStringLiteral("d")));
-        for (const jadl::TableDef* def : jadl::tabledefs::all()) {
+        for (const jadl::TableDef* def : jadl::tabledefs::all() + jadl::tabledefs::invoiceTables()) {
             jadl::Table t;
             t.setDatabaseName(c.dataDir());
             t.setTableName(def->fileName);

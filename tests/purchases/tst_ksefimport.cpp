@@ -72,6 +72,7 @@ private Q_SLOTS:
     void refusedFilesChangeNothing();
     void unknownSellerBecomesASupplier();
     void windowRecordsWhatTheUserChose();
+    void cancelTakesBackWhatTheWindowAdded();
     void importAsksForFilesAndNamesTheRefusedOnes();
 
 private:
@@ -150,6 +151,8 @@ void TstKsefImport::recordsTheInvoiceToTheGrosz_data()
                                                        << "";
     QTest::newRow("rounding on the largest line") << "rounding.xml"
                                                   << "2026-03-05";
+    QTest::newRow("FA(2)") << "fa2.xml"
+                           << "2026-01-20";
     QTest::newRow("correction: after minus before") << "kor.xml"
                                                     << "";
 }
@@ -357,6 +360,28 @@ void TstKsefImport::windowRecordsWhatTheUserChose()
     QCOMPARE(
         rows(QDir(data()).filePath(QStringLiteral("Towary.DB")), "SELECT count(*) FROM Towary").at(0).at(0).toInt(),
         int(w.draft().plan.lines.size()));
+}
+
+void TstKsefImport::cancelTakesBackWhatTheWindowAdded()
+{
+    platform::ScopedScriptedMessages messages;
+    auto& t = own_->tables();
+    const int goods = t.goods.recordCount();
+    {
+        TImportFakturyKSeF w(t, ksefimport::prepare(dataPath(QStringLiteral("typical.xml")), t));
+        w.BitBtnDodajDostawce->click();
+        w.GridPozycje->selectRow(2);
+        w.BitBtnNowyTowar->click();
+        QCOMPARE(t.suppliers.recordCount(), 1);
+        QCOMPARE(t.goods.recordCount(), goods + 1);
+        w.BitBtnAnuluj->click();
+        QVERIFY(!w.recorded());
+    }
+    t.suppliers.refresh();
+    t.goods.refresh();
+    QCOMPARE(t.suppliers.recordCount(), 0);
+    QCOMPARE(t.goods.recordCount(), goods);
+    QVERIFY(messages->texts().isEmpty());
 }
 
 void TstKsefImport::importAsksForFilesAndNamesTheRefusedOnes()

@@ -69,4 +69,17 @@ PriceSignal comparePrices(const std::optional<double>& net, const std::optional<
     return PriceSignal::Equal;
 }
 
+QString referencePriceSign(const std::optional<double>& net, const std::optional<double>& reference)
+{
+    switch (comparePrices(reference, net)) {
+    case PriceSignal::Higher:
+        return QStringLiteral("+");
+    case PriceSignal::Lower:
+        return QStringLiteral("-");
+    case PriceSignal::Equal:
+        break;
+    }
+    return QStringLiteral("0");
+}
+
 } // namespace jadl

@@ -26,5 +26,8 @@ std::optional<double> grossPrice(const std::optional<double>& net, const std::op
 // number and equal to another null.
 enum class PriceSignal { Equal, Higher, Lower };
 PriceSignal comparePrices(const std::optional<double>& net, const std::optional<double>& reference);
+// The one-character JakaCenaRef of a purchase line: "+" when the reference price is
+// above the net price, "-" when below (also when it is empty), "0" when equal.
+QString referencePriceSign(const std::optional<double>& net, const std::optional<double>& reference);
 
 } // namespace jadl

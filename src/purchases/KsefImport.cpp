@@ -379,18 +379,7 @@ int record(Tables& t, const Draft& d)
         const std::optional<double> ref = g.cenaReferencyjna.isNull()
             ? std::nullopt
             : std::optional<double>(g.cenaReferencyjna.toDouble());
-        // "+": the reference price is above the net price.
-        switch (comparePrices(p.cenaNetto, ref)) {
-        case PriceSignal::Lower:
-            line("JakaCenaRef").setString(QStringLiteral("+"));
-            break;
-        case PriceSignal::Higher:
-            line("JakaCenaRef").setString(QStringLiteral("-"));
-            break;
-        case PriceSignal::Equal:
-            line("JakaCenaRef").setString(QStringLiteral("0"));
-            break;
-        }
+        line("JakaCenaRef").setString(referencePriceSign(p.cenaNetto, ref));
         line("VatTyp").setString(p.vatTyp);
         line("CenaBrutto").setFloat(p.cenaBrutto);
         line("NumerDostawcy").setInteger(*d.supplier);

@@ -785,17 +785,8 @@ void TPrzypisywanieTowarow::BitBtnPrzypiszTowarDostawcyClick()
         return refuse(QStringLiteral("Brak CENY NETTO towaru"));
     line("CenaNetto").setValue(good("CenaNetto").value());
     line("CenaReferencyjna").setValue(good("CenaReferencyjna").value());
-    switch (jadl::comparePrices(good("CenaReferencyjna").optFloat(), good("CenaNetto").optFloat())) {
-    case jadl::PriceSignal::Higher:
-        line("JakaCenaRef").setString(QStringLiteral("+"));
-        break;
-    case jadl::PriceSignal::Lower:
-        line("JakaCenaRef").setString(QStringLiteral("-"));
-        break;
-    case jadl::PriceSignal::Equal:
-        line("JakaCenaRef").setString(QStringLiteral("0"));
-        break;
-    }
+    line("JakaCenaRef")
+        .setString(jadl::referencePriceSign(good("CenaNetto").optFloat(), good("CenaReferencyjna").optFloat()));
 
     // 10.
     if (good("VatTyp").isNull())

@@ -241,18 +241,7 @@ void recomputeVisibleLines(Table& lines, const Progress& progress)
         f("WartoscNetto").setFloat(net);
         f("WartoscVat").setFloat(roundedMoney(f("Vat").asFloat() * net));
         f("WartoscBrutto").setFloat(roundedMoney(f("CenaBrutto").asFloat() * (1.0 - f("UpustProc").asFloat()) * qty));
-        // "+": the reference price is above the net price.
-        switch (comparePrices(f("CenaNetto").optFloat(), f("CenaReferencyjna").optFloat())) {
-        case PriceSignal::Lower:
-            f("JakaCenaRef").setString(QStringLiteral("+"));
-            break;
-        case PriceSignal::Higher:
-            f("JakaCenaRef").setString(QStringLiteral("-"));
-            break;
-        case PriceSignal::Equal:
-            f("JakaCenaRef").setString(QStringLiteral("0"));
-            break;
-        }
+        f("JakaCenaRef").setString(referencePriceSign(f("CenaNetto").optFloat(), f("CenaReferencyjna").optFloat()));
         lines.post();
         lines.next();
         if (progress)

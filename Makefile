@@ -31,6 +31,7 @@ bench: build
 
 # The Debian package (build/jadlonia_<version>_<arch>.deb), checked as CI checks it.
 package: build
+	rm -f $(BUILD)/jadlonia_*.deb
 	cd $(BUILD) && cpack -G DEB
 	bash scripts/check-package.sh $(BUILD)/jadlonia_*.deb
 

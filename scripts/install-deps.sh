@@ -7,7 +7,7 @@ PKGS=(build-essential cmake pkg-config qt6-base-dev qt6-translations-l10n libqt6
       qt6-qpa-plugins     # the desktop's platform plugin (xcb) for `make run`
       python3-openpyxl    # the sheet tests read XLSX files back with openpyxl
       clang-format        # the style check of CI (scripts/check-format.sh)
-      dpkg-dev desktop-file-utils  # `make package`: dependencies and the menu entry's check
+      dpkg-dev file desktop-file-utils  # `make package`: dependencies (CPack needs `file`) and the menu entry's check
       xvfb)               # scripts/screenshot.sh takes the README's screenshot on a virtual display
 missing=()
 for p in "${PKGS[@]}"; do

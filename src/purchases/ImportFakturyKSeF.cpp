@@ -425,13 +425,16 @@ void TImportFakturyKSeF::BitBtnZapiszClick()
             GridPozycje->selectRow(int(i));
             return;
         }
+    QString warning;
     try {
-        jadl::ksefimport::record(t_, draft_);
+        jadl::ksefimport::record(t_, draft_, &warning);
     } catch (const ksef::InvoiceError& e) {
         jadl::platform::showError(e.message());
         return;
     }
     recorded_ = true;
+    if (!warning.isEmpty())
+        jadl::platform::showError(warning);
     accept();
 }
 

@@ -5,6 +5,7 @@
 #include "invoices/KsefReader.h"
 #include "invoices/KsefRules.h"
 #include "platform/Clock.h"
+#include "store/EngineError.h"
 #include "store/Table.h"
 
 #include <QDateTime>
@@ -151,6 +152,15 @@ Good goodAt(Table& goods, int row)
             v("TypTowaru"), v("Indeks"), v("JednostkaMiary"), v("CenaReferencyjna")};
 }
 
+// The restaurant marked active ("TAK"), -1 when none is.
+int activeOwnerRow(Table& owner)
+{
+    for (int row = 0; row < owner.recordCount(); ++row)
+        if (value(owner, row, QStringLiteral("AktywnyString")).toString() == QLatin1String("TAK"))
+            return row;
+    return -1;
+}
+
 std::vector<std::unique_ptr<Table>> openOwn()
 {
     std::vector<std::unique_ptr<Table>> out;
@@ -236,8 +246,9 @@ int addSupplier(Tables& t, const ksef::Party& seller, const QString& symbol)
     s.fieldByName(QStringLiteral("Adres")).setString(clip(address.join(QStringLiteral(", ")), 100));
     showAll(t.owner);
     if (!t.owner.isEmpty()) {
-        const QVariant nr = value(t.owner, 0, QStringLiteral("NrKolejny"));
-        const QVariant sym = value(t.owner, 0, QStringLiteral("Symbol"));
+        const int o = std::max(0, activeOwnerRow(t.owner));
+        const QVariant nr = value(t.owner, o, QStringLiteral("NrKolejny"));
+        const QVariant sym = value(t.owner, o, QStringLiteral("Symbol"));
         if (!nr.isNull())
             s.fieldByName(QStringLiteral("NrKolejnyWlasciciela")).setValue(nr);
         if (!sym.isNull())
@@ -280,7 +291,7 @@ int addBasicGood(Tables& t, int groupNumber, const ksef::PlannedLine& line)
     return goods.fieldByName(kNumer).asInteger();
 }
 
-int record(Tables& t, const Draft& d)
+int record(Tables& t, const Draft& d, QString* warning)
 {
     for (Table* table : {&t.lines, &t.suppliers, &t.goods, &t.owner, &t.vatRates, &t.units, &t.invoices, &t.mappings})
         showAll(*table);
@@ -310,12 +321,10 @@ int record(Tables& t, const Draft& d)
     auto supplier = [&](const char* f) { return value(t.suppliers, supplierRow, QString::fromLatin1(f)); };
     // The active restaurant, as the assignment takes it.
     QVariant restaurantSymbol, restaurantNumber;
-    for (int row = 0; row < t.owner.recordCount(); ++row)
-        if (value(t.owner, row, QStringLiteral("AktywnyString")).toString() == QLatin1String("TAK")) {
-            restaurantSymbol = value(t.owner, row, QStringLiteral("Symbol"));
-            restaurantNumber = value(t.owner, row, kNumer);
-            break;
-        }
+    if (const int o = activeOwnerRow(t.owner); o >= 0) {
+        restaurantSymbol = value(t.owner, o, QStringLiteral("Symbol"));
+        restaurantNumber = value(t.owner, o, kNumer);
+    }
 
     // Everything in open transactions; the lines are committed first, the rest after them.
     Table::Batch lineBatch(t.lines);
@@ -433,12 +442,11 @@ int record(Tables& t, const Draft& d)
         t.mappings.post();
     }
 
+    // The lines, then the register that marks them imported: a register without
+    // its lines would refuse the invoice for good.
     lineBatch.commit();
     try {
         registerBatch.commit();
-        mappingBatch.commit();
-        vatBatch.commit();
-        unitBatch.commit();
     } catch (...) {
         // Lines without their invoice in the register could be imported again: take them back.
         Table::Batch undo(t.lines);
@@ -450,6 +458,19 @@ int record(Tables& t, const Draft& d)
     }
     t.lines.flushBuffers();
     t.invoices.flushBuffers();
+    // What is only remembered for later: the invoice stands without it, and the user is told.
+    try {
+        mappingBatch.commit();
+        vatBatch.commit();
+        unitBatch.commit();
+    } catch (const EngineError& e) {
+        const QString text = QStringLiteral("%1: faktura %2 została zapisana, ale nie udało się zapamiętać "
+                                            "wybranych towarów, jednostek lub stawek VAT: %3")
+                                 .arg(inv.fileName, invoiceName(inv, d.sellerNip), e.message());
+        if (!warning)
+            throw ksef::InvoiceError(text);
+        *warning = text;
+    }
     return invoiceNumber;
 }
 

@@ -76,7 +76,9 @@ int addBasicGood(Tables& t, int groupNumber, const ksef::PlannedLine& line);
 // then the invoice in the register and the goods chosen for its lines as the
 // seller's mappings. A missing supplier or good, or an invoice recorded in the
 // meantime, is refused with a Polish message and records nothing. Returns the
-// register's Numer of the invoice.
-int record(Tables& t, const Draft& draft);
+// register's Numer of the invoice. When the invoice is recorded but what is only
+// remembered (mappings, new units and VAT designations) could not be written,
+// `warning` says so (without it that is thrown as an error).
+int record(Tables& t, const Draft& draft, QString* warning = nullptr);
 
 } // namespace jadl::ksefimport

@@ -15,10 +15,15 @@ RowSet::RowSet(const std::vector<qint64>& ids)
     if (ids.empty())
         return;
     const auto [lo, hi] = std::minmax_element(ids.begin(), ids.end());
+    const quint64 range = quint64(*hi) - quint64(*lo); // no overflow, whatever the ids
+    if (range / 64 > ids.size()) {
+        sparse_.insert(ids.begin(), ids.end());
+        return;
+    }
     min_ = *lo;
-    bits_.assign(size_t(*hi - *lo) + 1, false);
+    bits_.assign(size_t(range) + 1, false);
     for (qint64 id : ids)
-        bits_[size_t(id - min_)] = true;
+        bits_[size_t(quint64(id) - quint64(min_))] = true;
 }
 
 namespace sqlfunctions {

@@ -8,6 +8,7 @@
 //                      given (RowSet, through MemberScope), else 0.
 #include <QtGlobal>
 
+#include <unordered_set>
 #include <vector>
 
 struct sqlite3;
@@ -16,21 +17,24 @@ namespace jadl {
 
 class SqliteFile;
 
-// A set of record ids as a bitmap over their range: a million ids cost 125 kB
-// and a lookup is one bit test.
+// A set of record ids, as a bitmap over their range where the ids lie close
+// together (a million ids cost 125 kB and a lookup is one bit test), else hashed.
 class RowSet {
 public:
     RowSet() = default;
     explicit RowSet(const std::vector<qint64>& ids);
     bool contains(qint64 id) const
     {
-        const quint64 k = quint64(id - min_);
+        if (!sparse_.empty())
+            return sparse_.count(id) > 0;
+        const quint64 k = quint64(id) - quint64(min_);
         return id >= min_ && k < bits_.size() && bits_[size_t(k)];
     }
 
 private:
     qint64 min_ = 0;
     std::vector<bool> bits_;
+    std::unordered_set<qint64> sparse_;
 };
 
 namespace sqlfunctions {

@@ -796,7 +796,7 @@ void Table::post()
     s.edit.buffer.clear();
     s.edit.dirty.clear();
     // The record moves to its place in the view (or out of it); the rest stays as read.
-    if (rebuild && !tableview::place(s, id))
+    if (rebuild && !tableview::place(s, id, inserting))
         tableview::rebuild(s, id);
     notify(EvStateChanged);
     notify(rebuild ? EvDataSetChanged : EvRecordChanged, -1);

@@ -113,6 +113,50 @@ bool precedes(TableState& s, qint64 a, qint64 b)
     });
 }
 
+bool placeInView(TableState& s, qint64 id, bool inserted)
+{
+    auto& ids = s.view.ids;
+    const int oldPos = s.pos;
+    // A new record is in no view yet; an edited one leaves its old place.
+    if (!inserted) {
+        if (oldPos >= 0 && oldPos < int(ids.size()) && ids[size_t(oldPos)] == id)
+            ids.erase(ids.begin() + oldPos);
+        else if (const auto it = std::find(ids.begin(), ids.end(), id); it != ids.end())
+            ids.erase(it);
+    }
+
+    const size_t columnsBefore = s.filter.columns.size();
+    bool allPassed = true;
+    const bool passes = !buildIds(s, s.view.condition, id, &allPassed).empty();
+    // A record the filter keeps out while it meets the condition: the ids decide from now on.
+    if (!allPassed)
+        s.view.everyRowPasses = false;
+    // A filter that learned a column on this record may judge the others anew.
+    if (s.filter.columns.size() != columnsBefore)
+        return false;
+    if (passes) {
+        // Appends in the order of the view go last: one comparison. Elsewhere a binary
+        // search in view order: a few lookups by rowid, whatever the view's size.
+        size_t lo = 0, hi = ids.size();
+        if (!ids.empty() && precedes(s, ids.back(), id))
+            lo = hi;
+        while (lo < hi) {
+            const size_t mid = lo + (hi - lo) / 2;
+            if (precedes(s, ids[mid], id))
+                lo = mid + 1;
+            else
+                hi = mid;
+        }
+        ids.insert(ids.begin() + std::ptrdiff_t(lo), id);
+        s.pos = int(lo);
+    } else {
+        s.pos = ids.empty() ? -1 : std::clamp(oldPos, 0, int(ids.size()) - 1);
+    }
+    s.bof = ids.empty();
+    s.eof = ids.empty();
+    return true;
+}
+
 } // namespace
 
 } // namespace tableview
@@ -223,47 +267,17 @@ bool touches(const TableState& s, const std::vector<bool>& dirty)
     return false;
 }
 
-bool place(TableState& s, qint64 id)
+bool place(TableState& s, qint64 id, bool inserted)
 {
     if (s.view.stale)
         return false;
-    auto& ids = s.view.ids;
-    const int oldPos = s.pos;
-    if (oldPos >= 0 && oldPos < int(ids.size()) && ids[size_t(oldPos)] == id)
-        ids.erase(ids.begin() + oldPos);
-    else if (const auto it = std::find(ids.begin(), ids.end(), id); it != ids.end())
-        ids.erase(it);
-
-    const size_t columnsBefore = s.filter.columns.size();
-    bool allPassed = true;
-    const bool passes = !buildIds(s, s.view.condition, id, &allPassed).empty();
-    // A record the filter keeps out while it meets the condition: the ids decide from now on.
-    if (!allPassed)
-        s.view.everyRowPasses = false;
-    // A filter that learned a column on this record may judge the others anew.
-    if (s.filter.columns.size() != columnsBefore)
-        return false;
-    if (passes) {
-        // Appends in the order of the view go last: one comparison. Elsewhere a binary
-        // search in view order: a few lookups by rowid, whatever the view's size.
-        size_t lo = 0, hi = ids.size();
-        if (!ids.empty() && precedes(s, ids.back(), id))
-            lo = hi;
-        while (lo < hi) {
-            const size_t mid = lo + (hi - lo) / 2;
-            if (precedes(s, ids[mid], id))
-                lo = mid + 1;
-            else
-                hi = mid;
-        }
-        ids.insert(ids.begin() + std::ptrdiff_t(lo), id);
-        s.pos = int(lo);
-    } else {
-        s.pos = ids.empty() ? -1 : std::clamp(oldPos, 0, int(ids.size()) - 1);
+    try {
+        return placeInView(s, id, inserted);
+    } catch (...) {
+        // Half placed is no view: the next read builds it again.
+        s.view.stale = true;
+        throw;
     }
-    s.bof = ids.empty();
-    s.eof = ids.empty();
-    return true;
 }
 
 QVariant filterValue(TableState& s, size_t fieldIndex)

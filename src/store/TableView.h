@@ -34,7 +34,7 @@ bool touches(const TableState& s, const std::vector<bool>& dirty);
 // the view when it no longer passes, without reading the rest of the view again;
 // the cursor goes to it (or stays near when it left). False when the view must be
 // rebuilt instead (it is stale, or the filter wants more columns).
-bool place(TableState& s, qint64 id);
+bool place(TableState& s, qint64 id, bool inserted);
 
 // A read of a field by the filter callback: from the offered row, or from the
 // record, and then the pass starts again with the column in its query.

@@ -62,6 +62,8 @@ private Q_SLOTS:
     void removalTakesPickedRecordsOfTheView_data();
     void removalTakesPickedRecordsOfTheView();
     void failedRemovalRemovesNothing();
+    void failingFilterWhilePlacingLeavesASoundView();
+    void recordIdsFarApart();
 
 private:
     // Lines with supplier i % 3, quantity i, the set's value as net, twice it as gross.
@@ -332,6 +334,44 @@ void TstWholeView::failedRemovalRemovesNothing()
     QCOMPARE(lines_->removeFromView(QStringLiteral("Ilosc"), [](const QVariant& v) { return v.toDouble() < 100; }),
              100);
     QCOMPARE(lines_->recordCount(), 200);
+}
+
+void TstWholeView::failingFilterWhilePlacingLeavesASoundView()
+{
+    fill(std::vector<double>(20, 1.0));
+    bool fail = false;
+    lines_->setOnFilterRecord([&fail](Table&, bool& accept) {
+        if (fail)
+            throw EngineError(QStringLiteral("filtr"));
+        accept = true;
+    });
+    lines_->setFiltered(true);
+    QCOMPARE(lines_->recordCount(), 20);
+    fail = true;
+    QVERIFY_THROWS_EXCEPTION(EngineError, addLine(*lines_, 1, QStringLiteral("x"), QDate(2026, 12, 8)));
+    fail = false;
+    // The record is written; the view is read again, cursor and all.
+    QCOMPARE(lines_->recordCount(), 21);
+    lines_->last();
+    QCOMPARE(lines_->fieldByName(QStringLiteral("Symbol")).asString(), QStringLiteral("x"));
+}
+
+void TstWholeView::recordIdsFarApart()
+{
+    // Ids a program may have given far apart: the view's record set is hashed, not a bitmap.
+    {
+        SQLite::Database raw(lines_->filePath().toStdString(), SQLite::OPEN_READWRITE);
+        raw.exec("INSERT INTO Towary (Numer, Ilosc, WartoscNetto) VALUES (1, 1, 1.25), (1099511627776, 3, 2.5), "
+                 "(4611686018427387904, 5, 4)");
+    }
+    lines_->refresh();
+    lines_->setOnFilterRecord(
+        [](Table& t, bool& accept) { accept = t.fieldByName(QStringLiteral("Ilosc")).asFloat() < 4; });
+    lines_->setFiltered(true);
+    QCOMPARE(lines_->sumsOverView({kNet}).at(0), 3.75);
+    QCOMPARE(lines_->removeFromView(QStringLiteral("Ilosc"), [](const QVariant&) { return true; }), 2);
+    QCOMPARE(rawQuery(lines_->filePath(), QStringLiteral("SELECT Numer FROM Towary")),
+             (QList<QStringList>{{QStringLiteral("4611686018427387904")}}));
 }
 
 QTEST_GUILESS_MAIN(TstWholeView)

@@ -292,20 +292,23 @@ void TImportFakturyKSeF::fillGoods()
         ComboBoxTowar->addItem(i.text, i.numer);
 }
 
-QString TImportFakturyKSeF::goodName(int numer) const
+QHash<int, QString> TImportFakturyKSeF::goodNames() const
 {
+    // One pass over the goods for all lines: an invoice may have ten thousand.
+    QHash<int, QString> names;
     Table& goods = t_.goods;
     for (int row = 0; row < goods.recordCount(); ++row)
-        if (value(goods, row, "Numer").toInt() == numer)
-            return value(goods, row, "Symbol").toString() + QStringLiteral(" – ") +
-                value(goods, row, "Nazwa").toString();
-    return QStringLiteral("(brak towaru %1)").arg(numer);
+        names.insert(value(goods, row, "Numer").toInt(),
+                     value(goods, row, "Symbol").toString() + QStringLiteral(" – ") +
+                         value(goods, row, "Nazwa").toString());
+    return names;
 }
 
 void TImportFakturyKSeF::showLines()
 {
     const auto& plan = draft_.plan;
     const auto& source = draft_.invoice.lines;
+    const QHash<int, QString> names = goodNames();
     GridPozycje->setRowCount(int(plan.lines.size()));
     for (size_t i = 0; i < plan.lines.size(); ++i) {
         const ksef::PlannedLine& p = plan.lines[i];
@@ -325,7 +328,8 @@ void TImportFakturyKSeF::showLines()
         GridPozycje->setItem(r, 5, cell(money(p.wartoscNetto), true));
         GridPozycje->setItem(r, 6, cell(p.rate));
         const auto& good = draft_.goods[i];
-        QString text = good ? goodName(*good) : QStringLiteral("— wybierz —");
+        QString text = !good ? QStringLiteral("— wybierz —")
+                             : names.value(*good, QStringLiteral("(brak towaru %1)").arg(*good));
         if (good && draft_.mapped[i])
             text += QStringLiteral(" (zapamiętany)");
         GridPozycje->setItem(r, 7, cell(text));

@@ -8,6 +8,7 @@
 #include "purchases/KsefImport.h"
 
 #include <QDialog>
+#include <QHash>
 #include <QStringList>
 
 #include <functional>
@@ -63,7 +64,7 @@ private:
     void fillGroups();
     void showLines();
     void showTotals();
-    QString goodName(int numer) const;
+    QHash<int, QString> goodNames() const; // Numer -> "SYMBOL – Nazwa"
 
     jadl::ksefimport::Tables& t_;
     jadl::ksefimport::Draft draft_;

@@ -2,7 +2,7 @@
 # Installs the Debian packages the build, the program and the tests need, only when missing.
 set -euo pipefail
 PKGS=(build-essential cmake pkg-config qt6-base-dev qt6-translations-l10n libqt6opengl6-dev libgl-dev
-      libsqlite3-dev libsqlitecpp-dev libicu-dev libbenchmark-dev libxlsxwriter-dev sqlite3
+      libsqlite3-dev libsqlitecpp-dev libicu-dev libpq-dev postgresql libbenchmark-dev libxlsxwriter-dev sqlite3
       fonts-liberation2 fonts-dejavu-core fonts-dejavu-extra
       qt6-qpa-plugins     # the desktop's platform plugin (xcb) for `make run`
       python3-openpyxl    # the sheet tests read XLSX files back with openpyxl

@@ -1,6 +1,7 @@
 #include "store/Database.h"
 
 #include "platform/Drives.h"
+#include "store/DataStore.h"
 #include "store/EngineError.h"
 
 #include <QDir>
@@ -14,7 +15,7 @@ const QString kDefaultAlias = QStringLiteral("dane_bar");
 const QString kDefaultDatabase = QStringLiteral("jadlonia");
 
 struct Registry {
-    QHash<QString, QString> aliases; // lower-case alias -> directory
+    QHash<QString, DataLocation> aliases; // lower-case alias -> where
     QHash<QString, QString> databases; // lower-case database name -> alias
     Registry() { reset(); }
     void reset()
@@ -31,16 +32,19 @@ Registry& registry()
     return r;
 }
 
-std::optional<QString> aliasDirectory(const QString& alias)
+std::optional<DataLocation> aliasLocation(const QString& alias)
 {
     const QString key = alias.trimmed().toLower();
     const auto it = registry().aliases.constFind(key);
     if (it != registry().aliases.constEnd())
         return *it;
     if (key == kDefaultAlias) {
-        // Until configured otherwise the program's alias is the data directory.
+        // Until set otherwise the program's alias is the configured server, else
+        // the data directory.
+        if (const auto server = configuredServer())
+            return DataLocation{{}, *server};
         try {
-            return platform::Drives::dataDirectory();
+            return DataLocation{platform::Drives::dataDirectory(), {}};
         } catch (const platform::IoError& e) {
             throw EngineError(e.text(), platform::Drives::dataDirectoryDrivePath());
         }
@@ -57,7 +61,12 @@ bool isDrivePath(const QString& s)
 
 void Aliases::setAlias(const QString& alias, const QString& directory)
 {
-    registry().aliases.insert(alias.trimmed().toLower(), directory);
+    registry().aliases.insert(alias.trimmed().toLower(), DataLocation{directory, {}});
+}
+
+void Aliases::setAliasServer(const QString& alias, const QString& connection)
+{
+    registry().aliases.insert(alias.trimmed().toLower(), DataLocation{{}, connection});
 }
 
 void Aliases::bindDatabase(const QString& databaseName, const QString& alias)
@@ -70,31 +79,40 @@ void Aliases::unbindDatabase(const QString& databaseName)
     registry().databases.remove(databaseName.trimmed().toLower());
 }
 
-QString Aliases::resolveDirectory(const QString& name)
+DataLocation Aliases::resolve(const QString& name)
 {
     const QString key = name.trimmed().toLower();
     if (key.isEmpty())
         throw EngineError(QStringLiteral("Database name is missing"));
     const auto bound = registry().databases.constFind(key);
     if (bound != registry().databases.constEnd()) {
-        if (const auto dir = aliasDirectory(*bound))
-            return *dir;
+        if (const auto where = aliasLocation(*bound))
+            return *where;
         throw EngineError(QStringLiteral("Unknown alias: %1").arg(*bound));
     }
-    if (const auto dir = aliasDirectory(key))
-        return *dir;
+    if (const auto where = aliasLocation(key))
+        return *where;
     const QString path = name.trimmed();
     if (isDrivePath(path)) {
         try {
-            return platform::Drives::toRealPath(path);
+            return DataLocation{platform::Drives::toRealPath(path), {}};
         } catch (const platform::IoError& e) {
             throw EngineError(e.text(), path);
         }
     }
     if (QDir::isAbsolutePath(path) || path.contains(QLatin1Char('/')) || path.contains(QLatin1Char('\\')) ||
         path == QLatin1String("."))
-        return QDir::cleanPath(QString(path).replace(QLatin1Char('\\'), QLatin1Char('/')));
+        return DataLocation{QDir::cleanPath(QString(path).replace(QLatin1Char('\\'), QLatin1Char('/'))), {}};
     throw EngineError(QStringLiteral("Unknown database: %1").arg(name));
+}
+
+QString Aliases::resolveDirectory(const QString& name)
+{
+    const DataLocation where = resolve(name);
+    if (where.isServer())
+        throw EngineError(QStringLiteral("Database %1 is on a server, not in a directory").arg(name),
+                          serverDisplayName(where.server));
+    return where.directory;
 }
 
 void Aliases::clear()
@@ -140,6 +158,11 @@ void Database::setConnected(bool on)
 QString Database::directory() const
 {
     return Aliases::resolveDirectory(aliasName_.isEmpty() ? databaseName_ : aliasName_);
+}
+
+DataLocation Database::location() const
+{
+    return Aliases::resolve(aliasName_.isEmpty() ? databaseName_ : aliasName_);
 }
 
 } // namespace jadl

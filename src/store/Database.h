@@ -1,21 +1,32 @@
 #pragma once
-// Binding of database names and aliases to directories. The program names its
-// tables by database name ("jadlonia"), which a Database component binds to an
-// alias ("dane_bar"); the alias points at the data directory. A table may also
-// name a directory path (drive-letter form or a real path) instead.
+// Binding of database names and aliases to where the tables are. The program
+// names its tables by database name ("jadlonia"), which a Database component
+// binds to an alias ("dane_bar"); the alias points at the data directory, or at
+// a database on a PostgreSQL server when one is configured (store/DataStore.h).
+// A table may also name a directory path (drive-letter form or a real path).
 #include <QObject>
 #include <QString>
 
 namespace jadl {
 
+// Where the tables of a database name are kept.
+struct DataLocation {
+    QString directory; // real directory of the table files; empty for a server
+    QString server; // libpq connection string; empty for a directory
+    bool isServer() const { return !server.isEmpty(); }
+};
+
 class Aliases {
 public:
-    // Points an alias at a real directory.
+    // Points an alias at a real directory, or at a database on a server.
     static void setAlias(const QString& alias, const QString& directory);
+    static void setAliasServer(const QString& alias, const QString& connection);
     static void bindDatabase(const QString& databaseName, const QString& alias);
     static void unbindDatabase(const QString& databaseName);
-    // Real directory for a database name, an alias or a path (drive-letter paths
-    // go through the platform's drive mapping). Throws EngineError when unknown.
+    // Where a database name, an alias or a path (drive-letter paths go through
+    // the platform's drive mapping) keeps its tables. Throws EngineError when unknown.
+    static DataLocation resolve(const QString& databaseNameOrPath);
+    // The same for names that must be a directory: a server is an error.
     static QString resolveDirectory(const QString& databaseNameOrPath);
     static void clear();
 };
@@ -34,6 +45,8 @@ public:
     bool connected() const { return connected_; }
     void setConnected(bool on);
     QString directory() const; // real directory the alias points at
+    DataLocation location() const;
+
 private:
     QString databaseName_;
     QString aliasName_;

@@ -1,6 +1,5 @@
 #include "store/RowCache.h"
 
-#include "store/SqliteFile.h"
 #include "store/TableState.h"
 #include "store/Values.h"
 
@@ -45,8 +44,8 @@ QString blockSql(TableState& s)
     QStringList marks;
     for (int i = 0; i < c.blockRows; ++i)
         marks << QStringLiteral("?");
-    return QStringLiteral("SELECT rowid%1 FROM %2 WHERE rowid IN (%3)")
-        .arg(cols, s.sqlName, marks.join(QLatin1Char(',')));
+    return QStringLiteral("SELECT %1%2 FROM %3 WHERE %1 IN (%4)")
+        .arg(s.keySql, cols, s.sqlName, marks.join(QLatin1Char(',')));
 }
 
 // The record at viewPos and the following ones that miss any of the columns read so far.
@@ -71,17 +70,17 @@ void readBlock(TableState& s, int viewPos)
         if (p == size_t(viewPos) || lacks(ids[p]))
             wanted.push_back(ids[p]);
 
-    SQLite::Statement& st = s.file->statement(c.blockSql);
+    SqlStatement& st = s.conn->statement(c.blockSql);
     ResetOnExit reset(st);
-    s.file->guard([&] {
+    {
         for (int i = 0; i < c.blockRows; ++i) {
             if (size_t(i) < wanted.size())
-                st.bind(i + 1, int64_t(wanted[size_t(i)]));
+                st.bindInt(i + 1, wanted[size_t(i)]);
             else
-                st.bind(i + 1);
+                st.bindNull(i + 1);
         }
-        while (st.executeStep()) {
-            const qint64 id = st.getColumn(0).getInt64();
+        while (st.step()) {
+            const qint64 id = st.column(0).toInt64();
             const auto it = c.rows.find(id);
             if (it != c.rows.end()) {
                 // Columns read earlier stay; the block adds the ones this record missed.
@@ -95,7 +94,7 @@ void readBlock(TableState& s, int viewPos)
                 for (size_t k = 0; k < c.readColumns.size(); ++k) {
                     const size_t col = size_t(c.readColumns[k]);
                     if (!r.have[col]) {
-                        r.values[col] = readColumn(s.def(col), st.getColumn(int(k) + 1));
+                        r.values[col] = readColumn(s.def(col), st.column(int(k) + 1));
                         r.have[col] = 1;
                     }
                 }
@@ -109,13 +108,13 @@ void readBlock(TableState& s, int viewPos)
                 row.have.assign(width, 0);
             for (size_t k = 0; k < c.readColumns.size(); ++k) {
                 const size_t col = size_t(c.readColumns[k]);
-                row.values[col] = readColumn(s.def(col), st.getColumn(int(k) + 1));
+                row.values[col] = readColumn(s.def(col), st.column(int(k) + 1));
                 if (!whole)
                     row.have[col] = 1;
             }
             store(s, id, std::move(row));
         }
-    });
+    }
 }
 
 } // namespace
@@ -147,7 +146,8 @@ void reset(TableState& s)
     QStringList cols;
     for (const auto& f : s.fields)
         cols << quoteId(f->fieldName());
-    c.rowSql = QStringLiteral("SELECT %1 FROM %2 WHERE rowid=?").arg(cols.join(QStringLiteral(", ")), s.sqlName);
+    c.rowSql = QStringLiteral("SELECT %1 FROM %2 WHERE %3 = ?")
+                   .arg(cols.join(QStringLiteral(", ")), s.sqlName, s.keySql);
     c.rowStatement = nullptr;
     c.readColumns.clear();
     c.readKnown.assign(s.fields.size(), 0);
@@ -167,19 +167,19 @@ const CachedRow* wholeRow(TableState& s, qint64 id)
         drop(s, id); // only some columns were read: the whole record is wanted here
     }
     if (!c.rowStatement)
-        c.rowStatement = &s.file->statement(c.rowSql);
-    SQLite::Statement& st = *c.rowStatement;
+        c.rowStatement = &s.conn->statement(c.rowSql);
+    SqlStatement& st = *c.rowStatement;
     ResetOnExit reset(st);
     CachedRow row;
-    const bool found = s.file->guard([&] {
-        st.bind(1, int64_t(id));
-        if (!st.executeStep())
+    const bool found = [&] {
+        st.bindInt(1, id);
+        if (!st.step())
             return false;
         row.values.reserve(s.fields.size());
         for (size_t i = 0; i < s.fields.size(); ++i)
-            row.values.push_back(readColumn(s.def(i), st.getColumn(int(i))));
+            row.values.push_back(readColumn(s.def(i), st.column(int(i))));
         return true;
-    });
+    }();
     if (!found)
         return nullptr;
     store(s, id, std::move(row));

@@ -61,20 +61,17 @@ void createTableFile(const QString& path, const TableDef& def, const QString& di
     }
 }
 
-OpenSchema readAndMerge(SqliteFile& file, const QString& stem, const TableDef* known, const TableDef& own)
+OpenSchema merge(FileSchema read, const TableDef* known, const TableDef& own, const QString& where)
 {
-    std::optional<FileSchema> read = file.guard([&] { return readFileSchema(file.db(), stem); });
-    if (!read)
-        throw EngineError(QStringLiteral("Table '%1' not found in the file").arg(stem), file.path());
     OpenSchema out;
-    out.file = std::move(*read);
-    // The program's definition decides types and formats; extra file columns stay as they are.
+    out.file = std::move(read);
+    // The program's definition decides types and formats; extra columns stay as they are.
     if (known) {
         if (const auto problem = findFieldProblem(out.file, *known))
             throw EngineError(problem->missing
                                   ? QStringLiteral("Field '%1' is missing from the table").arg(problem->field)
                                   : QStringLiteral("Field '%1' has an incompatible type").arg(problem->field),
-                              file.path());
+                              where);
     }
     // The Polish sort keys are the engine's own: no field, no index the program names.
     for (const FieldDef& f : out.file.fields) {
@@ -90,6 +87,14 @@ OpenSchema readAndMerge(SqliteFile& file, const QString& stem, const TableDef* k
         if (!isSortKeyColumn(ix.name))
             out.indexes << ix;
     return out;
+}
+
+OpenSchema readAndMerge(SqliteFile& file, const QString& stem, const TableDef* known, const TableDef& own)
+{
+    std::optional<FileSchema> read = file.guard([&] { return readFileSchema(file.db(), stem); });
+    if (!read)
+        throw EngineError(QStringLiteral("Table '%1' not found in the file").arg(stem), file.path());
+    return merge(std::move(*read), known, own, file.path());
 }
 
 void completeFile(SqliteFile& file, OpenSchema& schema, const TableDef* known, const TableDef& own)

@@ -33,6 +33,9 @@ const TableDef* governing(const TableDef* known, const TableDef& own);
 // failure leaves no file behind.
 void createTableFile(const QString& path, const TableDef& def, const QString& displayName);
 
+// Merges a table's structure, as its storage read it, with the definitions;
+// throws when the table lacks a declared field or cannot hold it.
+OpenSchema merge(FileSchema read, const TableDef* known, const TableDef& own, const QString& where);
 // Reads the file's structure and merges it with the definitions; throws when
 // the file lacks the table or a declared field. Writes nothing.
 OpenSchema readAndMerge(SqliteFile& file, const QString& stem, const TableDef* known, const TableDef& own);

@@ -69,26 +69,33 @@ void exactSumsFinal(sqlite3_context* ctx)
     sqlite3_result_blob(ctx, out, int(sizeof(double)) * n, SQLITE_TRANSIENT);
 }
 
+const char* const kRowSetType = "jadl_rowset";
+
 void member(sqlite3_context* ctx, int, sqlite3_value** argv)
 {
-    const auto* members = static_cast<const Members*>(sqlite3_user_data(ctx));
-    if (!members->set) {
-        sqlite3_result_error(ctx, "jadl_member used outside of a record set", -1);
+    const auto* set = static_cast<const RowSet*>(sqlite3_value_pointer(argv[1], kRowSetType));
+    if (!set) {
+        sqlite3_result_error(ctx, "jadl_member used without a record set", -1);
         return;
     }
-    sqlite3_result_int(ctx, members->set->contains(sqlite3_value_int64(argv[0])) ? 1 : 0);
+    sqlite3_result_int(ctx, set->contains(sqlite3_value_int64(argv[0])) ? 1 : 0);
 }
 
 } // namespace
 
-void install(sqlite3* db, Members* members)
+void install(sqlite3* db)
 {
     const int flags = SQLITE_UTF8 | SQLITE_DIRECTONLY;
     if (sqlite3_create_function_v2(db, "jadl_exact_sums", -1, flags, nullptr, nullptr, exactSumsStep, exactSumsFinal,
                                    nullptr) != SQLITE_OK ||
-        sqlite3_create_function_v2(db, "jadl_member", 1, flags, members, member, nullptr, nullptr, nullptr) !=
+        sqlite3_create_function_v2(db, "jadl_member", 2, flags, nullptr, member, nullptr, nullptr, nullptr) !=
             SQLITE_OK)
         throw std::runtime_error(sqlite3_errmsg(db));
+}
+
+int bindMembers(sqlite3_stmt* st, int index, const RowSet* set)
+{
+    return sqlite3_bind_pointer(st, index, const_cast<RowSet*>(set), kRowSetType, nullptr);
 }
 
 } // namespace sqlfunctions

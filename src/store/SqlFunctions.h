@@ -1,21 +1,20 @@
 #pragma once
-// The engine's own SQL functions, registered on every connection it opens:
+// The engine's own SQL functions, registered on every SQLite connection it opens:
 //   jadl_exact_sums(x1, ..., xn)  the exact sums (common/ExactSum) of the
 //                      non-null values of each argument, so SQLite's totals equal
 //                      a walk's in any order; a blob of n doubles, n at most
 //                      kMaxExactSums (one call per row, however many totals);
-//   jadl_member(id)    1 when the id is in the record set the running query was
-//                      given (RowSet, through MemberScope), else 0.
+//   jadl_member(id, ?) 1 when the id is in the record set bound as the second
+//                      argument (bindMembers), else 0.
 #include <QtGlobal>
 
 #include <unordered_set>
 #include <vector>
 
 struct sqlite3;
+struct sqlite3_stmt;
 
 namespace jadl {
-
-class SqliteFile;
 
 // A set of record ids, as a bitmap over their range where the ids lie close
 // together (a million ids cost 125 kB and a lookup is one bit test), else hashed.
@@ -39,11 +38,9 @@ private:
 
 namespace sqlfunctions {
 inline constexpr int kMaxExactSums = 8;
-// The set jadl_member consults; a connection keeps the pointer while a scope lasts.
-struct Members {
-    const RowSet* set = nullptr;
-};
-void install(sqlite3* db, Members* members);
+void install(sqlite3* db);
+// Binds the set as parameter `index` of jadl_member; it must outlive the statement's run.
+int bindMembers(sqlite3_stmt* st, int index, const RowSet* set);
 } // namespace sqlfunctions
 
 } // namespace jadl

@@ -1,25 +1,108 @@
 #include "store/SqliteFile.h"
 
+#include "store/SqlDialect.h"
+
 #include <sqlite3.h>
 #include <QFile>
 
 namespace jadl {
 
-QString quoteId(const QString& name)
-{
-    QString q = name;
-    q.replace(QLatin1Char('"'), QStringLiteral("\"\""));
-    return QLatin1Char('"') + q + QLatin1Char('"');
-}
+// A prepared statement of the file, on SQLite's own interface. The record set
+// of a membership condition lives here while the statement may read it.
+class SqliteFile::Statement : public SqlStatement {
+public:
+    Statement(SqliteFile& file, const std::string& sql) : file_(file)
+    {
+        check(sqlite3_prepare_v3(file.db().getHandle(), sql.c_str(), int(sql.size()), SQLITE_PREPARE_PERSISTENT, &st_,
+                                 nullptr));
+    }
+    ~Statement() override { sqlite3_finalize(st_); }
+    Statement(const Statement&) = delete;
+    Statement& operator=(const Statement&) = delete;
 
-SqliteFile::SqliteFile(const QString& path, Mode mode, bool exclusive) : path_(path), exclusive_(exclusive)
+    void bindNull(int i) override { check(sqlite3_bind_null(st_, i)); }
+    void bindInt(int i, qint64 v) override { check(sqlite3_bind_int64(st_, i, v)); }
+    void bindDouble(int i, double v) override { check(sqlite3_bind_double(st_, i, v)); }
+    void bindText(int i, const QByteArray& utf8) override
+    {
+        check(sqlite3_bind_text(st_, i, utf8.constData(), int(utf8.size()), SQLITE_TRANSIENT));
+    }
+    void bindBlob(int i, const QByteArray& bytes) override
+    {
+        check(sqlite3_bind_blob(st_, i, bytes.constData(), int(bytes.size()), SQLITE_TRANSIENT));
+    }
+    void bindIds(int i, const std::vector<qint64>& ids) override
+    {
+        members_ = std::make_unique<RowSet>(ids);
+        check(sqlfunctions::bindMembers(st_, i, members_.get()));
+    }
+    bool step() override
+    {
+        const int rc = sqlite3_step(st_);
+        if (rc == SQLITE_ROW)
+            return true;
+        if (rc == SQLITE_DONE)
+            return false;
+        check(rc);
+        return false;
+    }
+    SqlValue column(int i) override
+    {
+        SqlValue v;
+        switch (sqlite3_column_type(st_, i)) {
+        case SQLITE_INTEGER:
+            v.type = SqlType::Integer;
+            v.integer = sqlite3_column_int64(st_, i);
+            break;
+        case SQLITE_FLOAT:
+            v.type = SqlType::Float;
+            v.real = sqlite3_column_double(st_, i);
+            break;
+        case SQLITE_TEXT:
+            v.type = SqlType::Text;
+            v.data = reinterpret_cast<const char*>(sqlite3_column_text(st_, i));
+            v.bytes = sqlite3_column_bytes(st_, i);
+            break;
+        case SQLITE_BLOB:
+            v.type = SqlType::Blob;
+            v.data = static_cast<const char*>(sqlite3_column_blob(st_, i));
+            v.bytes = sqlite3_column_bytes(st_, i);
+            break;
+        default:
+            break;
+        }
+        return v;
+    }
+    void reset() noexcept override
+    {
+        sqlite3_reset(st_);
+        sqlite3_clear_bindings(st_);
+        members_.reset();
+    }
+    void tryReset() noexcept { sqlite3_reset(st_); }
+
+private:
+    void check(int rc)
+    {
+        if (rc != SQLITE_OK) {
+            // The connection's message says more than the code's when there is one.
+            const char* msg = sqlite3_errmsg(file_.db().getHandle());
+            throw EngineError(QString::fromUtf8(msg && *msg ? msg : sqlite3_errstr(rc)), file_.path());
+        }
+    }
+    SqliteFile& file_;
+    sqlite3_stmt* st_ = nullptr;
+    std::unique_ptr<RowSet> members_;
+};
+
+SqliteFile::SqliteFile(const QString& path, Mode mode, bool exclusive) : SqlConnection(path), exclusive_(exclusive)
 {
     if (mode == Mode::OpenExisting && !QFile::exists(path))
         throw EngineError(QStringLiteral("Table does not exist"), path);
     const int flags = SQLite::OPEN_READWRITE | (mode == Mode::Create ? SQLite::OPEN_CREATE : 0);
     guard([&] { db_ = std::make_unique<SQLite::Database>(path.toUtf8().toStdString(), flags, 2000); });
     try {
-        sqlfunctions::install(db_->getHandle(), &members_);
+        sqlfunctions::install(db_->getHandle());
     } catch (const std::exception& e) {
         throw EngineError(QString::fromUtf8(e.what()), path);
     }
@@ -32,13 +115,19 @@ SqliteFile::~SqliteFile()
     statements_.clear();
 }
 
+const SqlDialect& SqliteFile::dialect() const
+{
+    return SqlDialect::sqlite();
+}
+
 void SqliteFile::configure()
 {
     guard([&] {
         db_->exec("PRAGMA journal_mode=DELETE");
         db_->exec("PRAGMA synchronous=FULL");
         // Grids and reports read records in index order, i.e. scattered over the
-        // file: a larger page cache and memory-mapped reads keep that cheap.
+        // file: a larger page cache keeps that cheap. Mapped pages would count in
+        // the resident set of a million-line register.
         db_->exec("PRAGMA cache_size=-16384");
         db_->exec("PRAGMA mmap_size=0");
         if (exclusive_) {
@@ -50,20 +139,17 @@ void SqliteFile::configure()
     });
 }
 
-SQLite::Statement& SqliteFile::statement(const QString& sql)
+SqlStatement& SqliteFile::statement(const QString& sql)
 {
-    return guard([&]() -> SQLite::Statement& {
-        const std::string key = sql.toStdString();
-        auto it = statements_.find(key);
-        if (it == statements_.end())
-            it = statements_.emplace(key, std::make_unique<SQLite::Statement>(*db_, key)).first;
-        it->second->reset();
-        it->second->clearBindings();
-        return *it->second;
-    });
+    const std::string key = sql.toStdString();
+    auto it = statements_.find(key);
+    if (it == statements_.end())
+        it = statements_.emplace(key, std::make_unique<Statement>(*this, key)).first;
+    it->second->reset();
+    return *it->second;
 }
 
-void SqliteFile::resetStatements()
+void SqliteFile::resetStatements() noexcept
 {
     for (auto& [sql, st] : statements_)
         st->tryReset();
@@ -76,9 +162,9 @@ void SqliteFile::dropStatements()
 
 qint64 SqliteFile::dataVersion()
 {
-    SQLite::Statement& st = statement(QStringLiteral("PRAGMA data_version"));
+    SqlStatement& st = statement(QStringLiteral("PRAGMA data_version"));
     ResetOnExit reset(st);
-    return guard([&] { return st.executeStep() ? qint64(st.getColumn(0).getInt64()) : qint64(0); });
+    return st.step() ? st.column(0).integer : 0;
 }
 
 void SqliteFile::exec(const QString& sql)
@@ -125,7 +211,7 @@ void SqliteFile::rollback() noexcept
     sqlite3_exec(db_->getHandle(), sql.constData(), nullptr, nullptr, nullptr);
 }
 
-qint64 SqliteFile::lastInsertId() const
+qint64 SqliteFile::lastInsertId()
 {
     return db_->getLastInsertRowid();
 }

@@ -6,9 +6,9 @@
 #include "store/MasterLink.h"
 #include "store/RowCache.h"
 #include "store/SchemaMerge.h"
-#include "store/SqliteFile.h"
 #include "store/TableDefs.h"
 #include "store/TableState.h"
+#include "store/TableStorage.h"
 #include "store/TableView.h"
 #include "store/TableWriter.h"
 #include "store/Values.h"
@@ -141,34 +141,48 @@ void Table::setExclusive(bool on)
     s_->exclusive = on;
 }
 
+namespace {
+
+DataLocation locationOf(const TableState& s)
+{
+    if (s.tableName.isEmpty())
+        throw EngineError(s.displayName() + QStringLiteral(": Missing TableName property"));
+    return s.databaseName.isEmpty() ? DataLocation{} : Aliases::resolve(s.databaseName);
+}
+
+// The definition a new table is made from.
+TableDef definitionFor(const TableState& s, const QString& where)
+{
+    TableDef def;
+    if (!s.fieldDefs.isEmpty()) {
+        def.fields = s.fieldDefs;
+        def.indexes = s.indexDefs;
+    } else if (const TableDef* known = tabledefs::find(s.tableName)) {
+        def = *known;
+    } else {
+        throw EngineError(s.displayName() + QStringLiteral(": No field definitions"), where);
+    }
+    return def;
+}
+
+} // namespace
+
 QString Table::filePath() const
 {
     const auto& s = *s_;
-    if (s.tableName.isEmpty())
-        throw EngineError(s.displayName() + QStringLiteral(": Missing TableName property"));
-    const QString dir = s.databaseName.isEmpty() ? QString() : Aliases::resolveDirectory(s.databaseName);
-    QString name = s.tableName;
-    name.replace(QLatin1Char('\\'), QLatin1Char('/'));
-    if (QFileInfo(name).suffix().isEmpty())
-        name += QStringLiteral(".db");
-    const QString path = dir.isEmpty() ? name : QDir(dir).filePath(name);
-    if (QFileInfo::exists(path))
-        return path;
-    // Table names are not case-sensitive ("Towary.DB" finds "towary.db").
-    const QFileInfo fi(path);
-    const QDir parent = fi.dir();
-    if (parent.exists()) {
-        const QStringList entries = parent.entryList(QDir::Files | QDir::Hidden | QDir::System);
-        for (const QString& e : entries)
-            if (e.compare(fi.fileName(), Qt::CaseInsensitive) == 0)
-                return parent.filePath(e);
-    }
-    return path;
+    const DataLocation where = locationOf(s);
+    if (where.isServer())
+        return pgstorage::displayPath(where.server, pgstorage::tableName(s.tableName));
+    return sqlitestorage::filePath(where.directory, s.tableName);
 }
 
 bool Table::exists() const
 {
-    return QFileInfo::exists(filePath());
+    const auto& s = *s_;
+    const DataLocation where = locationOf(s);
+    if (where.isServer())
+        return pgstorage::exists(where.server, pgstorage::tableName(s.tableName));
+    return QFileInfo::exists(sqlitestorage::filePath(where.directory, s.tableName));
 }
 
 void Table::setupFields(const QList<FieldDef>& defs)
@@ -209,22 +223,13 @@ void Table::createTable()
 {
     auto& s = *s_;
     checkClosed(s);
+    const DataLocation where = locationOf(s);
     const QString path = filePath();
-    TableDef def;
-    def.fileName = QFileInfo(path).fileName();
-    if (!s.fieldDefs.isEmpty()) {
-        def.fields = s.fieldDefs;
-        def.indexes = s.indexDefs;
-    } else if (const TableDef* known = tabledefs::find(s.tableName)) {
-        def = *known;
-    } else {
-        throw EngineError(s.displayName() + QStringLiteral(": No field definitions"), path);
-    }
-    // Creating a table replaces whatever file had its name.
-    if (QFileInfo::exists(path) && !QFile::remove(path))
-        throw EngineError(QStringLiteral("Cannot replace the table file"), path);
-    QFile::remove(path + QStringLiteral("-journal"));
-    schemamerge::createTableFile(path, def, s.displayName());
+    // Creating a table replaces whatever table had its name.
+    if (where.isServer())
+        pgstorage::create(where.server, pgstorage::tableName(s.tableName), definitionFor(s, path), s.displayName());
+    else
+        sqlitestorage::create(path, definitionFor(s, path), s.displayName());
 }
 
 void Table::open()
@@ -232,34 +237,27 @@ void Table::open()
     if (active())
         return;
     auto& s = *s_;
+    const DataLocation where = locationOf(s);
+    TableRequest request;
+    request.name = s.tableName;
+    request.known = tabledefs::find(s.tableName);
+    request.own.fields = s.fieldDefs;
+    request.own.indexes = s.indexDefs;
+    request.exclusive = s.exclusive;
+    request.displayName = s.displayName();
     const QString path = filePath();
-    const TableDef* known = tabledefs::find(s.tableName);
-    TableDef own;
-    own.fileName = QFileInfo(path).fileName();
-    own.fields = s.fieldDefs;
-    own.indexes = s.indexDefs;
-    if (!QFileInfo::exists(path)) {
-        const TableDef* def = schemamerge::governing(known, own);
-        if (!def)
-            throw EngineError(QStringLiteral("Table does not exist"), path);
-        schemamerge::createTableFile(path, *def, s.displayName());
-    }
-
-    auto file = std::make_unique<SqliteFile>(path, SqliteFile::Mode::OpenExisting, s.exclusive);
-    // Read the structure first: nothing is written to a file that does not fit.
-    schemamerge::OpenSchema opened = schemamerge::readAndMerge(*file, QFileInfo(path).completeBaseName(), known, own);
-    file->configure();
-    schemamerge::completeFile(*file, opened, known, own);
+    OpenedTable opened = where.isServer() ? pgstorage::open(where.server, request) : sqlitestorage::open(path, request);
 
     s.path = path;
-    s.sqlName = quoteId(opened.file.tableIdent);
-    s.indexes = opened.indexes;
-    s.keyColumns = opened.keyColumns;
-    setupFields(opened.fields);
+    s.sqlName = quoteId(opened.schema.file.tableIdent);
+    s.keySql = opened.keySql;
+    s.indexes = opened.schema.indexes;
+    s.keyColumns = opened.schema.keyColumns;
+    setupFields(opened.schema.fields);
     if (!s.indexName.isEmpty() && !s.findIndex(s.indexName))
         throw EngineError(s.displayName() + QStringLiteral(": Index '%1' not found").arg(s.indexName), path);
 
-    s.file = std::move(file);
+    s.conn = std::move(opened.conn);
     rowcache::reset(s);
     tableview::resetFilter(s);
     s.state = DataSetState::Browse;
@@ -269,7 +267,7 @@ void Table::open()
         masterlink::follow(s);
         tableview::rebuild(s, kFirstRecord);
     } catch (...) {
-        s.file.reset();
+        s.conn.reset();
         s.view.ids.clear();
         s.state = DataSetState::Inactive;
         throw;
@@ -286,7 +284,7 @@ void Table::close()
     s.edit.buffer.clear();
     s.edit.dirty.clear();
     rowcache::forgetStatements(s);
-    s.file.reset(); // an unfinished batch is rolled back here
+    s.conn.reset(); // an unfinished batch is rolled back here
     s.batchDepth = 0;
     s.view.ids.clear();
     s.view.stale = false;
@@ -707,6 +705,23 @@ bool Table::hasUnsavedChanges() const
     return false;
 }
 
+void Table::assignOrdinal(const QString& fieldName)
+{
+    syncView();
+    checkActive();
+    auto& s = *s_;
+    if (!s.editing())
+        throw EngineError(s.displayName() + QStringLiteral(": Dataset not in edit or insert mode"));
+    Field& f = fieldByName(fieldName);
+    const qint64 proposed = qint64(s.view.ids.size()) + 1;
+    TableState::Edit::Ordinal o;
+    o.field = f.index();
+    o.proposed = proposed;
+    o.counted = tablewriter::countUnderCondition(s, s.view.condition);
+    f.setLargeInt(proposed);
+    s.edit.ordinal = o;
+}
+
 void Table::keepAsDefaults()
 {
     if (s_->state == DataSetState::Insert)
@@ -740,6 +755,7 @@ void Table::edit()
         throw EngineError(s.displayName() + QStringLiteral(": Record has been deleted by another user"), s.path);
     s.edit.buffer = r->values;
     s.edit.dirty.assign(s.fields.size(), false);
+    s.edit.ordinal.reset();
     s.state = DataSetState::Edit;
     s.modified = false;
     notify(EvStateChanged);
@@ -755,6 +771,7 @@ void Table::insert()
     s.edit.dirty.assign(s.fields.size(), false);
     masterlink::seedNewRecord(s);
     s.edit.insertStart = s.edit.buffer;
+    s.edit.ordinal.reset();
     s.state = DataSetState::Insert;
     s.modified = false;
     notify(EvStateChanged);
@@ -814,6 +831,7 @@ void Table::cancel()
     s.modified = false;
     s.edit.buffer.clear();
     s.edit.dirty.clear();
+    s.edit.ordinal.reset();
     notify(EvStateChanged);
     notify(wasInsert ? EvDataSetChanged : EvRecordChanged, -1);
 }
@@ -977,7 +995,7 @@ Table::Batch::Batch(Table& table) : table_(table)
 Table::Batch::~Batch()
 {
     auto& s = *table_.s_;
-    if (done_ || !s.file)
+    if (done_ || !s.conn)
         return;
     tablewriter::rollbackBatch(s);
     // What the view showed of the undone posts is gone again.
@@ -994,7 +1012,7 @@ void Table::Batch::commit()
     if (done_)
         return;
     done_ = true;
-    if (!table_.s_->file)
+    if (!table_.s_->conn)
         return;
     tablewriter::commitBatch(*table_.s_);
 }

@@ -1,6 +1,6 @@
 #pragma once
-// The table cursor over one SQLite file: the classic table component of the
-// program. The view is the list of record ids the master link and the filter let
+// The table cursor over one table, a SQLite file or a table on a PostgreSQL
+// server: the classic table component of the program. The view is the list of record ids the master link and the filter let
 // through, in index order (ties by Numer); whole records are read lazily.
 #include "store/DataSource.h"
 #include "store/EngineError.h"
@@ -137,6 +137,12 @@ public:
     // differs from how it started.
     bool hasUnsavedChanges() const;
     void flushBuffers(); // durable once post returned; checks the file is intact
+    // Gives the record being inserted or edited the ordinal count + 1 in the
+    // field, the count being the records of the view. When the record is posted
+    // the count is taken again under the table's lock in the post's own
+    // transaction, so that workstations sharing a server never store the same
+    // ordinal; a number typed over it stands.
+    void assignOrdinal(const QString& fieldName);
     bool modified() const;
 
     // --- fields of the current record

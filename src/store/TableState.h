@@ -3,7 +3,8 @@
 // view building, row cache, writer, master link) take it by reference and keep
 // nothing of their own between calls, so whatever a table is doing can be read
 // from here. Internal to the engine: only store/*.cpp include it.
-#include "store/SqliteFile.h"
+#include "store/SqlConnection.h"
+#include "store/SqlDialect.h"
 #include "store/Table.h"
 
 #include <QHash>
@@ -11,6 +12,7 @@
 
 #include <list>
 #include <memory>
+#include <optional>
 #include <unordered_map>
 #include <vector>
 
@@ -30,8 +32,8 @@ struct ViewCondition {
     std::vector<Bind> binds;
 
     QString whereSql() const; // " WHERE ..." or empty
-    // Binds from parameter `first` on; SQLite's exceptions pass through (call inside guard()).
-    void bind(SQLite::Statement& st, int first = 1) const;
+    // Binds from parameter `first` on.
+    void bind(SqlStatement& st, int first = 1) const;
 };
 
 // A record of the row cache. Block reads bring only the columns read so far.
@@ -83,10 +85,11 @@ struct TableState {
     QHash<QString, int> byName; // lower-case field name -> index
     QHash<QString, int> byExactName; // as declared: most lookups spell it so
 
-    // --- the open file
-    std::unique_ptr<SqliteFile> file;
-    QString path;
-    QString sqlName; // quoted table name inside the file
+    // --- the open table: a SQLite file, or a table on a server
+    std::unique_ptr<SqlConnection> conn;
+    QString path; // the file, or the server and the table, as messages name it
+    QString sqlName; // quoted table name
+    QString keySql; // the record key in SQL: "rowid", or the key column
     QList<IndexDef> indexes; // named indexes of the open file
     QHash<QString, QString> keyColumns; // lower-case text field -> its Polish sort key column
     int batchDepth = 0;
@@ -124,7 +127,7 @@ struct TableState {
     // --- the row cache
     struct Cache {
         QString rowSql; // whole record by rowid
-        SQLite::Statement* rowStatement = nullptr; // owned by the file's cache
+        SqlStatement* rowStatement = nullptr; // owned by the connection's cache
         // Walks and grids read few of the fields: blocks bring only the columns read
         // so far (learned like the filter's), a new one is added on its first read.
         std::vector<int> readColumns; // sorted
@@ -140,6 +143,14 @@ struct TableState {
         std::vector<QVariant> buffer;
         std::vector<bool> dirty;
         std::vector<QVariant> insertStart; // a new record as it began (link values, defaults)
+        // An ordinal given to the record (count + 1), taken again under the
+        // table's lock when the record is posted.
+        struct Ordinal {
+            int field = -1;
+            qint64 proposed = 0;
+            qint64 counted = 0; // records under the view's condition when it was given
+        };
+        std::optional<Ordinal> ordinal;
     } edit;
 
     // --- lookups

@@ -1,7 +1,6 @@
 #include "store/TableView.h"
 
 #include "store/RowCache.h"
-#include "store/SqliteFile.h"
 #include "store/Values.h"
 
 #include <algorithm>
@@ -39,7 +38,8 @@ std::vector<qint64> buildIds(TableState& s, const ViewCondition& cond, std::opti
     const bool filtering = s.filtered && bool(s.onFilterRecord);
     QString where = cond.whereSql();
     if (only)
-        where += (where.isEmpty() ? QStringLiteral(" WHERE ") : QStringLiteral(" AND ")) + QStringLiteral("rowid = ?");
+        where += (where.isEmpty() ? QStringLiteral(" WHERE ") : QStringLiteral(" AND ")) + s.keySql +
+            QStringLiteral(" = ?");
     const QString order = orderBy(s);
     auto& f = s.filter;
 
@@ -48,25 +48,21 @@ std::vector<qint64> buildIds(TableState& s, const ViewCondition& cond, std::opti
         if (allPassed)
             *allPassed = true;
         const std::vector<int> cols = filtering ? f.columns : std::vector<int>{};
-        QString sql = QStringLiteral("SELECT rowid");
+        QString sql = QStringLiteral("SELECT ") + s.keySql;
         for (int c : cols)
             sql += QStringLiteral(", ") + quoteId(s.fields[size_t(c)]->fieldName());
         sql += QStringLiteral(" FROM ") + s.sqlName + where + QStringLiteral(" ORDER BY ") + order;
 
-        SQLite::Statement& st = s.file->statement(sql);
+        SqlStatement& st = s.conn->statement(sql);
         ResetOnExit reset(st);
-        s.file->guard([&] {
-            cond.bind(st);
-            if (only)
-                st.bind(int(cond.binds.size()) + 1, int64_t(*only));
-        });
+        cond.bind(st);
+        if (only)
+            st.bindInt(int(cond.binds.size()) + 1, *only);
 
         std::vector<qint64> ids;
         if (!filtering) {
-            s.file->guard([&] {
-                while (st.executeStep())
-                    ids.push_back(st.getColumn(0).getInt64());
-            });
+            while (st.step())
+                ids.push_back(st.column(0).toInt64());
             return ids;
         }
 
@@ -76,13 +72,12 @@ std::vector<qint64> buildIds(TableState& s, const ViewCondition& cond, std::opti
         FilterPass pass(f);
         bool restart = false;
         for (;;) {
-            const bool more = s.file->guard([&] { return st.executeStep(); });
-            if (!more)
+            if (!st.step())
                 break;
-            f.id = st.getColumn(0).getInt64();
+            f.id = st.column(0).toInt64();
             for (size_t k = 0; k < cols.size(); ++k) {
                 const size_t c = size_t(cols[k]);
-                f.values[c] = readColumn(s.def(c), st.getColumn(int(k) + 1));
+                f.values[c] = readColumn(s.def(c), st.column(int(k) + 1));
             }
             bool accept = true;
             s.onFilterRecord(s.table, accept);
@@ -100,17 +95,15 @@ std::vector<qint64> buildIds(TableState& s, const ViewCondition& cond, std::opti
     }
 }
 
-// Whether record a comes before record b in view order: SQLite's own ORDER BY decides.
+// Whether record a comes before record b in view order: the engine's own ORDER BY decides.
 bool precedes(TableState& s, qint64 a, qint64 b)
 {
-    SQLite::Statement& st = s.file->statement(
-        QStringLiteral("SELECT rowid FROM %1 WHERE rowid IN (?, ?) ORDER BY %2 LIMIT 1").arg(s.sqlName, orderBy(s)));
+    SqlStatement& st = s.conn->statement(QStringLiteral("SELECT %1 FROM %2 WHERE %1 IN (?, ?) ORDER BY %3 LIMIT 1")
+                                             .arg(s.keySql, s.sqlName, orderBy(s)));
     ResetOnExit reset(st);
-    return s.file->guard([&] {
-        st.bind(1, int64_t(a));
-        st.bind(2, int64_t(b));
-        return st.executeStep() && st.getColumn(0).getInt64() == a;
-    });
+    st.bindInt(1, a);
+    st.bindInt(2, b);
+    return st.step() && st.column(0).toInt64() == a;
 }
 
 bool placeInView(TableState& s, qint64 id, bool inserted)
@@ -166,7 +159,7 @@ QString ViewCondition::whereSql() const
     return where.isEmpty() ? QString() : QStringLiteral(" WHERE ") + where.join(QStringLiteral(" AND "));
 }
 
-void ViewCondition::bind(SQLite::Statement& st, int first) const
+void ViewCondition::bind(SqlStatement& st, int first) const
 {
     for (size_t i = 0; i < binds.size(); ++i) {
         if (binds[i].def)
@@ -183,8 +176,14 @@ ViewCondition condition(TableState& s)
     ViewCondition out;
     for (int i = 0; i < s.link.fields.size(); ++i) {
         const int fi = s.fieldIndex(s.link.fields[i]);
-        out.where << quoteId(s.link.fields[i]) + QStringLiteral(" IS ?");
-        out.binds.push_back({s.link.values[i], &s.def(size_t(fi))});
+        // "=" where there is a value: an index answers it on either engine.
+        const QVariant& v = s.link.values[i];
+        if (v.isNull()) {
+            out.where << quoteId(s.link.fields[i]) + QStringLiteral(" IS NULL");
+            continue;
+        }
+        out.where << quoteId(s.link.fields[i]) + QStringLiteral(" = ?");
+        out.binds.push_back({v, &s.def(size_t(fi))});
     }
     s.filter.preFilterColumns.clear();
     if (s.filtered && s.preFilter) {
@@ -212,7 +211,7 @@ QString orderBy(const TableState& s)
     QStringList order;
     for (const QString& k : s.indexFieldNames())
         order << quoteId(s.keyColumns.value(k.toLower(), k));
-    order << QStringLiteral("rowid");
+    order << s.keySql;
     return order.join(QStringLiteral(", "));
 }
 
@@ -230,7 +229,7 @@ void rebuild(TableState& s, qint64 keepId)
     s.view.stale = false;
     const int oldPos = s.pos;
     s.view.condition = condition(s);
-    s.view.dataVersion = s.file->dataVersion();
+    s.view.dataVersion = s.conn->dataVersion();
     s.view.ids = buildIds(s, s.view.condition, std::nullopt, &s.view.everyRowPasses);
     const auto& ids = s.view.ids;
     const int n = int(ids.size());
@@ -304,13 +303,13 @@ std::optional<int> locate(TableState& s, int fieldIndex, const QVariant& value)
     if (text && !value.isNull() && value.toString().isEmpty())
         return 0; // every text begins with the empty text
 
-    // Let SQLite find the matching records, then take the first in view order.
+    // Let the engine find the matching records, then take the first in view order.
     QVariant key;
     if (text)
         key = value.isNull() ? QVariant() : QVariant(value.toString());
     else
         key = normalizeValue(def, value);
-    QString sql = QStringLiteral("SELECT rowid FROM %1 WHERE ").arg(s.sqlName);
+    QString sql = QStringLiteral("SELECT %1 FROM %2 WHERE ").arg(s.keySql, s.sqlName);
     const QString col = quoteId(def.name);
     if (key.isNull())
         sql += col + QStringLiteral(" IS NULL");
@@ -318,21 +317,19 @@ std::optional<int> locate(TableState& s, int fieldIndex, const QVariant& value)
         sql += QStringLiteral("substr(%1, 1, ?) = ?").arg(col);
     else
         sql += col + QStringLiteral(" = ?");
-    SQLite::Statement& st = s.file->statement(sql);
+    SqlStatement& st = s.conn->statement(sql);
     ResetOnExit reset(st);
     std::unordered_set<qint64> matches;
-    s.file->guard([&] {
-        if (!key.isNull()) {
-            if (text) {
-                st.bind(1, int32_t(key.toString().size()));
-                st.bind(2, key.toString().toUtf8().toStdString());
-            } else {
-                bindValue(st, 1, def, key);
-            }
+    if (!key.isNull()) {
+        if (text) {
+            st.bindInt(1, key.toString().size());
+            st.bindText(2, key.toString().toUtf8());
+        } else {
+            bindValue(st, 1, def, key);
         }
-        while (st.executeStep())
-            matches.insert(st.getColumn(0).getInt64());
-    });
+    }
+    while (st.step())
+        matches.insert(st.column(0).toInt64());
     if (matches.empty())
         return std::nullopt;
     for (size_t i = 0; i < ids.size(); ++i)

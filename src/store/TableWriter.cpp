@@ -2,11 +2,8 @@
 
 #include "common/Collation.h"
 #include "store/RowCache.h"
-#include "store/SqliteFile.h"
 #include "store/TableState.h"
 #include "store/Values.h"
-
-#include <QFileInfo>
 
 #include <vector>
 
@@ -67,52 +64,89 @@ QString updateSql(const TableState& s, const std::vector<size_t>& cols, const st
 
 } // namespace
 
+qint64 countUnderCondition(TableState& s, const ViewCondition& cond)
+{
+    SqlStatement& st = s.conn->statement(QStringLiteral("SELECT count(*) FROM ") + s.sqlName + cond.whereSql());
+    ResetOnExit reset(st);
+    cond.bind(st);
+    return st.step() ? st.column(0).toInt64() : 0;
+}
+
+namespace {
+
+// The ordinal given to the record, counted again under the table's lock: what
+// other workstations added since shifts it, so two never store the same one.
+void retakeOrdinal(TableState& s)
+{
+    const auto& o = s.edit.ordinal;
+    if (!o || o->field < 0 || size_t(o->field) >= s.edit.buffer.size())
+        return;
+    QVariant& slot = s.edit.buffer[size_t(o->field)];
+    if (slot.isNull() || slot.toLongLong() != o->proposed)
+        return; // typed over: the user's number stands
+    s.conn->dialect().lockForOrdinal(*s.conn, s.tableName);
+    const qint64 now = countUnderCondition(s, s.view.condition);
+    if (now != o->counted) {
+        slot = normalizeValue(s.def(size_t(o->field)), QVariant(o->proposed + now - o->counted));
+        s.edit.dirty[size_t(o->field)] = true;
+    }
+}
+
+} // namespace
+
 qint64 post(TableState& s, bool inserting, qint64 id)
 {
+    Transaction tx(*s.conn);
+    retakeOrdinal(s);
     // A new record writes every field it has (its defaults included), an edit the changed ones.
     std::vector<size_t> cols;
     for (size_t i = 0; i < s.fields.size(); ++i)
         if (s.def(i).type != FieldType::AutoInc && (inserting || s.edit.dirty[i]))
             cols.push_back(i);
     const std::vector<SortKeyValue> keys = sortKeys(s, cols);
-    const QString sql = inserting ? insertSql(s, cols, keys) : updateSql(s, cols, keys);
+    const SqlDialect& dialect = s.conn->dialect();
+    const QString returning = inserting ? dialect.returningKey(s.keySql) : QString();
+    const QString sql = inserting ? insertSql(s, cols, keys) + returning : updateSql(s, cols, keys);
 
-    Transaction tx(*s.file);
-    SQLite::Statement& st = s.file->statement(sql);
+    SqlStatement& st = s.conn->statement(sql);
     {
         ResetOnExit reset(st);
-        s.file->guard([&] {
-            int k = 1;
-            for (size_t c : cols)
-                bindValue(st, k++, s.def(c), s.edit.buffer[c]);
-            for (const auto& key : keys) {
-                if (key.null)
-                    st.bind(k++);
-                else
-                    st.bind(k++, key.key.constData(), int(key.key.size())); // copied by SQLite
-            }
-            if (!inserting)
-                st.bind(k, int64_t(id));
+        int k = 1;
+        for (size_t c : cols)
+            bindValue(st, k++, s.def(c), s.edit.buffer[c]);
+        for (const auto& key : keys) {
+            if (key.null)
+                st.bindNull(k++);
+            else
+                st.bindBlob(k++, key.key);
+        }
+        if (!inserting)
+            st.bindInt(k, id);
+        if (!returning.isEmpty()) {
+            if (!st.step())
+                throw EngineError(QStringLiteral("The new record has no key"), s.path);
+            id = st.column(0).toInt64();
             st.exec();
-        });
+        } else {
+            st.exec();
+            if (inserting)
+                id = s.conn->lastInsertId();
+        }
     }
-    if (inserting)
-        id = s.file->lastInsertId();
     tx.commit();
+    s.edit.ordinal.reset();
     rowcache::drop(s, id);
     return id;
 }
 
 void remove(TableState& s, qint64 id)
 {
-    Transaction tx(*s.file);
-    SQLite::Statement& st = s.file->statement(QStringLiteral("DELETE FROM %1 WHERE rowid = ?").arg(s.sqlName));
+    Transaction tx(*s.conn);
+    SqlStatement& st = s.conn->statement(QStringLiteral("DELETE FROM %1 WHERE %2 = ?").arg(s.sqlName, s.keySql));
     {
         ResetOnExit reset(st);
-        s.file->guard([&] {
-            st.bind(1, int64_t(id));
-            st.exec();
-        });
+        st.bindInt(1, id);
+        st.exec();
     }
     tx.commit();
     rowcache::drop(s, id);
@@ -120,36 +154,31 @@ void remove(TableState& s, qint64 id)
 
 void compact(TableState& s)
 {
-    // VACUUM refuses to run while any statement of the connection is live.
     rowcache::forgetStatements(s);
-    s.file->dropStatements();
-    s.file->exec(QStringLiteral("VACUUM"));
+    s.conn->dialect().pack(*s.conn, s.sqlName);
     rowcache::dropAll(s);
 }
 
 void flush(TableState& s)
 {
-    // Posts are committed with synchronous=FULL; what is left is to notice a lost file.
-    if (!QFileInfo::exists(s.path))
-        throw EngineError(QStringLiteral("Table file is missing"), s.path);
-    s.file->exec(QStringLiteral("PRAGMA schema_version"));
+    s.conn->dialect().checkDurable(*s.conn);
 }
 
 void beginBatch(TableState& s)
 {
-    s.file->begin();
+    s.conn->begin();
     ++s.batchDepth;
 }
 
 void commitBatch(TableState& s)
 {
     --s.batchDepth;
-    s.file->commit();
+    s.conn->commit();
 }
 
 void rollbackBatch(TableState& s)
 {
-    s.file->rollback();
+    s.conn->rollback();
     --s.batchDepth;
 }
 

@@ -9,6 +9,7 @@
 namespace jadl {
 
 struct TableState;
+struct ViewCondition;
 
 namespace tablewriter {
 
@@ -17,7 +18,10 @@ namespace tablewriter {
 qint64 post(TableState& s, bool inserting, qint64 id);
 void remove(TableState& s, qint64 id);
 
-// VACUUM; the cached rows and statements go with it.
+// Records that meet the condition now.
+qint64 countUnderCondition(TableState& s, const ViewCondition& cond);
+
+// The dialect's pack; the cached rows and statements go with it.
 void compact(TableState& s);
 // Posts are durable when they return; this checks the file is still there and readable.
 void flush(TableState& s);

@@ -4,7 +4,6 @@
 #include "store/EngineError.h"
 
 #include <QRegularExpression>
-#include <sqlite3.h>
 #include <cmath>
 #include <limits>
 
@@ -181,27 +180,25 @@ QVariant normalizeValue(const FieldDef& def, const QVariant& v)
     return {};
 }
 
-QVariant readColumn(const FieldDef& def, const SQLite::Column& c)
+QVariant readColumn(const FieldDef& def, const SqlValue& c)
 {
     if (c.isNull())
         return {};
     switch (def.type) {
     case FieldType::AutoInc:
     case FieldType::Integer:
-        if (c.getType() == SQLITE_FLOAT)
-            return integerVariant(qRound64(c.getDouble()));
-        return integerVariant(c.getInt64());
+        return integerVariant(c.toInt64());
     case FieldType::Float:
-        return QVariant(c.getDouble());
+        return QVariant(c.toDouble());
     case FieldType::Logical:
-        if (c.getType() == SQLITE_TEXT)
-            return QVariant(parseLogical(QString::fromUtf8(c.getText())).value_or(false));
-        return QVariant(c.getDouble() != 0.0);
+        if (c.type == SqlType::Text && c.bytes > 0 && !(c.data[0] >= '0' && c.data[0] <= '9') && c.data[0] != '-')
+            return QVariant(parseLogical(c.toString()).value_or(false));
+        return QVariant(c.toDouble() != 0.0);
     case FieldType::Date: {
         // The stored form is "YYYY-MM-DD"; read it straight from the bytes, as
         // filters read a date from every row they are offered.
-        const char* p = c.getText();
-        if (c.getBytes() >= 10 && p[4] == '-' && p[7] == '-') {
+        const char* p = c.data;
+        if (c.type == SqlType::Text && c.bytes >= 10 && p[4] == '-' && p[7] == '-') {
             auto num = [p](int from, int len) {
                 int v = 0;
                 for (int i = from; i < from + len; ++i) {
@@ -215,63 +212,63 @@ QVariant readColumn(const FieldDef& def, const SQLite::Column& c)
             if (quick.isValid())
                 return QVariant(quick);
         }
-        const QString s = QString::fromUtf8(p);
+        const QString s = c.toString();
         QDate d = QDate::fromString(s.left(10), Qt::ISODate);
         if (!d.isValid())
             d = parseDate(s).value_or(QDate());
         return d.isValid() ? QVariant(d) : QVariant();
     }
     case FieldType::DateTime: {
-        const auto dt = parseDateTime(QString::fromUtf8(c.getText()));
+        const auto dt = parseDateTime(c.toString());
         return dt ? QVariant(*dt) : QVariant();
     }
     case FieldType::Text:
     case FieldType::Memo:
-        return QVariant(QString::fromUtf8(c.getText(), c.getBytes()));
+        return QVariant(c.toString());
     }
     return {};
 }
 
-void bindValue(SQLite::Statement& st, int index, const FieldDef& def, const QVariant& value)
+void bindValue(SqlStatement& st, int index, const FieldDef& def, const QVariant& value)
 {
     if (!value.isValid() || value.isNull()) {
-        st.bind(index);
+        st.bindNull(index);
         return;
     }
     switch (def.type) {
     case FieldType::AutoInc:
     case FieldType::Integer:
-        st.bind(index, int64_t(value.toLongLong()));
+        st.bindInt(index, value.toLongLong());
         return;
     case FieldType::Float:
-        st.bind(index, value.toDouble());
+        st.bindDouble(index, value.toDouble());
         return;
     case FieldType::Logical:
-        st.bind(index, int32_t(value.toBool() ? 1 : 0));
+        st.bindInt(index, value.toBool() ? 1 : 0);
         return;
     case FieldType::Date:
-        st.bind(index, value.toDate().toString(Qt::ISODate).toStdString());
+        st.bindText(index, value.toDate().toString(Qt::ISODate).toUtf8());
         return;
     case FieldType::DateTime:
-        st.bind(index, isoDateTime(value.toDateTime()).toStdString());
+        st.bindText(index, isoDateTime(value.toDateTime()).toUtf8());
         return;
     case FieldType::Text: {
         QString s = value.toString();
         if (s.size() > def.textSize())
             s.truncate(def.textSize());
-        st.bind(index, s.toUtf8().toStdString());
+        st.bindText(index, s.toUtf8());
         return;
     }
     case FieldType::Memo:
-        st.bind(index, value.toString().toUtf8().toStdString());
+        st.bindText(index, value.toString().toUtf8());
         return;
     }
 }
 
-void bindPlain(SQLite::Statement& st, int index, const QVariant& value)
+void bindPlain(SqlStatement& st, int index, const QVariant& value)
 {
     if (!value.isValid() || value.isNull()) {
-        st.bind(index);
+        st.bindNull(index);
         return;
     }
     switch (value.typeId()) {
@@ -279,23 +276,23 @@ void bindPlain(SQLite::Statement& st, int index, const QVariant& value)
     case QMetaType::LongLong:
     case QMetaType::UInt:
     case QMetaType::Short:
-        st.bind(index, int64_t(value.toLongLong()));
+        st.bindInt(index, value.toLongLong());
         return;
     case QMetaType::Bool:
-        st.bind(index, int32_t(value.toBool() ? 1 : 0));
+        st.bindInt(index, value.toBool() ? 1 : 0);
         return;
     case QMetaType::Double:
     case QMetaType::Float:
-        st.bind(index, value.toDouble());
+        st.bindDouble(index, value.toDouble());
         return;
     case QMetaType::QDate:
-        st.bind(index, value.toDate().toString(Qt::ISODate).toStdString());
+        st.bindText(index, value.toDate().toString(Qt::ISODate).toUtf8());
         return;
     case QMetaType::QDateTime:
-        st.bind(index, isoDateTime(value.toDateTime()).toStdString());
+        st.bindText(index, isoDateTime(value.toDateTime()).toUtf8());
         return;
     default:
-        st.bind(index, value.toString().toUtf8().toStdString());
+        st.bindText(index, value.toString().toUtf8());
         return;
     }
 }

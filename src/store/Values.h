@@ -1,9 +1,9 @@
 #pragma once
-// Conversions between field values (QVariant), SQLite columns and declared
-// column types. Internal to the engine.
+// Conversions between field values (QVariant), result columns and parameters
+// of either engine, and declared column types. Internal to the engine.
 #include "store/FieldDefs.h"
+#include "store/SqlConnection.h"
 
-#include <SQLiteCpp/SQLiteCpp.h>
 #include <QVariant>
 #include <optional>
 
@@ -18,12 +18,12 @@ QVariant normalizeValue(const FieldDef& def, const QVariant& v);
 // The integer as QVariant: int when it fits in 32 bits, else qlonglong.
 QVariant integerVariant(qint64 v);
 
-QVariant readColumn(const FieldDef& def, const SQLite::Column& column);
-void bindValue(SQLite::Statement& st, int index, const FieldDef& def, const QVariant& value);
+QVariant readColumn(const FieldDef& def, const SqlValue& column);
+void bindValue(SqlStatement& st, int index, const FieldDef& def, const QVariant& value);
 // A parameter of an SQL condition written by a caller (pre-filter binds).
-void bindPlain(SQLite::Statement& st, int index, const QVariant& value);
+void bindPlain(SqlStatement& st, int index, const QVariant& value);
 
-// Column declaration for CREATE TABLE.
+// Column declaration of a SQLite table file.
 QString columnSql(const FieldDef& def);
 // Field definition of a column read back from a file.
 FieldDef fieldFromColumn(const QString& name, const QString& declaredType, bool integerKey);

@@ -2,13 +2,9 @@
 
 #include "common/ExactSum.h"
 #include "store/RowCache.h"
-#include "store/SqlFunctions.h"
 #include "store/TableState.h"
 
-#include <sqlite3.h>
-
 #include <algorithm>
-#include <cstring>
 #include <optional>
 
 namespace jadl::viewsums {
@@ -65,55 +61,46 @@ struct SqlResult {
     bool keysRepeat = false; // integers stored as floats fell into groups of their own
 };
 
-SqlResult query(TableState& s, const std::vector<int>& fields, std::optional<int> group, const RowSet* members)
+SqlResult query(TableState& s, const std::vector<int>& fields, std::optional<int> group,
+                const std::vector<qint64>* members)
 {
+    const SqlDialect& dialect = s.conn->dialect();
     QString sql = QStringLiteral("SELECT count(*)");
     if (group)
         sql += QStringLiteral(", ") + quoteId(s.fields[size_t(*group)]->fieldName());
-    // One aggregate call per row for up to kMaxExactSums totals.
-    for (size_t k = 0; k < fields.size(); k += sqlfunctions::kMaxExactSums) {
-        QStringList args;
-        for (size_t j = k; j < std::min(fields.size(), k + sqlfunctions::kMaxExactSums); ++j)
-            args << quoteId(s.fields[size_t(fields[j])]->fieldName());
-        sql += QStringLiteral(", jadl_exact_sums(%1)").arg(args.join(QStringLiteral(", ")));
-    }
+    QStringList columns;
+    for (int f : fields)
+        columns << quoteId(s.fields[size_t(f)]->fieldName());
+    sql += QStringLiteral(", ") + dialect.sumsSelect(columns);
     QString where = s.view.condition.whereSql();
     if (members)
         where += (where.isEmpty() ? QStringLiteral(" WHERE ") : QStringLiteral(" AND ")) +
-            QStringLiteral("jadl_member(rowid)");
+            dialect.memberCondition(s.keySql);
     sql += QStringLiteral(" FROM ") + s.sqlName + where;
     if (group)
         sql += QStringLiteral(" GROUP BY ") + quoteId(s.fields[size_t(*group)]->fieldName());
 
-    std::optional<MemberScope> scope;
-    if (members)
-        scope.emplace(*s.file, *members);
-    SQLite::Statement& st = s.file->statement(sql);
+    SqlStatement& st = s.conn->statement(sql);
     ResetOnExit reset(st);
     SqlResult out;
-    s.file->guard([&] {
-        s.view.condition.bind(st);
-        const int first = group ? 2 : 1;
-        while (st.executeStep()) {
-            out.rows += st.getColumn(0).getInt64();
-            qint64 key = 0;
-            if (group) {
-                const SQLite::Column g = st.getColumn(1);
-                if (g.isNull())
-                    continue;
-                key = g.getType() == SQLITE_FLOAT ? qRound64(g.getDouble()) : g.getInt64();
-            }
-            std::vector<double> sums(fields.size(), 0.0);
-            for (size_t k = 0; k < fields.size(); k += sqlfunctions::kMaxExactSums) {
-                const SQLite::Column blob = st.getColumn(first + int(k / sqlfunctions::kMaxExactSums));
-                const size_t n = std::min(size_t(blob.getBytes()) / sizeof(double), fields.size() - k);
-                if (n > 0) // no rows: an empty blob, whose pointer may be null
-                    std::memcpy(sums.data() + k, blob.getBlob(), n * sizeof(double));
-            }
-            if (!out.groups.emplace(key, std::move(sums)).second)
-                out.keysRepeat = true;
+    s.view.condition.bind(st);
+    if (members)
+        st.bindIds(int(s.view.condition.binds.size()) + 1, *members);
+    const int first = group ? 2 : 1;
+    while (st.step()) {
+        out.rows += st.column(0).toInt64();
+        qint64 key = 0;
+        if (group) {
+            const SqlValue g = st.column(1);
+            if (g.isNull())
+                continue;
+            key = g.toInt64();
         }
-    });
+        std::vector<double> sums(fields.size(), 0.0);
+        dialect.readSums(st, first, sums);
+        if (!out.groups.emplace(key, std::move(sums)).second)
+            out.keysRepeat = true;
+    }
     return out;
 }
 
@@ -121,15 +108,14 @@ std::map<qint64, std::vector<double>> compute(TableState& s, const std::vector<i
 {
     if (sqlCovers(s, fields, group)) {
         const qint64 viewRows = qint64(s.view.ids.size());
-        if (s.view.everyRowPasses && s.file->dataVersion() == s.view.dataVersion) {
+        if (s.view.everyRowPasses && s.conn->dataVersion() == s.view.dataVersion) {
             // The records that meet the view's condition are the view; the count
             // checks it once more.
             SqlResult r = query(s, fields, group, nullptr);
             if (r.rows == viewRows && !r.keysRepeat)
                 return std::move(r.groups);
         }
-        const RowSet members(s.view.ids);
-        SqlResult r = query(s, fields, group, &members);
+        SqlResult r = query(s, fields, group, &s.view.ids);
         if (r.rows == viewRows && !r.keysRepeat)
             return std::move(r.groups);
     }

@@ -1,0 +1,608 @@
+#include "store/PgConnection.h"
+
+#include "store/DataStore.h"
+#include "store/SqlDialect.h"
+
+#include <libpq-fe.h>
+
+#include <QHash>
+
+#include <charconv>
+#include <cstring>
+
+namespace jadl {
+
+void PgResultFree::operator()(pg_result* r) const
+{
+    PQclear(r);
+}
+
+namespace {
+
+// PostgreSQL's type numbers of the columns the engine reads.
+constexpr Oid kBool = 16, kBytea = 17, kInt8 = 20, kInt2 = 21, kInt4 = 23, kOid = 26, kFloat4 = 700, kFloat8 = 701,
+              kNumeric = 1700;
+
+QString serverText(const char* message)
+{
+    return QString::fromUtf8(message ? message : "").trimmed();
+}
+
+// SQLSTATE classes of a connection that is gone: connection exception, and the
+// server shutting down or restarting.
+bool lostState(const char* state)
+{
+    if (!state)
+        return false;
+    return std::strncmp(state, "08", 2) == 0 || std::strcmp(state, "57P01") == 0 || std::strcmp(state, "57P02") == 0 ||
+        std::strcmp(state, "57P03") == 0;
+}
+
+// The lost connection, as the user reads it.
+class ConnectionLost : public EngineError {
+public:
+    ConnectionLost(const QString& display, const QString& reason)
+        : EngineError(QStringLiteral("Utracono połączenie z serwerem bazy danych %1 (%2). To, co było w toku, "
+                                     "nie zostało zapisane; program połączy się ponownie, gdy serwer będzie "
+                                     "dostępny.")
+                          .arg(display, reason))
+    { }
+};
+
+const char* const kStatementPrefix = "jadl_";
+
+} // namespace
+
+std::string numberParameters(const QString& sql)
+{
+    const QByteArray in = sql.toUtf8();
+    std::string out;
+    out.reserve(size_t(in.size()) + 16);
+    int n = 0;
+    char quote = 0;
+    for (char c : in) {
+        if (quote) {
+            if (c == quote)
+                quote = 0;
+            out += c;
+        } else if (c == '\'' || c == '"') {
+            quote = c;
+            out += c;
+        } else if (c == '?') {
+            out += '$';
+            out += std::to_string(++n);
+        } else {
+            out += c;
+        }
+    }
+    return out;
+}
+
+// ================================================================ PgLink
+
+PgLink::PgLink(QString connection, QString display) : connection_(std::move(connection)), display_(std::move(display))
+{ }
+
+PgLink::~PgLink()
+{
+    if (conn_)
+        PQfinish(conn_);
+}
+
+bool PgLink::broken() const
+{
+    return !conn_ || PQstatus(conn_) != CONNECTION_OK;
+}
+
+void PgLink::ensureOpen()
+{
+    if (!broken())
+        return;
+    prepared_.clear();
+    if (conn_) {
+        PQreset(conn_);
+    } else {
+        // Our defaults first: what the connection string says overrides them.
+        // A cut network is noticed within seconds instead of hanging the window.
+        const QByteArray dbname = connection_.toUtf8();
+        const char* keys[] = {"connect_timeout",           "keepalives_idle",  "keepalives_interval",
+                              "keepalives_count",          "tcp_user_timeout", "application_name",
+                              "fallback_application_name", "dbname",           nullptr};
+        const char* values[] = {"5", "10", "5", "3", "15000", "jadlonia", "jadlonia", dbname.constData(), nullptr};
+        conn_ = PQconnectdbParams(keys, values, 1);
+    }
+    if (PQstatus(conn_) != CONNECTION_OK) {
+        const QString reason = serverText(PQerrorMessage(conn_));
+        throw EngineError(QStringLiteral("Nie można połączyć się z serwerem bazy danych %1: %2. Sprawdź, czy serwer "
+                                         "działa i jest osiągalny z tego stanowiska.")
+                              .arg(display_, reason));
+    }
+    // Text results as the engine reads them; the workstation's name for what it keeps per workstation.
+    const QByteArray setup = QByteArrayLiteral("SET client_encoding = 'UTF8'; SET DateStyle = 'ISO, YMD'; "
+                                               "SET extra_float_digits = 3; SET jadl.stanowisko = ") +
+        escapeLiteral(workstationName());
+    PgResult r(PQexec(conn_, setup.constData()));
+    if (!r || PQresultStatus(r.get()) != PGRES_COMMAND_OK)
+        fail(PQerrorMessage(conn_));
+}
+
+QByteArray PgLink::escapeLiteral(const QString& text)
+{
+    const QByteArray utf8 = text.toUtf8();
+    if (!conn_) {
+        // Before the first connection: standard quoting, which the server reads alike.
+        QByteArray q = utf8;
+        q.replace('\'', "''");
+        return '\'' + q + '\'';
+    }
+    char* lit = PQescapeLiteral(conn_, utf8.constData(), size_t(utf8.size()));
+    if (!lit)
+        fail(PQerrorMessage(conn_));
+    const QByteArray out(lit);
+    PQfreemem(lit);
+    return out;
+}
+
+void PgLink::fail(const char* what)
+{
+    const QString reason = serverText(what);
+    if (broken())
+        throw ConnectionLost(display_, reason);
+    throw EngineError(reason, display_);
+}
+
+PgResult PgLink::check(PgResult r)
+{
+    if (r) {
+        const ExecStatusType st = PQresultStatus(r.get());
+        if (st == PGRES_COMMAND_OK || st == PGRES_TUPLES_OK || st == PGRES_COPY_IN)
+            return r;
+        const char* state = PQresultErrorField(r.get(), PG_DIAG_SQLSTATE);
+        const QString reason = serverText(PQresultErrorMessage(r.get()));
+        if (broken() || lostState(state))
+            throw ConnectionLost(display_, reason);
+        throw EngineError(reason, display_);
+    }
+    fail(PQerrorMessage(conn_));
+}
+
+template <class Run>
+PgResult PgLink::run(Run&& runOnce, bool again)
+{
+    ensureOpen();
+    try {
+        return check(runOnce());
+    } catch (const ConnectionLost&) {
+        // A connection found dead when it was used: one more try on a new one,
+        // where sending the statement again cannot write anything twice.
+        if (!again)
+            throw;
+    }
+    ensureOpen();
+    return check(runOnce());
+}
+
+PgResult PgLink::exec(const QByteArray& sql, bool again)
+{
+    return run([&] { return PgResult(PQexec(conn_, sql.constData())); }, again);
+}
+
+PgResult PgLink::execPrepared(const std::string& sql, const std::vector<const char*>& values,
+                              const std::vector<int>& lengths, bool again)
+{
+    return run(
+        [&] {
+            auto it = prepared_.find(sql);
+            if (it == prepared_.end()) {
+                const std::string name = kStatementPrefix + std::to_string(++nextName_);
+                PgResult prep(PQprepare(conn_, name.c_str(), sql.c_str(), 0, nullptr));
+                if (!prep || PQresultStatus(prep.get()) != PGRES_COMMAND_OK)
+                    return prep;
+                it = prepared_.emplace(sql, name).first;
+            }
+            return PgResult(PQexecPrepared(conn_, it->second.c_str(), int(values.size()), values.data(), lengths.data(),
+                                           nullptr, 0));
+        },
+        again);
+}
+
+void PgLink::copyIn(const QByteArray& sql, const QByteArray& rows)
+{
+    PgResult start = run([&] { return PgResult(PQexec(conn_, sql.constData())); }, false);
+    if (PQputCopyData(conn_, rows.constData(), int(rows.size())) != 1 || PQputCopyEnd(conn_, nullptr) != 1)
+        fail(PQerrorMessage(conn_));
+    PgResult last;
+    while (PgResult r{PQgetResult(conn_)})
+        last = std::move(r);
+    check(std::move(last));
+}
+
+// ================================================================ PgServer
+
+namespace {
+QHash<QString, std::shared_ptr<PgServer>>& servers()
+{
+    static QHash<QString, std::shared_ptr<PgServer>> all;
+    return all;
+}
+} // namespace
+
+std::shared_ptr<PgServer> PgServer::get(const QString& connection)
+{
+    auto& all = servers();
+    auto it = all.find(connection);
+    if (it == all.end())
+        it = all.insert(connection, std::make_shared<PgServer>(connection));
+    return *it;
+}
+
+void PgServer::disconnectAll()
+{
+    for (const auto& server : std::as_const(servers()))
+        server->links_.clear();
+    servers().clear();
+}
+
+PgServer::PgServer(QString connection)
+    : connection_(std::move(connection)), display_(serverDisplayName(connection_)) { }
+
+PgLink& PgServer::idleLink()
+{
+    for (const auto& l : links_)
+        if (!l->pinnedBy) {
+            l->ensureOpen();
+            return *l;
+        }
+    links_.push_back(std::make_unique<PgLink>(connection_, display_));
+    links_.back()->ensureOpen();
+    return *links_.back();
+}
+
+std::unique_ptr<PgLink> PgServer::privateLink()
+{
+    auto link = std::make_unique<PgLink>(connection_, display_);
+    link->ensureOpen();
+    return link;
+}
+
+// ================================================================ statements
+
+class PgConnection::Statement : public SqlStatement {
+public:
+    Statement(PgConnection& conn, const QString& sql) : conn_(conn), sql_(numberParameters(sql))
+    {
+        const QString head = sql.trimmed().left(8).toUpper();
+        write_ = head.startsWith(QLatin1String("INSERT")) || head.startsWith(QLatin1String("UPDATE")) ||
+            head.startsWith(QLatin1String("DELETE")) || head.startsWith(QLatin1String("TRUNCATE"));
+        read_ = head.startsWith(QLatin1String("SELECT"));
+    }
+
+    void bindNull(int i) override { slot(i).reset(); }
+    void bindInt(int i, qint64 v) override { slot(i) = std::to_string(v); }
+    void bindDouble(int i, double v) override
+    {
+        char buf[32];
+        const auto r = std::to_chars(buf, buf + sizeof buf, v);
+        std::string s(buf, r.ptr);
+        // The shortest form that reads back as the same double; numeric reads it exactly.
+        if (s == "inf")
+            s = "Infinity";
+        else if (s == "-inf")
+            s = "-Infinity";
+        else if (s == "nan" || s == "-nan")
+            s = "NaN";
+        slot(i) = std::move(s);
+    }
+    void bindText(int i, const QByteArray& utf8) override { slot(i) = utf8.toStdString(); }
+    void bindBlob(int i, const QByteArray& bytes) override { slot(i) = "\\x" + bytes.toHex().toStdString(); }
+    void bindIds(int i, const std::vector<qint64>& ids) override
+    {
+        std::string s = "{";
+        s.reserve(ids.size() * 8 + 2);
+        char buf[24];
+        for (size_t k = 0; k < ids.size(); ++k) {
+            if (k)
+                s += ',';
+            const auto r = std::to_chars(buf, buf + sizeof buf, ids[k]);
+            s.append(buf, r.ptr);
+        }
+        s += '}';
+        slot(i) = std::move(s);
+    }
+
+    bool step() override
+    {
+        if (!result_) {
+            run();
+            row_ = 0;
+        } else {
+            ++row_;
+        }
+        return row_ < PQntuples(result_.get());
+    }
+
+    SqlValue column(int i) override
+    {
+        SqlValue v;
+        pg_result* r = result_.get();
+        if (!r || row_ >= PQntuples(r) || PQgetisnull(r, row_, i))
+            return v;
+        const char* text = PQgetvalue(r, row_, i);
+        const int len = PQgetlength(r, row_, i);
+        switch (PQftype(r, i)) {
+        case kBool:
+            v.type = SqlType::Integer;
+            v.integer = text[0] == 't' ? 1 : 0;
+            break;
+        case kInt2:
+        case kInt4:
+        case kInt8:
+        case kOid:
+            v.type = SqlType::Integer;
+            std::from_chars(text, text + len, v.integer);
+            break;
+        case kFloat4:
+        case kFloat8:
+        case kNumeric: {
+            SqlValue t{SqlType::Text, 0, 0, text, len};
+            v.type = SqlType::Float;
+            v.real = t.toDouble();
+            break;
+        }
+        case kBytea:
+            blob_ = QByteArray::fromHex(QByteArray::fromRawData(text, len).mid(2));
+            v.type = SqlType::Blob;
+            v.data = blob_.constData();
+            v.bytes = int(blob_.size());
+            break;
+        default:
+            v.type = SqlType::Text;
+            v.data = text;
+            v.bytes = len;
+            break;
+        }
+        return v;
+    }
+
+    void reset() noexcept override
+    {
+        result_.reset();
+        params_.clear();
+        row_ = 0;
+    }
+
+private:
+    std::optional<std::string>& slot(int i)
+    {
+        if (size_t(i) > params_.size())
+            params_.resize(size_t(i));
+        return params_[size_t(i) - 1];
+    }
+
+    void run()
+    {
+        std::vector<const char*> values;
+        std::vector<int> lengths;
+        for (const auto& p : params_) {
+            values.push_back(p ? p->c_str() : nullptr);
+            lengths.push_back(p ? int(p->size()) : 0);
+        }
+        // A read outside a transaction may go again on a new connection; a write may not.
+        const bool again = read_ && !conn_.inTransaction();
+        result_ = conn_.link().execPrepared(sql_, values, lengths, again);
+        if (write_)
+            conn_.countWrite();
+    }
+
+    PgConnection& conn_;
+    std::string sql_;
+    bool write_ = false;
+    bool read_ = false;
+    std::vector<std::optional<std::string>> params_;
+    PgResult result_;
+    int row_ = 0;
+    QByteArray blob_;
+};
+
+// ================================================================ PgConnection
+
+PgConnection::PgConnection(std::shared_ptr<PgServer> server, QString tableName, QString displayPath)
+    : SqlConnection(std::move(displayPath)), server_(std::move(server)), tableName_(std::move(tableName))
+{ }
+
+PgConnection::~PgConnection()
+{
+    if (depth_ > 0) {
+        depth_ = 1;
+        rollback();
+    }
+    statements_.clear();
+    if (exclusive_ && !exclusive_->broken()) {
+        try {
+            exclusive_->exec("SELECT pg_advisory_unlock_all()", false);
+        } catch (...) { } // the lock ends with the link in any case
+    }
+}
+
+const SqlDialect& PgConnection::dialect() const
+{
+    return SqlDialect::postgres();
+}
+
+PgLink& PgConnection::link()
+{
+    if (pinned_) {
+        // The transaction ended with its connection: nothing more may run as part of it.
+        if (pinned_->broken())
+            throw ConnectionLost(server_->display(), QStringLiteral("transakcja przerwana"));
+        return *pinned_;
+    }
+    return server_->idleLink();
+}
+
+void PgConnection::lockExclusively()
+{
+    exclusive_ = server_->privateLink();
+    const QByteArray sql = "SELECT pg_try_advisory_lock(hashtext(" +
+        exclusive_->escapeLiteral(QStringLiteral("jadl:") + tableName_) + "))";
+    PgResult r = exclusive_->exec(sql, true);
+    if (PQntuples(r.get()) != 1 || PQgetvalue(r.get(), 0, 0)[0] != 't') {
+        exclusive_.reset();
+        throw EngineError(QStringLiteral("Tabela %1 jest otwarta na wyłączność na innym stanowisku").arg(tableName_),
+                          name());
+    }
+}
+
+SqlStatement& PgConnection::statement(const QString& sql)
+{
+    const std::string key = sql.toStdString();
+    auto it = statements_.find(key);
+    if (it == statements_.end())
+        it = statements_.emplace(key, std::make_unique<Statement>(*this, sql)).first;
+    it->second->reset();
+    return *it->second;
+}
+
+void PgConnection::exec(const QString& sql)
+{
+    const QString head = sql.trimmed().left(8).toUpper();
+    link().exec(sql.toUtf8(), head.startsWith(QLatin1String("SELECT")) && !inTransaction());
+    if (head.startsWith(QLatin1String("INSERT")) || head.startsWith(QLatin1String("UPDATE")) ||
+        head.startsWith(QLatin1String("DELETE")) || head.startsWith(QLatin1String("TRUNCATE")))
+        countWrite();
+}
+
+void PgConnection::resetStatements() noexcept
+{
+    for (auto& [sql, st] : statements_)
+        st->reset();
+}
+
+void PgConnection::dropStatements()
+{
+    statements_.clear();
+}
+
+void PgConnection::countWrite()
+{
+    if (pendingWrites_.empty())
+        ++ownWrites_;
+    else
+        ++pendingWrites_.back();
+}
+
+void PgConnection::begin()
+{
+    if (depth_ == 0) {
+        PgLink& l = server_->idleLink();
+        // Nothing was sent in this transaction yet: a dead connection may be made again.
+        PgResult r = l.exec("BEGIN; SELECT pg_current_xact_id()::text", true);
+        xid_ = PQntuples(r.get()) == 1 ? std::string(PQgetvalue(r.get(), 0, 0)) : std::string();
+        l.pinnedBy = this;
+        pinned_ = &l;
+    } else {
+        link().exec(QStringLiteral("SAVEPOINT lvl%1").arg(depth_).toUtf8(), false);
+    }
+    pendingWrites_.push_back(0);
+    ++depth_;
+}
+
+void PgConnection::commit()
+{
+    if (depth_ == 0)
+        return;
+    if (depth_ > 1) {
+        link().exec(QStringLiteral("RELEASE lvl%1").arg(depth_ - 1).toUtf8(), false);
+        const int writes = pendingWrites_.back();
+        pendingWrites_.pop_back();
+        pendingWrites_.back() += writes;
+        --depth_;
+        return;
+    }
+    PgLink* l = pinned_;
+    auto finish = [&] {
+        l->pinnedBy = nullptr;
+        pinned_ = nullptr;
+        depth_ = 0;
+        pendingWrites_.clear();
+    };
+    try {
+        l->exec("COMMIT", false);
+    } catch (const ConnectionLost& lost) {
+        // The answer to COMMIT was cut off: the transaction may have been written.
+        // Its fate is asked on a new connection, so that what was written is not
+        // reported as lost (and typed again) and what was not is not reported as written.
+        const std::string xid = xid_;
+        const int writes = pendingWrites_.empty() ? 0 : pendingWrites_.front();
+        finish();
+        std::optional<QString> status;
+        try {
+            PgResult r = server_->idleLink().exec(
+                QByteArrayLiteral("SELECT pg_xact_status('") + QByteArray::fromStdString(xid) + "'::xid8)", true);
+            if (PQntuples(r.get()) == 1 && !PQgetisnull(r.get(), 0, 0))
+                status = QString::fromLatin1(PQgetvalue(r.get(), 0, 0));
+        } catch (const EngineError&) { }
+        if (status == QLatin1String("committed")) {
+            ownWrites_ += writes;
+            return;
+        }
+        if (status)
+            throw;
+        throw EngineError(QStringLiteral("Połączenie z serwerem bazy danych %1 zostało przerwane w chwili "
+                                         "zatwierdzania zapisu i nie wiadomo, czy zapis dotarł do serwera. Gdy "
+                                         "serwer będzie dostępny, odśwież widok i sprawdź ostatnią pozycję, zanim "
+                                         "wprowadzisz ją ponownie.")
+                              .arg(server_->display()),
+                          name());
+    } catch (...) {
+        finish();
+        throw;
+    }
+    ownWrites_ += pendingWrites_.front();
+    finish();
+}
+
+void PgConnection::rollback() noexcept
+{
+    if (depth_ == 0)
+        return;
+    resetStatements();
+    --depth_;
+    if (!pendingWrites_.empty())
+        pendingWrites_.pop_back();
+    PgLink* l = pinned_;
+    try {
+        if (depth_ == 0) {
+            if (l && !l->broken())
+                l->exec("ROLLBACK", false);
+        } else if (l && !l->broken()) {
+            l->exec(QStringLiteral("ROLLBACK TO lvl%1; RELEASE lvl%1").arg(depth_).toUtf8(), false);
+        }
+    } catch (...) {
+        // A connection lost meanwhile took the transaction with it.
+    }
+    if (depth_ == 0 && l) {
+        l->pinnedBy = nullptr;
+        pinned_ = nullptr;
+        pendingWrites_.clear();
+    }
+}
+
+qint64 PgConnection::dataVersion()
+{
+    SqlStatement& st = statement(QStringLiteral("SELECT wersja FROM jadl_wersje WHERE tabela = ?"));
+    ResetOnExit reset(st);
+    st.bindText(1, tableName_.toUtf8());
+    const qint64 counted = st.step() ? st.column(0).toInt64() : 0;
+    qint64 pending = 0;
+    for (int w : pendingWrites_)
+        pending += w;
+    return counted - ownWrites_ - pending;
+}
+
+qint64 PgConnection::lastInsertId()
+{
+    throw EngineError(QStringLiteral("The server returns the key of an insert itself"), name());
+}
+
+} // namespace jadl

@@ -1,0 +1,49 @@
+#pragma once
+// Where a table is kept and how it is opened there: a SQLite file in a directory
+// (one file per table), or a table of a PostgreSQL database. Each storage makes
+// a missing table from its definition, reads the structure of an existing one
+// and merges it with the program's definition, and hands the table engine a
+// connection whose dialect covers the rest. Internal to the engine.
+#include "store/SchemaMerge.h"
+#include "store/SqlConnection.h"
+
+#include <memory>
+
+namespace jadl {
+
+struct OpenedTable {
+    std::unique_ptr<SqlConnection> conn;
+    schemamerge::OpenSchema schema;
+    QString keySql; // the record key in SQL
+};
+
+// What to open: the table's name where it is kept, the definitions and how.
+struct TableRequest {
+    QString name; // file name ("Towary.DB") or table name ("Towary")
+    const TableDef* known = nullptr; // the program's catalogue
+    TableDef own; // set on the component
+    bool exclusive = false;
+    QString displayName; // the component, for messages
+};
+
+namespace sqlitestorage {
+// The file of a table in a directory (".db" added when the name has none);
+// an existing file whose name differs only in case is found.
+QString filePath(const QString& directory, const QString& tableName);
+OpenedTable open(const QString& path, const TableRequest& request);
+// A new file, replacing whatever file had the name.
+void create(const QString& path, const TableDef& def, const QString& displayName);
+} // namespace sqlitestorage
+
+namespace pgstorage {
+// The table's name on the server: the file name without its extension.
+QString tableName(const QString& fileOrTableName);
+// "jadl@127.0.0.1:5432/jadlonia: Towary", as messages name the table.
+QString displayPath(const QString& server, const QString& tableName);
+OpenedTable open(const QString& server, const TableRequest& request);
+// A new empty table, replacing a table of that name.
+void create(const QString& server, const QString& tableName, const TableDef& def, const QString& displayName);
+bool exists(const QString& server, const QString& tableName);
+} // namespace pgstorage
+
+} // namespace jadl

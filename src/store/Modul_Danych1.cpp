@@ -159,14 +159,14 @@ jadl::SqlPreFilter TModulDanych1::TableTowaryPreFilter() const
     if (inputs_->supplierGoodsVisible()) {
         const auto choice = inputs_->periodChoice();
         if (singleDay(choice))
-            return {QStringLiteral("DataZakupu = ?"), {isoDate(v.periodStart)}, reads};
+            return {QStringLiteral("\"DataZakupu\" = ?"), {isoDate(v.periodStart)}, reads};
         if (range(choice))
-            return {QStringLiteral("DataZakupu >= ? AND DataZakupu <= ?"),
+            return {QStringLiteral("\"DataZakupu\" >= ? AND \"DataZakupu\" <= ?"),
                     {isoDate(v.periodStart), isoDate(v.periodEnd)},
                     reads};
     }
     if (inputs_->assignmentVisible())
-        return {QStringLiteral("DataZakupu = ?"), {isoDate(inputs_->assignmentCalendarDate())}, reads};
+        return {QStringLiteral("\"DataZakupu\" = ?"), {isoDate(inputs_->assignmentCalendarDate())}, reads};
     return {};
 }
 

@@ -51,6 +51,9 @@ public:
 
 const char* const kStatementPrefix = "jadl_";
 
+// The server's notices (an index already there, a cascade) are not the user's business.
+void ignoreNotice(void*, const char*) { }
+
 } // namespace
 
 std::string numberParameters(const QString& sql)
@@ -110,6 +113,7 @@ void PgLink::ensureOpen()
                               "fallback_application_name", "dbname",           nullptr};
         const char* values[] = {"5", "10", "5", "3", "15000", "jadlonia", "jadlonia", dbname.constData(), nullptr};
         conn_ = PQconnectdbParams(keys, values, 1);
+        PQsetNoticeProcessor(conn_, ignoreNotice, nullptr);
     }
     if (PQstatus(conn_) != CONNECTION_OK) {
         const QString reason = serverText(PQerrorMessage(conn_));

@@ -82,6 +82,8 @@ public:
     PgLink& idleLink();
     // A link of its own, outside the pool (a session lock lives on it).
     std::unique_ptr<PgLink> privateLink();
+    // The engine's own objects (collation, change counter) are known to be there.
+    bool prepared = false;
 
 private:
     QString connection_;

@@ -26,9 +26,10 @@ struct TableState;
 enum class DataSetState { Inactive, Browse, Edit, Insert };
 
 // SQL narrowing a filter offers the engine, derived from the same inputs as the
-// filter callback; the callback still decides for every row that passes.
-// Dates are stored as ISO text ("2026-12-07"), so a bound QDate compares in order;
-// logicals are 0/1.
+// filter callback; the callback still decides for every row that passes. The
+// condition is read by either engine: names quoted ("DataZakupu", a server folds
+// bare names to lower case), dates bound as ISO text ("2026-12-07"), which both
+// compare in date order.
 struct SqlPreFilter {
     QString where; // an SQL condition over the table's columns; empty = none
     QVariantList binds; // positional parameters for '?' in `where`

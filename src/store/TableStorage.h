@@ -44,6 +44,8 @@ OpenedTable open(const QString& server, const TableRequest& request);
 // A new empty table, replacing a table of that name.
 void create(const QString& server, const QString& tableName, const TableDef& def, const QString& displayName);
 bool exists(const QString& server, const QString& tableName);
+// Closes the process's connections to every server (their tables must be closed).
+void disconnectAll();
 } // namespace pgstorage
 
 } // namespace jadl

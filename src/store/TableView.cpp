@@ -129,7 +129,7 @@ bool placeInView(TableState& s, qint64 id, bool inserted)
         return false;
     if (passes) {
         // Appends in the order of the view go last: one comparison. Elsewhere a binary
-        // search in view order: a few lookups by rowid, whatever the view's size.
+        // search in view order: a few lookups by key, whatever the view's size.
         size_t lo = 0, hi = ids.size();
         if (!ids.empty() && precedes(s, ids.back(), id))
             lo = hi;

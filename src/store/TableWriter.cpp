@@ -59,7 +59,7 @@ QString updateSql(const TableState& s, const std::vector<size_t>& cols, const st
         sets << quoteId(s.fields[c]->fieldName()) + QStringLiteral(" = ?");
     for (const auto& k : keys)
         sets << quoteId(k.column) + QStringLiteral(" = ?");
-    return QStringLiteral("UPDATE %1 SET %2 WHERE rowid = ?").arg(s.sqlName, sets.join(QStringLiteral(", ")));
+    return QStringLiteral("UPDATE %1 SET %2 WHERE %3 = ?").arg(s.sqlName, sets.join(QStringLiteral(", ")), s.keySql);
 }
 
 } // namespace

@@ -5,6 +5,7 @@
 #include "store/Database.h"
 #include "store/Table.h"
 #include "support/core/TempDataDir.h"
+#include "support/core/TestServer.h"
 
 #include <SQLiteCpp/SQLiteCpp.h>
 #include <QtTest>
@@ -39,9 +40,12 @@ inline std::unique_ptr<Table> openTable(const QString& fileName, const QString& 
     return t;
 }
 
-// Rows of a query run straight on the file, each value as text ("<null>" for null).
+// Rows of a query run straight on the table file, or on the server when the suite
+// runs there, as another program would; each value as text ("<null>" for null).
 inline QList<QStringList> rawQuery(const QString& path, const QString& sql)
 {
+    if (test::onServer())
+        return test::serverRows(sql);
     SQLite::Database db(path.toStdString(), SQLite::OPEN_READONLY);
     SQLite::Statement st(db, sql.toStdString());
     QList<QStringList> out;
@@ -52,6 +56,17 @@ inline QList<QStringList> rawQuery(const QString& path, const QString& sql)
         out << row;
     }
     return out;
+}
+
+// A change made by another program, behind the engine's back.
+inline void rawExec(const QString& path, const QString& sql)
+{
+    if (test::onServer()) {
+        test::serverRows(sql);
+        return;
+    }
+    SQLite::Database db(path.toStdString(), SQLite::OPEN_READWRITE);
+    db.exec(sql.toStdString());
 }
 
 inline QByteArray fileBytes(const QString& path)

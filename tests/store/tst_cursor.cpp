@@ -276,7 +276,12 @@ void TstCursor::fieldConversions()
     const qint64 id = t->fieldByName(QStringLiteral("Numer")).asLargeInt();
     const auto rows = rawQuery(env.file(QStringLiteral("Towary.DB")),
                                QStringLiteral("SELECT %1 FROM Towary WHERE Numer=%2").arg(field).arg(id));
-    QCOMPARE(rows.value(0).value(0), stored);
+    bool number = false;
+    const double expected = stored.toDouble(&number);
+    if (test::onServer() && number) // numeric is written "3" where SQLite writes "3.0"
+        QCOMPARE(rows.value(0).value(0).toDouble(), expected);
+    else
+        QCOMPARE(rows.value(0).value(0), stored);
 }
 
 void TstCursor::badInputLeavesFieldAlone_data()
@@ -581,12 +586,17 @@ void TstCursor::textOrderIsPolish()
             addSupplier(*t, QString::fromUtf8(s));
         t->close();
     }
-    QProcess tool;
-    tool.start(
-        QStringLiteral("sqlite3"),
-        {env.file(QStringLiteral("Dostawcy.db")), QStringLiteral("INSERT INTO Dostawcy (Symbol) VALUES ('Bąk');")});
-    QVERIFY(tool.waitForFinished(10000));
-    QCOMPARE(tool.exitCode(), 0);
+    // Another program adds a supplier; the sqlite3 tool knows nothing of Polish order.
+    if (test::onServer()) {
+        rawExec({}, QStringLiteral("INSERT INTO Dostawcy (Symbol) VALUES ('Bąk')"));
+    } else {
+        QProcess tool;
+        tool.start(
+            QStringLiteral("sqlite3"),
+            {env.file(QStringLiteral("Dostawcy.db")), QStringLiteral("INSERT INTO Dostawcy (Symbol) VALUES ('Bąk');")});
+        QVERIFY(tool.waitForFinished(10000));
+        QCOMPARE(tool.exitCode(), 0);
+    }
 
     auto t = openTable(QStringLiteral("Dostawcy.db"));
     t->setIndexName(QStringLiteral("SymbolInd"));

@@ -98,9 +98,11 @@ void TstFilterToggle::firstReadAfterToggle()
         t.edit();
         symbol.setString(QStringLiteral("z"));
         t.post();
-        QCOMPARE(
-            rawQuery(t.filePath(), QStringLiteral("SELECT Ilosc FROM Towary WHERE Symbol = 'z'")).value(0).value(0),
-            filterOn ? QStringLiteral("4.0") : QStringLiteral("1.0"));
+        QCOMPARE(rawQuery(t.filePath(), QStringLiteral("SELECT Ilosc FROM Towary WHERE Symbol = 'z'"))
+                     .value(0)
+                     .value(0)
+                     .toDouble(),
+                 filterOn ? 4.0 : 1.0);
     } else if (read == QLatin1String("isEmpty")) {
         QVERIFY(!t.isEmpty());
         t.setOnFilterRecord([](Table&, bool& accept) { accept = false; });

@@ -1,6 +1,9 @@
 #pragma once
 // A fresh program drive for one test: drive C points at a temporary folder, today's
-// date is fixed, and both are put back when the fixture goes.
+// date is fixed, and both are put back when the fixture goes. The tables are in
+// the data directory of that drive, or, for a suite run against the server, in
+// the emptied database of the test process (support/core/TestServer.h); the
+// user's own configuration never applies.
 #include <QByteArray>
 #include <QDate>
 #include <QString>
@@ -26,6 +29,10 @@ private:
     QTemporaryDir dir_;
     QByteArray oldDrives_;
     bool hadDrives_ = false;
+    QByteArray oldDatabase_;
+    bool hadDatabase_ = false;
+    QByteArray oldConfig_;
+    bool hadConfig_ = false;
 };
 
 // Writes `bytes` bytes to a new file (creating folders), for drive and copy tests.

@@ -311,8 +311,9 @@ void TDostawcy::BitBtnZapiszClick()
         t.cancel();
     } else {
         // Every save renumbers, an edited supplier as well as a new one; the count
-        // is of the view and leaves out the record being inserted.
-        t.fieldByName(QStringLiteral("NrKolejnyDostawcy")).setInteger(t.recordCount() + 1);
+        // is of the view and leaves out the record being inserted. It is counted
+        // again under the table's lock as the record is posted (other workstations).
+        t.assignOrdinal(QStringLiteral("NrKolejnyDostawcy"));
         jadl::Table& owner = *(dm_)->TableWlasciciel;
         if (owner.active() && !owner.isEmpty()) {
             const jadl::Field& nr = owner.fieldByName(QStringLiteral("NrKolejny"));

@@ -8,6 +8,8 @@
 #include "controls/Builders.h"
 #include "platform/Messages.h"
 #include "controls/Guarded.h"
+#include "store/DataStore.h"
+#include "store/EngineError.h"
 #include "store/Modul_Danych1.h"
 
 #include <QCheckBox>
@@ -131,11 +133,20 @@ TParametry::TParametry(TModulDanych1* dm, QWidget* parent) : jadl::ExitRoutedDia
                                                        QStringLiteral("Czyść stawki Vat-u"), settings,
                                                        QStringLiteral("CzyscStawkiVat"));
     Zapisz = jadl::makeButton(TabSheet2, "Zapisz", QStringLiteral("&Zapisz"));
+    LabelMagazynDanych = jadl::makeLabel(TabSheet2, "LabelMagazynDanych", QString());
+    LabelMagazynDanych->setWordWrap(true);
+    LabelMagazynDanych->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    LabelMagazynDanych->setAccessibleName(QStringLiteral("Magazyn danych"));
+    LabelMagazynDanych->setToolTip(QStringLiteral("Gdzie program przechowuje dane: katalog danych albo serwer "
+                                                  "PostgreSQL (zmienna JADL_DATABASE lub plik jadlonia.conf)"));
+    LabelMagazynDanych->setAccessibleDescription(LabelMagazynDanych->toolTip());
     auto* settingsPage = new QVBoxLayout(TabSheet2);
     settingsPage->addWidget(DBCheckBoxCzyscJednostkiMiar);
     settingsPage->addWidget(DBCheckBoxCzyscStawkiVat);
     settingsPage->addWidget(Zapisz, 0, Qt::AlignLeft);
     settingsPage->addStretch();
+    settingsPage->addWidget(LabelMagazynDanych);
+    showDataStore();
 
     Zamknij = jadl::makeButton(this, "Zamknij", QStringLiteral("&Wyjście"));
     auto* column = new QVBoxLayout(this);
@@ -186,6 +197,25 @@ jadl::Table* TParametry::wlasciciel() const
 jadl::Table* TParametry::parametry() const
 {
     return dm_->TableParametry;
+}
+
+void TParametry::showDataStore()
+{
+    if (!dm_)
+        return;
+    QString text;
+    try {
+        text = jadl::dataStoreDescription(dm_->Database1->location());
+    } catch (const jadl::EngineError& e) {
+        text = QStringLiteral("Dane: ") + e.message();
+    }
+    LabelMagazynDanych->setText(text);
+}
+
+void TParametry::showEvent(QShowEvent* event)
+{
+    showDataStore();
+    jadl::ExitRoutedDialog::showEvent(event);
 }
 
 void TParametry::followAktywny()

@@ -41,6 +41,8 @@ public:
     QLabel* LabelFax;
     jadl::DBEdit* DBEditFax;
     QLabel* LabelNrKolejny;
+    // Where the data is: the data directory, or the server and this workstation's name.
+    QLabel* LabelMagazynDanych;
     jadl::DBEdit* DBEditNrKolejny;
     QLabel* LabelMail;
     jadl::DBEdit* DBEditMail;
@@ -82,4 +84,6 @@ private:
     jadl::Table* parametry() const;
     // The plain "active owner" box follows the current owner record.
     void followAktywny();
+    void showDataStore();
+    void showEvent(QShowEvent* event) override;
 };

@@ -140,10 +140,10 @@ int TRestauracje::countActiveRestaurants()
 void TRestauracje::DodajClick()
 {
     jadl::Table* t = table();
-    const int number = t->isEmpty() ? 1 : t->recordCount() + 1;
     DBEditSymbol->setFocus();
     t->append();
-    t->fieldByName(QStringLiteral("NrKolejny")).setInteger(number);
+    // The count + 1, counted again as the record is posted (other workstations).
+    t->assignOrdinal(QStringLiteral("NrKolejny"));
     t->keepAsDefaults();
 }
 

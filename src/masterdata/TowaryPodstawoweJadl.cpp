@@ -354,13 +354,13 @@ void TTowaryPodstawowe::BitBtnDodajClick()
         return;
     }
     jadl::Table& t = goods();
-    const int n = t.isEmpty() ? 1 : t.recordCount() + 1;
     DBEditSymbolTowaru->setFocus();
     t.append();
     t.fieldByName(QStringLiteral("NumerGrupy")).setValue(grp.fieldByName(kNumer).value());
     t.fieldByName(QStringLiteral("DataDodania")).setDate(jadl::platform::today());
     t.fieldByName(kGrupa).setValue(grp.fieldByName(kGrupa).value());
-    t.fieldByName(kNrKol).setInteger(n);
+    // The goods of the group + 1, counted again as the record is posted.
+    t.assignOrdinal(kNrKol);
     t.keepAsDefaults();
     // Only the VAT text reaches the record, when it is saved.
     DBComboBoxVatTyp->setText(DBComboBoxVatTyp->count() > 0 ? DBComboBoxVatTyp->itemText(0) : QString());

@@ -114,7 +114,7 @@ public:
             return *it;
         const QString name = clip(unit.trimmed(), 10);
         t_.append();
-        t_.fieldByName(QStringLiteral("NrKol")).setInteger(t_.recordCount() + 1);
+        t_.assignOrdinal(QStringLiteral("NrKol"));
         t_.fieldByName(QStringLiteral("Jednostka")).setString(name);
         t_.fieldByName(QStringLiteral("OpisJednostki")).setString(QStringLiteral("z faktury KSeF"));
         t_.post();
@@ -133,7 +133,7 @@ void ensureVatDesignation(Table& rates, const QString& vatTyp)
         if (value(rates, row, QStringLiteral("VatOznaczenie")).toString() == vatTyp)
             return;
     rates.append();
-    rates.fieldByName(QStringLiteral("NrKol")).setInteger(rates.recordCount() + 1);
+    rates.assignOrdinal(QStringLiteral("NrKol"));
     rates.fieldByName(QStringLiteral("VatOznaczenie")).setString(vatTyp);
     rates.fieldByName(QStringLiteral("StawkaLiczba")).setFloat(roundedMoney(vatRate(vatTyp) * 100.0));
     rates.fieldByName(QStringLiteral("OpisStawki")).setString(QStringLiteral("z faktury KSeF"));
@@ -233,9 +233,8 @@ int addSupplier(Tables& t, const ksef::Party& seller, const QString& symbol)
         throw ksef::InvoiceError(QStringLiteral("Wprowadzany Dostawca musi posiadać Nazwę i Nazwę Skróconą(Symbol)"));
     Table& s = t.suppliers;
     showAll(s);
-    const int count = s.recordCount();
     s.append();
-    s.fieldByName(QStringLiteral("NrKolejnyDostawcy")).setInteger(count + 1);
+    s.assignOrdinal(QStringLiteral("NrKolejnyDostawcy"));
     s.fieldByName(QStringLiteral("Nazwa")).setString(clip(seller.name.trimmed(), 100));
     s.fieldByName(QStringLiteral("Symbol")).setString(clip(symbol.trimmed(), 40));
     s.fieldByName(QStringLiteral("Nip")).setString(ksef::nipDigits(seller.nip));
@@ -267,16 +266,13 @@ int addBasicGood(Tables& t, int groupNumber, const ksef::PlannedLine& line)
         throw ksef::InvoiceError(QStringLiteral("Brak grupy towarów o numerze %1").arg(groupNumber));
     Table& goods = t.goods;
     showAll(goods);
-    int inGroup = 0;
-    for (int row = 0; row < goods.recordCount(); ++row)
-        inGroup += value(goods, row, QStringLiteral("NumerGrupy")).toInt() == groupNumber ? 1 : 0;
     const QString unit = Units(t.units).stored(line.unit);
     ensureVatDesignation(t.vatRates, line.vatTyp);
     goods.append();
     goods.fieldByName(QStringLiteral("NumerGrupy")).setInteger(groupNumber);
     goods.fieldByName(QStringLiteral("Grupa")).setValue(value(t.groups, g, QStringLiteral("Grupa")));
     goods.fieldByName(QStringLiteral("TypTowaru")).setValue(value(t.groups, g, QStringLiteral("TypTowaru")));
-    goods.fieldByName(QStringLiteral("NrKol")).setInteger(inGroup + 1);
+    goods.assignOrdinal(QStringLiteral("NrKol"), QStringLiteral("NumerGrupy"), groupNumber);
     goods.fieldByName(QStringLiteral("Nazwa")).setString(clip(line.name, 100));
     goods.fieldByName(QStringLiteral("Symbol")).setString(clip(line.name, 50));
     goods.fieldByName(QStringLiteral("DataDodania")).setDate(platform::today());

@@ -25,6 +25,7 @@
 #include "shell/Forms.h"
 #include "shell/MeniJadl.h"
 #include "shell/ProgramTables.h"
+#include "store/DataStore.h"
 #include "store/Database.h"
 #include "store/Modul_Danych1.h"
 #include "store/TableDefs.h"
@@ -82,41 +83,59 @@ void loadPolishTranslations()
     loaded = true;
 }
 
-// The table file of a definition as the directory spells it (names are not case-sensitive).
-bool tableFileExists(const QString& dataDir, const QString& fileName)
-{
-    for (const QString& e : QDir(dataDir).entryList(QDir::Files | QDir::Hidden | QDir::System))
-        if (e.compare(fileName, Qt::CaseInsensitive) == 0)
-            return true;
-    return false;
-}
-
-// A new or empty data directory gets the tables, empty, as an installation would
-// have made them (the copy table is made on request only). A directory that holds
-// some tables but lacks others is not new: a purchase register that silently
-// starts empty is lost data, so the user is asked first. false: end the program.
-bool createMissingTables(const QString& dataDir)
+// The tables the data store lacks (on a server: none when it cannot be reached,
+// which the first table that opens will say).
+QStringList missingTables()
 {
     QStringList missing;
-    for (const jadl::TableDef* def : jadl::tabledefs::all())
-        if (!tableFileExists(dataDir, def->fileName))
+    for (const jadl::TableDef* def : jadl::tabledefs::all()) {
+        jadl::Table t;
+        t.setDatabaseName(QStringLiteral("jadlonia"));
+        t.setTableName(def->fileName);
+        if (!t.exists())
             missing << def->fileName;
+    }
+    return missing;
+}
+
+// A new or empty data store gets the tables, empty, as an installation would
+// have made them (the copy table is made on request only). A store that holds
+// some tables but lacks others is not new: a purchase register that silently
+// starts empty is lost data, so the user is asked first. false: end the program.
+bool createMissingTables(const jadl::DataLocation& where)
+{
+    const QStringList missing = missingTables();
     if (missing.isEmpty())
         return true;
     if (missing.size() < jadl::tabledefs::all().size()) {
-        const QString question = QStringLiteral("W KATALOGU DANYCH %1 BRAKUJE PLIKÓW TABEL: %2.\n"
-                                                "UTWORZYĆ JE PUSTE? (NIE - KONIEC PRACY PROGRAMU)")
-                                     .arg(QDir::toNativeSeparators(dataDir), missing.join(QStringLiteral(", ")));
+        const QString place = where.isServer() ? QStringLiteral("W BAZIE DANYCH NA SERWERZE %1 BRAKUJE TABEL: %2.\n")
+                                                     .arg(jadl::serverDisplayName(where.server))
+                                               : QStringLiteral("W KATALOGU DANYCH %1 BRAKUJE PLIKÓW TABEL: %2.\n")
+                                                     .arg(QDir::toNativeSeparators(where.directory));
+        const QString question = place.arg(missing.join(QStringLiteral(", "))) +
+            QStringLiteral("UTWORZYĆ JE PUSTE? (NIE - KONIEC PRACY PROGRAMU)");
         if (!jadl::platform::askYesNoDefaultNo(question, QStringLiteral("UWAGA")))
             return false;
     }
     for (const QString& name : missing) {
         jadl::Table t;
-        t.setDatabaseName(dataDir);
+        t.setDatabaseName(QStringLiteral("jadlonia"));
         t.setTableName(name);
         t.createTable();
     }
     return true;
+}
+
+// On a server: its tables are made on the first connection. A server that cannot
+// be reached is named; the program goes on and connects when a window needs it.
+void prepareServer(const jadl::DataLocation& where, bool& goOn)
+{
+    goOn = true;
+    try {
+        goOn = createMissingTables(where);
+    } catch (const jadl::EngineError& e) {
+        jadl::platform::showError(e.message());
+    }
 }
 
 // Damaged table files are named at start; the program goes on so that their data
@@ -256,17 +275,35 @@ bool StartUp()
 {
     loadPolishTranslations();
 
-    const QString dataDir = jadl::platform::Drives::dataDirectory();
-    if (!lockDataDirectory(dataDir))
-        return false;
-    // A restore that a crash cut short is rolled back before any table opens.
-    jadl::archive::RestoreStaging::recover(dataDir);
-    if (!createMissingTables(dataDir)) {
-        dataDirectoryLock().reset();
+    // A server when one is configured, else the data directory.
+    std::optional<QString> server;
+    try {
+        server = jadl::configuredServer();
+    } catch (const jadl::EngineError& e) {
+        jadl::platform::showError(e.message());
         return false;
     }
-    const QStringList damaged = reportDamagedTables(dataDir);
-    jadl::Aliases::setAlias(QStringLiteral("dane_bar"), dataDir);
+    QStringList damaged;
+    if (server) {
+        const jadl::DataLocation where{{}, *server};
+        jadl::Aliases::setAliasServer(QStringLiteral("dane_bar"), *server);
+        bool goOn = true;
+        prepareServer(where, goOn);
+        if (!goOn)
+            return false;
+    } else {
+        const QString dataDir = jadl::platform::Drives::dataDirectory();
+        if (!lockDataDirectory(dataDir))
+            return false;
+        // A restore that a crash cut short is rolled back before any table opens.
+        jadl::archive::RestoreStaging::recover(dataDir);
+        jadl::Aliases::setAlias(QStringLiteral("dane_bar"), dataDir);
+        if (!createMissingTables(jadl::DataLocation{dataDir, {}})) {
+            dataDirectoryLock().reset();
+            return false;
+        }
+        damaged = reportDamagedTables(dataDir);
+    }
 
     jadl::Forms& f = forms();
     f.Meni = create<TMeni>();

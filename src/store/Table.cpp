@@ -705,21 +705,46 @@ bool Table::hasUnsavedChanges() const
     return false;
 }
 
+namespace {
+
+void giveOrdinal(Table& t, TableState& s, const QString& fieldName, TableState::Edit::Ordinal o)
+{
+    if (!s.editing())
+        throw EngineError(s.displayName() + QStringLiteral(": Dataset not in edit or insert mode"));
+    Field& f = t.fieldByName(fieldName);
+    o.field = f.index();
+    o.counted = tablewriter::countUnderCondition(s, o.scope);
+    f.setLargeInt(o.proposed);
+    s.edit.ordinal = std::move(o);
+}
+
+} // namespace
+
 void Table::assignOrdinal(const QString& fieldName)
 {
     syncView();
     checkActive();
     auto& s = *s_;
-    if (!s.editing())
-        throw EngineError(s.displayName() + QStringLiteral(": Dataset not in edit or insert mode"));
-    Field& f = fieldByName(fieldName);
-    const qint64 proposed = qint64(s.view.ids.size()) + 1;
     TableState::Edit::Ordinal o;
-    o.field = f.index();
-    o.proposed = proposed;
-    o.counted = tablewriter::countUnderCondition(s, s.view.condition);
-    f.setLargeInt(proposed);
-    s.edit.ordinal = o;
+    o.proposed = qint64(s.view.ids.size()) + 1;
+    o.scope = s.view.condition;
+    giveOrdinal(*this, s, fieldName, std::move(o));
+}
+
+void Table::assignOrdinal(const QString& fieldName, const QString& scopeField, const QVariant& scopeValue)
+{
+    checkActive();
+    auto& s = *s_;
+    const Field& scope = fieldByName(scopeField);
+    TableState::Edit::Ordinal o;
+    if (scopeValue.isNull()) {
+        o.scope.where << quoteId(scope.fieldName()) + QStringLiteral(" IS NULL");
+    } else {
+        o.scope.where << quoteId(scope.fieldName()) + QStringLiteral(" = ?");
+        o.scope.binds.push_back({normalizeValue(scope.def(), scopeValue), &scope.def()});
+    }
+    o.proposed = tablewriter::countUnderCondition(s, o.scope) + 1;
+    giveOrdinal(*this, s, fieldName, std::move(o));
 }
 
 void Table::keepAsDefaults()

@@ -144,6 +144,9 @@ public:
     // transaction, so that workstations sharing a server never store the same
     // ordinal; a number typed over it stands.
     void assignOrdinal(const QString& fieldName);
+    // The same among the records whose scope field holds the value (the goods of
+    // one group), whatever the view shows.
+    void assignOrdinal(const QString& fieldName, const QString& scopeField, const QVariant& scopeValue);
     bool modified() const;
 
     // --- fields of the current record

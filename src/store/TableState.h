@@ -148,7 +148,8 @@ struct TableState {
         struct Ordinal {
             int field = -1;
             qint64 proposed = 0;
-            qint64 counted = 0; // records under the view's condition when it was given
+            ViewCondition scope; // the records it is counted among
+            qint64 counted = 0; // of them when it was given
         };
         std::optional<Ordinal> ordinal;
     } edit;

@@ -85,7 +85,7 @@ void retakeOrdinal(TableState& s)
     if (slot.isNull() || slot.toLongLong() != o->proposed)
         return; // typed over: the user's number stands
     s.conn->dialect().lockForOrdinal(*s.conn, s.tableName);
-    const qint64 now = countUnderCondition(s, s.view.condition);
+    const qint64 now = countUnderCondition(s, o->scope);
     if (now != o->counted) {
         slot = normalizeValue(s.def(size_t(o->field)), QVariant(o->proposed + now - o->counted));
         s.edit.dirty[size_t(o->field)] = true;

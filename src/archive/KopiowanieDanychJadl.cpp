@@ -3,6 +3,7 @@
 
 #include "archive/ArchiveFiles.h"
 #include "archive/BackupJob.h"
+#include "archive/ServerFolder.h"
 #include "archive/TablesOffline.h"
 #include "platform/Clock.h"
 #include "platform/Drives.h"
@@ -10,6 +11,7 @@
 #include "controls/Guarded.h"
 #include "controls/Builders.h"
 #include "store/Modul_Danych1.h"
+#include "store/ServerArchive.h"
 #include "store/Table.h"
 
 #include <QCloseEvent>
@@ -412,8 +414,21 @@ void TKopiowanieDanych::KopiujClick()
     Filtr->setEnabled(true);
 
     archiveRoot_ = DyskDlaArchiwum->currentText().left(2) + QStringLiteral("\\");
+    // Data kept on a server is copied as the table files of one snapshot of it.
+    QString dataDir = dataDirectory();
+    std::optional<jadl::archive::ServerFolder> snapshot;
+    const jadl::DataLocation where = dm_->Database1->location();
+    if (where.isServer()) {
+        snapshot.emplace(dataDir.at(0), QStringLiteral("Kopia_serwera"));
+        LabelKomunikat->show();
+        jadl::serverarchive::exportTables(
+            where.server, snapshot->realPath(), [this](const QString& table, qint64 rows) {
+                setLabelNow(LabelKomunikat, QStringLiteral("ODCZYT DANYCH Z SERWERA: %1 (%2)").arg(table).arg(rows));
+            });
+        dataDir = snapshot->drivePath();
+    }
     std::optional<jadl::archive::ButtonsLocked> locked;
-    BackupJob job(dataDirectory(), archiveRoot_, jadl::platform::today(),
+    BackupJob job(dataDir, archiveRoot_, jadl::platform::today(),
                   [this, &locked](const BackupProgress& p) { showStage(p, locked); });
     job.setAfterBlockHook(afterBlock_);
     diskette_ = job.diskette();

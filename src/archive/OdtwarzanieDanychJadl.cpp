@@ -4,6 +4,7 @@
 #include "archive/ArchiveFiles.h"
 #include "archive/KopiowanieDanychJadl.h"
 #include "archive/RestoreJob.h"
+#include "archive/ServerFolder.h"
 #include "archive/TablesOffline.h"
 #include "platform/Drives.h"
 #include "platform/Help.h"
@@ -11,6 +12,7 @@
 #include "controls/Guarded.h"
 #include "controls/Builders.h"
 #include "store/Modul_Danych1.h"
+#include "store/ServerArchive.h"
 #include "store/Table.h"
 
 #include <QFile>
@@ -316,14 +318,36 @@ void TOdtwarzanieDanych::OdtworzClick()
     source.chosenFolder = KatalogDlaArchiwum->directory();
     source.listedFolder = PlikiArchiwum->directory();
     source.archiveRoot = DyskDlaArchiwum->currentText().left(2) + QStringLiteral("\\");
+    // Data kept on a server: the archive's files are restored into a folder of
+    // their own, then replace the server's tables in one transaction.
+    QString target = dataDirectory();
+    std::optional<jadl::archive::ServerFolder> staging;
+    const jadl::DataLocation where = dm_->Database1->location();
+    if (where.isServer()) {
+        staging.emplace(target.at(0), QStringLiteral("Odtwarzanie_serwera"));
+        target = staging->drivePath();
+    }
     std::optional<jadl::archive::ButtonsLocked> locked;
-    RestoreJob job(source, dataDirectory(), [this, &locked](const RestoreProgress& p) { showStage(p, locked); });
+    RestoreJob job(source, target, [this, &locked](const RestoreProgress& p) { showStage(p, locked); });
     job.setAfterBlockHook(afterBlock_);
     if (commitRename_)
         job.setCommitRename(commitRename_);
     diskette_ = job.diskette();
     AskTheUser ask;
-    const RestoreResult r = job.run(ask);
+    RestoreResult r = job.run(ask);
+    if (staging && r.end == RestoreEnd::Restored) {
+        try {
+            jadl::serverarchive::importTables(
+                where.server, staging->realPath(), staging->tableFiles(), [this](const QString& table, qint64 rows) {
+                    setLabelNow(LabelKomunikat,
+                                QStringLiteral("ZAPIS DANYCH NA SERWERZE: %1 (%2)").arg(table).arg(rows));
+                });
+        } catch (const jadl::EngineError& e) {
+            // Nothing of the archive reached the server: its tables are as they were.
+            r.end = RestoreEnd::Incomplete;
+            r.failures << e.message();
+        }
+    }
     locked.reset();
     LabelKomunikat->hide();
     archiveBytes_ = r.archiveBytes;

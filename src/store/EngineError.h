@@ -25,6 +25,14 @@ private:
     QByteArray what_;
 };
 
+// The connection to the server that keeps the tables is gone. What was being
+// written in it was not committed, unless the message says otherwise; the next
+// statement connects again.
+class ConnectionLost : public EngineError {
+public:
+    using EngineError::EngineError;
+};
+
 // Silent cancellation of an operation (a handler decided to stop); never shown.
 class Abort : public std::exception {
 public:

@@ -39,15 +39,12 @@ bool lostState(const char* state)
 }
 
 // The lost connection, as the user reads it.
-class ConnectionLost : public EngineError {
-public:
-    ConnectionLost(const QString& display, const QString& reason)
-        : EngineError(QStringLiteral("Utracono połączenie z serwerem bazy danych %1 (%2). To, co było w toku, "
-                                     "nie zostało zapisane; program połączy się ponownie, gdy serwer będzie "
-                                     "dostępny.")
-                          .arg(display, reason))
-    { }
-};
+ConnectionLost lost(const QString& display, const QString& reason)
+{
+    return ConnectionLost(QStringLiteral("Utracono połączenie z serwerem bazy danych %1 (%2). Program połączy się "
+                                         "ponownie, gdy serwer będzie dostępny.")
+                              .arg(display, reason));
+}
 
 const char* const kStatementPrefix = "jadl_";
 
@@ -79,6 +76,48 @@ std::string numberParameters(const QString& sql)
         }
     }
     return out;
+}
+
+SqlValue pgValue(pg_result* r, int row, int i, QByteArray& blob)
+{
+    SqlValue v;
+    if (PQgetisnull(r, row, i))
+        return v;
+    const char* text = PQgetvalue(r, row, i);
+    const int len = PQgetlength(r, row, i);
+    switch (PQftype(r, i)) {
+    case kBool:
+        v.type = SqlType::Integer;
+        v.integer = text[0] == 't' ? 1 : 0;
+        break;
+    case kInt2:
+    case kInt4:
+    case kInt8:
+    case kOid:
+        v.type = SqlType::Integer;
+        std::from_chars(text, text + len, v.integer);
+        break;
+    case kFloat4:
+    case kFloat8:
+    case kNumeric: {
+        const SqlValue t{SqlType::Text, 0, 0, text, len};
+        v.type = SqlType::Float;
+        v.real = t.toDouble();
+        break;
+    }
+    case kBytea:
+        blob = QByteArray::fromHex(QByteArray::fromRawData(text, len).mid(2));
+        v.type = SqlType::Blob;
+        v.data = blob.constData();
+        v.bytes = int(blob.size());
+        break;
+    default:
+        v.type = SqlType::Text;
+        v.data = text;
+        v.bytes = len;
+        break;
+    }
+    return v;
 }
 
 // ================================================================ PgLink
@@ -117,9 +156,9 @@ void PgLink::ensureOpen()
     }
     if (PQstatus(conn_) != CONNECTION_OK) {
         const QString reason = serverText(PQerrorMessage(conn_));
-        throw EngineError(QStringLiteral("Nie można połączyć się z serwerem bazy danych %1: %2. Sprawdź, czy serwer "
-                                         "działa i jest osiągalny z tego stanowiska.")
-                              .arg(display_, reason));
+        throw ConnectionLost(QStringLiteral("Nie można połączyć się z serwerem bazy danych %1: %2. Sprawdź, czy "
+                                            "serwer działa i jest osiągalny z tego stanowiska.")
+                                 .arg(display_, reason));
     }
     // Text results as the engine reads them; the workstation's name for what it keeps per workstation.
     const QByteArray setup = QByteArrayLiteral("SET client_encoding = 'UTF8'; SET DateStyle = 'ISO, YMD'; "
@@ -151,7 +190,7 @@ void PgLink::fail(const char* what)
 {
     const QString reason = serverText(what);
     if (broken())
-        throw ConnectionLost(display_, reason);
+        throw lost(display_, reason);
     throw EngineError(reason, display_);
 }
 
@@ -164,7 +203,7 @@ PgResult PgLink::check(PgResult r)
         const char* state = PQresultErrorField(r.get(), PG_DIAG_SQLSTATE);
         const QString reason = serverText(PQresultErrorMessage(r.get()));
         if (broken() || lostState(state))
-            throw ConnectionLost(display_, reason);
+            throw lost(display_, reason);
         throw EngineError(reason, display_);
     }
     fail(PQerrorMessage(conn_));
@@ -210,10 +249,20 @@ PgResult PgLink::execPrepared(const std::string& sql, const std::vector<const ch
         again);
 }
 
-void PgLink::copyIn(const QByteArray& sql, const QByteArray& rows)
+void PgLink::copyBegin(const QByteArray& sql)
 {
-    PgResult start = run([&] { return PgResult(PQexec(conn_, sql.constData())); }, false);
-    if (PQputCopyData(conn_, rows.constData(), int(rows.size())) != 1 || PQputCopyEnd(conn_, nullptr) != 1)
+    run([&] { return PgResult(PQexec(conn_, sql.constData())); }, false);
+}
+
+void PgLink::copyPut(const QByteArray& rows)
+{
+    if (!rows.isEmpty() && PQputCopyData(conn_, rows.constData(), int(rows.size())) != 1)
+        fail(PQerrorMessage(conn_));
+}
+
+void PgLink::copyEnd()
+{
+    if (PQputCopyEnd(conn_, nullptr) != 1)
         fail(PQerrorMessage(conn_));
     PgResult last;
     while (PgResult r{PQgetResult(conn_)})
@@ -327,45 +376,10 @@ public:
 
     SqlValue column(int i) override
     {
-        SqlValue v;
         pg_result* r = result_.get();
-        if (!r || row_ >= PQntuples(r) || PQgetisnull(r, row_, i))
-            return v;
-        const char* text = PQgetvalue(r, row_, i);
-        const int len = PQgetlength(r, row_, i);
-        switch (PQftype(r, i)) {
-        case kBool:
-            v.type = SqlType::Integer;
-            v.integer = text[0] == 't' ? 1 : 0;
-            break;
-        case kInt2:
-        case kInt4:
-        case kInt8:
-        case kOid:
-            v.type = SqlType::Integer;
-            std::from_chars(text, text + len, v.integer);
-            break;
-        case kFloat4:
-        case kFloat8:
-        case kNumeric: {
-            SqlValue t{SqlType::Text, 0, 0, text, len};
-            v.type = SqlType::Float;
-            v.real = t.toDouble();
-            break;
-        }
-        case kBytea:
-            blob_ = QByteArray::fromHex(QByteArray::fromRawData(text, len).mid(2));
-            v.type = SqlType::Blob;
-            v.data = blob_.constData();
-            v.bytes = int(blob_.size());
-            break;
-        default:
-            v.type = SqlType::Text;
-            v.data = text;
-            v.bytes = len;
-            break;
-        }
-        return v;
+        if (!r || row_ >= PQntuples(r))
+            return {};
+        return pgValue(r, row_, i, blob_);
     }
 
     void reset() noexcept override
@@ -438,7 +452,7 @@ PgLink& PgConnection::link()
     if (pinned_) {
         // The transaction ended with its connection: nothing more may run as part of it.
         if (pinned_->broken())
-            throw ConnectionLost(server_->display(), QStringLiteral("transakcja przerwana"));
+            throw lost(server_->display(), QStringLiteral("transakcja przerwana"));
         return *pinned_;
     }
     return server_->idleLink();
@@ -532,7 +546,7 @@ void PgConnection::commit()
     };
     try {
         l->exec("COMMIT", false);
-    } catch (const ConnectionLost& lost) {
+    } catch (const ConnectionLost&) {
         // The answer to COMMIT was cut off: the transaction may have been written.
         // Its fate is asked on a new connection, so that what was written is not
         // reported as lost (and typed again) and what was not is not reported as written.

@@ -47,8 +47,10 @@ public:
     // Runs a statement prepared once per connection, with text parameters.
     PgResult execPrepared(const std::string& sql, const std::vector<const char*>& values,
                           const std::vector<int>& lengths, bool again);
-    // COPY ... FROM STDIN with the rows in PostgreSQL's text form.
-    void copyIn(const QByteArray& sql, const QByteArray& rows);
+    // COPY ... FROM STDIN with the rows in PostgreSQL's text form, sent as they come.
+    void copyBegin(const QByteArray& sql);
+    void copyPut(const QByteArray& rows);
+    void copyEnd();
 
     QByteArray escapeLiteral(const QString& text);
 
@@ -134,5 +136,8 @@ private:
 
 // SQL with '?' parameters as PostgreSQL numbers them ($1, $2 ...).
 std::string numberParameters(const QString& sql);
+
+// A value of a result as the engine reads it (a bytea's bytes go into `blob`).
+SqlValue pgValue(pg_result* r, int row, int column, QByteArray& blob);
 
 } // namespace jadl

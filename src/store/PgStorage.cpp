@@ -373,6 +373,24 @@ bool exists(const QString& server, const QString& table)
     return findRelation(srv->idleLink(), table).has_value();
 }
 
+QString dataTableOf(const QString& table)
+{
+    return isOwners(table) ? kOwnersData : table;
+}
+
+void ensure(const QString& server, const QString& table, const TableDef& def)
+{
+    const auto srv = PgServer::get(server);
+    PgLink& link = srv->idleLink();
+    ensureEngineObjects(*srv, link);
+    if (findRelation(link, table))
+        return;
+    StructureChange change(link);
+    if (!findRelation(link, table))
+        change.run(createSql(table, def));
+    change.commit();
+}
+
 void create(const QString& server, const QString& table, const TableDef& def, const QString& displayName)
 {
     if (def.fields.isEmpty())

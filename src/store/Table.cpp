@@ -828,7 +828,15 @@ void Table::post()
     const bool anyDirty = std::find(s.edit.dirty.begin(), s.edit.dirty.end(), true) != s.edit.dirty.end();
     bool rebuild = inserting;
     if (inserting || anyDirty) {
-        id = tablewriter::post(s, inserting, id);
+        try {
+            id = tablewriter::post(s, inserting, id);
+        } catch (const ConnectionLost& e) {
+            // The record stays as typed, to be saved again once the server is back.
+            throw ConnectionLost(e.text() +
+                                     QStringLiteral(" Zapis nie został wykonany – wprowadzone dane czekają w "
+                                                    "oknie, zapisz je ponownie."),
+                                 e.file());
+        }
         if (!inserting)
             rebuild = tableview::touches(s, s.edit.dirty);
     }
@@ -838,8 +846,14 @@ void Table::post()
     s.edit.buffer.clear();
     s.edit.dirty.clear();
     // The record moves to its place in the view (or out of it); the rest stays as read.
-    if (rebuild && !tableview::place(s, id, inserting))
-        tableview::rebuild(s, id);
+    try {
+        if (rebuild && !tableview::place(s, id, inserting))
+            tableview::rebuild(s, id);
+    } catch (const ConnectionLost&) {
+        // The record is written; the view is read again by the next reader, which
+        // meets the lost connection itself.
+        markViewStale();
+    }
     notify(EvStateChanged);
     notify(rebuild ? EvDataSetChanged : EvRecordChanged, -1);
     if (s.afterPost)

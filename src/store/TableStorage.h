@@ -44,6 +44,11 @@ OpenedTable open(const QString& server, const TableRequest& request);
 // A new empty table, replacing a table of that name.
 void create(const QString& server, const QString& tableName, const TableDef& def, const QString& displayName);
 bool exists(const QString& server, const QString& tableName);
+// Makes the table from its definition unless it is there.
+void ensure(const QString& server, const QString& tableName, const TableDef& def);
+// The table that holds a table's rows and its key's sequence: itself, or for a
+// table kept per workstation, the table behind its view.
+QString dataTableOf(const QString& tableName);
 // Closes the process's connections to every server (their tables must be closed).
 void disconnectAll();
 } // namespace pgstorage

@@ -39,6 +39,7 @@ private Q_SLOTS:
     void postOfNonOrderingFieldKeepsView();
     void batchCommitsOrRollsBack();
     void walkingTheViewReadsEveryRecord();
+    void ordinalsTakenAtPostNeverRepeat();
 };
 
 void TstCursor::statesFollowOperations()
@@ -760,6 +761,48 @@ void TstCursor::walkingTheViewReadsEveryRecord()
         QCOMPARE(t->valueAt(row, date).toDate(), QDate(2026, 1, 1).addDays(149 - row));
     t->setRecNo(40);
     QCOMPARE(t->fieldByName(QStringLiteral("Nazwa")).asString(), QStringLiteral("zmieniony"));
+}
+
+void TstCursor::ordinalsTakenAtPostNeverRepeat()
+{
+    Env env;
+    // Two workstations add a supplier each from the same view; the second to post
+    // counts the first one's under the lock.
+    auto a = openTable(QStringLiteral("Dostawcy.db"));
+    auto b = openTable(QStringLiteral("Dostawcy.db"));
+    const QString nr = QStringLiteral("NrKolejnyDostawcy");
+    for (Table* t : {a.get(), b.get()}) {
+        t->append();
+        t->assignOrdinal(nr);
+        QCOMPARE(t->fieldByName(nr).asInteger(), 1);
+        t->fieldByName(QStringLiteral("Symbol")).setString(t == a.get() ? QStringLiteral("A") : QStringLiteral("B"));
+    }
+    a->post();
+    b->post();
+    QCOMPARE(b->fieldByName(nr).asInteger(), 2);
+    // A number typed over the given one stands.
+    a->append();
+    a->assignOrdinal(nr);
+    a->fieldByName(nr).setInteger(10);
+    a->post();
+    // Among the records of one value: the goods of a group.
+    auto goods = openTable(QStringLiteral("TowaryPodstawowe.db"));
+    for (int group : {1, 2, 1}) {
+        goods->append();
+        goods->fieldByName(QStringLiteral("NumerGrupy")).setInteger(group);
+        goods->assignOrdinal(QStringLiteral("NrKol"), QStringLiteral("NumerGrupy"), group);
+        goods->post();
+    }
+    QCOMPARE(rawQuery(env.file(QStringLiteral("Dostawcy.db")),
+                      QStringLiteral("SELECT Symbol, NrKolejnyDostawcy FROM Dostawcy ORDER BY Numer")),
+             (QList<QStringList>{{QStringLiteral("A"), QStringLiteral("1")},
+                                 {QStringLiteral("B"), QStringLiteral("2")},
+                                 {QStringLiteral("<null>"), QStringLiteral("10")}}));
+    QCOMPARE(rawQuery(env.file(QStringLiteral("TowaryPodstawowe.db")),
+                      QStringLiteral("SELECT NumerGrupy, NrKol FROM TowaryPodstawowe ORDER BY Numer")),
+             (QList<QStringList>{{QStringLiteral("1"), QStringLiteral("1")},
+                                 {QStringLiteral("2"), QStringLiteral("1")},
+                                 {QStringLiteral("1"), QStringLiteral("2")}}));
 }
 
 QTEST_GUILESS_MAIN(TstCursor)

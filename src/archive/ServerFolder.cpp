@@ -1,0 +1,33 @@
+#include "archive/ServerFolder.h"
+
+#include "platform/Drives.h"
+#include "store/TableDefs.h"
+
+#include <QDir>
+
+namespace jadl::archive {
+
+ServerFolder::ServerFolder(QChar drive, const QString& name)
+    : drivePath_(QString(drive) + QStringLiteral(":\\Jadl\\") + name + QLatin1Char('\\'))
+{
+    realPath_ = platform::Drives::toRealPath(drivePath_);
+    QDir dir(realPath_);
+    if ((dir.exists() && !dir.removeRecursively()) || !QDir().mkpath(realPath_))
+        throw platform::IoError(QStringLiteral("Nie można przygotować katalogu %1").arg(drivePath_));
+}
+
+ServerFolder::~ServerFolder()
+{
+    QDir(realPath_).removeRecursively();
+}
+
+QStringList ServerFolder::tableFiles() const
+{
+    QStringList out;
+    for (const QString& f : QDir(realPath_).entryList(QDir::Files))
+        if (tabledefs::find(f))
+            out << f;
+    return out;
+}
+
+} // namespace jadl::archive

@@ -31,6 +31,17 @@ private:
 class ConnectionLost : public EngineError {
 public:
     using EngineError::EngineError;
+    // The commit was sent but its answer never came: it may have been written.
+    static ConnectionLost atCommit(QString text, QString file = {})
+    {
+        ConnectionLost e(std::move(text), std::move(file));
+        e.atCommit_ = true;
+        return e;
+    }
+    bool outcomeUnknown() const { return atCommit_; }
+
+private:
+    bool atCommit_ = false;
 };
 
 // Silent cancellation of an operation (a handler decided to stop); never shown.

@@ -566,12 +566,11 @@ void PgConnection::commit()
         }
         if (status)
             throw;
-        throw EngineError(QStringLiteral("Połączenie z serwerem bazy danych %1 zostało przerwane w chwili "
-                                         "zatwierdzania zapisu i nie wiadomo, czy zapis dotarł do serwera. Gdy "
-                                         "serwer będzie dostępny, odśwież widok i sprawdź ostatnią pozycję, zanim "
-                                         "wprowadzisz ją ponownie.")
-                              .arg(server_->display()),
-                          name());
+        throw ConnectionLost::atCommit(QStringLiteral("Połączenie z serwerem bazy danych %1 zostało przerwane w "
+                                                      "chwili zatwierdzania zapisu i nie wiadomo, czy zapis dotarł do "
+                                                      "serwera.")
+                                           .arg(server_->display()),
+                                       name());
     } catch (...) {
         finish();
         throw;

@@ -18,6 +18,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QUuid>
 
 #include <algorithm>
 #include <optional>
@@ -251,6 +252,7 @@ void Table::open()
     s.path = path;
     s.sqlName = quoteId(opened.schema.file.tableIdent);
     s.keySql = opened.keySql;
+    s.postTokenSql = opened.postTokenSql;
     s.indexes = opened.schema.indexes;
     s.keyColumns = opened.schema.keyColumns;
     setupFields(opened.schema.fields);
@@ -797,6 +799,7 @@ void Table::insert()
     masterlink::seedNewRecord(s);
     s.edit.insertStart = s.edit.buffer;
     s.edit.ordinal.reset();
+    s.edit.postToken = s.postTokenSql.isEmpty() ? QByteArray() : QUuid::createUuid().toByteArray(QUuid::WithoutBraces);
     s.state = DataSetState::Insert;
     s.modified = false;
     notify(EvStateChanged);
@@ -831,6 +834,8 @@ void Table::post()
         try {
             id = tablewriter::post(s, inserting, id);
         } catch (const ConnectionLost& e) {
+            if (e.outcomeUnknown())
+                throw;
             // The record stays as typed, to be saved again once the server is back.
             throw ConnectionLost(e.text() +
                                      QStringLiteral(" Zapis nie został wykonany – wprowadzone dane czekają w "

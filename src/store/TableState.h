@@ -90,6 +90,9 @@ struct TableState {
     QString path; // the file, or the server and the table, as messages name it
     QString sqlName; // quoted table name
     QString keySql; // the record key in SQL: "rowid", or the key column
+    // The column of a new record's post token (a server table), empty where a
+    // commit is never left unanswered (a file).
+    QString postTokenSql;
     QList<IndexDef> indexes; // named indexes of the open file
     QHash<QString, QString> keyColumns; // lower-case text field -> its Polish sort key column
     int batchDepth = 0;
@@ -152,6 +155,9 @@ struct TableState {
             qint64 counted = 0; // of them when it was given
         };
         std::optional<Ordinal> ordinal;
+        // The token a new record is posted with, kept until a post of it succeeds:
+        // a post sent again after an unanswered commit finds the record it made.
+        QByteArray postToken;
     } edit;
 
     // --- lookups

@@ -15,6 +15,7 @@ struct OpenedTable {
     std::unique_ptr<SqlConnection> conn;
     schemamerge::OpenSchema schema;
     QString keySql; // the record key in SQL
+    QString postTokenSql; // the column of a new record's post token; empty: none
 };
 
 // What to open: the table's name where it is kept, the definitions and how.

@@ -46,6 +46,13 @@ QString insertSql(const TableState& s, const std::vector<size_t>& cols, const st
         names << quoteId(k.column);
         marks << QStringLiteral("?");
     }
+    if (!s.edit.postToken.isEmpty()) {
+        // Sent again after an unanswered commit, the insert meets its own record and returns its key.
+        names << s.postTokenSql;
+        marks << QStringLiteral("?");
+        return QStringLiteral("INSERT INTO %1 (%2) VALUES (%3) ON CONFLICT (%4) DO UPDATE SET %4 = EXCLUDED.%4")
+            .arg(s.sqlName, names.join(QStringLiteral(", ")), marks.join(QStringLiteral(", ")), s.postTokenSql);
+    }
     if (names.isEmpty())
         return QStringLiteral("INSERT INTO %1 DEFAULT VALUES").arg(s.sqlName);
     return QStringLiteral("INSERT INTO %1 (%2) VALUES (%3)")
@@ -120,6 +127,8 @@ qint64 post(TableState& s, bool inserting, qint64 id)
             else
                 st.bindBlob(k++, key.key);
         }
+        if (inserting && !s.edit.postToken.isEmpty())
+            st.bindText(k++, s.edit.postToken);
         if (!inserting)
             st.bindInt(k, id);
         if (!returning.isEmpty()) {

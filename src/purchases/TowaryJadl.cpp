@@ -1308,7 +1308,7 @@ void TTowary::KopiujClick()
         // The copy's own view is not needed while it is filled: a filter that lets
         // nothing through keeps every post from re-reading the whole table.
         copy.setOnFilterRecord([](Table&, bool& accept) { accept = false; });
-        copy.setPreFilter([] { return jadl::SqlPreFilter{QStringLiteral("0"), {}}; });
+        copy.setPreFilter([] { return jadl::SqlPreFilter{QStringLiteral("1 = 0"), {}}; });
         const AtExit showAll([&copy] {
             copy.setFiltered(false);
             copy.setOnFilterRecord({});

@@ -285,6 +285,8 @@ bool StartUp()
     }
     QStringList damaged;
     if (server) {
+        // The workstation's own folder still holds the copy table and the archive's way.
+        jadl::platform::Drives::dataDirectory();
         const jadl::DataLocation where{{}, *server};
         jadl::Aliases::setAliasServer(QStringLiteral("dane_bar"), *server);
         bool goOn = true;

@@ -68,9 +68,10 @@ TModulDanych1::TModulDanych1(QObject* parent) : QObject(parent)
     TableDostawcy->setOnFilterRecord([this](Table& t, bool& accept) { TableDostawcyFilterRecord(t, accept); });
     TableTowary->setPreFilter([this] { return TableTowaryPreFilter(); });
     TableDostawcy->setPreFilter([] {
-        return jadl::shared().supplierReportFlag
-            ? jadl::SqlPreFilter{QStringLiteral("WartoscBruttoSuma <> 0"), {}, {QStringLiteral("WartoscBruttoSuma")}}
-            : jadl::SqlPreFilter{};
+        return jadl::shared().supplierReportFlag ? jadl::SqlPreFilter{QStringLiteral("\"WartoscBruttoSuma\" <> 0"),
+                                                                      {},
+                                                                      {QStringLiteral("WartoscBruttoSuma")}}
+                                                 : jadl::SqlPreFilter{};
     });
     TableGrupyTowarow->setBeforePost([this](Table& t) { TableGrupyTowarowBeforePost(t); });
     TableGrupyTowarow->setAfterPost([this](Table& t) { TableGrupyTowarowAfterPost(t); });

@@ -17,6 +17,8 @@ constexpr size_t kDeleteChunk = 20000;
 class PgDialect : public SqlDialect {
 public:
     bool isServer() const override { return true; }
+    // PostgreSQL puts nulls last unless told; SQLite and the classic engine put them first.
+    QString ascending(const QString& column) const override { return column + QStringLiteral(" NULLS FIRST"); }
 
     QString returningKey(const QString& keySql) const override { return QStringLiteral(" RETURNING ") + keySql; }
 

@@ -25,6 +25,9 @@ public:
     virtual ~SqlDialect() = default;
     virtual bool isServer() const = 0;
 
+    // An ascending ORDER BY term: empty values first on either engine.
+    virtual QString ascending(const QString& column) const = 0;
+
     // Appended to an INSERT so that its one result row is the new record's key;
     // empty where the connection's lastInsertId() tells it instead.
     virtual QString returningKey(const QString& keySql) const = 0;

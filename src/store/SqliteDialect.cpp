@@ -129,6 +129,7 @@ qint64 countAll(TableState& s)
 class SqliteDialect : public SqlDialect {
 public:
     bool isServer() const override { return false; }
+    QString ascending(const QString& column) const override { return column; }
     QString returningKey(const QString&) const override { return {}; }
 
     QString sumsSelect(const QStringList& columns) const override

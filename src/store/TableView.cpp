@@ -208,9 +208,10 @@ ViewCondition condition(TableState& s)
 // Texts in Polish order: through their sort keys where the file keeps them.
 QString orderBy(const TableState& s)
 {
+    const SqlDialect& dialect = s.conn->dialect();
     QStringList order;
     for (const QString& k : s.indexFieldNames())
-        order << quoteId(s.keyColumns.value(k.toLower(), k));
+        order << dialect.ascending(quoteId(s.keyColumns.value(k.toLower(), k)));
     order << s.keySql;
     return order.join(QStringLiteral(", "));
 }

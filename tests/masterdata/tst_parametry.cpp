@@ -1,6 +1,7 @@
 // The parameters and owner window: owner save with its numbering, messages and
 // focus moves, the active-owner box, the parameters save and the exit.
 #include "support/gui/ProgramFixture.h"
+#include "support/core/TestServer.h"
 
 #include "controls/DBCheckBox.h"
 #include "controls/DBEdit.h"
@@ -71,7 +72,7 @@ TParametry* openOwners()
 
 Table& onDisk(ProgramFixture& program, Table& t, const QString& file)
 {
-    t.setDatabaseName(program.dataDir());
+    t.setDatabaseName(jadl::test::tablesOf(program.dataDir()));
     t.setTableName(file);
     t.open();
     return t;

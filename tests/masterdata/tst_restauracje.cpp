@@ -1,6 +1,7 @@
 // The restaurants window: adding with numbering, saving, the exit rules and the
 // refusal of every other way of closing.
 #include "support/gui/ProgramFixture.h"
+#include "support/core/TestServer.h"
 
 #include "controls/DBCheckBox.h"
 #include "controls/DBEdit.h"
@@ -233,7 +234,7 @@ void RestauracjeTest::saveWritesActiveText()
 
     // On disk, as a second connection reads it.
     Table disk;
-    disk.setDatabaseName(program.dataDir());
+    disk.setDatabaseName(jadl::test::tablesOf(program.dataDir()));
     disk.setTableName(QStringLiteral("Wlasciciel.DB"));
     disk.open();
     QCOMPARE(disk.recordCount(), 1);

@@ -1,5 +1,6 @@
 // Recording purchases in the goods assignment window, as a user would.
 #include "support/gui/ProgramFixture.h"
+#include "support/core/TestServer.h"
 #include "support/gui/SeedData.h"
 
 #include "common/Formats.h"
@@ -43,7 +44,7 @@ void prepareLikeTheMainWindow(TModulDanych1& dm)
 struct StoredLines {
     explicit StoredLines(const QString& dataDir)
     {
-        table.setDatabaseName(dataDir);
+        table.setDatabaseName(jadl::test::tablesOf(dataDir));
         table.setTableName(QStringLiteral("Towary.DB"));
         table.open();
     }

@@ -1,6 +1,7 @@
 // The supplier goods window: periods, supplier mode, totals and corrections, driven
 // as a user would on a program with a fixed "today".
 #include "support/core/TestSupport.h"
+#include "support/core/TestServer.h"
 #include "support/gui/ProgramFixture.h"
 #include "support/gui/WindowDriving.h"
 #include "support/gui/WindowOpening.h"
@@ -417,7 +418,7 @@ void TowaryTest::sumsAreShownAndStored()
 
     // Stored sums are on disk, as another program reads them.
     Table disk;
-    disk.setDatabaseName(program.dataDir());
+    disk.setDatabaseName(jadl::test::tablesOf(program.dataDir()));
     disk.setTableName(QStringLiteral("Dostawcy.db"));
     disk.open();
     QCOMPARE(stored(disk, a, "WartoscBruttoSuma"), 1518.44);
@@ -508,7 +509,7 @@ void TowaryTest::correctionRecomputesAndKeepsDates()
     // Prices, quantities and rates of the lines, and one line already linked elsewhere.
     {
         Table t;
-        t.setDatabaseName(program.dataDir());
+        t.setDatabaseName(jadl::test::tablesOf(program.dataDir()));
         t.setTableName(QStringLiteral("Towary.DB"));
         t.open();
         struct V {
@@ -540,7 +541,7 @@ void TowaryTest::correctionRecomputesAndKeepsDates()
     QVERIFY2(program.messages().log().isEmpty(), qPrintable(program.messages().texts().join(u'|')));
 
     Table t;
-    t.setDatabaseName(program.dataDir());
+    t.setDatabaseName(jadl::test::tablesOf(program.dataDir()));
     t.setTableName(QStringLiteral("Towary.DB"));
     t.open();
     auto f = [&t](const char* name) -> jadl::Field& { return t.fieldByName(QString::fromLatin1(name)); };
@@ -628,7 +629,7 @@ void TowaryTest::sumOfSelectedGood()
                                   {a, QDate(2026, 1, 1), 50, 50, 50}});
     {
         Table t;
-        t.setDatabaseName(program.dataDir());
+        t.setDatabaseName(jadl::test::tablesOf(program.dataDir()));
         t.setTableName(QStringLiteral("Towary.DB"));
         t.open();
         const std::optional<int> goods[4] = {5, 5, std::nullopt, 5};

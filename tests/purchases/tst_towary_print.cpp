@@ -1,5 +1,6 @@
 // The supplier goods window's print commands and the copy table for other programs.
 #include "support/core/TestSupport.h"
+#include "support/core/TestServer.h"
 #include "support/gui/ProgramFixture.h"
 #include "support/gui/WindowOpening.h"
 #include "support/gui/SeedData.h"
@@ -68,7 +69,7 @@ TTowary* openWindow(TModulDanych1& dm)
 bool par1(const QString& dataDir)
 {
     Table t;
-    t.setDatabaseName(dataDir);
+    t.setDatabaseName(jadl::test::tablesOf(dataDir));
     t.setTableName(QStringLiteral("Parametry.db"));
     t.open();
     return t.fieldByName(QStringLiteral("Par1")).asBoolean();

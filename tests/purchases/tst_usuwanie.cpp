@@ -1,5 +1,6 @@
 // Removing old purchase lines and packing the lines table, as a user would.
 #include "support/gui/ProgramFixture.h"
+#include "support/core/TestServer.h"
 #include "support/gui/SeedData.h"
 
 #include "controls/SpinEdit.h"
@@ -46,7 +47,7 @@ struct Line {
 void writeLines(const QString& dataDir, const QList<Line>& lines)
 {
     Table t;
-    t.setDatabaseName(dataDir);
+    t.setDatabaseName(jadl::test::tablesOf(dataDir));
     t.setTableName(kTowary);
     t.open();
     Table::Batch batch(t);
@@ -78,7 +79,7 @@ void writeLines(const QString& dataDir, const QList<Line>& lines)
 QMap<int, QVariantMap> storedLines(const QString& dataDir)
 {
     Table t;
-    t.setDatabaseName(dataDir);
+    t.setDatabaseName(jadl::test::tablesOf(dataDir));
     t.setTableName(kTowary);
     t.open();
     QMap<int, QVariantMap> out;
@@ -114,7 +115,7 @@ void leaveRoomInTheFile(const QString& dataDir)
         lines << Line{1, QDate(2026, 1, 1).addDays(i % 300)};
     writeLines(dataDir, lines);
     Table t;
-    t.setDatabaseName(dataDir);
+    t.setDatabaseName(jadl::test::tablesOf(dataDir));
     t.setTableName(kTowary);
     t.open();
     Table::Batch batch(t);
@@ -516,7 +517,7 @@ void RemovalTest::packRefusedWhileAnotherHoldsTheFile()
     }();
     {
         Table other;
-        other.setDatabaseName(program.dataDir());
+        other.setDatabaseName(jadl::test::tablesOf(program.dataDir()));
         other.setTableName(kTowary);
         other.setExclusive(true);
         other.open();

@@ -2,6 +2,7 @@
 // as a sheet, the view it prints while it is open (the supplier values command
 // filters the suppliers only for its preview).
 #include "SheetTestSupport.h"
+#include "support/core/TestServer.h"
 
 #include "support/gui/ProgramFixture.h"
 #include "support/gui/SeedData.h"
@@ -28,7 +29,7 @@ const QDate kToday(2026, 12, 6);
 void addLine(const QString& dataDir, int supplier, const QString& name, const QDate& day, double net)
 {
     Table t;
-    t.setDatabaseName(dataDir);
+    t.setDatabaseName(jadl::test::tablesOf(dataDir));
     t.setTableName(QStringLiteral("Towary.DB"));
     t.open();
     t.append();

@@ -22,13 +22,7 @@ TempDataDir::TempDataDir(QDate today, const QString& extraDrives)
     qputenv("JADL_DRIVES", mapping.toUtf8());
     platform::Drives::reload();
     platform::setFixedToday(today);
-    hadDatabase_ = qEnvironmentVariableIsSet("JADL_DATABASE");
-    oldDatabase_ = qgetenv("JADL_DATABASE");
-    hadConfig_ = qEnvironmentVariableIsSet("XDG_CONFIG_HOME");
-    oldConfig_ = qgetenv("XDG_CONFIG_HOME");
-    qputenv("XDG_CONFIG_HOME", QDir(dir_.path()).filePath(QStringLiteral(".config")).toUtf8());
-    // Set even when empty: the data directory, whatever the machine's own setting.
-    qputenv("JADL_DATABASE", onServer() ? freshServerDatabase().toUtf8() : QByteArray());
+    engine_ = std::make_unique<EngineEnvironment>(dir_.path());
 }
 
 TempDataDir::~TempDataDir()
@@ -39,14 +33,7 @@ TempDataDir::~TempDataDir()
         qunsetenv("JADL_DRIVES");
     platform::Drives::reload();
     platform::setFixedToday(std::nullopt);
-    auto restore = [](const char* name, bool had, const QByteArray& old) {
-        if (had)
-            qputenv(name, old);
-        else
-            qunsetenv(name);
-    };
-    restore("JADL_DATABASE", hadDatabase_, oldDatabase_);
-    restore("XDG_CONFIG_HOME", hadConfig_, oldConfig_);
+    engine_.reset();
 }
 
 QString TempDataDir::dataDir() const

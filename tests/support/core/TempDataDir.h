@@ -9,7 +9,11 @@
 #include <QString>
 #include <QTemporaryDir>
 
+#include <memory>
+
 namespace jadl::test {
+
+class EngineEnvironment;
 
 class TempDataDir {
 public:
@@ -29,10 +33,7 @@ private:
     QTemporaryDir dir_;
     QByteArray oldDrives_;
     bool hadDrives_ = false;
-    QByteArray oldDatabase_;
-    bool hadDatabase_ = false;
-    QByteArray oldConfig_;
-    bool hadConfig_ = false;
+    std::unique_ptr<EngineEnvironment> engine_;
 };
 
 // Writes `bytes` bytes to a new file (creating folders), for drive and copy tests.

@@ -100,9 +100,36 @@ ProcessDatabase& processDatabase()
 
 } // namespace
 
+EngineEnvironment::EngineEnvironment(const QString& root)
+{
+    hadDatabase_ = qEnvironmentVariableIsSet("JADL_DATABASE");
+    oldDatabase_ = qgetenv("JADL_DATABASE");
+    hadConfig_ = qEnvironmentVariableIsSet("XDG_CONFIG_HOME");
+    oldConfig_ = qgetenv("XDG_CONFIG_HOME");
+    qputenv("XDG_CONFIG_HOME", QDir(root).filePath(QStringLiteral(".config")).toUtf8());
+    qputenv("JADL_DATABASE", onServer() ? freshServerDatabase().toUtf8() : QByteArray());
+}
+
+EngineEnvironment::~EngineEnvironment()
+{
+    auto restore = [](const char* name, bool had, const QByteArray& old) {
+        if (had)
+            qputenv(name, old);
+        else
+            qunsetenv(name);
+    };
+    restore("JADL_DATABASE", hadDatabase_, oldDatabase_);
+    restore("XDG_CONFIG_HOME", hadConfig_, oldConfig_);
+}
+
 bool onServer()
 {
     return qEnvironmentVariable("JADL_TEST_ENGINE") == QLatin1String("postgresql");
+}
+
+QString tablesOf(const QString& dataDir)
+{
+    return onServer() ? QStringLiteral("jadlonia") : dataDir;
 }
 
 QString clusterDir()

@@ -3,9 +3,26 @@
 // runs a suite against the server (JADL_TEST_ENGINE=postgresql), a database of
 // the test cluster that scripts/pg-test-cluster.sh started (JADL_TEST_PG_DIR).
 // Each test process gets a database of its own, emptied for every fixture.
+#include <QByteArray>
 #include <QString>
 
 namespace jadl::test {
+
+// Points the program at the engine of the run for as long as it lives: sets
+// JADL_DATABASE (a fresh database of the test cluster, or empty, which means the
+// data directory whatever the machine's own setting) and a configuration folder
+// under `root`, and puts both back when it goes.
+class EngineEnvironment {
+public:
+    explicit EngineEnvironment(const QString& root);
+    ~EngineEnvironment();
+    EngineEnvironment(const EngineEnvironment&) = delete;
+    EngineEnvironment& operator=(const EngineEnvironment&) = delete;
+
+private:
+    QByteArray oldDatabase_, oldConfig_;
+    bool hadDatabase_ = false, hadConfig_ = false;
+};
 
 bool onServer();
 // The cluster's maintenance connection ("host=... port=... user=jadl dbname=postgres").
@@ -17,6 +34,11 @@ QString freshServerDatabase();
 // its rows, each value as text ("<null>" for null, logicals as 1 and 0). The SQL
 // may be written as for SQLite: CamelCase names are quoted on the way.
 QList<QStringList> serverRows(const QString& sql);
+// The database name a test opens the program's tables under, to seed them or to
+// look at what a window stored: the data directory itself, or on the server the
+// program's own alias.
+QString tablesOf(const QString& dataDir);
+
 // The folder of the test cluster, for stopping and starting the server.
 QString clusterDir();
 

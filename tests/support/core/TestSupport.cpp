@@ -1,4 +1,5 @@
 #include "support/core/TestSupport.h"
+#include "support/core/TestServer.h"
 
 #include "common/Formats.h"
 #include "store/Table.h"
@@ -8,7 +9,7 @@ namespace jadl::test {
 void addPurchaseLines(const QString& dataDir, const QList<PurchaseLine>& lines)
 {
     Table t;
-    t.setDatabaseName(dataDir);
+    t.setDatabaseName(jadl::test::tablesOf(dataDir));
     t.setTableName(QStringLiteral("Towary.DB"));
     t.open();
     Table::Batch batch(t);

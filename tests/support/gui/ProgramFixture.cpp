@@ -18,6 +18,7 @@ ProgramFixture::ProgramFixture(QDate today, const std::function<void(const QStri
     platform::Drives::reload();
     platform::setFixedToday(today);
     messages_ = std::make_unique<platform::ScopedScriptedMessages>();
+    engine_ = std::make_unique<EngineEnvironment>(dir_.path());
     if (prepare)
         prepare(dir_.path());
     started_ = StartUp();
@@ -26,6 +27,7 @@ ProgramFixture::ProgramFixture(QDate today, const std::function<void(const QStri
 ProgramFixture::~ProgramFixture()
 {
     ShutDown();
+    engine_.reset();
     messages_.reset();
     platform::setFixedToday(std::nullopt);
     if (oldDrives_.isNull())

@@ -2,6 +2,7 @@
 // Starts the whole program in-process on a temporary program drive with a fixed
 // date and scripted message boxes, and shuts it down again.
 #include "platform/Messages.h"
+#include "support/core/TestServer.h"
 
 #include <QDate>
 #include <QString>
@@ -30,6 +31,7 @@ public:
 private:
     QTemporaryDir dir_;
     std::unique_ptr<platform::ScopedScriptedMessages> messages_;
+    std::unique_ptr<EngineEnvironment> engine_;
     QByteArray oldDrives_;
     bool started_ = false;
 };

@@ -2,6 +2,7 @@
 // Small helpers for driving the master-data windows as a user would and for
 // reading back what reached the table files.
 #include "controls/DBGrid.h"
+#include "support/core/TestServer.h"
 #include "store/Table.h"
 
 #include <QApplication>
@@ -30,7 +31,7 @@ inline void addRecord(Table& t, FieldValues values)
 inline std::unique_ptr<Table> onDisk(const QString& dataDir, const QString& file, const QString& index = {})
 {
     auto t = std::make_unique<Table>();
-    t->setDatabaseName(dataDir);
+    t->setDatabaseName(jadl::test::tablesOf(dataDir));
     t->setTableName(file);
     t->setIndexName(index);
     t->open();

@@ -9,7 +9,8 @@ import sys
 
 # The program's own time, first counter present wins; then its floor and the floor's name.
 PROJECT_KEYS = ("engine_ms", "backup_ms", "ms", "startup_ms", "rss_MB")
-FLOOR_KEYS = (("sqlite3_ms", "sqlite3", "ms"), ("sqlite3_MB", "sqlite3", "MB"), ("cp_ms", "cp", "ms"))
+FLOOR_KEYS = (("sqlite3_ms", "sqlite3", "ms"), ("sqlite3_MB", "sqlite3", "MB"), ("cp_ms", "cp", "ms"),
+              ("psql_ms", "psql", "ms"))
 
 
 def fmt(v, unit="ms"):

@@ -8,7 +8,7 @@
 # Run as root, the server runs as an unprivileged user (postgres, else nobody).
 set -euo pipefail
 cmd=${1:?start, stop, halt or resume}
-dir=${2:?cluster folder}
+dir=$(realpath -m "${2:?cluster folder}")
 bin=$(ls -d /usr/lib/postgresql/15/bin 2>/dev/null || ls -d /usr/lib/postgresql/*/bin | sort -V | tail -1)
 [ -x "$bin/initdb" ] || { echo "PostgreSQL server programs not found (package postgresql)" >&2; exit 1; }
 

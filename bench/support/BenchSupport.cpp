@@ -72,7 +72,7 @@ PurchaseView::PurchaseView(const QString& dir)
         accept = d.isValid() && from_ <= d && d <= to_;
     });
     lines.setPreFilter([this] {
-        return SqlPreFilter{QStringLiteral("DataZakupu BETWEEN ? AND ?"),
+        return SqlPreFilter{QStringLiteral("\"DataZakupu\" BETWEEN ? AND ?"),
                             {from_.toString(Qt::ISODate), to_.toString(Qt::ISODate)},
                             {QStringLiteral("DataZakupu")}};
     });

@@ -22,6 +22,9 @@ struct FieldDef {
 struct IndexDef {
     QString name; // e.g. "NrDostawcySymbolInd"
     QStringList fields; // key fields in order
+    // Fields the index also carries where the engine can (a server reads a view
+    // and the fields its filter reads from the index alone); not part of the key.
+    QStringList carried{};
 };
 
 struct TableDef {

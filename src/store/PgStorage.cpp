@@ -160,6 +160,13 @@ QString createIndexSql(const QString& table, const IndexDef& ix, const QString& 
         keys << quoteId(k) + QStringLiteral(" NULLS FIRST");
     if (!key.isEmpty() && ix.fields.value(ix.fields.size() - 1).compare(key, Qt::CaseInsensitive) != 0)
         keys << quoteId(key);
+    QStringList carried;
+    for (const QString& c : ix.carried)
+        carried << quoteId(c);
+    if (!carried.isEmpty())
+        return QStringLiteral("CREATE INDEX %1 ON %2 (%3) INCLUDE (%4)")
+            .arg(quoteId(serverIndexName(table, ix.name)), quoteId(table), keys.join(QStringLiteral(", ")),
+                 carried.join(QStringLiteral(", ")));
     return QStringLiteral("CREATE INDEX %1 ON %2 (%3)")
         .arg(quoteId(serverIndexName(table, ix.name)), quoteId(table), keys.join(QStringLiteral(", ")));
 }
@@ -326,7 +333,8 @@ FileSchema readSchema(PgLink& link, const Relation& rel, const TableDef* known, 
         "CROSS JOIN LATERAL unnest(x.indkey) WITH ORDINALITY k(attnum, ord) "
         "JOIN pg_attribute a ON a.attrelid = x.indrelid AND a.attnum = k.attnum "
         "WHERE x.indrelid = " +
-            utf8(rel.oid) + " AND NOT x.indisprimary AND NOT x.indisunique ORDER BY ic.relname, k.ord",
+            utf8(rel.oid) +
+            " AND NOT x.indisprimary AND NOT x.indisunique AND k.ord <= x.indnkeyatts ORDER BY ic.relname, k.ord",
         true);
     const QString prefix = rel.name + QLatin1Char('.');
     for (int i = 0; i < PQntuples(ix.get()); ++i) {

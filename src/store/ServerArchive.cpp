@@ -314,6 +314,9 @@ void importTables(const QString& server, const QString& folder, const QStringLis
     for (const Item& it : items)
         importTable(*link, *it.def, it.table, it.path, progress);
     tx.commit();
+    // The planner learns the new contents now, not when the server next gets round to it.
+    for (const Item& it : items)
+        link->exec("ANALYZE " + quoteId(pgstorage::dataTableOf(it.table)).toUtf8(), false);
 }
 
 } // namespace jadl::serverarchive

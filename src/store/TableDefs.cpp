@@ -117,6 +117,11 @@ TableDef makeTowary()
         // Our own addition: keeps "all suppliers, one period" from scanning the table.
         index("DataZakupuInd", {"DataZakupu"}),
     };
+    // What the purchase-lines filter reads, so that a view comes from its index alone.
+    for (IndexDef& ix : t.indexes)
+        for (const char* f : {"DataZakupu", "NumerGrupy"})
+            if (!ix.fields.contains(QString::fromLatin1(f)))
+                ix.carried << QString::fromLatin1(f);
     return t;
 }
 

@@ -99,6 +99,18 @@ void ensureEngineObjects(PgServer& server, PgLink& link)
 {
     if (server.prepared)
         return;
+    // Usually all there already: then nothing is locked, and a workstation whose
+    // user does not own them never tries to make them again.
+    const PgResult there = link.exec(
+        "SELECT (SELECT count(*) FROM pg_collation WHERE collname = 'jadl_pl' AND collnamespace = "
+        "current_schema()::regnamespace) + (to_regclass('jadl_wersje') IS NOT NULL)::int + "
+        "(to_regclass('jadl_stanowiska') IS NOT NULL)::int + (SELECT count(*) FROM pg_proc WHERE proname = "
+        "'jadl_wersja' AND pronamespace = current_schema()::regnamespace)",
+        true);
+    if (value(there, 0, 0) == QLatin1String("4")) {
+        server.prepared = true;
+        return;
+    }
     inStructureTransaction(
         link,
         {QStringLiteral("CREATE COLLATION IF NOT EXISTS %1 (provider = icu, locale = 'pl-PL')").arg(kCollation),

@@ -214,7 +214,9 @@ void importTable(PgLink& link, const TableDef& def, const QString& table, const 
         QStringLiteral("SELECT %1 FROM %2").arg(QString::fromUtf8(columnList(fields)), quoteId(schema->tableIdent)));
     ResetOnExit reset(read);
 
-    link.exec("DELETE FROM " + quoteId(table).toUtf8(), false);
+    // The rows themselves go: a view's triggers would also forget what other
+    // workstations chose among the restaurants.
+    link.exec("DELETE FROM " + quoteId(pgstorage::dataTableOf(table)).toUtf8(), false);
     link.copyBegin("COPY " + quoteId(table).toUtf8() + " (" + columnList(fields) + ") FROM STDIN");
     QByteArray chunk;
     qint64 rows = 0;

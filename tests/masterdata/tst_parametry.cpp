@@ -15,6 +15,8 @@
 
 #include <QAction>
 #include <QCheckBox>
+#include <QDir>
+#include <QLabel>
 #include <QPushButton>
 #include <QTabWidget>
 #include <QTest>
@@ -111,6 +113,11 @@ void ParametryTest::parametersTabShownFirst()
     QCOMPARE(p->DBGrid1->columnTitle(1), QStringLiteral("Nazwa skrócona (Symbol)"));
     QCOMPARE(p->DBNavigator1->hint(jadl::DBNavigator::Cancel), QStringLiteral("anuluj"));
     QCOMPARE(p->DBEditAdres->accessibleName(), QStringLiteral("Adres:"));
+    // Where the data is: here the data directory of drive C.
+    p->show();
+    QCOMPARE(p->LabelMagazynDanych->text(),
+             QStringLiteral("Dane: katalog ") + QDir::toNativeSeparators(program.dataDir()));
+    p->hide();
 }
 
 void ParametryTest::ownerSaveNumbersAndMarksFirstActive_data()

@@ -6,11 +6,14 @@
 #include "archive/KopiowanieDanychJadl.h"
 #include "archive/OdtwarzanieDanychJadl.h"
 #include "masterdata/JednostkiMiar_Jadlon.h"
+#include "masterdata/ParametryJadl.h"
 #include "shell/Forms.h"
+#include "store/DataStore.h"
 #include "store/Modul_Danych1.h"
 #include "support/core/TestServer.h"
 #include "support/gui/ProgramFixture.h"
 
+#include <QLabel>
 #include <QListWidget>
 #include <QPushButton>
 #include <QtTest>
@@ -49,6 +52,12 @@ void TstPgArchive::backupAndRestoreThroughTheWindows()
     QVERIFY(jadl::test::onServer());
     ProgramFixture program;
     QVERIFY(program.started());
+    // The parameters window says the data is on the server, and whose workstation this is.
+    forms().Parametry->show();
+    QCOMPARE(forms().Parametry->LabelMagazynDanych->text(),
+             QStringLiteral("Dane: serwer PostgreSQL %1 (stanowisko %2)")
+                 .arg(jadl::serverDisplayName(jadl::configuredServer().value()), jadl::workstationName()));
+    forms().Parametry->hide();
     jadl::Table* units = forms().JednostkiMiarJadlon->TableJednostkiMiar;
     jadl::Table* suppliers = forms().ModulDanych1->TableDostawcy;
     add(units, QStringLiteral("Jednostka"), QStringLiteral("kg"));

@@ -342,10 +342,19 @@ void TOdtwarzanieDanych::OdtworzClick()
                     setLabelNow(LabelKomunikat,
                                 QStringLiteral("ZAPIS DANYCH NA SERWERZE: %1 (%2)").arg(table).arg(rows));
                 });
-        } catch (const jadl::EngineError& e) {
-            // Nothing of the archive reached the server: its tables are as they were.
+        } catch (const jadl::ConnectionLost& e) {
             r.end = RestoreEnd::Incomplete;
-            r.failures << e.message();
+            if (!e.outcomeUnknown())
+                r.failures << e.message() + QStringLiteral(" Dane na serwerze nie zostały zmienione.");
+            else
+                r.failures << e.message() +
+                        QStringLiteral(
+                                  " Nie wiadomo, czy dane na serwerze zostały zastąpione danymi archiwum: gdy serwer "
+                                  "będzie dostępny, sprawdź je albo powtórz odtwarzanie.");
+        } catch (const jadl::EngineError& e) {
+            // One transaction: nothing of the archive reached the server.
+            r.end = RestoreEnd::Incomplete;
+            r.failures << e.message() + QStringLiteral(" Dane na serwerze nie zostały zmienione.");
         }
     }
     locked.reset();

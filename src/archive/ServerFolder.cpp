@@ -4,6 +4,7 @@
 #include "store/TableDefs.h"
 
 #include <QDir>
+#include <QFileInfo>
 
 namespace jadl::archive {
 
@@ -24,8 +25,9 @@ ServerFolder::~ServerFolder()
 QStringList ServerFolder::tableFiles() const
 {
     QStringList out;
+    // Table files only: "Towary.DB-journal" names the same table but is none.
     for (const QString& f : QDir(realPath_).entryList(QDir::Files))
-        if (tabledefs::find(f))
+        if (QFileInfo(f).suffix().compare(QLatin1String("db"), Qt::CaseInsensitive) == 0 && tabledefs::find(f))
             out << f;
     return out;
 }

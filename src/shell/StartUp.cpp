@@ -121,7 +121,14 @@ bool createMissingTables(const jadl::DataLocation& where)
         jadl::Table t;
         t.setDatabaseName(QStringLiteral("jadlonia"));
         t.setTableName(name);
-        t.createTable();
+        // On a server another workstation may have made it meanwhile: opening makes
+        // a missing table under the server's lock and never replaces one.
+        if (where.isServer()) {
+            t.open();
+            t.close();
+        } else {
+            t.createTable();
+        }
     }
     return true;
 }
@@ -285,14 +292,18 @@ bool StartUp()
     }
     QStringList damaged;
     if (server) {
-        // The workstation's own folder still holds the copy table and the archive's way.
-        jadl::platform::Drives::dataDirectory();
+        // The workstation's own folder still holds the copy table and the archive's
+        // way; one program a workstation, so that two never share them.
+        if (!lockDataDirectory(jadl::platform::Drives::dataDirectory()))
+            return false;
         const jadl::DataLocation where{{}, *server};
         jadl::Aliases::setAliasServer(QStringLiteral("dane_bar"), *server);
         bool goOn = true;
         prepareServer(where, goOn);
-        if (!goOn)
+        if (!goOn) {
+            dataDirectoryLock().reset();
             return false;
+        }
     } else {
         const QString dataDir = jadl::platform::Drives::dataDirectory();
         if (!lockDataDirectory(dataDir))

@@ -2,6 +2,7 @@
 
 #include "store/DataStore.h"
 #include "store/SqlDialect.h"
+#include "store/TableStorage.h"
 
 #include <libpq-fe.h>
 
@@ -34,8 +35,15 @@ bool lostState(const char* state)
 {
     if (!state)
         return false;
-    return std::strncmp(state, "08", 2) == 0 || std::strcmp(state, "57P01") == 0 || std::strcmp(state, "57P02") == 0 ||
-        std::strcmp(state, "57P03") == 0;
+    // 08P01 is a protocol violation: the program's fault, not the network's.
+    return (std::strncmp(state, "08", 2) == 0 && std::strcmp(state, "08P01") != 0) ||
+        std::strcmp(state, "57P01") == 0 || std::strcmp(state, "57P02") == 0 || std::strcmp(state, "57P03") == 0;
+}
+
+// A lock another workstation holds longer than the session waits (lock_timeout).
+bool busyState(const char* state)
+{
+    return state && std::strcmp(state, "55P03") == 0;
 }
 
 // The lost connection, as the user reads it.
@@ -136,6 +144,14 @@ bool PgLink::broken() const
     return !conn_ || PQstatus(conn_) != CONNECTION_OK;
 }
 
+void PgLink::settle() noexcept
+{
+    // A transaction left open by a failed start ends here, not in the next table's statement.
+    if (conn_ && PQstatus(conn_) == CONNECTION_OK && PQtransactionStatus(conn_) != PQTRANS_IDLE) {
+        PgResult r(PQexec(conn_, "ROLLBACK"));
+    }
+}
+
 void PgLink::ensureOpen()
 {
     if (!broken())
@@ -160,9 +176,15 @@ void PgLink::ensureOpen()
                                             "serwer działa i jest osiągalny z tego stanowiska.")
                                  .arg(display_, reason));
     }
-    // Text results as the engine reads them; the workstation's name for what it keeps per workstation.
+    // Text results as the engine reads them; the workstation's name for what it
+    // keeps per workstation. A workstation that vanished mid-transaction must not
+    // hold the others' writes for long: the server ends its session, and a writer
+    // kept waiting is told instead of frozen.
     const QByteArray setup = QByteArrayLiteral("SET client_encoding = 'UTF8'; SET DateStyle = 'ISO, YMD'; "
-                                               "SET extra_float_digits = 3; SET jadl.stanowisko = ") +
+                                               "SET extra_float_digits = 3; SET lock_timeout = '30s'; "
+                                               "SET idle_in_transaction_session_timeout = '120s'; "
+                                               "SET tcp_keepalives_idle = 30; SET tcp_keepalives_interval = 10; "
+                                               "SET tcp_keepalives_count = 3; SET jadl.stanowisko = ") +
         escapeLiteral(workstationName());
     PgResult r(PQexec(conn_, setup.constData()));
     if (!r || PQresultStatus(r.get()) != PGRES_COMMAND_OK)
@@ -204,6 +226,11 @@ PgResult PgLink::check(PgResult r)
         const QString reason = serverText(PQresultErrorMessage(r.get()));
         if (broken() || lostState(state))
             throw lost(display_, reason);
+        if (busyState(state))
+            throw EngineError(QStringLiteral("Tabela jest zajęta przez inne stanowisko (trwa tam zapis, kopia lub "
+                                             "odtwarzanie danych). Nic nie zostało zmienione; spróbuj ponownie za "
+                                             "chwilę."),
+                              display_);
         throw EngineError(reason, display_);
     }
     fail(PQerrorMessage(conn_));
@@ -212,6 +239,10 @@ PgResult PgLink::check(PgResult r)
 template <class Run>
 PgResult PgLink::run(Run&& runOnce, bool again)
 {
+    // A statement that belongs to what went before (a transaction's) must not go
+    // out on a new session, where it would stand alone.
+    if (!again && broken())
+        throw lost(display_, QStringLiteral("połączenie zerwane wcześniej"));
     ensureOpen();
     try {
         return check(runOnce());
@@ -303,6 +334,7 @@ PgLink& PgServer::idleLink()
 {
     for (const auto& l : links_)
         if (!l->pinnedBy) {
+            l->settle();
             l->ensureOpen();
             return *l;
         }
@@ -327,6 +359,9 @@ public:
         const QString head = sql.trimmed().left(8).toUpper();
         write_ = head.startsWith(QLatin1String("INSERT")) || head.startsWith(QLatin1String("UPDATE")) ||
             head.startsWith(QLatin1String("DELETE")) || head.startsWith(QLatin1String("TRUNCATE"));
+        // An insert that may update fires the statement triggers of both: two changes counted.
+        writes_ = write_ && sql.contains(QLatin1String("ON CONFLICT")) && sql.contains(QLatin1String("DO UPDATE")) ? 2
+                                                                                                                   : 1;
         read_ = head.startsWith(QLatin1String("SELECT"));
     }
 
@@ -409,12 +444,14 @@ private:
         const bool again = read_ && !conn_.inTransaction();
         result_ = conn_.link().execPrepared(sql_, values, lengths, again);
         if (write_)
-            conn_.countWrite();
+            for (int i = 0; i < writes_; ++i)
+                conn_.countWrite();
     }
 
     PgConnection& conn_;
     std::string sql_;
     bool write_ = false;
+    int writes_ = 1;
     bool read_ = false;
     std::vector<std::optional<std::string>> params_;
     PgResult result_;
@@ -466,7 +503,9 @@ void PgConnection::lockExclusively()
     PgResult r = exclusive_->exec(sql, true);
     if (PQntuples(r.get()) != 1 || PQgetvalue(r.get(), 0, 0)[0] != 't') {
         exclusive_.reset();
-        throw EngineError(QStringLiteral("Tabela %1 jest otwarta na wyłączność na innym stanowisku").arg(tableName_),
+        throw EngineError(QStringLiteral("Tabela %1 jest otwarta na wyłączność przez inny program (na tym lub innym "
+                                         "stanowisku)")
+                              .arg(tableName_),
                           name());
     }
 }
@@ -514,7 +553,13 @@ void PgConnection::begin()
     if (depth_ == 0) {
         PgLink& l = server_->idleLink();
         // Nothing was sent in this transaction yet: a dead connection may be made again.
-        PgResult r = l.exec("BEGIN; SELECT pg_current_xact_id()::text", true);
+        PgResult r;
+        try {
+            r = l.exec("BEGIN; SELECT pg_current_xact_id()::text", true);
+        } catch (...) {
+            l.settle();
+            throw;
+        }
         xid_ = PQntuples(r.get()) == 1 ? std::string(PQgetvalue(r.get(), 0, 0)) : std::string();
         l.pinnedBy = this;
         pinned_ = &l;
@@ -545,7 +590,11 @@ void PgConnection::commit()
         pendingWrites_.clear();
     };
     try {
-        l->exec("COMMIT", false);
+        const PgResult done = l->exec("COMMIT", false);
+        // A transaction that failed earlier answers COMMIT with ROLLBACK.
+        if (std::strcmp(PQcmdStatus(done.get()), "COMMIT") != 0)
+            throw EngineError(QStringLiteral("Transakcja została wycofana przez serwer; nic nie zostało zapisane"),
+                              name());
     } catch (const ConnectionLost&) {
         // The answer to COMMIT was cut off: the transaction may have been written.
         // Its fate is asked on a new connection, so that what was written is not
@@ -564,7 +613,8 @@ void PgConnection::commit()
             ownWrites_ += writes;
             return;
         }
-        if (status)
+        // Aborted: nothing was written. Still in progress: it may yet be, like no answer at all.
+        if (status == QLatin1String("aborted"))
             throw;
         throw ConnectionLost::atCommit(QStringLiteral("Połączenie z serwerem bazy danych %1 zostało przerwane w "
                                                       "chwili zatwierdzania zapisu i nie wiadomo, czy zapis dotarł do "
@@ -607,13 +657,15 @@ void PgConnection::rollback() noexcept
 
 qint64 PgConnection::dataVersion()
 {
-    SqlStatement& st = statement(QStringLiteral("SELECT wersja FROM jadl_wersje WHERE tabela = ?"));
+    SqlStatement& st = statement(QStringLiteral("SELECT CASE WHEN is_called THEN last_value ELSE 0 END FROM ") +
+                                 quoteId(pgstorage::changeSequence(tableName_)));
     ResetOnExit reset(st);
-    st.bindText(1, tableName_.toUtf8());
     const qint64 counted = st.step() ? st.column(0).toInt64() : 0;
     qint64 pending = 0;
     for (int w : pendingWrites_)
         pending += w;
+    // The sequence moves with every writer at once, committed or not: what is not
+    // this connection's own counts as another's change, which is the safe side.
     return counted - ownWrites_ - pending;
 }
 

@@ -38,6 +38,8 @@ public:
     const QString& display() const { return display_; }
     // Connects, or connects again after a loss; throws when the server cannot be reached.
     void ensureOpen();
+    // Ends a transaction a failure left open on the link.
+    void settle() noexcept;
     bool broken() const;
 
     // Runs SQL (several statements allowed); the last result, which must succeed.

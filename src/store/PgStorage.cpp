@@ -2,9 +2,10 @@
 // same name ("Towary"); integer keys are identity columns, texts carry the
 // Polish ICU collation jadl_pl (so the server's own ORDER BY and indexes give
 // Polish order), floats are numeric. Index names are the server's per schema,
-// so each is kept as "<table>.<index>". A statement trigger counts every change
-// of a table in jadl_wersje, which tells a view whether others wrote since it
-// was read. The restaurants (Wlasciciel) are a view over jadl_wlasciciel whose
+// so each is kept as "<table>.<index>". A statement trigger draws a number from
+// the table's sequence "<table>.zmiany" at every change, which tells a view
+// whether others wrote since it was read; a sequence never makes one writer wait
+// for another. The restaurants (Wlasciciel) are a view over jadl_wlasciciel whose
 // "Aktywny" is this workstation's choice, kept in jadl_stanowiska: each site
 // records for its own restaurant. Structure is changed under one advisory lock,
 // so that sites starting at once do not make a table twice.
@@ -103,24 +104,21 @@ void ensureEngineObjects(PgServer& server, PgLink& link)
     // user does not own them never tries to make them again.
     const PgResult there = link.exec(
         "SELECT (SELECT count(*) FROM pg_collation WHERE collname = 'jadl_pl' AND collnamespace = "
-        "current_schema()::regnamespace) + (to_regclass('jadl_wersje') IS NOT NULL)::int + "
-        "(to_regclass('jadl_stanowiska') IS NOT NULL)::int + (SELECT count(*) FROM pg_proc WHERE proname = "
-        "'jadl_wersja' AND pronamespace = current_schema()::regnamespace)",
+        "current_schema()::regnamespace) + (to_regclass('jadl_stanowiska') IS NOT NULL)::int + (SELECT count(*) "
+        "FROM pg_proc WHERE proname = 'jadl_zmiana' AND pronamespace = current_schema()::regnamespace)",
         true);
-    if (value(there, 0, 0) == QLatin1String("4")) {
+    if (value(there, 0, 0) == QLatin1String("3")) {
         server.prepared = true;
         return;
     }
     inStructureTransaction(
         link,
         {QStringLiteral("CREATE COLLATION IF NOT EXISTS %1 (provider = icu, locale = 'pl-PL')").arg(kCollation),
-         QStringLiteral("CREATE TABLE IF NOT EXISTS jadl_wersje (tabela varchar(63) PRIMARY KEY, "
-                        "wersja bigint NOT NULL DEFAULT 0)"),
          QStringLiteral("CREATE TABLE IF NOT EXISTS jadl_stanowiska (stanowisko varchar(100) PRIMARY KEY, "
                         "restauracja integer)"),
-         QStringLiteral("CREATE OR REPLACE FUNCTION jadl_wersja() RETURNS trigger LANGUAGE plpgsql AS $f$\n"
+         QStringLiteral("CREATE OR REPLACE FUNCTION jadl_zmiana() RETURNS trigger LANGUAGE plpgsql AS $f$\n"
                         "BEGIN\n"
-                        "  UPDATE jadl_wersje SET wersja = wersja + 1 WHERE tabela = TG_ARGV[0];\n"
+                        "  PERFORM nextval(TG_ARGV[0]::regclass);\n"
                         "  RETURN NULL;\n"
                         "END $f$")});
     server.prepared = true;
@@ -183,13 +181,18 @@ QString createIndexSql(const QString& table, const IndexDef& ix, const QString& 
         .arg(quoteId(serverIndexName(table, ix.name)), quoteId(table), keys.join(QStringLiteral(", ")));
 }
 
+// The change counter of a table: its sequence, drawn from by a statement trigger
+// on the relation that holds its rows. Made anew or kept, so a second site
+// completing the same table does no harm.
 QStringList counterSql(const QString& table, const QString& onRelation)
 {
-    return {QStringLiteral("INSERT INTO jadl_wersje (tabela, wersja) VALUES ('%1', 0) ON CONFLICT DO NOTHING")
-                .arg(QString(table).replace(QLatin1Char('\''), QStringLiteral("''"))),
-            QStringLiteral("CREATE TRIGGER jadl_wersja AFTER INSERT OR UPDATE OR DELETE OR TRUNCATE ON %1 "
-                           "FOR EACH STATEMENT EXECUTE FUNCTION jadl_wersja('%2')")
-                .arg(quoteId(onRelation), QString(table).replace(QLatin1Char('\''), QStringLiteral("''")))};
+    const QString sequence = quoteId(changeSequence(table));
+    QString literal = sequence;
+    literal.replace(QLatin1Char('\''), QStringLiteral("''"));
+    return {QStringLiteral("CREATE SEQUENCE IF NOT EXISTS %1").arg(sequence),
+            QStringLiteral("CREATE OR REPLACE TRIGGER jadl_zmiana AFTER INSERT OR UPDATE OR DELETE OR TRUNCATE ON %1 "
+                           "FOR EACH STATEMENT EXECUTE FUNCTION jadl_zmiana('%2')")
+                .arg(quoteId(onRelation), literal)};
 }
 
 // The restaurants: the data in a table of its own, the view the program opens,
@@ -284,13 +287,11 @@ QStringList createSql(const QString& table, const TableDef& def)
 
 QStringList dropSql(const QString& table)
 {
+    const QString sequence = QStringLiteral("DROP SEQUENCE IF EXISTS %1").arg(quoteId(changeSequence(table)));
     if (isOwners(table))
         return {QStringLiteral("DROP VIEW IF EXISTS %1 CASCADE").arg(quoteId(kOwners)),
-                QStringLiteral("DROP TABLE IF EXISTS %1 CASCADE").arg(quoteId(kOwnersData)),
-                QStringLiteral("DELETE FROM jadl_wersje WHERE tabela = '%1'").arg(kOwners)};
-    return {QStringLiteral("DROP TABLE IF EXISTS %1 CASCADE").arg(quoteId(table)),
-            QStringLiteral("DELETE FROM jadl_wersje WHERE tabela = '%1'")
-                .arg(QString(table).replace(QLatin1Char('\''), QStringLiteral("''")))};
+                QStringLiteral("DROP TABLE IF EXISTS %1 CASCADE").arg(quoteId(kOwnersData)), sequence};
+    return {QStringLiteral("DROP TABLE IF EXISTS %1 CASCADE").arg(quoteId(table)), sequence};
 }
 
 struct Relation {
@@ -366,30 +367,38 @@ FileSchema readSchema(PgLink& link, const Relation& rel, const TableDef* known, 
     return out;
 }
 
-// Declared indexes an older table lacks, and the change counter of a table made elsewhere.
+// Declared indexes an older table lacks, and the change counter of a table made
+// elsewhere; each step may run again harmlessly (two sites completing at once).
 QStringList completionSql(PgLink& link, const Relation& rel, const FileSchema& read, const TableDef* known)
 {
     QStringList steps;
     if (known && !rel.view) {
+        const FieldDef* key = autoIncField(*known);
         for (const IndexDef& ix : known->indexes) {
             const bool present = std::any_of(read.indexes.begin(), read.indexes.end(), [&](const IndexDef& f) {
                 return f.name.compare(ix.name, Qt::CaseInsensitive) == 0;
             });
-            const FieldDef* key = autoIncField(*known);
             if (!present)
-                steps << createIndexSql(rel.name, ix, key ? key->name : QString());
+                steps << createIndexSql(rel.name, ix, key ? key->name : kHiddenKey)
+                             .replace(QStringLiteral("CREATE INDEX "), QStringLiteral("CREATE INDEX IF NOT EXISTS "));
         }
     }
     const QString counted = rel.view && isOwners(rel.name) ? kOwnersData : rel.name;
-    const PgResult t = link.exec("SELECT 1 FROM pg_trigger WHERE tgname = 'jadl_wersja' AND tgrelid = " +
-                                     link.escapeLiteral(quoteId(counted)) + "::regclass",
-                                 true);
+    const PgResult t = link.exec(
+        "SELECT 1 FROM pg_trigger WHERE tgname = 'jadl_zmiana' AND tgrelid = " + link.escapeLiteral(quoteId(counted)) +
+            "::regclass AND to_regclass(" + link.escapeLiteral(quoteId(changeSequence(rel.name))) + ") IS NOT NULL",
+        true);
     if (PQntuples(t.get()) == 0)
         steps += counterSql(rel.name, counted);
     return steps;
 }
 
 } // namespace
+
+QString changeSequence(const QString& table)
+{
+    return table + QStringLiteral(".zmiany");
+}
 
 QString tableName(const QString& fileOrTableName)
 {
@@ -477,6 +486,7 @@ OpenedTable open(const QString& server, const TableRequest& r)
     out.schema = schemamerge::merge(readSchema(link, *rel, r.known, &postToken), r.known, own, where);
     if (postToken)
         out.postTokenSql = quoteId(kPostToken);
+    out.writesReachOthers = rel->view;
     const QStringList missing = completionSql(link, *rel, out.schema.file, r.known);
     if (!missing.isEmpty()) {
         inStructureTransaction(link, missing);

@@ -238,15 +238,15 @@ void importTable(PgLink& link, const TableDef& def, const QString& table, const 
     link.copyEnd();
     if (progress)
         progress(table, rows);
-    // New records are numbered after the restored ones.
+    // New records are numbered after the restored ones. RESTART, unlike setval,
+    // is undone with the transaction: a failed restore leaves the numbering too.
     for (const FieldDef& f : def.fields) {
         if (f.type != FieldType::AutoInc)
             continue;
         const QByteArray data = quoteId(pgstorage::dataTableOf(table)).toUtf8();
         const QByteArray col = quoteId(f.name).toUtf8();
-        link.exec("SELECT setval(pg_get_serial_sequence(" + link.escapeLiteral(QString::fromUtf8(data)) + ", " +
-                      link.escapeLiteral(f.name) + "), coalesce((SELECT max(" + col + ") FROM " + data +
-                      "), 0) + 1, false)",
+        const PgResult top = link.exec("SELECT coalesce(max(" + col + "), 0) + 1 FROM " + data, false);
+        link.exec("ALTER TABLE " + data + " ALTER COLUMN " + col + " RESTART WITH " + PQgetvalue(top.get(), 0, 0),
                   false);
     }
 }
@@ -267,8 +267,13 @@ public:
     LinkTransaction& operator=(const LinkTransaction&) = delete;
     void commit()
     {
-        link_.exec("COMMIT", false);
         done_ = true;
+        try {
+            link_.exec("COMMIT", false);
+        } catch (const ConnectionLost& e) {
+            // Sent, unanswered: it may have been done.
+            throw ConnectionLost::atCommit(e.text(), e.file());
+        }
     }
 
 private:
@@ -313,12 +318,26 @@ void importTables(const QString& server, const QString& folder, const QStringLis
     const auto srv = PgServer::get(server);
     const std::unique_ptr<PgLink> link = srv->privateLink();
     LinkTransaction tx(*link, "BEGIN");
+    // Other workstations read on meanwhile and write after: they see the old data
+    // or the restored data, never a mixture (a writer kept waiting too long is told).
+    QStringList locked;
+    for (const Item& it : items)
+        locked << quoteId(pgstorage::dataTableOf(it.table));
+    locked.sort();
+    if (!locked.isEmpty())
+        link->exec("LOCK TABLE " + locked.join(QStringLiteral(", ")).toUtf8() + " IN EXCLUSIVE MODE", false);
     for (const Item& it : items)
         importTable(*link, *it.def, it.table, it.path, progress);
     tx.commit();
-    // The planner learns the new contents now, not when the server next gets round to it.
-    for (const Item& it : items)
-        link->exec("ANALYZE " + quoteId(pgstorage::dataTableOf(it.table)).toUtf8(), false);
+    // The planner learns the new contents now, not when the server next gets round
+    // to it; the data stands whether this succeeds or not.
+    for (const Item& it : items) {
+        try {
+            link->exec("ANALYZE " + quoteId(pgstorage::dataTableOf(it.table)).toUtf8(), false);
+        } catch (const EngineError&) {
+            break;
+        }
+    }
 }
 
 } // namespace jadl::serverarchive

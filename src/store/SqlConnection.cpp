@@ -28,6 +28,31 @@ std::optional<double> parseDouble(const char* p, int n)
 
 } // namespace
 
+namespace {
+
+// A text read as a number the way SQLite reads one: leading blanks skipped, the
+// longest number at the start taken ("12abc" is 12, "3,5" is 3), none is 0.
+const char* skipBlanks(const char* p, const char* end)
+{
+    while (p < end && (*p == ' ' || *p == '\t' || *p == '\n' || *p == '\r'))
+        ++p;
+    return p;
+}
+
+double leadingDouble(const char* data, int bytes)
+{
+    const char* end = data + bytes;
+    const char* p = skipBlanks(data, end);
+    if (p < end && *p == '+')
+        ++p;
+    double d = 0;
+    if (std::from_chars(p, end, d).ec == std::errc())
+        return d;
+    return parseDouble(p, int(end - p)).value_or(0.0);
+}
+
+} // namespace
+
 qint64 SqlValue::toInt64() const
 {
     switch (type) {
@@ -36,11 +61,17 @@ qint64 SqlValue::toInt64() const
     case SqlType::Float:
         return qRound64(real);
     case SqlType::Text: {
+        const char* end = data + bytes;
+        const char* p = skipBlanks(data, end);
+        if (p < end && *p == '+')
+            ++p;
         qint64 v = 0;
-        const auto r = std::from_chars(data, data + bytes, v);
-        if (r.ec == std::errc() && r.ptr == data + bytes)
+        const auto r = std::from_chars(p, end, v);
+        if (r.ec == std::errc() && (r.ptr == end || (*r.ptr != '.' && *r.ptr != 'e' && *r.ptr != 'E')))
             return v;
-        return qRound64(toDouble());
+        // A real number in a text: its whole part, as SQLite casts it.
+        const double d = leadingDouble(data, bytes);
+        return std::isfinite(d) && std::fabs(d) < 9.2e18 ? qint64(d) : 0;
     }
     default:
         return 0;
@@ -55,7 +86,7 @@ double SqlValue::toDouble() const
     case SqlType::Float:
         return real;
     case SqlType::Text:
-        return parseDouble(data, bytes).value_or(0.0);
+        return leadingDouble(data, bytes);
     default:
         return 0;
     }
@@ -66,8 +97,13 @@ QString SqlValue::toString() const
     switch (type) {
     case SqlType::Integer:
         return QString::number(integer);
-    case SqlType::Float:
-        return QString::number(real, 'g', 17);
+    case SqlType::Float: {
+        // As SQLite writes a real as text: 15 digits, a whole number with ".0".
+        QString t = QString::number(real, 'g', 15);
+        if (std::isfinite(real) && !t.contains(QLatin1Char('.')) && !t.contains(QLatin1Char('e')))
+            t += QStringLiteral(".0");
+        return t;
+    }
     case SqlType::Text:
     case SqlType::Blob:
         return QString::fromUtf8(data, bytes);

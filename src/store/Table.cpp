@@ -253,6 +253,7 @@ void Table::open()
     s.sqlName = quoteId(opened.schema.file.tableIdent);
     s.keySql = opened.keySql;
     s.postTokenSql = opened.postTokenSql;
+    s.writesReachOthers = opened.writesReachOthers;
     s.indexes = opened.schema.indexes;
     s.keyColumns = opened.schema.keyColumns;
     setupFields(opened.schema.fields);
@@ -715,7 +716,6 @@ void giveOrdinal(Table& t, TableState& s, const QString& fieldName, TableState::
         throw EngineError(s.displayName() + QStringLiteral(": Dataset not in edit or insert mode"));
     Field& f = t.fieldByName(fieldName);
     o.field = f.index();
-    o.counted = tablewriter::countUnderCondition(s, o.scope);
     f.setLargeInt(o.proposed);
     s.edit.ordinal = std::move(o);
 }
@@ -728,8 +728,12 @@ void Table::assignOrdinal(const QString& fieldName)
     checkActive();
     auto& s = *s_;
     TableState::Edit::Ordinal o;
-    o.proposed = qint64(s.view.ids.size()) + 1;
     o.scope = s.view.condition;
+    o.counted = tablewriter::countUnderCondition(s, o.scope);
+    // A view that holds every record of its condition counts them as the engine
+    // does now (another workstation's additions included); one a filter thins out
+    // counts what it shows.
+    o.proposed = (s.view.everyRowPasses ? o.counted : qint64(s.view.ids.size())) + 1;
     giveOrdinal(*this, s, fieldName, std::move(o));
 }
 
@@ -745,7 +749,8 @@ void Table::assignOrdinal(const QString& fieldName, const QString& scopeField, c
         o.scope.where << quoteId(scope.fieldName()) + QStringLiteral(" = ?");
         o.scope.binds.push_back({normalizeValue(scope.def(), scopeValue), &scope.def()});
     }
-    o.proposed = tablewriter::countUnderCondition(s, o.scope) + 1;
+    o.counted = tablewriter::countUnderCondition(s, o.scope);
+    o.proposed = o.counted + 1;
     giveOrdinal(*this, s, fieldName, std::move(o));
 }
 
@@ -834,13 +839,31 @@ void Table::post()
         try {
             id = tablewriter::post(s, inserting, id);
         } catch (const ConnectionLost& e) {
-            if (e.outcomeUnknown())
-                throw;
+            // A batch's transaction went with the connection: all of its posts are undone.
+            if (s.batchDepth > 0)
+                throw ConnectionLost(e.text() +
+                                         QStringLiteral(" Cała operacja została wycofana – nic z niej nie "
+                                                        "zostało zapisane."),
+                                     e.file());
             // The record stays as typed, to be saved again once the server is back.
-            throw ConnectionLost(e.text() +
-                                     QStringLiteral(" Zapis nie został wykonany – wprowadzone dane czekają w "
-                                                    "oknie, zapisz je ponownie."),
-                                 e.file());
+            if (!e.outcomeUnknown())
+                throw ConnectionLost(e.text() +
+                                         QStringLiteral(" Zapis nie został wykonany – wprowadzone dane czekają "
+                                                        "w oknie, zapisz je ponownie."),
+                                     e.file());
+            // A new record carries its post token, an edit writes the same values again.
+            if (!inserting || !s.postTokenSql.isEmpty())
+                throw ConnectionLost::atCommit(e.text() +
+                                                   QStringLiteral(" Wprowadzone dane czekają w oknie; zapisz je "
+                                                                  "ponownie, gdy serwer będzie dostępny – "
+                                                                  "to, co już dotarło, nie zostanie zapisane "
+                                                                  "drugi raz."),
+                                               e.file());
+            throw ConnectionLost::atCommit(e.text() +
+                                               QStringLiteral(" Gdy serwer będzie dostępny, odśwież widok i "
+                                                              "sprawdź, czy pozycja jest zapisana, zanim "
+                                                              "zapiszesz ją ponownie."),
+                                           e.file());
         }
         if (!inserting)
             rebuild = tableview::touches(s, s.edit.dirty);
@@ -855,6 +878,9 @@ void Table::post()
         if (rebuild && !tableview::place(s, id, inserting))
             tableview::rebuild(s, id);
     } catch (const ConnectionLost&) {
+        // Inside a batch nothing is written yet: the batch goes with the connection.
+        if (s.conn->inTransaction())
+            throw;
         // The record is written; the view is read again by the next reader, which
         // meets the lost connection itself.
         markViewStale();
@@ -1042,13 +1068,22 @@ Table::Batch::~Batch()
     if (done_ || !s.conn)
         return;
     tablewriter::rollbackBatch(s);
-    // What the view showed of the undone posts is gone again.
+    forgetUndone();
+}
+
+void Table::Batch::forgetUndone() noexcept
+{
+    // What the view showed of the undone posts is gone again; a view that cannot
+    // be read now is read by the next reader.
+    auto& s = *table_.s_;
     try {
         table_.cancel();
         rowcache::dropAll(s);
         tableview::rebuild(s, s.currentId());
         table_.notify(EvDataSetChanged);
-    } catch (...) { }
+    } catch (...) {
+        s.view.stale = true;
+    }
 }
 
 void Table::Batch::commit()
@@ -1058,7 +1093,13 @@ void Table::Batch::commit()
     done_ = true;
     if (!table_.s_->conn)
         return;
-    tablewriter::commitBatch(*table_.s_);
+    try {
+        tablewriter::commitBatch(*table_.s_);
+    } catch (...) {
+        // A commit that fails writes nothing of the batch.
+        forgetUndone();
+        throw;
+    }
 }
 
 } // namespace jadl

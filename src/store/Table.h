@@ -187,6 +187,7 @@ public:
         Batch& operator=(const Batch&) = delete;
 
     private:
+        void forgetUndone() noexcept;
         Table& table_;
         bool done_ = false;
     };

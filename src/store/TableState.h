@@ -93,6 +93,7 @@ struct TableState {
     // The column of a new record's post token (a server table), empty where a
     // commit is never left unanswered (a file).
     QString postTokenSql;
+    bool writesReachOthers = false; // a post may change other records too (a view's triggers)
     QList<IndexDef> indexes; // named indexes of the open file
     QHash<QString, QString> keyColumns; // lower-case text field -> its Polish sort key column
     int batchDepth = 0;

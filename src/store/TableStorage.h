@@ -16,6 +16,7 @@ struct OpenedTable {
     schemamerge::OpenSchema schema;
     QString keySql; // the record key in SQL
     QString postTokenSql; // the column of a new record's post token; empty: none
+    bool writesReachOthers = false; // a post may change other records too (a view's triggers)
 };
 
 // What to open: the table's name where it is kept, the definitions and how.
@@ -39,6 +40,8 @@ void create(const QString& path, const TableDef& def, const QString& displayName
 namespace pgstorage {
 // The table's name on the server: the file name without its extension.
 QString tableName(const QString& fileOrTableName);
+// The sequence a table's changes draw from ("Towary.zmiany").
+QString changeSequence(const QString& tableName);
 // "jadl@127.0.0.1:5432/jadlonia: Towary", as messages name the table.
 QString displayPath(const QString& server, const QString& tableName);
 OpenedTable open(const QString& server, const TableRequest& request);

@@ -47,11 +47,16 @@ QString insertSql(const TableState& s, const std::vector<size_t>& cols, const st
         marks << QStringLiteral("?");
     }
     if (!s.edit.postToken.isEmpty()) {
-        // Sent again after an unanswered commit, the insert meets its own record and returns its key.
+        // Sent again after an unanswered commit, the insert meets its own record,
+        // gives it what was typed since and returns its key.
         names << s.postTokenSql;
         marks << QStringLiteral("?");
-        return QStringLiteral("INSERT INTO %1 (%2) VALUES (%3) ON CONFLICT (%4) DO UPDATE SET %4 = EXCLUDED.%4")
-            .arg(s.sqlName, names.join(QStringLiteral(", ")), marks.join(QStringLiteral(", ")), s.postTokenSql);
+        QStringList sets;
+        for (const QString& n : names)
+            sets << n + QStringLiteral(" = EXCLUDED.") + n;
+        return QStringLiteral("INSERT INTO %1 (%2) VALUES (%3) ON CONFLICT (%4) DO UPDATE SET %5")
+            .arg(s.sqlName, names.join(QStringLiteral(", ")), marks.join(QStringLiteral(", ")), s.postTokenSql,
+                 sets.join(QStringLiteral(", ")));
     }
     if (names.isEmpty())
         return QStringLiteral("INSERT INTO %1 DEFAULT VALUES").arg(s.sqlName);
@@ -85,16 +90,19 @@ namespace {
 // other workstations added since shifts it, so two never store the same one.
 void retakeOrdinal(TableState& s)
 {
-    const auto& o = s.edit.ordinal;
+    auto& o = s.edit.ordinal;
     if (!o || o->field < 0 || size_t(o->field) >= s.edit.buffer.size())
         return;
     QVariant& slot = s.edit.buffer[size_t(o->field)];
     if (slot.isNull() || slot.toLongLong() != o->proposed)
         return; // typed over: the user's number stands
-    s.conn->dialect().lockForOrdinal(*s.conn, s.tableName);
+    s.conn->dialect().lockForOrdinal(*s.conn, s.sqlName);
     const qint64 now = countUnderCondition(s, o->scope);
     if (now != o->counted) {
-        slot = normalizeValue(s.def(size_t(o->field)), QVariant(o->proposed + now - o->counted));
+        // Kept as given, so that a post that fails after this still counts again when tried anew.
+        o->proposed += now - o->counted;
+        o->counted = now;
+        slot = normalizeValue(s.def(size_t(o->field)), QVariant(o->proposed));
         s.edit.dirty[size_t(o->field)] = true;
     }
 }
@@ -144,7 +152,11 @@ qint64 post(TableState& s, bool inserting, qint64 id)
     }
     tx.commit();
     s.edit.ordinal.reset();
-    rowcache::drop(s, id);
+    // A write through a view may change other records (a workstation's one active restaurant).
+    if (s.writesReachOthers)
+        rowcache::dropAll(s);
+    else
+        rowcache::drop(s, id);
     return id;
 }
 

@@ -191,7 +191,7 @@ QVariant readColumn(const FieldDef& def, const SqlValue& c)
     case FieldType::Float:
         return QVariant(c.toDouble());
     case FieldType::Logical:
-        if (c.type == SqlType::Text && c.bytes > 0 && !(c.data[0] >= '0' && c.data[0] <= '9') && c.data[0] != '-')
+        if (c.type == SqlType::Text)
             return QVariant(parseLogical(c.toString()).value_or(false));
         return QVariant(c.toDouble() != 0.0);
     case FieldType::Date: {

@@ -99,6 +99,10 @@ void TstConcurrency::twoSitesPostAtOnce()
     QCOMPARE(counts.value(0),
              (QStringList{QString::number(2 * kLines), QString::number(2 * kLines), QString::number(2 * kLines)}));
     const int goods = 2 * kLines / kGoodEvery;
+    const auto repeated = test::serverRows(
+        QStringLiteral("SELECT NrKol || ': ' || string_agg(Symbol || '#' || Numer, ', ' ORDER BY Numer) FROM "
+                       "TowaryPodstawowe GROUP BY NrKol HAVING count(*) > 1"));
+    QVERIFY2(repeated.isEmpty(), qPrintable(repeated.value(0).join(QLatin1Char(' '))));
     QCOMPARE(
         test::serverRows(QStringLiteral("SELECT count(*), count(DISTINCT NrKol), min(NrKol), max(NrKol) FROM "
                                         "TowaryPodstawowe WHERE NumerGrupy = 1"))

@@ -81,6 +81,7 @@ private Q_SLOTS:
     void activeRestaurantIsEachWorkstations();
     void exclusiveOpenKeepsOtherSitesOut();
     void cutConnectionIsMadeAgain();
+    void batchCutOffWritesNothing();
     void archiveRoundTrip_data();
     void archiveRoundTrip();
 };
@@ -189,7 +190,7 @@ void TstPgTables::exclusiveOpenKeepsOtherSitesOut()
         second.open();
         QFAIL("a second exclusive open went through");
     } catch (const EngineError& e) {
-        QVERIFY2(e.text().contains(QStringLiteral("na wyłączność na innym stanowisku")), qPrintable(e.message()));
+        QVERIFY2(e.text().contains(QStringLiteral("na wyłączność przez inny program")), qPrintable(e.message()));
     }
     QVERIFY(!second.active());
     // Shared opens are not kept out, and the pack runs beside them.
@@ -220,6 +221,40 @@ void TstPgTables::cutConnectionIsMadeAgain()
     t->post();
     QCOMPARE(test::serverRows(QStringLiteral("SELECT count(*) FROM GrupyTowarow")).value(0).value(0),
              QStringLiteral("2"));
+}
+
+void TstPgTables::batchCutOffWritesNothing()
+{
+    test::TempDataDir dir;
+    auto t = open(QStringLiteral("GrupyTowarow.DB"));
+    {
+        Table::Batch batch(*t);
+        t->append();
+        t->fieldByName(QStringLiteral("Grupa")).setString(QStringLiteral("Nabiał"));
+        t->post();
+        // The server ends the session in the middle of the batch.
+        test::serverRows(QStringLiteral("SELECT pg_terminate_backend(pid) FROM pg_stat_activity WHERE "
+                                        "application_name = 'jadlonia' AND datname = current_database() AND pid <> "
+                                        "pg_backend_pid()"));
+        t->append();
+        t->fieldByName(QStringLiteral("Grupa")).setString(QStringLiteral("Mięso"));
+        try {
+            t->post();
+            QFAIL("a post went through on a cut connection");
+        } catch (const ConnectionLost& e) {
+            QVERIFY2(e.text().contains(QStringLiteral("Cała operacja została wycofana")), qPrintable(e.message()));
+        }
+        // The commit is not sent on a new session, where it would stand for nothing and "succeed".
+        QVERIFY_THROWS_EXCEPTION(ConnectionLost, batch.commit());
+    }
+    QCOMPARE(test::serverRows(QStringLiteral("SELECT count(*) FROM GrupyTowarow")).value(0).value(0),
+             QStringLiteral("0"));
+    // The table goes on: the next post is a transaction of its own on a new session.
+    t->refresh();
+    t->append();
+    t->fieldByName(QStringLiteral("Grupa")).setString(QStringLiteral("Ryby"));
+    t->post();
+    QCOMPARE(test::serverRows(QStringLiteral("SELECT Grupa FROM GrupyTowarow")), rows({{"Ryby"}}));
 }
 
 void TstPgTables::archiveRoundTrip_data()
@@ -278,6 +313,23 @@ void TstPgTables::archiveRoundTrip()
     t->fieldByName(QStringLiteral("Symbol")).setString(QStringLiteral("nowy"));
     t->post();
     QCOMPARE(t->fieldByName(QStringLiteral("Numer")).asInteger(), 4);
+
+    // A restore that fails on a later file leaves every table, and its numbering, as it was.
+    const QStringList before = contents(*t);
+    QFile broken(QDir(files).filePath(QStringLiteral("StawkiVat.db")));
+    QVERIFY(broken.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    broken.write("not a table");
+    broken.close();
+    QVERIFY_THROWS_EXCEPTION(
+        EngineError,
+        serverarchive::importTables(configuredServer().value(), files,
+                                    {QStringLiteral("Towary.DB"), QStringLiteral("StawkiVat.db")}));
+    t->refresh();
+    QCOMPARE(contents(*t), before);
+    t->append();
+    t->fieldByName(QStringLiteral("Symbol")).setString(QStringLiteral("jeszcze"));
+    t->post();
+    QCOMPARE(t->fieldByName(QStringLiteral("Numer")).asInteger(), 5);
 }
 
 QTEST_GUILESS_MAIN(TstPgTables)

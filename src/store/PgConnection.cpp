@@ -173,7 +173,8 @@ void PgLink::ensureOpen()
     if (PQstatus(conn_) != CONNECTION_OK) {
         const QString reason = serverText(PQerrorMessage(conn_));
         throw ConnectionLost(QStringLiteral("Nie można połączyć się z serwerem bazy danych %1: %2. Sprawdź, czy "
-                                            "serwer działa i jest osiągalny z tego stanowiska.")
+                                            "serwer działa, jest osiągalny z tego stanowiska i przyjmuje jego "
+                                            "użytkownika i hasło.")
                                  .arg(display_, reason));
     }
     // Text results as the engine reads them; the workstation's name for what it

@@ -36,6 +36,8 @@ QString script()
 
 void cluster(const QString& command, const QString& dir)
 {
+    // The loaded register stays with the benchmark data, not in /tmp.
+    qputenv("JADL_PG_DATA_HERE", "1");
     QProcess p;
     p.setProcessChannelMode(QProcess::ForwardedChannels);
     p.start(QStringLiteral("bash"), {script(), command, dir});
@@ -72,7 +74,7 @@ struct BenchServer {
         }
         const QString data = ensureData();
         dir = QDir(data).filePath(QStringLiteral("pgcluster"));
-        const QString marker = QDir(dir).filePath(QStringLiteral("loaded.v2"));
+        const QString marker = QDir(dir).filePath(QStringLiteral("loaded.v3"));
         QFile url(QDir(dir).filePath(QStringLiteral("url")));
         QString admin;
         if (QFileInfo::exists(marker) && url.open(QIODevice::ReadOnly)) {

@@ -1,11 +1,14 @@
 #!/usr/bin/env bash
-# The tests' own throw-away PostgreSQL cluster, in a folder of the build:
-#   pg-test-cluster.sh start DIR    initdb into DIR/data and start it (a free port on
-#                                   127.0.0.1, its socket in DIR); DIR/url names it
-#   pg-test-cluster.sh stop DIR     stop it and remove DIR
+# A throw-away PostgreSQL cluster for the tests and benchmarks:
+#   pg-test-cluster.sh start DIR    initdb and start it (a free port on 127.0.0.1, its
+#                                   socket in a folder under /tmp); DIR/url names it
+#   pg-test-cluster.sh stop DIR     stop it and remove it and DIR
 #   pg-test-cluster.sh halt DIR     stop the server, keep its data (a test of a lost server)
 #   pg-test-cluster.sh resume DIR   start it again on the same port
-# Run as root, the server runs as an unprivileged user (postgres, else nobody).
+# The cluster's files live in the /tmp folder too (a build folder may be out of the
+# server user's reach, or too deep for a socket's path), unless JADL_PG_DATA_HERE=1
+# keeps them in DIR (the benchmarks' loaded register). Run as root, the server runs
+# as an unprivileged user (postgres, else nobody).
 set -euo pipefail
 cmd=${1:?start, stop, halt or resume}
 dir=$(realpath -m "${2:?cluster folder}")
@@ -13,38 +16,65 @@ bin=$(ls -d /usr/lib/postgresql/15/bin 2>/dev/null || ls -d /usr/lib/postgresql/
 [ -x "$bin/initdb" ] || { echo "PostgreSQL server programs not found (package postgresql)" >&2; exit 1; }
 
 run=()
+user=$(id -un)
 if [ "$(id -u)" -eq 0 ]; then
   if id postgres >/dev/null 2>&1; then user=postgres; else user=nobody; fi
   run=(runuser -u "$user" --)
 fi
 
+# The socket's folder (and, by default, the data's): made again after a reboot emptied /tmp.
+place() {
+  sock=$(cat "$dir/socket")
+  if [ ! -d "$sock" ]; then
+    mkdir -p "$sock"
+    chown "$user" "$sock"
+  fi
+  data=$(cat "$dir/data")
+}
+
 server_start() {
-  local port
-  port=$(cat "$dir/port")
-  "${run[@]}" "$bin/pg_ctl" -D "$dir/data" -l "$dir/server.log" -w -t 60 \
-    -o "-p $port -k $dir -c listen_addresses=127.0.0.1 -c fsync=off -c max_connections=200" start >/dev/null
+  place
+  "${run[@]}" "$bin/pg_ctl" -D "$data" -l "$sock/server.log" -w -t 60 \
+    -o "-p $(cat "$dir/port") -k $sock -c listen_addresses=127.0.0.1 -c fsync=off -c max_connections=200" \
+    start >/dev/null || { tail -20 "$sock/server.log" >&2; exit 1; }
+}
+
+server_stop() {
+  local mode=$1
+  if [ -f "$dir/data" ]; then
+    place
+    if [ -f "$data/postmaster.pid" ]; then
+      "${run[@]}" "$bin/pg_ctl" -D "$data" -m "$mode" stop >/dev/null || return 1
+    fi
+  fi
 }
 
 case "$cmd" in
 start)
-  [ -f "$dir/data/postmaster.pid" ] && "${run[@]}" "$bin/pg_ctl" -D "$dir/data" -m immediate stop >/dev/null 2>&1 || true
+  server_stop immediate 2>/dev/null || true
+  if [ -f "$dir/socket" ]; then rm -rf "$(cat "$dir/socket")"; fi
   rm -rf "$dir"
   mkdir -p "$dir"
-  [ ${#run[@]} -gt 0 ] && chown "$user" "$dir"
-  "${run[@]}" "$bin/initdb" -D "$dir/data" -U jadl --auth=trust -E UTF8 --locale=C.UTF-8 >"$dir/initdb.log"
+  sock=$(mktemp -d /tmp/jadl-pg.XXXXXX)
+  chmod 755 "$sock"
+  echo "$sock" >"$dir/socket"
+  if [ "${JADL_PG_DATA_HERE:-0}" = 1 ]; then data="$dir/data"; else data="$sock/data"; fi
+  echo "$data" >"$dir/data"
+  mkdir -p "$data"
+  chown "$user" "$sock" "$data"
+  "${run[@]}" "$bin/initdb" -D "$data" -U jadl --auth=trust -E UTF8 --locale=C.UTF-8 >"$dir/initdb.log"
   python3 -c 'import socket; s = socket.socket(); s.bind(("127.0.0.1", 0)); print(s.getsockname()[1])' >"$dir/port"
   server_start
   echo "host=127.0.0.1 port=$(cat "$dir/port") user=jadl dbname=postgres" >"$dir/url"
   echo "PostgreSQL test cluster: $(cat "$dir/url")"
   ;;
 stop)
-  if [ -f "$dir/data/postmaster.pid" ]; then
-    "${run[@]}" "$bin/pg_ctl" -D "$dir/data" -m fast stop >/dev/null || true
-  fi
+  server_stop fast || true
+  if [ -f "$dir/socket" ]; then rm -rf "$(cat "$dir/socket")"; fi
   rm -rf "$dir"
   ;;
 halt)
-  "${run[@]}" "$bin/pg_ctl" -D "$dir/data" -m fast stop >/dev/null
+  server_stop fast
   ;;
 resume)
   server_start

@@ -24,12 +24,12 @@ fi
 
 # The socket's folder (and, by default, the data's): made again after a reboot emptied /tmp.
 place() {
-  sock=$(cat "$dir/socket")
+  sock=$(cat "$dir/socket.path")
   if [ ! -d "$sock" ]; then
     mkdir -p "$sock"
     chown "$user" "$sock"
   fi
-  data=$(cat "$dir/data")
+  data=$(cat "$dir/data.path")
 }
 
 server_start() {
@@ -41,7 +41,7 @@ server_start() {
 
 server_stop() {
   local mode=$1
-  if [ -f "$dir/data" ]; then
+  if [ -f "$dir/data.path" ]; then
     place
     if [ -f "$data/postmaster.pid" ]; then
       "${run[@]}" "$bin/pg_ctl" -D "$data" -m "$mode" stop >/dev/null || return 1
@@ -52,14 +52,14 @@ server_stop() {
 case "$cmd" in
 start)
   server_stop immediate 2>/dev/null || true
-  if [ -f "$dir/socket" ]; then rm -rf "$(cat "$dir/socket")"; fi
+  if [ -f "$dir/socket.path" ]; then rm -rf "$(cat "$dir/socket.path")"; fi
   rm -rf "$dir"
   mkdir -p "$dir"
   sock=$(mktemp -d /tmp/jadl-pg.XXXXXX)
   chmod 755 "$sock"
-  echo "$sock" >"$dir/socket"
+  echo "$sock" >"$dir/socket.path"
   if [ "${JADL_PG_DATA_HERE:-0}" = 1 ]; then data="$dir/data"; else data="$sock/data"; fi
-  echo "$data" >"$dir/data"
+  echo "$data" >"$dir/data.path"
   mkdir -p "$data"
   chown "$user" "$sock" "$data"
   "${run[@]}" "$bin/initdb" -D "$data" -U jadl --auth=trust -E UTF8 --locale=C.UTF-8 >"$dir/initdb.log"
@@ -70,7 +70,7 @@ start)
   ;;
 stop)
   server_stop fast || true
-  if [ -f "$dir/socket" ]; then rm -rf "$(cat "$dir/socket")"; fi
+  if [ -f "$dir/socket.path" ]; then rm -rf "$(cat "$dir/socket.path")"; fi
   rm -rf "$dir"
   ;;
 halt)

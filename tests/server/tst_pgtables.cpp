@@ -271,7 +271,7 @@ void TstPgTables::archiveRoundTrip()
     QTemporaryDir folder;
     const QString files = fromServer ? folder.path() : dir.dataDir();
     const QString writeTo = fromServer ? QStringLiteral("jadlonia") : files;
-    QStringList lines, suppliers;
+    QStringList lines, suppliers, owners;
     {
         auto t = open(QStringLiteral("Towary.DB"), writeTo);
         const QList<std::tuple<const char*, double, QDate, bool>> data{
@@ -295,6 +295,18 @@ void TstPgTables::archiveRoundTrip()
         s->fieldByName(QStringLiteral("Symbol")).setString(QStringLiteral("Hurt Łódź"));
         s->post();
         suppliers = contents(*s);
+        // The restaurants, the second one this workstation's active one.
+        auto o = open(QStringLiteral("Wlasciciel.DB"), writeTo);
+        for (const char* symbol : {"Rynek", "Dworzec"}) {
+            o->append();
+            o->fieldByName(QStringLiteral("Symbol")).setString(QString::fromLatin1(symbol));
+            const bool active = QByteArray(symbol) == "Dworzec";
+            o->fieldByName(QStringLiteral("Aktywny")).setBoolean(active);
+            o->fieldByName(QStringLiteral("AktywnyString"))
+                .setString(active ? QStringLiteral("TAK") : QStringLiteral("NIE"));
+            o->post();
+        }
+        owners = contents(*o);
     }
     if (fromServer) {
         const QStringList written = serverarchive::exportTables(configuredServer().value(), files);
@@ -303,10 +315,12 @@ void TstPgTables::archiveRoundTrip()
         QCOMPARE(contents(*open(QStringLiteral("Towary.DB"), files)), lines);
         test::freshServerDatabase();
     }
-    serverarchive::importTables(configuredServer().value(), files,
-                                {QStringLiteral("Towary.DB"), QStringLiteral("Dostawcy.db")});
+    serverarchive::importTables(
+        configuredServer().value(), files,
+        {QStringLiteral("Towary.DB"), QStringLiteral("Dostawcy.db"), QStringLiteral("Wlasciciel.DB")});
     QCOMPARE(contents(*open(QStringLiteral("Towary.DB"))), lines);
     QCOMPARE(contents(*open(QStringLiteral("Dostawcy.db"))), suppliers);
+    QCOMPARE(contents(*open(QStringLiteral("Wlasciciel.DB"))), owners);
     // New records are numbered after the restored ones.
     auto t = open(QStringLiteral("Towary.DB"));
     t->append();

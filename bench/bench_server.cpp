@@ -217,6 +217,15 @@ void BM_Server_AllSuppliersMonth(benchmark::State& state)
 }
 BENCHMARK(BM_Server_AllSuppliersMonth)->Unit(benchmark::kMillisecond);
 
+// All suppliers over "Cały Okres": no date condition for the server.
+void openWholeRegister(PurchaseView& v)
+{
+    v.linkToSuppliers(false);
+    v.setPeriod(QDate(1990, 1, 1), lastPurchaseDay());
+    v.lines.setPreFilter({});
+    v.lines.open();
+}
+
 // The totals of all suppliers over the whole register ("Cały Okres": no date
 // condition for the server), the view already read.
 void BM_Server_AllSuppliersWholeTotals(benchmark::State& state)
@@ -224,10 +233,7 @@ void BM_Server_AllSuppliersWholeTotals(benchmark::State& state)
     guarded(state, [&] {
         server();
         PurchaseView v(kAlias);
-        v.linkToSuppliers(false);
-        v.setPeriod(QDate(1990, 1, 1), lastPurchaseDay());
-        v.lines.setPreFilter({});
-        v.lines.open();
+        openWholeRegister(v);
         Stopwatch engine;
         std::vector<double> sums;
         for (auto _ : state) {
@@ -251,10 +257,7 @@ void BM_Server_AllSuppliersWholeView(benchmark::State& state)
     guarded(state, [&] {
         server();
         PurchaseView v(kAlias);
-        v.linkToSuppliers(false);
-        v.setPeriod(QDate(1990, 1, 1), lastPurchaseDay());
-        v.lines.setPreFilter({});
-        v.lines.open();
+        openWholeRegister(v);
         Stopwatch engine;
         for (auto _ : state) {
             engine.start();

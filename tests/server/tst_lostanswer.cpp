@@ -38,7 +38,8 @@ public:
     {
         listen_ = ::socket(AF_INET, SOCK_STREAM, 0);
         sockaddr_in a = loopback(0);
-        if (listen_ < 0 || ::bind(listen_, reinterpret_cast<sockaddr*>(&a), sizeof a) != 0 || ::listen(listen_, 16) != 0)
+        if (listen_ < 0 || ::bind(listen_, reinterpret_cast<sockaddr*>(&a), sizeof a) != 0 ||
+            ::listen(listen_, 16) != 0)
             qFatal("proxy: no listening socket");
         socklen_t len = sizeof a;
         ::getsockname(listen_, reinterpret_cast<sockaddr*>(&a), &len);
@@ -119,7 +120,8 @@ private:
         if (n <= 0)
             return false;
         const Cut armed = cut;
-        if (fromClient && armed != Cut::Nothing && QByteArray::fromRawData(buf, int(n)).contains(QByteArray("COMMIT\0", 7))) {
+        if (fromClient && armed != Cut::Nothing &&
+            QByteArray::fromRawData(buf, int(n)).contains(QByteArray("COMMIT\0", 7))) {
             cut = Cut::Nothing;
             if (armed == Cut::AfterAnswer) {
                 // The server commits and answers; the answer goes nowhere.
@@ -243,8 +245,8 @@ void TstLostAnswer::resentLineOnce()
             lines.post();
         }
         QCOMPARE(lines.state(), DataSetState::Browse);
-        const QList<QStringList> onServer =
-            test::serverRows(QStringLiteral("SELECT WartoscNetto FROM Towary WHERE Symbol = 'ciete'"));
+        const QList<QStringList> onServer = test::serverRows(
+            QStringLiteral("SELECT WartoscNetto FROM Towary WHERE Symbol = 'ciete'"));
         QCOMPARE(onServer, (QList<QStringList>{{told ? QStringLiteral("2.5") : QStringLiteral("1.25")}}));
         lines.refresh();
         QCOMPARE(lines.recordCount(), 1);

@@ -10,6 +10,7 @@
 #include "masterdata/ParametryJadl.h"
 #include "shell/Forms.h"
 #include "shell/MeniJadl.h"
+#include "store/DataStore.h"
 #include "store/Modul_Danych1.h"
 #include "store/Table.h"
 
@@ -113,10 +114,13 @@ void ParametryTest::parametersTabShownFirst()
     QCOMPARE(p->DBGrid1->columnTitle(1), QStringLiteral("Nazwa skrócona (Symbol)"));
     QCOMPARE(p->DBNavigator1->hint(jadl::DBNavigator::Cancel), QStringLiteral("anuluj"));
     QCOMPARE(p->DBEditAdres->accessibleName(), QStringLiteral("Adres:"));
-    // Where the data is: here the data directory of drive C.
+    // Where the data is: the data directory of drive C, or the server and this workstation.
     p->show();
     QCOMPARE(p->LabelMagazynDanych->text(),
-             QStringLiteral("Dane: katalog ") + QDir::toNativeSeparators(program.dataDir()));
+             jadl::test::onServer()
+                 ? QStringLiteral("Dane: serwer PostgreSQL %1 (stanowisko %2)")
+                       .arg(jadl::serverDisplayName(jadl::configuredServer().value()), jadl::workstationName())
+                 : QStringLiteral("Dane: katalog ") + QDir::toNativeSeparators(program.dataDir()));
     p->hide();
 }
 

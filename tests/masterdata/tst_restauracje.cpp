@@ -105,6 +105,8 @@ void RestauracjeTest::exitRules()
 {
     QFETCH(QList<bool>, active);
     QFETCH(QString, message);
+    if (jadl::test::onServer() && active.count(true) > 1)
+        QSKIP("on a server each workstation has one active restaurant at most");
     ProgramFixture program;
     addRestaurants(active);
     TRestauracje* r = showRestaurants();

@@ -234,9 +234,11 @@ void AssignmentTest::refusesIncompleteInput()
     QCOMPARE(program.messages().texts(), QStringList{message});
     QCOMPARE(stored.count(), 0);
     QCOMPARE(s.dm->TableTowary->state(), jadl::DataSetState::Browse);
-    QFile after(program.dataDir() + QStringLiteral("/Towary.DB"));
-    QVERIFY(after.open(QIODevice::ReadOnly));
-    QCOMPARE(after.readAll(), before);
+    if (!jadl::test::onServer()) {
+        QFile after(program.dataDir() + QStringLiteral("/Towary.DB"));
+        QVERIFY(after.open(QIODevice::ReadOnly));
+        QCOMPARE(after.readAll(), before);
+    }
     s.w->hide();
 }
 

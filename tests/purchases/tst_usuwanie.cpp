@@ -350,8 +350,9 @@ void RemovalTest::keepsRemainingLinesIntactAndShrinksTheFile()
         QCOMPARE(after.value(it.key()), it.value());
     QCOMPARE(w->ileUsunieto(), 3000 - int(expected.size()));
     QCOMPARE(w->EditIloscRekordow->text(), QString::number(expected.size()));
-    QVERIFY2(fileSize(program.dataDir()) < sizeBefore / 3,
-             qPrintable(QStringLiteral("%1 -> %2").arg(sizeBefore).arg(fileSize(program.dataDir()))));
+    if (!jadl::test::onServer()) // a server's VACUUM keeps its files' size
+        QVERIFY2(fileSize(program.dataDir()) < sizeBefore / 3,
+                 qPrintable(QStringLiteral("%1 -> %2").arg(sizeBefore).arg(fileSize(program.dataDir()))));
     w->Zamknij->click();
 }
 
@@ -464,7 +465,7 @@ void RemovalTest::packsEvenWhenNothingIsRemoved()
              QStringLiteral("Usunąłem następująca ilość zapisów przypisanych towarów : 0"));
     QCOMPARE(w->EditIloscRekordow->text(), QStringLiteral("200"));
     QCOMPARE(storedLines(program.dataDir()), before);
-    QVERIFY(fileSize(program.dataDir()) < sizeBefore / 3);
+    QVERIFY(jadl::test::onServer() || fileSize(program.dataDir()) < sizeBefore / 3);
     w->Zamknij->click();
 }
 
@@ -491,7 +492,7 @@ void RemovalTest::packOnly()
              (QStringList{QStringLiteral("PAKUJEMY TABLICĘ"), QStringLiteral("PAKUJEMY TABLICĘ")}));
     QCOMPARE(program.messages().log().last().caption, QStringLiteral("WYBIERZ"));
     QCOMPARE(watch->text, std::optional<QString>(QStringLiteral("PROSZĘ CZEKAĆ PAKUJĘ TABELĘ Z OBROTAMI")));
-    QVERIFY(fileSize(program.dataDir()) < sizeBefore / 3);
+    QVERIFY(jadl::test::onServer() || fileSize(program.dataDir()) < sizeBefore / 3);
     QCOMPARE(storedLines(program.dataDir()), before);
     QVERIFY(!w->UsuwamTowary->isVisible());
     QVERIFY(w->UsuwamTowary->text().isEmpty());
@@ -527,13 +528,15 @@ void RemovalTest::packRefusedWhileAnotherHoldsTheFile()
     const auto& log = program.messages().log();
     QCOMPARE(log.size(), 2);
     QCOMPARE(log.at(1).kind, MessageKind::Error);
-    QVERIFY2(log.at(1).text.contains(kTowary, Qt::CaseInsensitive), qPrintable(log.at(1).text));
+    QVERIFY2(log.at(1).text.contains(QStringLiteral("Towary"), Qt::CaseInsensitive), qPrintable(log.at(1).text));
     Table* t = forms().ModulDanych1->TableTowary;
     QVERIFY(!t->active());
     QVERIFY(!t->exclusive());
-    QFile f(program.dataDir() + QLatin1Char('/') + kTowary);
-    QVERIFY(f.open(QIODevice::ReadOnly));
-    QCOMPARE(f.readAll(), bytesBefore);
+    if (!jadl::test::onServer()) {
+        QFile f(program.dataDir() + QLatin1Char('/') + kTowary);
+        QVERIFY(f.open(QIODevice::ReadOnly));
+        QCOMPARE(f.readAll(), bytesBefore);
+    }
     // Once the other user is gone the same window packs.
     t->open();
     program.messages().answerNext(true);

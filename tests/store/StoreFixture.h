@@ -40,34 +40,8 @@ inline std::unique_ptr<Table> openTable(const QString& fileName, const QString& 
     return t;
 }
 
-// Rows of a query run straight on the table file, or on the server when the suite
-// runs there, as another program would; each value as text ("<null>" for null).
-inline QList<QStringList> rawQuery(const QString& path, const QString& sql)
-{
-    if (test::onServer())
-        return test::serverRows(sql);
-    SQLite::Database db(path.toStdString(), SQLite::OPEN_READONLY);
-    SQLite::Statement st(db, sql.toStdString());
-    QList<QStringList> out;
-    while (st.executeStep()) {
-        QStringList row;
-        for (int i = 0; i < st.getColumnCount(); ++i)
-            row << (st.getColumn(i).isNull() ? QStringLiteral("<null>") : QString::fromUtf8(st.getColumn(i).getText()));
-        out << row;
-    }
-    return out;
-}
-
-// A change made by another program, behind the engine's back.
-inline void rawExec(const QString& path, const QString& sql)
-{
-    if (test::onServer()) {
-        test::serverRows(sql);
-        return;
-    }
-    SQLite::Database db(path.toStdString(), SQLite::OPEN_READWRITE);
-    db.exec(sql.toStdString());
-}
+using test::rawExec;
+using test::rawQuery;
 
 inline QByteArray fileBytes(const QString& path)
 {

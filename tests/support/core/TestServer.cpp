@@ -2,6 +2,7 @@
 
 #include "store/TableStorage.h"
 
+#include <SQLiteCpp/SQLiteCpp.h>
 #include <libpq-fe.h>
 
 #include <QCoreApplication>
@@ -184,6 +185,32 @@ QList<QStringList> serverRows(const QString& sql)
     }
     Conn c = connect(processDatabase().connection);
     return rows(c.get(), quoted);
+}
+
+QList<QStringList> rawQuery(const QString& path, const QString& sql)
+{
+    if (onServer())
+        return serverRows(sql);
+    SQLite::Database db(path.toStdString(), SQLite::OPEN_READONLY);
+    SQLite::Statement st(db, sql.toStdString());
+    QList<QStringList> out;
+    while (st.executeStep()) {
+        QStringList row;
+        for (int i = 0; i < st.getColumnCount(); ++i)
+            row << (st.getColumn(i).isNull() ? QStringLiteral("<null>") : QString::fromUtf8(st.getColumn(i).getText()));
+        out << row;
+    }
+    return out;
+}
+
+void rawExec(const QString& path, const QString& sql)
+{
+    if (onServer()) {
+        serverRows(sql);
+        return;
+    }
+    SQLite::Database db(path.toStdString(), SQLite::OPEN_READWRITE);
+    db.exec(sql.toStdString());
 }
 
 } // namespace jadl::test

@@ -34,6 +34,12 @@ QString freshServerDatabase();
 // its rows, each value as text ("<null>" for null, logicals as 1 and 0). The SQL
 // may be written as for SQLite: CamelCase names are quoted on the way.
 QList<QStringList> serverRows(const QString& sql);
+// Rows of a query run straight on a table file, or on this process's database when
+// the suite runs on the server, as another program would; each value as text
+// ("<null>" for null).
+QList<QStringList> rawQuery(const QString& path, const QString& sql);
+// A change made by another program, behind the engine's back (file or server).
+void rawExec(const QString& path, const QString& sql);
 // The database name a test opens the program's tables under, to seed them or to
 // look at what a window stored: the data directory itself, or on the server the
 // program's own alias.

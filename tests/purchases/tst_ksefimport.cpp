@@ -9,6 +9,7 @@
 #include "store/Database.h"
 #include "store/Table.h"
 #include "support/core/TempDataDir.h"
+#include "support/core/TestServer.h"
 
 #include <SQLiteCpp/SQLiteCpp.h>
 #include <sqlite3.h>
@@ -28,10 +29,22 @@ using jadl::ksef::test::dataPath;
 
 namespace {
 
-// Every table file of the data directory and its bytes: what a refused import must leave.
+// Every table file of the data directory and its bytes, or on a server every table's
+// rows: what a refused import must leave.
 QMap<QString, QByteArray> snapshot(const QString& dir)
 {
     QMap<QString, QByteArray> out;
+    if (test::onServer()) {
+        for (const QStringList& t : test::serverRows(
+                 QStringLiteral("SELECT table_name FROM information_schema.tables WHERE table_schema = 'public'"))) {
+            QStringList lines;
+            for (const QStringList& r : test::serverRows(QStringLiteral("SELECT * FROM \"%1\"").arg(t.value(0))))
+                lines << r.join(QChar(0x1f));
+            lines.sort();
+            out.insert(t.value(0), lines.join(QLatin1Char('\n')).toUtf8());
+        }
+        return out;
+    }
     for (const QString& f : QDir(dir).entryList(QDir::Files)) {
         QFile file(QDir(dir).filePath(f));
         if (file.open(QIODevice::ReadOnly))
@@ -42,6 +55,8 @@ QMap<QString, QByteArray> snapshot(const QString& dir)
 
 QList<QVariantList> rows(const QString& path, const char* sql)
 {
+    if (test::onServer())
+        return test::serverValues(QString::fromUtf8(sql));
     SQLite::Database db(path.toStdString(), SQLite::OPEN_READONLY);
     SQLite::Statement st(db, sql);
     QList<QVariantList> out;
@@ -107,6 +122,8 @@ void TstKsefImport::init()
     good_ = t.goods.fieldByName(QStringLiteral("Numer")).asInteger();
     t.owner.append();
     t.owner.fieldByName(QStringLiteral("Symbol")).setString(QStringLiteral("LIPY"));
+    // Both marks, as the restaurants' windows write them (on a server the logical decides).
+    t.owner.fieldByName(QStringLiteral("Aktywny")).setBoolean(true);
     t.owner.fieldByName(QStringLiteral("AktywnyString")).setString(QStringLiteral("TAK"));
     t.owner.post();
     t.units.append();
@@ -170,10 +187,11 @@ void TstKsefImport::recordsTheInvoiceToTheGrosz()
     const int reg = ksefimport::record(t, d);
 
     const QString towary = QDir(data()).filePath(QStringLiteral("Towary.DB"));
-    const auto lines = rows(towary,
-                            "SELECT VatTyp, sum(round(WartoscNetto*100)), sum(round(WartoscVat*100)), count(*), "
-                            "min(DataZakupu), max(DataZakupu), min(CzyBylaFaktura), min(Par9), min(Par8), "
-                            "min(Par10), min(NumerDostawcy), min(RestauracjaSymbol) FROM Towary GROUP BY VatTyp");
+    const auto lines = rows(
+        towary,
+        "SELECT VatTyp, sum(round(WartoscNetto*100)), sum(round(WartoscVat*100)), count(*), "
+        "min(DataZakupu), max(DataZakupu), min(CASE WHEN CzyBylaFaktura THEN 1 ELSE 0 END), min(Par9), min(Par8), "
+        "min(Par10), min(NumerDostawcy), min(RestauracjaSymbol) FROM Towary GROUP BY VatTyp");
     // Per total of the invoice (P_13_x/P_14_x, which may cover several designations, and
     // a designation may fall into two), the stored lines add up to it in grosze.
     QMap<QString, std::pair<qint64, qint64>> stored;

@@ -155,9 +155,11 @@ QString freshServerDatabase()
     return connection;
 }
 
-QList<QStringList> serverRows(const QString& sql)
+// Quotes CamelCase names (Towary, CenaNetto) outside literals; keywords are upper case.
+namespace {
+
+QString quoteNames(const QString& sql)
 {
-    // Quotes CamelCase names (Towary, CenaNetto) outside literals; keywords are upper case.
     QString quoted;
     bool literal = false;
     for (qsizetype i = 0; i < sql.size();) {
@@ -183,8 +185,49 @@ QList<QStringList> serverRows(const QString& sql)
         quoted += QLatin1Char('"') + sql.mid(i, j - i) + QLatin1Char('"');
         i = j;
     }
+    return quoted;
+}
+
+} // namespace
+
+QList<QStringList> serverRows(const QString& sql)
+{
     Conn c = connect(processDatabase().connection);
-    return rows(c.get(), quoted);
+    return rows(c.get(), quoteNames(sql));
+}
+
+QList<QVariantList> serverValues(const QString& sql)
+{
+    Conn c = connect(processDatabase().connection);
+    const QString quoted = quoteNames(sql);
+    std::unique_ptr<PGresult, void (*)(PGresult*)> r(PQexec(c.get(), quoted.toUtf8().constData()), PQclear);
+    if (PQresultStatus(r.get()) != PGRES_TUPLES_OK)
+        throw std::runtime_error("test cluster: " + std::string(PQerrorMessage(c.get())) + " in " +
+                                 quoted.toStdString());
+    QList<QVariantList> out;
+    for (int i = 0; i < PQntuples(r.get()); ++i) {
+        QVariantList row;
+        for (int k = 0; k < PQnfields(r.get()); ++k) {
+            const char* v = PQgetvalue(r.get(), i, k);
+            switch (PQftype(r.get(), k)) {
+            case 16: // boolean
+                row << (PQgetisnull(r.get(), i, k) ? QVariant() : QVariant(v[0] == 't' ? 1.0 : 0.0));
+                break;
+            case 20: // int8, int2, int4, float4, float8, numeric
+            case 21:
+            case 23:
+            case 700:
+            case 701:
+            case 1700:
+                row << (PQgetisnull(r.get(), i, k) ? QVariant() : QVariant(QByteArray(v).toDouble()));
+                break;
+            default:
+                row << (PQgetisnull(r.get(), i, k) ? QVariant() : QVariant(QString::fromUtf8(v)));
+            }
+        }
+        out << row;
+    }
+    return out;
 }
 
 QList<QStringList> rawQuery(const QString& path, const QString& sql)

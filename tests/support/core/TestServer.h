@@ -5,6 +5,7 @@
 // Each test process gets a database of its own, emptied for every fixture.
 #include <QByteArray>
 #include <QString>
+#include <QVariant>
 
 namespace jadl::test {
 
@@ -34,6 +35,9 @@ QString freshServerDatabase();
 // its rows, each value as text ("<null>" for null, logicals as 1 and 0). The SQL
 // may be written as for SQLite: CamelCase names are quoted on the way.
 QList<QStringList> serverRows(const QString& sql);
+// The same, each value as a reader of a SQLite file sees it: numbers and logicals
+// as double, null as an invalid QVariant, the rest as text.
+QList<QVariantList> serverValues(const QString& sql);
 // Rows of a query run straight on a table file, or on this process's database when
 // the suite runs on the server, as another program would; each value as text
 // ("<null>" for null).

@@ -35,12 +35,20 @@ Conn connect(const QString& connection)
 
 Conn connect(const QString& connection);
 
-QList<QStringList> rows(PGconn* c, const QString& sql)
+using Result = std::unique_ptr<PGresult, void (*)(PGresult*)>;
+
+Result exec(PGconn* c, const QString& sql)
 {
-    std::unique_ptr<PGresult, void (*)(PGresult*)> r(PQexec(c, sql.toUtf8().constData()), PQclear);
+    Result r(PQexec(c, sql.toUtf8().constData()), PQclear);
     const ExecStatusType st = PQresultStatus(r.get());
     if (st != PGRES_COMMAND_OK && st != PGRES_TUPLES_OK)
         throw std::runtime_error("test cluster: " + std::string(PQerrorMessage(c)) + " in " + sql.toStdString());
+    return r;
+}
+
+QList<QStringList> rows(PGconn* c, const QString& sql)
+{
+    const Result r = exec(c, sql);
     QList<QStringList> out;
     for (int i = 0; i < PQntuples(r.get()); ++i) {
         QStringList row;
@@ -155,9 +163,9 @@ QString freshServerDatabase()
     return connection;
 }
 
-// Quotes CamelCase names (Towary, CenaNetto) outside literals; keywords are upper case.
 namespace {
 
+// Quotes CamelCase names (Towary, CenaNetto) outside literals; keywords are upper case.
 QString quoteNames(const QString& sql)
 {
     QString quoted;
@@ -199,19 +207,19 @@ QList<QStringList> serverRows(const QString& sql)
 QList<QVariantList> serverValues(const QString& sql)
 {
     Conn c = connect(processDatabase().connection);
-    const QString quoted = quoteNames(sql);
-    std::unique_ptr<PGresult, void (*)(PGresult*)> r(PQexec(c.get(), quoted.toUtf8().constData()), PQclear);
-    if (PQresultStatus(r.get()) != PGRES_TUPLES_OK)
-        throw std::runtime_error("test cluster: " + std::string(PQerrorMessage(c.get())) + " in " +
-                                 quoted.toStdString());
+    const Result r = exec(c.get(), quoteNames(sql));
     QList<QVariantList> out;
     for (int i = 0; i < PQntuples(r.get()); ++i) {
         QVariantList row;
         for (int k = 0; k < PQnfields(r.get()); ++k) {
             const char* v = PQgetvalue(r.get(), i, k);
+            if (PQgetisnull(r.get(), i, k)) {
+                row << QVariant();
+                continue;
+            }
             switch (PQftype(r.get(), k)) {
             case 16: // boolean
-                row << (PQgetisnull(r.get(), i, k) ? QVariant() : QVariant(v[0] == 't' ? 1.0 : 0.0));
+                row << QVariant(v[0] == 't' ? 1.0 : 0.0);
                 break;
             case 20: // int8, int2, int4, float4, float8, numeric
             case 21:
@@ -219,10 +227,10 @@ QList<QVariantList> serverValues(const QString& sql)
             case 700:
             case 701:
             case 1700:
-                row << (PQgetisnull(r.get(), i, k) ? QVariant() : QVariant(QByteArray(v).toDouble()));
+                row << QVariant(QByteArray(v).toDouble());
                 break;
             default:
-                row << (PQgetisnull(r.get(), i, k) ? QVariant() : QVariant(QString::fromUtf8(v)));
+                row << QVariant(QString::fromUtf8(v));
             }
         }
         out << row;

@@ -174,24 +174,6 @@ QString formatSum(double v)
     return fixed(v, 2, true);
 }
 
-QString formatSumDigits(double v, int precision)
-{
-    if (!std::isfinite(v) || v == 0.0)
-        return formatSum(v);
-    const QString sci = QString::number(v, 'e', precision - 1); // "-1.2345679e+08"
-    const int e = sci.mid(sci.indexOf(QLatin1Char('e')) + 1).toInt();
-    if (e + 1 > precision) {
-        QString mantissa = sci.left(sci.indexOf(QLatin1Char('e')));
-        while (mantissa.endsWith(QLatin1Char('0')))
-            mantissa.chop(1);
-        if (mantissa.endsWith(QLatin1Char('.')))
-            mantissa.chop(1);
-        mantissa.replace(QLatin1Char('.'), decimalComma);
-        return mantissa + QLatin1Char('E') + QString::number(e);
-    }
-    return formatSum(sci.toDouble());
-}
-
 bool isPartialNumber(const QString& text)
 {
     static const QRegularExpression partial(QStringLiteral("^\\s*-?[0-9 \\x{00A0}]*([,.][0-9]*)?\\s*$"));

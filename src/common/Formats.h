@@ -18,11 +18,6 @@ QString formatShortDate(const QDate& d); // the short date: "7.12.2026"
 // to zero has no minus sign. Thousands are separated by a plain space (U+0020),
 // not the locale's non-breaking space. NaN and infinities read "NAN", "INF", "-INF".
 QString formatSum(double v); // thousands separators, 2 decimals: "1 234,50"
-// The sum as a window shows it with at most `precision` significant digits: the
-// value rounded to them first, then written with thousands separators and 2
-// decimals; one that needs more integer digits is written in scientific form
-// ("1,2345679E8").
-QString formatSumDigits(double v, int precision);
 // Whether a text could still become a number as it is typed: "-", ",", "-1,",
 // "12,5"; empty counts too.
 bool isPartialNumber(const QString& text);

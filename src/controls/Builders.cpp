@@ -1,5 +1,7 @@
 #include "controls/Builders.h"
 
+#include "controls/ComboAccessibility.h"
+
 #include "controls/DBCheckBox.h"
 #include "controls/DBComboBox.h"
 #include "controls/DBEdit.h"
@@ -40,6 +42,7 @@ void centreOnScreen(QWidget* w)
 
 void describe(QWidget* control, const QString& caption, const QString& hint)
 {
+    installComboAccessibility();
     QString name = caption;
     name.remove(QLatin1Char('&'));
     if (!name.isEmpty())

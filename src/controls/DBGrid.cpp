@@ -7,6 +7,8 @@
 #include <QHeaderView>
 #include <QKeyEvent>
 #include <QLineEdit>
+#include <QScrollBar>
+#include <QStyle>
 #include <QStyledItemDelegate>
 
 namespace jadl {
@@ -109,6 +111,14 @@ void DBGridModel::setColumns(const QList<DBGridColumn>& columns)
     Q_EMIT cursorMoved();
 }
 
+void DBGridModel::setColumnFormat(int index, const QString& mask)
+{
+    formats_.insert(index, mask);
+    shown_ = shownColumns();
+    if (rowCount() > 0 && index < columnCount())
+        Q_EMIT dataChanged(this->index(0, index), this->index(rowCount() - 1, index));
+}
+
 void DBGridModel::setColumn(int index, const DBGridColumn& column)
 {
     if (index < 0 || index >= columns_.size())
@@ -177,6 +187,8 @@ QList<DBGridModel::Shown> DBGridModel::shownColumns() const
             if (const Field* f = t->findField(c.fieldName)) {
                 s.fieldIndex = f->index();
                 s.def = f->def();
+                if (const auto mask = formats_.constFind(int(list.size())); mask != formats_.cend())
+                    s.def->displayFormat = *mask;
                 if (s.title.isEmpty())
                     s.title = f->displayLabel();
             }
@@ -190,6 +202,7 @@ QList<DBGridModel::Shown> DBGridModel::shownColumns() const
 
 void DBGridModel::resync()
 {
+    readFailed_ = false;
     Table* t = table();
     const bool open = t && t->active();
     const int newCount = open ? t->recordCount() : 0;
@@ -353,11 +366,30 @@ QVariant DBGridModel::data(const QModelIndex& index, int role) const
         default:
             return {};
         }
-    } catch (const std::exception&) {
-        // Never let an engine error escape from painting; the next action on the
-        // table reports it.
+    } catch (const std::exception& e) {
+        // An engine error never escapes from painting, and never becomes rows of
+        // blank cells: the grid empties and says why, once, after the paint.
+        failRead(QString::fromUtf8(e.what()));
         return {};
     }
+}
+
+void DBGridModel::failRead(const QString& message) const
+{
+    if (readFailed_)
+        return;
+    readFailed_ = true;
+    auto* self = const_cast<DBGridModel*>(this);
+    QMetaObject::invokeMethod(
+        self,
+        [self, message] {
+            self->beginResetModel();
+            self->count_ = 0;
+            self->insertRow_ = -1;
+            self->endResetModel();
+            platform::showError(message);
+        },
+        Qt::QueuedConnection);
 }
 
 QVariant DBGridModel::headerData(int section, Qt::Orientation orientation, int role) const
@@ -538,6 +570,36 @@ int DBGrid::selectedColumn() const
 {
     const QModelIndex i = currentIndex();
     return i.isValid() ? i.column() : -1;
+}
+
+void DBGrid::setColumnWidensToValues(int column)
+{
+    if (!widenTimer_) {
+        // Measured after the change, never while painting.
+        widenTimer_ = new QTimer(this);
+        widenTimer_->setSingleShot(true);
+        widenTimer_->setInterval(0);
+        connect(widenTimer_, &QTimer::timeout, this, &DBGrid::widenToValues);
+        connect(model_, &QAbstractItemModel::modelReset, widenTimer_, qOverload<>(&QTimer::start));
+        connect(model_, &QAbstractItemModel::layoutChanged, widenTimer_, qOverload<>(&QTimer::start));
+        connect(model_, &QAbstractItemModel::dataChanged, widenTimer_, qOverload<>(&QTimer::start));
+        connect(model_, &QAbstractItemModel::rowsInserted, widenTimer_, qOverload<>(&QTimer::start));
+        connect(verticalScrollBar(), &QScrollBar::valueChanged, widenTimer_, qOverload<>(&QTimer::start));
+    }
+    if (!widening_.contains(column))
+        widening_ << column;
+    widenTimer_->start();
+}
+
+void DBGrid::widenToValues()
+{
+    for (const int c : widening_) {
+        if (c >= model_->columnCount())
+            continue;
+        const int want = sizeHintForColumn(c);
+        if (want > columnWidth(c))
+            setColumnWidth(c, want);
+    }
 }
 
 void DBGrid::applyWidths()

@@ -8,8 +8,10 @@
 #include <QAbstractTableModel>
 #include <QColor>
 #include <QFont>
+#include <QHash>
 #include <QPointer>
 #include <QTableView>
+#include <QTimer>
 
 #include <functional>
 #include <optional>
@@ -39,6 +41,8 @@ public:
     const QList<DBGridColumn>& columns() const { return columns_; }
     void setColumns(const QList<DBGridColumn>& columns);
     void setColumn(int index, const DBGridColumn& column);
+    // A number mask for a column in place of its field's own ("#,##0.00").
+    void setColumnFormat(int index, const QString& mask);
     // Title of a shown column (the columns given, or all fields when none were).
     QString title(int column) const;
 
@@ -87,10 +91,12 @@ private:
     bool canEdit(int column) const;
     bool isCell(const QModelIndex& index) const;
     QVariant cellText(int gridRow, int column, bool forEdit) const;
+    void failRead(const QString& message) const;
 
     QPointer<DataSource> source_;
     QList<QMetaObject::Connection> connections_;
     QList<DBGridColumn> columns_;
+    QHash<int, QString> formats_; // column -> number mask
     QList<Shown> shown_;
     RowColorFn rowColor_;
     std::optional<QFont> titleFont_;
@@ -99,6 +105,7 @@ private:
     int count_ = 0; // rows of the table's view when last rebuilt
     int insertRow_ = -1; // grid row of the record being inserted
     bool changing_ = false;
+    mutable bool readFailed_ = false; // a read failed since the rows were last rebuilt
 };
 
 class DBGrid : public QTableView {
@@ -116,7 +123,11 @@ public:
     void addColumn(const QString& fieldName, const QString& title = {}, bool readOnly = false);
     void setColumnColor(int column, const std::optional<QColor>& color);
     void setColumnReadOnly(int column, bool on);
+    void setColumnFormat(int column, const QString& mask) { model_->setColumnFormat(column, mask); }
     QString columnTitle(int column) const { return model_->title(column); }
+    // The column widens (never narrows) to show every value on screen whole, as
+    // the rows change and the grid scrolls.
+    void setColumnWidensToValues(int column);
 
     bool isReadOnly() const { return model_->readOnly(); }
     void setReadOnly(bool on);
@@ -162,10 +173,13 @@ private:
     void moveTableTo(int gridRow);
     void deleteCurrent();
     void applyWidths();
+    void widenToValues();
     void reportError(const std::exception& e);
     void focusMoved(QWidget* now);
 
     DBGridModel* model_;
+    QList<int> widening_; // columns that widen to their values
+    QTimer* widenTimer_ = nullptr;
     bool confirmDelete_ = false;
     bool syncing_ = false;
     // Application-wide focus tracking; cut before the widget part goes, since

@@ -9,6 +9,7 @@
 #include "controls/DBComboBox.h"
 #include "controls/DBEdit.h"
 #include "controls/DBGrid.h"
+#include "controls/FittedText.h"
 #include "controls/DBMemo.h"
 #include "controls/DBText.h"
 #include "controls/MonthCalendar.h"
@@ -188,6 +189,7 @@ void TPrzypisywanieTowarow::buildControls()
         {QStringLiteral("7"), QStringLiteral("3"), QStringLiteral("22"), QStringLiteral("0"), QStringLiteral("4")});
     DBEditVatTyp = makeBound<jadl::DBEdit>(this, "DBEditVatTyp", goods, QStringLiteral("VatTyp"));
     DBEditVatTyp->hide();
+    jadl::describe(DBEditVatTyp, QStringLiteral("Stawka VAT towaru"));
     LabelCenaBrutto = makeLabel(this, "LabelCenaBrutto", QStringLiteral("Cena brutto:"));
     DBEditCenaBrutto = makeBound<jadl::DBEdit>(this, "DBEditCenaBrutto", goods, QStringLiteral("CenaBrutto"),
                                                LabelCenaBrutto);
@@ -204,6 +206,7 @@ void TPrzypisywanieTowarow::buildControls()
                                                    QStringLiteral("JednostkaMiary"));
     DBEditJednostkaMiary->setReadOnly(true);
     DBEditJednostkaMiary->hide();
+    jadl::describe(DBEditJednostkaMiary, QStringLiteral("Jednostka miary towaru"));
     LabelCenaReferencyjna = makeLabel(this, "LabelCenaReferencyjna", QStringLiteral("Cena referencyjna:"));
     DBEditCenaReferencyjna = makeBound<jadl::DBEdit>(this, "DBEditCenaReferencyjna", goods,
                                                      QStringLiteral("CenaReferencyjna"), LabelCenaReferencyjna);
@@ -317,10 +320,12 @@ void TPrzypisywanieTowarow::buildControls()
     EditWartoscCalkowitaNetto = makeEdit(box, "EditWartoscCalkowitaNetto", lCalkNetto);
     EditWartoscCalkowitaNetto->setReadOnly(true);
     EditWartoscCalkowitaNetto->setAlignment(Qt::AlignRight);
+    jadl::fitTextToWidth(EditWartoscCalkowitaNetto);
     auto* lCalkBrutto = makeLabel(box, "LabelWartoscCalkowitaBrutto", QStringLiteral("Wartość całkowita brutto:"));
     EditWartoscCalkowitaBrutto = makeEdit(box, "EditWartoscCalkowitaBrutto", lCalkBrutto);
     EditWartoscCalkowitaBrutto->setReadOnly(true);
     EditWartoscCalkowitaBrutto->setAlignment(Qt::AlignRight);
+    jadl::fitTextToWidth(EditWartoscCalkowitaBrutto);
     data->addWidget(lIlosc, 0, 0);
     data->addWidget(DBTextIlosc, 0, 1);
     data->addWidget(lJed, 0, 2);
@@ -362,6 +367,9 @@ void TPrzypisywanieTowarow::buildControls()
         e->setReadOnly(true);
         e->hide();
     }
+    jadl::describe(DBEditIlosc, QStringLiteral("Ilość zapisanego towaru"));
+    jadl::describe(DBEditWartoscBrutto, QStringLiteral("Wartość brutto zapisanego towaru"));
+    jadl::describe(DBEditWartoscNetto, QStringLiteral("Wartość netto zapisanego towaru"));
     DBTextNazwa = makeBound<jadl::DBText>(this, "DBTextNazwa", goods, QStringLiteral("Nazwa"));
     DBTextNazwa->hide();
     DBMemo1 = makeBound<jadl::DBMemo>(this, "DBMemo1", dm_->DataSourceDostawcy, QStringLiteral("Nazwa"));
@@ -515,8 +523,8 @@ void TPrzypisywanieTowarow::assignedGoodsTotals()
         lines->last();
     }
     // A return to the supplier (a negative line) rounds as every money value does.
-    EditWartoscCalkowitaNetto->setText(jadl::formatSumDigits(jadl::roundedMoney(net), 10));
-    EditWartoscCalkowitaBrutto->setText(jadl::formatSumDigits(jadl::roundedMoney(gross), 10));
+    EditWartoscCalkowitaNetto->setText(jadl::formatSum(jadl::roundedMoney(net)));
+    EditWartoscCalkowitaBrutto->setText(jadl::formatSum(jadl::roundedMoney(gross)));
 }
 
 void TPrzypisywanieTowarow::grossValuePreview()

@@ -10,6 +10,7 @@
 #include "controls/DBComboBox.h"
 #include "controls/DBEdit.h"
 #include "controls/DBGrid.h"
+#include "controls/FittedText.h"
 #include "controls/DBText.h"
 #include "controls/DatePicker.h"
 #include "controls/MonthCalendar.h"
@@ -161,7 +162,7 @@ void TowaryRadioGroup::setItemIndex(int index)
 
 QString TTowary::sumText(double v)
 {
-    return jadl::formatSumDigits(v, 8);
+    return jadl::formatSum(v);
 }
 
 // ---------------------------------------------------------------- construction
@@ -398,6 +399,7 @@ void TTowary::buildControls()
         e->setAlignment(Qt::AlignRight);
         l->setBuddy(e);
         jadl::describe(e, caption);
+        jadl::fitTextToWidth(e);
         panel2->addWidget(l, 0, col);
         panel2->addWidget(e, 1, col);
         return e;
@@ -436,6 +438,7 @@ void TTowary::buildControls()
     EditKod->setObjectName(QStringLiteral("EditKod"));
     EditKod->setEchoMode(QLineEdit::Password);
     EditKod->hide();
+    jadl::describe(EditKod, QStringLiteral("Kod"));
     LabelAdmin = makeLabel(this, "LabelAdmin", QStringLiteral("Admin:"));
     LabelAdmin->hide();
     lower->addLayout(totals, 4);
@@ -480,6 +483,7 @@ void TTowary::buildControls()
     DyskSystemu->setCurrentIndex(std::max(
         0, DyskSystemu->findText(QString(jadl::platform::Drives::programDrive()).toLower() + QStringLiteral(":"))));
     DyskSystemu->hide();
+    jadl::describe(DyskSystemu, QStringLiteral("Dysk systemu"));
     panel6->addWidget(DyskSystemu);
     lower->addWidget(Panel6, 1);
     top->addLayout(lower, 2);
@@ -512,6 +516,11 @@ void TTowary::bindDataModule(TModulDanych1* dm)
                          {QStringLiteral("WartoscNettoSuma"), QStringLiteral("W.Netto"), true, face, 90},
                          {QStringLiteral("WartoscVatSuma"), QStringLiteral("W.Vat"), true, face, 90},
                          {QStringLiteral("WartoscBruttoSuma"), QStringLiteral("W. Brutto"), true, face, 90}});
+    // The stored sums as the sum edits show them, every digit in sight.
+    for (int column : {2, 3, 4}) {
+        DBGrid2->setColumnFormat(column, QStringLiteral("#,##0.00"));
+        DBGrid2->setColumnWidensToValues(column);
+    }
     DBGrid2->setBoldTitles(true, kMaroon);
 
     DBGrid1->setDataSource(dm->DataSourceTowary);

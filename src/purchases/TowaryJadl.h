@@ -73,8 +73,8 @@ public:
 
     // The selected period; nullopt when none is.
     std::optional<jadl::PeriodChoice> periodChoice() const;
-    // Sums as the three sum edits show them: thousands separators, 2 decimals, at
-    // most 8 significant digits (scientific beyond 8 integer digits).
+    // Sums as the three sum edits show them: every digit to the grosz, with
+    // thousands separators (the edits shrink their font to hold them).
     static QString sumText(double v);
 
     // --- totals (computed by the purchases unit SupplierTotals)

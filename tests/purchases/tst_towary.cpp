@@ -187,8 +187,8 @@ void TowaryTest::sumText_data()
     QTest::newRow("zero") << 0.0 << "0,00";
     QTest::newRow("negative") << -1234.5 << "-1 234,50";
     QTest::newRow("8 digits kept") << 12345678.0 << "12 345 678,00";
-    QTest::newRow("cut to 8 significant") << 1234567.891 << "1 234 567,90";
-    QTest::newRow("beyond 8 integer digits") << 123456789.0 << "1,2345679E8";
+    QTest::newRow("every digit to the grosz") << 1234567.891 << "1 234 567,89";
+    QTest::newRow("beyond 8 integer digits") << 352216121.27 << "352 216 121,27";
     QTest::newRow("small") << 0.005 << "0,01";
 }
 

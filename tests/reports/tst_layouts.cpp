@@ -490,7 +490,8 @@ void TestReportLayouts::emptyViewsPrintNothing()
 }
 
 // Rows holding the widest values a register holds: 100-character names (every
-// text field full), quantities of 99 999,999, money of 9 999 999,99.
+// text field full), quantities of 99 999,999, money of 83 333 333 333,33 (twelve of them
+// total 999 999 999 999,96, the largest sum a window shows).
 std::shared_ptr<MemoryReportData> widest(const TableDef& def, const QString& name, int rows)
 {
     auto data = std::make_shared<MemoryReportData>(name, def.fields);
@@ -503,7 +504,7 @@ std::shared_ptr<MemoryReportData> widest(const TableDef& def, const QString& nam
                 values << QString(f.type == FieldType::Memo ? 100 : f.textSize(), QChar(u'Ż'));
                 break;
             case FieldType::Float:
-                values << (f.name.startsWith(QLatin1String("Ilosc")) ? 99999.999 : 9999999.99);
+                values << (f.name.startsWith(QLatin1String("Ilosc")) ? 99999.999 : 83333333333.33);
                 break;
             case FieldType::Integer:
             case FieldType::AutoInc:

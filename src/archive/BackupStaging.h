@@ -3,9 +3,17 @@
 // folder; the staging takes that folder's place only once every file is written,
 // on disk and checked, so a failed second backup of the day leaves the first one
 // as it was. Each copy is checked by size and, for a table file, by SQLite's
-// quick_check.
+// quick_check. Files of the earlier folder that the new backup does not write
+// (a note of the user's, an older file of another name) are carried over.
+//
+// The swap itself exchanges the two folders in one step (Linux renameat2 with
+// RENAME_EXCHANGE); where the file system cannot, it is two renames, and a
+// swap cut short between them (a kill, a power loss) is finished or rolled back
+// by recover() at the next start and the next backup, so the day's archive is
+// always in sight, whole, old or new.
 #include <QString>
 
+#include <functional>
 #include <stdexcept>
 
 namespace jadl::archive {
@@ -35,10 +43,25 @@ public:
     // that. Throws BackupError with the earlier folder back in place.
     void swapIn();
 
+    // Steps of the swap, for tests that stop the program at each one: called
+    // before each change on disk with its name.
+    void setStepHook(std::function<void(const char* step)> hook) { stepHook_ = std::move(hook); }
+    // Tests take the two-rename way where the exchange would work.
+    void setExchangeAllowed(bool on) { exchangeAllowed_ = on; }
+
+    // Brings back every day's archive folder under `realArchiveParent` that a swap
+    // cut short left hidden, and clears what such a swap left beside it.
+    static void recover(const QString& realArchiveParent);
+
 private:
+    void step(const char* name) const;
+    void carryOverEarlierFiles() const;
+
     QString target_;
     QString staging_;
     bool swapped_ = false;
+    bool exchangeAllowed_ = true;
+    std::function<void(const char*)> stepHook_;
 };
 
 // Checks one archive copy: it is there with `expectedSize` bytes and, when it is

@@ -3,20 +3,26 @@
 // drive-letter lists.
 #include "ArchiveTestUtil.h"
 #include "support/core/TempDataDir.h"
+#include "support/gui/ProgramFixture.h"
 
 #include "archive/ArchiveFiles.h"
 #include "archive/ArchiveLayout.h"
+#include "archive/BackupStaging.h"
 #include "archive/DriveWidgets.h"
 #include "archive/RestoreStaging.h"
 #include "archive/TablesOffline.h"
 #include "platform/Drives.h"
 #include "store/Table.h"
 
+#include <QApplication>
 #include <QBuffer>
+#include <QProcess>
 #include <QFile>
 #include <QFileInfo>
 #include <QTemporaryDir>
 #include <QTest>
+
+#include <csignal>
 
 using namespace jadl::archive;
 using jadl::platform::IoError;
@@ -46,6 +52,31 @@ private:
     qint64 good_;
 };
 
+const char kSwapChildVar[] = "JADL_TEST_SWAP_CHILD";
+const QMap<QString, QByteArray> kEarlier{{QStringLiteral("Towary.DB"), "stare towary"},
+                                         {QStringLiteral("notatka.txt"), "notatka użytkownika"}};
+const QMap<QString, QByteArray> kNew{{QStringLiteral("Towary.DB"), "nowe towary"},
+                                     {QStringLiteral("Dostawcy.db"), "nowi dostawcy"}};
+
+// The child of the swap test: stages a new archive of the day and is killed at
+// the named step of its swap (or finishes).
+int swapChild(const QString& spec)
+{
+    const QStringList parts = spec.split(QLatin1Char(';'));
+    const QString folder = parts.value(0);
+    const QByteArray stop = parts.value(1).toLatin1();
+    BackupStaging staging(folder);
+    for (auto it = kNew.begin(); it != kNew.end(); ++it)
+        archtest::writeBytes(QDir(staging.folder()).filePath(it.key()), it.value());
+    staging.setExchangeAllowed(parts.value(2) == QLatin1String("exchange"));
+    staging.setStepHook([&](const char* step) {
+        if (stop == step)
+            ::raise(SIGKILL); // no destructor, no clean-up: as a power loss would leave it
+    });
+    staging.swapIn();
+    return 0;
+}
+
 } // namespace
 
 class ArchiveFilesTest : public QObject {
@@ -67,6 +98,8 @@ private Q_SLOTS:
     void directoryListOpensOnDoubleClick();
     void fileListMaskAndOrder();
     void commitCutShortIsRolledBackAtStart();
+    void backupSwapKilledAtEveryStep_data();
+    void backupSwapKilledAtEveryStep();
 };
 
 void ArchiveFilesTest::dateName_data()
@@ -396,5 +429,70 @@ void ArchiveFilesTest::commitCutShortIsRolledBackAtStart()
     QCOMPARE(crashAt, 6); // two files aside, one journal aside, two files in
 }
 
-QTEST_MAIN(ArchiveFilesTest)
+void ArchiveFilesTest::backupSwapKilledAtEveryStep_data()
+{
+    QTest::addColumn<QString>("way");
+    QTest::addColumn<bool>("earlier");
+    QTest::addColumn<QString>("step");
+    for (const char* way : {"exchange", "renames"})
+        for (const bool earlier : {true, false})
+            for (const char* step : {"carry", "mark", "exchange", "rename", "second-rename", "unmark", "clean", "-"})
+                QTest::addRow("%s, %s, %s", way, earlier ? "second of the day" : "first of the day", step)
+                    << QString::fromLatin1(way) << earlier << QString::fromLatin1(step);
+}
+
+// Killed at any step of its final swap, a backup leaves the day's archive in
+// sight after the next start: the earlier one as it was, or the new one whole
+// (with the earlier folder's other files), and nothing hidden beside it.
+void ArchiveFilesTest::backupSwapKilledAtEveryStep()
+{
+    QFETCH(QString, way);
+    QFETCH(bool, earlier);
+    QFETCH(QString, step);
+    QString parent;
+    int exitStatus = -1;
+    jadl::test::ProgramFixture program(QDate(2026, 12, 6), [&](const QString& root) {
+        parent = root + QStringLiteral("/Jadl/Archiwum");
+        const QString day = parent + QStringLiteral("/06_12_2026");
+        QVERIFY(QDir().mkpath(parent));
+        if (earlier)
+            for (auto it = kEarlier.begin(); it != kEarlier.end(); ++it)
+                QVERIFY(archtest::writeBytes(day + QLatin1Char('/') + it.key(), it.value()));
+        QProcess child;
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert(QString::fromLatin1(kSwapChildVar), day + QLatin1Char(';') + step + QLatin1Char(';') + way);
+        child.setProcessEnvironment(env);
+        child.start(QCoreApplication::applicationFilePath(), {});
+        QVERIFY(child.waitForFinished(30000));
+        exitStatus = child.exitStatus();
+    });
+    QVERIFY(program.started());
+    QVERIFY(exitStatus >= 0);
+    const QString day = parent + QStringLiteral("/06_12_2026");
+    QMap<QString, QByteArray> whole = kNew;
+    if (earlier)
+        whole.insert(QStringLiteral("notatka.txt"), kEarlier.value(QStringLiteral("notatka.txt")));
+    const auto shown = archtest::snapshot(day);
+    if (!earlier && (step == QLatin1String("carry") || step == QLatin1String("mark")))
+        QVERIFY(!QFileInfo::exists(day)); // killed before the copy was whole: no archive was ever made
+    else
+        QVERIFY2(shown == whole || (earlier && shown == kEarlier), qPrintable(QStringList(shown.keys()).join(u',')));
+    QCOMPARE(QDir(parent).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot),
+             QFileInfo::exists(day) ? QStringList{QStringLiteral("06_12_2026")} : QStringList{});
+    QStringList files = QDir(day).entryList(QDir::Hidden | QDir::Files);
+    files.sort();
+    QCOMPARE(files, QStringList(shown.keys()));
+}
+
+int main(int argc, char** argv)
+{
+    if (qEnvironmentVariableIsSet(kSwapChildVar)) {
+        QCoreApplication app(argc, argv);
+        return swapChild(qEnvironmentVariable(kSwapChildVar));
+    }
+    QApplication app(argc, argv);
+    ArchiveFilesTest tc;
+    QTEST_SET_MAIN_SOURCE_PATH
+    return QTest::qExec(&tc, argc, argv);
+}
 #include "tst_archivefiles.moc"

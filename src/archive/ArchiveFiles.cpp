@@ -1,7 +1,9 @@
 #include "archive/ArchiveFiles.h"
 
 #include "platform/Drives.h"
+#include "common/SystemErrors.h"
 
+#include <cerrno>
 #include <QCoreApplication>
 #include <QDir>
 #include <QFile>
@@ -78,16 +80,30 @@ qint64 copyInBlocks(QIODevice& source, const QString& sourceName, QIODevice& tar
     // blocks of each chunk are counted one by one as they are written.
     std::vector<char> chunk(kChunkSize);
     qint64 copied = 0;
+    auto* sourceFile = qobject_cast<QFileDevice*>(&source);
+    auto* targetFile = qobject_cast<QFileDevice*>(&target);
+    const auto reason = [](QIODevice& device, QFileDevice* file, int err) {
+        return file ? fileErrorReason(*file, err) : device.errorString();
+    };
     for (;;) {
+        errno = 0;
         const qint64 n = source.read(chunk.data(), kChunkSize);
-        if (n < 0)
-            throw CopyError(CopyError::Kind::Read,
-                            QStringLiteral("Błąd odczytu pliku %1: %2").arg(sourceName, source.errorString()));
+        if (n < 0) {
+            const int err = errno;
+            throw CopyError(
+                CopyError::Kind::Read,
+                QStringLiteral("Błąd odczytu pliku %1: %2").arg(sourceName, reason(source, sourceFile, err)));
+        }
         if (n == 0)
             break;
-        if (target.write(chunk.data(), n) != n)
-            throw CopyError(CopyError::Kind::Write,
-                            QStringLiteral("Błąd zapisu pliku %1: %2").arg(targetName, target.errorString()));
+        // A short write (a disk filling up) is followed by another, which names the cause.
+        const bool whole = targetFile ? writeWhole(*targetFile, chunk.data(), n) : target.write(chunk.data(), n) == n;
+        if (!whole) {
+            const int err = errno;
+            throw CopyError(
+                CopyError::Kind::Write,
+                QStringLiteral("Błąd zapisu pliku %1: %2").arg(targetName, reason(target, targetFile, err)));
+        }
         for (qint64 offset = 0; offset < n; offset += kBlockSize) {
             const qint64 block = qMin(kBlockSize, n - offset);
             copied += block;
@@ -96,9 +112,12 @@ qint64 copyInBlocks(QIODevice& source, const QString& sourceName, QIODevice& tar
         }
     }
     // Buffered bytes must reach the file before the copy counts as done.
-    if (auto* file = qobject_cast<QFileDevice*>(&target); file && !file->flush())
+    errno = 0;
+    if (targetFile && !targetFile->flush()) {
+        const int err = errno;
         throw CopyError(CopyError::Kind::Write,
-                        QStringLiteral("Błąd zapisu pliku %1: %2").arg(targetName, file->errorString()));
+                        QStringLiteral("Błąd zapisu pliku %1: %2").arg(targetName, fileErrorReason(*targetFile, err)));
+    }
     return copied;
 }
 

@@ -1,8 +1,10 @@
 #include "archive/BackupJob.h"
 
 #include "archive/ArchiveFiles.h"
+#include "common/SystemErrors.h"
 #include "platform/Drives.h"
 
+#include <cerrno>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -257,14 +259,20 @@ void BackupJob::copyFile(const QString& name)
     ++p_.fileNumber;
     emitStage(Stage::FileStarted);
     QFile source(Drives::toRealPath(p_.from));
-    if (!source.open(QIODevice::ReadOnly | QIODevice::Unbuffered))
+    errno = 0;
+    if (!source.open(QIODevice::ReadOnly | QIODevice::Unbuffered)) {
+        const int err = errno;
         throw CopyError(CopyError::Kind::OpenSource,
-                        QStringLiteral("Nie można otworzyć pliku %1: %2").arg(p_.from, source.errorString()));
+                        QStringLiteral("Nie można otworzyć pliku %1: %2").arg(p_.from, fileErrorReason(source, err)));
+    }
     const QString realTarget = staging_ ? realFile(staging_->folder(), name) : Drives::toRealPath(p_.to);
     QFile target(realTarget);
-    if (!target.open(QIODevice::WriteOnly | QIODevice::Truncate | QIODevice::Unbuffered))
+    errno = 0;
+    if (!target.open(QIODevice::WriteOnly | QIODevice::Truncate | QIODevice::Unbuffered)) {
+        const int err = errno;
         throw CopyError(CopyError::Kind::OpenTarget,
-                        QStringLiteral("Nie można utworzyć pliku %1: %2").arg(p_.to, target.errorString()));
+                        QStringLiteral("Nie można utworzyć pliku %1: %2").arg(p_.to, fileErrorReason(target, err)));
+    }
     const qint64 size = source.size();
     p_.fileDone = 0;
     p_.fileSize = size;
@@ -283,13 +291,19 @@ void BackupJob::copyFile(const QString& name)
             if (afterBlock_)
                 afterBlock_(realTarget);
         });
-        if (!syncFile(target))
+        errno = 0;
+        if (!syncFile(target)) {
+            const int err = errno;
             throw CopyError(CopyError::Kind::Write,
-                            QStringLiteral("Błąd zapisu pliku %1: %2").arg(targetName, target.errorString()));
+                            QStringLiteral("Błąd zapisu pliku %1: %2").arg(targetName, fileErrorReason(target, err)));
+        }
+        errno = 0;
         target.close();
-        if (target.error() != QFileDevice::NoError)
+        if (target.error() != QFileDevice::NoError) {
+            const int err = errno;
             throw CopyError(CopyError::Kind::Write,
-                            QStringLiteral("Błąd zapisu pliku %1: %2").arg(targetName, target.errorString()));
+                            QStringLiteral("Błąd zapisu pliku %1: %2").arg(targetName, fileErrorReason(target, err)));
+        }
         // A copy counts once it is on the disk whole and, for a table, sound.
         verifyArchiveCopy(realTarget, targetName, size);
     } catch (const BackupError& e) {

@@ -1,9 +1,11 @@
 #include "archive/RestoreJob.h"
 
 #include "archive/ArchiveFiles.h"
+#include "common/SystemErrors.h"
 #include "platform/Drives.h"
 #include "store/TableDefs.h"
 
+#include <cerrno>
 #include <QFile>
 
 #include <algorithm>
@@ -72,6 +74,10 @@ RestoreEnd RestoreJob::steps(RestoreQuestions& ask)
         return RestoreEnd::NoDisketteBackup;
     } else if (source_.last.diskettes == 1) {
         for (bool done = false; !done;) {
+            // Each attempt reads the diskette afresh: its bytes count once.
+            p_.total = 0;
+            p_.done = 0;
+            p_.fileNumber = 0;
             try {
                 const QString folder = diskSpelling(source_.archiveRoot + QStringLiteral("Archiwum\\"));
                 archiveFolder_ = withBackslash(folder);
@@ -168,18 +174,23 @@ void RestoreJob::restoreFile(const QString& name)
         return;
     }
     QFile source(sourcePath);
+    errno = 0;
     if (!source.open(QIODevice::ReadOnly | QIODevice::Unbuffered)) {
         // Skipped: its data file stays as it is and the run counts as incomplete.
+        const int err = errno;
         result_.failures.append(
-            QStringLiteral("Nie można otworzyć pliku %1: %2").arg(sourceName, source.errorString()));
+            QStringLiteral("Nie można otworzyć pliku %1: %2").arg(sourceName, fileErrorReason(source, err)));
         return;
     }
     if (!staging_)
         staging_ = std::make_unique<RestoreStaging>(Drives::toRealPath(dataDir_));
     QFile staged(staging_->stagedPath(name));
-    if (!staged.open(QIODevice::WriteOnly | QIODevice::Truncate | QIODevice::Unbuffered))
+    errno = 0;
+    if (!staged.open(QIODevice::WriteOnly | QIODevice::Truncate | QIODevice::Unbuffered)) {
+        const int err = errno;
         throw CopyError(CopyError::Kind::OpenTarget,
-                        QStringLiteral("Nie można zapisać pliku %1: %2").arg(targetName, staged.errorString()));
+                        QStringLiteral("Nie można zapisać pliku %1: %2").arg(targetName, fileErrorReason(staged, err)));
+    }
 
     const qint64 size = source.size();
     p_.fileDone = 0;
@@ -203,9 +214,12 @@ void RestoreJob::restoreFile(const QString& name)
         result_.failures.append(e.text());
         return;
     }
-    if (!syncFile(staged))
+    errno = 0;
+    if (!syncFile(staged)) {
+        const int err = errno;
         throw CopyError(CopyError::Kind::Write,
-                        QStringLiteral("Błąd zapisu pliku %1: %2").arg(targetName, staged.errorString()));
+                        QStringLiteral("Błąd zapisu pliku %1: %2").arg(targetName, fileErrorReason(staged, err)));
+    }
     emitStage(Stage::Bytes);
     if (p_.fileDone != size) {
         result_.failures.append(QStringLiteral("Plik %1 odczytano niecały (%2 z %3 bajtów)")

@@ -1,8 +1,11 @@
 #include "archive/RestoreStaging.h"
 
 #include "archive/ArchiveFiles.h"
+#include "common/SystemErrors.h"
+#include "store/FileHealth.h"
 #include "store/TableSchema.h"
 
+#include <cerrno>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -136,18 +139,31 @@ void RestoreStaging::commit()
     const QDir data(dataDir_);
     const QString manifestPath = QDir(root_).filePath(kManifest);
     QFile manifest(manifestPath);
-    if (!manifest.open(QIODevice::WriteOnly | QIODevice::Truncate | QIODevice::Text))
-        throw RestoreError(QStringLiteral("Nie można zapisać pliku %1: %2").arg(manifestPath, manifest.errorString()));
+    errno = 0;
+    if (!manifest.open(QIODevice::WriteOnly | QIODevice::Truncate | QIODevice::Text)) {
+        const int err = errno;
+        throw RestoreError(
+            QStringLiteral("Nie można zapisać pliku %1: %2").arg(manifestPath, fileErrorReason(manifest, err)));
+    }
 
     inCommit_ = true;
     std::vector<Move> done;
     const auto move = [&](const QString& from, const QString& to) {
         // Recorded on disk before it happens, so a crash can be undone.
         const QByteArray line = (from + QLatin1Char('\t') + to + QLatin1Char('\n')).toUtf8();
-        if (manifest.write(line) != line.size() || !manifest.flush() || !syncFile(manifest))
-            throw RestoreError(QStringLiteral("Nie można zapisać pliku %1").arg(manifestPath));
-        if (!rename_(data.filePath(from), data.filePath(to)))
-            throw RestoreError(QStringLiteral("Nie można zastąpić pliku %1").arg(data.filePath(to)));
+        errno = 0;
+        if (!writeWhole(manifest, line.constData(), line.size()) || !manifest.flush() || !syncFile(manifest)) {
+            const int err = errno;
+            throw RestoreError(
+                QStringLiteral("Nie można zapisać pliku %1: %2").arg(manifestPath, fileErrorReason(manifest, err)));
+        }
+        errno = 0;
+        if (!rename_(data.filePath(from), data.filePath(to))) {
+            const int err = errno;
+            throw RestoreError(
+                QStringLiteral("Nie można zastąpić pliku %1: %2")
+                    .arg(data.filePath(to), err ? systemErrorReason(err) : QStringLiteral("nieznana przyczyna")));
+        }
         done.push_back({from, to});
     };
     const QString newDir = kFolder + QLatin1Char('/') + kNew + QLatin1Char('/');
@@ -185,6 +201,9 @@ void RestoreStaging::commit()
     QFile::remove(manifestPath);
     inCommit_ = false;
     committed_ = true;
+    // Each restored file was checked sound before it came in.
+    for (const QString& name : names_)
+        filehealth::forget(data.filePath(existingSpelling(data, name)));
 }
 
 } // namespace jadl::archive

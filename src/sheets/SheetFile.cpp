@@ -1,5 +1,7 @@
 #include "sheets/SheetFile.h"
 
+#include "common/SystemErrors.h"
+
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -32,31 +34,6 @@ SheetError::SheetError(const QString& path, const QString& reason)
       what_(message_.toUtf8())
 { }
 
-QString fileErrorReason(int err)
-{
-    switch (err) {
-    case ENOSPC:
-    case EDQUOT:
-        return QStringLiteral("brak miejsca na dysku");
-    case EACCES:
-    case EPERM:
-        return QStringLiteral("brak uprawnień do zapisu");
-    case EROFS:
-        return QStringLiteral("dysk tylko do odczytu");
-    case ENOENT:
-    case ENOTDIR:
-        return QStringLiteral("folder nie istnieje");
-    case EISDIR:
-        return QStringLiteral("pod tą nazwą jest folder");
-    case ENAMETOOLONG:
-        return QStringLiteral("za długa nazwa pliku");
-    case EIO:
-        return QStringLiteral("błąd wejścia/wyjścia dysku");
-    default:
-        return QStringLiteral("błąd zapisu (kod %1)").arg(err);
-    }
-}
-
 void setSimulatedSheetWriteError(int err)
 {
     simulatedError = err;
@@ -66,7 +43,7 @@ ReplacingFile::ReplacingFile(QString target) : target_(std::move(target))
 {
     const QFileInfo info(target_);
     if (info.isDir())
-        fail(fileErrorReason(EISDIR));
+        fail(systemErrorReason(EISDIR));
     // A dot name keeps the unfinished file out of sight in the user's folder.
     for (int attempt = 0; attempt < 16 && fd_ < 0; ++attempt) {
         temp_ = info.dir().filePath(QStringLiteral(".%1.%2.tmp")
@@ -74,10 +51,10 @@ ReplacingFile::ReplacingFile(QString target) : target_(std::move(target))
                                         .arg(QRandomGenerator::global()->generate(), 8, 16, QLatin1Char('0')));
         fd_ = ::open(encoded(temp_).constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
         if (fd_ < 0 && errno != EEXIST)
-            fail(fileErrorReason(errno));
+            fail(systemErrorReason(errno));
     }
     if (fd_ < 0)
-        fail(fileErrorReason(EEXIST));
+        fail(systemErrorReason(EEXIST));
     // Replacing a file keeps its permissions; a new one gets the umask's.
     struct stat st { };
     if (::stat(encoded(target_).constData(), &st) == 0)
@@ -107,7 +84,7 @@ void ReplacingFile::write(const QByteArray& bytes)
         if (n < 0) {
             if (errno == EINTR)
                 continue;
-            fail(fileErrorReason(errno));
+            fail(systemErrorReason(errno));
         }
         p += n;
         left -= n;
@@ -117,17 +94,17 @@ void ReplacingFile::write(const QByteArray& bytes)
 void ReplacingFile::commit()
 {
     if (const int simulated = simulatedError.load())
-        fail(fileErrorReason(simulated));
+        fail(systemErrorReason(simulated));
     // A writer that opened the file by name wrote through the same inode, so this
     // descriptor syncs its data too.
     if (::fsync(fd_) != 0 && errno != EINVAL)
-        fail(fileErrorReason(errno));
+        fail(systemErrorReason(errno));
     const int closed = ::close(fd_);
     fd_ = -1;
     if (closed != 0)
-        fail(fileErrorReason(errno));
+        fail(systemErrorReason(errno));
     if (std::rename(encoded(temp_).constData(), encoded(target_).constData()) != 0)
-        fail(fileErrorReason(errno));
+        fail(systemErrorReason(errno));
     committed_ = true;
 }
 

@@ -23,9 +23,6 @@ private:
     QByteArray what_;
 };
 
-// The reason, in Polish, for a failed system call's errno.
-QString fileErrorReason(int err);
-
 // A temporary file in the target's folder (same file system, so the final rename
 // is atomic). Created on construction; removed on destruction unless committed.
 class ReplacingFile {

@@ -1,5 +1,7 @@
 #include "sheets/XlsxSheet.h"
 
+#include "common/SystemErrors.h"
+
 #include "sheets/SheetFile.h"
 #include "sheets/SheetText.h"
 
@@ -221,7 +223,7 @@ private:
         if (err != 0 &&
             (e == LXW_ERROR_CREATING_XLSX_FILE || e == LXW_ERROR_ZIP_FILE_OPERATION || e == LXW_ERROR_ZIP_CLOSE ||
              e == LXW_ERROR_ZIP_FILE_ADD || e == LXW_ERROR_CREATING_TMPFILE))
-            return fileErrorReason(err);
+            return systemErrorReason(err);
         return libraryFailure(e);
     }
 

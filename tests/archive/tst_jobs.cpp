@@ -5,6 +5,7 @@
 
 #include "archive/BackupJob.h"
 #include "archive/RestoreJob.h"
+#include "platform/Drives.h"
 #include "store/Table.h"
 #include "store/TableDefs.h"
 
@@ -99,6 +100,7 @@ private Q_SLOTS:
     void damagedTableLeavesTheTargetAsItWas();
     void failedCommitLeavesTheDataAsTheyWere_data();
     void failedCommitLeavesTheDataAsTheyWere();
+    void retriedDisketteCountsEachByteOnce();
 };
 
 void JobsTest::progressGrowsToTheTotal_data()
@@ -217,6 +219,41 @@ void JobsTest::failedCommitLeavesTheDataAsTheyWere()
     QVERIFY(r.failures.first().endsWith(QStringLiteral(" - dane pozostały bez zmian")));
     QVERIFY(archtest::snapshot(drive.data()) == before);
     QVERIFY(!QFileInfo::exists(drive.data() + QStringLiteral("/.odtwarzanie")));
+}
+
+// The diskette turns unreadable in the middle of the restore; the user inserts it
+// again and the restore starts over: progress and report add each file once.
+void JobsTest::retriedDisketteCountsEachByteOnce()
+{
+    Drive drive;
+    const BackupResult backup = backUp(QStringLiteral("a:\\"));
+    QCOMPARE(backup.end, BackupEnd::Complete);
+    QCOMPARE(backup.diskettes, 1);
+    const auto data = archtest::snapshot(drive.data());
+    Yes yes;
+    qint64 lastTotal = -1;
+    qint64 lastDone = -1;
+    RestoreJob job({QStringLiteral("a:\\Archiwum\\"),
+                    QStringLiteral("a:\\Archiwum\\"),
+                    QStringLiteral("a:\\"),
+                    {backup.diskettes, backup.total}},
+                   kDataDir, [&](const RestoreProgress& p) {
+                       lastTotal = p.total;
+                       lastDone = p.done;
+                   });
+    int blocks = 0;
+    job.setAfterBlockHook([&](const QString&) {
+        if (++blocks == 3)
+            throw jadl::platform::IoError(QStringLiteral("Napęd A: nie jest gotowy"));
+    });
+    const RestoreResult r = job.run(yes);
+    QVERIFY(blocks > 3);
+    QCOMPARE(r.end, RestoreEnd::Restored);
+    QCOMPARE(r.archiveBytes, archtest::totalSize(data));
+    QCOMPARE(r.restoredBytes, r.archiveBytes);
+    QCOMPARE(lastTotal, r.archiveBytes);
+    QCOMPARE(lastDone, r.archiveBytes);
+    QVERIFY(archtest::snapshot(drive.data()) == data);
 }
 
 QTEST_MAIN(JobsTest)

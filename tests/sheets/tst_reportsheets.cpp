@@ -475,7 +475,7 @@ void TestReportSheets::previewSavesSheet_data()
     QTest::newRow("upper-case ending") << "ZAKUPY.CSV" << SheetFormat::Xlsx << "ZAKUPY.CSV" << SheetFormat::Csv << "";
     QTest::newRow("another ending") << "zakupy.txt" << SheetFormat::Csv << "zakupy.txt.csv" << SheetFormat::Csv << "";
     QTest::newRow("missing folder") << "brak/zakupy.xlsx" << SheetFormat::Xlsx << "" << SheetFormat::Xlsx
-                                    << "Nie można zapisać arkusza %1/brak/zakupy.xlsx: folder nie istnieje";
+                                    << "Nie można zapisać arkusza %1/brak/zakupy.xlsx: plik lub folder nie istnieje";
 }
 
 void TestReportSheets::previewSavesSheet()

@@ -7,47 +7,22 @@
 #include "reports/ReportSheet.h"
 #include "reports/ZakupioneTowaryDrukJadl.h"
 #include "sheets/SheetFile.h"
+#include "support/core/TmpfsMount.h"
 
 #include <QTemporaryDir>
 
 #include <cerrno>
 
-#include <sys/mount.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 using namespace jadl;
 using namespace sheettest;
+using jadl::test::TmpfsMount;
 
 namespace {
 
 const QByteArray kOldContent = "stary arkusz, nie ruszać";
-
-// A tmpfs mounted on a folder for the lifetime of the object (root only).
-class TmpfsMount {
-public:
-    TmpfsMount(const QString& dir, const char* size) : dir_(QFile::encodeName(dir))
-    {
-        const QByteArray options = QByteArrayLiteral("size=") + size;
-        mounted_ = ::mount("tmpfs", dir_.constData(), "tmpfs", MS_NOSUID | MS_NODEV, options.constData()) == 0;
-    }
-    ~TmpfsMount()
-    {
-        if (mounted_)
-            ::umount2(dir_.constData(), MNT_DETACH);
-    }
-    TmpfsMount(const TmpfsMount&) = delete;
-    TmpfsMount& operator=(const TmpfsMount&) = delete;
-    bool mounted() const { return mounted_; }
-    bool makeReadOnly()
-    {
-        return ::mount(nullptr, dir_.constData(), nullptr, MS_REMOUNT | MS_RDONLY | MS_NOSUID | MS_NODEV, nullptr) == 0;
-    }
-
-private:
-    QByteArray dir_;
-    bool mounted_ = false;
-};
 
 // Turns the simulated failure off again however the test ends.
 struct SimulatedFailure {
@@ -120,11 +95,11 @@ void TestSheetSaving::failedWriteChangesNothing()
     QString reason = QStringLiteral("brak miejsca na dysku");
     int simulated = ENOSPC;
     if (trouble == Trouble::Unwritable) {
-        reason = QStringLiteral("brak uprawnień do zapisu");
+        reason = QStringLiteral("brak uprawnień");
         simulated = EACCES;
         if (disk.mounted()) {
             QVERIFY(disk.makeReadOnly());
-            reason = QStringLiteral("dysk tylko do odczytu");
+            reason = QStringLiteral("nośnik tylko do odczytu");
         } else if (!root) {
             QVERIFY(QFile::setPermissions(dir, QFile::ReadOwner | QFile::ExeOwner));
         }

@@ -2,6 +2,7 @@
 
 #include "archive/KopiowanieDanychJadl.h"
 #include "archive/OdtwarzanieDanychJadl.h"
+#include "archive/BackupStaging.h"
 #include "archive/RestoreStaging.h"
 #include "masterdata/DostawcyJadl.h"
 #include "masterdata/GrupyTowarowJadl.h"
@@ -26,6 +27,7 @@
 #include "shell/MeniJadl.h"
 #include "shell/ProgramTables.h"
 #include "store/DataStore.h"
+#include "store/FileHealth.h"
 #include "store/Database.h"
 #include "store/Modul_Danych1.h"
 #include "store/TableDefs.h"
@@ -156,12 +158,50 @@ QStringList reportDamagedTables(const QString& dataDir)
             continue;
         if (const auto reason = jadl::checkTableFile(path, false)) {
             damaged << def->fileName;
-            jadl::platform::showError(QStringLiteral("Plik tabeli %1 nie daje się otworzyć: %2.\n"
-                                                     "Dane tej tabeli można odtworzyć z archiwum.")
-                                          .arg(QDir::toNativeSeparators(path), *reason));
+            jadl::filehealth::markDamaged(path, *reason);
+            jadl::platform::showError(jadl::filehealth::damagedFileMessage(path, *reason));
         }
     }
     return damaged;
+}
+
+// Every other table file of the data directory is checked whole in the
+// background; a damaged one is named as soon as it is found.
+void checkTablesInBackground(const QString& dataDir, const QStringList& damaged)
+{
+    QStringList paths;
+    const QDir dir(dataDir);
+    for (const QString& name : dir.entryList(QDir::Files)) {
+        if (!name.endsWith(QLatin1String(".db"), Qt::CaseInsensitive) || damaged.contains(name, Qt::CaseInsensitive))
+            continue;
+        paths << dir.filePath(name);
+    }
+    jadl::filehealth::startChecking(paths, [](const QString& path, const QString& reason) {
+        QMetaObject::invokeMethod(
+            qApp,
+            [message = jadl::filehealth::damagedFileMessage(path, reason)] { jadl::platform::showError(message); },
+            Qt::QueuedConnection);
+    });
+}
+
+// A backup cut short in the middle of its final swap (a kill, a power loss)
+// leaves the day's archive hidden; it is brought back on every hard disk that
+// holds archives: "Jadl\Archiwum" on the program drive, "Archiwum" on the others.
+void recoverArchiveSwaps()
+{
+    using jadl::platform::Drives;
+    for (const jadl::platform::DriveInfo& d : Drives::drives()) {
+        if (d.type != jadl::platform::DriveType::Fixed)
+            continue;
+        const QString parent = d.letter == Drives::programDrive() ? QStringLiteral("Jadl\\Archiwum")
+                                                                  : QStringLiteral("Archiwum");
+        try {
+            jadl::archive::BackupStaging::recover(
+                Drives::toRealPath(QString(d.letter) + QStringLiteral(":\\") + parent));
+        } catch (const jadl::platform::IoError&) {
+            // a drive that cannot be read holds no archive to bring back
+        }
+    }
 }
 
 // One program per data directory: a second one would find its tables locked or
@@ -281,6 +321,7 @@ void checkCopyTable()
 bool StartUp()
 {
     loadPolishTranslations();
+    jadl::filehealth::reset();
 
     // A server when one is configured, else the data directory.
     std::optional<QString> server;
@@ -318,6 +359,8 @@ bool StartUp()
         damaged = reportDamagedTables(dataDir);
     }
 
+    recoverArchiveSwaps();
+
     jadl::Forms& f = forms();
     f.Meni = create<TMeni>();
     f.Towary = create<TTowary>();
@@ -350,6 +393,8 @@ bool StartUp()
 
     f.Meni->move(0, 0);
     f.Meni->show();
+    if (!server)
+        checkTablesInBackground(jadl::platform::Drives::dataDirectory(), damaged);
     return true;
 }
 
@@ -361,5 +406,6 @@ void ShutDown()
     while (!objects.empty())
         objects.pop_back();
     forms() = jadl::Forms{};
+    jadl::filehealth::reset();
     dataDirectoryLock().reset();
 }

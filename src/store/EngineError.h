@@ -19,10 +19,24 @@ public:
     const QString& text() const { return text_; }
     const QString& file() const { return file_; }
 
+protected:
+    // A message that names its file in its own words.
+    struct Worded { };
+    EngineError(Worded, QString message, QString file) : text_(message), file_(std::move(file)), what_(message.toUtf8())
+    { }
+
 private:
     QString text_;
     QString file_;
     QByteArray what_;
+};
+
+// A table file the engine reads as damaged ("database disk image is malformed"):
+// its numbers cannot be trusted; the message names the file and the way back (the
+// last archive).
+class DamagedFile : public EngineError {
+public:
+    DamagedFile(const QString& message, QString file) : EngineError(Worded{}, message, std::move(file)) { }
 };
 
 // The connection to the server that keeps the tables is gone. What was being

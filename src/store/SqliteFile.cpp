@@ -1,9 +1,13 @@
 #include "store/SqliteFile.h"
 
+#include "common/SystemErrors.h"
+#include "store/FileHealth.h"
 #include "store/SqlDialect.h"
 
 #include <sqlite3.h>
 #include <QFile>
+
+#include <cerrno>
 
 namespace jadl {
 
@@ -86,14 +90,50 @@ private:
     {
         if (rc != SQLITE_OK) {
             // The connection's message says more than the code's when there is one.
-            const char* msg = sqlite3_errmsg(file_.db().getHandle());
-            throw EngineError(QString::fromUtf8(msg && *msg ? msg : sqlite3_errstr(rc)), file_.path());
+            sqlite3* db = file_.db().getHandle();
+            const int code = (sqlite3_extended_errcode(db) & 0xff) == (rc & 0xff) ? sqlite3_extended_errcode(db) : rc;
+            throwSqliteError(db, code, sqlite3_errmsg(db), file_.path());
         }
     }
     SqliteFile& file_;
     sqlite3_stmt* st_ = nullptr;
     std::unique_ptr<RowSet> members_;
 };
+
+void throwSqliteError(sqlite3* db, int rc, const char* engineText, const QString& path)
+{
+    const QString engine = QString::fromUtf8(engineText && *engineText ? engineText : sqlite3_errstr(rc));
+    const int err = db ? sqlite3_system_errno(db) : 0;
+    const auto because = [&](const QString& what, const QString& fallback) {
+        return EngineError(QStringLiteral("%1: %2 (%3)").arg(what, err ? systemErrorReason(err) : fallback, engine),
+                           path);
+    };
+    switch (rc & 0xff) {
+    case SQLITE_CORRUPT:
+    case SQLITE_NOTADB:
+        filehealth::markDamaged(path, engine);
+        throw DamagedFile(filehealth::damagedFileMessage(path, engine), path);
+    case SQLITE_FULL:
+        throw EngineError(QStringLiteral("Błąd zapisu pliku: %1 (%2)").arg(systemErrorReason(ENOSPC), engine), path);
+    case SQLITE_READONLY:
+        throw because(QStringLiteral("Błąd zapisu pliku"),
+                      QStringLiteral("nośnik tylko do odczytu lub brak uprawnień"));
+    case SQLITE_PERM:
+    case SQLITE_AUTH:
+        throw because(QStringLiteral("Błąd dostępu do pliku"), QStringLiteral("brak uprawnień"));
+    case SQLITE_CANTOPEN:
+        throw because(QStringLiteral("Nie można otworzyć pliku"), QStringLiteral("nieznana przyczyna"));
+    case SQLITE_IOERR:
+        throw because(QStringLiteral("Błąd odczytu lub zapisu pliku"), QStringLiteral("błąd wejścia/wyjścia nośnika"));
+    default:
+        throw EngineError(engine, path);
+    }
+}
+
+void SqliteFile::fail(int rc, const char* engineText) const
+{
+    throwSqliteError(db_ ? db_->getHandle() : nullptr, rc, engineText, path());
+}
 
 SqliteFile::SqliteFile(const QString& path, Mode mode, bool exclusive) : SqlConnection(path), exclusive_(exclusive)
 {

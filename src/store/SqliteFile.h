@@ -13,7 +13,13 @@
 #include <string>
 #include <unordered_map>
 
+struct sqlite3;
+
 namespace jadl {
+
+// The EngineError for an SQLite result code on the file at `path`; `db` gives the
+// system's error number behind an I/O failure and may be null.
+[[noreturn]] void throwSqliteError(sqlite3* db, int rc, const char* engineText, const QString& path);
 
 class SqliteFile : public SqlConnection {
 public:
@@ -34,9 +40,12 @@ public:
         try {
             return f();
         } catch (const SQLite::Exception& e) {
-            throw EngineError(QString::fromUtf8(e.what()), path());
+            fail(e.getExtendedErrorCode(), e.what());
         }
     }
+    // Throws the EngineError for an SQLite result code: the cause in Polish words
+    // (a full disk, a read-only medium, ...), a damaged file as DamagedFile.
+    [[noreturn]] void fail(int rc, const char* engineText) const;
 
     const SqlDialect& dialect() const override;
     SqlStatement& statement(const QString& sql) override;

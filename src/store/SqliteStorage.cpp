@@ -1,6 +1,7 @@
 // Tables as SQLite files, one per table, in a directory.
 #include "store/TableStorage.h"
 
+#include "store/FileHealth.h"
 #include "store/SqliteFile.h"
 
 #include <QDir>
@@ -40,6 +41,9 @@ OpenedTable open(const QString& path, const TableRequest& r)
             throw EngineError(QStringLiteral("Table does not exist"), path);
         schemamerge::createTableFile(path, *def, r.displayName);
     }
+    // A file found damaged is not read again in this run: none of its numbers is shown.
+    if (const auto fault = filehealth::damage(path))
+        throw DamagedFile(filehealth::damagedFileMessage(path, *fault), path);
     auto file = std::make_unique<SqliteFile>(path, SqliteFile::Mode::OpenExisting, r.exclusive);
     // Read the structure first: nothing is written to a file that does not fit.
     OpenedTable out;

@@ -5,6 +5,7 @@ PKGS=(build-essential cmake pkg-config qt6-base-dev qt6-translations-l10n libqt6
       libsqlite3-dev libsqlitecpp-dev libicu-dev libpq-dev postgresql libbenchmark-dev libxlsxwriter-dev sqlite3
       fonts-liberation2 fonts-dejavu-core fonts-dejavu-extra
       qt6-qpa-plugins     # the desktop's platform plugin (xcb) for `make run`
+      libqt6svg6          # the scalable glyphs of the main window's buttons
       python3-openpyxl    # the sheet tests read XLSX files back with openpyxl
       clang-format        # the style check of CI (scripts/check-format.sh)
       dpkg-dev file desktop-file-utils  # `make package`: dependencies (CPack needs `file`) and the menu entry's check

@@ -24,6 +24,7 @@
 #include "purchases/UsuwaniePrzypisanych_Towarow.h"
 #include "controls/Guarded.h"
 #include "controls/Builders.h"
+#include "platform/gui/GuiPlatform.h"
 #include "shell/Forms.h"
 #include "store/Modul_Danych1.h"
 #include "store/SharedValues.h"
@@ -59,6 +60,9 @@ QAction* addItem(QMenu* menu, const char* name, const QString& caption, const QS
     return a;
 }
 
+constexpr int kGlyphSize = 24;
+constexpr int kCaptionPixels = 9;
+
 // A font small enough for the captions under the tool button glyphs.
 QFont smallFont(int pixelSize)
 {
@@ -87,25 +91,23 @@ TMeni::TMeni(QWidget* parent) : QMainWindow(parent)
     row->setContentsMargins(6, 10, 6, 10);
     row->setSpacing(8);
 
-    QStyle* st = style();
     SpeedButtonTowary = makeToolButton("SpeedButtonTowary", QStringLiteral("&Tow. Podst."),
-                                       QStringLiteral("Wprowadzanie, przegląd i modfikacja towarów podstawowych"), 8,
-                                       st->standardIcon(QStyle::SP_FileDialogDetailedView));
+                                       QStringLiteral("Wprowadzanie, przegląd i modfikacja towarów podstawowych"),
+                                       QStringLiteral("towary"));
     SpeedButtonDostawcy = makeToolButton("SpeedButtonDostawcy", QStringLiteral("&Dostawcy"),
-                                         QStringLiteral("Wprowadzanie, edycja i modyfikacja dostawców"), 8,
-                                         st->standardIcon(QStyle::SP_DirHomeIcon));
+                                         QStringLiteral("Wprowadzanie, edycja i modyfikacja dostawców"),
+                                         QStringLiteral("dostawcy"));
     SpeedButtonPowiazania = makeToolButton("SpeedButtonPowiazania", QStringLiteral("POWIĄŻ"),
-                                           QStringLiteral("Przypisanie wybranych towarów do wybranego dostawcy"), 8,
-                                           st->standardIcon(QStyle::SP_CommandLink));
+                                           QStringLiteral("Przypisanie wybranych towarów do wybranego dostawcy"),
+                                           QStringLiteral("powiaz"));
     SpeedButtonTowaryDostawcy = makeToolButton("SpeedButtonTowaryDostawcy", QStringLiteral("Tow. Dost."),
-                                               QStringLiteral("Towary wybranego dostawcy za wybrany okres czasowy"), 8,
-                                               st->standardIcon(QStyle::SP_FileDialogListView));
+                                               QStringLiteral("Towary wybranego dostawcy za wybrany okres czasowy"),
+                                               QStringLiteral("towarydostawcy"));
     SpeedButtonKopia = makeToolButton("SpeedButtonKopia", QStringLiteral("Kopia"),
-                                      QStringLiteral("Wykonanie kopii bezpieczeństwa danych systemu"), 11,
-                                      st->standardIcon(QStyle::SP_DriveHDIcon));
+                                      QStringLiteral("Wykonanie kopii bezpieczeństwa danych systemu"),
+                                      QStringLiteral("kopia"));
     SpeedButtonZamknij = makeToolButton("SpeedButtonZamknij", QStringLiteral("&WYJŚCIE"),
-                                        QStringLiteral("Koniec pracy z programem"), 9,
-                                        st->standardIcon(QStyle::SP_DialogCloseButton));
+                                        QStringLiteral("Koniec pracy z programem"), QStringLiteral("wyjscie"));
     for (QToolButton* b : {SpeedButtonTowary, SpeedButtonDostawcy, SpeedButtonPowiazania, SpeedButtonTowaryDostawcy,
                            SpeedButtonKopia, SpeedButtonZamknij})
         row->addWidget(b);
@@ -191,18 +193,20 @@ TMeni::TMeni(QWidget* parent) : QMainWindow(parent)
     resize(455, 174);
 }
 
-QToolButton* TMeni::makeToolButton(const char* name, const QString& caption, const QString& hint, int pixelSize,
-                                   const QIcon& icon)
+QToolButton* TMeni::makeToolButton(const char* name, const QString& caption, const QString& hint,
+                                   const QString& iconName)
 {
     auto* b = new QToolButton(Panel1);
     b->setObjectName(QString::fromLatin1(name));
     b->setText(caption);
-    b->setIcon(icon);
-    b->setIconSize(QSize(24, 24));
+    // Scalable glyphs of one size and one caption font: the six buttons line up
+    // and stay crisp at any display scale.
+    b->setIcon(jadl::programIcon(iconName));
+    b->setIconSize(QSize(kGlyphSize, kGlyphSize));
     b->setToolButtonStyle(Qt::ToolButtonTextUnderIcon);
     b->setAutoRaise(true);
     b->setFixedSize(50, 50);
-    b->setFont(smallFont(pixelSize));
+    b->setFont(smallFont(kCaptionPixels));
     jadl::describe(b, caption, hint);
     return b;
 }

@@ -79,6 +79,5 @@ private:
     static jadl::Table* vatTable();
     static jadl::Table* unitsTable();
 
-    QToolButton* makeToolButton(const char* name, const QString& caption, const QString& hint, int pixelSize,
-                                const QIcon& icon);
+    QToolButton* makeToolButton(const char* name, const QString& caption, const QString& hint, const QString& iconName);
 };

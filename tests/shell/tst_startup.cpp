@@ -178,8 +178,19 @@ void StartUpTest::mainWindowLooksAsDesigned()
     const QStringList captions{QStringLiteral("&Tow. Podst."), QStringLiteral("&Dostawcy"), QStringLiteral("POWIĄŻ"),
                                QStringLiteral("Tow. Dost."),   QStringLiteral("Kopia"),     QStringLiteral("&WYJŚCIE")};
     QStringList shown;
-    for (QToolButton* b : meni->Panel1->findChildren<QToolButton*>())
+    const QList<QToolButton*> buttons = meni->Panel1->findChildren<QToolButton*>();
+    for (QToolButton* b : buttons) {
         shown << b->text();
+        // One glyph size, drawn at that size (not a smaller picture in a larger
+        // frame) and at twice that for a 200 % display; one caption font.
+        QCOMPARE(b->iconSize(), buttons.first()->iconSize());
+        for (const int scale : {1, 2}) {
+            const QSize want = b->iconSize() * scale;
+            QCOMPARE(b->icon().actualSize(want), want);
+            QCOMPARE(b->icon().pixmap(want).size(), want);
+        }
+        QCOMPARE(b->font(), buttons.first()->font());
+    }
     QCOMPARE(shown, captions);
     QCOMPARE(meni->SpeedButtonDostawcy->toolTip(), QStringLiteral("Wprowadzanie, edycja i modyfikacja dostawców"));
     QCOMPARE(meni->SpeedButtonDostawcy->accessibleName(), QStringLiteral("Dostawcy"));

@@ -30,4 +30,10 @@ void installGuiPlatform()
     platform::setHelpHandler([](int topic) { platform::HelpViewer::ensureInstance()->showTopic(topic); });
 }
 
+QIcon programIcon(const QString& name)
+{
+    initProgramResources();
+    return QIcon(QStringLiteral(":/icons/%1.svg").arg(name));
+}
+
 } // namespace jadl

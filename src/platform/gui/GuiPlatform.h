@@ -1,4 +1,6 @@
 #pragma once
+#include <QIcon>
+#include <QString>
 // Widget side of the platform stand-ins: real message boxes and the help viewer.
 
 namespace jadl {
@@ -7,6 +9,8 @@ namespace jadl {
 // Help.h, and registers the program's resources (help page). Call once after the
 // QApplication exists.
 void installGuiPlatform();
+// A glyph of the program's own (":/icons/<name>.svg"), scalable to any size.
+QIcon programIcon(const QString& name);
 
 namespace platform {
 using jadl::installGuiPlatform;

@@ -10,6 +10,7 @@
 #include "purchases/PrzypisywanieTowarowJadl.h"
 #include "shell/Forms.h"
 #include "shell/StartUp.h"
+#include "store/FileHealth.h"
 #include "store/Modul_Danych1.h"
 
 #include <QApplication>
@@ -34,6 +35,7 @@ public:
         qputenv("JADL_TODAY", "2026-12-06");
         platform::Drives::reload();
         StartUp();
+        filehealth::waitForChecks();
         TModulDanych1* dm = forms().ModulDanych1;
         for (Table* t : {dm->TableDostawcy, dm->TableTowaryPodstawowe, dm->TableGrupyTowarow, dm->TableTowary,
                          dm->TableParametry, forms().StawkiVatJadlon->TableStawkiVat,

@@ -10,6 +10,7 @@
 #include "platform/Messages.h"
 #include "shell/Forms.h"
 #include "shell/StartUp.h"
+#include "store/FileHealth.h"
 
 #include <benchmark/benchmark.h>
 
@@ -56,6 +57,7 @@ void startProgram(const QString& benchData)
     platform::setFixedToday(QDate(2026, 12, 6));
     d.messages = std::make_unique<platform::ScopedScriptedMessages>();
     StartUp();
+    filehealth::waitForChecks(); // the check after start-up reads the same files
     // Start-up adds the table files the generator does not make.
     for (const QString& name : QDir(d.data).entryList(QDir::Files)) {
         d.files << QDir(d.data).filePath(name);

@@ -12,6 +12,7 @@
 #include "shell/Forms.h"
 #include "shell/MeniJadl.h"
 #include "shell/StartUp.h"
+#include "store/FileHealth.h"
 #include "store/Modul_Danych1.h"
 #include "store/TableDefs.h"
 
@@ -127,6 +128,7 @@ void BM_OpenSupplierGoods(benchmark::State& state)
         Drive drive;
         if (!StartUp())
             throw std::runtime_error("start-up refused");
+        jadl::filehealth::waitForChecks();
         Stopwatch engine;
         for (auto _ : state) {
             engine.start();

@@ -5,6 +5,7 @@
 #include <QHash>
 #include <QSet>
 
+#include <atomic>
 #include <condition_variable>
 #include <mutex>
 #include <thread>
@@ -21,8 +22,10 @@ struct State {
     QSet<QString> pending;
     QHash<QString, QString> damaged;
     std::thread worker;
+    std::atomic<bool> cancel{false};
     ~State()
     {
+        cancel = true;
         if (worker.joinable())
             worker.join();
     }
@@ -49,6 +52,9 @@ std::optional<QString> quickCheck(const QString& path)
     std::optional<QString> fault;
     if (rc == SQLITE_OK) {
         sqlite3_busy_timeout(db, 5000);
+        // A program that ends does not wait for the check of a large register.
+        sqlite3_progress_handler(
+            db, 1000, [](void*) { return state().cancel.load() ? 1 : 0; }, nullptr);
         sqlite3_stmt* st = nullptr;
         rc = sqlite3_prepare_v2(db, "PRAGMA quick_check", -1, &st, nullptr);
         while (rc == SQLITE_OK && (rc = sqlite3_step(st)) == SQLITE_ROW) {
@@ -61,6 +67,8 @@ std::optional<QString> quickCheck(const QString& path)
         sqlite3_finalize(st);
     }
     const int primary = rc & 0xff;
+    if (primary == SQLITE_INTERRUPT)
+        fault.reset();
     if (!fault && (primary == SQLITE_CORRUPT || primary == SQLITE_NOTADB))
         fault = QString::fromUtf8(db ? sqlite3_errmsg(db) : sqlite3_errstr(rc));
     sqlite3_close(db);
@@ -69,8 +77,10 @@ std::optional<QString> quickCheck(const QString& path)
 
 void joinWorker(State& s)
 {
+    s.cancel = true;
     if (s.worker.joinable())
         s.worker.join();
+    s.cancel = false;
 }
 
 } // namespace
@@ -90,7 +100,11 @@ void startChecking(const QStringList& paths, DamageReport onDamaged)
     s.worker = std::thread([keys, onDamaged = std::move(onDamaged)] {
         State& st = state();
         for (const QString& k : keys) {
+            if (st.cancel)
+                break;
             const std::optional<QString> fault = quickCheck(k);
+            if (st.cancel)
+                break; // an interrupted check proves nothing
             {
                 const std::lock_guard lock(st.mutex);
                 st.pending.remove(k);
@@ -101,6 +115,13 @@ void startChecking(const QStringList& paths, DamageReport onDamaged)
             if (fault && onDamaged)
                 onDamaged(k, *fault);
         }
+        // Cancelled: what was not checked is no longer waited for.
+        {
+            const std::lock_guard lock(st.mutex);
+            for (const QString& k : keys)
+                st.pending.remove(k);
+        }
+        st.done.notify_all();
     });
 }
 
@@ -114,6 +135,13 @@ std::optional<QString> damage(const QString& path)
     if (it == s.damaged.cend())
         return std::nullopt;
     return *it;
+}
+
+void waitForChecks()
+{
+    State& s = state();
+    std::unique_lock lock(s.mutex);
+    s.done.wait(lock, [&] { return s.pending.isEmpty(); });
 }
 
 void markDamaged(const QString& path, const QString& reason)

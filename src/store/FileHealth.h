@@ -22,6 +22,10 @@ void startChecking(const QStringList& paths, DamageReport onDamaged);
 // waits for the file's check while it is still running.
 std::optional<QString> damage(const QString& path);
 
+// Waits until every check started has finished (benchmarks time the program
+// after it, as a user's first click comes after it).
+void waitForChecks();
+
 // The engine found the file damaged.
 void markDamaged(const QString& path, const QString& reason);
 // The file was replaced by a sound one (a restore).

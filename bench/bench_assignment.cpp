@@ -1,17 +1,16 @@
 // The goods assignment window on the generated register: moving to another
 // supplier or another day (filter, refresh of the lines, totals), against plain
 // sqlite3 selecting and summing the same lines.
-#include "support/BenchHarness.h"
-
 #include "controls/MonthCalendar.h"
-#include "platform/Drives.h"
 #include "masterdata/JednostkiMiar_Jadlon.h"
 #include "masterdata/StawkiVat_Jadlon.h"
+#include "platform/Drives.h"
 #include "purchases/PrzypisywanieTowarowJadl.h"
 #include "shell/Forms.h"
 #include "shell/StartUp.h"
 #include "store/FileHealth.h"
 #include "store/Modul_Danych1.h"
+#include "support/BenchHarness.h"
 
 #include <QApplication>
 #include <QDir>

@@ -2,8 +2,6 @@
 // the backup window as the user starts it, against `cp` of the same files to
 // the same disk. Target: the backup runs at >= 80 % of cp's speed
 // (speed_vs_cp = cp_ms / backup_ms >= 0.8).
-#include "support/BenchHarness.h"
-
 #include "archive/KopiowanieDanychJadl.h"
 #include "platform/Clock.h"
 #include "platform/Drives.h"
@@ -11,14 +9,14 @@
 #include "shell/Forms.h"
 #include "shell/StartUp.h"
 #include "store/FileHealth.h"
-
-#include <benchmark/benchmark.h>
+#include "support/BenchHarness.h"
 
 #include <QApplication>
 #include <QDir>
 #include <QFile>
 #include <QProcess>
 #include <QTemporaryDir>
+#include <benchmark/benchmark.h>
 
 #include <cstdio>
 #include <memory>

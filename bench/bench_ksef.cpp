@@ -4,8 +4,6 @@
 // the seller's remembered goods and recorded, against plain sqlite3 inserting as
 // many purchase lines in one transaction. Needs no generated data set: the invoice
 // and a data directory are written here.
-#include "support/BenchHarness.h"
-
 #include "../tests/invoices/LargeInvoice.h"
 #include "invoices/KsefPlan.h"
 #include "invoices/KsefReader.h"
@@ -13,6 +11,7 @@
 #include "purchases/KsefImport.h"
 #include "store/Database.h"
 #include "store/Table.h"
+#include "support/BenchHarness.h"
 
 #include <QCoreApplication>
 #include <QDir>

@@ -1,10 +1,9 @@
 // Appending and posting one purchase line, durable once post returns (one
 // committed transaction), against a plain sqlite3 INSERT committed with the same
 // pragmas. The lines added are deleted afterwards, so the data set stays as generated.
+#include "common/Formats.h"
 #include "support/BenchHarness.h"
 #include "support/DataGenerator.h"
-
-#include "common/Formats.h"
 
 #include <QList>
 #include <QPair>

@@ -2,12 +2,11 @@
 // nine lines in ten go), then the packing of the table, as the removal window
 // does them; against plain sqlite3 deleting the same lines and vacuuming, on a
 // copy of the same file. Both work on scratch copies beside the data set.
-#include "support/BenchHarness.h"
-#include "support/DataGenerator.h"
-
 #include "purchases/UsuwaniePrzypisanych_Towarow.h"
 #include "store/Database.h"
 #include "store/Modul_Danych1.h"
+#include "support/BenchHarness.h"
+#include "support/DataGenerator.h"
 
 #include <QApplication>
 #include <QDir>

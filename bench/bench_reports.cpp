@@ -4,11 +4,10 @@
 #include "reports/ZakupioneTowaryDrukJadl.h"
 #include "support/PurchaseLinesFile.h"
 
-#include <benchmark/benchmark.h>
-
 #include <QApplication>
 #include <QFileInfo>
 #include <QTemporaryDir>
+#include <benchmark/benchmark.h>
 
 #include <memory>
 

@@ -4,20 +4,18 @@
 // on the same server (its own \timing). The server is a throw-away cluster in the
 // benchmark data folder, loaded once from the generated data directory through
 // the program's own restore path; JADL_BENCH_SERVER names another server instead.
-#include "support/BenchHarness.h"
-#include "support/DataGenerator.h"
-
 #include "store/Database.h"
 #include "store/ServerArchive.h"
 #include "store/TableDefs.h"
-
-#include <libpq-fe.h>
+#include "support/BenchHarness.h"
+#include "support/DataGenerator.h"
 
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QProcess>
 #include <QRegularExpression>
+#include <libpq-fe.h>
 
 #include <memory>
 #include <stdexcept>

@@ -7,10 +7,9 @@
 #include "support/BenchHarness.h"
 #include "support/PurchaseLinesFile.h"
 
-#include <benchmark/benchmark.h>
-
 #include <QApplication>
 #include <QFileInfo>
+#include <benchmark/benchmark.h>
 
 #include <memory>
 

@@ -3,10 +3,8 @@
 // heaviest view (all suppliers, "Cały Okres", the grid scrolled end to end).
 // Floors: plain sqlite3 opening every table file and counting its rows; for
 // memory, the sqlite3 command-line tool reading every purchase line.
-#include "support/BenchHarness.h"
-
-#include "controls/DBGrid.h"
 #include "common/Periods.h"
+#include "controls/DBGrid.h"
 #include "platform/Drives.h"
 #include "purchases/TowaryJadl.h"
 #include "shell/Forms.h"
@@ -15,6 +13,7 @@
 #include "store/FileHealth.h"
 #include "store/Modul_Danych1.h"
 #include "store/TableDefs.h"
+#include "support/BenchHarness.h"
 
 #include <QAbstractButton>
 #include <QApplication>
@@ -27,14 +26,14 @@
 #include <QTimer>
 #include <QToolButton>
 
-#include <fcntl.h>
-#include <sys/resource.h>
-#include <unistd.h>
-#include <sys/wait.h>
-
 #include <cstdio>
 #include <functional>
 #include <stdexcept>
+
+#include <fcntl.h>
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 using namespace jadl;
 using namespace jadl::bench;

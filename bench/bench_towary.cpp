@@ -3,9 +3,6 @@
 // each against plain sqlite3 doing the same selection (and sums) on the same file.
 // The window itself runs (offscreen), over a scratch copy of the small tables and
 // the generated purchase lines.
-#include "support/BenchHarness.h"
-#include "support/DataGenerator.h"
-
 #include "common/Money.h"
 #include "platform/Clock.h"
 #include "purchases/SupplierTotals.h"
@@ -13,9 +10,11 @@
 #include "shell/Forms.h"
 #include "store/Database.h"
 #include "store/Modul_Danych1.h"
+#include "support/BenchHarness.h"
+#include "support/DataGenerator.h"
 
-#include <QApplication>
 #include <QAbstractButton>
+#include <QApplication>
 #include <QButtonGroup>
 #include <QComboBox>
 #include <QDir>

@@ -1,12 +1,11 @@
 // Building the purchase-lines view: one supplier's month (the master link on the
 // suppliers) and every supplier's month, against plain sqlite3 doing the same
 // selection in the same order on the same file.
-#include "support/BenchHarness.h"
-#include "support/DataGenerator.h"
-
 #include "store/Database.h"
 #include "store/Modul_Danych1.h"
 #include "store/SharedValues.h"
+#include "support/BenchHarness.h"
+#include "support/DataGenerator.h"
 
 #include <stdexcept>
 

@@ -1,9 +1,8 @@
 // gen_data DIR [--lines N] [--seed S] [--force]
 // Writes a complete synthetic data directory for the benchmarks (or for trying
 // the program on a large register: point drive C at a folder holding Jadl/Dane_bar).
-#include "support/DataGenerator.h"
-
 #include "store/EngineError.h"
+#include "support/DataGenerator.h"
 
 #include <QCoreApplication>
 #include <QStringList>

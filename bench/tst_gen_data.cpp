@@ -1,12 +1,11 @@
 // The data generator: small data sets read back through the store must hold the
 // program's own rules, the cross-table copies and the promised sizes, and a seed
 // must give the same data every time.
-#include "support/BenchSupport.h"
-#include "support/DataGenerator.h"
-
 #include "common/Formats.h"
 #include "common/Money.h"
 #include "store/TableDefs.h"
+#include "support/BenchSupport.h"
+#include "support/DataGenerator.h"
 
 #include <QCryptographicHash>
 #include <QHash>

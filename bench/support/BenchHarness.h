@@ -3,9 +3,8 @@
 // every benchmark reports next to its own time.
 #include "support/BenchSupport.h"
 
-#include <benchmark/benchmark.h>
-
 #include <QCoreApplication>
+#include <benchmark/benchmark.h>
 
 #include <algorithm>
 #include <cstdio>

@@ -7,7 +7,6 @@
 #include <QDate>
 #include <QString>
 #include <QVariant>
-
 #include <sqlite3.h>
 
 #include <chrono>

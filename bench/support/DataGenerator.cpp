@@ -7,13 +7,12 @@
 #include "store/Table.h"
 #include "store/TableDefs.h"
 
-#include <SQLiteCpp/SQLiteCpp.h>
-
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
 #include <QHash>
+#include <SQLiteCpp/SQLiteCpp.h>
 
 #include <algorithm>
 #include <array>

@@ -1,9 +1,8 @@
 #include "archive/ArchiveFiles.h"
 
-#include "platform/Drives.h"
 #include "common/SystemErrors.h"
+#include "platform/Drives.h"
 
-#include <cerrno>
 #include <QCoreApplication>
 #include <QDir>
 #include <QFile>
@@ -11,6 +10,7 @@
 #include <QFileInfo>
 #include <QIODevice>
 
+#include <cerrno>
 #include <vector>
 
 #include <fcntl.h>

@@ -1,8 +1,8 @@
 #include "archive/ArchiveLayout.h"
 
 #include "archive/DriveWidgets.h"
-#include "platform/Drives.h"
 #include "controls/Builders.h"
+#include "platform/Drives.h"
 
 #include <QDialog>
 #include <QFrame>

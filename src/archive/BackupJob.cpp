@@ -4,10 +4,11 @@
 #include "common/SystemErrors.h"
 #include "platform/Drives.h"
 
-#include <cerrno>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+
+#include <cerrno>
 
 namespace jadl::archive {
 

@@ -2,16 +2,16 @@
 // Data backup window: the user chooses the archive drive, a BackupJob copies
 // the data directory there; the window asks the job's questions in message
 // boxes and shows the progress it reports.
-#include "archive/TablesOffline.h"
 #include "archive/ArchiveFiles.h"
-#include "controls/ExitRoutedDialog.h"
 #include "archive/ArchiveLayout.h"
+#include "archive/TablesOffline.h"
+#include "controls/ExitRoutedDialog.h"
 
 #include <QDialog>
+#include <QList>
 
 #include <functional>
 #include <optional>
-#include <QList>
 
 class QFrame;
 class QLabel;

@@ -5,10 +5,10 @@
 #include "platform/Drives.h"
 #include "store/TableDefs.h"
 
-#include <cerrno>
 #include <QFile>
 
 #include <algorithm>
+#include <cerrno>
 
 namespace jadl::archive {
 

@@ -5,12 +5,12 @@
 #include "store/FileHealth.h"
 #include "store/TableSchema.h"
 
-#include <cerrno>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QTextStream>
 
+#include <cerrno>
 #include <vector>
 
 namespace jadl::archive {

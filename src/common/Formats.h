@@ -3,6 +3,7 @@
 #include <QDate>
 #include <QLocale>
 #include <QString>
+
 #include <optional>
 
 namespace jadl {

@@ -2,6 +2,7 @@
 // The program's money rounding and the rules built on it.
 #include <QString>
 #include <QVariant>
+
 #include <optional>
 
 namespace jadl {

@@ -1,7 +1,6 @@
 #include "controls/Builders.h"
 
 #include "controls/ComboAccessibility.h"
-
 #include "controls/DBCheckBox.h"
 #include "controls/DBComboBox.h"
 #include "controls/DBEdit.h"
@@ -11,8 +10,8 @@
 
 #include <QCheckBox>
 #include <QDialog>
-#include <QHBoxLayout>
 #include <QGuiApplication>
+#include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>

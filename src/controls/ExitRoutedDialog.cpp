@@ -1,7 +1,7 @@
 #include "controls/ExitRoutedDialog.h"
 
-#include "controls/PendingEdits.h"
 #include "controls/Guarded.h"
+#include "controls/PendingEdits.h"
 
 #include <QCloseEvent>
 

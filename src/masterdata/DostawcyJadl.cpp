@@ -1,22 +1,22 @@
-#include "controls/PendingEdits.h"
 #include "masterdata/DostawcyJadl.h"
 
+#include "controls/Builders.h"
 #include "controls/DBEdit.h"
 #include "controls/DBGrid.h"
 #include "controls/DBMemo.h"
 #include "controls/DBText.h"
+#include "controls/Guarded.h"
+#include "controls/PendingEdits.h"
 #include "platform/Messages.h"
 #include "reports/Dostawcy_Druk.h"
-#include "controls/Guarded.h"
-#include "controls/Builders.h"
 #include "store/Modul_Danych1.h"
 
 #include <QCheckBox>
 #include <QFocusEvent>
 #include <QFormLayout>
 #include <QGroupBox>
-#include <QHeaderView>
 #include <QHBoxLayout>
+#include <QHeaderView>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>

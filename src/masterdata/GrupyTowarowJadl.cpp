@@ -1,10 +1,10 @@
-#include "controls/PendingEdits.h"
 #include "masterdata/GrupyTowarowJadl.h"
 
+#include "controls/Builders.h"
 #include "controls/DBGrid.h"
 #include "controls/DBNavigator.h"
-#include "controls/Builders.h"
 #include "controls/Guarded.h"
+#include "controls/PendingEdits.h"
 #include "store/Modul_Danych1.h"
 
 #include <QPushButton>

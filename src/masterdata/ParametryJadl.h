@@ -2,6 +2,7 @@
 // Parameters and owner window: the owner records (restaurants) on one tab, the
 // two dictionary-list switches of the settings record on the other.
 #include "controls/ExitRoutedDialog.h"
+
 #include <QDialog>
 
 class QCheckBox;

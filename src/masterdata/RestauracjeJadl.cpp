@@ -1,18 +1,18 @@
-#include "controls/PendingEdits.h"
 #include "masterdata/RestauracjeJadl.h"
 
+#include "controls/Builders.h"
 #include "controls/DBCheckBox.h"
 #include "controls/DBEdit.h"
 #include "controls/DBGrid.h"
 #include "controls/DBMemo.h"
-#include "controls/Builders.h"
-#include "platform/Messages.h"
 #include "controls/Guarded.h"
+#include "controls/PendingEdits.h"
+#include "platform/Messages.h"
 #include "store/Modul_Danych1.h"
 
 #include <QCheckBox>
-#include <QFocusEvent>
 #include <QCloseEvent>
+#include <QFocusEvent>
 #include <QFormLayout>
 #include <QHBoxLayout>
 #include <QKeyEvent>

@@ -1,10 +1,10 @@
-#include "controls/PendingEdits.h"
 #include "masterdata/StawkiVat_Jadlon.h"
 
+#include "controls/Builders.h"
 #include "controls/DBGrid.h"
 #include "controls/DBNavigator.h"
-#include "controls/Builders.h"
 #include "controls/Guarded.h"
+#include "controls/PendingEdits.h"
 #include "store/DataSource.h"
 #include "store/Table.h"
 

@@ -1,17 +1,17 @@
-#include "controls/PendingEdits.h"
 #include "masterdata/TowaryPodstawoweJadl.h"
 
+#include "controls/Builders.h"
 #include "controls/DBComboBox.h"
 #include "controls/DBEdit.h"
 #include "controls/DBGrid.h"
 #include "controls/DBMemo.h"
 #include "controls/DBText.h"
+#include "controls/Guarded.h"
+#include "controls/PendingEdits.h"
 #include "controls/PriceColors.h"
 #include "platform/Clock.h"
 #include "platform/Messages.h"
 #include "reports/TowaryPodstawoweWgGrup_Druk.h"
-#include "controls/Guarded.h"
-#include "controls/Builders.h"
 #include "store/Modul_Danych1.h"
 #include "store/RecordRules.h"
 
@@ -19,8 +19,8 @@
 #include <QFocusEvent>
 #include <QFormLayout>
 #include <QGroupBox>
-#include <QHeaderView>
 #include <QHBoxLayout>
+#include <QHeaderView>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>

@@ -3,6 +3,7 @@
 // tests fix it with setFixedToday().
 #include <QDate>
 #include <QDateTime>
+
 #include <optional>
 
 namespace jadl::platform {

@@ -15,6 +15,7 @@
 #include <QChar>
 #include <QList>
 #include <QString>
+
 #include <stdexcept>
 
 namespace jadl::platform {

@@ -1,6 +1,7 @@
 #pragma once
 // Help topics: a local help page shown in a help viewer window.
 #include <QString>
+
 #include <functional>
 
 namespace jadl::platform {

@@ -3,8 +3,9 @@
 // install a ScriptedMessages that records every text and caption and answers from
 // a script, so no test ever blocks on a dialog.
 #include <QList>
-#include <QStringList>
 #include <QString>
+#include <QStringList>
+
 #include <deque>
 #include <memory>
 

@@ -1,24 +1,22 @@
-#include "controls/PendingEdits.h"
 #include "purchases/PrzypisywanieTowarowJadl.h"
-
-#include "controls/PendingEdits.h"
-#include "purchases/ImportFakturyKSeF.h"
 
 #include "common/Formats.h"
 #include "common/Money.h"
+#include "controls/Builders.h"
 #include "controls/DBComboBox.h"
 #include "controls/DBEdit.h"
 #include "controls/DBGrid.h"
-#include "controls/FittedText.h"
 #include "controls/DBMemo.h"
 #include "controls/DBText.h"
+#include "controls/FittedText.h"
+#include "controls/Guarded.h"
 #include "controls/MonthCalendar.h"
+#include "controls/PendingEdits.h"
 #include "controls/PriceColors.h"
 #include "masterdata/TowaryPodstawoweJadl.h"
 #include "platform/Clock.h"
 #include "platform/Messages.h"
-#include "controls/Guarded.h"
-#include "controls/Builders.h"
+#include "purchases/ImportFakturyKSeF.h"
 #include "store/Modul_Danych1.h"
 #include "store/RecordRules.h"
 
@@ -26,8 +24,8 @@
 #include <QEvent>
 #include <QGridLayout>
 #include <QGroupBox>
-#include <QHeaderView>
 #include <QHBoxLayout>
+#include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>

@@ -3,6 +3,7 @@
 // date and the active restaurant, lists the supplier's lines of that date and
 // totals them.
 #include "controls/ExitRoutedDialog.h"
+
 #include <QDialog>
 
 class QCheckBox;
@@ -21,6 +22,7 @@ class DBGrid;
 class DBMemo;
 class DBText;
 class MonthCalendar;
+class Table;
 } // namespace jadl
 
 class TPrzypisywanieTowarow : public jadl::ExitRoutedDialog {

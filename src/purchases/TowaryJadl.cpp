@@ -1,30 +1,29 @@
-#include "controls/PendingEdits.h"
 #include "purchases/TowaryJadl.h"
 
-#include "purchases/SupplierTotals.h"
-
+#include "common/Environment.h"
 #include "common/Formats.h"
 #include "common/Money.h"
 #include "common/Months.h"
-#include "common/Environment.h"
+#include "controls/Builders.h"
 #include "controls/DBComboBox.h"
 #include "controls/DBEdit.h"
 #include "controls/DBGrid.h"
-#include "controls/FittedText.h"
 #include "controls/DBText.h"
 #include "controls/DatePicker.h"
+#include "controls/FittedText.h"
+#include "controls/Guarded.h"
 #include "controls/MonthCalendar.h"
+#include "controls/PendingEdits.h"
 #include "controls/PriceColors.h"
 #include "controls/WheelToArrowFilter.h"
 #include "platform/Clock.h"
 #include "platform/Drives.h"
 #include "platform/Messages.h"
+#include "purchases/SupplierTotals.h"
 #include "reports/PeriodCaption.h"
 #include "reports/WartoscKupionychTowarow_Druk.h"
 #include "reports/ZakupioneTowaryDruk1Jadl.h"
 #include "reports/ZakupioneTowaryDrukJadl.h"
-#include "controls/Guarded.h"
-#include "controls/Builders.h"
 #include "store/DataSource.h"
 #include "store/EngineError.h"
 #include "store/Modul_Danych1.h"
@@ -34,13 +33,13 @@
 
 #include <QApplication>
 #include <QButtonGroup>
+#include <QCalendarWidget>
 #include <QComboBox>
 #include <QElapsedTimer>
 #include <QFrame>
-#include <QHash>
-#include <QCalendarWidget>
 #include <QGridLayout>
 #include <QHBoxLayout>
+#include <QHash>
 #include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>

@@ -2,15 +2,14 @@
 // Supplier goods window: purchases of one supplier or of all suppliers over a
 // period, their totals per supplier and overall, corrections of their values,
 // printing and the copy table for other programs.
-#include "controls/ExitRoutedDialog.h"
-#include <QDate>
 #include "common/Periods.h"
+#include "controls/ExitRoutedDialog.h"
+#include "store/FieldDefs.h"
 
+#include <QDate>
 #include <QDialog>
 #include <QGroupBox>
 #include <QStringList>
-
-#include "store/FieldDefs.h"
 
 #include <map>
 #include <optional>

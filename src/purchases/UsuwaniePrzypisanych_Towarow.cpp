@@ -1,12 +1,12 @@
-#include "controls/PendingEdits.h"
 #include "purchases/UsuwaniePrzypisanych_Towarow.h"
 
 #include "common/Months.h"
+#include "controls/Builders.h"
+#include "controls/Guarded.h"
+#include "controls/PendingEdits.h"
 #include "controls/SpinEdit.h"
 #include "platform/Clock.h"
 #include "platform/Messages.h"
-#include "controls/Guarded.h"
-#include "controls/Builders.h"
 #include "store/EngineError.h"
 #include "store/Modul_Danych1.h"
 #include "store/Table.h"
@@ -23,10 +23,10 @@
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QProgressBar>
-#include <QScopeGuard>
-#include <QScopedValueRollback>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QScopeGuard>
+#include <QScopedValueRollback>
 #include <QVBoxLayout>
 
 #include <algorithm>

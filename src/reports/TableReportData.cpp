@@ -1,5 +1,4 @@
 #include "reports/ReportData.h"
-
 #include "store/DataSource.h"
 #include "store/Table.h"
 

@@ -1,16 +1,14 @@
 #include "sheets/XlsxSheet.h"
 
 #include "common/SystemErrors.h"
-
 #include "sheets/SheetFile.h"
 #include "sheets/SheetText.h"
-
-#include <xlsxwriter.h>
 
 #include <QDate>
 #include <QDateTime>
 #include <QFile>
 #include <QRegularExpression>
+#include <xlsxwriter.h>
 
 #include <algorithm>
 #include <cerrno>

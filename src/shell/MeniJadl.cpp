@@ -1,14 +1,13 @@
-#include "shell/ProgramTables.h"
-#include "controls/PendingEdits.h"
 #include "shell/MeniJadl.h"
-
-#include "purchases/ImportFakturyKSeF.h"
 
 #include "archive/KopiowanieDanychJadl.h"
 #include "archive/OdtwarzanieDanychJadl.h"
 #include "common/Formats.h"
+#include "controls/Builders.h"
 #include "controls/DBComboBox.h"
+#include "controls/Guarded.h"
 #include "controls/MonthCalendar.h"
+#include "controls/PendingEdits.h"
 #include "controls/SpinEdit.h"
 #include "masterdata/DictionaryLists.h"
 #include "masterdata/DostawcyJadl.h"
@@ -18,21 +17,21 @@
 #include "masterdata/RestauracjeJadl.h"
 #include "masterdata/StawkiVat_Jadlon.h"
 #include "masterdata/TowaryPodstawoweJadl.h"
+#include "platform/Clock.h"
+#include "platform/gui/GuiPlatform.h"
+#include "purchases/ImportFakturyKSeF.h"
 #include "purchases/PrzypisywanieTowarowJadl.h"
 #include "purchases/TowaryJadl.h"
-#include "platform/Clock.h"
 #include "purchases/UsuwaniePrzypisanych_Towarow.h"
-#include "controls/Guarded.h"
-#include "controls/Builders.h"
-#include "platform/gui/GuiPlatform.h"
 #include "shell/Forms.h"
+#include "shell/ProgramTables.h"
 #include "store/Modul_Danych1.h"
 #include "store/SharedValues.h"
 #include "store/Table.h"
 
 #include <QAction>
-#include <QCloseEvent>
 #include <QCheckBox>
+#include <QCloseEvent>
 #include <QCoreApplication>
 #include <QDialog>
 #include <QFrame>

@@ -1,9 +1,11 @@
 #include "shell/StartUp.h"
 
+#include "archive/BackupStaging.h"
 #include "archive/KopiowanieDanychJadl.h"
 #include "archive/OdtwarzanieDanychJadl.h"
-#include "archive/BackupStaging.h"
 #include "archive/RestoreStaging.h"
+#include "controls/Guarded.h"
+#include "controls/MonthCalendar.h"
 #include "masterdata/DostawcyJadl.h"
 #include "masterdata/GrupyTowarowJadl.h"
 #include "masterdata/JednostkiMiar_Jadlon.h"
@@ -13,8 +15,6 @@
 #include "masterdata/TowaryPodstawoweJadl.h"
 #include "platform/Drives.h"
 #include "platform/Messages.h"
-#include "controls/Guarded.h"
-#include "controls/MonthCalendar.h"
 #include "purchases/PrzypisywanieTowarowJadl.h"
 #include "purchases/TowaryJadl.h"
 #include "purchases/UsuwaniePrzypisanych_Towarow.h"
@@ -27,8 +27,8 @@
 #include "shell/MeniJadl.h"
 #include "shell/ProgramTables.h"
 #include "store/DataStore.h"
-#include "store/FileHealth.h"
 #include "store/Database.h"
+#include "store/FileHealth.h"
 #include "store/Modul_Danych1.h"
 #include "store/TableDefs.h"
 #include "store/TableSchema.h"
@@ -38,8 +38,8 @@
 #include <QComboBox>
 #include <QDir>
 #include <QFileInfo>
-#include <QLockFile>
 #include <QLibraryInfo>
+#include <QLockFile>
 #include <QPushButton>
 #include <QTranslator>
 

@@ -1,7 +1,7 @@
-#include "shell/Application.h"
-#include "shell/StartUp.h"
 #include "controls/Guarded.h"
 #include "platform/gui/GuiPlatform.h"
+#include "shell/Application.h"
+#include "shell/StartUp.h"
 
 #include <QIcon>
 

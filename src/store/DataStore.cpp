@@ -3,13 +3,12 @@
 #include "store/Database.h"
 #include "store/EngineError.h"
 
-#include <libpq-fe.h>
-
 #include <QDir>
 #include <QFile>
-#include <QSysInfo>
 #include <QStandardPaths>
+#include <QSysInfo>
 #include <QTextStream>
+#include <libpq-fe.h>
 
 #include <memory>
 

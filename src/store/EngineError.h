@@ -1,8 +1,9 @@
 #pragma once
 // Errors of the table engine. They carry the engine's text and, where a file is
 // involved, its path, so the default error box can name it.
-#include <QString>
 #include <QByteArray>
+#include <QString>
+
 #include <exception>
 
 namespace jadl {

@@ -2,9 +2,11 @@
 // One field of a table's current record. Reads follow the current record (or the
 // record offered to a filter); writes need edit or insert state.
 #include "store/FieldDefs.h"
+
 #include <QDate>
 #include <QDateTime>
 #include <QVariant>
+
 #include <optional>
 
 namespace jadl {

@@ -4,13 +4,12 @@
 #include <QFileInfo>
 #include <QHash>
 #include <QSet>
+#include <sqlite3.h>
 
 #include <atomic>
 #include <condition_variable>
 #include <mutex>
 #include <thread>
-
-#include <sqlite3.h>
 
 namespace jadl::filehealth {
 

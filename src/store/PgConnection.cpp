@@ -4,9 +4,8 @@
 #include "store/SqlDialect.h"
 #include "store/TableStorage.h"
 
-#include <libpq-fe.h>
-
 #include <QHash>
+#include <libpq-fe.h>
 
 #include <charconv>
 #include <cstring>

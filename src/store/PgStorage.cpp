@@ -9,16 +9,14 @@
 // "Aktywny" is this workstation's choice, kept in jadl_stanowiska: each site
 // records for its own restaurant. Structure is changed under one advisory lock,
 // so that sites starting at once do not make a table twice.
-#include "store/TableStorage.h"
-
 #include "store/DataStore.h"
 #include "store/PgConnection.h"
 #include "store/TableDefs.h"
+#include "store/TableStorage.h"
 #include "store/Values.h"
 
-#include <libpq-fe.h>
-
 #include <QFileInfo>
+#include <libpq-fe.h>
 
 #include <algorithm>
 

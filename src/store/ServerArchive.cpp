@@ -10,11 +10,10 @@
 #include "store/TableStorage.h"
 #include "store/Values.h"
 
-#include <libpq-fe.h>
-
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <libpq-fe.h>
 
 #include <charconv>
 #include <cmath>

@@ -3,9 +3,10 @@
 // module's rules read or write.
 #include "common/Periods.h"
 
-#include <optional>
 #include <QDate>
 #include <QString>
+
+#include <optional>
 
 namespace jadl {
 

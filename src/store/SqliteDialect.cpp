@@ -1,8 +1,7 @@
 // The SQLite dialect: one file per table, keys are rowids, totals come from the
 // engine's exact aggregate (store/SqlFunctions.h).
-#include "store/SqlDialect.h"
-
 #include "store/RowCache.h"
+#include "store/SqlDialect.h"
 #include "store/SqlFunctions.h"
 #include "store/SqliteFile.h"
 #include "store/TableState.h"

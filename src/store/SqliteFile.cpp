@@ -4,8 +4,8 @@
 #include "store/FileHealth.h"
 #include "store/SqlDialect.h"
 
-#include <sqlite3.h>
 #include <QFile>
+#include <sqlite3.h>
 
 #include <cerrno>
 

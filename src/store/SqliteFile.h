@@ -6,8 +6,8 @@
 #include "store/SqlConnection.h"
 #include "store/SqlFunctions.h"
 
-#include <SQLiteCpp/SQLiteCpp.h>
 #include <QString>
+#include <SQLiteCpp/SQLiteCpp.h>
 
 #include <memory>
 #include <string>

@@ -4,10 +4,9 @@
 #include "store/TableDefs.h"
 #include "store/Values.h"
 
+#include <QFileInfo>
 #include <SQLiteCpp/SQLiteCpp.h>
 #include <sqlite3.h>
-
-#include <QFileInfo>
 
 namespace jadl {
 

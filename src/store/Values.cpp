@@ -4,6 +4,7 @@
 #include "store/EngineError.h"
 
 #include <QRegularExpression>
+
 #include <cmath>
 #include <limits>
 

@@ -5,6 +5,7 @@
 #include "store/SqlConnection.h"
 
 #include <QVariant>
+
 #include <optional>
 
 namespace jadl::detail {

@@ -3,13 +3,12 @@
 // mappings on top of the program fixture's drive C.
 #include "platform/Drives.h"
 
-#include <SQLiteCpp/SQLiteCpp.h>
-
 #include <QByteArray>
 #include <QDir>
 #include <QFile>
 #include <QMap>
 #include <QString>
+#include <SQLiteCpp/SQLiteCpp.h>
 
 namespace archtest {
 

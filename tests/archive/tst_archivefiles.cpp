@@ -2,9 +2,6 @@
 // folder check, the block copy and its failures, the table guard and the
 // drive-letter lists.
 #include "ArchiveTestUtil.h"
-#include "support/core/TempDataDir.h"
-#include "support/gui/ProgramFixture.h"
-
 #include "archive/ArchiveFiles.h"
 #include "archive/ArchiveLayout.h"
 #include "archive/BackupStaging.h"
@@ -13,12 +10,14 @@
 #include "archive/TablesOffline.h"
 #include "platform/Drives.h"
 #include "store/Table.h"
+#include "support/core/TempDataDir.h"
+#include "support/gui/ProgramFixture.h"
 
 #include <QApplication>
 #include <QBuffer>
-#include <QProcess>
 #include <QFile>
 #include <QFileInfo>
+#include <QProcess>
 #include <QTemporaryDir>
 #include <QTest>
 

@@ -1,16 +1,15 @@
 // The backup window driven as a user would: program drive, another drive,
 // diskettes, low space, a missing diskette and a disk that fills up.
 #include "ArchiveTestUtil.h"
-#include "support/gui/ProgramFixture.h"
-
 #include "archive/KopiowanieDanychJadl.h"
 #include "archive/TablesOffline.h"
-#include "shell/ProgramTables.h"
 #include "masterdata/JednostkiMiar_Jadlon.h"
 #include "platform/Messages.h"
 #include "shell/Forms.h"
+#include "shell/ProgramTables.h"
 #include "store/Modul_Danych1.h"
 #include "store/Table.h"
+#include "support/gui/ProgramFixture.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -21,6 +20,7 @@
 #include <QTest>
 
 #include <csignal>
+
 #include <sys/resource.h>
 
 using jadl::forms;

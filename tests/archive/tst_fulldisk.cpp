@@ -2,14 +2,13 @@
 // root): the backup, the restore and a post each name the file and the cause
 // in Polish, and leave the data as they were.
 #include "ArchiveTestUtil.h"
-#include "support/core/TempDataDir.h"
-#include "support/core/TmpfsMount.h"
-
 #include "archive/BackupJob.h"
 #include "archive/RestoreJob.h"
 #include "store/EngineError.h"
 #include "store/Table.h"
 #include "store/TableDefs.h"
+#include "support/core/TempDataDir.h"
+#include "support/core/TmpfsMount.h"
 
 #include <QDir>
 #include <QTemporaryDir>

@@ -1,13 +1,12 @@
 // The backup and restore jobs without their windows: what the progress callback
 // sees, a damaged table file, a commit that fails.
 #include "ArchiveTestUtil.h"
-#include "support/core/TempDataDir.h"
-
 #include "archive/BackupJob.h"
 #include "archive/RestoreJob.h"
 #include "platform/Drives.h"
 #include "store/Table.h"
 #include "store/TableDefs.h"
+#include "support/core/TempDataDir.h"
 
 #include <QDir>
 #include <QFileInfo>

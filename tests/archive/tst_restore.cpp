@@ -2,18 +2,17 @@
 // data back and the program goes on with it; wrong folders, damaged archives and
 // diskettes leave the data as it was.
 #include "ArchiveTestUtil.h"
-#include "support/gui/ProgramFixture.h"
-
 #include "archive/KopiowanieDanychJadl.h"
 #include "archive/OdtwarzanieDanychJadl.h"
 #include "archive/TablesOffline.h"
-#include "shell/ProgramTables.h"
 #include "masterdata/JednostkiMiar_Jadlon.h"
 #include "platform/Help.h"
 #include "platform/Messages.h"
 #include "shell/Forms.h"
+#include "shell/ProgramTables.h"
 #include "store/Modul_Danych1.h"
 #include "store/Table.h"
+#include "support/gui/ProgramFixture.h"
 
 #include <QDir>
 #include <QFile>

@@ -2,7 +2,6 @@
 // Shared by the invoice tests: where the hand-written invoices are, and the types
 // their data tables carry.
 #include "LargeInvoice.h"
-
 #include "invoices/KsefInvoice.h"
 
 #include <QMetaType>

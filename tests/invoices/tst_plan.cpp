@@ -1,7 +1,6 @@
 // The purchase lines planned from an invoice: their stored values to the grosz, how
 // corrections turn into differences, and the check against the invoice's per-rate totals.
 #include "InvoiceTestData.h"
-
 #include "common/Money.h"
 #include "invoices/KsefPlan.h"
 #include "invoices/KsefReader.h"

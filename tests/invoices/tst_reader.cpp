@@ -1,7 +1,6 @@
 // Reading KSeF invoice files: what a good file yields, and what each kind of bad file
 // is refused with.
 #include "InvoiceTestData.h"
-
 #include "invoices/KsefReader.h"
 
 #include <QBuffer>

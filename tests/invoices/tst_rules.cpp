@@ -1,7 +1,6 @@
 // The rules of the import: P_12 to the program's VAT designation and the invoice total
 // it belongs to, NIP digits, unit keys, proposed supplier symbols, file digests.
 #include "InvoiceTestData.h"
-
 #include "invoices/KsefRules.h"
 
 #include <QTemporaryDir>

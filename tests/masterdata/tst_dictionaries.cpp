@@ -1,7 +1,4 @@
 // The dictionary list fill and the three small dictionary windows.
-#include "support/gui/GuiSupport.h"
-#include "support/gui/ProgramFixture.h"
-
 #include "controls/DBComboBox.h"
 #include "controls/DBGrid.h"
 #include "controls/DBNavigator.h"
@@ -13,6 +10,8 @@
 #include "shell/MeniJadl.h"
 #include "store/Modul_Danych1.h"
 #include "store/Table.h"
+#include "support/gui/GuiSupport.h"
+#include "support/gui/ProgramFixture.h"
 
 #include <QAction>
 #include <QPushButton>

@@ -1,14 +1,13 @@
 // The suppliers window, driven as a user would: typing into its edits, clicking
 // its buttons and grid titles, and reading back what reached Dostawcy.db.
-#include "support/gui/WindowDriving.h"
-#include "support/gui/ProgramFixture.h"
-
 #include "controls/DBEdit.h"
 #include "controls/DBGrid.h"
 #include "controls/DBText.h"
 #include "masterdata/DostawcyJadl.h"
 #include "shell/Forms.h"
 #include "store/Modul_Danych1.h"
+#include "support/gui/ProgramFixture.h"
+#include "support/gui/WindowDriving.h"
 
 #include <QCheckBox>
 #include <QLabel>

@@ -1,8 +1,5 @@
 // The parameters and owner window: owner save with its numbering, messages and
 // focus moves, the active-owner box, the parameters save and the exit.
-#include "support/gui/ProgramFixture.h"
-#include "support/core/TestServer.h"
-
 #include "controls/DBCheckBox.h"
 #include "controls/DBEdit.h"
 #include "controls/DBGrid.h"
@@ -13,6 +10,8 @@
 #include "store/DataStore.h"
 #include "store/Modul_Danych1.h"
 #include "store/Table.h"
+#include "support/core/TestServer.h"
+#include "support/gui/ProgramFixture.h"
 
 #include <QAction>
 #include <QCheckBox>

@@ -1,8 +1,5 @@
 // The restaurants window: adding with numbering, saving, the exit rules and the
 // refusal of every other way of closing.
-#include "support/gui/ProgramFixture.h"
-#include "support/core/TestServer.h"
-
 #include "controls/DBCheckBox.h"
 #include "controls/DBEdit.h"
 #include "masterdata/RestauracjeJadl.h"
@@ -10,10 +7,12 @@
 #include "shell/MeniJadl.h"
 #include "store/Modul_Danych1.h"
 #include "store/Table.h"
+#include "support/core/TestServer.h"
+#include "support/gui/ProgramFixture.h"
 
 #include <QAction>
-#include <QCheckBox>
 #include <QApplication>
+#include <QCheckBox>
 #include <QFocusEvent>
 #include <QPushButton>
 #include <QTest>

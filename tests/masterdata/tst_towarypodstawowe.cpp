@@ -1,8 +1,5 @@
 // The basic goods catalogue window, driven as a user would: its buttons, edits,
 // grids and check boxes, with what reached TowaryPodstawowe.db read back.
-#include "support/gui/WindowDriving.h"
-#include "support/gui/ProgramFixture.h"
-
 #include "controls/DBComboBox.h"
 #include "controls/DBEdit.h"
 #include "controls/DBGrid.h"
@@ -14,6 +11,8 @@
 #include "purchases/PrzypisywanieTowarowJadl.h"
 #include "shell/Forms.h"
 #include "store/Modul_Danych1.h"
+#include "support/gui/ProgramFixture.h"
+#include "support/gui/WindowDriving.h"
 
 #include <QCheckBox>
 #include <QLabel>

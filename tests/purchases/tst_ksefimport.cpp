@@ -11,16 +11,16 @@
 #include "support/core/TempDataDir.h"
 #include "support/core/TestServer.h"
 
-#include <SQLiteCpp/SQLiteCpp.h>
-#include <sqlite3.h>
-#include <QCryptographicHash>
 #include <QComboBox>
+#include <QCryptographicHash>
 #include <QDir>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTableWidget>
 #include <QTimer>
 #include <QtTest>
+#include <SQLiteCpp/SQLiteCpp.h>
+#include <sqlite3.h>
 
 #include <memory>
 

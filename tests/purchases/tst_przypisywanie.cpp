@@ -1,8 +1,4 @@
 // Recording purchases in the goods assignment window, as a user would.
-#include "support/gui/ProgramFixture.h"
-#include "support/core/TestServer.h"
-#include "support/gui/SeedData.h"
-
 #include "common/Formats.h"
 #include "controls/DBGrid.h"
 #include "controls/MonthCalendar.h"
@@ -12,6 +8,9 @@
 #include "shell/Forms.h"
 #include "store/Modul_Danych1.h"
 #include "store/Table.h"
+#include "support/core/TestServer.h"
+#include "support/gui/ProgramFixture.h"
+#include "support/gui/SeedData.h"
 
 #include <QCheckBox>
 #include <QFile>

@@ -1,12 +1,5 @@
 // The supplier goods window: periods, supplier mode, totals and corrections, driven
 // as a user would on a program with a fixed "today".
-#include "support/core/TestSupport.h"
-#include "support/core/TestServer.h"
-#include "support/gui/ProgramFixture.h"
-#include "support/gui/WindowDriving.h"
-#include "support/gui/WindowOpening.h"
-#include "support/gui/SeedData.h"
-
 #include "common/Formats.h"
 #include "common/Money.h"
 #include "controls/DBComboBox.h"
@@ -19,6 +12,12 @@
 #include "store/Modul_Danych1.h"
 #include "store/SharedValues.h"
 #include "store/Table.h"
+#include "support/core/TestServer.h"
+#include "support/core/TestSupport.h"
+#include "support/gui/ProgramFixture.h"
+#include "support/gui/SeedData.h"
+#include "support/gui/WindowDriving.h"
+#include "support/gui/WindowOpening.h"
 
 #include <QButtonGroup>
 #include <QComboBox>

@@ -1,10 +1,4 @@
 // The supplier goods window's print commands and the copy table for other programs.
-#include "support/core/TestSupport.h"
-#include "support/core/TestServer.h"
-#include "support/gui/ProgramFixture.h"
-#include "support/gui/WindowOpening.h"
-#include "support/gui/SeedData.h"
-
 #include "common/Formats.h"
 #include "common/Money.h"
 #include "purchases/TowaryJadl.h"
@@ -15,6 +9,11 @@
 #include "store/Modul_Danych1.h"
 #include "store/SharedValues.h"
 #include "store/Table.h"
+#include "support/core/TestServer.h"
+#include "support/core/TestSupport.h"
+#include "support/gui/ProgramFixture.h"
+#include "support/gui/SeedData.h"
+#include "support/gui/WindowOpening.h"
 
 #include <QAbstractButton>
 #include <QButtonGroup>
@@ -22,7 +21,6 @@
 #include <QDir>
 #include <QPushButton>
 #include <QTest>
-
 #include <sqlite3.h>
 
 using jadl::forms;

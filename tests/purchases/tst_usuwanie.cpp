@@ -1,17 +1,16 @@
 // Removing old purchase lines and packing the lines table, as a user would.
-#include "support/gui/ProgramFixture.h"
-#include "support/core/TestServer.h"
-#include "support/gui/SeedData.h"
-
 #include "controls/SpinEdit.h"
 #include "purchases/UsuwaniePrzypisanych_Towarow.h"
-#include "shell/MeniJadl.h"
 #include "shell/Forms.h"
+#include "shell/MeniJadl.h"
 #include "store/Modul_Danych1.h"
 #include "store/Table.h"
+#include "support/core/TestServer.h"
+#include "support/gui/ProgramFixture.h"
+#include "support/gui/SeedData.h"
 
-#include <QFile>
 #include <QAction>
+#include <QFile>
 #include <QFileInfo>
 #include <QLabel>
 #include <QLineEdit>

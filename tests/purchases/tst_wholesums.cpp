@@ -2,17 +2,11 @@
 // every digit to the grosz, in every window that shows a sum: the supplier goods
 // window's three edits and its suppliers' stored sums, the assignment window's
 // totals and the KSeF import's totals per rate.
-#include "invoices/InvoiceTestData.h"
-#include "support/core/TestServer.h"
-#include "support/core/TestSupport.h"
-#include "support/gui/ProgramFixture.h"
-#include "support/gui/SeedData.h"
-#include "support/gui/WindowOpening.h"
-
 #include "common/Formats.h"
 #include "controls/DBGrid.h"
 #include "controls/FittedText.h"
 #include "controls/MonthCalendar.h"
+#include "invoices/InvoiceTestData.h"
 #include "purchases/ImportFakturyKSeF.h"
 #include "purchases/KsefImport.h"
 #include "purchases/PrzypisywanieTowarowJadl.h"
@@ -20,6 +14,11 @@
 #include "shell/Forms.h"
 #include "store/Modul_Danych1.h"
 #include "store/Table.h"
+#include "support/core/TestServer.h"
+#include "support/core/TestSupport.h"
+#include "support/gui/ProgramFixture.h"
+#include "support/gui/SeedData.h"
+#include "support/gui/WindowOpening.h"
 
 #include <QAbstractButton>
 #include <QButtonGroup>

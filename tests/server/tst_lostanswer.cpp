@@ -13,16 +13,16 @@
 #include <QRegularExpression>
 #include <QtTest>
 
+#include <atomic>
+#include <memory>
+#include <thread>
+#include <vector>
+
 #include <arpa/inet.h>
 #include <netinet/in.h>
 #include <poll.h>
 #include <sys/socket.h>
 #include <unistd.h>
-
-#include <atomic>
-#include <memory>
-#include <thread>
-#include <vector>
 
 using namespace jadl;
 

@@ -8,14 +8,13 @@
 #include "store/TableStorage.h"
 #include "support/core/TestServer.h"
 
-#include <libpq-fe.h>
-
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
 #include <QProcess>
 #include <QTemporaryDir>
 #include <QtTest>
+#include <libpq-fe.h>
 
 #include <memory>
 #include <set>

@@ -2,17 +2,15 @@
 // as a sheet, the view it prints while it is open (the supplier values command
 // filters the suppliers only for its preview).
 #include "SheetTestSupport.h"
-#include "support/core/TestServer.h"
-
-#include "support/gui/ProgramFixture.h"
-#include "support/gui/SeedData.h"
-#include "support/gui/WindowOpening.h"
-
 #include "purchases/TowaryJadl.h"
 #include "reports/ReportPreview.h"
 #include "shell/Forms.h"
 #include "store/Modul_Danych1.h"
 #include "store/Table.h"
+#include "support/core/TestServer.h"
+#include "support/gui/ProgramFixture.h"
+#include "support/gui/SeedData.h"
+#include "support/gui/WindowOpening.h"
 
 #include <QAction>
 #include <QButtonGroup>

@@ -2,7 +2,6 @@
 // goods report's cells and formats in both files, grosz-exact totals over 10,000
 // lines, an empty report, and the preview's "Zapisz jako arkusz".
 #include "SheetTestSupport.h"
-
 #include "common/Formats.h"
 #include "platform/Messages.h"
 #include "reports/Dostawcy_Druk.h"

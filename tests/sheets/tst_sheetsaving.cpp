@@ -3,7 +3,6 @@
 // The error names the file in Polish; an existing file of that name stays as it
 // was and no partial or temporary file is left.
 #include "SheetTestSupport.h"
-
 #include "reports/ReportSheet.h"
 #include "reports/ZakupioneTowaryDrukJadl.h"
 #include "sheets/SheetFile.h"

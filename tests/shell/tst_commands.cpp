@@ -1,9 +1,5 @@
 // The main window's commands: each prepares its tables and window and shows it;
 // one after another they never trip over a table a window left closed.
-#include "support/core/TestServer.h"
-#include "support/gui/GuiSupport.h"
-#include "support/gui/ProgramFixture.h"
-
 #include "common/Formats.h"
 #include "controls/DBComboBox.h"
 #include "controls/MonthCalendar.h"
@@ -22,14 +18,17 @@
 #include "store/Modul_Danych1.h"
 #include "store/SharedValues.h"
 #include "store/Table.h"
+#include "support/core/TestServer.h"
+#include "support/gui/GuiSupport.h"
+#include "support/gui/ProgramFixture.h"
 
 #include <QAction>
-#include <QLabel>
 #include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
-#include <QLineEdit>
 #include <QFile>
+#include <QLabel>
+#include <QLineEdit>
 #include <QPushButton>
 #include <QTest>
 #include <QToolButton>

@@ -1,22 +1,20 @@
 // A table file damaged inside (its header intact, so it opens): found by the
 // check after start-up and named with the way back to the archive; no window
 // then shows a number of it, and no grid turns the damage into blank rows.
-#include "support/core/TestServer.h"
-#include "support/gui/GuiSupport.h"
-#include "support/gui/ProgramFixture.h"
-
 #include "platform/Messages.h"
 #include "shell/Forms.h"
 #include "store/Modul_Danych1.h"
 #include "store/Table.h"
 #include "store/TableDefs.h"
-
-#include <SQLiteCpp/SQLiteCpp.h>
+#include "support/core/TestServer.h"
+#include "support/gui/GuiSupport.h"
+#include "support/gui/ProgramFixture.h"
 
 #include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
 #include <QTest>
+#include <SQLiteCpp/SQLiteCpp.h>
 
 using jadl::forms;
 using jadl::test::ProgramFixture;

@@ -1,28 +1,27 @@
 // Start-up, the main window and its commands, driven as a user would.
-#include "support/core/TestServer.h"
-#include "support/gui/ProgramFixture.h"
-
 #include "masterdata/RestauracjeJadl.h"
+#include "platform/Messages.h"
 #include "purchases/TowaryJadl.h"
 #include "reports/ZakupioneTowaryDruk1Jadl.h"
 #include "reports/ZakupioneTowaryDrukJadl.h"
 #include "shell/Forms.h"
 #include "shell/MeniJadl.h"
-#include "store/Modul_Danych1.h"
-#include "platform/Messages.h"
 #include "shell/StartUp.h"
+#include "store/Modul_Danych1.h"
 #include "store/Table.h"
 #include "store/TableDefs.h"
+#include "support/core/TestServer.h"
+#include "support/gui/ProgramFixture.h"
 
 #include <QAction>
 #include <QApplication>
 #include <QDir>
-#include <QFrame>
 #include <QFile>
 #include <QFileInfo>
-#include <QProcess>
+#include <QFrame>
 #include <QMenu>
 #include <QMenuBar>
+#include <QProcess>
 #include <QPushButton>
 #include <QTest>
 #include <QToolButton>

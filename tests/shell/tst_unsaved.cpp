@@ -1,10 +1,6 @@
 // Typing is never lost without the user's word and never stored when the window
 // would refuse it: Esc runs a window's exit, long operations and the program's
 // exit ask about unsaved typing, moves never post a blank or half-made record.
-#include "support/gui/WindowDriving.h"
-#include "support/gui/GuiSupport.h"
-#include "support/gui/ProgramFixture.h"
-
 #include "archive/KopiowanieDanychJadl.h"
 #include "archive/OdtwarzanieDanychJadl.h"
 #include "controls/DBEdit.h"
@@ -22,6 +18,9 @@
 #include "shell/MeniJadl.h"
 #include "store/Modul_Danych1.h"
 #include "store/Table.h"
+#include "support/gui/GuiSupport.h"
+#include "support/gui/ProgramFixture.h"
+#include "support/gui/WindowDriving.h"
 
 #include <QAction>
 #include <QApplication>

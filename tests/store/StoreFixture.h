@@ -7,8 +7,8 @@
 #include "support/core/TempDataDir.h"
 #include "support/core/TestServer.h"
 
-#include <SQLiteCpp/SQLiteCpp.h>
 #include <QtTest>
+#include <SQLiteCpp/SQLiteCpp.h>
 
 #include <memory>
 

@@ -1,7 +1,6 @@
 // The table cursor as the windows use it: states, moves, editing, fields,
 // callbacks, locate, index switch and display updates.
 #include "StoreFixture.h"
-
 #include "store/TableDefs.h"
 
 #include <QProcess>

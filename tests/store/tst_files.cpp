@@ -2,7 +2,6 @@
 // fresh data directory, files that do not fit, aliases, compaction, exclusive
 // use, table creation and a crash in the middle of posting.
 #include "StoreFixture.h"
-
 #include "store/SortKeys.h"
 #include "store/TableDefs.h"
 

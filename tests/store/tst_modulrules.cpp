@@ -1,9 +1,8 @@
 // The data module's rules: which purchase lines and suppliers show, whatever window
 // is working, and the ordinal a goods group gets when saved without one.
-#include "support/core/TempDataDir.h"
-
 #include "store/Database.h"
 #include "store/Modul_Danych1.h"
+#include "support/core/TempDataDir.h"
 
 #include <QTest>
 

@@ -2,7 +2,6 @@
 // record put in its place without reading the view again, removal of many
 // records at once.
 #include "StoreFixture.h"
-
 #include "common/ExactSum.h"
 
 #include <cstring>

@@ -2,13 +2,12 @@
 
 #include "store/TableStorage.h"
 
-#include <SQLiteCpp/SQLiteCpp.h>
-#include <libpq-fe.h>
-
 #include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 #include <QStringList>
+#include <SQLiteCpp/SQLiteCpp.h>
+#include <libpq-fe.h>
 
 #include <memory>
 #include <stdexcept>

@@ -1,8 +1,8 @@
 #include "support/core/TestSupport.h"
-#include "support/core/TestServer.h"
 
 #include "common/Formats.h"
 #include "store/Table.h"
+#include "support/core/TestServer.h"
 
 namespace jadl::test {
 

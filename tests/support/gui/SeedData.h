@@ -3,6 +3,7 @@
 // that then drive a window.
 #include <QString>
 #include <QVariant>
+
 #include <optional>
 
 class TModulDanych1;

@@ -2,8 +2,8 @@
 // Small helpers for driving the master-data windows as a user would and for
 // reading back what reached the table files.
 #include "controls/DBGrid.h"
-#include "support/core/TestServer.h"
 #include "store/Table.h"
+#include "support/core/TestServer.h"
 
 #include <QApplication>
 #include <QHeaderView>

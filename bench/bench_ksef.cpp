@@ -8,10 +8,10 @@
 #include "invoices/KsefPlan.h"
 #include "invoices/KsefReader.h"
 #include "platform/Drives.h"
-#include "purchases/KsefImport.h"
 #include "store/Database.h"
 #include "store/Table.h"
 #include "support/BenchHarness.h"
+#include "work/KsefImport.h"
 
 #include <QCoreApplication>
 #include <QDir>

@@ -5,13 +5,13 @@
 // the generated purchase lines.
 #include "common/Money.h"
 #include "platform/Clock.h"
-#include "purchases/SupplierTotals.h"
 #include "purchases/TowaryJadl.h"
 #include "shell/Forms.h"
 #include "store/Database.h"
 #include "store/Modul_Danych1.h"
 #include "support/BenchHarness.h"
 #include "support/DataGenerator.h"
+#include "work/SupplierTotals.h"
 
 #include <QAbstractButton>
 #include <QApplication>

@@ -197,13 +197,6 @@ ArchiveControls buildArchiveControls(QDialog* form, const ArchiveCaptions& t)
     return c;
 }
 
-int percentOf(qint64 part, qint64 whole)
-{
-    if (whole <= 0)
-        return 100;
-    return static_cast<int>(part * 100 / whole);
-}
-
 void setLabelNow(QLabel* label, const QString& text)
 {
     if (label->text() == text)

@@ -77,9 +77,6 @@ ArchiveControls buildArchiveControls(QDialog* form, const ArchiveCaptions& capti
 // installation folder on the right. A drive that cannot be read leaves them empty.
 void startListsOnProgramDrive(const ArchiveControls& c);
 
-// Percentage of `part` in `whole`, truncated; a whole of 0 counts as done.
-int percentOf(qint64 part, qint64 whole);
-
 // Sets a label's text and, when it changed, repaints it at once (the copy runs
 // inside a handler and does not return to the event loop).
 void setLabelNow(QLabel* label, const QString& text);

@@ -1,8 +1,8 @@
 #include "archive/DriveWidgets.h"
 
-#include "archive/ArchiveFiles.h"
 #include "controls/Guarded.h"
 #include "platform/Drives.h"
+#include "work/ArchiveFiles.h"
 
 #include <QDir>
 #include <QFileInfo>

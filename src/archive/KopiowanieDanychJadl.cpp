@@ -1,8 +1,5 @@
 #include "archive/KopiowanieDanychJadl.h"
 
-#include "archive/ArchiveFiles.h"
-#include "archive/BackupJob.h"
-#include "archive/ServerFolder.h"
 #include "archive/TablesOffline.h"
 #include "controls/Builders.h"
 #include "controls/Guarded.h"
@@ -13,6 +10,9 @@
 #include "store/Modul_Danych1.h"
 #include "store/ServerArchive.h"
 #include "store/Table.h"
+#include "work/ArchiveFiles.h"
+#include "work/BackupJob.h"
+#include "work/ServerFolder.h"
 
 #include <QCloseEvent>
 #include <QLabel>

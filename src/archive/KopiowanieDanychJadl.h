@@ -2,10 +2,10 @@
 // Data backup window: the user chooses the archive drive, a BackupJob copies
 // the data directory there; the window asks the job's questions in message
 // boxes and shows the progress it reports.
-#include "archive/ArchiveFiles.h"
 #include "archive/ArchiveLayout.h"
 #include "archive/TablesOffline.h"
 #include "controls/ExitRoutedDialog.h"
+#include "work/ArchiveFiles.h"
 
 #include <QDialog>
 #include <QList>

@@ -1,9 +1,6 @@
 #include "archive/OdtwarzanieDanychJadl.h"
 
-#include "archive/ArchiveFiles.h"
 #include "archive/KopiowanieDanychJadl.h"
-#include "archive/RestoreJob.h"
-#include "archive/ServerFolder.h"
 #include "archive/TablesOffline.h"
 #include "controls/Builders.h"
 #include "controls/Guarded.h"
@@ -14,6 +11,9 @@
 #include "store/Modul_Danych1.h"
 #include "store/ServerArchive.h"
 #include "store/Table.h"
+#include "work/ArchiveFiles.h"
+#include "work/RestoreJob.h"
+#include "work/ServerFolder.h"
 
 #include <QFile>
 #include <QLabel>

@@ -2,11 +2,11 @@
 // Data restore window: the user chooses an archive folder made by the backup,
 // a RestoreJob brings its files back into the data directory all or nothing;
 // the window asks the job's questions in message boxes and shows its progress.
-#include "archive/ArchiveFiles.h"
 #include "archive/ArchiveLayout.h"
-#include "archive/RestoreStaging.h"
 #include "archive/TablesOffline.h"
 #include "controls/ExitRoutedDialog.h"
+#include "work/ArchiveFiles.h"
+#include "work/RestoreStaging.h"
 
 #include <QDialog>
 #include <QList>

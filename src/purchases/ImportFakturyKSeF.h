@@ -5,7 +5,7 @@
 // and a good for every line not remembered (or adds the line as a new good);
 // below, the invoice's totals per rate beside the lines' as they will be stored.
 // "&Zapisz" records everything at once, "&Anuluj" nothing.
-#include "purchases/KsefImport.h"
+#include "work/KsefImport.h"
 
 #include <QDialog>
 #include <QHash>

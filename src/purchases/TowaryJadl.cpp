@@ -19,7 +19,6 @@
 #include "platform/Clock.h"
 #include "platform/Drives.h"
 #include "platform/Messages.h"
-#include "purchases/SupplierTotals.h"
 #include "reports/PeriodCaption.h"
 #include "reports/WartoscKupionychTowarow_Druk.h"
 #include "reports/ZakupioneTowaryDruk1Jadl.h"
@@ -30,6 +29,7 @@
 #include "store/RecordRules.h"
 #include "store/SharedValues.h"
 #include "store/Table.h"
+#include "work/SupplierTotals.h"
 
 #include <QApplication>
 #include <QButtonGroup>

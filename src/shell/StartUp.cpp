@@ -1,9 +1,7 @@
 #include "shell/StartUp.h"
 
-#include "archive/BackupStaging.h"
 #include "archive/KopiowanieDanychJadl.h"
 #include "archive/OdtwarzanieDanychJadl.h"
-#include "archive/RestoreStaging.h"
 #include "controls/Guarded.h"
 #include "controls/MonthCalendar.h"
 #include "masterdata/DostawcyJadl.h"
@@ -32,6 +30,8 @@
 #include "store/Modul_Danych1.h"
 #include "store/TableDefs.h"
 #include "store/TableSchema.h"
+#include "work/BackupStaging.h"
+#include "work/RestoreStaging.h"
 
 #include <QApplication>
 #include <QCheckBox>

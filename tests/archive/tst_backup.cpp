@@ -1,6 +1,6 @@
 // The backup window driven as a user would: program drive, another drive,
 // diskettes, low space, a missing diskette and a disk that fills up.
-#include "ArchiveTestUtil.h"
+#include "support/core/ArchiveTestUtil.h"
 #include "archive/KopiowanieDanychJadl.h"
 #include "archive/TablesOffline.h"
 #include "masterdata/JednostkiMiar_Jadlon.h"

@@ -1,7 +1,7 @@
 // The restore window driven as a user would: a dated archive folder brings the
 // data back and the program goes on with it; wrong folders, damaged archives and
 // diskettes leave the data as it was.
-#include "ArchiveTestUtil.h"
+#include "support/core/ArchiveTestUtil.h"
 #include "archive/KopiowanieDanychJadl.h"
 #include "archive/OdtwarzanieDanychJadl.h"
 #include "archive/TablesOffline.h"

@@ -8,7 +8,6 @@
 #include "controls/MonthCalendar.h"
 #include "invoices/InvoiceTestData.h"
 #include "purchases/ImportFakturyKSeF.h"
-#include "purchases/KsefImport.h"
 #include "purchases/PrzypisywanieTowarowJadl.h"
 #include "purchases/TowaryJadl.h"
 #include "shell/Forms.h"
@@ -19,6 +18,7 @@
 #include "support/gui/ProgramFixture.h"
 #include "support/gui/SeedData.h"
 #include "support/gui/WindowOpening.h"
+#include "work/KsefImport.h"
 
 #include <QAbstractButton>
 #include <QButtonGroup>

@@ -2,8 +2,8 @@
 // control named by its caption, a combo box's choice as its value, not its name.
 #include "invoices/InvoiceTestData.h"
 #include "purchases/ImportFakturyKSeF.h"
-#include "purchases/KsefImport.h"
 #include "support/gui/ProgramFixture.h"
+#include "work/KsefImport.h"
 
 #include <QAbstractButton>
 #include <QAbstractItemView>

@@ -1,8 +1,8 @@
-#include "archive/BackupJob.h"
+#include "work/BackupJob.h"
 
-#include "archive/ArchiveFiles.h"
 #include "common/SystemErrors.h"
 #include "platform/Drives.h"
+#include "work/ArchiveFiles.h"
 
 #include <QDir>
 #include <QFile>

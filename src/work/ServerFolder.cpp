@@ -1,4 +1,4 @@
-#include "archive/ServerFolder.h"
+#include "work/ServerFolder.h"
 
 #include "platform/Drives.h"
 #include "store/TableDefs.h"

@@ -1,4 +1,4 @@
-#include "purchases/SupplierTotals.h"
+#include "work/SupplierTotals.h"
 
 #include "common/Money.h"
 #include "store/Table.h"

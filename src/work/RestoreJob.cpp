@@ -1,9 +1,9 @@
-#include "archive/RestoreJob.h"
+#include "work/RestoreJob.h"
 
-#include "archive/ArchiveFiles.h"
 #include "common/SystemErrors.h"
 #include "platform/Drives.h"
 #include "store/TableDefs.h"
+#include "work/ArchiveFiles.h"
 
 #include <QFile>
 

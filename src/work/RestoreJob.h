@@ -4,7 +4,7 @@
 // there, and replaces the data files all together or not at all. What the user
 // must decide is asked through RestoreQuestions; what there is to show goes to
 // the progress callback.
-#include "archive/RestoreStaging.h"
+#include "work/RestoreStaging.h"
 
 #include <QString>
 #include <QStringList>

@@ -36,6 +36,9 @@ private:
     QString text_;
 };
 
+// Percentage of `part` in `whole`, truncated; a whole of 0 counts as done.
+int percentOf(qint64 part, qint64 whole);
+
 // Size in bytes of a file; 0 when there is no such file.
 qint64 fileSize(const QString& realPath);
 

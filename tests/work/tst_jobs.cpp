@@ -1,8 +1,8 @@
 // The backup and restore jobs without their windows: what the progress callback
 // sees, a damaged table file, a commit that fails.
-#include "ArchiveTestUtil.h"
-#include "archive/BackupJob.h"
-#include "archive/RestoreJob.h"
+#include "support/core/ArchiveTestUtil.h"
+#include "work/BackupJob.h"
+#include "work/RestoreJob.h"
 #include "platform/Drives.h"
 #include "store/Table.h"
 #include "store/TableDefs.h"

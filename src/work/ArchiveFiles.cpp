@@ -1,4 +1,4 @@
-#include "archive/ArchiveFiles.h"
+#include "work/ArchiveFiles.h"
 
 #include "common/SystemErrors.h"
 #include "platform/Drives.h"
@@ -17,6 +17,13 @@
 #include <unistd.h>
 
 namespace jadl::archive {
+
+int percentOf(qint64 part, qint64 whole)
+{
+    if (whole <= 0)
+        return 100;
+    return static_cast<int>(part * 100 / whole);
+}
 
 qint64 fileSize(const QString& realPath)
 {

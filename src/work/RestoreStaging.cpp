@@ -1,9 +1,9 @@
-#include "archive/RestoreStaging.h"
+#include "work/RestoreStaging.h"
 
-#include "archive/ArchiveFiles.h"
 #include "common/SystemErrors.h"
 #include "store/FileHealth.h"
 #include "store/TableSchema.h"
+#include "work/ArchiveFiles.h"
 
 #include <QDir>
 #include <QFile>

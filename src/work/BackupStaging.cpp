@@ -1,9 +1,9 @@
-#include "archive/BackupStaging.h"
+#include "work/BackupStaging.h"
 
-#include "archive/ArchiveFiles.h"
-#include "archive/RestoreStaging.h"
 #include "common/SystemErrors.h"
 #include "store/TableSchema.h"
+#include "work/ArchiveFiles.h"
+#include "work/RestoreStaging.h"
 
 #include <QDir>
 #include <QFile>

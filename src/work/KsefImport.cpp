@@ -1,4 +1,4 @@
-#include "purchases/KsefImport.h"
+#include "work/KsefImport.h"
 
 #include "common/Formats.h"
 #include "common/Money.h"

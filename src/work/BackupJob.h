@@ -4,7 +4,7 @@
 // failed run leaves the day's earlier archive as it was) or into the archive
 // folder of one diskette after another. What the user must decide is asked
 // through BackupQuestions; what there is to show goes to the progress callback.
-#include "archive/BackupStaging.h"
+#include "work/BackupStaging.h"
 
 #include <QDate>
 #include <QString>

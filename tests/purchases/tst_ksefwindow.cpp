@@ -1,0 +1,110 @@
+// The window "IMPORT FAKTURY KSeF": what the user chooses is recorded, a cancel
+// takes back what the window added, refused files are named.
+#include "platform/Messages.h"
+#include "purchases/ImportFakturyKSeF.h"
+#include "work/KsefScene.h"
+
+#include <QApplication>
+#include <QComboBox>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTableWidget>
+#include <QTimer>
+#include <QtTest>
+
+#include <algorithm>
+
+using namespace jadl;
+using jadl::ksef::test::dataPath;
+using namespace jadl::test;
+
+class TstKsefWindow : public QObject, protected KsefScene {
+    Q_OBJECT
+private Q_SLOTS:
+    void init() { setUpScene(); }
+    void cleanup() { tearDownScene(); }
+    void windowRecordsWhatTheUserChose();
+    void cancelTakesBackWhatTheWindowAdded();
+    void importAsksForFilesAndNamesTheRefusedOnes();
+};
+
+void TstKsefWindow::windowRecordsWhatTheUserChose()
+{
+    platform::ScopedScriptedMessages messages;
+    auto& t = own_->tables();
+    TImportFakturyKSeF w(t, ksefimport::prepare(dataPath(QStringLiteral("typical.xml")), t));
+    // Every control is named for screen readers, combo boxes and grids too.
+    for (QWidget* c : w.findChildren<QWidget*>())
+        if (qobject_cast<QLineEdit*>(c) || qobject_cast<QComboBox*>(c) || qobject_cast<QPushButton*>(c) ||
+            qobject_cast<QTableWidget*>(c))
+            QVERIFY2(!c->accessibleName().isEmpty(), qPrintable(c->objectName()));
+    QCOMPARE(w.GridPozycje->rowCount(), int(w.draft().plan.lines.size()));
+    QCOMPARE(w.GridSumy->rowCount(), int(w.draft().plan.checks.size()) + 1);
+
+    // Unknown seller and goods: saving asks for them and records nothing.
+    const auto before = snapshot(data());
+    w.BitBtnZapisz->click();
+    QCOMPARE(messages->texts().size(), 1);
+    QCOMPARE(snapshot(data()), before);
+
+    w.BitBtnDodajDostawce->click();
+    QVERIFY(w.draft().supplier);
+    QCOMPARE(w.ComboBoxDostawca->currentData().toInt(), *w.draft().supplier);
+    w.EditSzukajTowaru->setText(QStringLiteral("mleko"));
+    QCOMPARE(w.ComboBoxTowar->count(), 1);
+    w.GridPozycje->selectAll();
+    w.BitBtnPrzypiszTowar->click();
+    QVERIFY(std::all_of(w.draft().goods.begin(), w.draft().goods.end(),
+                        [&](const std::optional<int>& g) { return g == good_; }));
+    w.BitBtnZapisz->click();
+    QVERIFY2(w.recorded(), qPrintable(messages->texts().join(QLatin1Char('|'))));
+    QCOMPARE(
+        rows(QDir(data()).filePath(QStringLiteral("Towary.DB")), "SELECT count(*) FROM Towary").at(0).at(0).toInt(),
+        int(w.draft().plan.lines.size()));
+}
+void TstKsefWindow::cancelTakesBackWhatTheWindowAdded()
+{
+    platform::ScopedScriptedMessages messages;
+    auto& t = own_->tables();
+    const int goods = t.goods.recordCount();
+    {
+        TImportFakturyKSeF w(t, ksefimport::prepare(dataPath(QStringLiteral("typical.xml")), t));
+        w.BitBtnDodajDostawce->click();
+        w.GridPozycje->selectRow(2);
+        w.BitBtnNowyTowar->click();
+        QCOMPARE(t.suppliers.recordCount(), 1);
+        QCOMPARE(t.goods.recordCount(), goods + 1);
+        w.BitBtnAnuluj->click();
+        QVERIFY(!w.recorded());
+    }
+    t.suppliers.refresh();
+    t.goods.refresh();
+    QCOMPARE(t.suppliers.recordCount(), 0);
+    QCOMPARE(t.goods.recordCount(), goods);
+    QVERIFY(messages->texts().isEmpty());
+}
+void TstKsefWindow::importAsksForFilesAndNamesTheRefusedOnes()
+{
+    platform::ScopedScriptedMessages messages;
+    ksefimport::setFileAsker([](QWidget*) {
+        return QStringList{dataPath(QStringLiteral("eur.xml")), dataPath(QStringLiteral("typical.xml"))};
+    });
+    own_.reset(); // the import opens tables of its own
+    QString shown;
+    QTimer::singleShot(0, [&] {
+        if (auto* w = qobject_cast<TImportFakturyKSeF*>(QApplication::activeModalWidget())) {
+            shown = w->EditNumer->text();
+            w->BitBtnAnuluj->click();
+        }
+    });
+    const auto before = snapshot(data());
+    QCOMPARE(ksefimport::importInvoices(nullptr, nullptr), 0);
+    ksefimport::setFileAsker({});
+    QCOMPARE(messages->texts().size(), 1);
+    QVERIFY2(messages->texts().at(0).contains(QStringLiteral("eur.xml")), qPrintable(messages->texts().at(0)));
+    QCOMPARE(shown, QStringLiteral("FV/2026/03/0147"));
+    QCOMPARE(snapshot(data()), before); // cancelled: nothing recorded
+}
+
+QTEST_MAIN(TstKsefWindow)
+#include "tst_ksefwindow.moc"

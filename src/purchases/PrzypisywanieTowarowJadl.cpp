@@ -19,6 +19,7 @@
 #include "purchases/ImportFakturyKSeF.h"
 #include "store/Modul_Danych1.h"
 #include "store/RecordRules.h"
+#include "work/PurchaseLine.h"
 
 #include <QCheckBox>
 #include <QEvent>
@@ -65,27 +66,6 @@ void closeIfOpen(Table* t)
 {
     if (t && t->active())
         t->close();
-}
-
-// Moves to the first record whose field equals the text exactly; false (and the
-// table stays where it was) when none does.
-bool locateExact(Table& t, const QString& field, const QString& text)
-{
-    if (!t.locate(field, text))
-        return false;
-    if (t.fieldByName(field).asString() == text)
-        return true;
-    const int start = t.recNo();
-    jadl::ControlsDisabled quiet(t);
-    while (!t.eof()) {
-        t.next();
-        if (t.eof())
-            break;
-        if (t.fieldByName(field).asString() == text)
-            return true;
-    }
-    t.setRecNo(start);
-    return false;
 }
 
 } // namespace
@@ -760,84 +740,33 @@ void TPrzypisywanieTowarow::BitBtnPrzypiszTowarDostawcyClick()
     jadl::shared().currentPurchaseDate = Calendar1->date();
     const QDate day = jadl::shared().currentPurchaseDate;
 
-    auto refuse = [lines](const QString& text) {
-        lines->cancel();
-        showMessage(text);
-    };
+    // What the line needs of the good and of the typing, checked in this order.
     auto good = [goods](const char* name) -> Field& { return goods->fieldByName(QString::fromLatin1(name)); };
-    auto line = [lines](const char* name) -> Field& { return lines->fieldByName(QString::fromLatin1(name)); };
-
-    // 4.-6.
-    lines->append();
-    line("DataZakupu").setDate(day);
-    line("DataZakupuString").setString(jadl::formatDayMonth(day));
-    line("Nazwa").setValue(good("Nazwa").value());
-    line("Symbol").setValue(good("Symbol").value());
-    line("NumerPodstawowy").setValue(good("Numer").value());
-    line("NumerGrupy").setValue(good("NumerGrupy").value());
-    line("Grupa").setValue(good("Grupa").value());
-    line("TypTowaru").setValue(good("TypTowaru").value());
-    line("Indeks").setValue(good("Indeks").value());
-
-    // 7. The active restaurant; without one the line goes on without it.
-    Table* owners = dm_->TableWlasciciel;
-    if (owners->active() && locateExact(*owners, QStringLiteral("AktywnyString"), QStringLiteral("TAK"))) {
-        line("RestauracjaSymbol").setValue(owners->fieldByName(QStringLiteral("Symbol")).value());
-        line("RestauracjaNumer").setValue(owners->fieldByName(QStringLiteral("Numer")).value());
-    }
-
-    // 8.-9.
     if (good("CenaNetto").isNull())
-        return refuse(QStringLiteral("Brak CENY NETTO towaru"));
-    line("CenaNetto").setValue(good("CenaNetto").value());
-    line("CenaReferencyjna").setValue(good("CenaReferencyjna").value());
-    line("JakaCenaRef")
-        .setString(jadl::referencePriceSign(good("CenaNetto").optFloat(), good("CenaReferencyjna").optFloat()));
-
-    // 10.
+        return showMessage(QStringLiteral("Brak CENY NETTO towaru"));
     if (good("VatTyp").isNull())
-        return refuse(QStringLiteral("Brak Stawki Vat"));
-    line("VatTyp").setValue(good("VatTyp").value());
-    line("CenaBrutto").setValue(good("CenaBrutto").value());
-
-    // 11.-12.
-    line("NumerDostawcy").setValue(suppliers->fieldByName(QStringLiteral("Numer")).value());
-    line("SymbolDostawcy").setValue(suppliers->fieldByName(QStringLiteral("Symbol")).value());
-    line("Dostawca").setValue(suppliers->fieldByName(QStringLiteral("Nazwa")).value());
-    line("UpustProc").setFloat(numberOf(EditRabatProcent).value_or(0.0));
-
-    // 13. A purchase of nothing is never recorded, however the zero is written.
+        return showMessage(QStringLiteral("Brak Stawki Vat"));
+    // A purchase of nothing is never recorded, however the zero is written.
     const QString quantityText = EditIlosc->text();
     if (quantityText.isEmpty())
-        return refuse(QStringLiteral("Brak Ilości towaru"));
+        return showMessage(QStringLiteral("Brak Ilości towaru"));
     const std::optional<double> quantity = jadl::parseNumber(quantityText);
     if (!quantity)
-        return refuse(kBadNumber);
+        return showMessage(kBadNumber);
     if (*quantity == 0.0)
-        return refuse(QStringLiteral("Podano zerowa ilośc towaru - wprowadź poprawną"));
-    line("Ilosc").setFloat(*quantity);
-
-    // 14.
+        return showMessage(QStringLiteral("Podano zerowa ilośc towaru - wprowadź poprawną"));
     if (good("JednostkaMiary").isNull())
-        return refuse(QStringLiteral("Brak Jednostki Miary - wprowadź"));
-    line("JednostkaMiary").setValue(good("JednostkaMiary").value());
+        return showMessage(QStringLiteral("Brak Jednostki Miary - wprowadź"));
 
-    // 15.-18. Values in the program's rounding, in this order.
-    line("WartoscNetto").setFloat(line("CenaNetto").asFloat() * line("Ilosc").asFloat());
-    line("WartoscNetto").setFloat(jadl::roundedMoney(line("WartoscNetto").asFloat()));
-    const std::optional<QString> vatText = good("VatTyp").asString();
-    line("Vat").setFloat(jadl::vatRate(vatText));
-    line("WartoscVat").setFloat(line("Vat").asFloat() * line("WartoscNetto").asFloat());
-    line("WartoscVat").setFloat(jadl::roundedMoney(line("WartoscVat").asFloat()));
-    line("WartoscVat").setFloat(jadl::roundedMoney(line("WartoscVat").asFloat()));
-    line("WartoscBrutto").setFloat(line("WartoscNetto").asFloat() + line("WartoscVat").asFloat());
+    // The line copies the good, the supplier and the active restaurant; its values
+    // are the program's rounding of price times quantity.
+    const auto copy = jadl::purchase::GoodCopy::current(*goods);
+    jadl::purchase::append(*lines, copy, jadl::purchase::SupplierCopy::current(*suppliers),
+                           jadl::purchase::RestaurantCopy::active(*dm_->TableWlasciciel),
+                           jadl::purchase::handEntered(copy, day, *quantity, numberOf(EditRabatProcent).value_or(0.0),
+                                                       CheckBoxBylaFaktura->isChecked()));
 
-    // 19.
-    const bool invoice = CheckBoxBylaFaktura->isChecked();
-    line("CzyBylaFaktura").setBoolean(invoice);
-    line("Par9").setString(invoice ? QStringLiteral("Tak") : QStringLiteral("Nie"));
-
-    // 20. On disk when the handler returns.
+    // On disk when the handler returns.
     lines->post();
     lines->flushBuffers();
 

@@ -29,6 +29,7 @@
 #include "store/RecordRules.h"
 #include "store/SharedValues.h"
 #include "store/Table.h"
+#include "work/CopyTable.h"
 #include "work/SupplierTotals.h"
 
 #include <QApplication>
@@ -1227,20 +1228,6 @@ QString TTowary::drivePrefix()
     return lastDrivePrefix_;
 }
 
-QList<jadl::FieldDef> TTowary::copyTableFields()
-{
-    using jadl::FieldType;
-    auto text = [](const char* name, int size) { return jadl::FieldDef{str(name), FieldType::Text, size, {}, {}}; };
-    auto real = [](const char* name) { return jadl::FieldDef{str(name), FieldType::Float, 0, {}, {}}; };
-    return {text("SymbolDostawcy", 20), real("Ilosc"),
-            text("JednostkaMiary", 15), text("CzyBylaFaktura", 5),
-            real("CenaNetto"),          real("WartoscNetto"),
-            text("VatTyp", 6),          real("CenaBrutto"),
-            real("WartoscBrutto"),      real("CenaReferencyjna"),
-            text("Grupa", 35),          text("JakaCenaRef", 8),
-            text("Symbol", 40),         jadl::FieldDef{QStringLiteral("DataZakupu"), FieldType::DateTime, 0, {}, {}}};
-}
-
 void TTowary::setParametersCopyFlag(bool exists)
 {
     Table* par = dm_->TableParametry;
@@ -1254,16 +1241,9 @@ void TTowary::setParametersCopyFlag(bool exists)
 
 void TTowary::TworzTabliceClick()
 {
-    const QString dir = drivePrefix() + QStringLiteral("Jadl\\dane_bar");
     bool created = true;
     try {
-        jadl::Table table(nullptr, QStringLiteral("TableTowaryRaport"));
-        table.setDatabaseName(dir);
-        table.setTableName(QStringLiteral("TowaryRaport"));
-        table.fieldDefs().clear();
-        table.fieldDefs() = copyTableFields();
-        table.indexDefs().clear();
-        table.createTable();
+        jadl::copytable::create(drivePrefix() + QStringLiteral("Jadl\\dane_bar"));
     } catch (const jadl::EngineError&) {
         created = false;
     } catch (const jadl::platform::IoError&) {
@@ -1308,61 +1288,7 @@ void TTowary::KopiujClick()
     }
     Table* lines = dm_->TableTowary;
     setCopyStatus(QStringLiteral("Czekaj  kopiuję"));
-
-    int counter = 0;
-    {
-        const jadl::ControlsDisabled quietCopy(copy);
-        const jadl::ControlsDisabled quietLines(*lines);
-        // The copy's own view is not needed while it is filled: a filter that lets
-        // nothing through keeps every post from re-reading the whole table.
-        copy.setOnFilterRecord([](Table&, bool& accept) { accept = false; });
-        copy.setPreFilter([] { return jadl::SqlPreFilter{QStringLiteral("1 = 0"), {}}; });
-        const AtExit showAll([&copy] {
-            copy.setFiltered(false);
-            copy.setOnFilterRecord({});
-            copy.setPreFilter({});
-        });
-        Table::Batch batch(copy);
-        // Emptied from the end, where each deletion is cheapest.
-        copy.last();
-        while (!copy.isEmpty())
-            copy.deleteRecord();
-        copy.setFiltered(true);
-
-        auto col = [lines](const char* name) { return lines->fieldIndex(str(name)); };
-        auto to = [&copy](const char* name) -> jadl::Field& { return copy.fieldByName(str(name)); };
-        const int n = lines->recordCount();
-        if (n > 0)
-            lines->first();
-        Progress progress(this, QStringLiteral("Czekaj  kopiuję"), n);
-        for (int row = 0; row < n; ++row) {
-            copy.append();
-            ++counter;
-            for (const char* name : {"SymbolDostawcy", "JednostkaMiary", "VatTyp", "Grupa", "Symbol"})
-                to(name).setString(lines->valueAt(row, col(name)).toString());
-            for (const char* name :
-                 {"Ilosc", "CenaNetto", "WartoscNetto", "CenaBrutto", "WartoscBrutto", "CenaReferencyjna"})
-                to(name).setFloat(lines->valueAt(row, col(name)).toDouble());
-            to("CzyBylaFaktura")
-                .setString(lines->valueAt(row, col("CzyBylaFaktura")).toBool() ? QStringLiteral("T")
-                                                                               : QStringLiteral("F"));
-            const QDate day = lines->valueAt(row, col("DataZakupu")).toDate();
-            if (day.isValid())
-                to("DataZakupu").setDateTime(QDateTime(day, QTime(0, 0)));
-            const QString sign = lines->valueAt(row, col("JakaCenaRef")).toString();
-            if (sign == QStringLiteral("0"))
-                to("JakaCenaRef").setString(QStringLiteral("Równa"));
-            else if (sign == QStringLiteral("-"))
-                to("JakaCenaRef").setString(QStringLiteral("Niższa"));
-            else if (sign == QStringLiteral("+"))
-                to("JakaCenaRef").setString(QStringLiteral("Wyższa"));
-            copy.post();
-            progress.step(row);
-        }
-        batch.commit();
-        // The walk ends on the last line.
-        if (n > 0)
-            lines->last();
-    }
+    Progress progress(this, QStringLiteral("Czekaj  kopiuję"), lines->recordCount());
+    const int counter = jadl::copytable::fill(copy, *lines, [&progress](int row, int) { progress.step(row); });
     setCopyStatus(QStringLiteral("Skopiowałem ") + QString::number(counter) + QStringLiteral(" rekordów"));
 }

@@ -77,8 +77,6 @@ public:
     static QString sumText(double v);
 
     // --- totals (computed by the purchases unit SupplierTotals)
-    // The fourteen fields of the copy table "TowaryRaport".
-    static QList<jadl::FieldDef> copyTableFields();
 
     // The totals of the supplier mode in force: selected supplier or all suppliers.
     void modeTotals();

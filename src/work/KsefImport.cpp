@@ -7,6 +7,7 @@
 #include "platform/Clock.h"
 #include "store/EngineError.h"
 #include "store/Table.h"
+#include "work/PurchaseLine.h"
 
 #include <QDateTime>
 #include <QFileInfo>
@@ -141,17 +142,6 @@ void ensureVatDesignation(Table& rates, const QString& vatTyp)
 }
 
 // What a purchase line copies of its basic good.
-struct Good {
-    QVariant nazwa, symbol, numerGrupy, grupa, typTowaru, indeks, jednostka, cenaReferencyjna;
-};
-
-Good goodAt(Table& goods, int row)
-{
-    auto v = [&](const char* f) { return value(goods, row, QString::fromLatin1(f)); };
-    return {v("Nazwa"),     v("Symbol"), v("NumerGrupy"),     v("Grupa"),
-            v("TypTowaru"), v("Indeks"), v("JednostkaMiary"), v("CenaReferencyjna")};
-}
-
 // The restaurant marked active ("TAK"), -1 when none is.
 int activeOwnerRow(Table& owner)
 {
@@ -287,7 +277,20 @@ int addBasicGood(Tables& t, int groupNumber, const ksef::PlannedLine& line)
     return goods.fieldByName(kNumer).asInteger();
 }
 
-int record(Tables& t, const Draft& d, QString* warning)
+namespace {
+
+// What the recording of one draft works from, checked before anything is written.
+struct Recording {
+    Tables& t;
+    const Draft& d;
+    purchase::SupplierCopy supplier;
+    purchase::RestaurantCopy restaurant;
+    std::vector<purchase::GoodCopy> goods; // per planned line
+};
+
+// The draft's supplier and goods are still there, and the invoice is not
+// registered yet; else nothing is recorded.
+Recording check(Tables& t, const Draft& d)
 {
     for (Table* table : {&t.lines, &t.suppliers, &t.goods, &t.owner, &t.vatRates, &t.units, &t.invoices, &t.mappings})
         showAll(*table);
@@ -297,13 +300,12 @@ int record(Tables& t, const Draft& d, QString* warning)
     if (supplierRow < 0)
         throw ksef::InvoiceError(QStringLiteral("%1: nie wybrano dostawcy faktury %2 – nic nie zapisuję.")
                                      .arg(inv.fileName, invoiceName(inv, d.sellerNip)));
+    Recording r{
+        t, d, purchase::SupplierCopy::at(t.suppliers, supplierRow), purchase::RestaurantCopy::active(t.owner), {}};
     QHash<int, int> goodRows;
-    {
-        const int f = t.goods.fieldIndex(kNumer);
-        for (int row = 0; row < t.goods.recordCount(); ++row)
-            goodRows.insert(t.goods.valueAt(row, f).toInt(), row);
-    }
-    std::vector<Good> goods;
+    const int f = t.goods.fieldIndex(kNumer);
+    for (int row = 0; row < t.goods.recordCount(); ++row)
+        goodRows.insert(t.goods.valueAt(row, f).toInt(), row);
     for (size_t i = 0; i < d.plan.lines.size(); ++i) {
         const auto it = i < d.goods.size() && d.goods[i] ? goodRows.constFind(*d.goods[i]) : goodRows.constEnd();
         if (it == goodRows.constEnd())
@@ -312,32 +314,25 @@ int record(Tables& t, const Draft& d, QString* warning)
                     .arg(inv.fileName)
                     .arg(d.plan.lines[i].invoiceLine)
                     .arg(d.plan.lines[i].name));
-        goods.push_back(goodAt(t.goods, *it));
+        r.goods.push_back(purchase::GoodCopy::at(t.goods, *it));
     }
-    auto supplier = [&](const char* f) { return value(t.suppliers, supplierRow, QString::fromLatin1(f)); };
-    // The active restaurant, as the assignment takes it.
-    QVariant restaurantSymbol, restaurantNumber;
-    if (const int o = activeOwnerRow(t.owner); o >= 0) {
-        restaurantSymbol = value(t.owner, o, QStringLiteral("Symbol"));
-        restaurantNumber = value(t.owner, o, kNumer);
-    }
+    return r;
+}
 
-    // Everything in open transactions; the lines are committed first, the rest after them.
-    Table::Batch lineBatch(t.lines);
-    Table::Batch registerBatch(t.invoices);
-    Table::Batch mappingBatch(t.mappings);
-    Table::Batch vatBatch(t.vatRates);
-    Table::Batch unitBatch(t.units);
-
+// The invoice in the register, with its totals as the lines give them; returns its Numer.
+int writeRegister(const Recording& r)
+{
+    const ksef::Invoice& inv = r.d.invoice;
     double net = 0, vat = 0, gross = 0;
-    for (const auto& l : d.plan.lines) {
+    for (const auto& l : r.d.plan.lines) {
         net += l.wartoscNetto;
         vat += l.wartoscVat;
         gross += l.wartoscBrutto;
     }
-    t.invoices.append();
-    auto reg = [&](const char* f) -> Field& { return t.invoices.fieldByName(QString::fromLatin1(f)); };
-    reg("NipSprzedawcy").setString(d.sellerNip);
+    Table& invoices = r.t.invoices;
+    invoices.append();
+    auto reg = [&](const char* f) -> Field& { return invoices.fieldByName(QString::fromLatin1(f)); };
+    reg("NipSprzedawcy").setString(r.d.sellerNip);
     reg("NazwaSprzedawcy").setString(clip(inv.seller.name, 256));
     reg("NumerFaktury").setString(clip(inv.number, 256));
     reg("RodzajFaktury").setString(ksef::kindCode(inv.kind));
@@ -345,98 +340,98 @@ int record(Tables& t, const Draft& d, QString* warning)
     if (inv.supplyDate)
         reg("DataDostawy").setDate(*inv.supplyDate);
     reg("Plik").setString(clip(inv.fileName, 255));
-    reg("Sha256").setString(d.sha256);
+    reg("Sha256").setString(r.d.sha256);
     reg("DataImportu").setValue(QDateTime(platform::today(), QTime::currentTime()));
-    reg("NumerDostawcy").setInteger(*d.supplier);
-    reg("IloscPozycji").setInteger(int(d.plan.lines.size()));
+    reg("NumerDostawcy").setInteger(*r.d.supplier);
+    reg("IloscPozycji").setInteger(int(r.d.plan.lines.size()));
     reg("WartoscNetto").setFloat(roundedMoney(net));
     reg("WartoscVat").setFloat(roundedMoney(vat));
     reg("WartoscBrutto").setFloat(roundedMoney(gross));
-    t.invoices.post();
-    const int invoiceNumber = reg("Numer").asInteger();
+    invoices.post();
+    return reg("Numer").asInteger();
+}
 
-    Units units(t.units);
+// One purchase line per planned line, pointing to the invoice; returns their Numer.
+std::vector<qint64> writeLines(const Recording& r, int invoiceNumber)
+{
+    Units units(r.t.units);
     QSet<QString> rates;
     std::vector<qint64> added;
-    auto line = [&](const char* f) -> Field& { return t.lines.fieldByName(QString::fromLatin1(f)); };
-    for (size_t i = 0; i < d.plan.lines.size(); ++i) {
-        const ksef::PlannedLine& p = d.plan.lines[i];
-        const Good& g = goods[i];
+    for (size_t i = 0; i < r.d.plan.lines.size(); ++i) {
+        const ksef::PlannedLine& p = r.d.plan.lines[i];
         if (!rates.contains(p.vatTyp)) {
-            ensureVatDesignation(t.vatRates, p.vatTyp);
+            ensureVatDesignation(r.t.vatRates, p.vatTyp);
             rates.insert(p.vatTyp);
         }
-        const QString unit = units.stored(p.unit);
-        t.lines.append();
-        line("DataZakupu").setDate(p.dataZakupu);
-        line("DataZakupuString").setString(formatDayMonth(p.dataZakupu));
-        line("Nazwa").setValue(g.nazwa);
-        line("Symbol").setValue(g.symbol);
-        line("NumerPodstawowy").setInteger(*d.goods[i]);
-        line("NumerGrupy").setValue(g.numerGrupy);
-        line("Grupa").setValue(g.grupa);
-        line("TypTowaru").setValue(g.typTowaru);
-        line("Indeks").setValue(g.indeks);
-        line("RestauracjaSymbol").setValue(restaurantSymbol);
-        line("RestauracjaNumer").setValue(restaurantNumber);
-        line("CenaNetto").setFloat(p.cenaNetto);
-        line("CenaReferencyjna").setValue(g.cenaReferencyjna);
-        const std::optional<double> ref = g.cenaReferencyjna.isNull()
-            ? std::nullopt
-            : std::optional<double>(g.cenaReferencyjna.toDouble());
-        line("JakaCenaRef").setString(referencePriceSign(p.cenaNetto, ref));
-        line("VatTyp").setString(p.vatTyp);
-        line("CenaBrutto").setFloat(p.cenaBrutto);
-        line("NumerDostawcy").setInteger(*d.supplier);
-        line("SymbolDostawcy").setValue(supplier("Symbol"));
-        line("Dostawca").setValue(supplier("Nazwa"));
-        line("UpustProc").setFloat(0.0);
-        line("Ilosc").setFloat(p.ilosc);
-        if (!unit.isEmpty())
-            line("JednostkaMiary").setString(unit);
-        else
-            line("JednostkaMiary").setValue(g.jednostka);
-        line("WartoscNetto").setFloat(p.wartoscNetto);
-        line("Vat").setFloat(p.vat);
-        line("WartoscVat").setFloat(p.wartoscVat);
-        line("WartoscBrutto").setFloat(p.wartoscBrutto);
-        line("CzyBylaFaktura").setBoolean(true);
-        line("Par9").setString(QStringLiteral("Tak"));
-        line("Par8").setInteger(invoiceNumber);
-        line("Par10").setString(clip(inv.number, 50));
-        t.lines.post();
-        added.push_back(t.lines.fieldByName(kNumer).asLargeInt());
+        purchase::LineValues v;
+        v.day = p.dataZakupu;
+        v.cenaNetto = p.cenaNetto;
+        v.cenaBrutto = p.cenaBrutto;
+        v.vatTyp = p.vatTyp;
+        v.vat = p.vat;
+        v.ilosc = p.ilosc;
+        v.jednostka = units.stored(p.unit);
+        v.wartoscNetto = p.wartoscNetto;
+        v.wartoscVat = p.wartoscVat;
+        v.wartoscBrutto = p.wartoscBrutto;
+        v.invoice = true;
+        v.invoiceRegister = invoiceNumber;
+        v.invoiceNumber = clip(r.d.invoice.number, 50);
+        purchase::append(r.t.lines, r.goods[i], r.supplier, r.restaurant, v);
+        r.t.lines.post();
+        added.push_back(r.t.lines.fieldByName(kNumer).asLargeInt());
     }
+    return added;
+}
 
-    // The seller's mappings: the good chosen for each line name, changed where it differs.
+// The seller's mappings: the good chosen for each line name, changed where it differs.
+void writeMappings(const Recording& r)
+{
+    Table& mappings = r.t.mappings;
     QHash<QString, std::pair<int, int>> existing; // name -> (row, good)
-    for (int row = 0; row < t.mappings.recordCount(); ++row)
-        if (value(t.mappings, row, kNip).toString() == d.sellerNip)
-            existing.insert(value(t.mappings, row, QStringLiteral("NazwaPozycji")).toString(),
-                            {row, value(t.mappings, row, QStringLiteral("NumerPodstawowy")).toInt()});
+    for (int row = 0; row < mappings.recordCount(); ++row)
+        if (value(mappings, row, kNip).toString() == r.d.sellerNip)
+            existing.insert(value(mappings, row, QStringLiteral("NazwaPozycji")).toString(),
+                            {row, value(mappings, row, QStringLiteral("NumerPodstawowy")).toInt()});
     QHash<QString, int> wanted;
-    for (size_t i = 0; i < d.plan.lines.size(); ++i)
-        wanted.insert(d.plan.lines[i].name, *d.goods[i]);
+    for (size_t i = 0; i < r.d.plan.lines.size(); ++i)
+        wanted.insert(r.d.plan.lines[i].name, *r.d.goods[i]);
     for (auto it = wanted.cbegin(); it != wanted.cend(); ++it) {
         const auto e = existing.constFind(it.key());
         if (e == existing.constEnd() || e->second == it.value())
             continue;
-        t.mappings.setRecNo(e->first + 1);
-        t.mappings.edit();
-        t.mappings.fieldByName(QStringLiteral("NumerPodstawowy")).setInteger(it.value());
-        t.mappings.fieldByName(QStringLiteral("DataZmiany")).setDate(platform::today());
-        t.mappings.post();
+        mappings.setRecNo(e->first + 1);
+        mappings.edit();
+        mappings.fieldByName(QStringLiteral("NumerPodstawowy")).setInteger(it.value());
+        mappings.fieldByName(QStringLiteral("DataZmiany")).setDate(platform::today());
+        mappings.post();
     }
     for (auto it = wanted.cbegin(); it != wanted.cend(); ++it) {
         if (existing.contains(it.key()))
             continue;
-        t.mappings.append();
-        t.mappings.fieldByName(kNip).setString(d.sellerNip);
-        t.mappings.fieldByName(QStringLiteral("NazwaPozycji")).setString(it.key());
-        t.mappings.fieldByName(QStringLiteral("NumerPodstawowy")).setInteger(it.value());
-        t.mappings.fieldByName(QStringLiteral("DataZmiany")).setDate(platform::today());
-        t.mappings.post();
+        mappings.append();
+        mappings.fieldByName(kNip).setString(r.d.sellerNip);
+        mappings.fieldByName(QStringLiteral("NazwaPozycji")).setString(it.key());
+        mappings.fieldByName(QStringLiteral("NumerPodstawowy")).setInteger(it.value());
+        mappings.fieldByName(QStringLiteral("DataZmiany")).setDate(platform::today());
+        mappings.post();
     }
+}
+
+} // namespace
+
+int record(Tables& t, const Draft& d, QString* warning)
+{
+    const Recording r = check(t, d);
+    // Everything in open transactions; the lines are committed first, the rest after them.
+    Table::Batch lineBatch(t.lines);
+    Table::Batch registerBatch(t.invoices);
+    Table::Batch mappingBatch(t.mappings);
+    Table::Batch vatBatch(t.vatRates);
+    Table::Batch unitBatch(t.units);
+    const int invoiceNumber = writeRegister(r);
+    const std::vector<qint64> added = writeLines(r, invoiceNumber);
+    writeMappings(r);
 
     // The lines, then the register that marks them imported: a register without
     // its lines would refuse the invoice for good.
@@ -462,7 +457,7 @@ int record(Tables& t, const Draft& d, QString* warning)
     } catch (const EngineError& e) {
         const QString text = QStringLiteral("%1: faktura %2 została zapisana, ale nie udało się zapamiętać "
                                             "wybranych towarów, jednostek lub stawek VAT: %3")
-                                 .arg(inv.fileName, invoiceName(inv, d.sellerNip), e.message());
+                                 .arg(d.invoice.fileName, invoiceName(d.invoice, d.sellerNip), e.message());
         if (!warning)
             throw ksef::InvoiceError(text);
         *warning = text;

@@ -2,7 +2,7 @@
 
 #include "common/Formats.h"
 #include "store/Table.h"
-#include "store/Values.h"
+#include "store/internal/Values.h"
 
 #include <cmath>
 

@@ -1,14 +1,14 @@
 #include "store/ServerArchive.h"
 
 #include "common/Collation.h"
-#include "store/PgConnection.h"
-#include "store/SchemaMerge.h"
-#include "store/SortKeys.h"
-#include "store/SqliteFile.h"
 #include "store/TableDefs.h"
 #include "store/TableSchema.h"
-#include "store/TableStorage.h"
-#include "store/Values.h"
+#include "store/internal/PgConnection.h"
+#include "store/internal/SchemaMerge.h"
+#include "store/internal/SortKeys.h"
+#include "store/internal/SqliteFile.h"
+#include "store/internal/TableStorage.h"
+#include "store/internal/Values.h"
 
 #include <QDir>
 #include <QFile>

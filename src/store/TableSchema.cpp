@@ -1,8 +1,8 @@
 #include "store/TableSchema.h"
 
-#include "store/SqliteFile.h"
 #include "store/TableDefs.h"
-#include "store/Values.h"
+#include "store/internal/SqliteFile.h"
+#include "store/internal/Values.h"
 
 #include <QFileInfo>
 #include <SQLiteCpp/SQLiteCpp.h>

@@ -6,7 +6,7 @@
 #include "store/DataStore.h"
 #include "store/EngineError.h"
 #include "store/Table.h"
-#include "store/TableStorage.h"
+#include "store/internal/TableStorage.h"
 #include "support/core/TempDataDir.h"
 #include "support/core/TestServer.h"
 

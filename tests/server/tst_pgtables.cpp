@@ -7,7 +7,7 @@
 #include "store/ServerArchive.h"
 #include "store/Table.h"
 #include "store/TableDefs.h"
-#include "store/TableStorage.h"
+#include "store/internal/TableStorage.h"
 #include "support/core/TempDataDir.h"
 #include "support/core/TestServer.h"
 

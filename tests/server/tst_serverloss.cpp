@@ -5,7 +5,7 @@
 // cluster of its own, not the one the other suites share.
 #include "store/DataStore.h"
 #include "store/Table.h"
-#include "store/TableStorage.h"
+#include "store/internal/TableStorage.h"
 #include "support/core/TestServer.h"
 
 #include <QDir>

@@ -2,8 +2,8 @@
 // fresh data directory, files that do not fit, aliases, compaction, exclusive
 // use, table creation and a crash in the middle of posting.
 #include "StoreFixture.h"
-#include "store/SortKeys.h"
 #include "store/TableDefs.h"
+#include "store/internal/SortKeys.h"
 
 #include <QProcess>
 #include <QRandomGenerator>

@@ -1,6 +1,6 @@
 #include "support/core/TestServer.h"
 
-#include "store/TableStorage.h"
+#include "store/internal/TableStorage.h"
 
 #include <QCoreApplication>
 #include <QDir>

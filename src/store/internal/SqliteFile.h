@@ -3,8 +3,8 @@
 // statements and the transaction in progress. Every SQLite failure leaves here
 // as an EngineError naming the file. Statements are declared after the
 // connection so they are finalized before it closes.
-#include "store/SqlConnection.h"
-#include "store/SqlFunctions.h"
+#include "store/internal/SqlConnection.h"
+#include "store/internal/SqlFunctions.h"
 
 #include <QString>
 #include <SQLiteCpp/SQLiteCpp.h>

@@ -1,7 +1,7 @@
-#include "store/RowCache.h"
+#include "store/internal/RowCache.h"
 
-#include "store/TableState.h"
-#include "store/Values.h"
+#include "store/internal/TableState.h"
+#include "store/internal/Values.h"
 
 #include <algorithm>
 

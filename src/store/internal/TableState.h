@@ -3,9 +3,9 @@
 // view building, row cache, writer, master link) take it by reference and keep
 // nothing of their own between calls, so whatever a table is doing can be read
 // from here. Internal to the engine: only store/*.cpp include it.
-#include "store/SqlConnection.h"
-#include "store/SqlDialect.h"
 #include "store/Table.h"
+#include "store/internal/SqlConnection.h"
+#include "store/internal/SqlDialect.h"
 
 #include <QHash>
 #include <QMetaObject>

@@ -1,9 +1,9 @@
 // The PostgreSQL dialect: keys are the tables' identity columns, floats are
 // kept as numeric (written in the shortest form that reads back as the same
 // double), so the server's own sum() is exact; record sets travel as arrays.
-#include "store/PgConnection.h"
-#include "store/SqlDialect.h"
-#include "store/TableState.h"
+#include "store/internal/PgConnection.h"
+#include "store/internal/SqlDialect.h"
+#include "store/internal/TableState.h"
 
 #include <algorithm>
 

@@ -1,9 +1,9 @@
-#include "store/ViewRemoval.h"
+#include "store/internal/ViewRemoval.h"
 
-#include "store/RowCache.h"
-#include "store/SqlFunctions.h"
-#include "store/TableState.h"
-#include "store/Values.h"
+#include "store/internal/RowCache.h"
+#include "store/internal/SqlFunctions.h"
+#include "store/internal/TableState.h"
+#include "store/internal/Values.h"
 
 #include <QStringList>
 

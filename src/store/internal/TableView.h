@@ -5,7 +5,7 @@
 // rows; the filter callback decides for each one and the columns it reads are
 // learned, so the next pass brings them with the query. Internal to the engine;
 // all state is in TableState.
-#include "store/TableState.h"
+#include "store/internal/TableState.h"
 
 #include <QStringList>
 #include <QVariant>

@@ -10,10 +10,10 @@
 // records for its own restaurant. Structure is changed under one advisory lock,
 // so that sites starting at once do not make a table twice.
 #include "store/DataStore.h"
-#include "store/PgConnection.h"
 #include "store/TableDefs.h"
-#include "store/TableStorage.h"
-#include "store/Values.h"
+#include "store/internal/PgConnection.h"
+#include "store/internal/TableStorage.h"
+#include "store/internal/Values.h"
 
 #include <QFileInfo>
 #include <libpq-fe.h>

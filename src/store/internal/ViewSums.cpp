@@ -1,8 +1,8 @@
-#include "store/ViewSums.h"
+#include "store/internal/ViewSums.h"
 
 #include "common/ExactSum.h"
-#include "store/RowCache.h"
-#include "store/TableState.h"
+#include "store/internal/RowCache.h"
+#include "store/internal/TableState.h"
 
 #include <algorithm>
 #include <optional>

@@ -1,8 +1,8 @@
-#include "store/SqliteFile.h"
+#include "store/internal/SqliteFile.h"
 
 #include "common/SystemErrors.h"
 #include "store/FileHealth.h"
-#include "store/SqlDialect.h"
+#include "store/internal/SqlDialect.h"
 
 #include <QFile>
 #include <sqlite3.h>

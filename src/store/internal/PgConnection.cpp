@@ -1,8 +1,8 @@
-#include "store/PgConnection.h"
+#include "store/internal/PgConnection.h"
 
 #include "store/DataStore.h"
-#include "store/SqlDialect.h"
-#include "store/TableStorage.h"
+#include "store/internal/SqlDialect.h"
+#include "store/internal/TableStorage.h"
 
 #include <QHash>
 #include <libpq-fe.h>

@@ -1,4 +1,4 @@
-#include "store/SqlConnection.h"
+#include "store/internal/SqlConnection.h"
 
 #include <charconv>
 #include <cmath>

@@ -1,4 +1,4 @@
-#include "store/TableState.h"
+#include "store/internal/TableState.h"
 
 #include "store/TableDefs.h"
 

@@ -1,9 +1,9 @@
-#include "store/TableWriter.h"
+#include "store/internal/TableWriter.h"
 
 #include "common/Collation.h"
-#include "store/RowCache.h"
-#include "store/TableState.h"
-#include "store/Values.h"
+#include "store/internal/RowCache.h"
+#include "store/internal/TableState.h"
+#include "store/internal/Values.h"
 
 #include <vector>
 

@@ -1,4 +1,4 @@
-#include "store/SqlFunctions.h"
+#include "store/internal/SqlFunctions.h"
 
 #include "common/ExactSum.h"
 

@@ -2,7 +2,7 @@
 // The master link of a detail table: the values of the master's current record
 // that the view is restricted to, through the key fields of the current index.
 // Internal to the engine; all state is in TableState.
-#include "store/TableState.h"
+#include "store/internal/TableState.h"
 
 namespace jadl::masterlink {
 

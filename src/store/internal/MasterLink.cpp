@@ -1,6 +1,6 @@
-#include "store/MasterLink.h"
+#include "store/internal/MasterLink.h"
 
-#include "store/Values.h"
+#include "store/internal/Values.h"
 
 #include <algorithm>
 

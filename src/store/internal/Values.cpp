@@ -1,4 +1,4 @@
-#include "store/Values.h"
+#include "store/internal/Values.h"
 
 #include "common/Formats.h"
 #include "store/EngineError.h"

@@ -1,7 +1,7 @@
-#include "store/TableView.h"
+#include "store/internal/TableView.h"
 
-#include "store/RowCache.h"
-#include "store/Values.h"
+#include "store/internal/RowCache.h"
+#include "store/internal/Values.h"
 
 #include <algorithm>
 #include <unordered_set>

@@ -7,7 +7,7 @@
 // server's name and made again by the next statement that may safely be sent
 // again (a read, or the start of a transaction); an unfinished transaction is
 // gone with it, and nothing of it was written.
-#include "store/SqlConnection.h"
+#include "store/internal/SqlConnection.h"
 
 #include <QString>
 

@@ -4,8 +4,8 @@
 // a missing table from its definition, reads the structure of an existing one
 // and merges it with the program's definition, and hands the table engine a
 // connection whose dialect covers the rest. Internal to the engine.
-#include "store/SchemaMerge.h"
-#include "store/SqlConnection.h"
+#include "store/internal/SchemaMerge.h"
+#include "store/internal/SqlConnection.h"
 
 #include <memory>
 

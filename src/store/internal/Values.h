@@ -2,7 +2,7 @@
 // Conversions between field values (QVariant), result columns and parameters
 // of either engine, and declared column types. Internal to the engine.
 #include "store/FieldDefs.h"
-#include "store/SqlConnection.h"
+#include "store/internal/SqlConnection.h"
 
 #include <QVariant>
 

@@ -1,9 +1,9 @@
-#include "store/SortKeys.h"
+#include "store/internal/SortKeys.h"
 
 #include "common/Collation.h"
 #include "store/EngineError.h"
-#include "store/SqliteFile.h"
 #include "store/TableSchema.h"
+#include "store/internal/SqliteFile.h"
 
 #include <sqlite3.h>
 

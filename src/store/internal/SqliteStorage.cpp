@@ -1,7 +1,7 @@
 // Tables as SQLite files, one per table, in a directory.
 #include "store/FileHealth.h"
-#include "store/SqliteFile.h"
-#include "store/TableStorage.h"
+#include "store/internal/SqliteFile.h"
+#include "store/internal/TableStorage.h"
 
 #include <QDir>
 #include <QFile>

@@ -1,10 +1,10 @@
 // The SQLite dialect: one file per table, keys are rowids, totals come from the
 // engine's exact aggregate (store/SqlFunctions.h).
-#include "store/RowCache.h"
-#include "store/SqlDialect.h"
-#include "store/SqlFunctions.h"
-#include "store/SqliteFile.h"
-#include "store/TableState.h"
+#include "store/internal/RowCache.h"
+#include "store/internal/SqlDialect.h"
+#include "store/internal/SqlFunctions.h"
+#include "store/internal/SqliteFile.h"
+#include "store/internal/TableState.h"
 
 #include <QFileInfo>
 

@@ -1,8 +1,8 @@
-#include "store/SchemaMerge.h"
+#include "store/internal/SchemaMerge.h"
 
-#include "store/SortKeys.h"
-#include "store/SqliteFile.h"
-#include "store/Values.h"
+#include "store/internal/SortKeys.h"
+#include "store/internal/SqliteFile.h"
+#include "store/internal/Values.h"
 
 #include <QFile>
 #include <QFileInfo>

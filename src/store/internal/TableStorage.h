@@ -28,6 +28,24 @@ struct TableRequest {
     QString displayName; // the component, for messages
 };
 
+struct DataLocation;
+
+// Where tables are kept, whichever engine keeps them: the table engine asks this
+// alone, so it never needs to know which one it works on.
+class TableStorage {
+public:
+    virtual ~TableStorage() = default;
+    // What messages name: the table file's path, or the server and the table.
+    virtual QString displayPath(const QString& tableName) const = 0;
+    virtual bool exists(const QString& tableName) const = 0;
+    // A new empty table, replacing whatever table had the name.
+    virtual void create(const QString& tableName, const TableDef& def, const QString& displayName) const = 0;
+    virtual OpenedTable open(const TableRequest& request) const = 0;
+
+    // The storage of a data directory, or of a server's database.
+    static std::unique_ptr<TableStorage> at(const DataLocation& where);
+};
+
 namespace sqlitestorage {
 // The file of a table in a directory (".db" added when the name has none);
 // an existing file whose name differs only in case is found.

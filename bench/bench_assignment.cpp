@@ -44,7 +44,7 @@ public:
         dm->TableTowary->setMasterSource(dm->DataSourceDostawcy);
         dm->TableTowary->setMasterFields(QStringLiteral("Numer"));
         dm->TableTowary->setIndexName(QStringLiteral("NrDostawcySymbolInd"));
-        window()->Calendar1->setDate(QDate(2026, 11, 16));
+        jadl::bench::child<jadl::MonthCalendar>(window(), "Calendar1")->setDate(QDate(2026, 11, 16));
         window()->show();
     }
     ~Program() { ShutDown(); }
@@ -100,7 +100,7 @@ void BM_Assignment_NextDay(benchmark::State& state)
     guarded(state, [&] {
         Program program;
         program.dm()->TableDostawcy->first();
-        jadl::MonthCalendar* calendar = program.window()->Calendar1;
+        jadl::MonthCalendar* calendar = jadl::bench::child<jadl::MonthCalendar>(program.window(), "Calendar1");
         QDate day(2026, 11, 1);
         Stopwatch engine;
         for (auto _ : state) {

@@ -131,7 +131,7 @@ void BM_OpenSupplierGoods(benchmark::State& state)
         Stopwatch engine;
         for (auto _ : state) {
             engine.start();
-            whileModal([] { forms().Meni->SpeedButtonTowaryDostawcy->click(); },
+            whileModal([] { jadl::bench::child<QToolButton>(forms().Meni, "SpeedButtonTowaryDostawcy")->click(); },
                        [&engine](QWidget*) { engine.stop(); });
         }
         ShutDown();
@@ -179,23 +179,25 @@ void BM_PeakMemory_AllSuppliersWholeScrolled(benchmark::State& state)
         for (auto _ : state) {
             if (!StartUp())
                 throw std::runtime_error("start-up refused");
-            whileModal([] { forms().Meni->SpeedButtonTowaryDostawcy->click(); },
-                       [&rows](QWidget*) {
-                           TTowary* w = forms().Towary;
-                           w->RadioGroupDlaDostawcow->buttons()->button(1)->click();
-                           w->ComboBoxWybierzOkres->setCurrentIndex(listIndexOf(PeriodChoice::Everything));
-                           QApplication::processEvents();
-                           QScrollBar* bar = w->DBGrid1->verticalScrollBar();
-                           // Dragged end to end as a user drags the thumb: a few hundred stops.
-                           const int step = std::max(1, (bar->maximum() - bar->minimum()) / 400);
-                           for (int v = bar->minimum(); v <= bar->maximum(); v += step) {
-                               bar->setValue(v);
-                               QApplication::processEvents();
-                           }
-                           bar->setValue(bar->maximum());
-                           QApplication::processEvents();
-                           rows = forms().ModulDanych1->TableTowary->recordCount();
-                       });
+            whileModal(
+                [] { jadl::bench::child<QToolButton>(forms().Meni, "SpeedButtonTowaryDostawcy")->click(); },
+                [&rows](QWidget*) {
+                    TTowary* w = forms().Towary;
+                    jadl::bench::child<jadl::RadioGroup>(w, "RadioGroupDlaDostawcow")->buttons()->button(1)->click();
+                    jadl::bench::child<QComboBox>(w, "ComboBoxWybierzOkres")
+                        ->setCurrentIndex(listIndexOf(PeriodChoice::Everything));
+                    QApplication::processEvents();
+                    QScrollBar* bar = jadl::bench::child<jadl::DBGrid>(w, "DBGrid1")->verticalScrollBar();
+                    // Dragged end to end as a user drags the thumb: a few hundred stops.
+                    const int step = std::max(1, (bar->maximum() - bar->minimum()) / 400);
+                    for (int v = bar->minimum(); v <= bar->maximum(); v += step) {
+                        bar->setValue(v);
+                        QApplication::processEvents();
+                    }
+                    bar->setValue(bar->maximum());
+                    QApplication::processEvents();
+                    rows = forms().ModulDanych1->TableTowary->recordCount();
+                });
             ShutDown();
         }
         const double rss = peakResidentMB();

@@ -87,13 +87,22 @@ struct Program {
         dm.reset();
         platform::setFixedToday(std::nullopt);
     }
-    void allSuppliers(bool on) { window->RadioGroupDlaDostawcow->buttons()->button(on ? 1 : 0)->click(); }
-    void choose(int choice) { window->ComboBoxWybierzOkres->setCurrentIndex(choice); }
+    void allSuppliers(bool on)
+    {
+        jadl::bench::child<jadl::RadioGroup>(window.get(), "RadioGroupDlaDostawcow")
+            ->buttons()
+            ->button(on ? 1 : 0)
+            ->click();
+    }
+    void choose(int choice)
+    {
+        jadl::bench::child<QComboBox>(window.get(), "ComboBoxWybierzOkres")->setCurrentIndex(choice);
+    }
     // Choice 9 with a month of the combo (0 = January).
     void chooseMonth(int month)
     {
         choose(9);
-        window->ComboBoxMiesiace->setCurrentIndex(month);
+        jadl::bench::child<QComboBox>(window.get(), "ComboBoxMiesiace")->setCurrentIndex(month);
     }
     QString linesPath() const { return tablePath(dir.path(), QStringLiteral("Towary.DB")); }
 };
@@ -178,7 +187,7 @@ void BM_Towary_PeriodSwitch_AllSuppliersMonth(benchmark::State& state)
         for (auto _ : state) {
             k ^= 1;
             engine.start();
-            p.window->ComboBoxMiesiace->setCurrentIndex(9 + k);
+            jadl::bench::child<QComboBox>(p.window.get(), "ComboBoxMiesiace")->setCurrentIndex(9 + k);
             engine.stop();
             rows = p.dm->TableTowary->recordCount();
         }

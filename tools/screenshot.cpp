@@ -25,6 +25,16 @@
 
 namespace {
 
+// A window's control by its object name, as an outside UI tool finds it.
+template <class T>
+T* controlOf(const QObject* window, const char* name)
+{
+    T* c = window->findChild<T*>(QString::fromLatin1(name));
+    if (!c)
+        qFatal("no control %s", name);
+    return c;
+}
+
 // Lets the windows lay out and paint before the picture is taken.
 void settle(int ms)
 {
@@ -59,8 +69,9 @@ int main(int argc, char** argv)
         TTowary* w = jadl::forms().Towary;
         if (w && w->isVisible()) {
             w->move(menu->frameGeometry().left() + 40, menu->frameGeometry().bottom() - 60);
-            w->RadioGroupDlaDostawcow->buttons()->button(1)->click();
-            w->ComboBoxWybierzOkres->setCurrentIndex(jadl::listIndexOf(jadl::PeriodChoice::LastMonth));
+            controlOf<jadl::RadioGroup>(w, "RadioGroupDlaDostawcow")->buttons()->button(1)->click();
+            controlOf<QComboBox>(w, "ComboBoxWybierzOkres")
+                ->setCurrentIndex(jadl::listIndexOf(jadl::PeriodChoice::LastMonth));
             settle(800);
             // The two windows on a plain ground, cut to what they cover.
             const QPixmap screen = QGuiApplication::primaryScreen()->grabWindow(0);
@@ -77,7 +88,7 @@ int main(int argc, char** argv)
             w->close();
         }
     });
-    jadl::forms().Meni->SpeedButtonTowaryDostawcy->click();
+    controlOf<QToolButton>(jadl::forms().Meni, "SpeedButtonTowaryDostawcy")->click();
     ShutDown();
     if (!saved) {
         std::fprintf(stderr, "no picture taken of %s\n", qPrintable(out));

@@ -1,4 +1,9 @@
 #pragma once
+#include <QObject>
+#include <QString>
+
+#include <stdexcept>
+#include <string>
 // Google Benchmark glue: a main() with a Qt core application, and the counters
 // every benchmark reports next to its own time.
 #include "support/BenchSupport.h"
@@ -12,6 +17,16 @@
 #include <functional>
 
 namespace jadl::bench {
+
+// A window's control by its object name, as an outside UI tool finds it.
+template <class T>
+T* child(const QObject* window, const char* name)
+{
+    T* c = window->findChild<T*>(QString::fromLatin1(name));
+    if (!c)
+        throw std::runtime_error(std::string("no control ") + name);
+    return c;
+}
 
 // Runs the plain-sqlite3 version of the measured work as many times as the
 // table engine ran (at least 3, at most ~0.5 s worth) and returns its mean time.

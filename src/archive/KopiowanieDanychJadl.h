@@ -33,41 +33,13 @@ class TKopiowanieDanych : public jadl::ExitRoutedDialog {
 public:
     explicit TKopiowanieDanych(QWidget* parent = nullptr);
 
-    QLabel* LabelDysk_katalog_pliki;
-    QFrame* Panel1;
-    QLabel* LabelDysk;
-    QLabel* LabelKatalog;
-    QLabel* LabelPliki;
     jadl::archive::DriveComboBox* Dyski;
     jadl::archive::DirectoryListBox* Katalogi;
     jadl::archive::FileListBox* Pliki;
     jadl::archive::FilterComboBox* Filtr;
-    QLabel* LabelWybor_dysku_dlaKopii;
-    QFrame* Panel2;
-    QLabel* LabelDyskArchiwum;
-    QLabel* LabelFolderArchiwum;
-    QLabel* LabelPlikiarchiwum;
     jadl::archive::DriveComboBox* DyskDlaArchiwum;
     jadl::archive::DirectoryListBox* KatalogDlaArchiwum;
     jadl::archive::FileListBox* PlikiArchiwum;
-    QLabel* LabelIleMiejsca;
-    QLabel* LabelKomunikat;
-    QFrame* Panel3;
-    QLabel* LabelKopiuje;
-    QLabel* LabelDo;
-    QLabel* LabelCoKopiuje;
-    QLabel* LabelGdzieKopiuje;
-    QLabel* LabelSkopiowano;
-    QLabel* LabelProcent;
-    QLabel* LabelLicznik;
-    QLabel* LabelKopiaWszystko;
-    QLabel* Label0Procent;
-    QLabel* Label100Procent;
-    QProgressBar* ProgressBar1;
-    QProgressBar* ProgressBar2;
-    QPushButton* Kopiuj;
-    QPushButton* Pomoc;
-    QPushButton* Wyjscie;
 
     // The data module whose tables the backup closes, and every table of the
     // program (both given by the start-up).
@@ -134,4 +106,35 @@ private:
     qint64 totalBytes_ = 0;
     qint64 copiedBytes_ = 0;
     int disketteCount_ = 0;
+
+private:
+    // --- controls, found by tests and tools through their object names
+    QLabel* LabelDysk_katalog_pliki;
+    QFrame* Panel1;
+    QLabel* LabelDysk;
+    QLabel* LabelKatalog;
+    QLabel* LabelPliki;
+    QLabel* LabelWybor_dysku_dlaKopii;
+    QFrame* Panel2;
+    QLabel* LabelDyskArchiwum;
+    QLabel* LabelFolderArchiwum;
+    QLabel* LabelPlikiarchiwum;
+    QLabel* LabelIleMiejsca;
+    QLabel* LabelKomunikat;
+    QFrame* Panel3;
+    QLabel* LabelKopiuje;
+    QLabel* LabelDo;
+    QLabel* LabelCoKopiuje;
+    QLabel* LabelGdzieKopiuje;
+    QLabel* LabelSkopiowano;
+    QLabel* LabelProcent;
+    QLabel* LabelLicznik;
+    QLabel* LabelKopiaWszystko;
+    QLabel* Label0Procent;
+    QLabel* Label100Procent;
+    QProgressBar* ProgressBar1;
+    QProgressBar* ProgressBar2;
+    QPushButton* Kopiuj;
+    QPushButton* Pomoc;
+    QPushButton* Wyjscie;
 };

@@ -37,41 +37,13 @@ public:
     explicit TOdtwarzanieDanych(QWidget* parent = nullptr);
     ~TOdtwarzanieDanych() override;
 
-    QLabel* LabelDysk_katalog_pliki;
-    QFrame* Panel1;
-    QLabel* LabelDysk;
-    QLabel* LabelKatalog;
-    QLabel* LabelPliki;
     jadl::archive::DriveComboBox* Dyski;
     jadl::archive::DirectoryListBox* Katalogi;
     jadl::archive::FileListBox* Pliki;
     jadl::archive::FilterComboBox* Filtr;
-    QLabel* LabelWybor_dysku_dlaOdtwarzania;
-    QFrame* Panel2;
-    QLabel* LabelDyskArchiwum;
-    QLabel* LabelFolderArchiwum;
-    QLabel* LabelPlikiarchiwum;
     jadl::archive::DriveComboBox* DyskDlaArchiwum;
     jadl::archive::DirectoryListBox* KatalogDlaArchiwum;
     jadl::archive::FileListBox* PlikiArchiwum;
-    QLabel* LabelIleMiejsca;
-    QLabel* LabelKomunikat;
-    QFrame* Panel3;
-    QLabel* LabelOdtwarzam;
-    QLabel* LabelDo;
-    QLabel* LabelCoKopiuje;
-    QLabel* LabelGdzieKopiuje;
-    QLabel* LabelOdtworzono;
-    QLabel* LabelProcent;
-    QLabel* LabelLicznik;
-    QLabel* LabelOdtwarzanieWszystko;
-    QLabel* Label0Procent;
-    QLabel* Label100Procent;
-    QProgressBar* ProgressBar1;
-    QProgressBar* ProgressBar2;
-    QPushButton* Odtworz;
-    QPushButton* Pomoc;
-    QPushButton* Wyjscie;
 
     // The data module whose tables the restore closes, the backup window (whose
     // four tables it leaves closed too) and every table of the program.
@@ -128,4 +100,35 @@ private:
     qint64 archiveBytes_ = 0;
     qint64 restoredBytes_ = 0;
     jadl::archive::RestoreStaging::RenameFn commitRename_;
+
+private:
+    // --- controls, found by tests and tools through their object names
+    QLabel* LabelDysk_katalog_pliki;
+    QFrame* Panel1;
+    QLabel* LabelDysk;
+    QLabel* LabelKatalog;
+    QLabel* LabelPliki;
+    QLabel* LabelWybor_dysku_dlaOdtwarzania;
+    QFrame* Panel2;
+    QLabel* LabelDyskArchiwum;
+    QLabel* LabelFolderArchiwum;
+    QLabel* LabelPlikiarchiwum;
+    QLabel* LabelIleMiejsca;
+    QLabel* LabelKomunikat;
+    QFrame* Panel3;
+    QLabel* LabelOdtwarzam;
+    QLabel* LabelDo;
+    QLabel* LabelCoKopiuje;
+    QLabel* LabelGdzieKopiuje;
+    QLabel* LabelOdtworzono;
+    QLabel* LabelProcent;
+    QLabel* LabelLicznik;
+    QLabel* LabelOdtwarzanieWszystko;
+    QLabel* Label0Procent;
+    QLabel* Label100Procent;
+    QProgressBar* ProgressBar1;
+    QProgressBar* ProgressBar2;
+    QPushButton* Odtworz;
+    QPushButton* Pomoc;
+    QPushButton* Wyjscie;
 };

@@ -35,6 +35,35 @@ public:
     void bindDataModule(TModulDanych1* dm);
     void setReport(TDostawcyDruk* report) { report_ = report; }
 
+    // Sets LabelTrybPracy from the state of the bound suppliers table.
+    void showWorkMode();
+
+public Q_SLOTS:
+    void BitBtnDodajClick();
+    void DBEditSymbolDostawcyExit();
+    void BitBtnZapiszClick();
+    void BitBtnUsunClick();
+    void BitBtnAnulujClick();
+    void BitBtnPierwszyClick();
+    void BitBtnOstatniClick();
+    void SzukajClick();
+    void DBGrid1TitleClick(const QString& title);
+    void BitBtnDrukujClick();
+    void BitBtnZamknijClick();
+
+protected:
+    void keyPressEvent(QKeyEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    jadl::Table& suppliers() const;
+    void orderBy(const QString& indexName);
+
+    TModulDanych1* dm_ = nullptr;
+    TDostawcyDruk* report_ = nullptr;
+
+private:
+    // --- controls, found by tests and tools through their object names
     QLabel* LabelSymbolDostawcy;
     jadl::DBEdit* DBEditSymbolDostawcy;
     QLabel* LabelNazwaDostawcy;
@@ -71,31 +100,4 @@ public:
     QPushButton* BitBtnDrukuj;
     QPushButton* BitBtnZamknij;
     QCheckBox* CheckBoxPrzepiszSymbolNazwa;
-
-    // Sets LabelTrybPracy from the state of the bound suppliers table.
-    void showWorkMode();
-
-public Q_SLOTS:
-    void BitBtnDodajClick();
-    void DBEditSymbolDostawcyExit();
-    void BitBtnZapiszClick();
-    void BitBtnUsunClick();
-    void BitBtnAnulujClick();
-    void BitBtnPierwszyClick();
-    void BitBtnOstatniClick();
-    void SzukajClick();
-    void DBGrid1TitleClick(const QString& title);
-    void BitBtnDrukujClick();
-    void BitBtnZamknijClick();
-
-protected:
-    void keyPressEvent(QKeyEvent* event) override;
-    bool eventFilter(QObject* watched, QEvent* event) override;
-
-private:
-    jadl::Table& suppliers() const;
-    void orderBy(const QString& indexName);
-
-    TModulDanych1* dm_ = nullptr;
-    TDostawcyDruk* report_ = nullptr;
 };

@@ -19,10 +19,6 @@ class TGrupyTowarow : public jadl::ExitRoutedDialog {
 public:
     explicit TGrupyTowarow(TModulDanych1* dm, QWidget* parent = nullptr);
 
-    jadl::DBGrid* DBGrid1;
-    jadl::DBNavigator* DBNavigator1;
-    QPushButton* Zamknij;
-
 public Q_SLOTS:
     void DBGrid1TitleClick(const QString& title);
     void ZamknijClick();
@@ -30,4 +26,10 @@ public Q_SLOTS:
 private:
     TModulDanych1* dm_;
     jadl::Table* table() const;
+
+private:
+    // --- controls, found by tests and tools through their object names
+    jadl::DBGrid* DBGrid1;
+    jadl::DBNavigator* DBNavigator1;
+    QPushButton* Zamknij;
 };

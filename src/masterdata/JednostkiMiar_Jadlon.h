@@ -18,12 +18,14 @@ public:
     explicit TJednostkiMiarJadlon(QWidget* parent = nullptr);
     jadl::Table* TableJednostkiMiar;
     jadl::DataSource* DataSourceJednostkiMiar;
-    jadl::DBGrid* DBGrid1;
-    jadl::DBNavigator* DBNavigator1;
-    QPushButton* Zamknij;
 
 public Q_SLOTS:
     void ZamknijClick();
 
 private:
+private:
+    // --- controls, found by tests and tools through their object names
+    jadl::DBGrid* DBGrid1;
+    jadl::DBNavigator* DBNavigator1;
+    QPushButton* Zamknij;
 };

@@ -199,6 +199,11 @@ jadl::Table* TParametry::parametry() const
     return dm_->TableParametry;
 }
 
+void TParametry::prepareForShow()
+{
+    CheckBoxAktywny->setChecked(dm_->TableWlasciciel->fieldByName(QStringLiteral("Aktywny")).asBoolean());
+}
+
 void TParametry::showDataStore()
 {
     if (!dm_)

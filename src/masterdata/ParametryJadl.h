@@ -24,44 +24,9 @@ class TParametry : public jadl::ExitRoutedDialog {
     Q_OBJECT
 public:
     explicit TParametry(TModulDanych1* dm, QWidget* parent = nullptr);
-
-    QTabWidget* PageControl1;
-    QWidget* TabSheet1; // "Właściciel"
-    QWidget* TabSheet2; // "Parametry"
-
-    jadl::DBGrid* DBGrid1;
-    QLabel* LabelNazwaWlasciciela;
-    jadl::DBEdit* DBEditNazwa;
-    QLabel* LabelSymbol;
-    jadl::DBEdit* DBEditSymbol;
-    QLabel* LabelAdres;
-    jadl::DBEdit* DBEditAdres;
-    jadl::DBCheckBox* DBCheckBoxPlatnikVat;
-    QLabel* LabelTelefon;
-    jadl::DBEdit* DBEditTelefon;
-    QLabel* LabelFax;
-    jadl::DBEdit* DBEditFax;
-    QLabel* LabelNrKolejny;
-    // Where the data is: the data directory, or the server and this workstation's name.
-    QLabel* LabelMagazynDanych;
-    jadl::DBEdit* DBEditNrKolejny;
-    QLabel* LabelMail;
-    jadl::DBEdit* DBEditMail;
-    QLabel* LabelBank;
-    jadl::DBEdit* DBEditBank;
-    QLabel* LabelKonto;
-    jadl::DBEdit* DBEdit1;
-    jadl::DBNavigator* DBNavigator1;
-    QCheckBox* CheckBoxPrzepiszSymbolNazwa;
-    jadl::DBCheckBox* DBCheckBoxAktywny;
-    QCheckBox* CheckBoxAktywny;
-    QPushButton* BitBtnZapisz;
-
-    jadl::DBCheckBox* DBCheckBoxCzyscJednostkiMiar;
-    jadl::DBCheckBox* DBCheckBoxCzyscStawkiVat;
-    QPushButton* Zapisz;
-
-    QPushButton* Zamknij;
+    // The main window's preparation before it shows the window: the active mark
+    // as the current owner record has it (the owners table is open).
+    void prepareForShow();
 
 public Q_SLOTS:
     void DBGrid1CellClick();
@@ -87,4 +52,40 @@ private:
     void followAktywny();
     void showDataStore();
     void showEvent(QShowEvent* event) override;
+
+private:
+    // --- controls, found by tests and tools through their object names
+    QTabWidget* PageControl1;
+    QWidget* TabSheet1; // "Właściciel"
+    QWidget* TabSheet2; // "Parametry"
+    jadl::DBGrid* DBGrid1;
+    QLabel* LabelNazwaWlasciciela;
+    jadl::DBEdit* DBEditNazwa;
+    QLabel* LabelSymbol;
+    jadl::DBEdit* DBEditSymbol;
+    QLabel* LabelAdres;
+    jadl::DBEdit* DBEditAdres;
+    jadl::DBCheckBox* DBCheckBoxPlatnikVat;
+    QLabel* LabelTelefon;
+    jadl::DBEdit* DBEditTelefon;
+    QLabel* LabelFax;
+    jadl::DBEdit* DBEditFax;
+    QLabel* LabelNrKolejny;
+    QLabel* LabelMagazynDanych;
+    jadl::DBEdit* DBEditNrKolejny;
+    QLabel* LabelMail;
+    jadl::DBEdit* DBEditMail;
+    QLabel* LabelBank;
+    jadl::DBEdit* DBEditBank;
+    QLabel* LabelKonto;
+    jadl::DBEdit* DBEdit1;
+    jadl::DBNavigator* DBNavigator1;
+    QCheckBox* CheckBoxPrzepiszSymbolNazwa;
+    jadl::DBCheckBox* DBCheckBoxAktywny;
+    QCheckBox* CheckBoxAktywny;
+    QPushButton* BitBtnZapisz;
+    jadl::DBCheckBox* DBCheckBoxCzyscJednostkiMiar;
+    jadl::DBCheckBox* DBCheckBoxCzyscStawkiVat;
+    QPushButton* Zapisz;
+    QPushButton* Zamknij;
 };

@@ -23,29 +23,6 @@ public:
     // Cleared by the main window before showing; set by the exit buttons.
     bool MoznaZamknac = false;
 
-    jadl::DBGrid* DBGrid1;
-    QLabel* LabelSymbol;
-    jadl::DBEdit* DBEditSymbol;
-    QLabel* LabelNazwa;
-    jadl::DBEdit* DBEditNazwa;
-    jadl::DBMemo* DBMemoNazwa;
-    QLabel* LabelMiasto;
-    jadl::DBEdit* DBEditMiast;
-    QLabel* LabelAdres;
-    jadl::DBEdit* DBEditAdres;
-    QLabel* LabelTelefon;
-    jadl::DBEdit* DBEditTelefon;
-    QLabel* LabelEmail;
-    jadl::DBEdit* DBEditE_mail;
-    jadl::DBCheckBox* DBCheckBoxAktywna;
-    QCheckBox* CheckBoxPrzepiszSymbolDoNazwy;
-    QPushButton* Zapisz;
-    QPushButton* Dodaj;
-    QPushButton* Usun;
-    QPushButton* BitBtn4;
-    QPushButton* Zamknij;
-    QPushButton* ZamkAwaryjnie;
-
     // Walks the restaurants with display updates off and counts the active ones;
     // the table ends past its last record (an empty one is left alone).
     int countActiveRestaurants();
@@ -69,4 +46,29 @@ private:
     // True when the window may close now; otherwise says how to close it.
     bool mayClose();
     void closeWithTable();
+
+private:
+    // --- controls, found by tests and tools through their object names
+    jadl::DBGrid* DBGrid1;
+    QLabel* LabelSymbol;
+    jadl::DBEdit* DBEditSymbol;
+    QLabel* LabelNazwa;
+    jadl::DBEdit* DBEditNazwa;
+    jadl::DBMemo* DBMemoNazwa;
+    QLabel* LabelMiasto;
+    jadl::DBEdit* DBEditMiast;
+    QLabel* LabelAdres;
+    jadl::DBEdit* DBEditAdres;
+    QLabel* LabelTelefon;
+    jadl::DBEdit* DBEditTelefon;
+    QLabel* LabelEmail;
+    jadl::DBEdit* DBEditE_mail;
+    jadl::DBCheckBox* DBCheckBoxAktywna;
+    QCheckBox* CheckBoxPrzepiszSymbolDoNazwy;
+    QPushButton* Zapisz;
+    QPushButton* Dodaj;
+    QPushButton* Usun;
+    QPushButton* BitBtn4;
+    QPushButton* Zamknij;
+    QPushButton* ZamkAwaryjnie;
 };

@@ -18,12 +18,14 @@ public:
     explicit TStawkiVatJadlon(QWidget* parent = nullptr);
     jadl::Table* TableStawkiVat;
     jadl::DataSource* DataSourceStawkiVat;
-    jadl::DBGrid* DBGrid1;
-    jadl::DBNavigator* DBNavigator1;
-    QPushButton* BitBtn1;
 
 public Q_SLOTS:
     void BitBtn1Click();
 
 private:
+private:
+    // --- controls, found by tests and tools through their object names
+    jadl::DBGrid* DBGrid1;
+    jadl::DBNavigator* DBNavigator1;
+    QPushButton* BitBtn1;
 };

@@ -6,6 +6,7 @@
 #include "controls/DBGrid.h"
 #include "controls/DBMemo.h"
 #include "controls/DBText.h"
+#include "controls/DictionaryLists.h"
 #include "controls/Guarded.h"
 #include "controls/PendingEdits.h"
 #include "controls/PriceColors.h"
@@ -274,6 +275,17 @@ TTowaryPodstawowe::TTowaryPodstawowe(QWidget* parent) : jadl::ExitRoutedDialog(p
     connect(CheckBoxPrzenumeruj, &QCheckBox::toggled, this, [this] { CheckBoxPrzenumerujClick(); });
     DBEditSymbolTowaru->installEventFilter(this);
     DBGrid1->installEventFilter(this);
+}
+
+void TTowaryPodstawowe::prepareForShow()
+{
+    // The texts come from the lists as they stand, before this fill.
+    DBComboBoxVatTyp->setText(DBComboBoxVatTyp->items().value(0));
+    DBComboBoxJednostkaMiary->setText(DBComboBoxJednostkaMiary->items().value(0));
+    jadl::fillUnitsList(*DBComboBoxJednostkaMiary, *units_, *dm_->TableParametry);
+    jadl::fillVatList(*DBComboBoxVatTyp, *vat_, *dm_->TableParametry);
+    CheckBoxPrzenumeruj->setChecked(false);
+    Przenumeruj->hide();
 }
 
 void TTowaryPodstawowe::bindDataModule(TModulDanych1* dm)

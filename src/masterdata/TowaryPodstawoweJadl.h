@@ -42,11 +42,48 @@ public:
         units_ = units;
     }
     void setReport(TTowaryPodstawoweWgGrupDruk* report) { report_ = report; }
+    // The main window's preparation before it shows the catalogue: the VAT and
+    // unit lists from their dictionaries, renumbering off (the tables are open).
+    void prepareForShow();
 
     // The item lists the two combo boxes hold before the dictionary tables are read.
     static QStringList designedVatItems();
     static QStringList designedUnitItems();
 
+    // Text colour of a row of the goods grid: the reference-price signal of the
+    // good drawn (selected cells read white, by the grid itself).
+    std::optional<QColor> DBGrid1DrawColumnCell(jadl::Table& table, int row);
+
+public Q_SLOTS:
+    void BitBtnDodajClick();
+    void BitBtnZapiszClick();
+    void BitBtnAnulujClick();
+    void BitBtnUsunClick();
+    void DBEditSymbolTowaruExit();
+    void BitBtnSzukajTowaruPodstawowegoClick();
+    void BitBtnSzukajGrupyClick();
+    void DBGrid1TitleClick(const QString& title);
+    void DrukujClick();
+    void CheckBoxPrzenumerujClick();
+    void PrzenumerujClick();
+    void BitBtnZamknijClick();
+
+protected:
+    void keyPressEvent(QKeyEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    jadl::Table& goods() const;
+    jadl::Table& groups() const;
+
+    TModulDanych1* dm_ = nullptr;
+    const QWidget* assignment_ = nullptr;
+    jadl::Table* vat_ = nullptr;
+    jadl::Table* units_ = nullptr;
+    TTowaryPodstawoweWgGrupDruk* report_ = nullptr;
+
+private:
+    // --- controls, found by tests and tools through their object names
     jadl::DBText* DBTextGrupa;
     jadl::DBGrid* DBGrid1;
     QLabel* LabelSymbolTowaru;
@@ -82,36 +119,4 @@ public:
     QLineEdit* EditSzukajGrupy;
     QCheckBox* CheckBoxPrzepiszSymbolNazwa;
     QCheckBox* CheckBoxPrzenumeruj;
-
-    // Text colour of a row of the goods grid: the reference-price signal of the
-    // good drawn (selected cells read white, by the grid itself).
-    std::optional<QColor> DBGrid1DrawColumnCell(jadl::Table& table, int row);
-
-public Q_SLOTS:
-    void BitBtnDodajClick();
-    void BitBtnZapiszClick();
-    void BitBtnAnulujClick();
-    void BitBtnUsunClick();
-    void DBEditSymbolTowaruExit();
-    void BitBtnSzukajTowaruPodstawowegoClick();
-    void BitBtnSzukajGrupyClick();
-    void DBGrid1TitleClick(const QString& title);
-    void DrukujClick();
-    void CheckBoxPrzenumerujClick();
-    void PrzenumerujClick();
-    void BitBtnZamknijClick();
-
-protected:
-    void keyPressEvent(QKeyEvent* event) override;
-    bool eventFilter(QObject* watched, QEvent* event) override;
-
-private:
-    jadl::Table& goods() const;
-    jadl::Table& groups() const;
-
-    TModulDanych1* dm_ = nullptr;
-    const QWidget* assignment_ = nullptr;
-    jadl::Table* vat_ = nullptr;
-    jadl::Table* units_ = nullptr;
-    TTowaryPodstawoweWgGrupDruk* report_ = nullptr;
 };

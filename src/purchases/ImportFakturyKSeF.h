@@ -27,26 +27,6 @@ class TImportFakturyKSeF : public QDialog {
 public:
     TImportFakturyKSeF(jadl::ksefimport::Tables& tables, jadl::ksefimport::Draft draft, QWidget* parent = nullptr);
 
-    QLineEdit* EditNip;
-    QLineEdit* EditNazwa;
-    QLineEdit* EditAdres;
-    QLineEdit* EditNumer;
-    QLineEdit* EditDataWystawienia;
-    QLineEdit* EditDataDostawy;
-    QComboBox* ComboBoxDostawca;
-    QLineEdit* EditSymbolDostawcy;
-    QPushButton* BitBtnDodajDostawce;
-    QTableWidget* GridPozycje;
-    QComboBox* ComboBoxGrupa;
-    QLineEdit* EditSzukajTowaru;
-    QComboBox* ComboBoxTowar;
-    QPushButton* BitBtnPrzypiszTowar;
-    QPushButton* BitBtnNowyTowar;
-    QTableWidget* GridSumy;
-    QLabel* LabelUwagi;
-    QPushButton* BitBtnZapisz;
-    QPushButton* BitBtnAnuluj;
-
     const jadl::ksefimport::Draft& draft() const { return draft_; }
     bool recorded() const { return recorded_; }
 
@@ -72,6 +52,28 @@ private:
     // What the window added on the user's word; a cancel takes it back.
     std::optional<int> addedSupplier_;
     std::vector<int> addedGoods_;
+
+private:
+    // --- controls, found by tests and tools through their object names
+    QLineEdit* EditNip;
+    QLineEdit* EditNazwa;
+    QLineEdit* EditAdres;
+    QLineEdit* EditNumer;
+    QLineEdit* EditDataWystawienia;
+    QLineEdit* EditDataDostawy;
+    QComboBox* ComboBoxDostawca;
+    QLineEdit* EditSymbolDostawcy;
+    QPushButton* BitBtnDodajDostawce;
+    QTableWidget* GridPozycje;
+    QComboBox* ComboBoxGrupa;
+    QLineEdit* EditSzukajTowaru;
+    QComboBox* ComboBoxTowar;
+    QPushButton* BitBtnPrzypiszTowar;
+    QPushButton* BitBtnNowyTowar;
+    QTableWidget* GridSumy;
+    QLabel* LabelUwagi;
+    QPushButton* BitBtnZapisz;
+    QPushButton* BitBtnAnuluj;
 };
 
 namespace jadl::ksefimport {

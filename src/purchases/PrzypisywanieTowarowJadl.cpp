@@ -8,12 +8,12 @@
 #include "controls/DBGrid.h"
 #include "controls/DBMemo.h"
 #include "controls/DBText.h"
+#include "controls/DictionaryLists.h"
 #include "controls/FittedText.h"
 #include "controls/Guarded.h"
 #include "controls/MonthCalendar.h"
 #include "controls/PendingEdits.h"
 #include "controls/PriceColors.h"
-#include "masterdata/TowaryPodstawoweJadl.h"
 #include "platform/Clock.h"
 #include "platform/Messages.h"
 #include "purchases/ImportFakturyKSeF.h"
@@ -714,6 +714,25 @@ void TPrzypisywanieTowarow::BitBtnImportKSeFClick()
         OdswiezClick();
 }
 
+void TPrzypisywanieTowarow::prepareForShow()
+{
+    const QDate day = Calendar1->date();
+    LabelM_c_Rok->setText(jadl::formatLongDate(day));
+    Dzien->setText(jadl::formatWeekday(day));
+    jadl::fillUnitsList(*DBComboBoxJednostkaMiary, *units_, *dm_->TableParametry);
+    jadl::fillVatList(*DBComboBoxVatTyp, *vat_, *dm_->TableParametry);
+}
+
+bool TPrzypisywanieTowarow::filterByGroup() const
+{
+    return CheckBoxFiltrujPoGrupie->isChecked();
+}
+
+QDate TPrzypisywanieTowarow::calendarDate() const
+{
+    return Calendar1->date();
+}
+
 void TPrzypisywanieTowarow::BitBtnPrzypiszTowarDostawcyClick()
 {
     Table* goods = dm_->TableTowaryPodstawowe;
@@ -824,8 +843,8 @@ void TPrzypisywanieTowarow::BitBtn1DodajTowarPodstawowyClick()
         dm_->TableTowaryPodstawowe->open();
     if (!dm_->TableGrupyTowarow->active())
         dm_->TableGrupyTowarow->open();
-    if (catalogue_)
-        catalogue_->exec();
+    if (showCatalogue_)
+        showCatalogue_();
 }
 
 void TPrzypisywanieTowarow::closeTablesAndWindow()

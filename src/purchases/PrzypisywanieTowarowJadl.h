@@ -4,7 +4,10 @@
 // totals them.
 #include "controls/ExitRoutedDialog.h"
 
+#include <QDate>
 #include <QDialog>
+
+#include <functional>
 
 class QCheckBox;
 class QGroupBox;
@@ -13,7 +16,6 @@ class QLineEdit;
 class QPushButton;
 class QWidget;
 class TModulDanych1;
-class TTowaryPodstawowe;
 
 namespace jadl {
 class DBComboBox;
@@ -31,13 +33,74 @@ public:
     explicit TPrzypisywanieTowarow(TModulDanych1* dm, QWidget* parent = nullptr);
     // The catalogue "&Dodaj towar" shows, and the dictionary tables the exit closes
     // (wired once by the start-up).
-    void setCatalogue(TTowaryPodstawowe* catalogue) { catalogue_ = catalogue; }
+    void setShowCatalogue(std::function<void()> show) { showCatalogue_ = std::move(show); }
     void setDictionaryTables(jadl::Table* vat, jadl::Table* units)
     {
         vat_ = vat;
         units_ = units;
     }
+    // The main window's preparation before it shows the window: the date labels
+    // of the calendar, the VAT and unit lists from their dictionaries (the tables
+    // are open).
+    void prepareForShow();
+    // What the purchase-lines filter reads of this window.
+    bool filterByGroup() const;
+    QDate calendarDate() const;
 
+    // Routines of the window.
+    void relinkPurchaseLines(); // purchase-lines relink and the indicator
+    void assignedGoodsTotals(); // sums of the lines the lines grid shows
+    void grossValuePreview();
+    void netValuePreview();
+    void referencePriceEditColour();
+    void refreshPurchaseLines(); // what the supplier grid's events do
+
+public Q_SLOTS:
+    void Calendar1Change();
+    void PoprzedniMcClick();
+    void NastepnyMcClick();
+    void DBGrid1TitleClick(const QString& title);
+    void DBGrid2TitleClick(const QString& title);
+    void DBGrid3TitleClick(const QString& title);
+    void DBGrid4TitleClick(const QString& title);
+    void CheckBoxFiltrujPoGrupieClick();
+    void BitBtnSzukajDostawceClick();
+    void BitBtnSzukajGrupyTowarowClick();
+    void BitBtnSzukajTowarPodstawowyClick();
+    void EditIloscChange();
+    void EditRabatProcentChange();
+    void EditIloscClick();
+    void EditRabatProcentClick();
+    void EditIloscExit();
+    void EditRabatProcentExit();
+    void BitBtnPrzypiszTowarDostawcyClick();
+    void BitBtnImportKSeFClick();
+    void BitBtnUsunClick();
+    void OdswiezClick();
+    void Odswiez1Click();
+    void CheckBoxSumowaniePrzypisanychTowarowClick();
+    void BitBtn1DodajTowarPodstawowyClick();
+    void BitBtnZamknij1Click();
+    void BitBtnZamknijClick();
+
+protected:
+    void showEvent(QShowEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    void buildControls();
+    void bindData(TModulDanych1* dm);
+    void closeTablesAndWindow();
+    void followChosenGood();
+    bool checkNumberEdit(QLineEdit* edit);
+
+    TModulDanych1* dm_ = nullptr;
+    std::function<void()> showCatalogue_;
+    jadl::Table* vat_ = nullptr;
+    jadl::Table* units_ = nullptr;
+
+private:
+    // --- controls, found by tests and tools through their object names
     QLabel* LabelDostawcy;
     jadl::DBGrid* DBGrid1;
     QLabel* LabelGrupy;
@@ -101,56 +164,4 @@ public:
     QPushButton* BitBtn1InformacjaCzyByloPrzepisywanie;
     jadl::DBText* DBTextNazwa;
     jadl::DBMemo* DBMemo1;
-
-    // Routines of the window.
-    void relinkPurchaseLines(); // purchase-lines relink and the indicator
-    void assignedGoodsTotals(); // sums of the lines the lines grid shows
-    void grossValuePreview();
-    void netValuePreview();
-    void referencePriceEditColour();
-    void refreshPurchaseLines(); // what the supplier grid's events do
-
-public Q_SLOTS:
-    void Calendar1Change();
-    void PoprzedniMcClick();
-    void NastepnyMcClick();
-    void DBGrid1TitleClick(const QString& title);
-    void DBGrid2TitleClick(const QString& title);
-    void DBGrid3TitleClick(const QString& title);
-    void DBGrid4TitleClick(const QString& title);
-    void CheckBoxFiltrujPoGrupieClick();
-    void BitBtnSzukajDostawceClick();
-    void BitBtnSzukajGrupyTowarowClick();
-    void BitBtnSzukajTowarPodstawowyClick();
-    void EditIloscChange();
-    void EditRabatProcentChange();
-    void EditIloscClick();
-    void EditRabatProcentClick();
-    void EditIloscExit();
-    void EditRabatProcentExit();
-    void BitBtnPrzypiszTowarDostawcyClick();
-    void BitBtnImportKSeFClick();
-    void BitBtnUsunClick();
-    void OdswiezClick();
-    void Odswiez1Click();
-    void CheckBoxSumowaniePrzypisanychTowarowClick();
-    void BitBtn1DodajTowarPodstawowyClick();
-    void BitBtnZamknij1Click();
-    void BitBtnZamknijClick();
-
-protected:
-    void showEvent(QShowEvent* event) override;
-    bool eventFilter(QObject* watched, QEvent* event) override;
-
-private:
-    void buildControls();
-    void bindData(TModulDanych1* dm);
-    void closeTablesAndWindow();
-    void followChosenGood();
-    bool checkNumberEdit(QLineEdit* edit);
-
-    TModulDanych1* dm_ = nullptr;
-    TTowaryPodstawowe* catalogue_ = nullptr;
-    jadl::Table* vat_ = nullptr;
-    jadl::Table* units_ = nullptr;
 };

@@ -137,29 +137,6 @@ private:
 
 // ---------------------------------------------------------------- radio group
 
-TowaryRadioGroup::TowaryRadioGroup(const QString& title, const QStringList& items, int columns, QWidget* parent)
-    : QGroupBox(title, parent), buttons_(new QButtonGroup(this))
-{
-    auto* grid = new QGridLayout(this);
-    for (int i = 0; i < items.size(); ++i) {
-        auto* b = new QRadioButton(items[i], this);
-        b->setObjectName(QStringLiteral("%1_%2").arg(title.isEmpty() ? QStringLiteral("Item") : title).arg(i));
-        buttons_->addButton(b, i);
-        grid->addWidget(b, i / std::max(columns, 1), i % std::max(columns, 1));
-    }
-}
-
-int TowaryRadioGroup::itemIndex() const
-{
-    return buttons_->checkedId();
-}
-
-void TowaryRadioGroup::setItemIndex(int index)
-{
-    if (QAbstractButton* b = buttons_->button(index))
-        b->setChecked(true);
-}
-
 QString TTowary::sumText(double v)
 {
     return jadl::formatSum(v);
@@ -218,7 +195,7 @@ void TTowary::buildControls()
     upper->addLayout(suppliers, 3);
 
     auto* choices = new QVBoxLayout;
-    RadioGroupDlaDostawcow = new TowaryRadioGroup(
+    RadioGroupDlaDostawcow = new jadl::RadioGroup(
         QStringLiteral("Towary i ich podsumowanie od"),
         {QStringLiteral("wybranego dostawcy"), QStringLiteral("wszystkich dostawców")}, 2, this);
     RadioGroupDlaDostawcow->setObjectName(QStringLiteral("RadioGroupDlaDostawcow"));
@@ -469,7 +446,7 @@ void TTowary::buildControls()
 
     Panel6 = makePanel(this, "Panel6");
     auto* panel6 = new QVBoxLayout(Panel6);
-    RadioGroupCzcionka = new TowaryRadioGroup(
+    RadioGroupCzcionka = new jadl::RadioGroup(
         QStringLiteral("Czcionka Raportu"),
         {QStringLiteral("Normalna"), QStringLiteral("Mała"), QStringLiteral("Bardzo mała")}, 1, Panel6);
     RadioGroupCzcionka->setObjectName(QStringLiteral("RadioGroupCzcionka"));
@@ -501,6 +478,23 @@ void TTowary::buildControls()
     TableTowaryRaport->setDatabaseName(QStringLiteral("dane_bar"));
     DataSourceTowaryRaport = new jadl::DataSource(this, TableTowaryRaport);
     DataSourceTowaryRaport->setObjectName(QStringLiteral("DataSourceTowaryRaport"));
+}
+
+QString TTowary::startDrive() const
+{
+    return DyskSystemu->currentText().left(1);
+}
+
+void TTowary::useCopyTable(bool exists, const QString& directory)
+{
+    if (!exists)
+        return;
+    TworzTablice->setEnabled(false);
+    if (directory.isEmpty())
+        return;
+    TableTowaryRaport->close();
+    TableTowaryRaport->setDatabaseName(directory);
+    TableTowaryRaport->setTableName(QStringLiteral("TowaryRaport"));
 }
 
 void TTowary::bindDataModule(TModulDanych1* dm)
@@ -675,8 +669,8 @@ void TTowary::prepareForShow()
     ComboBoxWybierzOkres->setCurrentIndex(0);
     LabelM_c_Rok->setText(jadl::formatLongDate(Calendar1->date()));
     Dzien->setText(jadl::formatWeekday(Calendar1->date()));
-    if (assignmentCalendar_)
-        jadl::shared().currentPurchaseDate = assignmentCalendar_->date();
+    if (assignmentDate_)
+        jadl::shared().currentPurchaseDate = assignmentDate_();
     RadioGroupDlaDostawcow->setItemIndex(0);
     DBGrid2->setEnabled(true);
     setSupplierColumnsColour(true);
@@ -849,8 +843,8 @@ void TTowary::Calendar1Change()
     const QDate day = Calendar1->date();
     LabelM_c_Rok->setText(jadl::formatLongDate(day));
     Dzien->setText(jadl::formatWeekday(day));
-    if (assignmentCalendar_)
-        jadl::shared().currentPurchaseDate = assignmentCalendar_->date();
+    if (assignmentDate_)
+        jadl::shared().currentPurchaseDate = assignmentDate_();
     ComboBoxWybierzOkresChange();
     if (!isVisible() || !dm_ || !dm_->TableTowary->active())
         return;

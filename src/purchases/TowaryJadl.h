@@ -4,6 +4,7 @@
 // printing and the copy table for other programs.
 #include "common/Periods.h"
 #include "controls/ExitRoutedDialog.h"
+#include "controls/RadioGroup.h"
 #include "store/FieldDefs.h"
 
 #include <QDate>
@@ -11,6 +12,7 @@
 #include <QGroupBox>
 #include <QStringList>
 
+#include <functional>
 #include <map>
 #include <optional>
 
@@ -40,19 +42,6 @@ class MonthCalendar;
 class Table;
 } // namespace jadl
 
-// A titled group of radio buttons with one chosen item, as the window's two
-// choices ("Towary i ich podsumowanie od", "Czcionka Raportu") need.
-class TowaryRadioGroup : public QGroupBox {
-public:
-    TowaryRadioGroup(const QString& title, const QStringList& items, int columns, QWidget* parent);
-    int itemIndex() const;
-    void setItemIndex(int index); // from code: no click handler runs
-    QButtonGroup* buttons() const { return buttons_; }
-
-private:
-    QButtonGroup* buttons_;
-};
-
 class TTowary : public jadl::ExitRoutedDialog {
     Q_OBJECT
 public:
@@ -68,7 +57,12 @@ public:
         bareReport_ = bare;
         valuesReport_ = values;
     }
-    void setAssignmentCalendar(const jadl::MonthCalendar* calendar) { assignmentCalendar_ = calendar; }
+    // The assignment window's calendar date: the current purchase date it gives.
+    void setAssignmentDate(std::function<QDate()> date) { assignmentDate_ = std::move(date); }
+    // The start drive ("c"), from the hidden drive list.
+    QString startDrive() const;
+    // The copy table exists: its button is off and the table is the one in `directory`.
+    void useCopyTable(bool exists, const QString& directory = {});
 
     // The selected period; nullopt when none is.
     std::optional<jadl::PeriodChoice> periodChoice() const;
@@ -88,65 +82,6 @@ public:
     void showRecordCount(std::optional<int> count = std::nullopt);
     // The main window's preparation of this window before it is shown.
     void prepareForShow();
-
-    // --- controls
-    jadl::DBGrid* DBGrid2;
-    QPushButton* OdswierzanieTablicyDostawcow;
-    QWidget* Panel3;
-    QLineEdit* EditSzukajDostawcyTowarow;
-    QPushButton* BitBtnSzukaj;
-    TowaryRadioGroup* RadioGroupDlaDostawcow;
-    QGroupBox* GroupBoxWybierzOkres;
-    QComboBox* ComboBoxWybierzOkres;
-    QComboBox* ComboBoxMiesiace;
-    QLabel* LabelDataPocz;
-    jadl::DatePicker* DateTimePickerDataPocz = nullptr;
-    QLabel* LabelZnak;
-    QLabel* LabelDataKon;
-    jadl::DatePicker* DateTimePickerDataKon = nullptr;
-    jadl::MonthCalendar* Calendar1;
-    QPushButton* PoprzedniMc;
-    QPushButton* NastepnyMc;
-    QLabel* LabelM_c_Rok;
-    QLabel* Dzien;
-    QLabel* LabelLiczbaRekorow;
-    jadl::DBGrid* DBGrid1;
-    QPushButton* BitBtnPrzeliczPowtornie;
-    QLabel* LabelCenaReferencyjna;
-    jadl::DBEdit* DBEditCenaReferencyjna;
-    QWidget* Panel4;
-    QLabel* LabelNumerKolejny;
-    jadl::DBText* DBTextNumerKol;
-    QWidget* Panel1;
-    jadl::DBEdit* DBEditCenaNetto;
-    jadl::DBComboBox* DBComboBoxVatTyp;
-    jadl::DBEdit* DBEditCenaBrutto;
-    jadl::DBEdit* DBEditIlosc;
-    jadl::DBComboBox* DBComboBoxJednostkaMiary;
-    jadl::DBEdit* DBEditWartoscBrutto;
-    jadl::DBEdit* DBEditData;
-    QLabel* LabelPodsumowanie;
-    QWidget* Panel2;
-    QLineEdit* EditSumaNetto;
-    QLineEdit* EditSumaVat;
-    QLineEdit* EditSumaBrutto;
-    QPushButton* BitBtnPoprawVat_Brutto;
-    QPushButton* SumujZaznaczonyTowar;
-    QWidget* Panel7;
-    QTableWidget* StringGrid1;
-    QLineEdit* EditKod;
-    QLabel* LabelAdmin;
-    QWidget* Panel5;
-    QPushButton* Kopiuj;
-    QPushButton* BitBtnDrukuj1;
-    QPushButton* TworzTablice; // "Utwórz tablicę kopii"
-    QPushButton* BitBtnDrukuj;
-    QPushButton* BitBtnDrukuj2;
-    QPushButton* BitBtnZamknij;
-    QWidget* Panel6;
-    TowaryRadioGroup* RadioGroupCzcionka;
-    QComboBox* DyskSystemu; // hidden drive list: the start drive
-    QPushButton* KopiowanieRekordow;
     jadl::Table* TableTowaryRaport;
     jadl::DataSource* DataSourceTowaryRaport;
 
@@ -201,9 +136,69 @@ private:
     TZakupioneTowaryDruk* goodsReport_ = nullptr;
     TZakupioneTowaryDruk1* bareReport_ = nullptr;
     TWartoscKupionychTowarowDruk* valuesReport_ = nullptr;
-    const jadl::MonthCalendar* assignmentCalendar_ = nullptr;
+    std::function<QDate()> assignmentDate_;
     bool busy_ = false; // a routine walks the suppliers: their moves are its own
     bool periodJustChanged_ = false; // the period pick's change ran the handler already
     bool pickerTyped_ = false; // a date picker changed by typing: taken when left
     QString lastDrivePrefix_; // built by either copy command
+
+private:
+    // --- controls, found by tests and tools through their object names
+    jadl::DBGrid* DBGrid2;
+    QPushButton* OdswierzanieTablicyDostawcow;
+    QWidget* Panel3;
+    QLineEdit* EditSzukajDostawcyTowarow;
+    QPushButton* BitBtnSzukaj;
+    jadl::RadioGroup* RadioGroupDlaDostawcow;
+    QGroupBox* GroupBoxWybierzOkres;
+    QComboBox* ComboBoxWybierzOkres;
+    QComboBox* ComboBoxMiesiace;
+    QLabel* LabelDataPocz;
+    jadl::DatePicker* DateTimePickerDataPocz = nullptr;
+    QLabel* LabelZnak;
+    QLabel* LabelDataKon;
+    jadl::DatePicker* DateTimePickerDataKon = nullptr;
+    jadl::MonthCalendar* Calendar1;
+    QPushButton* PoprzedniMc;
+    QPushButton* NastepnyMc;
+    QLabel* LabelM_c_Rok;
+    QLabel* Dzien;
+    QLabel* LabelLiczbaRekorow;
+    jadl::DBGrid* DBGrid1;
+    QPushButton* BitBtnPrzeliczPowtornie;
+    QLabel* LabelCenaReferencyjna;
+    jadl::DBEdit* DBEditCenaReferencyjna;
+    QWidget* Panel4;
+    QLabel* LabelNumerKolejny;
+    jadl::DBText* DBTextNumerKol;
+    QWidget* Panel1;
+    jadl::DBEdit* DBEditCenaNetto;
+    jadl::DBComboBox* DBComboBoxVatTyp;
+    jadl::DBEdit* DBEditCenaBrutto;
+    jadl::DBEdit* DBEditIlosc;
+    jadl::DBComboBox* DBComboBoxJednostkaMiary;
+    jadl::DBEdit* DBEditWartoscBrutto;
+    jadl::DBEdit* DBEditData;
+    QLabel* LabelPodsumowanie;
+    QWidget* Panel2;
+    QLineEdit* EditSumaNetto;
+    QLineEdit* EditSumaVat;
+    QLineEdit* EditSumaBrutto;
+    QPushButton* BitBtnPoprawVat_Brutto;
+    QPushButton* SumujZaznaczonyTowar;
+    QWidget* Panel7;
+    QTableWidget* StringGrid1;
+    QLineEdit* EditKod;
+    QLabel* LabelAdmin;
+    QWidget* Panel5;
+    QPushButton* Kopiuj;
+    QPushButton* BitBtnDrukuj1;
+    QPushButton* TworzTablice; // "Utwórz tablicę kopii"
+    QPushButton* BitBtnDrukuj;
+    QPushButton* BitBtnDrukuj2;
+    QPushButton* BitBtnZamknij;
+    QWidget* Panel6;
+    jadl::RadioGroup* RadioGroupCzcionka;
+    QComboBox* DyskSystemu; // hidden drive list: the start drive
+    QPushButton* KopiowanieRekordow;
 };

@@ -79,47 +79,6 @@ bool Rule::removes(const std::optional<QDate>& purchaseDate) const
     return day <= to_;
 }
 
-RadioGroup::RadioGroup(const QString& caption, const QStringList& items, QWidget* parent)
-    : QGroupBox(caption, parent), items_(items), buttons_(new QButtonGroup(this))
-{
-    auto* layout = new QVBoxLayout(this);
-    for (int i = 0; i < items.size(); ++i) {
-        auto* b = new QRadioButton(items.at(i), this);
-        b->setObjectName(QStringLiteral("Item%1").arg(i));
-        describe(b, items.at(i));
-        buttons_->addButton(b, i);
-        layout->addWidget(b);
-    }
-    describe(this, caption);
-    connect(buttons_, &QButtonGroup::idToggled, this, [this](int id, bool checked) {
-        if (checked)
-            Q_EMIT itemChosen(id);
-    });
-}
-
-int RadioGroup::itemIndex() const
-{
-    return buttons_->checkedId();
-}
-
-void RadioGroup::setItemIndex(int index)
-{
-    if (index < 0 || index >= items_.size()) {
-        // An exclusive group never unchecks its last item by itself.
-        buttons_->setExclusive(false);
-        for (QAbstractButton* b : buttons_->buttons())
-            b->setChecked(false);
-        buttons_->setExclusive(true);
-        return;
-    }
-    buttons_->button(index)->setChecked(true);
-}
-
-QAbstractButton* RadioGroup::item(int index) const
-{
-    return buttons_->button(index);
-}
-
 } // namespace jadl::removal
 
 namespace {
@@ -186,11 +145,11 @@ TUsuwaniePrzypisanychTowarow::TUsuwaniePrzypisanychTowarow(TModulDanych1* dm, QW
                             .join(QLatin1Char('\n')));
     jadl::describe(Memo1, QStringLiteral("Opis usuwania przypisanych towarów"));
 
-    RadioGroupUsunTowary = new jadl::removal::RadioGroup(QStringLiteral("Usuwamy towary za:"),
-                                                         {QStringLiteral("wszystkie lata poprzednie"),
-                                                          QStringLiteral("za wybrany rok"),
-                                                          QStringLiteral("okres starszy niż 2 miesiące")},
-                                                         this);
+    RadioGroupUsunTowary = new jadl::RadioGroup(QStringLiteral("Usuwamy towary za:"),
+                                                {QStringLiteral("wszystkie lata poprzednie"),
+                                                 QStringLiteral("za wybrany rok"),
+                                                 QStringLiteral("okres starszy niż 2 miesiące")},
+                                                1, this);
     RadioGroupUsunTowary->setObjectName(QStringLiteral("RadioGroupUsunTowary"));
 
     LabelWybranyRok = jadl::makeLabel(this, "LabelWybranyRok", QStringLiteral("Wybrany rok do usunięcia:"));
@@ -257,7 +216,7 @@ TUsuwaniePrzypisanychTowarow::TUsuwaniePrzypisanychTowarow(TModulDanych1* dm, QW
     RadioGroupUsunTowary->setItemIndex(Choice::OlderThanTwoMonths);
     RadioGroupUsunTowaryClick();
 
-    connect(RadioGroupUsunTowary, &jadl::removal::RadioGroup::itemChosen, this,
+    connect(RadioGroupUsunTowary, &jadl::RadioGroup::itemChosen, this,
             jadl::guardedSlot(this, &TUsuwaniePrzypisanychTowarow::RadioGroupUsunTowaryClick));
     connect(Usuwanie, &QPushButton::clicked, this,
             jadl::guardedSlot(this, &TUsuwaniePrzypisanychTowarow::UsuwanieClick));
@@ -265,6 +224,30 @@ TUsuwaniePrzypisanychTowarow::TUsuwaniePrzypisanychTowarow(TModulDanych1* dm, QW
             jadl::guardedSlot(this, &TUsuwaniePrzypisanychTowarow::PakowanieTablicyClick));
     connect(Anuluj, &QPushButton::clicked, this, jadl::guardedSlot(this, &TUsuwaniePrzypisanychTowarow::AnulujClick));
     connect(Zamknij, &QPushButton::clicked, this, jadl::guardedSlot(this, &TUsuwaniePrzypisanychTowarow::ZamknijClick));
+}
+
+void TUsuwaniePrzypisanychTowarow::prepareForShow()
+{
+    jadl::Table& lines = *dm_->TableTowary;
+    RadioGroupUsunTowary->setItemIndex(2);
+    LabelWybranyRok->hide();
+    SpinEditWybranyRok->hide();
+    LabelAktualnyRok->setText(QStringLiteral(" Aktualny rok ") + QString::number(jadl::platform::today().year()));
+    // Count and first record of the view as the last window left it.
+    EditIloscRekordow->setText(QString::number(lines.recordCount()));
+    lines.first();
+    EditNajstarszyRok->setText(oldestYearText(lines));
+    UsuwamTowary->hide();
+    LabelIleUsunalem->hide();
+}
+
+QString TUsuwaniePrzypisanychTowarow::oldestYearText(jadl::Table& lines)
+{
+    // No line (or no date on it): no year rather than the empty date's 1899.
+    if (lines.isEmpty())
+        return QString();
+    const std::optional<QDate> day = lines.fieldByName(QStringLiteral("DataZakupu")).optDate();
+    return day && day->isValid() ? QString::number(day->year()) : QString();
 }
 
 void TUsuwaniePrzypisanychTowarow::RadioGroupUsunTowaryClick()

@@ -2,6 +2,8 @@
 // Removal of previous-year purchases: deletes old purchase lines of the lines
 // table as it currently stands (index, master link and filter untouched) and
 // then packs the table file; it can also only pack it.
+#include "controls/RadioGroup.h"
+
 #include <QDate>
 #include <QDialog>
 #include <QGroupBox>
@@ -49,50 +51,18 @@ private:
     QDate to_;
 };
 
-// A captioned group of exclusive radio items chosen by number, -1 = none.
-class RadioGroup : public QGroupBox {
-    Q_OBJECT
-public:
-    RadioGroup(const QString& caption, const QStringList& items, QWidget* parent = nullptr);
-    int itemIndex() const;
-    void setItemIndex(int index);
-    const QStringList& items() const { return items_; }
-    QAbstractButton* item(int index) const;
-
-Q_SIGNALS:
-    // Whenever an item becomes the chosen one, by the user or from code.
-    void itemChosen(int index);
-
-private:
-    QStringList items_;
-    QButtonGroup* buttons_;
-};
-
 } // namespace jadl::removal
 
 class TUsuwaniePrzypisanychTowarow : public QDialog {
     Q_OBJECT
 public:
     explicit TUsuwaniePrzypisanychTowarow(TModulDanych1* dm, QWidget* parent = nullptr);
-
-    QLabel* LabelAktualnyRok;
-    QLabel* LabelInformacja_Uwaga;
-    QPlainTextEdit* Memo1;
-    jadl::removal::RadioGroup* RadioGroupUsunTowary;
-    QLabel* LabelWybranyRok;
-    jadl::SpinEdit* SpinEditWybranyRok;
-    QPushButton* UsuwamTowary;
-    QLabel* LabelIleUsunalem;
-    QPushButton* PakowanieTablicy;
-    QPushButton* Usuwanie;
-    QPushButton* Anuluj;
-    QPushButton* Zamknij;
-    QLabel* LabelIloscWszystkichRekordow;
-    QLineEdit* EditIloscRekordow;
-    QLabel* LabelNajstarszyRokZapisow;
-    QLineEdit* EditNajstarszyRok;
-    // Progress of the long work (deleting, packing); hidden while idle.
-    QProgressBar* ProgressBarUsuwanie;
+    // The main window's preparation before it shows the window: the choice of
+    // previous years, this year, the count and the oldest year of the purchase
+    // lines as the last window left their view (the table is open).
+    void prepareForShow();
+    // The year of the first line of the view; empty when there is none.
+    static QString oldestYearText(jadl::Table& lines);
 
     // Packs the purchase lines table: exclusive open, compaction, then open
     // again shared. Raises the engine's errors; the table stays closed then.
@@ -122,4 +92,24 @@ private:
     TModulDanych1* dm_;
     int ileUsunieto_ = 0;
     bool pracuje_ = false;
+
+private:
+    // --- controls, found by tests and tools through their object names
+    jadl::RadioGroup* RadioGroupUsunTowary;
+    QLabel* LabelAktualnyRok;
+    QLabel* LabelInformacja_Uwaga;
+    QPlainTextEdit* Memo1;
+    QLabel* LabelWybranyRok;
+    jadl::SpinEdit* SpinEditWybranyRok;
+    QPushButton* UsuwamTowary;
+    QLabel* LabelIleUsunalem;
+    QPushButton* PakowanieTablicy;
+    QPushButton* Usuwanie;
+    QPushButton* Anuluj;
+    QPushButton* Zamknij;
+    QLabel* LabelIloscWszystkichRekordow;
+    QLineEdit* EditIloscRekordow;
+    QLabel* LabelNajstarszyRokZapisow;
+    QLineEdit* EditNajstarszyRok;
+    QProgressBar* ProgressBarUsuwanie;
 };

@@ -9,7 +9,6 @@
 #include "controls/MonthCalendar.h"
 #include "controls/PendingEdits.h"
 #include "controls/SpinEdit.h"
-#include "masterdata/DictionaryLists.h"
 #include "masterdata/DostawcyJadl.h"
 #include "masterdata/GrupyTowarowJadl.h"
 #include "masterdata/JednostkiMiar_Jadlon.h"
@@ -236,13 +235,7 @@ void TMeni::SpeedButtonTowaryClick()
     TTowaryPodstawowe* w = forms().TowaryPodstawowe;
     openTables({dm->TableTowaryPodstawowe, dm->TableGrupyTowarow, dm->TableParametry, vatTable(), unitsTable(),
                 dm->TableWlasciciel});
-    // The texts come from the lists as they stand, before this fill.
-    w->DBComboBoxVatTyp->setText(w->DBComboBoxVatTyp->items().value(0));
-    w->DBComboBoxJednostkaMiary->setText(w->DBComboBoxJednostkaMiary->items().value(0));
-    fillUnitsList(*w->DBComboBoxJednostkaMiary);
-    fillVatList(*w->DBComboBoxVatTyp);
-    w->CheckBoxPrzenumeruj->setChecked(false);
-    w->Przenumeruj->hide();
+    w->prepareForShow();
     showModeless(w);
 }
 
@@ -259,14 +252,10 @@ void TMeni::SpeedButtonPowiazaniaClick()
 {
     TModulDanych1* dm = forms().ModulDanych1;
     TPrzypisywanieTowarow* w = forms().PrzypisywanieTowarow;
-    const QDate day = w->Calendar1->date();
-    w->LabelM_c_Rok->setText(jadl::formatLongDate(day));
-    w->Dzien->setText(jadl::formatWeekday(day));
     openTables({dm->TableDostawcy, dm->TableTowaryPodstawowe, dm->TableGrupyTowarow, dm->TableTowary,
                 dm->TableParametry, vatTable(), unitsTable(), dm->TableWlasciciel});
     linkPurchaseLines(QStringLiteral("NrDostawcySymbolInd"));
-    fillUnitsList(*w->DBComboBoxJednostkaMiary);
-    fillVatList(*w->DBComboBoxVatTyp);
+    w->prepareForShow();
     w->exec();
 }
 
@@ -280,8 +269,7 @@ void TMeni::SpeedButtonTowaryDostawcyClick()
     linkPurchaseLines(QStringLiteral("NrDostawcyDataZakupuInd"));
     jadl::shared().supplierReportFlag = false;
     openTables({dm->TableParametry});
-    if (dm->TableParametry->fieldByName(QStringLiteral("Par1")).asBoolean())
-        w->TworzTablice->setEnabled(false);
+    w->useCopyTable(dm->TableParametry->fieldByName(QStringLiteral("Par1")).asBoolean());
     w->exec();
 }
 
@@ -305,7 +293,7 @@ void TMeni::Parametry1Click()
     TModulDanych1* dm = forms().ModulDanych1;
     openTables({dm->TableWlasciciel, dm->TableParametry});
     TParametry* p = forms().Parametry;
-    p->CheckBoxAktywny->setChecked(dm->TableWlasciciel->fieldByName(QStringLiteral("Aktywny")).asBoolean());
+    p->prepareForShow();
     showModeless(p);
 }
 
@@ -314,26 +302,8 @@ void TMeni::UsuwanietowarwzlatpoprzednichClick()
     jadl::Table* lines = forms().ModulDanych1->TableTowary;
     TUsuwaniePrzypisanychTowarow* w = forms().UsuwaniePrzypisanychTowarow;
     openTables({lines});
-    w->RadioGroupUsunTowary->setItemIndex(2);
-    w->LabelWybranyRok->hide();
-    w->SpinEditWybranyRok->hide();
-    w->LabelAktualnyRok->setText(QStringLiteral(" Aktualny rok ") + QString::number(jadl::platform::today().year()));
-    // Count and first record of the view as the last window left it.
-    w->EditIloscRekordow->setText(QString::number(lines->recordCount()));
-    lines->first();
-    w->EditNajstarszyRok->setText(oldestYearText(*lines));
-    w->UsuwamTowary->hide();
-    w->LabelIleUsunalem->hide();
+    w->prepareForShow();
     w->exec();
-}
-
-QString TMeni::oldestYearText(jadl::Table& lines)
-{
-    // No line (or no date on it): no year rather than the empty date's 1899.
-    if (lines.isEmpty())
-        return QString();
-    const std::optional<QDate> day = lines.fieldByName(QStringLiteral("DataZakupu")).optDate();
-    return day && day->isValid() ? QString::number(day->year()) : QString();
 }
 
 void TMeni::Grupytowarw1Click()
@@ -364,18 +334,6 @@ void TMeni::StawkiVAT1Click()
 {
     openTables({forms().StawkiVatJadlon->TableStawkiVat});
     showModeless(forms().StawkiVatJadlon);
-}
-
-void TMeni::fillVatList(jadl::DBComboBox& combo)
-{
-    jadl::fillDictionaryList(combo, *vatTable(), jadl::kVatOznaczenie, *forms().ModulDanych1->TableParametry,
-                             jadl::kCzyscStawkiVat);
-}
-
-void TMeni::fillUnitsList(jadl::DBComboBox& combo)
-{
-    jadl::fillDictionaryList(combo, *unitsTable(), jadl::kJednostka, *forms().ModulDanych1->TableParametry,
-                             jadl::kCzyscJednostkiMiar);
 }
 
 jadl::Table* TMeni::vatTable()

@@ -19,36 +19,6 @@ class TMeni : public QMainWindow {
 public:
     explicit TMeni(QWidget* parent = nullptr);
 
-    QFrame* Panel1;
-    QToolButton* SpeedButtonTowary;
-    QToolButton* SpeedButtonDostawcy;
-    QToolButton* SpeedButtonPowiazania;
-    QToolButton* SpeedButtonTowaryDostawcy;
-    QToolButton* SpeedButtonKopia;
-    QToolButton* SpeedButtonZamknij;
-    QFrame* Panel2;
-    QLabel* Panel2Caption;
-
-    QMenuBar* MainMenu1;
-    QMenu* System1;
-    QAction* Parametry1;
-    QMenu* Archiwizacja1;
-    QAction* Kopiadanych1;
-    QAction* Odtwarzaniedanychzarchiwum1;
-    QAction* Usuwanietowarwzlatpoprzednich;
-    QAction* Wyjciezprogramu1;
-    QMenu* Raporty1;
-    QMenu* Wprowadz1;
-    QAction* Grupytowarw1;
-    QAction* Restauracje1;
-    QAction* ImportKSeF1;
-    QAction* Jednostkimiar1;
-    QAction* StawkiVAT1;
-
-    // The year of the current purchase line's date for the removal window; empty
-    // when there is no line.
-    static QString oldestYearText(jadl::Table& lines);
-
 public Q_SLOTS:
     void SpeedButtonTowaryClick();
     void SpeedButtonDostawcyClick();
@@ -73,11 +43,36 @@ protected:
 private:
     // Links the purchase lines to the current supplier under the given index.
     void linkPurchaseLines(const QString& indexName);
-    // The dictionary list fill for one of the goods windows' combo boxes.
-    static void fillVatList(jadl::DBComboBox& combo);
-    static void fillUnitsList(jadl::DBComboBox& combo);
+    // The dictionary tables, owned by their windows.
     static jadl::Table* vatTable();
     static jadl::Table* unitsTable();
 
     QToolButton* makeToolButton(const char* name, const QString& caption, const QString& hint, const QString& iconName);
+
+private:
+    // --- controls, found by tests and tools through their object names
+    QFrame* Panel1;
+    QToolButton* SpeedButtonTowary;
+    QToolButton* SpeedButtonDostawcy;
+    QToolButton* SpeedButtonPowiazania;
+    QToolButton* SpeedButtonTowaryDostawcy;
+    QToolButton* SpeedButtonKopia;
+    QToolButton* SpeedButtonZamknij;
+    QFrame* Panel2;
+    QLabel* Panel2Caption;
+    QMenuBar* MainMenu1;
+    QMenu* System1;
+    QAction* Parametry1;
+    QMenu* Archiwizacja1;
+    QAction* Kopiadanych1;
+    QAction* Odtwarzaniedanychzarchiwum1;
+    QAction* Usuwanietowarwzlatpoprzednich;
+    QAction* Wyjciezprogramu1;
+    QMenu* Raporty1;
+    QMenu* Wprowadz1;
+    QAction* Grupytowarw1;
+    QAction* Restauracje1;
+    QAction* ImportKSeF1;
+    QAction* Jednostkimiar1;
+    QAction* StawkiVAT1;
 };

@@ -238,8 +238,8 @@ public:
     {
         return forms().PrzypisywanieTowarow && forms().PrzypisywanieTowarow->isVisible();
     }
-    bool filterByGroup() const override { return forms().PrzypisywanieTowarow->CheckBoxFiltrujPoGrupie->isChecked(); }
-    QDate assignmentCalendarDate() const override { return forms().PrzypisywanieTowarow->Calendar1->date(); }
+    bool filterByGroup() const override { return forms().PrzypisywanieTowarow->filterByGroup(); }
+    QDate assignmentCalendarDate() const override { return forms().PrzypisywanieTowarow->calendarDate(); }
     bool supplierGoodsVisible() const override { return forms().Towary && forms().Towary->isVisible(); }
     std::optional<jadl::PeriodChoice> periodChoice() const override { return forms().Towary->periodChoice(); }
 };
@@ -265,10 +265,10 @@ void wireWindows(jadl::Forms& f)
     f.TowaryPodstawowe->setAssignmentWindow(f.PrzypisywanieTowarow);
     f.TowaryPodstawowe->setDictionaryTables(vat, units);
     f.TowaryPodstawowe->setReport(f.TowaryPodstawoweWgGrupDruk);
-    f.PrzypisywanieTowarow->setCatalogue(f.TowaryPodstawowe);
+    f.PrzypisywanieTowarow->setShowCatalogue([&f] { f.TowaryPodstawowe->exec(); });
     f.PrzypisywanieTowarow->setDictionaryTables(vat, units);
     f.Towary->setReports(f.ZakupioneTowaryDruk, f.ZakupioneTowaryDruk1, f.WartoscKupionychTowarowDruk);
-    f.Towary->setAssignmentCalendar(f.PrzypisywanieTowarow->Calendar1);
+    f.Towary->setAssignmentDate([&f] { return f.PrzypisywanieTowarow->calendarDate(); });
     f.KopiowanieDanych->bindDataModule(dm);
     f.KopiowanieDanych->setProgramTables(jadl::programTables);
     f.OdtwarzanieDanych->bindDataModule(dm);
@@ -285,7 +285,7 @@ void checkCopyTable()
 {
     TTowary* towary = forms().Towary;
     TModulDanych1* dm = forms().ModulDanych1;
-    const QString prefix = towary->DyskSystemu->currentText().left(1) + QStringLiteral(":\\");
+    const QString prefix = towary->startDrive() + QStringLiteral(":\\");
     jadl::shared().dataDrivePrefix = prefix;
     bool exists = false;
     try {
@@ -308,12 +308,7 @@ void checkCopyTable()
             throw;
         }
     });
-    if (exists) {
-        towary->TworzTablice->setEnabled(false);
-        towary->TableTowaryRaport->close();
-        towary->TableTowaryRaport->setDatabaseName(prefix + QStringLiteral("jadl\\dane_bar"));
-        towary->TableTowaryRaport->setTableName(QStringLiteral("TowaryRaport"));
-    }
+    towary->useCopyTable(exists, prefix + QStringLiteral("jadl\\dane_bar"));
 }
 
 } // namespace

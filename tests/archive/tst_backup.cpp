@@ -1,6 +1,5 @@
 // The backup window driven as a user would: program drive, another drive,
 // diskettes, low space, a missing diskette and a disk that fills up.
-#include "support/core/ArchiveTestUtil.h"
 #include "archive/KopiowanieDanychJadl.h"
 #include "archive/TablesOffline.h"
 #include "masterdata/JednostkiMiar_Jadlon.h"
@@ -9,6 +8,8 @@
 #include "shell/ProgramTables.h"
 #include "store/Modul_Danych1.h"
 #include "store/Table.h"
+#include "support/core/ArchiveTestUtil.h"
+#include "support/gui/GuiSupport.h"
 #include "support/gui/ProgramFixture.h"
 
 #include <QDir>
@@ -115,12 +116,12 @@ private:
 
 void checkIdle(TKopiowanieDanych* w)
 {
-    QVERIFY(w->Kopiuj->isEnabled());
-    QVERIFY(w->Pomoc->isEnabled());
-    QVERIFY(w->Wyjscie->isEnabled());
-    QCOMPARE(w->ProgressBar1->value(), 0);
-    QCOMPARE(w->ProgressBar2->value(), 0);
-    QVERIFY(w->LabelCoKopiuje->text().isEmpty());
+    QVERIFY(jadl::test::child<QPushButton>(w, "Kopiuj")->isEnabled());
+    QVERIFY(jadl::test::child<QPushButton>(w, "Pomoc")->isEnabled());
+    QVERIFY(jadl::test::child<QPushButton>(w, "Wyjscie")->isEnabled());
+    QCOMPARE(jadl::test::child<QProgressBar>(w, "ProgressBar1")->value(), 0);
+    QCOMPARE(jadl::test::child<QProgressBar>(w, "ProgressBar2")->value(), 0);
+    QVERIFY(jadl::test::child<QLabel>(w, "LabelCoKopiuje")->text().isEmpty());
     QCOMPARE(w->DyskDlaArchiwum->drive(), QLatin1Char('c'));
     QCOMPARE(w->KatalogDlaArchiwum->directory(), QStringLiteral("c:\\Jadl"));
 }
@@ -158,7 +159,7 @@ void BackupTest::toProgramDrive()
     const auto before = archtest::snapshot(program.dataDir());
     QVERIFY(before.size() >= 9);
 
-    QTest::mouseClick(w->Kopiuj, Qt::LeftButton);
+    QTest::mouseClick(jadl::test::child<QPushButton>(w, "Kopiuj"), Qt::LeftButton);
 
     QCOMPARE(program.messages().texts(), QStringList{kSuccess});
     const auto archived = archtest::snapshot(program.root() + QStringLiteral("/Jadl/Archiwum/06_12_2026"));
@@ -182,7 +183,7 @@ void BackupTest::secondRunTheSameDayOverwrites()
     const qint64 used = archtest::totalSize(archtest::snapshot(program.dataDir()));
     archtest::mapDrives(program.root() + QStringLiteral(":") + QString::number(used + 2048), {});
     program.messages().answerNext(true);
-    QTest::mouseClick(w->Kopiuj, Qt::LeftButton);
+    QTest::mouseClick(jadl::test::child<QPushButton>(w, "Kopiuj"), Qt::LeftButton);
     QCOMPARE(program.messages().texts(), (QStringList{kLowSpace, kSuccess}));
     QCOMPARE(program.messages().log().at(0).caption, QStringLiteral("Kontynuować"));
 
@@ -196,7 +197,7 @@ void BackupTest::secondRunTheSameDayOverwrites()
     addSupplier(QStringLiteral("Piekarnia Kłos"));
     auto changed = archtest::snapshot(program.dataDir());
     program.messages().clear();
-    QTest::mouseClick(w->Kopiuj, Qt::LeftButton);
+    QTest::mouseClick(jadl::test::child<QPushButton>(w, "Kopiuj"), Qt::LeftButton);
     QCOMPARE(program.messages().texts(), QStringList{kSuccess});
     changed.insert(own);
     QVERIFY(archtest::snapshot(folder) == changed);
@@ -209,12 +210,14 @@ void BackupTest::toAnotherDrive()
     archtest::mapDrives(program.root(), QStringLiteral("D=") + d.path());
     TKopiowanieDanych* w = forms().KopiowanieDanych;
     w->DyskDlaArchiwum->setDrive(QLatin1Char('d'));
-    QVERIFY2(w->LabelIleMiejsca->text().startsWith(QStringLiteral("Wolnego miejsca na dysku d:\\ jest ")),
-             qPrintable(w->LabelIleMiejsca->text()));
+    QVERIFY2(jadl::test::child<QLabel>(w, "LabelIleMiejsca")
+                 ->text()
+                 .startsWith(QStringLiteral("Wolnego miejsca na dysku d:\\ jest ")),
+             qPrintable(jadl::test::child<QLabel>(w, "LabelIleMiejsca")->text()));
     QCOMPARE(w->KatalogDlaArchiwum->directory(), QStringLiteral("d:\\"));
     const auto before = archtest::snapshot(program.dataDir());
 
-    QTest::mouseClick(w->Kopiuj, Qt::LeftButton);
+    QTest::mouseClick(jadl::test::child<QPushButton>(w, "Kopiuj"), Qt::LeftButton);
 
     QCOMPARE(program.messages().texts(), QStringList{kSuccess});
     QVERIFY(archtest::snapshot(d.path() + QStringLiteral("/Archiwum/06_12_2026")) == before);
@@ -251,7 +254,7 @@ void BackupTest::lowSpaceQuestion()
                 openDuringQuestion << t->objectName();
         }
     };
-    QTest::mouseClick(w->Kopiuj, Qt::LeftButton);
+    QTest::mouseClick(jadl::test::child<QPushButton>(w, "Kopiuj"), Qt::LeftButton);
 
     QCOMPARE(watch.sink->texts().value(0), kLowSpace);
     QVERIFY2(openDuringQuestion.isEmpty(), qPrintable(openDuringQuestion.join(QLatin1Char(' '))));
@@ -264,7 +267,7 @@ void BackupTest::lowSpaceQuestion()
         QCOMPARE(watch.sink->texts(), QStringList{kLowSpace});
         QVERIFY(archived.isEmpty());
         QCOMPARE(lastBackup().bytes.value_or(0), qint64(0));
-        QVERIFY(w->Kopiuj->isEnabled());
+        QVERIFY(jadl::test::child<QPushButton>(w, "Kopiuj")->isEnabled());
     }
     QVERIFY(forms().JednostkiMiarJadlon->TableJednostkiMiar->active());
 }
@@ -300,7 +303,7 @@ void BackupTest::onDiskettes()
         if (text.startsWith(QStringLiteral("PROSZĘ WŁOŻYĆ DYSKIETKĘ ")))
             diskettes.append(archtest::snapshot(folder)); // the full diskette taken out
     };
-    QTest::mouseClick(w->Kopiuj, Qt::LeftButton);
+    QTest::mouseClick(jadl::test::child<QPushButton>(w, "Kopiuj"), Qt::LeftButton);
     diskettes.append(archtest::snapshot(folder));
 
     const qint64 needKb = total / 1024;
@@ -343,7 +346,7 @@ void BackupTest::fileLargerThanADiskette()
     w->DyskDlaArchiwum->setDrive(QLatin1Char('a'));
     program.messages().setDefaultAnswer(true);
 
-    QTest::mouseClick(w->Kopiuj, Qt::LeftButton);
+    QTest::mouseClick(jadl::test::child<QPushButton>(w, "Kopiuj"), Qt::LeftButton);
 
     const QStringList texts = program.messages().texts();
     QVERIFY2(texts.endsWith(QStringLiteral("Plik przekracza pojemność dyskietki - kopia przerwana")),
@@ -351,8 +354,8 @@ void BackupTest::fileLargerThanADiskette()
     QVERIFY(!texts.contains(kSuccess));
     QVERIFY(!texts.contains(QStringLiteral("NIEPEŁNA KOPIA DANYCH PROGRAMU")));
     QCOMPARE(lastBackup().bytes.value_or(0), qint64(0));
-    QVERIFY(w->Kopiuj->isEnabled());
-    QVERIFY(w->Wyjscie->isEnabled());
+    QVERIFY(jadl::test::child<QPushButton>(w, "Kopiuj")->isEnabled());
+    QVERIFY(jadl::test::child<QPushButton>(w, "Wyjscie")->isEnabled());
 }
 
 void BackupTest::noDisketteInTheDrive()
@@ -370,7 +373,7 @@ void BackupTest::noDisketteInTheDrive()
     program.messages().clear();
     const auto before = archtest::snapshot(program.dataDir());
 
-    QTest::mouseClick(w->Kopiuj, Qt::LeftButton);
+    QTest::mouseClick(jadl::test::child<QPushButton>(w, "Kopiuj"), Qt::LeftButton);
 
     // Broken off before anything was measured: not a success.
     QCOMPARE(program.messages().texts(), QStringList{QStringLiteral("NIEPEŁNA KOPIA DANYCH PROGRAMU")});
@@ -397,7 +400,7 @@ void BackupTest::diskFillsUp()
     w->DyskDlaArchiwum->setDrive(QLatin1Char('d'));
     QMap<QString, QByteArray> earlier;
     if (earlierBackupToday) {
-        QTest::mouseClick(w->Kopiuj, Qt::LeftButton);
+        QTest::mouseClick(jadl::test::child<QPushButton>(w, "Kopiuj"), Qt::LeftButton);
         QCOMPARE(program.messages().texts(), QStringList{kSuccess});
         program.messages().clear();
         earlier = archtest::snapshot(folder);
@@ -414,7 +417,7 @@ void BackupTest::diskFillsUp()
     QVERIFY(before.value(QStringLiteral("Towary.DB")).size() > largestOther + 4096);
     {
         const FileSizeLimit full(largestOther + 4096);
-        QTest::mouseClick(w->Kopiuj, Qt::LeftButton);
+        QTest::mouseClick(jadl::test::child<QPushButton>(w, "Kopiuj"), Qt::LeftButton);
     }
     // The cause in words (a file past the limit the disk sets), never "Unknown error".
     QVERIFY2(program.messages().log().value(0).text.contains(QStringLiteral("plik przekracza największy rozmiar")),
@@ -435,8 +438,8 @@ void BackupTest::diskFillsUp()
         QDir(d.path() + QStringLiteral("/Archiwum")).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot),
         earlierBackupToday ? QStringList{QStringLiteral("06_12_2026")} : QStringList{});
     QCOMPARE(lastBackup().bytes, recorded);
-    QVERIFY(w->Kopiuj->isEnabled());
-    QVERIFY(w->Wyjscie->isEnabled());
+    QVERIFY(jadl::test::child<QPushButton>(w, "Kopiuj")->isEnabled());
+    QVERIFY(jadl::test::child<QPushButton>(w, "Wyjscie")->isEnabled());
 }
 
 void BackupTest::archiveFolderVanishesWhileWriting()
@@ -450,7 +453,7 @@ void BackupTest::archiveFolderVanishesWhileWriting()
             removed = QDir(QFileInfo(copy).absolutePath()).removeRecursively();
         }
     });
-    QTest::mouseClick(w->Kopiuj, Qt::LeftButton);
+    QTest::mouseClick(jadl::test::child<QPushButton>(w, "Kopiuj"), Qt::LeftButton);
     w->setAfterBlockHook({});
 
     QVERIFY(removed);
@@ -471,7 +474,7 @@ void BackupTest::hotJournalIsResolvedBeforeTheCopy()
         file,
         QStringLiteral("DELETE FROM Dostawcy WHERE rowid > 100; UPDATE Dostawcy SET Adres = hex(randomblob(2000))")));
 
-    QTest::mouseClick(forms().KopiowanieDanych->Kopiuj, Qt::LeftButton);
+    QTest::mouseClick(jadl::test::child<QPushButton>(forms().KopiowanieDanych, "Kopiuj"), Qt::LeftButton);
 
     QCOMPARE(program.messages().texts(), QStringList{kSuccess});
     const QString folder = program.root() + QStringLiteral("/Jadl/Archiwum/06_12_2026");
@@ -501,7 +504,7 @@ void BackupTest::exitPointsBackAtTheProgramDrive()
     if (!installed)
         QVERIFY(QDir().rename(jadl, program.root() + QStringLiteral("/Jadl_gdzie_indziej")));
 
-    QTest::mouseClick(w->Wyjscie, Qt::LeftButton);
+    QTest::mouseClick(jadl::test::child<QPushButton>(w, "Wyjscie"), Qt::LeftButton);
 
     QCOMPARE(w->DyskDlaArchiwum->drive(), QLatin1Char('c'));
     if (installed) {

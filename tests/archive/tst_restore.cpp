@@ -1,7 +1,6 @@
 // The restore window driven as a user would: a dated archive folder brings the
 // data back and the program goes on with it; wrong folders, damaged archives and
 // diskettes leave the data as it was.
-#include "support/core/ArchiveTestUtil.h"
 #include "archive/KopiowanieDanychJadl.h"
 #include "archive/OdtwarzanieDanychJadl.h"
 #include "archive/TablesOffline.h"
@@ -12,6 +11,8 @@
 #include "shell/ProgramTables.h"
 #include "store/Modul_Danych1.h"
 #include "store/Table.h"
+#include "support/core/ArchiveTestUtil.h"
+#include "support/gui/GuiSupport.h"
 #include "support/gui/ProgramFixture.h"
 
 #include <QDir>
@@ -45,7 +46,7 @@ void addUnit(const QString& unit)
 // A backup through the backup window; returns its archive folder's files.
 QMap<QString, QByteArray> backUp(ProgramFixture& program)
 {
-    QTest::mouseClick(forms().KopiowanieDanych->Kopiuj, Qt::LeftButton);
+    QTest::mouseClick(jadl::test::child<QPushButton>(forms().KopiowanieDanych, "Kopiuj"), Qt::LeftButton);
     program.messages().clear();
     return archtest::snapshot(program.root() + kArchive);
 }
@@ -80,7 +81,7 @@ void restoreFrom(const QString& folder)
 {
     TOdtwarzanieDanych* w = forms().OdtwarzanieDanych;
     w->KatalogDlaArchiwum->setDirectory(folder);
-    QTest::mouseClick(w->Odtworz, Qt::LeftButton);
+    QTest::mouseClick(jadl::test::child<QPushButton>(w, "Odtworz"), Qt::LeftButton);
 }
 
 bool hasErrorNaming(const jadl::platform::ScriptedMessages& m, const QString& what)
@@ -159,7 +160,7 @@ void RestoreTest::bringsTheDataBack()
                 openWhileCopying << t->objectName();
         }
     });
-    QTest::mouseClick(w->Odtworz, Qt::LeftButton);
+    QTest::mouseClick(jadl::test::child<QPushButton>(w, "Odtworz"), Qt::LeftButton);
     w->setAfterBlockHook({});
 
     QCOMPARE(program.messages().texts(), QStringList{kSuccess});
@@ -182,9 +183,9 @@ void RestoreTest::bringsTheDataBack()
     suppliers->post();
     QCOMPARE(suppliers->recordCount(), 1);
 
-    QVERIFY(w->Odtworz->isEnabled());
-    QVERIFY(w->Wyjscie->isEnabled());
-    QCOMPARE(w->ProgressBar2->value(), 0);
+    QVERIFY(jadl::test::child<QPushButton>(w, "Odtworz")->isEnabled());
+    QVERIFY(jadl::test::child<QPushButton>(w, "Wyjscie")->isEnabled());
+    QCOMPARE(jadl::test::child<QProgressBar>(w, "ProgressBar2")->value(), 0);
     QCOMPARE(w->KatalogDlaArchiwum->directory(), QStringLiteral("c:\\Jadl"));
     w->hide();
 }
@@ -213,11 +214,11 @@ void RestoreTest::wrongFolder()
     TOdtwarzanieDanych* w = forms().OdtwarzanieDanych;
     w->KatalogDlaArchiwum->setDirectory(folder);
 
-    QTest::mouseClick(w->Odtworz, Qt::LeftButton);
+    QTest::mouseClick(jadl::test::child<QPushButton>(w, "Odtworz"), Qt::LeftButton);
 
     QCOMPARE(program.messages().texts(), QStringList{message});
     QVERIFY(archtest::snapshot(program.dataDir()) == before);
-    QVERIFY(w->Odtworz->isEnabled());
+    QVERIFY(jadl::test::child<QPushButton>(w, "Odtworz")->isEnabled());
     QVERIFY(forms().JednostkiMiarJadlon->TableJednostkiMiar->active());
 }
 
@@ -237,7 +238,7 @@ void RestoreTest::damagedArchive()
     archtest::mapDrives(program.root(), QStringLiteral("D=") + d.path());
     TKopiowanieDanych* backup = forms().KopiowanieDanych;
     backup->DyskDlaArchiwum->setDrive(QLatin1Char('d'));
-    QTest::mouseClick(backup->Kopiuj, Qt::LeftButton);
+    QTest::mouseClick(jadl::test::child<QPushButton>(backup, "Kopiuj"), Qt::LeftButton);
     program.messages().clear();
     const QString folder = d.path() + QStringLiteral("/Archiwum/06_12_2026");
     // A large file in the middle of the list, read over many blocks.
@@ -263,7 +264,7 @@ void RestoreTest::damagedArchive()
             QDir(d.path()).removeRecursively(); // the stick is pulled out
         }
     });
-    QTest::mouseClick(w->Odtworz, Qt::LeftButton);
+    QTest::mouseClick(jadl::test::child<QPushButton>(w, "Odtworz"), Qt::LeftButton);
     w->setAfterBlockHook({});
     QVERIFY(done);
 
@@ -282,9 +283,9 @@ void RestoreTest::damagedArchive()
     jadl::Table* units = forms().JednostkiMiarJadlon->TableJednostkiMiar;
     QVERIFY(units->active());
     QCOMPARE(units->recordCount(), 1);
-    QVERIFY(w->Odtworz->isEnabled());
-    QVERIFY(w->Pomoc->isEnabled());
-    QVERIFY(w->Wyjscie->isEnabled());
+    QVERIFY(jadl::test::child<QPushButton>(w, "Odtworz")->isEnabled());
+    QVERIFY(jadl::test::child<QPushButton>(w, "Pomoc")->isEnabled());
+    QVERIFY(jadl::test::child<QPushButton>(w, "Wyjscie")->isEnabled());
 }
 
 void RestoreTest::fromADiskette()
@@ -294,7 +295,7 @@ void RestoreTest::fromADiskette()
     archtest::mapDrives(program.root(), QStringLiteral("A=") + a.path() + QStringLiteral(":1457664"));
     TKopiowanieDanych* backup = forms().KopiowanieDanych;
     backup->DyskDlaArchiwum->setDrive(QLatin1Char('a'));
-    QTest::mouseClick(backup->Kopiuj, Qt::LeftButton);
+    QTest::mouseClick(jadl::test::child<QPushButton>(backup, "Kopiuj"), Qt::LeftButton);
     QCOMPARE(program.messages().texts(), QStringList{QStringLiteral("KOPIA DANYCH PROGRAMU WYKONANA PRAWIDŁOWO")});
     program.messages().clear();
     const auto archived = archtest::snapshot(a.path() + QStringLiteral("/Archiwum"));
@@ -302,7 +303,7 @@ void RestoreTest::fromADiskette()
 
     TOdtwarzanieDanych* w = forms().OdtwarzanieDanych;
     w->DyskDlaArchiwum->setDrive(QLatin1Char('a'));
-    QTest::mouseClick(w->Odtworz, Qt::LeftButton);
+    QTest::mouseClick(jadl::test::child<QPushButton>(w, "Odtworz"), Qt::LeftButton);
 
     QCOMPARE(program.messages().texts(), QStringList{kSuccess});
     QVERIFY(archtest::snapshot(program.dataDir()) == archived);
@@ -332,7 +333,7 @@ void RestoreTest::disketteBranch()
     TOdtwarzanieDanych* w = forms().OdtwarzanieDanych;
     w->DyskDlaArchiwum->setDrive(QLatin1Char('a'));
 
-    QTest::mouseClick(w->Odtworz, Qt::LeftButton);
+    QTest::mouseClick(jadl::test::child<QPushButton>(w, "Odtworz"), Qt::LeftButton);
 
     QCOMPARE(program.messages().texts(), QStringList{message});
     QVERIFY(archtest::snapshot(program.dataDir()) == before);
@@ -351,22 +352,22 @@ void RestoreTest::noDisketteAsksAgain()
     program.messages().answerNext(true);
     program.messages().answerNext(false);
 
-    QTest::mouseClick(w->Odtworz, Qt::LeftButton);
+    QTest::mouseClick(jadl::test::child<QPushButton>(w, "Odtworz"), Qt::LeftButton);
 
     const QString ask = QStringLiteral("PROSZĘ WŁOŻYĆ DYSKIETKĘ ");
     QCOMPARE(program.messages().texts(), (QStringList{ask, ask}));
     QCOMPARE(program.messages().log().at(0).caption, QStringLiteral("ODTWARZAMY"));
     QCOMPARE(program.messages().pendingAnswers(), 0);
     QVERIFY(archtest::snapshot(program.dataDir()) == before);
-    QVERIFY(w->Odtworz->isEnabled());
-    QVERIFY(w->Wyjscie->isEnabled());
+    QVERIFY(jadl::test::child<QPushButton>(w, "Odtworz")->isEnabled());
+    QVERIFY(jadl::test::child<QPushButton>(w, "Wyjscie")->isEnabled());
 }
 
 void RestoreTest::helpShowsItsTopic()
 {
     ProgramFixture program;
     jadl::platform::clearLastHelpTopic();
-    QTest::mouseClick(forms().OdtwarzanieDanych->Pomoc, Qt::LeftButton);
+    QTest::mouseClick(jadl::test::child<QPushButton>(forms().OdtwarzanieDanych, "Pomoc"), Qt::LeftButton);
     QCOMPARE(jadl::platform::lastHelpTopic(), 8);
     Q_INIT_RESOURCE(jadlonia);
     QFile page(QStringLiteral(":/help/jadlonia.html"));

@@ -2,7 +2,7 @@
 #include "controls/DBComboBox.h"
 #include "controls/DBGrid.h"
 #include "controls/DBNavigator.h"
-#include "masterdata/DictionaryLists.h"
+#include "controls/DictionaryLists.h"
 #include "masterdata/GrupyTowarowJadl.h"
 #include "masterdata/JednostkiMiar_Jadlon.h"
 #include "masterdata/StawkiVat_Jadlon.h"
@@ -235,15 +235,20 @@ void DictionariesTest::groupsWindowAsDesigned()
     ProgramFixture program;
     TGrupyTowarow* g = forms().GrupyTowarow;
     QCOMPARE(g->windowTitle(), QStringLiteral("GRUPY TOWARÓW"));
-    QCOMPARE(g->DBGrid1->columnTitle(0), QStringLiteral("Nr kol."));
-    QCOMPARE(g->DBGrid1->columnTitle(1), QStringLiteral("Grupa towaru"));
-    QCOMPARE(g->DBGrid1->dataSource(), forms().ModulDanych1->DataSourceGrupyTowarow);
-    QCOMPARE(g->DBNavigator1->visibleButtons().size(), jadl::DBNavigator::ButtonCount);
-    QCOMPARE(g->DBNavigator1->hint(jadl::DBNavigator::First), QStringLiteral("pierwszy zapis"));
-    QCOMPARE(g->DBNavigator1->hint(jadl::DBNavigator::Insert), QStringLiteral("dodaj nowy zapis"));
-    QCOMPARE(g->DBNavigator1->hint(jadl::DBNavigator::Refresh), QStringLiteral("odśwież"));
-    QCOMPARE(g->Zamknij->text(), QStringLiteral("&Wyjście"));
-    QCOMPARE(g->Zamknij->toolTip(), QStringLiteral("Zamknięcie aktywnych tablic  i opuszczenie formatki "));
+    QCOMPARE(jadl::test::child<jadl::DBGrid>(g, "DBGrid1")->columnTitle(0), QStringLiteral("Nr kol."));
+    QCOMPARE(jadl::test::child<jadl::DBGrid>(g, "DBGrid1")->columnTitle(1), QStringLiteral("Grupa towaru"));
+    QCOMPARE(jadl::test::child<jadl::DBGrid>(g, "DBGrid1")->dataSource(), forms().ModulDanych1->DataSourceGrupyTowarow);
+    QCOMPARE(jadl::test::child<jadl::DBNavigator>(g, "DBNavigator1")->visibleButtons().size(),
+             jadl::DBNavigator::ButtonCount);
+    QCOMPARE(jadl::test::child<jadl::DBNavigator>(g, "DBNavigator1")->hint(jadl::DBNavigator::First),
+             QStringLiteral("pierwszy zapis"));
+    QCOMPARE(jadl::test::child<jadl::DBNavigator>(g, "DBNavigator1")->hint(jadl::DBNavigator::Insert),
+             QStringLiteral("dodaj nowy zapis"));
+    QCOMPARE(jadl::test::child<jadl::DBNavigator>(g, "DBNavigator1")->hint(jadl::DBNavigator::Refresh),
+             QStringLiteral("odśwież"));
+    QCOMPARE(jadl::test::child<QPushButton>(g, "Zamknij")->text(), QStringLiteral("&Wyjście"));
+    QCOMPARE(jadl::test::child<QPushButton>(g, "Zamknij")->toolTip(),
+             QStringLiteral("Zamknięcie aktywnych tablic  i opuszczenie formatki "));
 }
 
 void DictionariesTest::groupsTitleClickSorts()
@@ -257,14 +262,14 @@ void DictionariesTest::groupsTitleClickSorts()
         groups->post();
     }
     TGrupyTowarow* g = forms().GrupyTowarow;
-    Q_EMIT g->DBGrid1->titleClicked(QStringLiteral("Grupa towaru"));
+    Q_EMIT jadl::test::child<jadl::DBGrid>(g, "DBGrid1")->titleClicked(QStringLiteral("Grupa towaru"));
     QCOMPARE(groups->indexName(), QStringLiteral("GrupaInd"));
     QCOMPARE(columnValues(*groups, QStringLiteral("Grupa")),
              (QStringList{QStringLiteral("Alkohole"), QStringLiteral("Mięso"), QStringLiteral("Warzywa")}));
     // Any other title changes nothing.
-    Q_EMIT g->DBGrid1->titleClicked(QStringLiteral("Coś innego"));
+    Q_EMIT jadl::test::child<jadl::DBGrid>(g, "DBGrid1")->titleClicked(QStringLiteral("Coś innego"));
     QCOMPARE(groups->indexName(), QStringLiteral("GrupaInd"));
-    Q_EMIT g->DBGrid1->titleClicked(QStringLiteral("Nr kol."));
+    Q_EMIT jadl::test::child<jadl::DBGrid>(g, "DBGrid1")->titleClicked(QStringLiteral("Nr kol."));
     QCOMPARE(groups->indexName(), QStringLiteral("NumerInd"));
     QCOMPARE(columnValues(*groups, QStringLiteral("Grupa")),
              (QStringList{QStringLiteral("Warzywa"), QStringLiteral("Alkohole"), QStringLiteral("Mięso")}));
@@ -279,16 +284,16 @@ void DictionariesTest::groupsCloseButtonClosesTable()
     bool openWhileShown = false;
     jadl::test::whenModalShown([&](QWidget*) {
         openWhileShown = groups->active();
-        g->Zamknij->click();
+        jadl::test::child<QPushButton>(g, "Zamknij")->click();
     });
-    forms().Meni->Grupytowarw1->trigger();
+    jadl::test::child<QAction>(forms().Meni, "Grupytowarw1")->trigger();
     QVERIFY(openWhileShown);
     QVERIFY(!groups->active());
     QVERIFY(!g->isVisible());
 
     // The title bar leaves the table open.
     jadl::test::whenModalShown([&](QWidget*) { g->close(); });
-    forms().Meni->Grupytowarw1->trigger();
+    jadl::test::child<QAction>(forms().Meni, "Grupytowarw1")->trigger();
     QVERIFY(!g->isVisible());
     QVERIFY(groups->active());
     QVERIFY(program.messages().log().isEmpty());
@@ -305,12 +310,13 @@ void DictionariesTest::groupsPostedThroughNavigator()
     groups->setBeforePost([&beforePostCalls](Table&) { ++beforePostCalls; });
     TGrupyTowarow* g = forms().GrupyTowarow;
     g->show();
-    g->DBNavigator1->clickButton(jadl::DBNavigator::Insert);
+    jadl::test::child<jadl::DBNavigator>(g, "DBNavigator1")->clickButton(jadl::DBNavigator::Insert);
     groups->fieldByName(QStringLiteral("Grupa")).setString(QStringLiteral("Pieczywo"));
-    g->DBNavigator1->clickButton(jadl::DBNavigator::Post);
+    jadl::test::child<jadl::DBNavigator>(g, "DBNavigator1")->clickButton(jadl::DBNavigator::Post);
     QCOMPARE(beforePostCalls, 1);
     QCOMPARE(groups->recordCount(), 1);
-    QCOMPARE(g->DBGrid1->model()->index(0, 1).data().toString(), QStringLiteral("Pieczywo"));
+    QCOMPARE(jadl::test::child<jadl::DBGrid>(g, "DBGrid1")->model()->index(0, 1).data().toString(),
+             QStringLiteral("Pieczywo"));
     g->close();
 }
 

@@ -6,6 +6,7 @@
 #include "masterdata/DostawcyJadl.h"
 #include "shell/Forms.h"
 #include "store/Modul_Danych1.h"
+#include "support/gui/GuiSupport.h"
 #include "support/gui/ProgramFixture.h"
 #include "support/gui/WindowDriving.h"
 
@@ -178,19 +179,19 @@ void DostawcyTest::addAndSaveWritesNumberedRow()
     s.add(QStringLiteral("B"), QStringLiteral("BETA"));
     QVERIFY(jadl::test::showActive(s.w));
 
-    s.w->BitBtnDodaj->click();
+    jadl::test::child<QPushButton>(s.w, "BitBtnDodaj")->click();
     QCOMPARE(s.table.state(), DataSetState::Insert);
-    QCOMPARE(s.w->LabelTrybPracy->text(), QStringLiteral("Wstawianie(Insert)"));
-    QVERIFY(s.w->DBEditSymbolDostawcy->hasFocus());
-    s.w->CheckBoxPrzepiszSymbolNazwa->setChecked(false);
-    jadl::test::typeKeys(s.w->DBEditSymbolDostawcy, QStringLiteral("HURT"));
-    jadl::test::typeInto(s.w->DBEditNazwaDostawcy, QStringLiteral("hurtownia"));
-    jadl::test::typeInto(s.w->DBEditNip, QStringLiteral("123-45-67"));
-    s.w->BitBtnZapisz->click();
+    QCOMPARE(jadl::test::child<QLabel>(s.w, "LabelTrybPracy")->text(), QStringLiteral("Wstawianie(Insert)"));
+    QVERIFY(jadl::test::child<jadl::DBEdit>(s.w, "DBEditSymbolDostawcy")->hasFocus());
+    jadl::test::child<QCheckBox>(s.w, "CheckBoxPrzepiszSymbolNazwa")->setChecked(false);
+    jadl::test::typeKeys(jadl::test::child<jadl::DBEdit>(s.w, "DBEditSymbolDostawcy"), QStringLiteral("HURT"));
+    jadl::test::typeInto(jadl::test::child<jadl::DBEdit>(s.w, "DBEditNazwaDostawcy"), QStringLiteral("hurtownia"));
+    jadl::test::typeInto(jadl::test::child<jadl::DBEdit>(s.w, "DBEditNip"), QStringLiteral("123-45-67"));
+    jadl::test::child<QPushButton>(s.w, "BitBtnZapisz")->click();
 
     QVERIFY2(s.program.messages().log().isEmpty(), qPrintable(s.program.messages().texts().join(u'|')));
     QCOMPARE(s.table.state(), DataSetState::Browse);
-    QCOMPARE(s.w->LabelTrybPracy->text(), kBrowse);
+    QCOMPARE(jadl::test::child<QLabel>(s.w, "LabelTrybPracy")->text(), kBrowse);
     // On disk the moment save returns, seen through a connection of its own.
     auto disk = s.disk();
     QCOMPARE(disk->recordCount(), 3);
@@ -201,7 +202,8 @@ void DostawcyTest::addAndSaveWritesNumberedRow()
     QCOMPARE(disk->fieldByName(QStringLiteral("NrKolejnyWlasciciela")).value(), QVariant(3));
     QCOMPARE(disk->fieldByName(QStringLiteral("SymbolWlasciciela")).asString(), QStringLiteral("BAR1"));
     // The new supplier's number is shown.
-    QCOMPARE(s.w->DBTextNumerDostawcy->text(), disk->fieldByName(QStringLiteral("Numer")).asString());
+    QCOMPARE(jadl::test::child<jadl::DBText>(s.w, "DBTextNumerDostawcy")->text(),
+             disk->fieldByName(QStringLiteral("Numer")).asString());
 }
 
 void DostawcyTest::saveRefused_data()
@@ -229,20 +231,20 @@ void DostawcyTest::saveRefused()
     Suppliers s;
     s.add(QStringLiteral("A"), QStringLiteral("ALFA"));
     QVERIFY(jadl::test::showActive(s.w));
-    s.w->CheckBoxPrzepiszSymbolNazwa->setChecked(false);
+    jadl::test::child<QCheckBox>(s.w, "CheckBoxPrzepiszSymbolNazwa")->setChecked(false);
     if (symbol != QLatin1String("-")) {
-        s.w->BitBtnDodaj->click();
-        jadl::test::typeInto(s.w->DBEditSymbolDostawcy, symbol);
-        jadl::test::typeInto(s.w->DBEditNazwaDostawcy, name);
+        jadl::test::child<QPushButton>(s.w, "BitBtnDodaj")->click();
+        jadl::test::typeInto(jadl::test::child<jadl::DBEdit>(s.w, "DBEditSymbolDostawcy"), symbol);
+        jadl::test::typeInto(jadl::test::child<jadl::DBEdit>(s.w, "DBEditNazwaDostawcy"), name);
         if (eraseSymbol)
-            jadl::test::retype(s.w->DBEditSymbolDostawcy, QString());
+            jadl::test::retype(jadl::test::child<jadl::DBEdit>(s.w, "DBEditSymbolDostawcy"), QString());
     }
-    s.w->BitBtnZapisz->click();
+    jadl::test::child<QPushButton>(s.w, "BitBtnZapisz")->click();
 
     QCOMPARE(s.program.messages().texts(), QStringList{message});
     QCOMPARE(s.program.messages().log().first().kind, jadl::platform::MessageKind::Message);
     QCOMPARE(s.table.state(), DataSetState::Browse);
-    QCOMPARE(s.w->LabelTrybPracy->text(), kBrowse);
+    QCOMPARE(jadl::test::child<QLabel>(s.w, "LabelTrybPracy")->text(), kBrowse);
     QCOMPARE(s.disk()->recordCount(), 1);
     QCOMPARE(s.table.recordCount(), 1);
 }
@@ -256,10 +258,10 @@ void DostawcyTest::savingAnEditRenumbers()
     s.table.next();
     QVERIFY(jadl::test::showActive(s.w));
     // Typing into a browsed record starts editing and the label says so at once.
-    jadl::test::typeInto(s.w->DBEditAdresDostawcy, QStringLiteral("Polna 1"));
+    jadl::test::typeInto(jadl::test::child<jadl::DBEdit>(s.w, "DBEditAdresDostawcy"), QStringLiteral("Polna 1"));
     QCOMPARE(s.table.state(), DataSetState::Edit);
-    QCOMPARE(s.w->LabelTrybPracy->text(), QStringLiteral("Poprawianie(Edycja)"));
-    s.w->BitBtnZapisz->click();
+    QCOMPARE(jadl::test::child<QLabel>(s.w, "LabelTrybPracy")->text(), QStringLiteral("Poprawianie(Edycja)"));
+    jadl::test::child<QPushButton>(s.w, "BitBtnZapisz")->click();
 
     auto disk = s.disk();
     QVERIFY(disk->locate(QStringLiteral("Symbol"), QStringLiteral("B")));
@@ -279,8 +281,8 @@ void DostawcyTest::ownerFieldsStayWithoutRestaurant()
                {"NrKolejnyWlasciciela", 5},
                {"SymbolWlasciciela", QStringLiteral("STARY")}});
     QVERIFY(jadl::test::showActive(s.w));
-    jadl::test::typeInto(s.w->DBEditTelefon, QStringLiteral("555"));
-    s.w->BitBtnZapisz->click();
+    jadl::test::typeInto(jadl::test::child<jadl::DBEdit>(s.w, "DBEditTelefon"), QStringLiteral("555"));
+    jadl::test::child<QPushButton>(s.w, "BitBtnZapisz")->click();
     QVERIFY(s.program.messages().log().isEmpty());
     auto disk = s.disk();
     disk->first();
@@ -310,25 +312,25 @@ void DostawcyTest::symbolCopiedToName()
     Suppliers s;
     s.add(QStringLiteral("A"), QStringLiteral("ALFA SP"));
     QVERIFY(jadl::test::showActive(s.w));
-    QVERIFY(s.w->CheckBoxPrzepiszSymbolNazwa->isChecked()); // as the window is created
-    s.w->CheckBoxPrzepiszSymbolNazwa->setChecked(checked);
+    QVERIFY(jadl::test::child<QCheckBox>(s.w, "CheckBoxPrzepiszSymbolNazwa")->isChecked()); // as the window is created
+    jadl::test::child<QCheckBox>(s.w, "CheckBoxPrzepiszSymbolNazwa")->setChecked(checked);
     if (mode == QLatin1String("insert")) {
-        s.w->BitBtnDodaj->click();
-        jadl::test::typeKeys(s.w->DBEditSymbolDostawcy, QStringLiteral("Hurt"));
+        jadl::test::child<QPushButton>(s.w, "BitBtnDodaj")->click();
+        jadl::test::typeKeys(jadl::test::child<jadl::DBEdit>(s.w, "DBEditSymbolDostawcy"), QStringLiteral("Hurt"));
     } else if (mode == QLatin1String("edit")) {
-        jadl::test::retype(s.w->DBEditSymbolDostawcy, QStringLiteral("Hurt"));
+        jadl::test::retype(jadl::test::child<jadl::DBEdit>(s.w, "DBEditSymbolDostawcy"), QStringLiteral("Hurt"));
         QCOMPARE(s.table.state(), DataSetState::Edit);
     } else {
-        s.w->DBEditSymbolDostawcy->setFocus(Qt::MouseFocusReason);
+        jadl::test::child<jadl::DBEdit>(s.w, "DBEditSymbolDostawcy")->setFocus(Qt::MouseFocusReason);
     }
     // Leave the symbol edit for the next control, as with the Tab key.
-    QTest::keyClick(s.w->DBEditSymbolDostawcy, Qt::Key_Tab);
-    QVERIFY(!s.w->DBEditSymbolDostawcy->hasFocus());
+    QTest::keyClick(jadl::test::child<jadl::DBEdit>(s.w, "DBEditSymbolDostawcy"), Qt::Key_Tab);
+    QVERIFY(!jadl::test::child<jadl::DBEdit>(s.w, "DBEditSymbolDostawcy")->hasFocus());
 
     const jadl::Field& name = s.table.fieldByName(QStringLiteral("Nazwa"));
     QCOMPARE(name.isNull() ? QStringLiteral("<null>") : name.asString(), expectedName);
     // The name edit shows the name in upper case, whatever is stored.
-    QCOMPARE(s.w->DBEditNazwaDostawcy->text(), name.asString().toUpper());
+    QCOMPARE(jadl::test::child<jadl::DBEdit>(s.w, "DBEditNazwaDostawcy")->text(), name.asString().toUpper());
     if (mode == QLatin1String("browse"))
         QCOMPARE(s.table.state(), DataSetState::Browse);
 }
@@ -352,9 +354,9 @@ void DostawcyTest::deleteAsks()
     s.table.first();
     s.table.next();
     QVERIFY(jadl::test::showActive(s.w));
-    jadl::test::typeInto(s.w->DBEditFax, QStringLiteral("99"));
+    jadl::test::typeInto(jadl::test::child<jadl::DBEdit>(s.w, "DBEditFax"), QStringLiteral("99"));
     s.program.messages().answerNext(yes);
-    s.w->BitBtnUsun->click();
+    jadl::test::child<QPushButton>(s.w, "BitBtnUsun")->click();
 
     const auto& log = s.program.messages().log();
     QCOMPARE(log.size(), 1);
@@ -362,7 +364,7 @@ void DostawcyTest::deleteAsks()
     QCOMPARE(log.first().text, QStringLiteral("Usunąć zaznaczoną pozycję - Dostawcę"));
     QCOMPARE(log.first().caption, QStringLiteral("WYBIERZ"));
     QCOMPARE(s.table.state(), DataSetState::Browse);
-    QCOMPARE(s.w->LabelTrybPracy->text(), kBrowse);
+    QCOMPARE(jadl::test::child<QLabel>(s.w, "LabelTrybPracy")->text(), kBrowse);
     auto disk = s.disk();
     QStringList symbols;
     for (const QVariant& v : jadl::test::column(*disk, QStringLiteral("Symbol")))
@@ -377,7 +379,7 @@ void DostawcyTest::deleteOnEmptyTable()
 {
     Suppliers s;
     s.w->show();
-    s.w->BitBtnUsun->click();
+    jadl::test::child<QPushButton>(s.w, "BitBtnUsun")->click();
     QCOMPARE(s.program.messages().texts(), QStringList{QStringLiteral("Brak pozycji do usunięcia")});
     QCOMPARE(s.program.messages().log().first().kind, jadl::platform::MessageKind::Message);
 }
@@ -387,15 +389,15 @@ void DostawcyTest::escapeCancelsAndStays()
     Suppliers s;
     s.add(QStringLiteral("A"), QStringLiteral("ALFA"));
     QVERIFY(jadl::test::showActive(s.w));
-    s.w->BitBtnDodaj->click();
-    jadl::test::typeKeys(s.w->DBEditSymbolDostawcy, QStringLiteral("NOWY"));
-    QTest::keyClick(s.w->DBEditSymbolDostawcy, Qt::Key_Escape);
+    jadl::test::child<QPushButton>(s.w, "BitBtnDodaj")->click();
+    jadl::test::typeKeys(jadl::test::child<jadl::DBEdit>(s.w, "DBEditSymbolDostawcy"), QStringLiteral("NOWY"));
+    QTest::keyClick(jadl::test::child<jadl::DBEdit>(s.w, "DBEditSymbolDostawcy"), Qt::Key_Escape);
     QCOMPARE(s.table.state(), DataSetState::Browse);
-    QCOMPARE(s.w->LabelTrybPracy->text(), kBrowse);
+    QCOMPARE(jadl::test::child<QLabel>(s.w, "LabelTrybPracy")->text(), kBrowse);
     QVERIFY(s.w->isVisible());
     QCOMPARE(s.table.recordCount(), 1);
     QCOMPARE(s.symbol(), QStringLiteral("A"));
-    QCOMPARE(s.w->DBEditSymbolDostawcy->text(), QStringLiteral("A"));
+    QCOMPARE(jadl::test::child<jadl::DBEdit>(s.w, "DBEditSymbolDostawcy")->text(), QStringLiteral("A"));
     QCOMPARE(s.disk()->recordCount(), 1);
 }
 
@@ -406,12 +408,12 @@ void DostawcyTest::firstAndLast()
         s.add(QString::fromLatin1(sym), QStringLiteral("FIRMA"));
     s.table.setIndexName(QStringLiteral("SymbolInd"));
     s.w->show();
-    s.w->BitBtnOstatni->click();
+    jadl::test::child<QPushButton>(s.w, "BitBtnOstatni")->click();
     QCOMPARE(s.symbol(), QStringLiteral("Z"));
-    QCOMPARE(s.w->DBEditSymbolDostawcy->text(), QStringLiteral("Z"));
-    s.w->BitBtnPierwszy->click();
+    QCOMPARE(jadl::test::child<jadl::DBEdit>(s.w, "DBEditSymbolDostawcy")->text(), QStringLiteral("Z"));
+    jadl::test::child<QPushButton>(s.w, "BitBtnPierwszy")->click();
     QCOMPARE(s.symbol(), QStringLiteral("A"));
-    QCOMPARE(s.w->LabelTrybPracy->text(), kBrowse);
+    QCOMPARE(jadl::test::child<QLabel>(s.w, "LabelTrybPracy")->text(), kBrowse);
 }
 
 void DostawcyTest::search_data()
@@ -438,8 +440,8 @@ void DostawcyTest::search()
     s.table.setIndexName(QStringLiteral("SymbolInd"));
     s.table.last();
     QVERIFY(jadl::test::showActive(s.w));
-    jadl::test::typeInto(s.w->EditSzukaj, text);
-    s.w->Szukaj->click();
+    jadl::test::typeInto(jadl::test::child<QLineEdit>(s.w, "EditSzukaj"), text);
+    jadl::test::child<QPushButton>(s.w, "Szukaj")->click();
     QCOMPARE(s.symbol(), found);
     QVERIFY(s.program.messages().log().isEmpty());
 }
@@ -451,7 +453,7 @@ void DostawcyTest::titleClickOrders()
     s.add(QStringLiteral("ALFA"), QStringLiteral("A"), QStringLiteral("3"));
     s.add(QStringLiteral("MIKRO"), QStringLiteral("M"), QStringLiteral("2"));
     QVERIFY(jadl::test::showActive(s.w));
-    jadl::DBGrid* grid = s.w->DBGrid1;
+    jadl::DBGrid* grid = jadl::test::child<jadl::DBGrid>(s.w, "DBGrid1");
     QCOMPARE(grid->columnTitle(0), QStringLiteral("Nr"));
     QCOMPARE(grid->columnTitle(1), QStringLiteral("Nazwa skrócona dostawcy(symbol)"));
     QCOMPARE(grid->columnTitle(2), QStringLiteral("Nip"));
@@ -498,7 +500,7 @@ void DostawcyTest::workModeText()
         s.table.close();
     // What the main window calls after the window returns.
     s.w->showWorkMode();
-    QCOMPARE(s.w->LabelTrybPracy->text(), text);
+    QCOMPARE(jadl::test::child<QLabel>(s.w, "LabelTrybPracy")->text(), text);
 }
 
 void DostawcyTest::exitClosesTablesCloseBoxKeepsThem()
@@ -520,7 +522,7 @@ void DostawcyTest::exitClosesTablesCloseBoxKeepsThem()
     bool shownModal = false;
     jadl::test::whenModalShown([&](QWidget* modal) {
         shownModal = modal == s.w;
-        s.w->BitBtnZamknij->click();
+        jadl::test::child<QPushButton>(s.w, "BitBtnZamknij")->click();
     });
     s.w->exec();
     QVERIFY(shownModal);
@@ -538,7 +540,7 @@ void DostawcyTest::printShowsThePreview()
     s.w->show();
     QString shown;
     jadl::test::whenModalShown([&](QWidget* modal) { shown = QString::fromLatin1(modal->metaObject()->className()); });
-    s.w->BitBtnDrukuj->click();
+    jadl::test::child<QPushButton>(s.w, "BitBtnDrukuj")->click();
     QCOMPARE(shown, QStringLiteral("QPrintPreviewDialog"));
     QVERIFY(s.program.messages().log().isEmpty());
     // The suppliers stay where they were.

@@ -11,6 +11,7 @@
 #include "store/Modul_Danych1.h"
 #include "store/Table.h"
 #include "support/core/TestServer.h"
+#include "support/gui/GuiSupport.h"
 #include "support/gui/ProgramFixture.h"
 
 #include <QAction>
@@ -66,9 +67,9 @@ void addOwners(const QList<Owner>& list)
 // Opened from the menu as a user does, on the owner tab.
 TParametry* openOwners()
 {
-    forms().Meni->Parametry1->trigger();
+    jadl::test::child<QAction>(forms().Meni, "Parametry1")->trigger();
     TParametry* p = forms().Parametry;
-    p->PageControl1->setCurrentWidget(p->TabSheet1);
+    jadl::test::child<QTabWidget>(p, "PageControl1")->setCurrentWidget(jadl::test::child<QWidget>(p, "TabSheet1"));
     return p;
 }
 
@@ -105,17 +106,19 @@ void ParametryTest::parametersTabShownFirst()
     ProgramFixture program;
     TParametry* p = forms().Parametry;
     QCOMPARE(p->windowTitle(), QStringLiteral("PARAMETRY"));
-    QCOMPARE(p->PageControl1->currentWidget(), p->TabSheet2);
-    QCOMPARE(p->PageControl1->tabText(0), QStringLiteral("Właściciel"));
-    QCOMPARE(p->PageControl1->tabText(1), QStringLiteral("Parametry"));
-    QVERIFY(p->CheckBoxPrzepiszSymbolNazwa->isChecked());
-    QVERIFY(p->DBCheckBoxAktywny->isHidden());
-    QCOMPARE(p->DBGrid1->columnTitle(1), QStringLiteral("Nazwa skrócona (Symbol)"));
-    QCOMPARE(p->DBNavigator1->hint(jadl::DBNavigator::Cancel), QStringLiteral("anuluj"));
-    QCOMPARE(p->DBEditAdres->accessibleName(), QStringLiteral("Adres:"));
+    QCOMPARE(jadl::test::child<QTabWidget>(p, "PageControl1")->currentWidget(),
+             jadl::test::child<QWidget>(p, "TabSheet2"));
+    QCOMPARE(jadl::test::child<QTabWidget>(p, "PageControl1")->tabText(0), QStringLiteral("Właściciel"));
+    QCOMPARE(jadl::test::child<QTabWidget>(p, "PageControl1")->tabText(1), QStringLiteral("Parametry"));
+    QVERIFY(jadl::test::child<QCheckBox>(p, "CheckBoxPrzepiszSymbolNazwa")->isChecked());
+    QVERIFY(jadl::test::child<jadl::DBCheckBox>(p, "DBCheckBoxAktywny")->isHidden());
+    QCOMPARE(jadl::test::child<jadl::DBGrid>(p, "DBGrid1")->columnTitle(1), QStringLiteral("Nazwa skrócona (Symbol)"));
+    QCOMPARE(jadl::test::child<jadl::DBNavigator>(p, "DBNavigator1")->hint(jadl::DBNavigator::Cancel),
+             QStringLiteral("anuluj"));
+    QCOMPARE(jadl::test::child<jadl::DBEdit>(p, "DBEditAdres")->accessibleName(), QStringLiteral("Adres:"));
     // Where the data is: the data directory of drive C, or the server and this workstation.
     p->show();
-    QCOMPARE(p->LabelMagazynDanych->text(),
+    QCOMPARE(jadl::test::child<QLabel>(p, "LabelMagazynDanych")->text(),
              jadl::test::onServer()
                  ? QStringLiteral("Dane: serwer PostgreSQL %1 (stanowisko %2)")
                        .arg(jadl::serverDisplayName(jadl::configuredServer().value()), jadl::workstationName())
@@ -146,11 +149,11 @@ void ParametryTest::ownerSaveNumbersAndMarksFirstActive()
         list << Owner{QStringLiteral("W%1").arg(i + 1), QStringLiteral("Właściciel %1").arg(i + 1), i == 0};
     addOwners(list);
     TParametry* p = openOwners();
-    p->CheckBoxPrzepiszSymbolNazwa->setChecked(false);
-    p->DBNavigator1->clickButton(jadl::DBNavigator::Insert);
-    QTest::keyClicks(p->DBEditSymbol, QStringLiteral("NOWY"));
-    QTest::keyClicks(p->DBEditNazwa, QStringLiteral("Nowy wlasciciel"));
-    p->BitBtnZapisz->click();
+    jadl::test::child<QCheckBox>(p, "CheckBoxPrzepiszSymbolNazwa")->setChecked(false);
+    jadl::test::child<jadl::DBNavigator>(p, "DBNavigator1")->clickButton(jadl::DBNavigator::Insert);
+    QTest::keyClicks(jadl::test::child<jadl::DBEdit>(p, "DBEditSymbol"), QStringLiteral("NOWY"));
+    QTest::keyClicks(jadl::test::child<jadl::DBEdit>(p, "DBEditNazwa"), QStringLiteral("Nowy wlasciciel"));
+    jadl::test::child<QPushButton>(p, "BitBtnZapisz")->click();
     QVERIFY2(program.messages().log().isEmpty(), qPrintable(program.messages().texts().join(u'|')));
     QCOMPARE(owners()->state(), DataSetState::Browse);
 
@@ -166,9 +169,9 @@ void ParametryTest::ownerSaveNumbersAndMarksFirstActive()
     // Editing an earlier record and saving renumbers it by its position.
     if (existing > 0) {
         owners()->first();
-        QTest::keyClicks(p->DBEditBank, QStringLiteral("PKO"));
+        QTest::keyClicks(jadl::test::child<jadl::DBEdit>(p, "DBEditBank"), QStringLiteral("PKO"));
         QCOMPARE(owners()->state(), DataSetState::Edit);
-        p->BitBtnZapisz->click();
+        jadl::test::child<QPushButton>(p, "BitBtnZapisz")->click();
         QCOMPARE(owners()->fieldByName(QStringLiteral("NrKolejny")).asInteger(), 1);
         QCOMPARE(owners()->fieldByName(QStringLiteral("AktywnyString")).asString(), QStringLiteral("TAK"));
     }
@@ -180,7 +183,7 @@ void ParametryTest::ownerSaveOfBrowsedRecord()
     ProgramFixture program;
     addOwners({{QStringLiteral("W1"), QStringLiteral("Właściciel"), true}});
     TParametry* p = openOwners();
-    p->BitBtnZapisz->click();
+    jadl::test::child<QPushButton>(p, "BitBtnZapisz")->click();
     QCOMPARE(program.messages().log().size(), 1);
     QCOMPARE(program.messages().log()[0].text, QStringLiteral("Dane Właściciela są już zapisane"));
     QCOMPARE(program.messages().log()[0].caption, QStringLiteral("UWAGA"));
@@ -212,12 +215,12 @@ void ParametryTest::ownerSaveWithoutSymbolOrName()
     ProgramFixture program;
     TParametry* p = openOwners();
     p->activateWindow();
-    p->CheckBoxPrzepiszSymbolNazwa->setChecked(false);
-    p->DBNavigator1->clickButton(jadl::DBNavigator::Insert);
-    QTest::keyClicks(p->DBEditSymbol, symbol);
-    QTest::keyClicks(p->DBEditNazwa, name);
-    QTest::keyClicks(p->DBEditTelefon, QStringLiteral("123"));
-    p->BitBtnZapisz->click();
+    jadl::test::child<QCheckBox>(p, "CheckBoxPrzepiszSymbolNazwa")->setChecked(false);
+    jadl::test::child<jadl::DBNavigator>(p, "DBNavigator1")->clickButton(jadl::DBNavigator::Insert);
+    QTest::keyClicks(jadl::test::child<jadl::DBEdit>(p, "DBEditSymbol"), symbol);
+    QTest::keyClicks(jadl::test::child<jadl::DBEdit>(p, "DBEditNazwa"), name);
+    QTest::keyClicks(jadl::test::child<jadl::DBEdit>(p, "DBEditTelefon"), QStringLiteral("123"));
+    jadl::test::child<QPushButton>(p, "BitBtnZapisz")->click();
     QCOMPARE(program.messages().texts(), messages);
     for (const auto& m : program.messages().log())
         QCOMPARE(m.caption, QStringLiteral("Błąd"));
@@ -225,7 +228,7 @@ void ParametryTest::ownerSaveWithoutSymbolOrName()
     QCOMPARE(p->focusWidget()->objectName(), focus);
     QCOMPARE(owners()->state(), DataSetState::Insert);
     QCOMPARE(owners()->recordCount(), 0);
-    p->Zamknij->click();
+    jadl::test::child<QPushButton>(p, "Zamknij")->click();
     Table disk;
     QCOMPARE(onDisk(program, disk, QStringLiteral("Wlasciciel.DB")).recordCount(), 0);
 }
@@ -233,13 +236,14 @@ void ParametryTest::ownerSaveWithoutSymbolOrName()
 void ParametryTest::ownerSaveOnlyOnOwnerTab()
 {
     ProgramFixture program;
-    forms().Meni->Parametry1->trigger();
+    jadl::test::child<QAction>(forms().Meni, "Parametry1")->trigger();
     TParametry* p = forms().Parametry;
-    QCOMPARE(p->PageControl1->currentWidget(), p->TabSheet2);
+    QCOMPARE(jadl::test::child<QTabWidget>(p, "PageControl1")->currentWidget(),
+             jadl::test::child<QWidget>(p, "TabSheet2"));
     owners()->append();
     owners()->fieldByName(QStringLiteral("Symbol")).setString(QStringLiteral("X"));
     owners()->fieldByName(QStringLiteral("Nazwa")).setString(QStringLiteral("Y"));
-    p->BitBtnZapisz->click();
+    jadl::test::child<QPushButton>(p, "BitBtnZapisz")->click();
     QCOMPARE(owners()->state(), DataSetState::Insert);
     QVERIFY(program.messages().log().isEmpty());
     owners()->cancel();
@@ -252,24 +256,25 @@ void ParametryTest::activeBoxFollowsGridAndWritesAtOnce()
     addOwners({{QStringLiteral("W1"), QStringLiteral("Pierwszy"), true},
                {QStringLiteral("W2"), QStringLiteral("Drugi"), false}});
     TParametry* p = openOwners();
-    QVERIFY(p->CheckBoxAktywny->isChecked());
+    QVERIFY(jadl::test::child<QCheckBox>(p, "CheckBoxAktywny")->isChecked());
 
     // Choosing the second record in the grid makes the box follow it.
-    p->DBGrid1->setCurrentIndex(p->DBGrid1->model()->index(1, 1));
-    Q_EMIT p->DBGrid1->cellClicked(1);
+    jadl::test::child<jadl::DBGrid>(p, "DBGrid1")
+        ->setCurrentIndex(jadl::test::child<jadl::DBGrid>(p, "DBGrid1")->model()->index(1, 1));
+    Q_EMIT jadl::test::child<jadl::DBGrid>(p, "DBGrid1")->cellClicked(1);
     QCOMPARE(owners()->fieldByName(QStringLiteral("Symbol")).asString(), QStringLiteral("W2"));
-    QVERIFY(!p->CheckBoxAktywny->isChecked());
+    QVERIFY(!jadl::test::child<QCheckBox>(p, "CheckBoxAktywny")->isChecked());
     QCOMPARE(owners()->state(), DataSetState::Browse);
 
     // A click by the user writes the record at once, without the save button.
-    p->CheckBoxAktywny->click();
+    jadl::test::child<QCheckBox>(p, "CheckBoxAktywny")->click();
     QCOMPARE(owners()->state(), DataSetState::Browse);
     Table disk;
     onDisk(program, disk, QStringLiteral("Wlasciciel.DB"));
     disk.last();
     QCOMPARE(disk.fieldByName(QStringLiteral("Aktywny")).asBoolean(), true);
     QCOMPARE(disk.fieldByName(QStringLiteral("AktywnyString")).asString(), QStringLiteral("TAK"));
-    p->CheckBoxAktywny->click();
+    jadl::test::child<QCheckBox>(p, "CheckBoxAktywny")->click();
     disk.refresh();
     disk.last();
     QCOMPARE(disk.fieldByName(QStringLiteral("Aktywny")).asBoolean(), false);
@@ -293,11 +298,11 @@ void ParametryTest::commandSetsActiveBox()
     // Left the other way by an earlier record (set while the table is closed, so
     // that the box's own handler does not write it into this record).
     owners()->close();
-    forms().Parametry->CheckBoxAktywny->setChecked(!active);
-    forms().Meni->Parametry1->trigger();
+    jadl::test::child<QCheckBox>(forms().Parametry, "CheckBoxAktywny")->setChecked(!active);
+    jadl::test::child<QAction>(forms().Meni, "Parametry1")->trigger();
     QVERIFY(owners()->active());
     QVERIFY(settings()->active());
-    QCOMPARE(forms().Parametry->CheckBoxAktywny->isChecked(), active);
+    QCOMPARE(jadl::test::child<QCheckBox>(forms().Parametry, "CheckBoxAktywny")->isChecked(), active);
     QVERIFY(forms().Parametry->isVisible());
     QVERIFY(!forms().Parametry->isModal());
     // Matching the box to the record wrote the record's own values back.
@@ -311,13 +316,13 @@ void ParametryTest::symbolCopiedToName()
 {
     ProgramFixture program;
     TParametry* p = openOwners();
-    p->DBNavigator1->clickButton(jadl::DBNavigator::Insert);
-    QTest::keyClicks(p->DBEditSymbol, QStringLiteral("GASTRO"));
+    jadl::test::child<jadl::DBNavigator>(p, "DBNavigator1")->clickButton(jadl::DBNavigator::Insert);
+    QTest::keyClicks(jadl::test::child<jadl::DBEdit>(p, "DBEditSymbol"), QStringLiteral("GASTRO"));
     QFocusEvent out(QEvent::FocusOut, Qt::TabFocusReason);
-    QCoreApplication::sendEvent(p->DBEditSymbol, &out);
+    QCoreApplication::sendEvent(jadl::test::child<jadl::DBEdit>(p, "DBEditSymbol"), &out);
     QCOMPARE(owners()->fieldByName(QStringLiteral("Nazwa")).asString(), QStringLiteral("GASTRO"));
-    QCOMPARE(p->DBEditNazwa->text(), QStringLiteral("GASTRO"));
-    p->BitBtnZapisz->click();
+    QCOMPARE(jadl::test::child<jadl::DBEdit>(p, "DBEditNazwa")->text(), QStringLiteral("GASTRO"));
+    jadl::test::child<QPushButton>(p, "BitBtnZapisz")->click();
     QVERIFY(program.messages().log().isEmpty());
     QCOMPARE(owners()->fieldByName(QStringLiteral("NrKolejny")).asInteger(), 1);
     p->close();
@@ -326,23 +331,23 @@ void ParametryTest::symbolCopiedToName()
 void ParametryTest::parametersSaveIsDurable()
 {
     ProgramFixture program;
-    forms().Meni->Parametry1->trigger();
+    jadl::test::child<QAction>(forms().Meni, "Parametry1")->trigger();
     TParametry* p = forms().Parametry;
-    p->DBCheckBoxCzyscStawkiVat->click();
+    jadl::test::child<jadl::DBCheckBox>(p, "DBCheckBoxCzyscStawkiVat")->click();
     QCOMPARE(settings()->state(), DataSetState::Edit);
     // On the owner tab this button is not the one that saves.
-    p->PageControl1->setCurrentWidget(p->TabSheet1);
-    p->Zapisz->click();
+    jadl::test::child<QTabWidget>(p, "PageControl1")->setCurrentWidget(jadl::test::child<QWidget>(p, "TabSheet1"));
+    jadl::test::child<QPushButton>(p, "Zapisz")->click();
     QCOMPARE(settings()->state(), DataSetState::Edit);
-    p->PageControl1->setCurrentWidget(p->TabSheet2);
-    p->Zapisz->click();
+    jadl::test::child<QTabWidget>(p, "PageControl1")->setCurrentWidget(jadl::test::child<QWidget>(p, "TabSheet2"));
+    jadl::test::child<QPushButton>(p, "Zapisz")->click();
     QCOMPARE(settings()->state(), DataSetState::Browse);
     Table disk;
     onDisk(program, disk, QStringLiteral("Parametry.db"));
     QCOMPARE(disk.fieldByName(QStringLiteral("CzyscStawkiVat")).asBoolean(), true);
     QCOMPARE(disk.fieldByName(QStringLiteral("CzyscJednostkiMiar")).asBoolean(), false);
     // Saving an unchanged record does nothing.
-    p->Zapisz->click();
+    jadl::test::child<QPushButton>(p, "Zapisz")->click();
     QVERIFY(program.messages().log().isEmpty());
     p->close();
 }
@@ -350,18 +355,18 @@ void ParametryTest::parametersSaveIsDurable()
 void ParametryTest::exitClosesBothTables()
 {
     ProgramFixture program;
-    forms().Meni->Parametry1->trigger();
+    jadl::test::child<QAction>(forms().Meni, "Parametry1")->trigger();
     TParametry* p = forms().Parametry;
     p->close(); // the title bar keeps the tables open
     QVERIFY(owners()->active());
     QVERIFY(settings()->active());
-    forms().Meni->Parametry1->trigger();
-    p->Zamknij->click();
+    jadl::test::child<QAction>(forms().Meni, "Parametry1")->trigger();
+    jadl::test::child<QPushButton>(p, "Zamknij")->click();
     QVERIFY(!p->isVisible());
     QVERIFY(!owners()->active());
     QVERIFY(!settings()->active());
     // Opening again reopens them.
-    forms().Meni->Parametry1->trigger();
+    jadl::test::child<QAction>(forms().Meni, "Parametry1")->trigger();
     QVERIFY(owners()->active());
     QVERIFY(settings()->active());
     QVERIFY(program.messages().log().isEmpty());

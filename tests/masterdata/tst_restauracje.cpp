@@ -8,6 +8,7 @@
 #include "store/Modul_Danych1.h"
 #include "store/Table.h"
 #include "support/core/TestServer.h"
+#include "support/gui/GuiSupport.h"
 #include "support/gui/ProgramFixture.h"
 
 #include <QAction>
@@ -109,7 +110,7 @@ void RestauracjeTest::exitRules()
     ProgramFixture program;
     addRestaurants(active);
     TRestauracje* r = showRestaurants();
-    r->Zamknij->click();
+    jadl::test::child<QPushButton>(r, "Zamknij")->click();
     if (message.isEmpty()) {
         QVERIFY(program.messages().log().isEmpty());
         QVERIFY(!r->isVisible());
@@ -123,7 +124,7 @@ void RestauracjeTest::exitRules()
         QVERIFY(owners()->active());
         QVERIFY(owners()->eof());
         QCOMPARE(owners()->recNo(), active.size());
-        r->ZamkAwaryjnie->click();
+        jadl::test::child<QPushButton>(r, "ZamkAwaryjnie")->click();
         QVERIFY(!r->isVisible());
     }
 }
@@ -133,7 +134,7 @@ void RestauracjeTest::emergencyExitAlwaysCloses()
     ProgramFixture program;
     addRestaurants({true, true});
     TRestauracje* r = showRestaurants();
-    r->ZamkAwaryjnie->click();
+    jadl::test::child<QPushButton>(r, "ZamkAwaryjnie")->click();
     QVERIFY(!r->isVisible());
     QVERIFY(!owners()->active());
     QVERIFY(program.messages().log().isEmpty());
@@ -155,7 +156,7 @@ void RestauracjeTest::otherWaysOfClosingAreRefused()
     QVERIFY(r->isVisible());
     QVERIFY(program.messages().log().isEmpty());
     QVERIFY(owners()->active());
-    r->Zamknij->click();
+    jadl::test::child<QPushButton>(r, "Zamknij")->click();
     QVERIFY(!r->isVisible());
 }
 
@@ -173,9 +174,9 @@ void RestauracjeTest::openedFromMenuClearsTheFlag()
         tableOpen = owners()->active();
         r->close();
         messagesWhileShown = program.messages().texts();
-        r->Zamknij->click();
+        jadl::test::child<QPushButton>(r, "Zamknij")->click();
     });
-    forms().Meni->Restauracje1->trigger();
+    jadl::test::child<QAction>(forms().Meni, "Restauracje1")->trigger();
     QVERIFY(!flagWhileShown);
     QVERIFY(tableOpen);
     QCOMPARE(messagesWhileShown, QStringList{kRefusal});
@@ -202,11 +203,13 @@ void RestauracjeTest::addNumbers()
         flags[0] = true;
     addRestaurants(flags);
     TRestauracje* r = showRestaurants();
-    r->Dodaj->click();
+    jadl::test::child<QPushButton>(r, "Dodaj")->click();
     QCOMPARE(owners()->state(), jadl::DataSetState::Insert);
     QCOMPARE(owners()->fieldByName(QStringLiteral("NrKolejny")).asInteger(), number);
-    QCOMPARE(r->DBEditSymbol->hasFocus() || r->focusWidget() == r->DBEditSymbol, true);
-    r->ZamkAwaryjnie->click();
+    QCOMPARE(jadl::test::child<jadl::DBEdit>(r, "DBEditSymbol")->hasFocus() ||
+                 r->focusWidget() == jadl::test::child<jadl::DBEdit>(r, "DBEditSymbol"),
+             true);
+    jadl::test::child<QPushButton>(r, "ZamkAwaryjnie")->click();
 }
 
 void RestauracjeTest::saveWritesActiveText_data()
@@ -223,13 +226,13 @@ void RestauracjeTest::saveWritesActiveText()
     QFETCH(QString, text);
     ProgramFixture program;
     TRestauracje* r = showRestaurants();
-    r->Dodaj->click();
-    QTest::keyClicks(r->DBEditSymbol, QStringLiteral("BAR1"));
-    r->CheckBoxPrzepiszSymbolDoNazwy->setChecked(false);
-    QTest::keyClicks(r->DBEditNazwa, QStringLiteral("Bar pod Lipami"));
+    jadl::test::child<QPushButton>(r, "Dodaj")->click();
+    QTest::keyClicks(jadl::test::child<jadl::DBEdit>(r, "DBEditSymbol"), QStringLiteral("BAR1"));
+    jadl::test::child<QCheckBox>(r, "CheckBoxPrzepiszSymbolDoNazwy")->setChecked(false);
+    QTest::keyClicks(jadl::test::child<jadl::DBEdit>(r, "DBEditNazwa"), QStringLiteral("Bar pod Lipami"));
     if (active)
-        r->DBCheckBoxAktywna->click();
-    r->Zapisz->click();
+        jadl::test::child<jadl::DBCheckBox>(r, "DBCheckBoxAktywna")->click();
+    jadl::test::child<QPushButton>(r, "Zapisz")->click();
     QVERIFY(program.messages().log().isEmpty());
     QCOMPARE(owners()->state(), jadl::DataSetState::Browse);
 
@@ -246,9 +249,9 @@ void RestauracjeTest::saveWritesActiveText()
     QCOMPARE(disk.fieldByName(QStringLiteral("AktywnyString")).asString(), text);
 
     // Saving a browsed record does nothing.
-    r->Zapisz->click();
+    jadl::test::child<QPushButton>(r, "Zapisz")->click();
     QVERIFY(program.messages().log().isEmpty());
-    r->ZamkAwaryjnie->click();
+    jadl::test::child<QPushButton>(r, "ZamkAwaryjnie")->click();
 }
 
 void RestauracjeTest::saveWithoutSymbolOrNameIsRefused_data()
@@ -269,17 +272,17 @@ void RestauracjeTest::saveWithoutSymbolOrNameIsRefused()
     QFETCH(QString, name);
     ProgramFixture program;
     TRestauracje* r = showRestaurants();
-    r->CheckBoxPrzepiszSymbolDoNazwy->setChecked(false);
-    r->Dodaj->click();
-    QTest::keyClicks(r->DBEditSymbol, symbol);
-    QTest::keyClicks(r->DBEditNazwa, name);
-    r->Zapisz->click();
+    jadl::test::child<QCheckBox>(r, "CheckBoxPrzepiszSymbolDoNazwy")->setChecked(false);
+    jadl::test::child<QPushButton>(r, "Dodaj")->click();
+    QTest::keyClicks(jadl::test::child<jadl::DBEdit>(r, "DBEditSymbol"), symbol);
+    QTest::keyClicks(jadl::test::child<jadl::DBEdit>(r, "DBEditNazwa"), name);
+    jadl::test::child<QPushButton>(r, "Zapisz")->click();
     QCOMPARE(program.messages().texts(),
              QStringList{QStringLiteral("Symbol i Nazwa restauracji musza być wypełnione")});
     // The record stays being inserted; nothing reached the file.
     QCOMPARE(owners()->state(), jadl::DataSetState::Insert);
     QCOMPARE(owners()->recordCount(), 0);
-    r->ZamkAwaryjnie->click();
+    jadl::test::child<QPushButton>(r, "ZamkAwaryjnie")->click();
     owners()->open();
     QCOMPARE(owners()->recordCount(), 0);
 }
@@ -306,21 +309,21 @@ void RestauracjeTest::symbolCopiedToNameOnLeaving()
     ProgramFixture program;
     addRestaurants({true});
     TRestauracje* r = showRestaurants();
-    r->CheckBoxPrzepiszSymbolDoNazwy->setChecked(copyChecked);
+    jadl::test::child<QCheckBox>(r, "CheckBoxPrzepiszSymbolDoNazwy")->setChecked(copyChecked);
     if (editing) {
-        r->DBEditSymbol->selectAll();
-        QTest::keyClicks(r->DBEditSymbol, QStringLiteral("NOWY"));
+        jadl::test::child<jadl::DBEdit>(r, "DBEditSymbol")->selectAll();
+        QTest::keyClicks(jadl::test::child<jadl::DBEdit>(r, "DBEditSymbol"), QStringLiteral("NOWY"));
         QCOMPARE(owners()->state(), jadl::DataSetState::Edit);
     }
     if (windowDeactivated) {
         QFocusEvent away(QEvent::FocusOut, Qt::ActiveWindowFocusReason);
-        QApplication::sendEvent(r->DBEditSymbol, &away);
+        QApplication::sendEvent(jadl::test::child<jadl::DBEdit>(r, "DBEditSymbol"), &away);
     } else {
-        leave(r->DBEditSymbol);
+        leave(jadl::test::child<jadl::DBEdit>(r, "DBEditSymbol"));
     }
     QCOMPARE(owners()->fieldByName(QStringLiteral("Nazwa")).asString(), expectedName);
-    QCOMPARE(r->DBEditNazwa->text(), expectedName);
-    r->ZamkAwaryjnie->click();
+    QCOMPARE(jadl::test::child<jadl::DBEdit>(r, "DBEditNazwa")->text(), expectedName);
+    jadl::test::child<QPushButton>(r, "ZamkAwaryjnie")->click();
 }
 
 QTEST_MAIN(RestauracjeTest)

@@ -11,6 +11,7 @@
 #include "purchases/PrzypisywanieTowarowJadl.h"
 #include "shell/Forms.h"
 #include "store/Modul_Danych1.h"
+#include "support/gui/GuiSupport.h"
 #include "support/gui/ProgramFixture.h"
 #include "support/gui/WindowDriving.h"
 
@@ -44,7 +45,7 @@ struct Catalogue {
     {
         for (jadl::Table* t : sixTables())
             t->open();
-        w->CheckBoxPrzenumeruj->setChecked(false);
+        jadl::test::child<QCheckBox>(w, "CheckBoxPrzenumeruj")->setChecked(false);
     }
     ~Catalogue() { w->hide(); }
 
@@ -224,21 +225,21 @@ void TowaryPodstawoweTest::hiddenControlsAndDesignedLists()
         auto* w = c.w->findChild<QWidget*>(QString::fromLatin1(name));
         QVERIFY2(w && w->isVisible(), name);
     }
-    QVERIFY(c.w->CheckBoxPrzepiszSymbolNazwa->isChecked());
-    QCOMPARE(c.w->CheckBoxPrzepiszSymbolNazwa->toolTip(),
+    QVERIFY(jadl::test::child<QCheckBox>(c.w, "CheckBoxPrzepiszSymbolNazwa")->isChecked());
+    QCOMPARE(jadl::test::child<QCheckBox>(c.w, "CheckBoxPrzepiszSymbolNazwa")->toolTip(),
              QStringLiteral("Gdy pole zaznaczone to Nazwa skrócona zostaje automatycznie przepisana do Nazwy Towaru"));
-    QVERIFY(c.w->DBEditCenaBrutto->isReadOnly());
-    QVERIFY(c.w->DBMemoNazwaTowaru->isReadOnly());
-    QVERIFY(c.w->DBGrid2->isReadOnly());
-    QVERIFY(c.w->DBGrid2->rowSelect());
-    QVERIFY(!c.w->DBGrid1->isReadOnly());
-    QVERIFY(c.w->DBGrid1->confirmDelete());
+    QVERIFY(jadl::test::child<jadl::DBEdit>(c.w, "DBEditCenaBrutto")->isReadOnly());
+    QVERIFY(jadl::test::child<jadl::DBMemo>(c.w, "DBMemoNazwaTowaru")->isReadOnly());
+    QVERIFY(jadl::test::child<jadl::DBGrid>(c.w, "DBGrid2")->isReadOnly());
+    QVERIFY(jadl::test::child<jadl::DBGrid>(c.w, "DBGrid2")->rowSelect());
+    QVERIFY(!jadl::test::child<jadl::DBGrid>(c.w, "DBGrid1")->isReadOnly());
+    QVERIFY(jadl::test::child<jadl::DBGrid>(c.w, "DBGrid1")->confirmDelete());
 
-    QCOMPARE(c.w->DBComboBoxVatTyp->items(),
+    QCOMPARE(jadl::test::child<jadl::DBComboBox>(c.w, "DBComboBoxVatTyp")->items(),
              (QStringList{QStringLiteral("7"), QStringLiteral("3"), QStringLiteral("22"), QStringLiteral("8"),
                           QStringLiteral("23"), QStringLiteral("0"), QStringLiteral("12"), QStringLiteral("4"),
                           QStringLiteral("zw"), QStringLiteral("0k"), QStringLiteral("0e")}));
-    const QStringList units = c.w->DBComboBoxJednostkaMiary->items();
+    const QStringList units = jadl::test::child<jadl::DBComboBox>(c.w, "DBComboBoxJednostkaMiary")->items();
     QCOMPARE(units.size(), 23);
     QCOMPARE(units.first(), QStringLiteral("1kg"));
     QCOMPARE(units.last(), QStringLiteral("m3"));
@@ -248,12 +249,12 @@ void TowaryPodstawoweTest::hiddenControlsAndDesignedLists()
     const QStringList groupTitles{QStringLiteral("Gr."), QStringLiteral("Nr kol."),
                                   QStringLiteral("Nazwa grupy towaru")};
     for (int i = 0; i < goodsTitles.size(); ++i)
-        QCOMPARE(c.w->DBGrid1->columnTitle(i), goodsTitles[i]);
+        QCOMPARE(jadl::test::child<jadl::DBGrid>(c.w, "DBGrid1")->columnTitle(i), goodsTitles[i]);
     for (int i = 0; i < groupTitles.size(); ++i)
-        QCOMPARE(c.w->DBGrid2->columnTitle(i), groupTitles[i]);
+        QCOMPARE(jadl::test::child<jadl::DBGrid>(c.w, "DBGrid2")->columnTitle(i), groupTitles[i]);
     // The group column of the goods grid cannot be typed into.
     c.addGood(c.addGroup(QStringLiteral("MIĘSO")), QStringLiteral("Schab"), 1);
-    QAbstractItemModel* m = c.w->DBGrid1->model();
+    QAbstractItemModel* m = jadl::test::child<jadl::DBGrid>(c.w, "DBGrid1")->model();
     QVERIFY(m->flags(m->index(0, 2)) & Qt::ItemIsEditable);
     QVERIFY(!(m->flags(m->index(0, 1)) & Qt::ItemIsEditable));
 }
@@ -268,18 +269,18 @@ void TowaryPodstawoweTest::addNumbersAndSaves()
     c.selectGroup(QStringLiteral("MIĘSO"));
     QVERIFY(jadl::test::showActive(c.w));
 
-    c.w->BitBtnDodaj->click();
+    jadl::test::child<QPushButton>(c.w, "BitBtnDodaj")->click();
     QCOMPARE(c.goods.state(), DataSetState::Insert);
-    QVERIFY(c.w->DBEditSymbolTowaru->hasFocus());
+    QVERIFY(jadl::test::child<jadl::DBEdit>(c.w, "DBEditSymbolTowaru")->hasFocus());
     QCOMPARE(c.goods.fieldByName(QStringLiteral("NrKol")).value(), QVariant(1));
-    QCOMPARE(c.w->DBTextGrupa->text(), QStringLiteral("MIĘSO"));
-    QCOMPARE(c.w->DBComboBoxVatTyp->text(), QStringLiteral("7"));
-    QCOMPARE(c.w->DBComboBoxJednostkaMiary->text(), QStringLiteral("1kg"));
-    jadl::test::typeKeys(c.w->DBEditSymbolTowaru, QStringLiteral("Schab"));
-    QTest::keyClick(c.w->DBEditSymbolTowaru, Qt::Key_Tab);
+    QCOMPARE(jadl::test::child<jadl::DBText>(c.w, "DBTextGrupa")->text(), QStringLiteral("MIĘSO"));
+    QCOMPARE(jadl::test::child<jadl::DBComboBox>(c.w, "DBComboBoxVatTyp")->text(), QStringLiteral("7"));
+    QCOMPARE(jadl::test::child<jadl::DBComboBox>(c.w, "DBComboBoxJednostkaMiary")->text(), QStringLiteral("1kg"));
+    jadl::test::typeKeys(jadl::test::child<jadl::DBEdit>(c.w, "DBEditSymbolTowaru"), QStringLiteral("Schab"));
+    QTest::keyClick(jadl::test::child<jadl::DBEdit>(c.w, "DBEditSymbolTowaru"), Qt::Key_Tab);
     // The net price comes from where goods are bought; the catalogue keeps its edit hidden.
     c.goods.fieldByName(QStringLiteral("CenaNetto")).setFloat(10);
-    c.w->BitBtnZapisz->click();
+    jadl::test::child<QPushButton>(c.w, "BitBtnZapisz")->click();
     QVERIFY2(c.program.messages().log().isEmpty(), qPrintable(c.program.messages().texts().join(u'|')));
     QCOMPARE(c.goods.state(), DataSetState::Browse);
 
@@ -294,14 +295,15 @@ void TowaryPodstawoweTest::addNumbersAndSaves()
     QCOMPARE(disk->fieldByName(QStringLiteral("CenaBrutto")).asFloat(), 10.7);
     // Only the VAT text reaches the record; the unit combo's text does not.
     QVERIFY(disk->fieldByName(QStringLiteral("JednostkaMiary")).isNull());
-    QCOMPARE(c.w->DBTextNumerTowaru->text(), disk->fieldByName(QStringLiteral("Numer")).asString());
+    QCOMPARE(jadl::test::child<jadl::DBText>(c.w, "DBTextNumerTowaru")->text(),
+             disk->fieldByName(QStringLiteral("Numer")).asString());
 
     // A group that has goods: its count plus one.
     c.selectGroup(QStringLiteral("NABIAŁ"));
-    c.w->BitBtnDodaj->click();
+    jadl::test::child<QPushButton>(c.w, "BitBtnDodaj")->click();
     QCOMPARE(c.goods.fieldByName(QStringLiteral("NrKol")).value(), QVariant(3));
     QCOMPARE(c.goods.fieldByName(QStringLiteral("NumerGrupy")).value(), QVariant(dairy));
-    c.w->BitBtnAnuluj->click();
+    jadl::test::child<QPushButton>(c.w, "BitBtnAnuluj")->click();
     QCOMPARE(c.goods.state(), DataSetState::Browse);
     QCOMPARE(c.disk()->recordCount(), 3);
 }
@@ -330,12 +332,12 @@ void TowaryPodstawoweTest::grossPriceOnSave()
     Catalogue c;
     c.addGroup(QStringLiteral("OWOCE"));
     QVERIFY(jadl::test::showActive(c.w));
-    c.w->BitBtnDodaj->click();
-    jadl::test::typeKeys(c.w->DBEditSymbolTowaru, QStringLiteral("Jabłko"));
-    QTest::keyClick(c.w->DBEditSymbolTowaru, Qt::Key_Tab);
-    c.w->DBComboBoxVatTyp->setText(vat);
+    jadl::test::child<QPushButton>(c.w, "BitBtnDodaj")->click();
+    jadl::test::typeKeys(jadl::test::child<jadl::DBEdit>(c.w, "DBEditSymbolTowaru"), QStringLiteral("Jabłko"));
+    QTest::keyClick(jadl::test::child<jadl::DBEdit>(c.w, "DBEditSymbolTowaru"), Qt::Key_Tab);
+    jadl::test::child<jadl::DBComboBox>(c.w, "DBComboBoxVatTyp")->setText(vat);
     c.goods.fieldByName(QStringLiteral("CenaNetto")).setValue(net);
-    c.w->BitBtnZapisz->click();
+    jadl::test::child<QPushButton>(c.w, "BitBtnZapisz")->click();
     QVERIFY(c.program.messages().log().isEmpty());
 
     auto disk = c.disk();
@@ -370,13 +372,13 @@ void TowaryPodstawoweTest::saveRefused()
     const int group = c.addGroup(QStringLiteral("SYPKIE"));
     c.addGood(group, QStringLiteral("Mąka"), 1);
     QVERIFY(jadl::test::showActive(c.w));
-    c.w->CheckBoxPrzepiszSymbolNazwa->setChecked(false);
+    jadl::test::child<QCheckBox>(c.w, "CheckBoxPrzepiszSymbolNazwa")->setChecked(false);
     if (symbol != QLatin1String("-")) {
-        c.w->BitBtnDodaj->click();
-        jadl::test::typeInto(c.w->DBEditSymbolTowaru, symbol);
-        jadl::test::typeInto(c.w->DBEditNazwaTowaru, name);
+        jadl::test::child<QPushButton>(c.w, "BitBtnDodaj")->click();
+        jadl::test::typeInto(jadl::test::child<jadl::DBEdit>(c.w, "DBEditSymbolTowaru"), symbol);
+        jadl::test::typeInto(jadl::test::child<jadl::DBEdit>(c.w, "DBEditNazwaTowaru"), name);
     }
-    c.w->BitBtnZapisz->click();
+    jadl::test::child<QPushButton>(c.w, "BitBtnZapisz")->click();
     QCOMPARE(c.program.messages().texts(), messages);
     QCOMPARE(c.goods.state(), DataSetState::Browse);
     QCOMPARE(c.goods.recordCount(), 1);
@@ -395,17 +397,17 @@ void TowaryPodstawoweTest::withoutGroups()
     QFETCH(bool, yes);
     Catalogue c;
     QVERIFY(jadl::test::showActive(c.w));
-    c.w->BitBtnDodaj->click();
+    jadl::test::child<QPushButton>(c.w, "BitBtnDodaj")->click();
     QCOMPARE(c.program.messages().texts(), QStringList{QStringLiteral("Brak grupy towarów")});
     QCOMPARE(c.goods.state(), DataSetState::Browse);
     c.program.messages().clear();
 
     // Typing into the empty catalogue starts a new good all the same.
-    jadl::test::typeInto(c.w->DBEditSymbolTowaru, QStringLiteral("Sól"));
-    QTest::keyClick(c.w->DBEditSymbolTowaru, Qt::Key_Tab);
+    jadl::test::typeInto(jadl::test::child<jadl::DBEdit>(c.w, "DBEditSymbolTowaru"), QStringLiteral("Sól"));
+    QTest::keyClick(jadl::test::child<jadl::DBEdit>(c.w, "DBEditSymbolTowaru"), Qt::Key_Tab);
     QCOMPARE(c.goods.state(), DataSetState::Insert);
     c.program.messages().answerNext(yes);
-    c.w->BitBtnZapisz->click();
+    jadl::test::child<QPushButton>(c.w, "BitBtnZapisz")->click();
     const auto& log = c.program.messages().log();
     QCOMPARE(log.size(), 1);
     QCOMPARE(log.first().kind, jadl::platform::MessageKind::Question);
@@ -454,7 +456,7 @@ void TowaryPodstawoweTest::deleteAsks()
     }
     c.w->show();
     c.program.messages().answerNext(yes);
-    c.w->BitBtnUsun->click();
+    jadl::test::child<QPushButton>(c.w, "BitBtnUsun")->click();
 
     const auto& log = c.program.messages().log();
     QCOMPARE(log.size(), 1);
@@ -491,21 +493,21 @@ void TowaryPodstawoweTest::symbolCopiedToName()
     Catalogue c;
     c.addGood(c.addGroup(QStringLiteral("SYPKIE")), QStringLiteral("Ryż"), 1);
     QVERIFY(jadl::test::showActive(c.w));
-    c.w->CheckBoxPrzepiszSymbolNazwa->setChecked(checked);
+    jadl::test::child<QCheckBox>(c.w, "CheckBoxPrzepiszSymbolNazwa")->setChecked(checked);
     if (mode == QLatin1String("insert")) {
-        c.w->BitBtnDodaj->click();
-        jadl::test::typeKeys(c.w->DBEditSymbolTowaru, QStringLiteral("Kasza"));
+        jadl::test::child<QPushButton>(c.w, "BitBtnDodaj")->click();
+        jadl::test::typeKeys(jadl::test::child<jadl::DBEdit>(c.w, "DBEditSymbolTowaru"), QStringLiteral("Kasza"));
     } else if (mode == QLatin1String("edit")) {
-        jadl::test::retype(c.w->DBEditSymbolTowaru, QStringLiteral("Kasza"));
+        jadl::test::retype(jadl::test::child<jadl::DBEdit>(c.w, "DBEditSymbolTowaru"), QStringLiteral("Kasza"));
     } else {
-        c.w->DBEditSymbolTowaru->setFocus(Qt::MouseFocusReason);
+        jadl::test::child<jadl::DBEdit>(c.w, "DBEditSymbolTowaru")->setFocus(Qt::MouseFocusReason);
     }
-    QTest::keyClick(c.w->DBEditSymbolTowaru, Qt::Key_Tab);
-    QVERIFY(!c.w->DBEditSymbolTowaru->hasFocus());
+    QTest::keyClick(jadl::test::child<jadl::DBEdit>(c.w, "DBEditSymbolTowaru"), Qt::Key_Tab);
+    QVERIFY(!jadl::test::child<jadl::DBEdit>(c.w, "DBEditSymbolTowaru")->hasFocus());
     const jadl::Field& name = c.goods.fieldByName(QStringLiteral("Nazwa"));
     QCOMPARE(name.isNull() ? QStringLiteral("<null>") : name.asString(), expectedName);
-    QCOMPARE(c.w->DBEditNazwaTowaru->text(), name.asString().toUpper());
-    QCOMPARE(c.w->DBMemoNazwaTowaru->toPlainText(), name.asString());
+    QCOMPARE(jadl::test::child<jadl::DBEdit>(c.w, "DBEditNazwaTowaru")->text(), name.asString().toUpper());
+    QCOMPARE(jadl::test::child<jadl::DBMemo>(c.w, "DBMemoNazwaTowaru")->toPlainText(), name.asString());
 }
 
 void TowaryPodstawoweTest::searches()
@@ -519,21 +521,21 @@ void TowaryPodstawoweTest::searches()
     c.addGood(fruit, QStringLiteral("Mleczko"), 1); // same prefix in another group
     QVERIFY(jadl::test::showActive(c.w));
 
-    jadl::test::typeInto(c.w->EditSzukajGrupy, QStringLiteral("NAB"));
-    c.w->BitBtnSzukajGrupy->click();
+    jadl::test::typeInto(jadl::test::child<QLineEdit>(c.w, "EditSzukajGrupy"), QStringLiteral("NAB"));
+    jadl::test::child<QPushButton>(c.w, "BitBtnSzukajGrupy")->click();
     QCOMPARE(c.groups.fieldByName(QStringLiteral("Grupa")).asString(), QStringLiteral("NABIAŁ"));
-    QCOMPARE(jadl::test::gridColumn(c.w->DBGrid1, 2),
+    QCOMPARE(jadl::test::gridColumn(jadl::test::child<jadl::DBGrid>(c.w, "DBGrid1"), 2),
              (QStringList{QStringLiteral("Masło"), QStringLiteral("Mleko"), QStringLiteral("Ser")}));
 
-    jadl::test::typeInto(c.w->EditSzukajTowarPodstawowy, QStringLiteral("Ml"));
-    c.w->BitBtnSzukajTowaruPodstawowego->click();
+    jadl::test::typeInto(jadl::test::child<QLineEdit>(c.w, "EditSzukajTowarPodstawowy"), QStringLiteral("Ml"));
+    jadl::test::child<QPushButton>(c.w, "BitBtnSzukajTowaruPodstawowego")->click();
     QCOMPARE(c.symbol(), QStringLiteral("Mleko"));
     // Case-sensitive; nothing found leaves the current good and says nothing.
-    jadl::test::retype(c.w->EditSzukajTowarPodstawowy, QStringLiteral("ser"));
-    c.w->BitBtnSzukajTowaruPodstawowego->click();
+    jadl::test::retype(jadl::test::child<QLineEdit>(c.w, "EditSzukajTowarPodstawowy"), QStringLiteral("ser"));
+    jadl::test::child<QPushButton>(c.w, "BitBtnSzukajTowaruPodstawowego")->click();
     QCOMPARE(c.symbol(), QStringLiteral("Mleko"));
-    jadl::test::retype(c.w->EditSzukajGrupy, QStringLiteral("nap"));
-    c.w->BitBtnSzukajGrupy->click();
+    jadl::test::retype(jadl::test::child<QLineEdit>(c.w, "EditSzukajGrupy"), QStringLiteral("nap"));
+    jadl::test::child<QPushButton>(c.w, "BitBtnSzukajGrupy")->click();
     QCOMPARE(c.groups.fieldByName(QStringLiteral("Grupa")).asString(), QStringLiteral("NABIAŁ"));
     QVERIFY(c.program.messages().log().isEmpty());
 }
@@ -549,7 +551,7 @@ void TowaryPodstawoweTest::titleClickOrders()
     c.addGood(other, QStringLiteral("Aaa"), 0);
     c.selectGroup(QStringLiteral("NABIAŁ"));
     c.w->show();
-    jadl::DBGrid* grid = c.w->DBGrid1;
+    jadl::DBGrid* grid = jadl::test::child<jadl::DBGrid>(c.w, "DBGrid1");
     const QStringList bySymbol{QStringLiteral("Apetit"), QStringLiteral("Bryndza"), QStringLiteral("Cheddar")};
     const QStringList byNrKol{QStringLiteral("Bryndza"), QStringLiteral("Cheddar"), QStringLiteral("Apetit")};
     QCOMPARE(jadl::test::gridColumn(grid, 2), bySymbol);
@@ -601,13 +603,13 @@ void TowaryPodstawoweTest::renumbering()
     c.selectGroup(QStringLiteral("WARZYWA"));
     c.w->show();
     if (byNrKol)
-        jadl::test::clickTitle(c.w->DBGrid1, 0);
-    const QStringList gridOrder = jadl::test::gridColumn(c.w->DBGrid1, 2);
+        jadl::test::clickTitle(jadl::test::child<jadl::DBGrid>(c.w, "DBGrid1"), 0);
+    const QStringList gridOrder = jadl::test::gridColumn(jadl::test::child<jadl::DBGrid>(c.w, "DBGrid1"), 2);
 
-    QVERIFY(!c.w->Przenumeruj->isVisible());
-    c.w->CheckBoxPrzenumeruj->click();
-    QVERIFY(c.w->Przenumeruj->isVisible());
-    c.w->Przenumeruj->click();
+    QVERIFY(!jadl::test::child<QPushButton>(c.w, "Przenumeruj")->isVisible());
+    jadl::test::child<QCheckBox>(c.w, "CheckBoxPrzenumeruj")->click();
+    QVERIFY(jadl::test::child<QPushButton>(c.w, "Przenumeruj")->isVisible());
+    jadl::test::child<QPushButton>(c.w, "Przenumeruj")->click();
     QVERIFY(c.program.messages().log().isEmpty());
 
     auto disk = c.disk();
@@ -626,8 +628,8 @@ void TowaryPodstawoweTest::renumbering()
     QCOMPARE(numbers,
              (QStringList{QStringLiteral("1"), QStringLiteral("2"), QStringLiteral("3"), QStringLiteral("4")}));
 
-    c.w->CheckBoxPrzenumeruj->click();
-    QVERIFY(!c.w->Przenumeruj->isVisible());
+    jadl::test::child<QCheckBox>(c.w, "CheckBoxPrzenumeruj")->click();
+    QVERIFY(!jadl::test::child<QPushButton>(c.w, "Przenumeruj")->isVisible());
 }
 
 void TowaryPodstawoweTest::rowColours_data()
@@ -653,7 +655,7 @@ void TowaryPodstawoweTest::rowColours()
     c.addGood(group, QStringLiteral("A"), 1, 5.0, 5.0);
     c.addGood(group, QStringLiteral("B"), 2, net, reference);
     c.w->show();
-    QAbstractItemModel* m = c.w->DBGrid1->model();
+    QAbstractItemModel* m = jadl::test::child<jadl::DBGrid>(c.w, "DBGrid1")->model();
     QCOMPARE(m->rowCount(), 2);
     for (int col = 0; col < m->columnCount(); ++col) {
         const QColor shown = m->data(m->index(1, col), Qt::ForegroundRole).value<QColor>();
@@ -676,9 +678,9 @@ void TowaryPodstawoweTest::cancelClosesOnlyWhenModal()
 
     // Shown beside the main window: Escape cancels the new good, the window stays.
     QVERIFY(jadl::test::showActive(c.w));
-    c.w->BitBtnDodaj->click();
-    jadl::test::typeKeys(c.w->DBEditSymbolTowaru, QStringLiteral("Śliwka"));
-    QTest::keyClick(c.w->DBEditSymbolTowaru, Qt::Key_Escape);
+    jadl::test::child<QPushButton>(c.w, "BitBtnDodaj")->click();
+    jadl::test::typeKeys(jadl::test::child<jadl::DBEdit>(c.w, "DBEditSymbolTowaru"), QStringLiteral("Śliwka"));
+    QTest::keyClick(jadl::test::child<jadl::DBEdit>(c.w, "DBEditSymbolTowaru"), Qt::Key_Escape);
     QCOMPARE(c.goods.state(), DataSetState::Browse);
     QVERIFY(c.w->isVisible());
     QCOMPARE(c.symbol(), QStringLiteral("Gruszka"));
@@ -689,9 +691,9 @@ void TowaryPodstawoweTest::cancelClosesOnlyWhenModal()
     jadl::test::whenModalShown([&](QWidget* modal) {
         if (modal != c.w)
             return;
-        c.w->BitBtnDodaj->click();
-        jadl::test::typeKeys(c.w->DBEditSymbolTowaru, QStringLiteral("Śliwka"));
-        QTest::keyClick(c.w->DBEditSymbolTowaru, Qt::Key_Escape);
+        jadl::test::child<QPushButton>(c.w, "BitBtnDodaj")->click();
+        jadl::test::typeKeys(jadl::test::child<jadl::DBEdit>(c.w, "DBEditSymbolTowaru"), QStringLiteral("Śliwka"));
+        QTest::keyClick(jadl::test::child<jadl::DBEdit>(c.w, "DBEditSymbolTowaru"), Qt::Key_Escape);
         closedByEscape = !c.w->isVisible();
     });
     QCOMPARE(c.w->exec(), int(QDialog::Rejected));
@@ -705,7 +707,7 @@ void TowaryPodstawoweTest::cancelClosesOnlyWhenModal()
             return;
         c.goods.edit();
         c.goods.fieldByName(QStringLiteral("Symbol")).setString(QStringLiteral("Pigwa"));
-        QTest::keyClick(c.w->DBGrid1, Qt::Key_Escape);
+        QTest::keyClick(jadl::test::child<jadl::DBGrid>(c.w, "DBGrid1"), Qt::Key_Escape);
         closedByEscape = !c.w->isVisible();
     });
     QCOMPARE(c.w->exec(), int(QDialog::Rejected));
@@ -714,7 +716,7 @@ void TowaryPodstawoweTest::cancelClosesOnlyWhenModal()
     QCOMPARE(c.symbol(), QStringLiteral("Gruszka"));
     // Modeless again afterwards: the cancel button leaves the window up.
     c.w->show();
-    c.w->BitBtnAnuluj->click();
+    jadl::test::child<QPushButton>(c.w, "BitBtnAnuluj")->click();
     QVERIFY(c.w->isVisible());
 }
 
@@ -733,7 +735,7 @@ void TowaryPodstawoweTest::exitClosesTables()
     if (assignmentOpen)
         assignment->show();
     c.w->show();
-    c.w->BitBtnZamknij->click();
+    jadl::test::child<QPushButton>(c.w, "BitBtnZamknij")->click();
     QVERIFY(!c.w->isVisible());
     for (jadl::Table* t : c.sixTables())
         QCOMPARE(t->active(), assignmentOpen);
@@ -758,7 +760,7 @@ void TowaryPodstawoweTest::printShowsThePreview()
     c.w->show();
     QString shown;
     jadl::test::whenModalShown([&](QWidget* modal) { shown = QString::fromLatin1(modal->metaObject()->className()); });
-    c.w->Drukuj->click();
+    jadl::test::child<QPushButton>(c.w, "Drukuj")->click();
     QCOMPARE(shown, QStringLiteral("QPrintPreviewDialog"));
     QVERIFY(c.program.messages().log().isEmpty());
     QCOMPARE(c.goods.recordCount(), 2);

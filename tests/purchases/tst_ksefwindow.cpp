@@ -2,6 +2,7 @@
 // takes back what the window added, refused files are named.
 #include "platform/Messages.h"
 #include "purchases/ImportFakturyKSeF.h"
+#include "support/gui/GuiSupport.h"
 #include "work/KsefScene.h"
 
 #include <QApplication>
@@ -38,25 +39,25 @@ void TstKsefWindow::windowRecordsWhatTheUserChose()
         if (qobject_cast<QLineEdit*>(c) || qobject_cast<QComboBox*>(c) || qobject_cast<QPushButton*>(c) ||
             qobject_cast<QTableWidget*>(c))
             QVERIFY2(!c->accessibleName().isEmpty(), qPrintable(c->objectName()));
-    QCOMPARE(w.GridPozycje->rowCount(), int(w.draft().plan.lines.size()));
-    QCOMPARE(w.GridSumy->rowCount(), int(w.draft().plan.checks.size()) + 1);
+    QCOMPARE(jadl::test::child<QTableWidget>(&w, "GridPozycje")->rowCount(), int(w.draft().plan.lines.size()));
+    QCOMPARE(jadl::test::child<QTableWidget>(&w, "GridSumy")->rowCount(), int(w.draft().plan.checks.size()) + 1);
 
     // Unknown seller and goods: saving asks for them and records nothing.
     const auto before = snapshot(data());
-    w.BitBtnZapisz->click();
+    jadl::test::child<QPushButton>(&w, "BitBtnZapisz")->click();
     QCOMPARE(messages->texts().size(), 1);
     QCOMPARE(snapshot(data()), before);
 
-    w.BitBtnDodajDostawce->click();
+    jadl::test::child<QPushButton>(&w, "BitBtnDodajDostawce")->click();
     QVERIFY(w.draft().supplier);
-    QCOMPARE(w.ComboBoxDostawca->currentData().toInt(), *w.draft().supplier);
-    w.EditSzukajTowaru->setText(QStringLiteral("mleko"));
-    QCOMPARE(w.ComboBoxTowar->count(), 1);
-    w.GridPozycje->selectAll();
-    w.BitBtnPrzypiszTowar->click();
+    QCOMPARE(jadl::test::child<QComboBox>(&w, "ComboBoxDostawca")->currentData().toInt(), *w.draft().supplier);
+    jadl::test::child<QLineEdit>(&w, "EditSzukajTowaru")->setText(QStringLiteral("mleko"));
+    QCOMPARE(jadl::test::child<QComboBox>(&w, "ComboBoxTowar")->count(), 1);
+    jadl::test::child<QTableWidget>(&w, "GridPozycje")->selectAll();
+    jadl::test::child<QPushButton>(&w, "BitBtnPrzypiszTowar")->click();
     QVERIFY(std::all_of(w.draft().goods.begin(), w.draft().goods.end(),
                         [&](const std::optional<int>& g) { return g == good_; }));
-    w.BitBtnZapisz->click();
+    jadl::test::child<QPushButton>(&w, "BitBtnZapisz")->click();
     QVERIFY2(w.recorded(), qPrintable(messages->texts().join(QLatin1Char('|'))));
     QCOMPARE(
         rows(QDir(data()).filePath(QStringLiteral("Towary.DB")), "SELECT count(*) FROM Towary").at(0).at(0).toInt(),
@@ -69,12 +70,12 @@ void TstKsefWindow::cancelTakesBackWhatTheWindowAdded()
     const int goods = t.goods.recordCount();
     {
         TImportFakturyKSeF w(t, ksefimport::prepare(dataPath(QStringLiteral("typical.xml")), t));
-        w.BitBtnDodajDostawce->click();
-        w.GridPozycje->selectRow(2);
-        w.BitBtnNowyTowar->click();
+        jadl::test::child<QPushButton>(&w, "BitBtnDodajDostawce")->click();
+        jadl::test::child<QTableWidget>(&w, "GridPozycje")->selectRow(2);
+        jadl::test::child<QPushButton>(&w, "BitBtnNowyTowar")->click();
         QCOMPARE(t.suppliers.recordCount(), 1);
         QCOMPARE(t.goods.recordCount(), goods + 1);
-        w.BitBtnAnuluj->click();
+        jadl::test::child<QPushButton>(&w, "BitBtnAnuluj")->click();
         QVERIFY(!w.recorded());
     }
     t.suppliers.refresh();
@@ -93,8 +94,8 @@ void TstKsefWindow::importAsksForFilesAndNamesTheRefusedOnes()
     QString shown;
     QTimer::singleShot(0, [&] {
         if (auto* w = qobject_cast<TImportFakturyKSeF*>(QApplication::activeModalWidget())) {
-            shown = w->EditNumer->text();
-            w->BitBtnAnuluj->click();
+            shown = jadl::test::child<QLineEdit>(w, "EditNumer")->text();
+            jadl::test::child<QPushButton>(w, "BitBtnAnuluj")->click();
         }
     });
     const auto before = snapshot(data());

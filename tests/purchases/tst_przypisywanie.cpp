@@ -9,6 +9,7 @@
 #include "store/Modul_Danych1.h"
 #include "store/Table.h"
 #include "support/core/TestServer.h"
+#include "support/gui/GuiSupport.h"
 #include "support/gui/ProgramFixture.h"
 #include "support/gui/SeedData.h"
 
@@ -76,15 +77,15 @@ Scene scene(const GoodSpec& good, const QDate& day = QDate(2026, 12, 6))
     dm->TableGrupyTowarow->first();
     dm->TableTowaryPodstawowe->first();
     TPrzypisywanieTowarow* w = forms().PrzypisywanieTowarow;
-    w->Calendar1->setDate(day);
+    jadl::test::child<jadl::MonthCalendar>(w, "Calendar1")->setDate(day);
     w->show();
     return {dm, w, supplier, group, restaurant};
 }
 
 void typeQuantity(TPrzypisywanieTowarow* w, const QString& text)
 {
-    w->EditIlosc->clear();
-    QTest::keyClicks(w->EditIlosc, text);
+    jadl::test::child<QLineEdit>(w, "EditIlosc")->clear();
+    QTest::keyClicks(jadl::test::child<QLineEdit>(w, "EditIlosc"), text);
 }
 
 } // namespace
@@ -142,8 +143,8 @@ void AssignmentTest::recordsALine()
     QCOMPARE(stored.count(), 0);
 
     typeQuantity(s.w, quantity);
-    s.w->CheckBoxBylaFaktura->setChecked(invoice);
-    s.w->BitBtnPrzypiszTowarDostawcy->click();
+    jadl::test::child<QCheckBox>(s.w, "CheckBoxBylaFaktura")->setChecked(invoice);
+    jadl::test::child<QPushButton>(s.w, "BitBtnPrzypiszTowarDostawcy")->click();
     QVERIFY2(program.messages().log().isEmpty(), qPrintable(program.messages().texts().join(u'|')));
 
     // On disk when the handler returns, as another program would read it.
@@ -173,9 +174,9 @@ void AssignmentTest::recordsALine()
     QCOMPARE(f("JakaCenaRef").asString(), refSign);
     QCOMPARE(f("UpustProc").asFloat(), 0.0);
     // The quantity starts afresh and the totals show the new line.
-    QCOMPARE(s.w->EditIlosc->text(), QStringLiteral("0"));
-    QCOMPARE(s.w->EditWartoscCalkowitaNetto->text(), jadl::formatSum(netValue));
-    QCOMPARE(s.w->EditWartoscCalkowitaBrutto->text(), jadl::formatSum(grossValue));
+    QCOMPARE(jadl::test::child<QLineEdit>(s.w, "EditIlosc")->text(), QStringLiteral("0"));
+    QCOMPARE(jadl::test::child<QLineEdit>(s.w, "EditWartoscCalkowitaNetto")->text(), jadl::formatSum(netValue));
+    QCOMPARE(jadl::test::child<QLineEdit>(s.w, "EditWartoscCalkowitaBrutto")->text(), jadl::formatSum(grossValue));
     s.w->hide();
 }
 
@@ -228,7 +229,7 @@ void AssignmentTest::refusesIncompleteInput()
     }();
 
     typeQuantity(s.w, quantity);
-    s.w->BitBtnPrzypiszTowarDostawcy->click();
+    jadl::test::child<QPushButton>(s.w, "BitBtnPrzypiszTowarDostawcy")->click();
 
     QCOMPARE(program.messages().texts(), QStringList{message});
     QCOMPARE(stored.count(), 0);
@@ -268,7 +269,7 @@ void AssignmentTest::refusesWithoutAChosenGood()
     TPrzypisywanieTowarow* w = forms().PrzypisywanieTowarow;
     w->show();
     typeQuantity(w, QStringLiteral("1"));
-    w->BitBtnPrzypiszTowarDostawcy->click();
+    jadl::test::child<QPushButton>(w, "BitBtnPrzypiszTowarDostawcy")->click();
     QCOMPARE(program.messages().texts(), QStringList{message});
     QCOMPARE(StoredLines(program.dataDir()).count(), 0);
     w->hide();
@@ -284,16 +285,17 @@ void AssignmentTest::indicatorAndPreviewsFollowTheChoice()
         *s.dm, s.group,
         {QStringLiteral("SER"), QStringLiteral("SER"), 20.0, QStringLiteral("5"), QStringLiteral("kg"), 20.0});
     s.dm->TableTowaryPodstawowe->first();
-    QVERIFY(!s.w->BitBtn1InformacjaCzyByloPrzepisywanie->isVisible()); // nothing on that day yet
+    QVERIFY(!jadl::test::child<QPushButton>(s.w, "BitBtn1InformacjaCzyByloPrzepisywanie")
+                 ->isVisible()); // nothing on that day yet
     typeQuantity(s.w, QStringLiteral("2"));
-    QCOMPARE(s.w->EditWartoscNetto->text(), QStringLiteral("6"));
+    QCOMPARE(jadl::test::child<QLineEdit>(s.w, "EditWartoscNetto")->text(), QStringLiteral("6"));
     // A good chosen after the quantity was typed: the previews are of that good.
     s.dm->TableTowaryPodstawowe->next();
     QCOMPARE(s.dm->TableTowaryPodstawowe->fieldByName(QStringLiteral("Symbol")).asString(), QStringLiteral("SER"));
-    QCOMPARE(s.w->EditWartoscNetto->text(), QStringLiteral("40"));
-    s.w->BitBtnPrzypiszTowarDostawcy->click();
+    QCOMPARE(jadl::test::child<QLineEdit>(s.w, "EditWartoscNetto")->text(), QStringLiteral("40"));
+    jadl::test::child<QPushButton>(s.w, "BitBtnPrzypiszTowarDostawcy")->click();
     QVERIFY(program.messages().log().isEmpty());
-    QVERIFY(s.w->BitBtn1InformacjaCzyByloPrzepisywanie->isVisible());
+    QVERIFY(jadl::test::child<QPushButton>(s.w, "BitBtn1InformacjaCzyByloPrzepisywanie")->isVisible());
     s.w->hide();
 }
 
@@ -307,37 +309,37 @@ void AssignmentTest::linesFollowDayAndSupplier()
     Table* lines = s.dm->TableTowary;
     Table* suppliers = s.dm->TableDostawcy;
     suppliers->locate(QStringLiteral("Symbol"), QStringLiteral("HURT"));
-    QVERIFY(!s.w->BitBtn1InformacjaCzyByloPrzepisywanie->isVisible());
+    QVERIFY(!jadl::test::child<QPushButton>(s.w, "BitBtn1InformacjaCzyByloPrzepisywanie")->isVisible());
 
     // Twice on 4 May for HURT: two identical lines.
     typeQuantity(s.w, QStringLiteral("2"));
-    s.w->BitBtnPrzypiszTowarDostawcy->click();
+    jadl::test::child<QPushButton>(s.w, "BitBtnPrzypiszTowarDostawcy")->click();
     typeQuantity(s.w, QStringLiteral("2"));
-    s.w->BitBtnPrzypiszTowarDostawcy->click();
+    jadl::test::child<QPushButton>(s.w, "BitBtnPrzypiszTowarDostawcy")->click();
     QCOMPARE(lines->recordCount(), 2);
-    QCOMPARE(s.w->DBGrid4->model()->rowCount(), 2);
-    QCOMPARE(s.w->EditWartoscCalkowitaBrutto->text(), QStringLiteral("10,50"));
+    QCOMPARE(jadl::test::child<jadl::DBGrid>(s.w, "DBGrid4")->model()->rowCount(), 2);
+    QCOMPARE(jadl::test::child<QLineEdit>(s.w, "EditWartoscCalkowitaBrutto")->text(), QStringLiteral("10,50"));
 
     // Another day shows none of them, and the indicator says nothing was recorded then.
-    s.w->Calendar1->setDate(QDate(2026, 5, 5));
+    jadl::test::child<jadl::MonthCalendar>(s.w, "Calendar1")->setDate(QDate(2026, 5, 5));
     QCOMPARE(lines->recordCount(), 0);
-    QCOMPARE(s.w->EditWartoscCalkowitaBrutto->text(), QStringLiteral("0,00"));
-    QVERIFY(!s.w->BitBtn1InformacjaCzyByloPrzepisywanie->isVisible());
-    QCOMPARE(s.w->LabelM_c_Rok->text(), QStringLiteral("5 maja, 2026"));
-    QCOMPARE(s.w->Dzien->text(), QStringLiteral("wtorek"));
+    QCOMPARE(jadl::test::child<QLineEdit>(s.w, "EditWartoscCalkowitaBrutto")->text(), QStringLiteral("0,00"));
+    QVERIFY(!jadl::test::child<QPushButton>(s.w, "BitBtn1InformacjaCzyByloPrzepisywanie")->isVisible());
+    QCOMPARE(jadl::test::child<QLabel>(s.w, "LabelM_c_Rok")->text(), QStringLiteral("5 maja, 2026"));
+    QCOMPARE(jadl::test::child<QLabel>(s.w, "Dzien")->text(), QStringLiteral("wtorek"));
     typeQuantity(s.w, QStringLiteral("1"));
-    s.w->BitBtnPrzypiszTowarDostawcy->click();
+    jadl::test::child<QPushButton>(s.w, "BitBtnPrzypiszTowarDostawcy")->click();
     QCOMPARE(lines->recordCount(), 1);
 
     // Back to 4 May: the indicator shows, and another supplier has no lines there.
-    s.w->Calendar1->setDate(QDate(2026, 5, 4));
-    QVERIFY(s.w->BitBtn1InformacjaCzyByloPrzepisywanie->isVisible());
+    jadl::test::child<jadl::MonthCalendar>(s.w, "Calendar1")->setDate(QDate(2026, 5, 4));
+    QVERIFY(jadl::test::child<QPushButton>(s.w, "BitBtn1InformacjaCzyByloPrzepisywanie")->isVisible());
     QCOMPARE(lines->recordCount(), 2);
     suppliers->locate(QStringLiteral("Numer"), other);
     QCOMPARE(suppliers->fieldByName(QStringLiteral("Symbol")).asString(), QStringLiteral("PIEK"));
     QCOMPARE(lines->recordCount(), 0);
-    QCOMPARE(s.w->EditWartoscCalkowitaNetto->text(), QStringLiteral("0,00"));
-    QVERIFY(s.w->BitBtn1InformacjaCzyByloPrzepisywanie->isVisible());
+    QCOMPARE(jadl::test::child<QLineEdit>(s.w, "EditWartoscCalkowitaNetto")->text(), QStringLiteral("0,00"));
+    QVERIFY(jadl::test::child<QPushButton>(s.w, "BitBtn1InformacjaCzyByloPrzepisywanie")->isVisible());
     QCOMPARE(StoredLines(program.dataDir()).count(), 3);
     s.w->hide();
 }
@@ -348,15 +350,15 @@ void AssignmentTest::deleteAsksFirst()
     Scene s = scene(
         {QStringLiteral("JAJA"), QStringLiteral("JAJA"), 0.8, QStringLiteral("5"), QStringLiteral("szt."), 0.8});
     typeQuantity(s.w, QStringLiteral("10"));
-    s.w->BitBtnPrzypiszTowarDostawcy->click();
+    jadl::test::child<QPushButton>(s.w, "BitBtnPrzypiszTowarDostawcy")->click();
     QCOMPARE(s.dm->TableTowary->recordCount(), 1);
     program.messages().answerNext(false);
-    s.w->BitBtnUsun->click();
+    jadl::test::child<QPushButton>(s.w, "BitBtnUsun")->click();
     QCOMPARE(s.dm->TableTowary->recordCount(), 1);
     program.messages().answerNext(true);
-    s.w->BitBtnUsun->click();
+    jadl::test::child<QPushButton>(s.w, "BitBtnUsun")->click();
     QCOMPARE(s.dm->TableTowary->recordCount(), 0);
-    s.w->BitBtnUsun->click();
+    jadl::test::child<QPushButton>(s.w, "BitBtnUsun")->click();
     QCOMPARE(
         program.messages().texts(),
         (QStringList{QStringLiteral("Usunąć zaznaczoną pozycję towaru"),

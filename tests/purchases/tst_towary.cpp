@@ -14,6 +14,7 @@
 #include "store/Table.h"
 #include "support/core/TestServer.h"
 #include "support/core/TestSupport.h"
+#include "support/gui/GuiSupport.h"
 #include "support/gui/ProgramFixture.h"
 #include "support/gui/SeedData.h"
 #include "support/gui/WindowDriving.h"
@@ -62,8 +63,8 @@ QList<QPair<int, QDate>> shown(Table& lines)
 
 void chooseMonth(TTowary* w, const QString& text)
 {
-    w->ComboBoxMiesiace->lineEdit()->clear();
-    jadl::test::typeKeys(w->ComboBoxMiesiace->lineEdit(), text);
+    jadl::test::child<QComboBox>(w, "ComboBoxMiesiace")->lineEdit()->clear();
+    jadl::test::typeKeys(jadl::test::child<QComboBox>(w, "ComboBoxMiesiace")->lineEdit(), text);
 }
 
 double stored(Table& suppliers, int numer, const char* field)
@@ -254,16 +255,19 @@ void TowaryTest::choiceShowsItsPeriod()
                        .arg(start.toString(Qt::ISODate), end.toString(Qt::ISODate));
         const QStringList sums = jadl::test::rawQuery(program.dataDir() + QStringLiteral("/Towary.DB"), sql).value(0);
         QCOMPARE(sums.size(), 3);
-        QCOMPARE(w->EditSumaNetto->text(), TTowary::sumText(jadl::roundedMoney(sums.at(0).toDouble())));
-        QCOMPARE(w->EditSumaVat->text(), TTowary::sumText(jadl::roundedMoney(sums.at(1).toDouble())));
-        QCOMPARE(w->EditSumaBrutto->text(), TTowary::sumText(jadl::roundedMoney(sums.at(2).toDouble())));
+        QCOMPARE(jadl::test::child<QLineEdit>(w, "EditSumaNetto")->text(),
+                 TTowary::sumText(jadl::roundedMoney(sums.at(0).toDouble())));
+        QCOMPARE(jadl::test::child<QLineEdit>(w, "EditSumaVat")->text(),
+                 TTowary::sumText(jadl::roundedMoney(sums.at(1).toDouble())));
+        QCOMPARE(jadl::test::child<QLineEdit>(w, "EditSumaBrutto")->text(),
+                 TTowary::sumText(jadl::roundedMoney(sums.at(2).toDouble())));
     };
-    w->Calendar1->setDate(QDate(2026, 11, 15));
+    jadl::test::child<jadl::MonthCalendar>(w, "Calendar1")->setDate(QDate(2026, 11, 15));
     if (choice == 10) {
-        w->DateTimePickerDataPocz->setDate(start);
-        w->DateTimePickerDataKon->setDate(end);
+        jadl::test::child<jadl::DatePicker>(w, "DateTimePickerDataPocz")->setDate(start);
+        jadl::test::child<jadl::DatePicker>(w, "DateTimePickerDataKon")->setDate(end);
     }
-    w->ComboBoxWybierzOkres->setCurrentIndex(choice);
+    jadl::test::child<QComboBox>(w, "ComboBoxWybierzOkres")->setCurrentIndex(choice);
     if (choice == 9)
         chooseMonth(w, QStringLiteral("kwiecień "));
 
@@ -277,27 +281,30 @@ void TowaryTest::choiceShowsItsPeriod()
     };
     dm.TableDostawcy->locate(QStringLiteral("Numer"), a);
     QCOMPARE(shown(*dm.TableTowary), expected(false));
-    QCOMPARE(w->LabelLiczbaRekorow->text(), QStringLiteral("Liczba zapisów: %1").arg(expected(false).size()));
+    QCOMPARE(jadl::test::child<QLabel>(w, "LabelLiczbaRekorow")->text(),
+             QStringLiteral("Liczba zapisów: %1").arg(expected(false).size()));
     checkSums(false, choice);
 
-    w->RadioGroupDlaDostawcow->buttons()->button(1)->click();
+    jadl::test::child<jadl::RadioGroup>(w, "RadioGroupDlaDostawcow")->buttons()->button(1)->click();
     QCOMPARE(dm.TableTowary->masterSource(), nullptr);
     QCOMPARE(dm.TableTowary->indexName(), QStringLiteral("SymbolInd"));
     QCOMPARE(shown(*dm.TableTowary), expected(true));
-    QCOMPARE(w->LabelPodsumowanie->text(), QStringLiteral("PODSUMOWANIE DLA WSZYSTKICH DOSTAWCÓW"));
+    QCOMPARE(jadl::test::child<QLabel>(w, "LabelPodsumowanie")->text(),
+             QStringLiteral("PODSUMOWANIE DLA WSZYSTKICH DOSTAWCÓW"));
     checkSums(true, choice);
     // The period can change in this mode too, and back: the sums and the count follow.
-    w->ComboBoxWybierzOkres->setCurrentIndex(11);
+    jadl::test::child<QComboBox>(w, "ComboBoxWybierzOkres")->setCurrentIndex(11);
     QCOMPARE(dm.TableTowary->recordCount(), int(lines.size()));
     checkSums(true, 11);
-    QCOMPARE(w->LabelLiczbaRekorow->text(), QStringLiteral("Liczba zapisów: %1").arg(lines.size()));
-    w->ComboBoxWybierzOkres->setCurrentIndex(choice);
+    QCOMPARE(jadl::test::child<QLabel>(w, "LabelLiczbaRekorow")->text(),
+             QStringLiteral("Liczba zapisów: %1").arg(lines.size()));
+    jadl::test::child<QComboBox>(w, "ComboBoxWybierzOkres")->setCurrentIndex(choice);
     if (choice == 9)
         chooseMonth(w, QStringLiteral("kwiecień "));
     QCOMPARE(shown(*dm.TableTowary), expected(true));
     checkSums(true, choice);
 
-    w->RadioGroupDlaDostawcow->buttons()->button(0)->click();
+    jadl::test::child<jadl::RadioGroup>(w, "RadioGroupDlaDostawcow")->buttons()->button(0)->click();
     QCOMPARE(dm.TableTowary->masterSource(), dm.DataSourceDostawcy);
     QCOMPARE(shown(*dm.TableTowary), expected(false));
     checkSums(false, choice);
@@ -312,17 +319,17 @@ void TowaryTest::reversedRangeShowsNothing()
     jadl::test::addPurchaseLines(program.dataDir(),
                                  {{a, QDate(2026, 3, 1)}, {a, QDate(2026, 3, 10)}, {a, QDate(2026, 3, 20)}});
     TTowary* w = openWindow(dm);
-    w->ComboBoxWybierzOkres->setCurrentIndex(10);
-    QVERIFY(w->DateTimePickerDataPocz->isVisible());
-    QVERIFY(w->LabelZnak->isVisible());
-    QVERIFY(!w->Calendar1->isEnabled());
-    w->DateTimePickerDataPocz->setDate(QDate(2026, 3, 1));
-    w->DateTimePickerDataKon->setDate(QDate(2026, 3, 10));
+    jadl::test::child<QComboBox>(w, "ComboBoxWybierzOkres")->setCurrentIndex(10);
+    QVERIFY(jadl::test::child<jadl::DatePicker>(w, "DateTimePickerDataPocz")->isVisible());
+    QVERIFY(jadl::test::child<QLabel>(w, "LabelZnak")->isVisible());
+    QVERIFY(!jadl::test::child<jadl::MonthCalendar>(w, "Calendar1")->isEnabled());
+    jadl::test::child<jadl::DatePicker>(w, "DateTimePickerDataPocz")->setDate(QDate(2026, 3, 1));
+    jadl::test::child<jadl::DatePicker>(w, "DateTimePickerDataKon")->setDate(QDate(2026, 3, 10));
     QCOMPARE(dm.TableTowary->recordCount(), 2);
-    w->DateTimePickerDataPocz->setDate(QDate(2026, 3, 11));
+    jadl::test::child<jadl::DatePicker>(w, "DateTimePickerDataPocz")->setDate(QDate(2026, 3, 11));
     QCOMPARE(dm.TableTowary->recordCount(), 0);
-    QCOMPARE(w->LabelLiczbaRekorow->text(), QStringLiteral("Liczba zapisów: 0"));
-    QCOMPARE(w->EditSumaBrutto->text(), QStringLiteral("0,00"));
+    QCOMPARE(jadl::test::child<QLabel>(w, "LabelLiczbaRekorow")->text(), QStringLiteral("Liczba zapisów: 0"));
+    QCOMPARE(jadl::test::child<QLineEdit>(w, "EditSumaBrutto")->text(), QStringLiteral("0,00"));
 }
 
 void TowaryTest::unmatchedMonthGivesThisMonthToToday()
@@ -337,10 +344,10 @@ void TowaryTest::unmatchedMonthGivesThisMonthToToday()
                                   {a, QDate(2026, 12, 7)},
                                   {a, QDate(2026, 4, 2)}});
     TTowary* w = openWindow(dm);
-    w->ComboBoxWybierzOkres->setCurrentIndex(3);
+    jadl::test::child<QComboBox>(w, "ComboBoxWybierzOkres")->setCurrentIndex(3);
     // Choosing "Wybrany Miesiąc" changes no date: the month's lines stay.
-    w->ComboBoxWybierzOkres->setCurrentIndex(9);
-    QVERIFY(w->ComboBoxMiesiace->isVisible());
+    jadl::test::child<QComboBox>(w, "ComboBoxWybierzOkres")->setCurrentIndex(9);
+    QVERIFY(jadl::test::child<QComboBox>(w, "ComboBoxMiesiace")->isVisible());
     QCOMPARE(jadl::shared().periodEnd, QDate(2026, 12, 31));
     QCOMPARE(dm.TableTowary->recordCount(), 3);
     chooseMonth(w, QStringLiteral("kwiecień"));
@@ -358,18 +365,19 @@ void TowaryTest::noChoiceShowsZero()
     const int a = jadl::test::addSupplier(dm, QStringLiteral("A"), QStringLiteral("A"));
     jadl::test::addPurchaseLines(program.dataDir(), {{a, kToday}, {a, kToday}});
     TTowary* w = openWindow(dm);
-    w->ComboBoxWybierzOkres->setCurrentIndex(1);
-    QCOMPARE(w->LabelLiczbaRekorow->text(), QStringLiteral("Liczba zapisów: 2"));
+    jadl::test::child<QComboBox>(w, "ComboBoxWybierzOkres")->setCurrentIndex(1);
+    QCOMPARE(jadl::test::child<QLabel>(w, "LabelLiczbaRekorow")->text(), QStringLiteral("Liczba zapisów: 2"));
     // Typing a text that is no item leaves no choice: nothing else changes.
-    w->ComboBoxWybierzOkres->lineEdit()->clear();
-    jadl::test::typeKeys(w->ComboBoxWybierzOkres->lineEdit(), QStringLiteral("Bieżący"));
+    jadl::test::child<QComboBox>(w, "ComboBoxWybierzOkres")->lineEdit()->clear();
+    jadl::test::typeKeys(jadl::test::child<QComboBox>(w, "ComboBoxWybierzOkres")->lineEdit(),
+                         QStringLiteral("Bieżący"));
     QVERIFY(!w->periodChoice());
-    QCOMPARE(w->LabelLiczbaRekorow->text(), QStringLiteral("Liczba zapisów: 0"));
+    QCOMPARE(jadl::test::child<QLabel>(w, "LabelLiczbaRekorow")->text(), QStringLiteral("Liczba zapisów: 0"));
     QCOMPARE(jadl::shared().periodStart, kToday);
     // Typing an item's exact text chooses it.
-    jadl::test::typeKeys(w->ComboBoxWybierzOkres->lineEdit(), QStringLiteral(" dzień"));
+    jadl::test::typeKeys(jadl::test::child<QComboBox>(w, "ComboBoxWybierzOkres")->lineEdit(), QStringLiteral(" dzień"));
     QCOMPARE(w->periodChoice(), std::optional<jadl::PeriodChoice>(jadl::PeriodChoice::Today));
-    QCOMPARE(w->LabelLiczbaRekorow->text(), QStringLiteral("Liczba zapisów: 2"));
+    QCOMPARE(jadl::test::child<QLabel>(w, "LabelLiczbaRekorow")->text(), QStringLiteral("Liczba zapisów: 2"));
 }
 
 // ---- totals
@@ -388,27 +396,27 @@ void TowaryTest::sumsAreShownAndStored()
                                   {b, kToday, 10.0, 2.3, 12.3}});
     TTowary* w = openWindow(dm);
     dm.TableDostawcy->locate(QStringLiteral("Numer"), a);
-    w->ComboBoxWybierzOkres->setCurrentIndex(3);
-    QCOMPARE(w->EditSumaNetto->text(), QStringLiteral("1 234,50"));
-    QCOMPARE(w->EditSumaVat->text(), QStringLiteral("283,94"));
-    QCOMPARE(w->EditSumaBrutto->text(), QStringLiteral("1 518,44"));
+    jadl::test::child<QComboBox>(w, "ComboBoxWybierzOkres")->setCurrentIndex(3);
+    QCOMPARE(jadl::test::child<QLineEdit>(w, "EditSumaNetto")->text(), QStringLiteral("1 234,50"));
+    QCOMPARE(jadl::test::child<QLineEdit>(w, "EditSumaVat")->text(), QStringLiteral("283,94"));
+    QCOMPARE(jadl::test::child<QLineEdit>(w, "EditSumaBrutto")->text(), QStringLiteral("1 518,44"));
     QCOMPARE(stored(*dm.TableDostawcy, a, "WartoscNettoSuma"), 1234.5);
     QCOMPARE(stored(*dm.TableDostawcy, a, "WartoscVatSuma"), 283.94);
     QCOMPARE(stored(*dm.TableDostawcy, a, "WartoscBruttoSuma"), 1518.44);
 
     // Another supplier by the keyboard: its own sums, stored; one without lines stores 0.
     dm.TableDostawcy->locate(QStringLiteral("Numer"), b);
-    QCOMPARE(w->EditSumaBrutto->text(), QStringLiteral("12,30"));
+    QCOMPARE(jadl::test::child<QLineEdit>(w, "EditSumaBrutto")->text(), QStringLiteral("12,30"));
     QCOMPARE(stored(*dm.TableDostawcy, b, "WartoscBruttoSuma"), 12.3);
     dm.TableDostawcy->locate(QStringLiteral("Numer"), empty);
-    QCOMPARE(w->EditSumaNetto->text(), QStringLiteral("0,00"));
+    QCOMPARE(jadl::test::child<QLineEdit>(w, "EditSumaNetto")->text(), QStringLiteral("0,00"));
     QCOMPARE(stored(*dm.TableDostawcy, empty, "WartoscNettoSuma"), 0.0);
     QVERIFY(!dm.TableDostawcy->fieldByName(QStringLiteral("WartoscBruttoSuma")).isNull());
-    QCOMPARE(w->LabelLiczbaRekorow->text(), QStringLiteral("Liczba zapisów: 0"));
+    QCOMPARE(jadl::test::child<QLabel>(w, "LabelLiczbaRekorow")->text(), QStringLiteral("Liczba zapisów: 0"));
 
     // All suppliers: the sums of every line shown, nothing stored.
-    w->RadioGroupDlaDostawcow->buttons()->button(1)->click();
-    QCOMPARE(w->EditSumaNetto->text(), QStringLiteral("1 244,50"));
+    jadl::test::child<jadl::RadioGroup>(w, "RadioGroupDlaDostawcow")->buttons()->button(1)->click();
+    QCOMPARE(jadl::test::child<QLineEdit>(w, "EditSumaNetto")->text(), QStringLiteral("1 244,50"));
     QCOMPARE(stored(*dm.TableDostawcy, empty, "WartoscNettoSuma"), 0.0);
 
     // Stored sums are on disk, as another program reads them.
@@ -441,7 +449,7 @@ void TowaryTest::everySupplierSumsEqualTheWalk()
     jadl::test::addPurchaseLines(program.dataDir(), lines);
 
     TTowary* w = openWindow(dm);
-    w->ComboBoxWybierzOkres->setCurrentIndex(4);
+    jadl::test::child<QComboBox>(w, "ComboBoxWybierzOkres")->setCurrentIndex(4);
     // Lines in the order of the symbol column, which differs from the order they were written in.
     w->DBGrid1TitleClick(QStringLiteral("Nazwa skrócona (symbol tow.)"));
     QCOMPARE(dm.TableTowary->indexName(), QStringLiteral("NrDostawcySymbolInd"));
@@ -530,9 +538,9 @@ void TowaryTest::correctionRecomputesAndKeepsDates()
         }
     }
     TTowary* w = openWindow(dm);
-    w->ComboBoxWybierzOkres->setCurrentIndex(3);
+    jadl::test::child<QComboBox>(w, "ComboBoxWybierzOkres")->setCurrentIndex(3);
     QCOMPARE(dm.TableTowary->recordCount(), 3);
-    w->BitBtnPoprawVat_Brutto->click();
+    jadl::test::child<QPushButton>(w, "BitBtnPoprawVat_Brutto")->click();
     QVERIFY2(program.messages().log().isEmpty(), qPrintable(program.messages().texts().join(u'|')));
 
     Table t;
@@ -579,7 +587,7 @@ void TowaryTest::recomputeCurrentLine()
     const int a = jadl::test::addSupplier(dm, QStringLiteral("A"), QStringLiteral("A"));
     jadl::test::addPurchaseLines(program.dataDir(), {{a, kToday}, {a, kToday}});
     TTowary* w = openWindow(dm);
-    w->ComboBoxWybierzOkres->setCurrentIndex(1);
+    jadl::test::child<QComboBox>(w, "ComboBoxWybierzOkres")->setCurrentIndex(1);
     Table& t = *dm.TableTowary;
     t.first();
     t.edit();
@@ -589,7 +597,7 @@ void TowaryTest::recomputeCurrentLine()
     t.fieldByName(QStringLiteral("UpustProc")).setFloat(0.5);
     t.fieldByName(QStringLiteral("CenaReferencyjna")).setFloat(20.0);
     t.post();
-    w->BitBtnPrzeliczPowtornie->click();
+    jadl::test::child<QPushButton>(w, "BitBtnPrzeliczPowtornie")->click();
     QVERIFY(t.fieldByName(QStringLiteral("CenaBrutto")).asFloat() == 10.005 * (1.0 + 0.23));
     QCOMPARE(t.fieldByName(QStringLiteral("WartoscNetto")).asFloat(), 10.01);
     QCOMPARE(t.fieldByName(QStringLiteral("WartoscVat")).asFloat(), 2.3);
@@ -603,13 +611,16 @@ void TowaryTest::recomputeCurrentLine()
     t.fieldByName(QStringLiteral("CenaNetto")).setFloat(4.0);
     t.fieldByName(QStringLiteral("CenaReferencyjna")).setFloat(4.0);
     t.post();
-    QCOMPARE(w->DBEditCenaReferencyjna->palette().color(QPalette::Text), QColor(Qt::black));
+    QCOMPARE(jadl::test::child<jadl::DBEdit>(w, "DBEditCenaReferencyjna")->palette().color(QPalette::Text),
+             QColor(Qt::black));
     t.edit();
     t.fieldByName(QStringLiteral("CenaReferencyjna")).setFloat(3.0);
     t.post();
-    QCOMPARE(w->DBEditCenaReferencyjna->palette().color(QPalette::Text), QColor(Qt::red));
+    QCOMPARE(jadl::test::child<jadl::DBEdit>(w, "DBEditCenaReferencyjna")->palette().color(QPalette::Text),
+             QColor(Qt::red));
     t.first();
-    QCOMPARE(w->DBEditCenaReferencyjna->palette().color(QPalette::Text), QColor(0, 128, 0));
+    QCOMPARE(jadl::test::child<jadl::DBEdit>(w, "DBEditCenaReferencyjna")->palette().color(QPalette::Text),
+             QColor(0, 128, 0));
 }
 
 void TowaryTest::sumOfSelectedGood()
@@ -638,14 +649,15 @@ void TowaryTest::sumOfSelectedGood()
         }
     }
     TTowary* w = openWindow(dm);
-    w->ComboBoxWybierzOkres->setCurrentIndex(1);
+    jadl::test::child<QComboBox>(w, "ComboBoxWybierzOkres")->setCurrentIndex(1);
     Table& t = *dm.TableTowary;
     t.setRecNo(2);
-    w->SumujZaznaczonyTowar->click();
-    QCOMPARE(w->StringGrid1->item(0, 1)->text(), QStringLiteral("Nazwa skrócona(symbol)"));
+    jadl::test::child<QPushButton>(w, "SumujZaznaczonyTowar")->click();
+    QCOMPARE(jadl::test::child<QTableWidget>(w, "StringGrid1")->item(0, 1)->text(),
+             QStringLiteral("Nazwa skrócona(symbol)"));
     QStringList row;
     for (int c = 0; c < 6; ++c)
-        row << w->StringGrid1->item(1, c)->text();
+        row << jadl::test::child<QTableWidget>(w, "StringGrid1")->item(1, c)->text();
     QCOMPARE(row,
              (QStringList{QStringLiteral("5"), QStringLiteral("MLEKO"), QStringLiteral("3"),
                           jadl::formatGeneral(1.1 + 2.2), QStringLiteral("0,6"), QStringLiteral("3,9")}));
@@ -654,10 +666,10 @@ void TowaryTest::sumOfSelectedGood()
     // A line without a basic good: an error, and the grid keeps its values.
     t.setRecNo(3);
     QVERIFY(t.fieldByName(QStringLiteral("NumerPodstawowy")).isNull());
-    w->SumujZaznaczonyTowar->click();
+    jadl::test::child<QPushButton>(w, "SumujZaznaczonyTowar")->click();
     QCOMPARE(program.messages().log().size(), 1);
     QCOMPARE(program.messages().log().first().kind, jadl::platform::MessageKind::Error);
-    QCOMPARE(w->StringGrid1->item(1, 0)->text(), QStringLiteral("5"));
+    QCOMPARE(jadl::test::child<QTableWidget>(w, "StringGrid1")->item(1, 0)->text(), QStringLiteral("5"));
 }
 
 // ---- orders, search, closing
@@ -673,7 +685,7 @@ void TowaryTest::titleClickOrdersAndSearch()
                                   {a, kToday, 2, 2, 2, QStringLiteral("WODA")},
                                   {a, kToday, 3, 3, 3, QStringLiteral("CHLEB")}});
     TTowary* w = openWindow(dm);
-    w->ComboBoxWybierzOkres->setCurrentIndex(1);
+    jadl::test::child<QComboBox>(w, "ComboBoxWybierzOkres")->setCurrentIndex(1);
     Table& t = *dm.TableTowary;
     auto symbols = [&t] {
         QStringList out;
@@ -689,21 +701,21 @@ void TowaryTest::titleClickOrdersAndSearch()
     QCOMPARE(t.indexName(), QStringLiteral("NumerDostawcyInd"));
     QCOMPARE(symbols(), (QStringList{QStringLiteral("WODA"), QStringLiteral("CHLEB")}));
 
-    w->RadioGroupDlaDostawcow->buttons()->button(1)->click();
+    jadl::test::child<jadl::RadioGroup>(w, "RadioGroupDlaDostawcow")->buttons()->button(1)->click();
     QCOMPARE(symbols(), (QStringList{QStringLiteral("CHLEB"), QStringLiteral("SER"), QStringLiteral("WODA")}));
     w->DBGrid1TitleClick(QStringLiteral("Nr"));
     QCOMPARE(t.masterSource(), nullptr);
     QCOMPARE(symbols(), (QStringList{QStringLiteral("WODA"), QStringLiteral("CHLEB"), QStringLiteral("SER")}));
 
     // Search: a prefix of the symbol, case-sensitive; no match keeps the supplier.
-    w->RadioGroupDlaDostawcow->buttons()->button(0)->click();
-    w->EditSzukajDostawcyTowarow->setText(QStringLiteral("BE"));
-    w->BitBtnSzukaj->click();
+    jadl::test::child<jadl::RadioGroup>(w, "RadioGroupDlaDostawcow")->buttons()->button(0)->click();
+    jadl::test::child<QLineEdit>(w, "EditSzukajDostawcyTowarow")->setText(QStringLiteral("BE"));
+    jadl::test::child<QPushButton>(w, "BitBtnSzukaj")->click();
     QCOMPARE(dm.TableDostawcy->fieldByName(QStringLiteral("Numer")).asInteger(), b);
     QCOMPARE(symbols(), (QStringList{QStringLiteral("SER")}));
-    QCOMPARE(w->EditSumaNetto->text(), QStringLiteral("1,00"));
-    w->EditSzukajDostawcyTowarow->setText(QStringLiteral("alfa"));
-    w->BitBtnSzukaj->click();
+    QCOMPARE(jadl::test::child<QLineEdit>(w, "EditSumaNetto")->text(), QStringLiteral("1,00"));
+    jadl::test::child<QLineEdit>(w, "EditSzukajDostawcyTowarow")->setText(QStringLiteral("alfa"));
+    jadl::test::child<QPushButton>(w, "BitBtnSzukaj")->click();
     QCOMPARE(dm.TableDostawcy->fieldByName(QStringLiteral("Numer")).asInteger(), b);
 }
 
@@ -712,9 +724,9 @@ void TowaryTest::closeButtonClosesTables()
     ProgramFixture program(kToday);
     TModulDanych1& dm = *forms().ModulDanych1;
     TTowary* w = openWindow(dm);
-    w->ComboBoxWybierzOkres->setCurrentIndex(0);
+    jadl::test::child<QComboBox>(w, "ComboBoxWybierzOkres")->setCurrentIndex(0);
     QVERIFY(w->isVisible());
-    w->BitBtnZamknij->click();
+    jadl::test::child<QPushButton>(w, "BitBtnZamknij")->click();
     QVERIFY(!w->isVisible());
     for (Table* t : {dm.TableDostawcy, dm.TableTowary, dm.TableGrupyTowarow, dm.TableWlasciciel, dm.TableParametry})
         QVERIFY2(!t->active(), qPrintable(t->objectName()));
@@ -728,12 +740,12 @@ void TowaryTest::wheelMovesOneLine()
     const int a = jadl::test::addSupplier(dm, QStringLiteral("A"), QStringLiteral("A"));
     jadl::test::addPurchaseLines(program.dataDir(), {{a, kToday}, {a, kToday}, {a, kToday}});
     TTowary* w = openWindow(dm);
-    w->ComboBoxWybierzOkres->setCurrentIndex(1);
+    jadl::test::child<QComboBox>(w, "ComboBoxWybierzOkres")->setCurrentIndex(1);
     Table& t = *dm.TableTowary;
     t.first();
-    w->DBGrid1->setFocus();
+    jadl::test::child<jadl::DBGrid>(w, "DBGrid1")->setFocus();
     auto wheel = [w](int deltaY) {
-        QWidget* port = w->DBGrid1->viewport();
+        QWidget* port = jadl::test::child<jadl::DBGrid>(w, "DBGrid1")->viewport();
         const QPointF pos(5, 5);
         QWheelEvent e(pos, port->mapToGlobal(pos), QPoint(), QPoint(0, deltaY), Qt::NoButton, Qt::NoModifier,
                       Qt::NoScrollPhase, false);
@@ -755,7 +767,7 @@ void TowaryTest::vatFollowsTheDesignation()
     const int a = jadl::test::addSupplier(dm, QStringLiteral("A"), QStringLiteral("A"));
     jadl::test::addPurchaseLines(program.dataDir(), {{a, kToday, 100.0, 5.0, 105.0}});
     TTowary* w = openWindow(dm);
-    w->ComboBoxWybierzOkres->setCurrentIndex(1);
+    jadl::test::child<QComboBox>(w, "ComboBoxWybierzOkres")->setCurrentIndex(1);
     Table& t = *dm.TableTowary;
     t.first();
     t.edit();
@@ -767,13 +779,13 @@ void TowaryTest::vatFollowsTheDesignation()
     QCOMPARE(t.fieldByName(QStringLiteral("Vat")).asFloat(), 0.05);
     // The user corrects the designation in the window's combo box and recomputes.
     const auto pick = [w](const QString& text) {
-        const int i = w->DBComboBoxVatTyp->findText(text);
-        w->DBComboBoxVatTyp->setCurrentIndex(i);
-        Q_EMIT w->DBComboBoxVatTyp->activated(i);
+        const int i = jadl::test::child<jadl::DBComboBox>(w, "DBComboBoxVatTyp")->findText(text);
+        jadl::test::child<jadl::DBComboBox>(w, "DBComboBoxVatTyp")->setCurrentIndex(i);
+        Q_EMIT jadl::test::child<jadl::DBComboBox>(w, "DBComboBoxVatTyp")->activated(i);
     };
     pick(QStringLiteral("8"));
     QCOMPARE(t.fieldByName(QStringLiteral("Vat")).asFloat(), 0.08);
-    w->BitBtnPrzeliczPowtornie->click();
+    jadl::test::child<QPushButton>(w, "BitBtnPrzeliczPowtornie")->click();
     QCOMPARE(t.fieldByName(QStringLiteral("WartoscVat")).asFloat(), 8.0);
     QCOMPARE(t.fieldByName(QStringLiteral("WartoscBrutto")).asFloat(), 108.0);
     // A designation that is not a number carries no VAT.
@@ -788,16 +800,16 @@ void TowaryTest::samePeriodPickedAgainRereads()
     const int a = jadl::test::addSupplier(dm, QStringLiteral("A"), QStringLiteral("A"));
     jadl::test::addPurchaseLines(program.dataDir(), {{a, kToday}});
     TTowary* w = openWindow(dm);
-    w->RadioGroupDlaDostawcow->buttons()->button(1)->click();
-    w->ComboBoxWybierzOkres->setCurrentIndex(1);
-    QCOMPARE(w->LabelLiczbaRekorow->text(), QStringLiteral("Liczba zapisów: 1"));
-    QCOMPARE(w->EditSumaNetto->text(), QStringLiteral("1,00"));
+    jadl::test::child<jadl::RadioGroup>(w, "RadioGroupDlaDostawcow")->buttons()->button(1)->click();
+    jadl::test::child<QComboBox>(w, "ComboBoxWybierzOkres")->setCurrentIndex(1);
+    QCOMPARE(jadl::test::child<QLabel>(w, "LabelLiczbaRekorow")->text(), QStringLiteral("Liczba zapisów: 1"));
+    QCOMPARE(jadl::test::child<QLineEdit>(w, "EditSumaNetto")->text(), QStringLiteral("1,00"));
     // Another workstation or window records a line meanwhile; the same pick from the list re-reads.
     jadl::test::addPurchaseLines(program.dataDir(), {{a, kToday, 2.5, 0.5, 3.0}});
     QCoreApplication::processEvents();
-    Q_EMIT w->ComboBoxWybierzOkres->activated(1);
-    QCOMPARE(w->LabelLiczbaRekorow->text(), QStringLiteral("Liczba zapisów: 2"));
-    QCOMPARE(w->EditSumaNetto->text(), QStringLiteral("3,50"));
+    Q_EMIT jadl::test::child<QComboBox>(w, "ComboBoxWybierzOkres")->activated(1);
+    QCOMPARE(jadl::test::child<QLabel>(w, "LabelLiczbaRekorow")->text(), QStringLiteral("Liczba zapisów: 2"));
+    QCOMPARE(jadl::test::child<QLineEdit>(w, "EditSumaNetto")->text(), QStringLiteral("3,50"));
 }
 
 void TowaryTest::typedDateIsTakenWhenComplete()
@@ -808,23 +820,23 @@ void TowaryTest::typedDateIsTakenWhenComplete()
     jadl::test::addPurchaseLines(program.dataDir(), {{a, QDate(2026, 3, 5)}, {a, QDate(2026, 3, 20)}});
     TTowary* w = openWindow(dm);
     QVERIFY(QTest::qWaitForWindowActive(w));
-    w->DateTimePickerDataPocz->setDate(QDate(2026, 3, 1));
-    w->DateTimePickerDataKon->setDate(QDate(2026, 3, 31));
-    w->ComboBoxWybierzOkres->setCurrentIndex(10);
-    QCOMPARE(w->LabelLiczbaRekorow->text(), QStringLiteral("Liczba zapisów: 2"));
+    jadl::test::child<jadl::DatePicker>(w, "DateTimePickerDataPocz")->setDate(QDate(2026, 3, 1));
+    jadl::test::child<jadl::DatePicker>(w, "DateTimePickerDataKon")->setDate(QDate(2026, 3, 31));
+    jadl::test::child<QComboBox>(w, "ComboBoxWybierzOkres")->setCurrentIndex(10);
+    QCOMPARE(jadl::test::child<QLabel>(w, "LabelLiczbaRekorow")->text(), QStringLiteral("Liczba zapisów: 2"));
     // Typing the day of the start date: nothing is re-read at each keystroke...
-    QDateEdit* start = w->DateTimePickerDataPocz;
+    QDateEdit* start = jadl::test::child<jadl::DatePicker>(w, "DateTimePickerDataPocz");
     start->setFocus();
     start->setSelectedSection(QDateTimeEdit::DaySection);
     QTest::keyClicks(start, QStringLiteral("1"));
     QTest::keyClicks(start, QStringLiteral("0"));
     QCOMPARE(start->date(), QDate(2026, 3, 10));
-    QCOMPARE(w->LabelLiczbaRekorow->text(), QStringLiteral("Liczba zapisów: 2"));
+    QCOMPARE(jadl::test::child<QLabel>(w, "LabelLiczbaRekorow")->text(), QStringLiteral("Liczba zapisów: 2"));
     QCOMPARE(jadl::shared().periodStart, QDate(2026, 3, 1));
     // ...but once the date is complete and confirmed.
     QTest::keyClick(start, Qt::Key_Return);
     QCOMPARE(jadl::shared().periodStart, QDate(2026, 3, 10));
-    QCOMPARE(w->LabelLiczbaRekorow->text(), QStringLiteral("Liczba zapisów: 1"));
+    QCOMPARE(jadl::test::child<QLabel>(w, "LabelLiczbaRekorow")->text(), QStringLiteral("Liczba zapisów: 1"));
 }
 
 void TowaryTest::invoiceColumnReadsTakNie()
@@ -834,7 +846,7 @@ void TowaryTest::invoiceColumnReadsTakNie()
     const int a = jadl::test::addSupplier(dm, QStringLiteral("A"), QStringLiteral("A"));
     jadl::test::addPurchaseLines(program.dataDir(), {{a, kToday}, {a, kToday}});
     TTowary* w = openWindow(dm);
-    w->ComboBoxWybierzOkres->setCurrentIndex(1);
+    jadl::test::child<QComboBox>(w, "ComboBoxWybierzOkres")->setCurrentIndex(1);
     Table& t = *dm.TableTowary;
     t.first();
     for (bool invoice : {true, false}) {
@@ -844,13 +856,14 @@ void TowaryTest::invoiceColumnReadsTakNie()
         t.next();
     }
     int column = -1;
-    for (int c = 0; c < w->DBGrid1->model()->columnCount(); ++c)
-        if (w->DBGrid1->model()->headerData(c, Qt::Horizontal).toString() == QLatin1String("Faktura"))
+    for (int c = 0; c < jadl::test::child<jadl::DBGrid>(w, "DBGrid1")->model()->columnCount(); ++c)
+        if (jadl::test::child<jadl::DBGrid>(w, "DBGrid1")->model()->headerData(c, Qt::Horizontal).toString() ==
+            QLatin1String("Faktura"))
             column = c;
     QVERIFY(column >= 0);
     QStringList shownTexts;
     for (int r = 0; r < 2; ++r)
-        shownTexts << w->DBGrid1->model()->index(r, column).data().toString();
+        shownTexts << jadl::test::child<jadl::DBGrid>(w, "DBGrid1")->model()->index(r, column).data().toString();
     std::sort(shownTexts.begin(), shownTexts.end());
     QCOMPARE(shownTexts, (QStringList{QStringLiteral("Nie"), QStringLiteral("Tak")}));
 }

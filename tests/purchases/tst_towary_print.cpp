@@ -11,6 +11,7 @@
 #include "store/Table.h"
 #include "support/core/TestServer.h"
 #include "support/core/TestSupport.h"
+#include "support/gui/GuiSupport.h"
 #include "support/gui/ProgramFixture.h"
 #include "support/gui/SeedData.h"
 #include "support/gui/WindowOpening.h"
@@ -129,18 +130,18 @@ void TowaryPrintTest::copyTableHoldsTheVisibleLines()
               {a, QDate(2026, 1, 5), 50.0, QStringLiteral("0"), false},
               {b, kToday, 60.0, QStringLiteral("0"), false}});
     TTowary* w = openWindow(dm);
-    QVERIFY(w->TworzTablice->isEnabled());
-    w->TworzTablice->click();
+    QVERIFY(jadl::test::child<QPushButton>(w, "TworzTablice")->isEnabled());
+    jadl::test::child<QPushButton>(w, "TworzTablice")->click();
     QCOMPARE(program.messages().texts(), QStringList{QStringLiteral("Tablica została utworzona")});
-    QVERIFY(!w->TworzTablice->isEnabled());
+    QVERIFY(!jadl::test::child<QPushButton>(w, "TworzTablice")->isEnabled());
     QVERIFY(par1(program.dataDir()));
     QVERIFY(readCopyTable(program.dataDir()).isEmpty());
 
-    w->ComboBoxWybierzOkres->setCurrentIndex(1);
+    jadl::test::child<QComboBox>(w, "ComboBoxWybierzOkres")->setCurrentIndex(1);
     QCOMPARE(dm.TableTowary->recordCount(), 4);
-    w->Kopiuj->click();
-    QVERIFY(w->KopiowanieRekordow->isVisible());
-    QCOMPARE(w->KopiowanieRekordow->text(), QStringLiteral("Skopiowałem 4 rekordów"));
+    jadl::test::child<QPushButton>(w, "Kopiuj")->click();
+    QVERIFY(jadl::test::child<QPushButton>(w, "KopiowanieRekordow")->isVisible());
+    QCOMPARE(jadl::test::child<QPushButton>(w, "KopiowanieRekordow")->text(), QStringLiteral("Skopiowałem 4 rekordów"));
     const QList<QStringList> rows = readCopyTable(program.dataDir());
     QCOMPARE(rows.size(), 4);
     const QString day = QDate(kToday).toString(Qt::ISODate);
@@ -154,17 +155,17 @@ void TowaryPrintTest::copyTableHoldsTheVisibleLines()
     QCOMPARE(rows[0][6], QStringLiteral("23"));
 
     // A second copy replaces the first; a period change hides the banner.
-    w->RadioGroupDlaDostawcow->buttons()->button(1)->click();
-    QVERIFY(!w->KopiowanieRekordow->isVisible());
-    w->Kopiuj->click();
-    QCOMPARE(w->KopiowanieRekordow->text(), QStringLiteral("Skopiowałem 5 rekordów"));
+    jadl::test::child<jadl::RadioGroup>(w, "RadioGroupDlaDostawcow")->buttons()->button(1)->click();
+    QVERIFY(!jadl::test::child<QPushButton>(w, "KopiowanieRekordow")->isVisible());
+    jadl::test::child<QPushButton>(w, "Kopiuj")->click();
+    QCOMPARE(jadl::test::child<QPushButton>(w, "KopiowanieRekordow")->text(), QStringLiteral("Skopiowałem 5 rekordów"));
     QCOMPARE(readCopyTable(program.dataDir()).size(), 5);
 
     // No visible line: the copy is emptied and says so.
-    w->ComboBoxWybierzOkres->setCurrentIndex(2);
+    jadl::test::child<QComboBox>(w, "ComboBoxWybierzOkres")->setCurrentIndex(2);
     QCOMPARE(dm.TableTowary->recordCount(), 0);
-    w->Kopiuj->click();
-    QCOMPARE(w->KopiowanieRekordow->text(), QStringLiteral("Skopiowałem 0 rekordów"));
+    jadl::test::child<QPushButton>(w, "Kopiuj")->click();
+    QCOMPARE(jadl::test::child<QPushButton>(w, "KopiowanieRekordow")->text(), QStringLiteral("Skopiowałem 0 rekordów"));
     QVERIFY(readCopyTable(program.dataDir()).isEmpty());
     QCOMPARE(program.messages().log().size(), 1);
 }
@@ -177,10 +178,10 @@ void TowaryPrintTest::copyRefusedWithoutTable()
     addLines(program.dataDir(), {{a, kToday, 10.0, {}}});
     TTowary* w = openWindow(dm);
     QVERIFY(!par1(program.dataDir()));
-    w->Kopiuj->click();
+    jadl::test::child<QPushButton>(w, "Kopiuj")->click();
     QCOMPARE(program.messages().texts(), QStringList{QStringLiteral("Brak Tablicy Raportów")});
     QVERIFY(!QFileInfo::exists(QDir(program.dataDir()).filePath(QStringLiteral("TowaryRaport.db"))));
-    QVERIFY(!w->KopiowanieRekordow->isVisible());
+    QVERIFY(!jadl::test::child<QPushButton>(w, "KopiowanieRekordow")->isVisible());
 }
 
 void TowaryPrintTest::printingAnEmptyViewSaysSo()
@@ -190,8 +191,8 @@ void TowaryPrintTest::printingAnEmptyViewSaysSo()
     jadl::test::addSupplier(dm, QStringLiteral("A"), QStringLiteral("A"));
     TTowary* w = openWindow(dm);
     QCOMPARE(dm.TableTowary->recordCount(), 0);
-    w->BitBtnDrukuj2->click();
-    w->BitBtnDrukuj1->click();
+    jadl::test::child<QPushButton>(w, "BitBtnDrukuj2")->click();
+    jadl::test::child<QPushButton>(w, "BitBtnDrukuj1")->click();
     QCOMPARE(program.messages().texts(),
              (QStringList{QStringLiteral("Brak pozycji do wydruku"), QStringLiteral("Brak pozycji do wydruku")}));
 }
@@ -203,9 +204,9 @@ void TowaryPrintTest::creatingTheTableFails()
     // Something that is no table file stands in the copy table's place.
     QVERIFY(QDir(program.dataDir()).mkdir(QStringLiteral("TowaryRaport.db")));
     TTowary* w = openWindow(dm);
-    w->TworzTablice->click();
+    jadl::test::child<QPushButton>(w, "TworzTablice")->click();
     QCOMPARE(program.messages().texts(), QStringList{QStringLiteral("Błąd tworzenia tablicy ")});
-    QVERIFY(w->TworzTablice->isEnabled());
+    QVERIFY(jadl::test::child<QPushButton>(w, "TworzTablice")->isEnabled());
     QVERIFY(!par1(program.dataDir()));
 }
 
@@ -221,8 +222,8 @@ void TowaryPrintTest::valueReportListsSuppliersWithPurchases()
         lines.append({i % 2 ? a : c, QDate(2026, 11, 1 + i % 30), 1.0 + i / 7.0, {}});
     addLines(program.dataDir(), lines);
     TTowary* w = openWindow(dm);
-    w->ComboBoxWybierzOkres->setCurrentIndex(4);
-    w->RadioGroupDlaDostawcow->buttons()->button(1)->click();
+    jadl::test::child<QComboBox>(w, "ComboBoxWybierzOkres")->setCurrentIndex(4);
+    jadl::test::child<jadl::RadioGroup>(w, "RadioGroupDlaDostawcow")->buttons()->button(1)->click();
 
     int shownDuringPreview = -1;
     bool flagDuringPreview = false;
@@ -232,7 +233,7 @@ void TowaryPrintTest::valueReportListsSuppliersWithPurchases()
         flagDuringPreview = jadl::shared().supplierReportFlag;
         caption = forms().WartoscKupionychTowarowDruk->QRLabelOkres->caption();
     });
-    w->BitBtnDrukuj->click();
+    jadl::test::child<QPushButton>(w, "BitBtnDrukuj")->click();
     QCOMPARE(shownDuringPreview, 2);
     QVERIFY(flagDuringPreview);
     QVERIFY(!caption.isEmpty());
@@ -291,14 +292,14 @@ void TowaryPrintTest::purchasedGoodsReportPreparation()
     const int a = jadl::test::addSupplier(dm, QStringLiteral("A"), QStringLiteral("A"));
     addLines(program.dataDir(), {{a, kToday, 10.0, {}}, {a, kToday, 12.0, {}}});
     TTowary* w = openWindow(dm);
-    w->ComboBoxWybierzOkres->setCurrentIndex(11);
-    w->RadioGroupDlaDostawcow->buttons()->button(mode)->click();
-    w->RadioGroupCzcionka->buttons()->button(font)->click();
+    jadl::test::child<QComboBox>(w, "ComboBoxWybierzOkres")->setCurrentIndex(11);
+    jadl::test::child<jadl::RadioGroup>(w, "RadioGroupDlaDostawcow")->buttons()->button(mode)->click();
+    jadl::test::child<jadl::RadioGroup>(w, "RadioGroupCzcionka")->buttons()->button(font)->click();
 
     TZakupioneTowaryDruk* r = forms().ZakupioneTowaryDruk;
     int pages = -1;
     jadl::test::whenModalShown([&](QWidget*) { pages = int(r->layoutPages().pages.size()); });
-    w->BitBtnDrukuj2->click();
+    jadl::test::child<QPushButton>(w, "BitBtnDrukuj2")->click();
     QCOMPARE(pages, 1);
     QCOMPARE(r->QRLabelDostawcaInd->enabled(), mode == 0);
     QCOMPARE(r->QRDBTextDostawcaInd->enabled(), mode == 0);
@@ -312,7 +313,7 @@ void TowaryPrintTest::purchasedGoodsReportPreparation()
 
     TZakupioneTowaryDruk1* r1 = forms().ZakupioneTowaryDruk1;
     jadl::test::whenModalShown([](QWidget*) {});
-    w->BitBtnDrukuj1->click();
+    jadl::test::child<QPushButton>(w, "BitBtnDrukuj1")->click();
     QCOMPARE(r1->QRBand2->font().name, fontName);
     QCOMPARE(r1->QRBand2->font().pointSize, pointSize);
     QVERIFY(program.messages().log().isEmpty());

@@ -6,6 +6,7 @@
 #include "store/Modul_Danych1.h"
 #include "store/Table.h"
 #include "support/core/TestServer.h"
+#include "support/gui/GuiSupport.h"
 #include "support/gui/ProgramFixture.h"
 #include "support/gui/SeedData.h"
 
@@ -137,12 +138,12 @@ TUsuwaniePrzypisanychTowarow* openWindow()
     if (!t->active())
         t->open();
     TUsuwaniePrzypisanychTowarow* w = forms().UsuwaniePrzypisanychTowarow;
-    w->RadioGroupUsunTowary->setItemIndex(jadl::removal::OlderThanTwoMonths);
-    w->LabelWybranyRok->hide();
-    w->SpinEditWybranyRok->hide();
-    w->EditIloscRekordow->setText(QString::number(t->recordCount()));
-    w->UsuwamTowary->hide();
-    w->LabelIleUsunalem->hide();
+    jadl::test::child<jadl::RadioGroup>(w, "RadioGroupUsunTowary")->setItemIndex(jadl::removal::OlderThanTwoMonths);
+    jadl::test::child<QLabel>(w, "LabelWybranyRok")->hide();
+    jadl::test::child<jadl::SpinEdit>(w, "SpinEditWybranyRok")->hide();
+    jadl::test::child<QLineEdit>(w, "EditIloscRekordow")->setText(QString::number(t->recordCount()));
+    jadl::test::child<QPushButton>(w, "UsuwamTowary")->hide();
+    jadl::test::child<QLabel>(w, "LabelIleUsunalem")->hide();
     w->show();
     return w;
 }
@@ -281,13 +282,13 @@ void RemovalTest::removesByChoice()
     ProgramFixture program;
     writeLines(program.dataDir(), kAroundTheCutOff);
     TUsuwaniePrzypisanychTowarow* w = openWindow();
-    QCOMPARE(w->EditIloscRekordow->text(), QStringLiteral("8"));
-    w->RadioGroupUsunTowary->setItemIndex(choice);
-    w->SpinEditWybranyRok->setValue(year);
+    QCOMPARE(jadl::test::child<QLineEdit>(w, "EditIloscRekordow")->text(), QStringLiteral("8"));
+    jadl::test::child<jadl::RadioGroup>(w, "RadioGroupUsunTowary")->setItemIndex(choice);
+    jadl::test::child<jadl::SpinEdit>(w, "SpinEditWybranyRok")->setValue(year);
 
-    const auto watch = watchBanner(w->UsuwamTowary);
+    const auto watch = watchBanner(jadl::test::child<QPushButton>(w, "UsuwamTowary"));
     program.messages().answerNext(true);
-    w->Usuwanie->click();
+    jadl::test::child<QPushButton>(w, "Usuwanie")->click();
 
     const auto& log = program.messages().log();
     QCOMPARE(log.size(), 1);
@@ -304,19 +305,19 @@ void RemovalTest::removesByChoice()
     QCOMPARE(days, kept);
     const int removed = int(kAroundTheCutOff.size() - kept.size());
     QCOMPARE(w->ileUsunieto(), removed);
-    QCOMPARE(w->LabelIleUsunalem->text(),
+    QCOMPARE(jadl::test::child<QLabel>(w, "LabelIleUsunalem")->text(),
              QStringLiteral("Usunąłem następująca ilość zapisów przypisanych towarów : %1").arg(removed));
-    QVERIFY(w->LabelIleUsunalem->isVisible());
-    QCOMPARE(w->EditIloscRekordow->text(), QString::number(kept.size()));
-    QVERIFY(!w->UsuwamTowary->isVisible());
-    QVERIFY(!w->Anuluj->isVisible());
-    QVERIFY(w->Zamknij->isVisible());
+    QVERIFY(jadl::test::child<QLabel>(w, "LabelIleUsunalem")->isVisible());
+    QCOMPARE(jadl::test::child<QLineEdit>(w, "EditIloscRekordow")->text(), QString::number(kept.size()));
+    QVERIFY(!jadl::test::child<QPushButton>(w, "UsuwamTowary")->isVisible());
+    QVERIFY(!jadl::test::child<QPushButton>(w, "Anuluj")->isVisible());
+    QVERIFY(jadl::test::child<QPushButton>(w, "Zamknij")->isVisible());
     // Packed and open again for everybody.
     Table* t = forms().ModulDanych1->TableTowary;
     QVERIFY(t->active());
     QVERIFY(!t->exclusive());
     QCOMPARE(t->recordCount(), int(kept.size()));
-    w->Zamknij->click();
+    jadl::test::child<QPushButton>(w, "Zamknij")->click();
     QVERIFY(!t->active());
 }
 
@@ -334,7 +335,7 @@ void RemovalTest::keepsRemainingLinesIntactAndShrinksTheFile()
 
     TUsuwaniePrzypisanychTowarow* w = openWindow();
     program.messages().answerNext(true);
-    w->Usuwanie->click();
+    jadl::test::child<QPushButton>(w, "Usuwanie")->click();
     QCOMPARE(program.messages().log().size(), 1);
 
     QMap<int, QVariantMap> expected;
@@ -348,11 +349,11 @@ void RemovalTest::keepsRemainingLinesIntactAndShrinksTheFile()
     for (auto it = expected.cbegin(); it != expected.cend(); ++it)
         QCOMPARE(after.value(it.key()), it.value());
     QCOMPARE(w->ileUsunieto(), 3000 - int(expected.size()));
-    QCOMPARE(w->EditIloscRekordow->text(), QString::number(expected.size()));
+    QCOMPARE(jadl::test::child<QLineEdit>(w, "EditIloscRekordow")->text(), QString::number(expected.size()));
     if (!jadl::test::onServer()) // a server's VACUUM keeps its files' size
         QVERIFY2(fileSize(program.dataDir()) < sizeBefore / 3,
                  qPrintable(QStringLiteral("%1 -> %2").arg(sizeBefore).arg(fileSize(program.dataDir()))));
-    w->Zamknij->click();
+    jadl::test::child<QPushButton>(w, "Zamknij")->click();
 }
 
 void RemovalTest::fromTheMainWindowsMenu()
@@ -370,16 +371,16 @@ void RemovalTest::fromTheMainWindowsMenu()
         if (!w)
             return;
         seen.shown = true;
-        seen.year = w->LabelAktualnyRok->text();
-        seen.count = w->EditIloscRekordow->text();
-        w->RadioGroupUsunTowary->item(jadl::removal::AllPreviousYears)->click();
+        seen.year = jadl::test::child<QLabel>(w, "LabelAktualnyRok")->text();
+        seen.count = jadl::test::child<QLineEdit>(w, "EditIloscRekordow")->text();
+        jadl::test::child<jadl::RadioGroup>(w, "RadioGroupUsunTowary")->item(jadl::removal::AllPreviousYears)->click();
         program.messages().answerNext(true);
-        w->Usuwanie->click();
+        jadl::test::child<QPushButton>(w, "Usuwanie")->click();
         seen.tableOpen = forms().ModulDanych1->TableTowary->active();
-        seen.done = w->LabelIleUsunalem->text();
-        w->Zamknij->click();
+        seen.done = jadl::test::child<QLabel>(w, "LabelIleUsunalem")->text();
+        jadl::test::child<QPushButton>(w, "Zamknij")->click();
     });
-    forms().Meni->Usuwanietowarwzlatpoprzednich->trigger();
+    jadl::test::child<QAction>(forms().Meni, "Usuwanietowarwzlatpoprzednich")->trigger();
     QVERIFY(seen.shown);
     QCOMPARE(seen.year, QStringLiteral(" Aktualny rok 2026"));
     QCOMPARE(seen.count, QStringLiteral("8"));
@@ -404,12 +405,12 @@ void RemovalTest::onlyTheCurrentSuppliersLinesWithTheLink()
                 {b, QDate(2026, 11, 5)}});
     dm->TableDostawcy->locate(QStringLiteral("Numer"), a);
     TUsuwaniePrzypisanychTowarow* w = openWindow();
-    QCOMPARE(w->EditIloscRekordow->text(), QStringLiteral("3"));
+    QCOMPARE(jadl::test::child<QLineEdit>(w, "EditIloscRekordow")->text(), QStringLiteral("3"));
     program.messages().answerNext(true);
-    w->Usuwanie->click();
+    jadl::test::child<QPushButton>(w, "Usuwanie")->click();
 
     QCOMPARE(w->ileUsunieto(), 2);
-    QCOMPARE(w->EditIloscRekordow->text(), QStringLiteral("1"));
+    QCOMPARE(jadl::test::child<QLineEdit>(w, "EditIloscRekordow")->text(), QStringLiteral("1"));
     QMap<int, int> perSupplier;
     for (const QVariantMap& v : storedLines(program.dataDir()))
         ++perSupplier[v.value(QStringLiteral("NumerDostawcy")).toInt()];
@@ -417,7 +418,7 @@ void RemovalTest::onlyTheCurrentSuppliersLinesWithTheLink()
     QCOMPARE(perSupplier.value(b), 2);
     // Still linked to the supplier after the pack.
     QCOMPARE(dm->TableTowary->recordCount(), 1);
-    w->Zamknij->click();
+    jadl::test::child<QPushButton>(w, "Zamknij")->click();
 }
 
 void RemovalTest::answeringNoClosesWindowAndTable()
@@ -426,7 +427,7 @@ void RemovalTest::answeringNoClosesWindowAndTable()
     writeLines(program.dataDir(), kAroundTheCutOff);
     TUsuwaniePrzypisanychTowarow* w = openWindow();
     program.messages().answerNext(false);
-    w->Usuwanie->click();
+    jadl::test::child<QPushButton>(w, "Usuwanie")->click();
     QCOMPARE(program.messages().texts(),
              QStringList{QStringLiteral("USUWAMY PRZYPISANE TOWARY STARSZE NIŻ 2 MIESIĄCE")});
     QVERIFY(!w->isVisible());
@@ -452,20 +453,20 @@ void RemovalTest::packsEvenWhenNothingIsRemoved()
     const QMap<int, QVariantMap> before = storedLines(program.dataDir());
     const qint64 sizeBefore = fileSize(program.dataDir());
     TUsuwaniePrzypisanychTowarow* w = openWindow();
-    w->RadioGroupUsunTowary->setItemIndex(choice);
-    QCOMPARE(w->RadioGroupUsunTowary->itemIndex(), choice);
-    w->SpinEditWybranyRok->setValue(2026);
+    jadl::test::child<jadl::RadioGroup>(w, "RadioGroupUsunTowary")->setItemIndex(choice);
+    QCOMPARE(jadl::test::child<jadl::RadioGroup>(w, "RadioGroupUsunTowary")->itemIndex(), choice);
+    jadl::test::child<jadl::SpinEdit>(w, "SpinEditWybranyRok")->setValue(2026);
     program.messages().setDefaultAnswer(true);
-    w->Usuwanie->click();
+    jadl::test::child<QPushButton>(w, "Usuwanie")->click();
 
     QCOMPARE(program.messages().texts(), questions);
     QCOMPARE(w->ileUsunieto(), 0);
-    QCOMPARE(w->LabelIleUsunalem->text(),
+    QCOMPARE(jadl::test::child<QLabel>(w, "LabelIleUsunalem")->text(),
              QStringLiteral("Usunąłem następująca ilość zapisów przypisanych towarów : 0"));
-    QCOMPARE(w->EditIloscRekordow->text(), QStringLiteral("200"));
+    QCOMPARE(jadl::test::child<QLineEdit>(w, "EditIloscRekordow")->text(), QStringLiteral("200"));
     QCOMPARE(storedLines(program.dataDir()), before);
     QVERIFY(jadl::test::onServer() || fileSize(program.dataDir()) < sizeBefore / 3);
-    w->Zamknij->click();
+    jadl::test::child<QPushButton>(w, "Zamknij")->click();
 }
 
 void RemovalTest::packOnly()
@@ -477,32 +478,32 @@ void RemovalTest::packOnly()
     TUsuwaniePrzypisanychTowarow* w = openWindow();
 
     program.messages().answerNext(false);
-    w->PakowanieTablicy->click();
+    jadl::test::child<QPushButton>(w, "PakowanieTablicy")->click();
     QCOMPARE(fileSize(program.dataDir()), sizeBefore);
     QVERIFY(w->isVisible());
-    QVERIFY(w->Anuluj->isVisible());
-    QVERIFY(!w->UsuwamTowary->isVisible());
+    QVERIFY(jadl::test::child<QPushButton>(w, "Anuluj")->isVisible());
+    QVERIFY(!jadl::test::child<QPushButton>(w, "UsuwamTowary")->isVisible());
     QVERIFY(forms().ModulDanych1->TableTowary->active());
 
-    const auto watch = watchBanner(w->UsuwamTowary);
+    const auto watch = watchBanner(jadl::test::child<QPushButton>(w, "UsuwamTowary"));
     program.messages().answerNext(true);
-    w->PakowanieTablicy->click();
+    jadl::test::child<QPushButton>(w, "PakowanieTablicy")->click();
     QCOMPARE(program.messages().texts(),
              (QStringList{QStringLiteral("PAKUJEMY TABLICĘ"), QStringLiteral("PAKUJEMY TABLICĘ")}));
     QCOMPARE(program.messages().log().last().caption, QStringLiteral("WYBIERZ"));
     QCOMPARE(watch->text, std::optional<QString>(QStringLiteral("PROSZĘ CZEKAĆ PAKUJĘ TABELĘ Z OBROTAMI")));
     QVERIFY(jadl::test::onServer() || fileSize(program.dataDir()) < sizeBefore / 3);
     QCOMPARE(storedLines(program.dataDir()), before);
-    QVERIFY(!w->UsuwamTowary->isVisible());
-    QVERIFY(w->UsuwamTowary->text().isEmpty());
-    QVERIFY(!w->Anuluj->isVisible());
-    QVERIFY(w->Zamknij->isVisible());
-    QVERIFY(!w->LabelIleUsunalem->isVisible());
+    QVERIFY(!jadl::test::child<QPushButton>(w, "UsuwamTowary")->isVisible());
+    QVERIFY(jadl::test::child<QPushButton>(w, "UsuwamTowary")->text().isEmpty());
+    QVERIFY(!jadl::test::child<QPushButton>(w, "Anuluj")->isVisible());
+    QVERIFY(jadl::test::child<QPushButton>(w, "Zamknij")->isVisible());
+    QVERIFY(!jadl::test::child<QLabel>(w, "LabelIleUsunalem")->isVisible());
     Table* t = forms().ModulDanych1->TableTowary;
     QVERIFY(t->active());
     QVERIFY(!t->exclusive());
     QCOMPARE(t->recordCount(), 200);
-    w->Zamknij->click();
+    jadl::test::child<QPushButton>(w, "Zamknij")->click();
 }
 
 void RemovalTest::packRefusedWhileAnotherHoldsTheFile()
@@ -522,7 +523,7 @@ void RemovalTest::packRefusedWhileAnotherHoldsTheFile()
         other.setExclusive(true);
         other.open();
         program.messages().answerNext(true);
-        w->PakowanieTablicy->click();
+        jadl::test::child<QPushButton>(w, "PakowanieTablicy")->click();
     }
     const auto& log = program.messages().log();
     QCOMPARE(log.size(), 2);
@@ -541,11 +542,11 @@ void RemovalTest::packRefusedWhileAnotherHoldsTheFile()
     // Once the other user is gone the same window packs.
     t->open();
     program.messages().answerNext(true);
-    w->PakowanieTablicy->click();
+    jadl::test::child<QPushButton>(w, "PakowanieTablicy")->click();
     QCOMPARE(program.messages().log().size(), 3);
     QVERIFY(t->active());
     QCOMPARE(t->recordCount(), kAroundTheCutOff.size());
-    w->Zamknij->click();
+    jadl::test::child<QPushButton>(w, "Zamknij")->click();
 }
 
 void RemovalTest::cancelAndExitCloseTheTable_data()
@@ -575,16 +576,16 @@ void RemovalTest::cancelAndExitCloseTheTable()
         return;
     // After a removal the cancel button is gone, and so is its key.
     w = openWindow();
-    w->RadioGroupUsunTowary->setItemIndex(jadl::removal::ChosenYear);
-    w->SpinEditWybranyRok->setValue(2026);
+    jadl::test::child<jadl::RadioGroup>(w, "RadioGroupUsunTowary")->setItemIndex(jadl::removal::ChosenYear);
+    jadl::test::child<jadl::SpinEdit>(w, "SpinEditWybranyRok")->setValue(2026);
     program.messages().answerNext(true);
-    w->Usuwanie->click();
+    jadl::test::child<QPushButton>(w, "Usuwanie")->click();
     QCOMPARE(w->ileUsunieto(), 0);
     QCOMPARE(storedLines(program.dataDir()).size(), kAroundTheCutOff.size());
     QTest::keyClick(w, Qt::Key_Escape);
     QVERIFY(w->isVisible());
     QVERIFY(forms().ModulDanych1->TableTowary->active());
-    w->Zamknij->click();
+    jadl::test::child<QPushButton>(w, "Zamknij")->click();
     QVERIFY(!w->isVisible());
 }
 
@@ -592,17 +593,17 @@ void RemovalTest::chosenYearControlsFollowTheChoice()
 {
     ProgramFixture program;
     TUsuwaniePrzypisanychTowarow* w = openWindow();
-    QVERIFY(!w->SpinEditWybranyRok->isVisible());
-    w->RadioGroupUsunTowary->item(1)->click();
-    QCOMPARE(w->RadioGroupUsunTowary->itemIndex(), 1);
-    QVERIFY(w->SpinEditWybranyRok->isVisible());
-    QVERIFY(w->LabelWybranyRok->isVisible());
-    w->RadioGroupUsunTowary->item(0)->click();
-    QVERIFY(!w->SpinEditWybranyRok->isVisible());
-    QVERIFY(!w->LabelWybranyRok->isVisible());
-    w->RadioGroupUsunTowary->item(1)->click();
-    w->RadioGroupUsunTowary->item(2)->click();
-    QVERIFY(!w->SpinEditWybranyRok->isVisible());
+    QVERIFY(!jadl::test::child<jadl::SpinEdit>(w, "SpinEditWybranyRok")->isVisible());
+    jadl::test::child<jadl::RadioGroup>(w, "RadioGroupUsunTowary")->item(1)->click();
+    QCOMPARE(jadl::test::child<jadl::RadioGroup>(w, "RadioGroupUsunTowary")->itemIndex(), 1);
+    QVERIFY(jadl::test::child<jadl::SpinEdit>(w, "SpinEditWybranyRok")->isVisible());
+    QVERIFY(jadl::test::child<QLabel>(w, "LabelWybranyRok")->isVisible());
+    jadl::test::child<jadl::RadioGroup>(w, "RadioGroupUsunTowary")->item(0)->click();
+    QVERIFY(!jadl::test::child<jadl::SpinEdit>(w, "SpinEditWybranyRok")->isVisible());
+    QVERIFY(!jadl::test::child<QLabel>(w, "LabelWybranyRok")->isVisible());
+    jadl::test::child<jadl::RadioGroup>(w, "RadioGroupUsunTowary")->item(1)->click();
+    jadl::test::child<jadl::RadioGroup>(w, "RadioGroupUsunTowary")->item(2)->click();
+    QVERIFY(!jadl::test::child<jadl::SpinEdit>(w, "SpinEditWybranyRok")->isVisible());
     w->hide();
 }
 
@@ -613,7 +614,7 @@ void RemovalTest::texts()
     QCOMPARE(w->objectName(), QStringLiteral("UsuwaniePrzypisanychTowarow"));
     QCOMPARE(w->windowTitle(), QStringLiteral("USUWANIE PRZYPISANYCH TOWARÓW ZA LATA POPRZEDNIE"));
     QCOMPARE(
-        w->Memo1->toPlainText().split(QLatin1Char('\n')),
+        jadl::test::child<QPlainTextEdit>(w, "Memo1")->toPlainText().split(QLatin1Char('\n')),
         (QStringList{
             QStringLiteral(
                 "Usuwam przypisane towary starsze niz 2 miesiące(Zostawiam aktualny miesiąc i dwa poprzednie). "),
@@ -623,24 +624,28 @@ void RemovalTest::texts()
                            "jest pakowana. "),
             QStringLiteral("Tablicę można też pakować jeżeli usuwano wcześniej rekordy. "),
             QStringLiteral("(Pakowanie jest operacją zmniejszającą rozmiar tablicy o usunięte rekordy)."), QString()}));
-    QCOMPARE(w->RadioGroupUsunTowary->title(), QStringLiteral("Usuwamy towary za:"));
-    QCOMPARE(w->RadioGroupUsunTowary->items(),
+    QCOMPARE(jadl::test::child<jadl::RadioGroup>(w, "RadioGroupUsunTowary")->title(),
+             QStringLiteral("Usuwamy towary za:"));
+    QCOMPARE(jadl::test::child<jadl::RadioGroup>(w, "RadioGroupUsunTowary")->items(),
              (QStringList{QStringLiteral("wszystkie lata poprzednie"), QStringLiteral("za wybrany rok"),
                           QStringLiteral("okres starszy niż 2 miesiące")}));
-    QCOMPARE(w->RadioGroupUsunTowary->itemIndex(), 2);
-    QCOMPARE(w->SpinEditWybranyRok->minValue(), 2010);
-    QCOMPARE(w->SpinEditWybranyRok->maxValue(), 2099);
-    QCOMPARE(w->SpinEditWybranyRok->value(), 2010);
-    QCOMPARE(w->LabelWybranyRok->buddy(), w->SpinEditWybranyRok);
-    QCOMPARE(w->EditIloscRekordow->accessibleName(), QStringLiteral("Ilość wszystkich przypisanych towarów:"));
-    QCOMPARE(w->EditNajstarszyRok->accessibleName(), QStringLiteral("Najstarszy rok przypisanych towarów:"));
-    QCOMPARE(w->UsuwamTowary->text(), QStringLiteral("Usuwam przypisane Towary"));
-    QVERIFY(w->UsuwamTowary->isHidden());
-    QVERIFY(w->LabelIleUsunalem->isHidden());
-    QCOMPARE(w->PakowanieTablicy->text(), QStringLiteral("&Pakuj tab"));
-    QCOMPARE(w->Usuwanie->text(), QStringLiteral("&Usuń"));
-    QCOMPARE(w->Anuluj->text(), QStringLiteral("&Anuluj"));
-    QCOMPARE(w->Zamknij->text(), QStringLiteral("&Wyjście"));
+    QCOMPARE(jadl::test::child<jadl::RadioGroup>(w, "RadioGroupUsunTowary")->itemIndex(), 2);
+    QCOMPARE(jadl::test::child<jadl::SpinEdit>(w, "SpinEditWybranyRok")->minValue(), 2010);
+    QCOMPARE(jadl::test::child<jadl::SpinEdit>(w, "SpinEditWybranyRok")->maxValue(), 2099);
+    QCOMPARE(jadl::test::child<jadl::SpinEdit>(w, "SpinEditWybranyRok")->value(), 2010);
+    QCOMPARE(jadl::test::child<QLabel>(w, "LabelWybranyRok")->buddy(),
+             jadl::test::child<jadl::SpinEdit>(w, "SpinEditWybranyRok"));
+    QCOMPARE(jadl::test::child<QLineEdit>(w, "EditIloscRekordow")->accessibleName(),
+             QStringLiteral("Ilość wszystkich przypisanych towarów:"));
+    QCOMPARE(jadl::test::child<QLineEdit>(w, "EditNajstarszyRok")->accessibleName(),
+             QStringLiteral("Najstarszy rok przypisanych towarów:"));
+    QCOMPARE(jadl::test::child<QPushButton>(w, "UsuwamTowary")->text(), QStringLiteral("Usuwam przypisane Towary"));
+    QVERIFY(jadl::test::child<QPushButton>(w, "UsuwamTowary")->isHidden());
+    QVERIFY(jadl::test::child<QLabel>(w, "LabelIleUsunalem")->isHidden());
+    QCOMPARE(jadl::test::child<QPushButton>(w, "PakowanieTablicy")->text(), QStringLiteral("&Pakuj tab"));
+    QCOMPARE(jadl::test::child<QPushButton>(w, "Usuwanie")->text(), QStringLiteral("&Usuń"));
+    QCOMPARE(jadl::test::child<QPushButton>(w, "Anuluj")->text(), QStringLiteral("&Anuluj"));
+    QCOMPARE(jadl::test::child<QPushButton>(w, "Zamknij")->text(), QStringLiteral("&Wyjście"));
 }
 
 QTEST_MAIN(RemovalTest)

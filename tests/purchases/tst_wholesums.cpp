@@ -15,6 +15,7 @@
 #include "store/Table.h"
 #include "support/core/TestServer.h"
 #include "support/core/TestSupport.h"
+#include "support/gui/GuiSupport.h"
 #include "support/gui/ProgramFixture.h"
 #include "support/gui/SeedData.h"
 #include "support/gui/WindowOpening.h"
@@ -78,17 +79,17 @@ void WholeSumsTest::everySumShownWhole()
     // The supplier goods window, one supplier (sums stored) and all suppliers, the whole period.
     TTowary* w = jadl::test::openSupplierGoodsWindow(dm);
     w->resize(w->minimumSizeHint());
-    w->ComboBoxWybierzOkres->setCurrentIndex(11);
+    jadl::test::child<QComboBox>(w, "ComboBoxWybierzOkres")->setCurrentIndex(11);
     QCoreApplication::processEvents();
-    checkWhole(w->EditSumaNetto, kNet);
-    checkWhole(w->EditSumaVat, kVat);
-    checkWhole(w->EditSumaBrutto, kGross);
-    checkCell(w->DBGrid2, 0, 2, kNet);
-    checkCell(w->DBGrid2, 0, 3, kVat);
-    checkCell(w->DBGrid2, 0, 4, kGross);
-    w->RadioGroupDlaDostawcow->buttons()->button(1)->click();
+    checkWhole(jadl::test::child<QLineEdit>(w, "EditSumaNetto"), kNet);
+    checkWhole(jadl::test::child<QLineEdit>(w, "EditSumaVat"), kVat);
+    checkWhole(jadl::test::child<QLineEdit>(w, "EditSumaBrutto"), kGross);
+    checkCell(jadl::test::child<jadl::DBGrid>(w, "DBGrid2"), 0, 2, kNet);
+    checkCell(jadl::test::child<jadl::DBGrid>(w, "DBGrid2"), 0, 3, kVat);
+    checkCell(jadl::test::child<jadl::DBGrid>(w, "DBGrid2"), 0, 4, kGross);
+    jadl::test::child<jadl::RadioGroup>(w, "RadioGroupDlaDostawcow")->buttons()->button(1)->click();
     QCoreApplication::processEvents();
-    checkWhole(w->EditSumaBrutto, kGross);
+    checkWhole(jadl::test::child<QLineEdit>(w, "EditSumaBrutto"), kGross);
     w->close();
 
     // The assignment window's totals of the day.
@@ -100,14 +101,14 @@ void WholeSumsTest::everySumShownWhole()
     dm.TableTowary->setMasterSource(dm.DataSourceDostawcy);
     dm.TableTowary->setMasterFields(QStringLiteral("Numer"));
     dm.TableTowary->setIndexName(QStringLiteral("NrDostawcySymbolInd"));
-    a->Calendar1->setDate(kToday);
+    jadl::test::child<jadl::MonthCalendar>(a, "Calendar1")->setDate(kToday);
     a->show();
     dm.TableDostawcy->first();
-    a->Calendar1->setDate(kToday.addDays(-1));
-    a->Calendar1->setDate(kToday);
+    jadl::test::child<jadl::MonthCalendar>(a, "Calendar1")->setDate(kToday.addDays(-1));
+    jadl::test::child<jadl::MonthCalendar>(a, "Calendar1")->setDate(kToday);
     QCoreApplication::processEvents();
-    checkWhole(a->EditWartoscCalkowitaNetto, kNet);
-    checkWhole(a->EditWartoscCalkowitaBrutto, kGross);
+    checkWhole(jadl::test::child<QLineEdit>(a, "EditWartoscCalkowitaNetto"), kNet);
+    checkWhole(jadl::test::child<QLineEdit>(a, "EditWartoscCalkowitaBrutto"), kGross);
     a->hide();
 
     // The KSeF import's totals per rate, as the invoice gives them and as the lines will be stored.

@@ -11,6 +11,7 @@
 #include "store/DataStore.h"
 #include "store/Modul_Danych1.h"
 #include "support/core/TestServer.h"
+#include "support/gui/GuiSupport.h"
 #include "support/gui/ProgramFixture.h"
 
 #include <QLabel>
@@ -54,7 +55,7 @@ void TstPgArchive::backupAndRestoreThroughTheWindows()
     QVERIFY(program.started());
     // The parameters window says the data is on the server, and whose workstation this is.
     forms().Parametry->show();
-    QCOMPARE(forms().Parametry->LabelMagazynDanych->text(),
+    QCOMPARE(jadl::test::child<QLabel>(forms().Parametry, "LabelMagazynDanych")->text(),
              QStringLiteral("Dane: serwer PostgreSQL %1 (stanowisko %2)")
                  .arg(jadl::serverDisplayName(jadl::configuredServer().value()), jadl::workstationName()));
     forms().Parametry->hide();
@@ -63,7 +64,7 @@ void TstPgArchive::backupAndRestoreThroughTheWindows()
     add(units, QStringLiteral("Jednostka"), QStringLiteral("kg"));
     add(suppliers, QStringLiteral("Nazwa"), QStringLiteral("Hurtownia Smak"));
 
-    QTest::mouseClick(forms().KopiowanieDanych->Kopiuj, Qt::LeftButton);
+    QTest::mouseClick(jadl::test::child<QPushButton>(forms().KopiowanieDanych, "Kopiuj"), Qt::LeftButton);
     QCOMPARE(program.messages().texts(), QStringList{QStringLiteral("KOPIA DANYCH PROGRAMU WYKONANA PRAWIDŁOWO")});
     program.messages().clear();
     // The archive holds the nine table files, which the file engine reads.
@@ -86,7 +87,7 @@ void TstPgArchive::backupAndRestoreThroughTheWindows()
     QVERIFY(QTest::qWaitForWindowExposed(w));
     w->KatalogDlaArchiwum->setDirectory(QStringLiteral("c:\\Jadl\\Archiwum\\06_12_2026"));
     w->PlikiArchiwum->setDirectory(w->KatalogDlaArchiwum->directory());
-    QTest::mouseClick(w->Odtworz, Qt::LeftButton);
+    QTest::mouseClick(jadl::test::child<QPushButton>(w, "Odtworz"), Qt::LeftButton);
     QCOMPARE(program.messages().texts(), QStringList{QStringLiteral("ODTWARZANIE DANYCH ZAKOŃCZONE SUKCESEM ")});
     QVERIFY(!QDir(program.root() + QStringLiteral("/Jadl/Odtwarzanie_serwera")).exists());
     w->hide();

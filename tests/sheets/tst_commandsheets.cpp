@@ -8,6 +8,7 @@
 #include "store/Modul_Danych1.h"
 #include "store/Table.h"
 #include "support/core/TestServer.h"
+#include "support/gui/GuiSupport.h"
 #include "support/gui/ProgramFixture.h"
 #include "support/gui/SeedData.h"
 #include "support/gui/WindowOpening.h"
@@ -78,7 +79,7 @@ void TestCommandSheets::previewOfCommandSavesItsView()
     addLine(program.dataDir(), b, QStringLiteral("DOSTAWCA B"), QDate(2026, 10, 3), 99.0); // outside the period
     addLine(program.dataDir(), c, QStringLiteral("DOSTAWCA C"), QDate(2026, 11, 20), 4.5);
     TTowary* w = test::openSupplierGoodsWindow(dm);
-    w->ComboBoxWybierzOkres->setCurrentIndex(4); // the previous month: November 2026
+    jadl::test::child<QComboBox>(w, "ComboBoxWybierzOkres")->setCurrentIndex(4); // the previous month: November 2026
 
     QTemporaryDir dir;
     const QString path = dir.filePath(QStringLiteral("raport.csv"));

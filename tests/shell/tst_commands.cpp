@@ -317,21 +317,23 @@ void CommandsTest::assignmentListsFromDictionaries()
     QStringList seenVat;
     QStringList seenUnits;
     jadl::test::whenModalShown([&](QWidget*) {
-        seenVat = w->DBComboBoxVatTyp->items();
-        seenUnits = w->DBComboBoxJednostkaMiary->items();
+        seenVat = jadl::test::child<jadl::DBComboBox>(w, "DBComboBoxVatTyp")->items();
+        seenUnits = jadl::test::child<jadl::DBComboBox>(w, "DBComboBoxJednostkaMiary")->items();
     });
-    forms().Meni->SpeedButtonPowiazania->click();
+    jadl::test::child<QToolButton>(forms().Meni, "SpeedButtonPowiazania")->click();
     QCOMPARE(seenVat, vatList);
     QCOMPARE(seenUnits, unitList);
-    QCOMPARE(w->LabelM_c_Rok->text(), jadl::formatLongDate(w->Calendar1->date()));
-    QCOMPARE(w->Dzien->text(), jadl::formatWeekday(w->Calendar1->date()));
+    QCOMPARE(jadl::test::child<QLabel>(w, "LabelM_c_Rok")->text(),
+             jadl::formatLongDate(jadl::test::child<jadl::MonthCalendar>(w, "Calendar1")->date()));
+    QCOMPARE(jadl::test::child<QLabel>(w, "Dzien")->text(),
+             jadl::formatWeekday(jadl::test::child<jadl::MonthCalendar>(w, "Calendar1")->date()));
 
     // Again: merge adds nothing new, replace builds the same list.
     jadl::test::whenModalShown([&](QWidget*) {
-        seenVat = w->DBComboBoxVatTyp->items();
-        seenUnits = w->DBComboBoxJednostkaMiary->items();
+        seenVat = jadl::test::child<jadl::DBComboBox>(w, "DBComboBoxVatTyp")->items();
+        seenUnits = jadl::test::child<jadl::DBComboBox>(w, "DBComboBoxJednostkaMiary")->items();
     });
-    forms().Meni->SpeedButtonPowiazania->click();
+    jadl::test::child<QToolButton>(forms().Meni, "SpeedButtonPowiazania")->click();
     QCOMPARE(seenVat, vatList);
     QCOMPARE(seenUnits, unitList);
     QVERIFY2(program.messages().log().isEmpty(), qPrintable(program.messages().texts().join(u'|')));
@@ -377,24 +379,24 @@ void CommandsTest::catalogueListsAndControls()
     par->fieldByName(QStringLiteral("CzyscJednostkiMiar")).setBoolean(clear);
     par->post();
     TTowaryPodstawowe* w = forms().TowaryPodstawowe;
-    w->CheckBoxPrzenumeruj->setChecked(true);
-    w->Przenumeruj->show();
+    jadl::test::child<QCheckBox>(w, "CheckBoxPrzenumeruj")->setChecked(true);
+    jadl::test::child<QPushButton>(w, "Przenumeruj")->show();
 
     for (int opening = 1; opening <= 2; ++opening) {
-        forms().Meni->SpeedButtonTowary->click();
+        jadl::test::child<QToolButton>(forms().Meni, "SpeedButtonTowary")->click();
         QVERIFY(w->isVisible());
         QVERIFY(!w->isModal());
-        QCOMPARE(w->DBComboBoxVatTyp->items(), vatList);
-        QCOMPARE(w->DBComboBoxJednostkaMiary->items(), unitList);
-        QVERIFY(!w->CheckBoxPrzenumeruj->isChecked());
-        QVERIFY(w->Przenumeruj->isHidden());
+        QCOMPARE(jadl::test::child<jadl::DBComboBox>(w, "DBComboBoxVatTyp")->items(), vatList);
+        QCOMPARE(jadl::test::child<jadl::DBComboBox>(w, "DBComboBoxJednostkaMiary")->items(), unitList);
+        QVERIFY(!jadl::test::child<QCheckBox>(w, "CheckBoxPrzenumeruj")->isChecked());
+        QVERIFY(jadl::test::child<QPushButton>(w, "Przenumeruj")->isHidden());
         for (const char* name : {"TableTowaryPodstawowe", "TableGrupyTowarow", "TableParametry", "TableStawkiVat",
                                  "TableJednostkiMiar", "TableWlasciciel"})
             QVERIFY2(tableNamed(QString::fromLatin1(name))->active(), name);
         // At the next opening the texts come from the lists as they now stand.
         if (opening == 2) {
-            QCOMPARE(w->DBComboBoxVatTyp->text(), vatList.value(0));
-            QCOMPARE(w->DBComboBoxJednostkaMiary->text(), unitList.value(0));
+            QCOMPARE(jadl::test::child<jadl::DBComboBox>(w, "DBComboBoxVatTyp")->text(), vatList.value(0));
+            QCOMPARE(jadl::test::child<jadl::DBComboBox>(w, "DBComboBoxJednostkaMiary")->text(), unitList.value(0));
         }
         w->close();
     }
@@ -405,10 +407,11 @@ void CommandsTest::suppliersShowWorkModeAfterwards()
 {
     ProgramFixture program;
     TDostawcy* w = forms().Dostawcy;
-    w->LabelTrybPracy->setText(QStringLiteral("?"));
+    jadl::test::child<QLabel>(w, "LabelTrybPracy")->setText(QStringLiteral("?"));
     jadl::test::whenModalShown([](QWidget*) {});
-    forms().Meni->SpeedButtonDostawcy->click();
-    QCOMPARE(w->LabelTrybPracy->text(), jadl::workModeText(forms().ModulDanych1->TableDostawcy->state()));
+    jadl::test::child<QToolButton>(forms().Meni, "SpeedButtonDostawcy")->click();
+    QCOMPARE(jadl::test::child<QLabel>(w, "LabelTrybPracy")->text(),
+             jadl::workModeText(forms().ModulDanych1->TableDostawcy->state()));
     QVERIFY(forms().ModulDanych1->TableDostawcy->active());
 }
 
@@ -430,7 +433,7 @@ void CommandsTest::supplierGoodsPrepared()
     dm->TableParametry->post();
     dm->TableParametry->close();
     jadl::shared().supplierReportFlag = true;
-    forms().PrzypisywanieTowarow->Calendar1->setDate(QDate(2026, 11, 20));
+    jadl::test::child<jadl::MonthCalendar>(forms().PrzypisywanieTowarow, "Calendar1")->setDate(QDate(2026, 11, 20));
     TTowary* w = forms().Towary;
     bool flag = true;
     bool buttonEnabled = false;
@@ -438,11 +441,11 @@ void CommandsTest::supplierGoodsPrepared()
     QDate purchaseDate;
     jadl::test::whenModalShown([&](QWidget*) {
         flag = jadl::shared().supplierReportFlag;
-        buttonEnabled = w->TworzTablice->isEnabled();
-        period = w->ComboBoxWybierzOkres->currentIndex();
+        buttonEnabled = jadl::test::child<QPushButton>(w, "TworzTablice")->isEnabled();
+        period = jadl::test::child<QComboBox>(w, "ComboBoxWybierzOkres")->currentIndex();
         purchaseDate = jadl::shared().currentPurchaseDate;
     });
-    forms().Meni->SpeedButtonTowaryDostawcy->click();
+    jadl::test::child<QToolButton>(forms().Meni, "SpeedButtonTowaryDostawcy")->click();
     QVERIFY(!flag);
     QCOMPARE(buttonEnabled, !copyTable);
     QCOMPARE(period, 0);
@@ -486,20 +489,22 @@ void CommandsTest::removalShowsCountAndOldestYear()
     lines->last();
     lines->close();
     TUsuwaniePrzypisanychTowarow* w = forms().UsuwaniePrzypisanychTowarow;
-    w->UsuwamTowary->show();
-    w->LabelIleUsunalem->show();
+    jadl::test::child<QPushButton>(w, "UsuwamTowary")->show();
+    jadl::test::child<QLabel>(w, "LabelIleUsunalem")->show();
     QString seenCount, seenYear, seenLabel;
     int choice = -1;
     bool hiddenAsExpected = false;
     jadl::test::whenModalShown([&](QWidget*) {
-        seenCount = w->EditIloscRekordow->text();
-        seenYear = w->EditNajstarszyRok->text();
-        seenLabel = w->LabelAktualnyRok->text();
-        choice = w->RadioGroupUsunTowary->itemIndex();
-        hiddenAsExpected = w->UsuwamTowary->isHidden() && w->LabelIleUsunalem->isHidden() &&
-            w->LabelWybranyRok->isHidden() && w->SpinEditWybranyRok->isHidden();
+        seenCount = jadl::test::child<QLineEdit>(w, "EditIloscRekordow")->text();
+        seenYear = jadl::test::child<QLineEdit>(w, "EditNajstarszyRok")->text();
+        seenLabel = jadl::test::child<QLabel>(w, "LabelAktualnyRok")->text();
+        choice = jadl::test::child<jadl::RadioGroup>(w, "RadioGroupUsunTowary")->itemIndex();
+        hiddenAsExpected = jadl::test::child<QPushButton>(w, "UsuwamTowary")->isHidden() &&
+            jadl::test::child<QLabel>(w, "LabelIleUsunalem")->isHidden() &&
+            jadl::test::child<QLabel>(w, "LabelWybranyRok")->isHidden() &&
+            jadl::test::child<jadl::SpinEdit>(w, "SpinEditWybranyRok")->isHidden();
     });
-    forms().Meni->Usuwanietowarwzlatpoprzednich->trigger();
+    jadl::test::child<QAction>(forms().Meni, "Usuwanietowarwzlatpoprzednich")->trigger();
     QCOMPARE(seenCount, count);
     QCOMPARE(seenYear, year);
     QCOMPARE(seenLabel, QStringLiteral(" Aktualny rok 2026"));
@@ -521,7 +526,7 @@ void CommandsTest::openTableStaysOnItsRecord()
     groups->next();
     QString current;
     jadl::test::whenModalShown([&](QWidget*) { current = groups->fieldByName(QStringLiteral("Grupa")).asString(); });
-    forms().Meni->Grupytowarw1->trigger();
+    jadl::test::child<QAction>(forms().Meni, "Grupytowarw1")->trigger();
     QCOMPARE(current, QStringLiteral("G2"));
 }
 
@@ -539,7 +544,7 @@ void CommandsTest::engineErrorStopsTheCommand()
         QVERIFY(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
         f.write(QByteArray(4096, 'x'));
     }
-    forms().Meni->Jednostkimiar1->trigger();
+    jadl::test::child<QAction>(forms().Meni, "Jednostkimiar1")->trigger();
     QVERIFY(!forms().JednostkiMiarJadlon->isVisible());
     QCOMPARE(program.messages().log().size(), 1);
     QCOMPARE(program.messages().log()[0].kind, jadl::platform::MessageKind::Error);

@@ -11,6 +11,7 @@
 #include "store/Table.h"
 #include "store/TableDefs.h"
 #include "support/core/TestServer.h"
+#include "support/gui/GuiSupport.h"
 #include "support/gui/ProgramFixture.h"
 
 #include <QAction>
@@ -115,7 +116,7 @@ void StartUpTest::freshDriveCreatesTheDataDirectory()
     QVERIFY(!par->fieldByName(QStringLiteral("Par1")).isNull());
     QCOMPARE(par->fieldByName(QStringLiteral("Par1")).asBoolean(), false);
     par->close();
-    QVERIFY(forms().Towary->TworzTablice->isEnabled());
+    QVERIFY(jadl::test::child<QPushButton>(forms().Towary, "TworzTablice")->isEnabled());
 }
 
 void StartUpTest::copyTablePresentSetsPar1()
@@ -132,7 +133,7 @@ void StartUpTest::copyTablePresentSetsPar1()
     par->open();
     QCOMPARE(par->fieldByName(QStringLiteral("Par1")).asBoolean(), true);
     par->close();
-    QVERIFY(!forms().Towary->TworzTablice->isEnabled());
+    QVERIFY(!jadl::test::child<QPushButton>(forms().Towary, "TworzTablice")->isEnabled());
     QCOMPARE(forms().Towary->TableTowaryRaport->databaseName(), QStringLiteral("c:\\jadl\\dane_bar"));
     QCOMPARE(forms().Towary->TableTowaryRaport->tableName(), QStringLiteral("TowaryRaport"));
 }
@@ -177,7 +178,7 @@ void StartUpTest::mainWindowLooksAsDesigned()
     const QStringList captions{QStringLiteral("&Tow. Podst."), QStringLiteral("&Dostawcy"), QStringLiteral("POWIĄŻ"),
                                QStringLiteral("Tow. Dost."),   QStringLiteral("Kopia"),     QStringLiteral("&WYJŚCIE")};
     QStringList shown;
-    const QList<QToolButton*> buttons = meni->Panel1->findChildren<QToolButton*>();
+    const QList<QToolButton*> buttons = jadl::test::child<QWidget>(meni, "Panel1")->findChildren<QToolButton*>();
     for (QToolButton* b : buttons) {
         shown << b->text();
         // One glyph size, drawn at that size (not a smaller picture in a larger
@@ -191,13 +192,14 @@ void StartUpTest::mainWindowLooksAsDesigned()
         QCOMPARE(b->font(), buttons.first()->font());
     }
     QCOMPARE(shown, captions);
-    QCOMPARE(meni->SpeedButtonDostawcy->toolTip(), QStringLiteral("Wprowadzanie, edycja i modyfikacja dostawców"));
-    QCOMPARE(meni->SpeedButtonDostawcy->accessibleName(), QStringLiteral("Dostawcy"));
+    QCOMPARE(jadl::test::child<QToolButton>(meni, "SpeedButtonDostawcy")->toolTip(),
+             QStringLiteral("Wprowadzanie, edycja i modyfikacja dostawców"));
+    QCOMPARE(jadl::test::child<QToolButton>(meni, "SpeedButtonDostawcy")->accessibleName(), QStringLiteral("Dostawcy"));
     QStringList menus;
     for (QAction* a : meni->menuBar()->actions())
         menus << a->text();
     QCOMPARE(menus, (QStringList{QStringLiteral("&System"), QStringLiteral("&Raporty"), QStringLiteral("Wprowadź")}));
-    QVERIFY(meni->Raporty1->actions().isEmpty());
+    QVERIFY(jadl::test::child<QMenu>(meni, "Raporty1")->actions().isEmpty());
 }
 
 void StartUpTest::commandOpensItsWindow_data()
@@ -267,7 +269,7 @@ void StartUpTest::exitClosesEveryTable()
     TModulDanych1* dm = forms().ModulDanych1;
     dm->TableDostawcy->open();
     dm->TableTowary->open();
-    forms().Meni->SpeedButtonZamknij->click();
+    jadl::test::child<QToolButton>(forms().Meni, "SpeedButtonZamknij")->click();
     QVERIFY(!forms().Meni->isVisible());
     // Shutting down closes what is still open, without an error box.
     QVERIFY(program.messages().log().isEmpty());

@@ -63,7 +63,7 @@ void typeNewRecord(const QString& window)
 {
     if (window == QLatin1String("StawkiVatJadlon")) {
         Table* t = forms().StawkiVatJadlon->TableStawkiVat;
-        jadl::DBGrid* grid = forms().StawkiVatJadlon->DBGrid1;
+        jadl::DBGrid* grid = jadl::test::child<jadl::DBGrid>(forms().StawkiVatJadlon, "DBGrid1");
         QVERIFY(jadl::test::showActive(forms().StawkiVatJadlon));
         t->append();
         // Typed into the grid's cell and not yet committed by leaving the cell.
@@ -78,15 +78,15 @@ void typeNewRecord(const QString& window)
         t->fieldByName(QStringLiteral("Jednostka")).setString(QStringLiteral("karton"));
     } else if (window == QLatin1String("Parametry")) {
         TParametry* w = forms().Parametry;
-        w->PageControl1->setCurrentWidget(w->TabSheet1);
-        w->DBNavigator1->button(jadl::DBNavigator::Button::Insert)->click();
-        jadl::test::typeInto(w->DBEditNazwa, QStringLiteral("Bar Pod Lipami"));
-        jadl::test::typeInto(w->DBEditSymbol, QStringLiteral("LIPY"));
+        jadl::test::child<QTabWidget>(w, "PageControl1")->setCurrentWidget(jadl::test::child<QWidget>(w, "TabSheet1"));
+        jadl::test::child<jadl::DBNavigator>(w, "DBNavigator1")->button(jadl::DBNavigator::Button::Insert)->click();
+        jadl::test::typeInto(jadl::test::child<jadl::DBEdit>(w, "DBEditNazwa"), QStringLiteral("Bar Pod Lipami"));
+        jadl::test::typeInto(jadl::test::child<jadl::DBEdit>(w, "DBEditSymbol"), QStringLiteral("LIPY"));
     } else if (window == QLatin1String("TowaryPodstawowe")) {
         TTowaryPodstawowe* w = forms().TowaryPodstawowe;
-        w->BitBtnDodaj->click();
-        jadl::test::typeInto(w->DBEditNazwaTowaru, QStringLiteral("Mąka pszenna"));
-        jadl::test::typeInto(w->DBEditSymbolTowaru, QStringLiteral("MĄKA"));
+        jadl::test::child<QPushButton>(w, "BitBtnDodaj")->click();
+        jadl::test::typeInto(jadl::test::child<jadl::DBEdit>(w, "DBEditNazwaTowaru"), QStringLiteral("Mąka pszenna"));
+        jadl::test::typeInto(jadl::test::child<jadl::DBEdit>(w, "DBEditSymbolTowaru"), QStringLiteral("MĄKA"));
     }
 }
 
@@ -158,7 +158,7 @@ void UnsavedTest::typingMeetsALongOperation()
         groups->close();
     }
     if (operation == QLatin1String("restore")) {
-        QTest::mouseClick(forms().KopiowanieDanych->Kopiuj, Qt::LeftButton);
+        QTest::mouseClick(jadl::test::child<QPushButton>(forms().KopiowanieDanych, "Kopiuj"), Qt::LeftButton);
         program.messages().clear();
     }
     const int rowsBefore = storedRows(program, file);
@@ -169,11 +169,11 @@ void UnsavedTest::typingMeetsALongOperation()
     program.messages().answerNextChoice(answer);
 
     if (operation == QLatin1String("backup")) {
-        QTest::mouseClick(forms().KopiowanieDanych->Kopiuj, Qt::LeftButton);
+        QTest::mouseClick(jadl::test::child<QPushButton>(forms().KopiowanieDanych, "Kopiuj"), Qt::LeftButton);
     } else if (operation == QLatin1String("restore")) {
         TOdtwarzanieDanych* r = forms().OdtwarzanieDanych;
         r->KatalogDlaArchiwum->setDirectory(QStringLiteral("c:\\Jadl\\Archiwum\\06_12_2026"));
-        QTest::mouseClick(r->Odtworz, Qt::LeftButton);
+        QTest::mouseClick(jadl::test::child<QPushButton>(r, "Odtworz"), Qt::LeftButton);
     } else {
         forms().Meni->close();
     }
@@ -277,8 +277,8 @@ void UnsavedTest::blankRecordsAreNotStored()
     if (window == QLatin1String("Restauracje")) {
         file = QStringLiteral("Wlasciciel.DB");
         jadl::test::whenModalShown([](QWidget*) {
-            forms().Restauracje->Dodaj->click();
-            forms().Restauracje->Zamknij->click();
+            jadl::test::child<QPushButton>(forms().Restauracje, "Dodaj")->click();
+            jadl::test::child<QPushButton>(forms().Restauracje, "Zamknij")->click();
         });
         runCommand(QStringLiteral("Restauracje1"));
         QVERIFY(!forms().Restauracje->isVisible());
@@ -287,16 +287,16 @@ void UnsavedTest::blankRecordsAreNotStored()
         dm->TableGrupyTowarow->open();
         jadl::test::addRecord(*dm->TableGrupyTowarow, {{"Grupa", QStringLiteral("Nabiał")}});
         runCommand(QStringLiteral("SpeedButtonTowary"));
-        forms().TowaryPodstawowe->BitBtnDodaj->click();
-        forms().TowaryPodstawowe->BitBtnDodaj->click();
-        forms().TowaryPodstawowe->BitBtnZamknij->click();
+        jadl::test::child<QPushButton>(forms().TowaryPodstawowe, "BitBtnDodaj")->click();
+        jadl::test::child<QPushButton>(forms().TowaryPodstawowe, "BitBtnDodaj")->click();
+        jadl::test::child<QPushButton>(forms().TowaryPodstawowe, "BitBtnZamknij")->click();
     } else {
         file = QStringLiteral("GrupyTowarow.DB");
         jadl::test::whenModalShown([dm](QWidget*) {
             TGrupyTowarow* g = forms().GrupyTowarow;
-            g->DBNavigator1->button(jadl::DBNavigator::Button::Insert)->click();
+            jadl::test::child<jadl::DBNavigator>(g, "DBNavigator1")->button(jadl::DBNavigator::Button::Insert)->click();
             dm->TableGrupyTowarow->first();
-            g->Zamknij->click();
+            jadl::test::child<QPushButton>(g, "Zamknij")->click();
         });
         runCommand(QStringLiteral("Grupytowarw1"));
     }
@@ -326,10 +326,10 @@ void UnsavedTest::leavingAChangedRecordAsks()
     t->first();
     TDostawcy* w = forms().Dostawcy;
     QVERIFY(jadl::test::showActive(w));
-    jadl::test::retype(w->DBEditNazwaDostawcy, QStringLiteral("HURTOWNIA NOWA"));
+    jadl::test::retype(jadl::test::child<jadl::DBEdit>(w, "DBEditNazwaDostawcy"), QStringLiteral("HURTOWNIA NOWA"));
     program.messages().answerNextChoice(answer);
 
-    w->BitBtnOstatni->click(); // the move that leaves the record
+    jadl::test::child<QPushButton>(w, "BitBtnOstatni")->click(); // the move that leaves the record
 
     QCOMPARE(program.messages().log().size(), 1);
     QCOMPARE(program.messages().log().first().text, jadl::unsavedChangesQuestion(w->windowTitle()));

@@ -1,4 +1,4 @@
-#include "masterdata/DictionaryLists.h"
+#include "controls/DictionaryLists.h"
 
 #include "controls/DBComboBox.h"
 #include "store/Table.h"
@@ -34,6 +34,16 @@ void fillDictionaryList(DBComboBox& combo, Table& source, const QString& fieldNa
     fillDictionaryList(items, source, fieldName, listFillMode(parametry, parameter));
     if (items != combo.items())
         combo.setItems(items);
+}
+
+void fillVatList(DBComboBox& combo, Table& vatRates, Table& parametry)
+{
+    fillDictionaryList(combo, vatRates, kVatOznaczenie, parametry, kCzyscStawkiVat);
+}
+
+void fillUnitsList(DBComboBox& combo, Table& units, Table& parametry)
+{
+    fillDictionaryList(combo, units, kJednostka, parametry, kCzyscJednostkiMiar);
 }
 
 } // namespace jadl

@@ -29,6 +29,11 @@ void fillDictionaryList(QStringList& items, Table& source, const QString& fieldN
 void fillDictionaryList(DBComboBox& combo, Table& source, const QString& fieldName, Table& parametry,
                         const QString& parameter);
 
+// The VAT designations and the units of measure lists of a goods window, each
+// filled from its dictionary table as the parameters say.
+void fillVatList(DBComboBox& combo, Table& vatRates, Table& parametry);
+void fillUnitsList(DBComboBox& combo, Table& units, Table& parametry);
+
 // Names of the two governing parameters and the dictionary fields.
 inline const QString kCzyscStawkiVat = QStringLiteral("CzyscStawkiVat");
 inline const QString kCzyscJednostkiMiar = QStringLiteral("CzyscJednostkiMiar");

@@ -10,6 +10,7 @@
 
 #include <QCheckBox>
 #include <QDialog>
+#include <QFrame>
 #include <QGuiApplication>
 #include <QHBoxLayout>
 #include <QLabel>
@@ -50,6 +51,29 @@ void describe(QWidget* control, const QString& caption, const QString& hint)
         control->setToolTip(hint);
         control->setAccessibleDescription(hint);
     }
+}
+
+QWidget* makePanel(QWidget* parent, const char* name, const QString& hint)
+{
+    auto* p = new QFrame(parent);
+    p->setObjectName(QString::fromLatin1(name));
+    p->setFrameShape(QFrame::StyledPanel);
+    if (!hint.isEmpty())
+        p->setToolTip(hint);
+    return p;
+}
+
+void setNavyBold(QWidget* w)
+{
+    QFont f = w->font();
+    f.setBold(true);
+    w->setFont(f);
+    QPalette p = w->palette();
+    const QColor navy(0, 0, 128);
+    p.setColor(QPalette::WindowText, navy);
+    p.setColor(QPalette::ButtonText, navy);
+    p.setColor(QPalette::Text, navy);
+    w->setPalette(p);
 }
 
 QLabel* makeLabel(QWidget* parent, const char* name, const QString& caption)

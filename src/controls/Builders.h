@@ -40,6 +40,11 @@ QPushButton* makeButton(QWidget* parent, const char* name, const QString& captio
 // A plain edit named by its caption label (the label becomes its buddy).
 QLineEdit* makeLineEdit(QWidget* parent, const char* name, QLabel* caption = nullptr, const QString& hint = {});
 
+// A framed panel, with an optional hint.
+QWidget* makePanel(QWidget* parent, const char* name, const QString& hint = {});
+// Bold navy text, as the purchase windows mark their headings.
+void setNavyBold(QWidget* w);
+
 QCheckBox* makeCheckBox(QWidget* parent, const char* name, const QString& text, bool checked);
 
 // Makes `caption` the buddy label of `control` and describes the control by it.

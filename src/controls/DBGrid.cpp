@@ -17,7 +17,7 @@ namespace {
 
 bool isEditState(const Table* t)
 {
-    return t && (t->state() == DataSetState::Edit || t->state() == DataSetState::Insert);
+    return t && t->editing();
 }
 
 bool isNumeric(FieldType t)

@@ -117,7 +117,7 @@ void DBNavigator::updateButtons()
 {
     const Table* t = source_ ? source_->dataSet() : nullptr;
     const bool active = isEnabled() && t && t->active();
-    const bool editing = active && (t->state() == DataSetState::Edit || t->state() == DataSetState::Insert);
+    const bool editing = active && t->editing();
     const bool canModify = active && source_->enabled();
     const bool up = active && !t->bof();
     const bool down = active && !t->eof();

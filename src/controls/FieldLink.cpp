@@ -81,7 +81,7 @@ Field* FieldLink::field() const
 bool FieldLink::editing() const
 {
     const Table* t = table();
-    return t && (t->state() == DataSetState::Edit || t->state() == DataSetState::Insert);
+    return t && t->editing();
 }
 
 bool FieldLink::canModify() const

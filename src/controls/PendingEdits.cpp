@@ -35,7 +35,7 @@ std::vector<Editor>& editors()
 
 bool pending(const Table* t)
 {
-    return t && t->active() && (t->state() == DataSetState::Edit || t->state() == DataSetState::Insert);
+    return t && t->active() && t->editing();
 }
 
 // The window where the user is working on `t`: a visible editor that no modal

@@ -65,8 +65,24 @@ TDostawcy::TDostawcy(QWidget* parent) : jadl::ExitRoutedDialog(parent)
 {
     jadl::initForm(this, QStringLiteral("Dostawcy"), QStringLiteral("DOSTAWCY FIRMY"), 780, 560);
     setExitHandler([this] { jadl::runGuarded([this] { BitBtnZamknijClick(); }); });
+    buildControls();
+    wireHandlers();
+}
 
-    // --- the supplier's data, top to bottom
+void TDostawcy::buildControls()
+{
+    QGroupBox* details = buildDetailsPanel();
+    QVBoxLayout* listColumn = buildListPanel();
+    QVBoxLayout* buttons = buildButtonColumn();
+    auto* top = new QHBoxLayout(this);
+    top->addWidget(details, 7);
+    top->addLayout(listColumn, 9);
+    top->addLayout(buttons);
+}
+
+// The supplier's data, top to bottom.
+QGroupBox* TDostawcy::buildDetailsPanel()
+{
     auto* details = new QGroupBox(QStringLiteral("Dane dostawcy"), this);
     details->setObjectName(QStringLiteral("GroupBoxDaneDostawcy"));
     auto* detailsColumn = new QVBoxLayout(details);
@@ -131,8 +147,12 @@ TDostawcy::TDostawcy(QWidget* parent) : jadl::ExitRoutedDialog(parent)
     CheckBoxPrzepiszSymbolNazwa->setChecked(true);
     jadl::describe(CheckBoxPrzepiszSymbolNazwa, CheckBoxPrzepiszSymbolNazwa->text());
     form->addRow(QString(), CheckBoxPrzepiszSymbolNazwa);
+    return details;
+}
 
-    // --- the list of suppliers with the search under it
+// The list of suppliers with the search under it.
+QVBoxLayout* TDostawcy::buildListPanel()
+{
     DBGrid1 = new jadl::DBGrid(this);
     DBGrid1->setObjectName(QStringLiteral("DBGrid1"));
     DBGrid1->setReadOnly(true);
@@ -174,8 +194,12 @@ TDostawcy::TDostawcy(QWidget* parent) : jadl::ExitRoutedDialog(parent)
     listColumn->addWidget(DBGrid1, 1);
     listColumn->addLayout(searchRow);
     listColumn->addLayout(statusRow);
+    return listColumn;
+}
 
-    // --- the button column
+// The button column.
+QVBoxLayout* TDostawcy::buildButtonColumn()
+{
     BitBtnDodaj = makeButton(this, "BitBtnDodaj", QStringLiteral("&Dodaj"), QStringLiteral("Dodanie nowego dostawcy"),
                              QStyle::SP_FileDialogNewFolder);
     BitBtnZapisz = makeButton(this, "BitBtnZapisz", QStringLiteral("&Zapisz"),
@@ -204,12 +228,11 @@ TDostawcy::TDostawcy(QWidget* parent) : jadl::ExitRoutedDialog(parent)
     buttons->addWidget(BitBtnDrukuj);
     buttons->addStretch(1);
     buttons->addWidget(BitBtnZamknij);
+    return buttons;
+}
 
-    auto* top = new QHBoxLayout(this);
-    top->addWidget(details, 7);
-    top->addLayout(listColumn, 9);
-    top->addLayout(buttons);
-
+void TDostawcy::wireHandlers()
+{
     // --- handlers; an engine error shows in the error box and the window goes on
     connect(BitBtnDodaj, &QPushButton::clicked, this, jadl::guardedSlot(this, &TDostawcy::BitBtnDodajClick));
     connect(BitBtnZapisz, &QPushButton::clicked, this, jadl::guardedSlot(this, &TDostawcy::BitBtnZapiszClick));

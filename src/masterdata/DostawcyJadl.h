@@ -8,6 +8,8 @@
 #include <QString>
 
 class QCheckBox;
+class QGroupBox;
+class QVBoxLayout;
 class QLabel;
 class QLineEdit;
 class QPushButton;
@@ -56,6 +58,11 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
+    void buildControls();
+    QGroupBox* buildDetailsPanel();
+    QVBoxLayout* buildListPanel();
+    QVBoxLayout* buildButtonColumn();
+    void wireHandlers();
     jadl::Table& suppliers() const;
     void orderBy(const QString& indexName);
 

@@ -7,6 +7,7 @@
 #include "controls/DBNavigator.h"
 #include "controls/Guarded.h"
 #include "controls/PendingEdits.h"
+#include "masterdata/OwnerRecord.h"
 #include "platform/Messages.h"
 #include "store/DataStore.h"
 #include "store/EngineError.h"
@@ -30,19 +31,18 @@ const QString kNazwa = QStringLiteral("Nazwa");
 const QString kAktywny = QStringLiteral("Aktywny");
 const QString kAktywnyString = QStringLiteral("AktywnyString");
 
-bool editing(const jadl::Table* t)
-{
-    return t->state() == DataSetState::Edit || t->state() == DataSetState::Insert;
-}
 } // namespace
 
 TParametry::TParametry(TModulDanych1* dm, QWidget* parent) : jadl::ExitRoutedDialog(parent), dm_(dm)
 {
     jadl::initForm(this, QStringLiteral("Parametry"), QStringLiteral("PARAMETRY"), 700, 520);
     setExitHandler([this] { jadl::runGuarded([this] { BitBtn1Click(); }); });
-    jadl::DataSource* owners = dm ? dm->DataSourceWlasciciel : nullptr;
-    jadl::DataSource* settings = dm ? dm->DataSourceParametry : nullptr;
+    buildControls();
+    wireHandlers();
+}
 
+void TParametry::buildControls()
+{
     PageControl1 = new QTabWidget(this);
     PageControl1->setObjectName(QStringLiteral("PageControl1"));
     TabSheet1 = new QWidget;
@@ -51,8 +51,23 @@ TParametry::TParametry(TModulDanych1* dm, QWidget* parent) : jadl::ExitRoutedDia
     TabSheet2->setObjectName(QStringLiteral("TabSheet2"));
     PageControl1->addTab(TabSheet1, QStringLiteral("Właściciel"));
     PageControl1->addTab(TabSheet2, QStringLiteral("Parametry"));
+    buildOwnerPage();
+    buildSettingsPage();
+    Zamknij = jadl::makeButton(this, "Zamknij", QStringLiteral("&Wyjście"));
+    auto* column = new QVBoxLayout(this);
+    column->addWidget(PageControl1, 1);
+    auto* bottom = new QHBoxLayout;
+    bottom->addStretch();
+    bottom->addWidget(Zamknij);
+    column->addLayout(bottom);
 
-    // --- owner records
+    PageControl1->setCurrentWidget(TabSheet2);
+}
+
+// The owner records, on the first page.
+void TParametry::buildOwnerPage()
+{
+    jadl::DataSource* owners = dm_ ? dm_->DataSourceWlasciciel : nullptr;
     DBGrid1 = jadl::makeDictionaryGrid(TabSheet1, owners,
                                        {{QStringLiteral("Numer"), QStringLiteral("Nr")},
                                         {kSymbol, QStringLiteral("Nazwa skrócona (Symbol)")},
@@ -124,8 +139,12 @@ TParametry::TParametry(TModulDanych1* dm, QWidget* parent) : jadl::ExitRoutedDia
     ownerPage->addWidget(DBNavigator1);
     ownerPage->addWidget(DBGrid1, 1);
     ownerPage->addLayout(ownerLower);
+}
 
-    // --- settings record
+// The settings record and where the data is, on the second page.
+void TParametry::buildSettingsPage()
+{
+    jadl::DataSource* settings = dm_ ? dm_->DataSourceParametry : nullptr;
     DBCheckBoxCzyscJednostkiMiar = jadl::makeBoundCheckBox(TabSheet2, "DBCheckBoxCzyscJednostkiMiar",
                                                            QStringLiteral("Czyść jednostki miar"), settings,
                                                            QStringLiteral("CzyscJednostkiMiar"));
@@ -147,17 +166,10 @@ TParametry::TParametry(TModulDanych1* dm, QWidget* parent) : jadl::ExitRoutedDia
     settingsPage->addStretch();
     settingsPage->addWidget(LabelMagazynDanych);
     showDataStore();
+}
 
-    Zamknij = jadl::makeButton(this, "Zamknij", QStringLiteral("&Wyjście"));
-    auto* column = new QVBoxLayout(this);
-    column->addWidget(PageControl1, 1);
-    auto* bottom = new QHBoxLayout;
-    bottom->addStretch();
-    bottom->addWidget(Zamknij);
-    column->addLayout(bottom);
-
-    PageControl1->setCurrentWidget(TabSheet2);
-
+void TParametry::wireHandlers()
+{
     connect(DBGrid1, &jadl::DBGrid::cellClicked, this, jadl::guardedSlot(this, &TParametry::DBGrid1CellClick));
     connect(DBGrid1, &jadl::DBGrid::colExit, this, jadl::guardedSlot(this, &TParametry::DBGrid1ColExit));
     connect(DBGrid1, &jadl::DBGrid::doubleClicked, this, jadl::guardedSlot(this, &TParametry::DBGrid1DblClick));
@@ -169,18 +181,18 @@ TParametry::TParametry(TModulDanych1* dm, QWidget* parent) : jadl::ExitRoutedDia
     connect(BitBtnZapisz, &QPushButton::clicked, this, jadl::guardedSlot(this, &TParametry::BitBtnZapiszClick));
     connect(Zapisz, &QPushButton::clicked, this, jadl::guardedSlot(this, &TParametry::ZapiszClick));
     connect(Zamknij, &QPushButton::clicked, this, jadl::guardedSlot(this, &TParametry::BitBtn1Click));
-    DBEditSymbol->installEventFilter(this);
-    if (dm) {
+    jadl::owners::whenSymbolLeft(DBEditSymbol, [this] { DBEditSymbolExit(); });
+    if (dm_) {
         // Each page's save acts only on its own page: the page is shown first.
         jadl::registerEditor(
-            this, {dm->TableWlasciciel},
+            this, {dm_->TableWlasciciel},
             [this] {
                 PageControl1->setCurrentWidget(TabSheet1);
                 BitBtnZapiszClick();
             },
             jadl::SaveStyle::ExplicitSave);
         jadl::registerEditor(
-            this, {dm->TableParametry},
+            this, {dm_->TableParametry},
             [this] {
                 PageControl1->setCurrentWidget(TabSheet2);
                 ZapiszClick();
@@ -262,18 +274,13 @@ void TParametry::CheckBoxAktywnyClick()
         return;
     t->edit();
     const bool on = CheckBoxAktywny->isChecked();
-    t->fieldByName(kAktywnyString).setString(on ? QStringLiteral("TAK") : QStringLiteral("NIE"));
-    t->fieldByName(kAktywny).setBoolean(on);
+    jadl::owners::writeActiveMark(*t, on);
     t->post();
 }
 
 void TParametry::DBEditSymbolExit()
 {
-    jadl::Table* t = wlasciciel();
-    if (!CheckBoxPrzepiszSymbolNazwa->isChecked() || !t->active() || !editing(t))
-        return;
-    DBEditNazwa->setText(DBEditSymbol->text());
-    t->fieldByName(kNazwa).setString(DBEditSymbol->text());
+    jadl::owners::copySymbolToName(*wlasciciel(), *DBEditSymbol, *DBEditNazwa, *CheckBoxPrzepiszSymbolNazwa);
 }
 
 void TParametry::BitBtnZapiszClick()
@@ -286,13 +293,12 @@ void TParametry::BitBtnZapiszClick()
     jadl::writePendingTyping(this);
     const bool symbolNull = t->fieldByName(kSymbol).isNull();
     const bool nazwaNull = t->fieldByName(kNazwa).isNull();
-    if (editing(t) && !symbolNull && !nazwaNull) {
+    if (t->editing() && !symbolNull && !nazwaNull) {
         // A new record is appended after the last one of the current order.
         const int number = t->state() == DataSetState::Insert ? t->recordCount() + 1 : t->recNo();
         t->fieldByName(QStringLiteral("NrKolejny")).setInteger(number);
         const bool first = number == 1;
-        t->fieldByName(kAktywny).setBoolean(first);
-        t->fieldByName(kAktywnyString).setString(first ? QStringLiteral("TAK") : QStringLiteral("NIE"));
+        jadl::owners::writeActiveMark(*t, first);
         t->post();
         t->flushBuffers();
         return;
@@ -316,7 +322,7 @@ void TParametry::ZapiszClick()
     if (PageControl1->currentWidget() != TabSheet2)
         return;
     jadl::Table* t = parametry();
-    if (!t->active() || !editing(t))
+    if (!t->active() || !t->editing())
         return;
     t->post();
     t->flushBuffers();
@@ -331,18 +337,4 @@ void TParametry::BitBtn1Click()
     if (parametry()->active())
         parametry()->close();
     close();
-}
-
-bool TParametry::eventFilter(QObject* watched, QEvent* event)
-{
-    if (watched == DBEditSymbol && event->type() == QEvent::FocusOut &&
-        static_cast<QFocusEvent*>(event)->reason() != Qt::ActiveWindowFocusReason &&
-        static_cast<QFocusEvent*>(event)->reason() != Qt::PopupFocusReason) {
-        // Leaving the edit for another control, not the window losing activation.
-        jadl::runGuarded([this] {
-            DBEditSymbol->updateRecord();
-            DBEditSymbolExit();
-        });
-    }
-    return QDialog::eventFilter(watched, event);
 }

@@ -41,10 +41,11 @@ public Q_SLOTS:
     void ZapiszClick();
     void BitBtn1Click();
 
-protected:
-    bool eventFilter(QObject* watched, QEvent* event) override;
-
 private:
+    void buildControls();
+    void buildOwnerPage();
+    void buildSettingsPage();
+    void wireHandlers();
     TModulDanych1* dm_;
     jadl::Table* wlasciciel() const;
     jadl::Table* parametry() const;

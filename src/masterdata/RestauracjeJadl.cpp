@@ -7,6 +7,7 @@
 #include "controls/DBMemo.h"
 #include "controls/Guarded.h"
 #include "controls/PendingEdits.h"
+#include "masterdata/OwnerRecord.h"
 #include "platform/Messages.h"
 #include "store/Modul_Danych1.h"
 
@@ -27,10 +28,6 @@ const QString kSymbol = QStringLiteral("Symbol");
 const QString kNazwa = QStringLiteral("Nazwa");
 const QString kAktywny = QStringLiteral("Aktywny");
 
-bool editing(const jadl::Table* t)
-{
-    return t->state() == DataSetState::Edit || t->state() == DataSetState::Insert;
-}
 } // namespace
 
 TRestauracje::TRestauracje(TModulDanych1* dm, QWidget* parent) : QDialog(parent), dm_(dm)
@@ -107,7 +104,9 @@ TRestauracje::TRestauracje(TModulDanych1* dm, QWidget* parent) : QDialog(parent)
     connect(Dodaj, &QPushButton::clicked, this, jadl::guardedSlot(this, &TRestauracje::DodajClick));
     connect(Zamknij, &QPushButton::clicked, this, jadl::guardedSlot(this, &TRestauracje::ZamknijClick));
     connect(ZamkAwaryjnie, &QPushButton::clicked, this, jadl::guardedSlot(this, &TRestauracje::ZamkAwaryjnieClick));
-    DBEditSymbol->installEventFilter(this);
+    // Leaving the edit for another control, not the window losing activation:
+    // the edit writes its own pending text first; then the copy runs.
+    jadl::owners::whenSymbolLeft(DBEditSymbol, [this] { DBEditSymbolExit(); });
     if (dm)
         jadl::registerEditor(
             this, {dm->TableWlasciciel}, [this] { ZapiszClick(); }, jadl::SaveStyle::ExplicitSave);
@@ -149,25 +148,20 @@ void TRestauracje::DodajClick()
 
 void TRestauracje::DBEditSymbolExit()
 {
-    jadl::Table* t = table();
-    if (!CheckBoxPrzepiszSymbolDoNazwy->isChecked() || !t->active() || !editing(t))
-        return;
-    DBEditNazwa->setText(DBEditSymbol->text());
-    t->fieldByName(kNazwa).setString(DBEditSymbol->text());
+    jadl::owners::copySymbolToName(*table(), *DBEditSymbol, *DBEditNazwa, *CheckBoxPrzepiszSymbolDoNazwy);
 }
 
 void TRestauracje::ZapiszClick()
 {
     jadl::Table* t = table();
-    if (!t->active() || !editing(t))
+    if (!t->active() || !t->editing())
         return;
     jadl::writePendingTyping(this);
     if (t->fieldByName(kSymbol).isNull() || t->fieldByName(kNazwa).isNull()) {
         jadl::platform::showMessage(QStringLiteral("Symbol i Nazwa restauracji musza być wypełnione"));
         return;
     }
-    t->fieldByName(QStringLiteral("AktywnyString"))
-        .setString(t->fieldByName(kAktywny).asBoolean() ? QStringLiteral("TAK") : QStringLiteral("NIE"));
+    jadl::owners::writeActiveMark(*t, t->fieldByName(kAktywny).asBoolean());
     t->post();
 }
 
@@ -238,19 +232,4 @@ void TRestauracje::keyPressEvent(QKeyEvent* event)
         return;
     }
     QDialog::keyPressEvent(event);
-}
-
-bool TRestauracje::eventFilter(QObject* watched, QEvent* event)
-{
-    if (watched == DBEditSymbol && event->type() == QEvent::FocusOut &&
-        static_cast<QFocusEvent*>(event)->reason() != Qt::ActiveWindowFocusReason &&
-        static_cast<QFocusEvent*>(event)->reason() != Qt::PopupFocusReason) {
-        // Leaving the edit for another control, not the window losing activation:
-        // the edit writes its own pending text first; then the copy runs.
-        jadl::runGuarded([this] {
-            DBEditSymbol->updateRecord();
-            DBEditSymbolExit();
-        });
-    }
-    return QDialog::eventFilter(watched, event);
 }

@@ -38,7 +38,6 @@ protected:
     void closeEvent(QCloseEvent* event) override;
     void reject() override;
     void keyPressEvent(QKeyEvent* event) override;
-    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     TModulDanych1* dm_;

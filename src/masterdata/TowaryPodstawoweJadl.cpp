@@ -52,11 +52,6 @@ Control* makeBound(QWidget* parent, const char* name, QLabel* label, const QStri
     return jadl::makeBound<Control>(parent, name, static_cast<jadl::DataSource*>(nullptr), field, label);
 }
 
-bool editing(const jadl::Table& t)
-{
-    return t.state() == DataSetState::Insert || t.state() == DataSetState::Edit;
-}
-
 } // namespace
 
 QStringList TTowaryPodstawowe::designedVatItems()
@@ -81,8 +76,30 @@ TTowaryPodstawowe::TTowaryPodstawowe(QWidget* parent) : jadl::ExitRoutedDialog(p
     jadl::initForm(this, QStringLiteral("TowaryPodstawowe"),
                    QStringLiteral("TOWARY PODSTAWOWE - WPROWADZANIE, PRZEGLĄD  I MODYFIKACJA"), 900, 600);
     setExitHandler([this] { jadl::runGuarded([this] { BitBtnZamknijClick(); }); });
+    buildControls();
+    wireHandlers();
+}
 
-    // --- groups, left
+void TTowaryPodstawowe::buildControls()
+{
+    QGroupBox* groupsBox = buildGroupsPanel();
+    QGroupBox* goodsBox = buildGoodsPanel();
+    QGroupBox* details = buildGoodPanel();
+    QVBoxLayout* buttons = buildButtonColumn();
+    auto* grids = new QHBoxLayout;
+    grids->addWidget(groupsBox, 4);
+    grids->addWidget(goodsBox, 5);
+    auto* left = new QVBoxLayout;
+    left->addLayout(grids, 1);
+    left->addWidget(details);
+    auto* top = new QHBoxLayout(this);
+    top->addLayout(left, 1);
+    top->addLayout(buttons);
+}
+
+// The goods groups with their search, on the left.
+QGroupBox* TTowaryPodstawowe::buildGroupsPanel()
+{
     auto* groupsBox = new QGroupBox(QStringLiteral("Grupy towarów"), this);
     groupsBox->setObjectName(QStringLiteral("GroupBoxGrupy"));
     auto* groupsColumn = new QVBoxLayout(groupsBox);
@@ -107,8 +124,12 @@ TTowaryPodstawowe::TTowaryPodstawowe(QWidget* parent) : jadl::ExitRoutedDialog(p
     groupSearch->addWidget(EditSzukajGrupy, 1);
     groupsColumn->addLayout(groupSearch);
     groupsColumn->addWidget(DBGrid2, 1);
+    return groupsBox;
+}
 
-    // --- goods of the current group, middle
+// The goods of the current group with their search, in the middle.
+QGroupBox* TTowaryPodstawowe::buildGoodsPanel()
+{
     auto* goodsBox = new QGroupBox(QStringLiteral("Towary podstawowe grupy"), this);
     goodsBox->setObjectName(QStringLiteral("GroupBoxTowary"));
     auto* goodsColumn = new QVBoxLayout(goodsBox);
@@ -140,8 +161,12 @@ TTowaryPodstawowe::TTowaryPodstawowe(QWidget* parent) : jadl::ExitRoutedDialog(p
     goodsColumn->addWidget(DBTextGrupa);
     goodsColumn->addLayout(goodsSearch);
     goodsColumn->addWidget(DBGrid1, 1);
+    return goodsBox;
+}
 
-    // --- the current good, under the grids
+// The current good, under the grids.
+QGroupBox* TTowaryPodstawowe::buildGoodPanel()
+{
     auto* details = new QGroupBox(QStringLiteral("Towar"), this);
     details->setObjectName(QStringLiteral("GroupBoxTowar"));
     auto* form = new QFormLayout(details);
@@ -219,8 +244,12 @@ TTowaryPodstawowe::TTowaryPodstawowe(QWidget* parent) : jadl::ExitRoutedDialog(p
     checks->addWidget(CheckBoxPrzenumeruj);
     checks->addStretch(1);
     form->addRow(QString(), checks);
+    return details;
+}
 
-    // --- the button column, right
+// The button column, on the right.
+QVBoxLayout* TTowaryPodstawowe::buildButtonColumn()
+{
     BitBtnDodaj = makeButton(this, "BitBtnDodaj", QStringLiteral("&Dodaj"),
                              QStringLiteral("Dodanie  nowego towaru podstawowego"), QStyle::SP_FileDialogNewFolder);
     BitBtnZapisz = makeButton(this, "BitBtnZapisz", QStringLiteral("&Zapisz"),
@@ -245,17 +274,11 @@ TTowaryPodstawowe::TTowaryPodstawowe(QWidget* parent) : jadl::ExitRoutedDialog(p
     buttons->addWidget(Przenumeruj);
     buttons->addStretch(1);
     buttons->addWidget(BitBtnZamknij);
+    return buttons;
+}
 
-    auto* grids = new QHBoxLayout;
-    grids->addWidget(groupsBox, 4);
-    grids->addWidget(goodsBox, 5);
-    auto* left = new QVBoxLayout;
-    left->addLayout(grids, 1);
-    left->addWidget(details);
-    auto* top = new QHBoxLayout(this);
-    top->addLayout(left, 1);
-    top->addLayout(buttons);
-
+void TTowaryPodstawowe::wireHandlers()
+{
     // --- handlers; an engine error shows in the error box and the window goes on
     connect(BitBtnDodaj, &QPushButton::clicked, this, jadl::guardedSlot(this, &TTowaryPodstawowe::BitBtnDodajClick));
     connect(BitBtnZapisz, &QPushButton::clicked, this, jadl::guardedSlot(this, &TTowaryPodstawowe::BitBtnZapiszClick));
@@ -383,7 +406,7 @@ void TTowaryPodstawowe::BitBtnDodajClick()
 void TTowaryPodstawowe::BitBtnZapiszClick()
 {
     jadl::Table& t = goods();
-    if (!editing(t))
+    if (!t.editing())
         return;
     if (t.fieldByName(kSymbol).isNull() || t.fieldByName(kNazwa).isNull()) {
         jadl::platform::showMessage(QStringLiteral("Wprowadzany towar musi posiadać Nazwę i Nazwę Skróconą(Symbol)"));
@@ -437,7 +460,7 @@ void TTowaryPodstawowe::BitBtnUsunClick()
 void TTowaryPodstawowe::DBEditSymbolTowaruExit()
 {
     jadl::Table& t = goods();
-    if (!CheckBoxPrzepiszSymbolNazwa->isChecked() || !editing(t))
+    if (!CheckBoxPrzepiszSymbolNazwa->isChecked() || !t.editing())
         return;
     const QString symbol = DBEditSymbolTowaru->text();
     DBEditNazwaTowaru->setText(symbol);

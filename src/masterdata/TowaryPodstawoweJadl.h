@@ -11,6 +11,8 @@
 #include <optional>
 
 class QCheckBox;
+class QGroupBox;
+class QVBoxLayout;
 class QLabel;
 class QLineEdit;
 class QPushButton;
@@ -73,6 +75,12 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
+    void buildControls();
+    QGroupBox* buildGroupsPanel();
+    QGroupBox* buildGoodsPanel();
+    QGroupBox* buildGoodPanel();
+    QVBoxLayout* buildButtonColumn();
+    void wireHandlers();
     jadl::Table& goods() const;
     jadl::Table& groups() const;
 

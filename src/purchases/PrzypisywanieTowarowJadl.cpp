@@ -84,7 +84,14 @@ void TPrzypisywanieTowarow::buildControls()
 {
     auto* top = new QHBoxLayout(this);
 
-    // Left: the three choice grids with their searches.
+    top->addLayout(buildChoicesPanel(), 2);
+    top->addLayout(buildEntryPanel(), 2);
+    top->addLayout(buildLinesPanel(), 3);
+}
+
+// The three choice grids (suppliers, groups, goods) with their searches.
+QLayout* TPrzypisywanieTowarow::buildChoicesPanel()
+{
     auto* left = new QVBoxLayout;
     LabelDostawcy = makeLabel(this, "LabelDostawcy", QStringLiteral("Tabela Dostawców"));
     DBGrid1 = new jadl::DBGrid(this);
@@ -127,9 +134,12 @@ void TPrzypisywanieTowarow::buildControls()
     addChoice(LabelDostawcy, DBGrid1, BitBtnSzukajDostawce, EditSzukajDostawce);
     addChoice(LabelGrupy, DBGrid3, BitBtnSzukajGrupyTowarow, EditSzukajGrupeTowaru);
     addChoice(LabelTowatyPodstawowe, DBGrid2, BitBtnSzukajTowarPodstawowy, EditSzukajTowarPodstawowy);
-    top->addLayout(left, 2);
+    return left;
+}
 
-    // Middle: calendar, the good's prices, quantity and previews.
+// The calendar, the good's prices, the quantity and the previews, and the actions.
+QLayout* TPrzypisywanieTowarow::buildEntryPanel()
+{
     auto* middle = new QVBoxLayout;
     auto* monthRow = new QHBoxLayout;
     PoprzedniMc = makeButton(this, "PoprzedniMc", QString(), QStringLiteral("Poprzedni miesiąc"));
@@ -157,7 +167,6 @@ void TPrzypisywanieTowarow::buildControls()
 
     auto* good = new QGridLayout;
     jadl::DataSource* goods = dm_->DataSourceTowaryPodstawowe;
-    jadl::DataSource* lines = dm_->DataSourceTowary;
     LabelCenaNetto = makeLabel(this, "LabelCenaNetto", QStringLiteral("Cena netto:"));
     DBEditCenaNetto = makeBound<jadl::DBEdit>(this, "DBEditCenaNetto", goods, QStringLiteral("CenaNetto"),
                                               LabelCenaNetto);
@@ -263,9 +272,14 @@ void TPrzypisywanieTowarow::buildControls()
     actions->addWidget(BitBtnZamknij1, 2, 1);
     middle->addLayout(actions);
     middle->addStretch();
-    top->addLayout(middle, 2);
+    return middle;
+}
 
-    // Right: the purchase lines of the supplier and the chosen date, with totals.
+// The purchase lines of the supplier and the chosen date, with their totals.
+QLayout* TPrzypisywanieTowarow::buildLinesPanel()
+{
+    jadl::DataSource* goods = dm_->DataSourceTowaryPodstawowe;
+    jadl::DataSource* lines = dm_->DataSourceTowary;
     auto* right = new QVBoxLayout;
     BitBtn1InformacjaCzyByloPrzepisywanie = makeButton(this, "BitBtn1InformacjaCzyByloPrzepisywanie",
                                                        QStringLiteral("BYŁO PRZYPISYWANIE"), {});
@@ -353,7 +367,7 @@ void TPrzypisywanieTowarow::buildControls()
     DBMemo1 = makeBound<jadl::DBMemo>(this, "DBMemo1", dm_->DataSourceDostawcy, QStringLiteral("Nazwa"));
     DBMemo1->setReadOnly(true);
     DBMemo1->hide();
-    top->addLayout(right, 3);
+    return right;
 }
 
 void TPrzypisywanieTowarow::bindData(TModulDanych1* dm)

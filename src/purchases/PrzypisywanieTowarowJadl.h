@@ -12,6 +12,7 @@
 class QCheckBox;
 class QGroupBox;
 class QLabel;
+class QLayout;
 class QLineEdit;
 class QPushButton;
 class QWidget;
@@ -89,6 +90,9 @@ protected:
 
 private:
     void buildControls();
+    QLayout* buildChoicesPanel();
+    QLayout* buildEntryPanel();
+    QLayout* buildLinesPanel();
     void bindData(TModulDanych1* dm);
     void closeTablesAndWindow();
     void followChosenGood();

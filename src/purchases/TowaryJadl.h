@@ -19,9 +19,11 @@
 class QButtonGroup;
 class QComboBox;
 class QLabel;
+class QLayout;
 class QLineEdit;
 class QPushButton;
 class QTableWidget;
+class QVBoxLayout;
 class QWidget;
 class TModulDanych1;
 class TWartoscKupionychTowarowDruk;
@@ -114,6 +116,14 @@ protected:
 
 private:
     void buildControls();
+    QLayout* buildSuppliersPanel();
+    QLayout* buildChoicesPanel();
+    QLayout* buildCalendarPanel();
+    void buildLinesPanel(QVBoxLayout* top);
+    QLayout* buildCurrentLinePanel();
+    QLayout* buildTotalsPanel();
+    QWidget* buildPrintPanel();
+    QWidget* buildOptionsPanel();
     void wireHandlers();
     void setCalendarOn(bool on);
     void setSupplierColumnsColour(bool oneSupplier);

@@ -122,6 +122,8 @@ public:
 
     // --- editing
     DataSetState state() const;
+    // The current record is being edited or inserted.
+    bool editing() const { return state() == DataSetState::Edit || state() == DataSetState::Insert; }
     void edit(); // on an empty view starts an insert
     void insert();
     void append();

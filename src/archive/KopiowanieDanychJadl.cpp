@@ -64,11 +64,10 @@ public:
 
 } // namespace
 
-TKopiowanieDanych::TKopiowanieDanych(QWidget* parent) : jadl::ExitRoutedDialog(parent)
-{
-    jadl::initForm(this, QStringLiteral("KopiowanieDanych"), QStringLiteral("KOPIA DANYCH JADLONI"), 780, 600);
-    setExitHandler([this] { jadl::runGuarded([this] { WyjscieClick(); }); });
+namespace {
 
+jadl::archive::ArchiveCaptions backupCaptions()
+{
     jadl::archive::ArchiveCaptions t;
     t.chooseDrive = {QStringLiteral("LabelWybor_dysku_dlaKopii"), QStringLiteral("Wybór dysku dla kopii danych prog.")};
     t.archiveDriveLabel = QStringLiteral("Dysk dla archiwum danych");
@@ -80,71 +79,20 @@ TKopiowanieDanych::TKopiowanieDanych(QWidget* parent) : jadl::ExitRoutedDialog(p
     t.actionButton = {QStringLiteral("Kopiuj"), QStringLiteral("&Kopiuj")};
     t.actionHint = QStringLiteral("Kopiowanie danych programu na wybrany dysk w prawym górnym okienku");
     t.exitHint = QStringLiteral("Zamkniecie formatki kopiowania danych programu");
-    c_ = jadl::archive::buildArchiveControls(this, t);
+    return t;
+}
 
-    LabelDysk_katalog_pliki = c_.LabelDysk_katalog_pliki;
-    Panel1 = c_.Panel1;
-    LabelDysk = c_.LabelDysk;
-    LabelKatalog = c_.LabelKatalog;
-    LabelPliki = c_.LabelPliki;
-    Dyski = c_.Dyski;
-    Katalogi = c_.Katalogi;
-    Pliki = c_.Pliki;
-    Filtr = c_.Filtr;
-    LabelWybor_dysku_dlaKopii = c_.LabelWybor;
-    Panel2 = c_.Panel2;
-    LabelDyskArchiwum = c_.LabelDyskArchiwum;
-    LabelFolderArchiwum = c_.LabelFolderArchiwum;
-    LabelPlikiarchiwum = c_.LabelPlikiarchiwum;
-    DyskDlaArchiwum = c_.DyskDlaArchiwum;
-    KatalogDlaArchiwum = c_.KatalogDlaArchiwum;
-    PlikiArchiwum = c_.PlikiArchiwum;
-    LabelIleMiejsca = c_.LabelIleMiejsca;
-    LabelKomunikat = c_.LabelKomunikat;
-    Panel3 = c_.Panel3;
-    LabelKopiuje = c_.LabelDoing;
-    LabelDo = c_.LabelDo;
-    LabelCoKopiuje = c_.LabelCoKopiuje;
-    LabelGdzieKopiuje = c_.LabelGdzieKopiuje;
-    LabelSkopiowano = c_.LabelDone;
-    LabelProcent = c_.LabelProcent;
-    LabelLicznik = c_.LabelLicznik;
-    LabelKopiaWszystko = c_.LabelAll;
-    Label0Procent = c_.Label0Procent;
-    Label100Procent = c_.Label100Procent;
-    ProgressBar1 = c_.ProgressBar1;
-    ProgressBar2 = c_.ProgressBar2;
-    Kopiuj = c_.Action;
-    Pomoc = c_.Pomoc;
-    Wyjscie = c_.Wyjscie;
+} // namespace
 
-    // The lists start on the program drive: its data directory on the left, its
-    // installation folder on the right.
-    jadl::archive::startListsOnProgramDrive(c_);
+TKopiowanieDanych::TKopiowanieDanych(QWidget* parent)
+    : ArchiveWindow(parent, QStringLiteral("KopiowanieDanych"), QStringLiteral("KOPIA DANYCH JADLONI"),
+                    backupCaptions())
+{ }
 
-    connect(Dyski, &jadl::archive::DriveComboBox::driveChanged, this,
-            [this] { jadl::runGuarded([this] { DyskiChange(); }); });
-    connect(Katalogi, &jadl::archive::DirectoryListBox::directoryChanged, this,
-            [this] { jadl::runGuarded([this] { KatalogiChange(); }); });
-    connect(DyskDlaArchiwum, &jadl::archive::DriveComboBox::driveChanged, this, [this] {
-        jadl::runGuarded([this] {
-            try {
-                DyskDlaArchiwumChange();
-            } catch (const IoError&) {
-                // An empty diskette drive: the lists stay empty; choosing it asks for a diskette.
-                PlikiArchiwum->clear();
-            }
-        });
-    });
-    connect(DyskDlaArchiwum, &QComboBox::activated, this,
-            [this](int) { jadl::runGuarded([this] { DyskDlaArchiwumClick(); }); });
-    connect(KatalogDlaArchiwum, &jadl::archive::DirectoryListBox::directoryChanged, this,
-            [this] { jadl::runGuarded([this] { KatalogDlaArchiwumChange(); }); });
-    connect(KatalogDlaArchiwum, &QListWidget::itemClicked, this,
-            [this] { jadl::runGuarded([this] { KatalogDlaArchiwumClick(); }); });
-    connect(Kopiuj, &QPushButton::clicked, this, [this] { jadl::runGuarded([this] { KopiujClick(); }); });
-    connect(Pomoc, &QPushButton::clicked, this, [this] { jadl::runGuarded([this] { PomocClick(); }); });
-    connect(Wyjscie, &QPushButton::clicked, this, [this] { jadl::runGuarded([this] { WyjscieClick(); }); });
+QString TKopiowanieDanych::freeSpaceText(QChar drive, qint64 freeKb) const
+{
+    return QStringLiteral("Wolnego miejsca na dysku ") + QString(drive) + QStringLiteral(":\\ jest ") +
+        QString::number(freeKb) + QStringLiteral(" kB");
 }
 
 QList<jadl::Table*> TKopiowanieDanych::ZamknijTabeleDanych() const
@@ -154,71 +102,7 @@ QList<jadl::Table*> TKopiowanieDanych::ZamknijTabeleDanych() const
     return {dm_->TableTowary, dm_->TableDostawcy, dm_->TableTowaryPodstawowe, dm_->TableGrupyTowarow};
 }
 
-qint64 TKopiowanieDanych::RozmiarPliku(const QString& realPath)
-{
-    return jadl::archive::fileSize(realPath);
-}
-
-QString TKopiowanieDanych::dataDirectory() const
-{
-    return QString(Dyski->drive()) + QStringLiteral(":\\Jadl\\Dane_bar\\");
-}
-
-qint64 TKopiowanieDanych::freeKb(QChar letter) const
-{
-    return Drives::freeSpace(letter) / 1024;
-}
-
-void TKopiowanieDanych::reject()
-{
-    if (busy_)
-        return;
-    ExitRoutedDialog::reject();
-}
-
 // ---------------------------------------------------------------- list handlers
-
-void TKopiowanieDanych::DyskiChange()
-{
-    Katalogi->setDrive(Dyski->drive());
-}
-
-void TKopiowanieDanych::KatalogiChange()
-{
-    Pliki->setDirectory(Katalogi->directory());
-}
-
-void TKopiowanieDanych::DyskDlaArchiwumChange()
-{
-    const QChar drive = DyskDlaArchiwum->drive();
-    KatalogDlaArchiwum->setDrive(drive);
-    LabelIleMiejsca->setText(QStringLiteral("Wolnego miejsca na dysku ") + DyskDlaArchiwum->currentText().left(2) +
-                             QStringLiteral("\\ jest ") + QString::number(freeKb(drive)) + QStringLiteral(" kB"));
-}
-
-void TKopiowanieDanych::DyskDlaArchiwumClick()
-{
-    KatalogDlaArchiwumChange();
-}
-
-void TKopiowanieDanych::KatalogDlaArchiwumChange()
-{
-    try {
-        PlikiArchiwum->setDirectory(KatalogDlaArchiwum->directory());
-    } catch (const IoError&) {
-        jadl::platform::askYesNo(kInsertDiskette, kCopyCaption);
-    }
-}
-
-void TKopiowanieDanych::KatalogDlaArchiwumClick()
-{
-    KatalogDlaArchiwumChange();
-}
-
-void TKopiowanieDanych::PomocClick()
-{
-    // The backup window has no help of its own.
-}
 
 void TKopiowanieDanych::WyjscieClick()
 {
@@ -230,14 +114,8 @@ void TKopiowanieDanych::WyjscieClick()
 
 void TKopiowanieDanych::SprawdzKatalogDanych()
 {
-    const QChar drive = Dyski->drive().isNull() ? Drives::programDrive().toLower() : Dyski->drive();
-    try {
-        DyskDlaArchiwum->setDrive(drive);
-        showArchiveFolder(QString(drive) + QStringLiteral(":\\Jadl"));
-    } catch (const IoError&) {
-        jadl::platform::showMessage(QStringLiteral("DANE NIE SĄ ZAINSTALOWANE W KATALOGU \"") + drive +
-                                    QStringLiteral(":\\Jadl\\Dane_bar\""));
-    }
+    pointArchiveListsHome(QStringLiteral("DANE NIE SĄ ZAINSTALOWANE W KATALOGU \""),
+                          QStringLiteral(":\\Jadl\\Dane_bar\""));
 }
 
 void TKopiowanieDanych::ZerujPostep()
@@ -245,50 +123,32 @@ void TKopiowanieDanych::ZerujPostep()
     jadl::archive::zeroProgress(c_);
 }
 
-void TKopiowanieDanych::showArchiveFolder(const QString& drivePath)
-{
-    {
-        const QSignalBlocker block(KatalogDlaArchiwum);
-        KatalogDlaArchiwum->setDirectory(drivePath);
-    }
-    PlikiArchiwum->setDirectory(KatalogDlaArchiwum->directory());
-}
-
-void TKopiowanieDanych::showDataFolder()
-{
-    {
-        const QSignalBlocker block(Katalogi);
-        Katalogi->setDirectory(dataDirectory());
-    }
-    Pliki->setDirectory(Katalogi->directory());
-}
-
 void TKopiowanieDanych::setLabels(Labels which)
 {
     switch (which) {
     case Labels::Copy:
-        LabelLicznik->show();
-        LabelKopiuje->show();
-        LabelDo->show();
-        LabelSkopiowano->show();
-        LabelKopiaWszystko->show();
-        setLabelNow(LabelKopiuje, QStringLiteral("Kopiuję:"));
-        setLabelNow(LabelDo, QStringLiteral("do:"));
-        setLabelNow(LabelSkopiowano, QStringLiteral("Skopiowano"));
-        setLabelNow(LabelKopiaWszystko, QStringLiteral("Kopia wszystkich zbiorów"));
+        c_.LabelLicznik->show();
+        c_.LabelDoing->show();
+        c_.LabelDo->show();
+        c_.LabelDone->show();
+        c_.LabelAll->show();
+        setLabelNow(c_.LabelDoing, QStringLiteral("Kopiuję:"));
+        setLabelNow(c_.LabelDo, QStringLiteral("do:"));
+        setLabelNow(c_.LabelDone, QStringLiteral("Skopiowano"));
+        setLabelNow(c_.LabelAll, QStringLiteral("Kopia wszystkich zbiorów"));
         break;
     case Labels::Delete:
-        LabelLicznik->hide();
-        LabelDo->hide();
-        LabelKopiuje->show();
-        LabelSkopiowano->show();
-        LabelKopiaWszystko->show();
-        setLabelNow(LabelKopiuje, QStringLiteral("Usuwam:"));
-        setLabelNow(LabelSkopiowano, QStringLiteral("Usunięto"));
-        setLabelNow(LabelKopiaWszystko, QStringLiteral("Usuwanie wszystkich zbiorów"));
+        c_.LabelLicznik->hide();
+        c_.LabelDo->hide();
+        c_.LabelDoing->show();
+        c_.LabelDone->show();
+        c_.LabelAll->show();
+        setLabelNow(c_.LabelDoing, QStringLiteral("Usuwam:"));
+        setLabelNow(c_.LabelDone, QStringLiteral("Usunięto"));
+        setLabelNow(c_.LabelAll, QStringLiteral("Usuwanie wszystkich zbiorów"));
         break;
     case Labels::Hidden:
-        for (QLabel* l : {LabelKopiuje, LabelDo, LabelSkopiowano, LabelKopiaWszystko}) {
+        for (QLabel* l : {c_.LabelDoing, c_.LabelDo, c_.LabelDone, c_.LabelAll}) {
             l->hide();
             l->clear();
         }
@@ -298,37 +158,37 @@ void TKopiowanieDanych::setLabels(Labels which)
 
 void TKopiowanieDanych::setWhatWhere(const QString& from, const QString& to)
 {
-    setLabelNow(LabelCoKopiuje, from);
-    setLabelNow(LabelGdzieKopiuje, to);
+    setLabelNow(c_.LabelCoKopiuje, from);
+    setLabelNow(c_.LabelGdzieKopiuje, to);
 }
 
 void TKopiowanieDanych::showProgress(const BackupProgress& p)
 {
     const int filePercent = percentOf(p.fileDone, p.fileSize);
-    setLabelNow(LabelProcent, QString::number(filePercent) + QStringLiteral("% zbioru"));
-    setLabelNow(LabelIleMiejsca,
+    setLabelNow(c_.LabelProcent, QString::number(filePercent) + QStringLiteral("% zbioru"));
+    setLabelNow(c_.LabelIleMiejsca,
                 QStringLiteral("Wolnego miejsca na dysku ") + archiveRoot_ + QStringLiteral(" jest :") +
                     QString::number(p.freeKb) + QStringLiteral(" kB"));
-    setLabelNow(LabelLicznik, QStringLiteral("Zbiór ") + QString::number(p.fileNumber));
-    setBarNow(ProgressBar1, filePercent);
-    setBarNow(ProgressBar2, percentOf(p.done, p.total));
+    setLabelNow(c_.LabelLicznik, QStringLiteral("Zbiór ") + QString::number(p.fileNumber));
+    setBarNow(c_.ProgressBar1, filePercent);
+    setBarNow(c_.ProgressBar2, percentOf(p.done, p.total));
 }
 
 void TKopiowanieDanych::showDeleted(const BackupProgress& p)
 {
-    LabelKomunikat->show();
-    setLabelNow(LabelKomunikat, QStringLiteral("USUWAM ZBIORY Z DYSKIETKI"));
-    const QList<QListWidgetItem*> found = PlikiArchiwum->findItems(p.fileName,
-                                                                   Qt::MatchFixedString | Qt::MatchCaseSensitive);
+    c_.LabelKomunikat->show();
+    setLabelNow(c_.LabelKomunikat, QStringLiteral("USUWAM ZBIORY Z DYSKIETKI"));
+    const QList<QListWidgetItem*> found = c_.PlikiArchiwum->findItems(p.fileName,
+                                                                      Qt::MatchFixedString | Qt::MatchCaseSensitive);
     if (!found.isEmpty()) {
-        const std::unique_ptr<QListWidgetItem> gone(PlikiArchiwum->takeItem(PlikiArchiwum->row(found.first())));
+        const std::unique_ptr<QListWidgetItem> gone(c_.PlikiArchiwum->takeItem(c_.PlikiArchiwum->row(found.first())));
     }
-    setLabelNow(LabelCoKopiuje, p.folder + p.fileName);
-    setLabelNow(LabelGdzieKopiuje, QString());
-    setLabelNow(LabelProcent, QStringLiteral("100 % zbioru"));
-    setBarNow(ProgressBar1, 100);
-    setBarNow(ProgressBar2, percentOf(p.fileDone, p.fileSize));
-    setLabelNow(LabelIleMiejsca,
+    setLabelNow(c_.LabelCoKopiuje, p.folder + p.fileName);
+    setLabelNow(c_.LabelGdzieKopiuje, QString());
+    setLabelNow(c_.LabelProcent, QStringLiteral("100 % zbioru"));
+    setBarNow(c_.ProgressBar1, 100);
+    setBarNow(c_.ProgressBar2, percentOf(p.fileDone, p.fileSize));
+    setLabelNow(c_.LabelIleMiejsca,
                 QStringLiteral("Wolnego miejsca na dysku ") + archiveRoot_ + QStringLiteral(" jest :") +
                     QString::number(p.freeKb) + QStringLiteral(" kB"));
 }
@@ -348,25 +208,25 @@ void TKopiowanieDanych::showStage(const BackupProgress& p, std::optional<jadl::a
     case Stage::Measured:
         if (!diskette_) {
             showArchiveFolder(archiveParent_);
-            selectAllIn(PlikiArchiwum);
+            selectAllIn(c_.PlikiArchiwum);
         }
         showDataFolder();
-        selectAllIn(Pliki);
+        selectAllIn(c_.Pliki);
         break;
     case Stage::ClearingDiskette:
-        Filtr->setEnabled(false);
+        c_.Filtr->setEnabled(false);
         setLabels(Labels::Delete);
         break;
     case Stage::DisketteListed:
         showArchiveFolder(p.folder);
-        selectAllIn(PlikiArchiwum);
+        selectAllIn(c_.PlikiArchiwum);
         break;
     case Stage::Deleted:
         showDeleted(p);
         break;
     case Stage::DisketteCleared:
     case Stage::FileDone:
-        LabelKomunikat->hide();
+        c_.LabelKomunikat->hide();
         break;
     case Stage::DisketteHidden:
         setLabels(Labels::Hidden);
@@ -375,7 +235,7 @@ void TKopiowanieDanych::showStage(const BackupProgress& p, std::optional<jadl::a
         setLabels(Labels::Copy);
         setWhatWhere(p.from, p.to);
         showDataFolder();
-        Pliki->selectAll();
+        c_.Pliki->selectAll();
         break;
     case Stage::CopyPhase:
         if (!diskette_)
@@ -385,8 +245,8 @@ void TKopiowanieDanych::showStage(const BackupProgress& p, std::optional<jadl::a
     case Stage::FileStarted:
         setLabels(Labels::Copy);
         setWhatWhere(p.from, p.to);
-        LabelKomunikat->show();
-        setLabelNow(LabelKomunikat, kPleaseWait);
+        c_.LabelKomunikat->show();
+        setLabelNow(c_.LabelKomunikat, kPleaseWait);
         pacer_.emplace();
         break;
     case Stage::Bytes:
@@ -396,7 +256,7 @@ void TKopiowanieDanych::showStage(const BackupProgress& p, std::optional<jadl::a
             pacer_->keepAlive();
         break;
     case Stage::ArchiveReplaced:
-        PlikiArchiwum->reread();
+        c_.PlikiArchiwum->reread();
         break;
     }
 }
@@ -410,20 +270,20 @@ void TKopiowanieDanych::KopiujClick()
         return;
     // Table files are copied only while no connection to them is open.
     jadl::archive::TablesOffline offline(programTables_(), ZamknijTabeleDanych());
-    LabelIleMiejsca->show();
-    Filtr->setEnabled(true);
+    c_.LabelIleMiejsca->show();
+    c_.Filtr->setEnabled(true);
 
-    archiveRoot_ = DyskDlaArchiwum->currentText().left(2) + QStringLiteral("\\");
+    archiveRoot_ = c_.DyskDlaArchiwum->currentText().left(2) + QStringLiteral("\\");
     // Data kept on a server is copied as the table files of one snapshot of it.
     QString dataDir = dataDirectory();
     std::optional<jadl::archive::ServerFolder> snapshot;
     const jadl::DataLocation where = dm_->Database1->location();
     if (where.isServer()) {
         snapshot.emplace(dataDir.at(0), QStringLiteral("Kopia_serwera"));
-        LabelKomunikat->show();
+        c_.LabelKomunikat->show();
         jadl::serverarchive::exportTables(
             where.server, snapshot->realPath(), [this](const QString& table, qint64 rows) {
-                setLabelNow(LabelKomunikat, QStringLiteral("ODCZYT DANYCH Z SERWERA: %1 (%2)").arg(table).arg(rows));
+                setLabelNow(c_.LabelKomunikat, QStringLiteral("ODCZYT DANYCH Z SERWERA: %1 (%2)").arg(table).arg(rows));
             });
         dataDir = snapshot->drivePath();
     }
@@ -439,7 +299,7 @@ void TKopiowanieDanych::KopiujClick()
     totalBytes_ = r.total;
     copiedBytes_ = r.copied;
     disketteCount_ = r.diskettes;
-    LabelKomunikat->hide();
+    c_.LabelKomunikat->hide();
 
     switch (r.end) {
     case BackupEnd::Unsettled:

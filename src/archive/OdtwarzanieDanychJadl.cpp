@@ -51,11 +51,10 @@ public:
 
 } // namespace
 
-TOdtwarzanieDanych::TOdtwarzanieDanych(QWidget* parent) : jadl::ExitRoutedDialog(parent)
-{
-    jadl::initForm(this, QStringLiteral("OdtwarzanieDanych"), QStringLiteral("ODTWARZANIE DANYCH JADLONI"), 780, 600);
-    setExitHandler([this] { jadl::runGuarded([this] { WyjscieClick(); }); });
+namespace {
 
+jadl::archive::ArchiveCaptions restoreCaptions()
+{
     jadl::archive::ArchiveCaptions t;
     t.chooseDrive = {QStringLiteral("LabelWybor_dysku_dlaOdtwarzania"),
                      QStringLiteral("Wybór dysku Archiwum do odtworzenia")};
@@ -68,70 +67,21 @@ TOdtwarzanieDanych::TOdtwarzanieDanych(QWidget* parent) : jadl::ExitRoutedDialog
     t.actionButton = {QStringLiteral("Odtworz"), QStringLiteral("&Odtwarzaj")};
     t.actionHint = QStringLiteral("Odtwarzanie danych programu z wybranego archiwum(lewe okienka)");
     t.exitHint = QStringLiteral("Zamkniecie formatki odtwarzania danych");
-    c_ = jadl::archive::buildArchiveControls(this, t);
+    return t;
+}
 
-    LabelDysk_katalog_pliki = c_.LabelDysk_katalog_pliki;
-    Panel1 = c_.Panel1;
-    LabelDysk = c_.LabelDysk;
-    LabelKatalog = c_.LabelKatalog;
-    LabelPliki = c_.LabelPliki;
-    Dyski = c_.Dyski;
-    Katalogi = c_.Katalogi;
-    Pliki = c_.Pliki;
-    Filtr = c_.Filtr;
-    LabelWybor_dysku_dlaOdtwarzania = c_.LabelWybor;
-    Panel2 = c_.Panel2;
-    LabelDyskArchiwum = c_.LabelDyskArchiwum;
-    LabelFolderArchiwum = c_.LabelFolderArchiwum;
-    LabelPlikiarchiwum = c_.LabelPlikiarchiwum;
-    DyskDlaArchiwum = c_.DyskDlaArchiwum;
-    KatalogDlaArchiwum = c_.KatalogDlaArchiwum;
-    PlikiArchiwum = c_.PlikiArchiwum;
-    LabelIleMiejsca = c_.LabelIleMiejsca;
-    LabelKomunikat = c_.LabelKomunikat;
-    Panel3 = c_.Panel3;
-    LabelOdtwarzam = c_.LabelDoing;
-    LabelDo = c_.LabelDo;
-    LabelCoKopiuje = c_.LabelCoKopiuje;
-    LabelGdzieKopiuje = c_.LabelGdzieKopiuje;
-    LabelOdtworzono = c_.LabelDone;
-    LabelProcent = c_.LabelProcent;
-    LabelLicznik = c_.LabelLicznik;
-    LabelOdtwarzanieWszystko = c_.LabelAll;
-    Label0Procent = c_.Label0Procent;
-    Label100Procent = c_.Label100Procent;
-    ProgressBar1 = c_.ProgressBar1;
-    ProgressBar2 = c_.ProgressBar2;
-    Odtworz = c_.Action;
-    Pomoc = c_.Pomoc;
-    Wyjscie = c_.Wyjscie;
-    Pliki->setMultiSelect(false);
+} // namespace
 
-    jadl::archive::startListsOnProgramDrive(c_);
+TOdtwarzanieDanych::TOdtwarzanieDanych(QWidget* parent)
+    : ArchiveWindow(parent, QStringLiteral("OdtwarzanieDanych"), QStringLiteral("ODTWARZANIE DANYCH JADLONI"),
+                    restoreCaptions())
+{
+    c_.Pliki->setMultiSelect(false);
+}
 
-    connect(Dyski, &jadl::archive::DriveComboBox::driveChanged, this,
-            [this] { jadl::runGuarded([this] { DyskiChange(); }); });
-    connect(Katalogi, &jadl::archive::DirectoryListBox::directoryChanged, this,
-            [this] { jadl::runGuarded([this] { KatalogiChange(); }); });
-    connect(DyskDlaArchiwum, &jadl::archive::DriveComboBox::driveChanged, this, [this] {
-        jadl::runGuarded([this] {
-            try {
-                DyskDlaArchiwumChange();
-            } catch (const IoError&) {
-                // An empty diskette drive: choosing it asks for a diskette.
-                PlikiArchiwum->clear();
-            }
-        });
-    });
-    connect(DyskDlaArchiwum, &QComboBox::activated, this,
-            [this](int) { jadl::runGuarded([this] { DyskDlaArchiwumClick(); }); });
-    connect(KatalogDlaArchiwum, &jadl::archive::DirectoryListBox::directoryChanged, this,
-            [this] { jadl::runGuarded([this] { KatalogDlaArchiwumChange(); }); });
-    connect(KatalogDlaArchiwum, &QListWidget::itemClicked, this,
-            [this] { jadl::runGuarded([this] { KatalogDlaArchiwumClick(); }); });
-    connect(Odtworz, &QPushButton::clicked, this, [this] { jadl::runGuarded([this] { OdtworzClick(); }); });
-    connect(Pomoc, &QPushButton::clicked, this, [this] { jadl::runGuarded([this] { PomocClick(); }); });
-    connect(Wyjscie, &QPushButton::clicked, this, [this] { jadl::runGuarded([this] { WyjscieClick(); }); });
+QString TOdtwarzanieDanych::freeSpaceText(QChar, qint64 freeKb) const
+{
+    return QStringLiteral("Wolnego miejsca na dysku jest ") + QString::number(freeKb) + QStringLiteral(" kB");
 }
 
 TOdtwarzanieDanych::~TOdtwarzanieDanych() = default;
@@ -144,61 +94,7 @@ QList<jadl::Table*> TOdtwarzanieDanych::tablesLeftClosed() const
     return out;
 }
 
-qint64 TOdtwarzanieDanych::RozmiarPliku(const QString& realPath)
-{
-    return jadl::archive::fileSize(realPath);
-}
-
-QString TOdtwarzanieDanych::dataDirectory() const
-{
-    return QString(Dyski->drive()) + QStringLiteral(":\\Jadl\\Dane_bar\\");
-}
-
-void TOdtwarzanieDanych::reject()
-{
-    if (busy_)
-        return;
-    ExitRoutedDialog::reject();
-}
-
 // ---------------------------------------------------------------- list handlers
-
-void TOdtwarzanieDanych::DyskiChange()
-{
-    Katalogi->setDrive(Dyski->drive());
-}
-
-void TOdtwarzanieDanych::KatalogiChange()
-{
-    Pliki->setDirectory(Katalogi->directory());
-}
-
-void TOdtwarzanieDanych::DyskDlaArchiwumChange()
-{
-    const QChar drive = DyskDlaArchiwum->drive();
-    KatalogDlaArchiwum->setDrive(drive);
-    LabelIleMiejsca->setText(QStringLiteral("Wolnego miejsca na dysku jest ") +
-                             QString::number(Drives::freeSpace(drive) / 1024) + QStringLiteral(" kB"));
-}
-
-void TOdtwarzanieDanych::DyskDlaArchiwumClick()
-{
-    KatalogDlaArchiwumChange();
-}
-
-void TOdtwarzanieDanych::KatalogDlaArchiwumChange()
-{
-    try {
-        PlikiArchiwum->setDirectory(KatalogDlaArchiwum->directory());
-    } catch (const IoError&) {
-        jadl::platform::askYesNo(kInsertDiskette, QStringLiteral("KOPIUJEMY"));
-    }
-}
-
-void TOdtwarzanieDanych::KatalogDlaArchiwumClick()
-{
-    KatalogDlaArchiwumChange();
-}
 
 void TOdtwarzanieDanych::PomocClick()
 {
@@ -215,36 +111,21 @@ void TOdtwarzanieDanych::WyjscieClick()
 
 void TOdtwarzanieDanych::SprawdzKatalogArchiwum()
 {
-    const QChar drive = Dyski->drive().isNull() ? Drives::programDrive().toLower() : Dyski->drive();
-    try {
-        DyskDlaArchiwum->setDrive(drive);
-        showArchiveFolder(QString(drive) + QStringLiteral(":\\Jadl"));
-    } catch (const IoError&) {
-        jadl::platform::showMessage(QStringLiteral("ARCHIWUM NIE ZNAJDUJE SIĘ W KATALOGU \"") + drive +
-                                    QStringLiteral(":\\Jadl\\Archiwum\""));
-    }
-}
-
-void TOdtwarzanieDanych::showArchiveFolder(const QString& drivePath)
-{
-    {
-        const QSignalBlocker block(KatalogDlaArchiwum);
-        KatalogDlaArchiwum->setDirectory(drivePath);
-    }
-    PlikiArchiwum->setDirectory(KatalogDlaArchiwum->directory());
+    pointArchiveListsHome(QStringLiteral("ARCHIWUM NIE ZNAJDUJE SIĘ W KATALOGU \""),
+                          QStringLiteral(":\\Jadl\\Archiwum\""));
 }
 
 void TOdtwarzanieDanych::showProgress(const RestoreProgress& p)
 {
     if (p.total != 0) {
         const int filePercent = percentOf(p.fileDone, p.fileSize);
-        setLabelNow(LabelProcent, QString::number(filePercent) + QStringLiteral("% zbioru"));
-        setBarNow(ProgressBar1, filePercent);
-        setBarNow(ProgressBar2, percentOf(p.done, p.total));
+        setLabelNow(c_.LabelProcent, QString::number(filePercent) + QStringLiteral("% zbioru"));
+        setBarNow(c_.ProgressBar1, filePercent);
+        setBarNow(c_.ProgressBar2, percentOf(p.done, p.total));
     }
-    setLabelNow(LabelIleMiejsca,
+    setLabelNow(c_.LabelIleMiejsca,
                 QStringLiteral("Wolnego miejsca na dysku jest :") + QString::number(p.freeKb) + QStringLiteral(" kB"));
-    setLabelNow(LabelLicznik, QStringLiteral("Zbiór ") + QString::number(p.fileNumber));
+    setLabelNow(c_.LabelLicznik, QStringLiteral("Zbiór ") + QString::number(p.fileNumber));
 }
 
 // The lists and labels follow what the job reports; the job asks the rest.
@@ -254,27 +135,27 @@ void TOdtwarzanieDanych::showStage(const RestoreProgress& p, std::optional<jadl:
     switch (p.stage) {
     case Stage::Checked: {
         {
-            const QSignalBlocker block(Katalogi);
-            Katalogi->setDirectory(dataDirectory());
+            const QSignalBlocker block(c_.Katalogi);
+            c_.Katalogi->setDirectory(dataDirectory());
         }
-        Pliki->setDirectory(Katalogi->directory());
+        c_.Pliki->setDirectory(c_.Katalogi->directory());
         break;
     }
     case Stage::Listed:
         if (diskette_)
             showArchiveFolder(p.folder);
-        PlikiArchiwum->setMask(QStringLiteral("*.*"));
-        PlikiArchiwum->setMultiSelect(true);
-        PlikiArchiwum->selectAll();
+        c_.PlikiArchiwum->setMask(QStringLiteral("*.*"));
+        c_.PlikiArchiwum->setMultiSelect(true);
+        c_.PlikiArchiwum->selectAll();
         break;
     case Stage::Restoring:
-        LabelKomunikat->show();
-        setLabelNow(LabelKomunikat, kPleaseWait);
+        c_.LabelKomunikat->show();
+        setLabelNow(c_.LabelKomunikat, kPleaseWait);
         locked.emplace(c_, busy_);
         break;
     case Stage::FileStarted:
-        setLabelNow(LabelCoKopiuje, p.from);
-        setLabelNow(LabelGdzieKopiuje, p.to);
+        setLabelNow(c_.LabelCoKopiuje, p.from);
+        setLabelNow(c_.LabelGdzieKopiuje, p.to);
         pacer_.emplace();
         break;
     case Stage::Bytes:
@@ -285,7 +166,7 @@ void TOdtwarzanieDanych::showStage(const RestoreProgress& p, std::optional<jadl:
         break;
     case Stage::Copied:
         locked.reset();
-        LabelKomunikat->hide();
+        c_.LabelKomunikat->hide();
         break;
     }
 }
@@ -312,12 +193,12 @@ void TOdtwarzanieDanych::OdtworzClick()
 
     // No data file is replaced while a connection to it is open.
     jadl::archive::TablesOffline offline(programTables_(), tablesLeftClosed());
-    LabelIleMiejsca->show();
-    Filtr->setEnabled(true);
+    c_.LabelIleMiejsca->show();
+    c_.Filtr->setEnabled(true);
 
-    source.chosenFolder = KatalogDlaArchiwum->directory();
-    source.listedFolder = PlikiArchiwum->directory();
-    source.archiveRoot = DyskDlaArchiwum->currentText().left(2) + QStringLiteral("\\");
+    source.chosenFolder = c_.KatalogDlaArchiwum->directory();
+    source.listedFolder = c_.PlikiArchiwum->directory();
+    source.archiveRoot = c_.DyskDlaArchiwum->currentText().left(2) + QStringLiteral("\\");
     // Data kept on a server: the archive's files are restored into a folder of
     // their own, then replace the server's tables in one transaction.
     QString target = dataDirectory();
@@ -339,7 +220,7 @@ void TOdtwarzanieDanych::OdtworzClick()
         try {
             jadl::serverarchive::importTables(
                 where.server, staging->realPath(), staging->tableFiles(), [this](const QString& table, qint64 rows) {
-                    setLabelNow(LabelKomunikat,
+                    setLabelNow(c_.LabelKomunikat,
                                 QStringLiteral("ZAPIS DANYCH NA SERWERZE: %1 (%2)").arg(table).arg(rows));
                 });
         } catch (const jadl::ConnectionLost& e) {
@@ -358,7 +239,7 @@ void TOdtwarzanieDanych::OdtworzClick()
         }
     }
     locked.reset();
-    LabelKomunikat->hide();
+    c_.LabelKomunikat->hide();
     archiveBytes_ = r.archiveBytes;
     restoredBytes_ = r.restoredBytes;
     report(r);

@@ -122,8 +122,9 @@ void checkIdle(TKopiowanieDanych* w)
     QCOMPARE(jadl::test::child<QProgressBar>(w, "ProgressBar1")->value(), 0);
     QCOMPARE(jadl::test::child<QProgressBar>(w, "ProgressBar2")->value(), 0);
     QVERIFY(jadl::test::child<QLabel>(w, "LabelCoKopiuje")->text().isEmpty());
-    QCOMPARE(w->DyskDlaArchiwum->drive(), QLatin1Char('c'));
-    QCOMPARE(w->KatalogDlaArchiwum->directory(), QStringLiteral("c:\\Jadl"));
+    QCOMPARE(jadl::test::child<jadl::archive::DriveComboBox>(w, "DyskDlaArchiwum")->drive(), QLatin1Char('c'));
+    QCOMPARE(jadl::test::child<jadl::archive::DirectoryListBox>(w, "KatalogDlaArchiwum")->directory(),
+             QStringLiteral("c:\\Jadl"));
 }
 
 } // namespace
@@ -209,12 +210,13 @@ void BackupTest::toAnotherDrive()
     QTemporaryDir d;
     archtest::mapDrives(program.root(), QStringLiteral("D=") + d.path());
     TKopiowanieDanych* w = forms().KopiowanieDanych;
-    w->DyskDlaArchiwum->setDrive(QLatin1Char('d'));
+    jadl::test::child<jadl::archive::DriveComboBox>(w, "DyskDlaArchiwum")->setDrive(QLatin1Char('d'));
     QVERIFY2(jadl::test::child<QLabel>(w, "LabelIleMiejsca")
                  ->text()
                  .startsWith(QStringLiteral("Wolnego miejsca na dysku d:\\ jest ")),
              qPrintable(jadl::test::child<QLabel>(w, "LabelIleMiejsca")->text()));
-    QCOMPARE(w->KatalogDlaArchiwum->directory(), QStringLiteral("d:\\"));
+    QCOMPARE(jadl::test::child<jadl::archive::DirectoryListBox>(w, "KatalogDlaArchiwum")->directory(),
+             QStringLiteral("d:\\"));
     const auto before = archtest::snapshot(program.dataDir());
 
     QTest::mouseClick(jadl::test::child<QPushButton>(w, "Kopiuj"), Qt::LeftButton);
@@ -240,7 +242,7 @@ void BackupTest::lowSpaceQuestion()
     QTemporaryDir d;
     archtest::mapDrives(program.root(), QStringLiteral("D=") + d.path() + QStringLiteral(":4096"));
     TKopiowanieDanych* w = forms().KopiowanieDanych;
-    w->DyskDlaArchiwum->setDrive(QLatin1Char('d'));
+    jadl::test::child<jadl::archive::DriveComboBox>(w, "DyskDlaArchiwum")->setDrive(QLatin1Char('d'));
     const auto before = archtest::snapshot(program.dataDir());
     forms().JednostkiMiarJadlon->TableJednostkiMiar->open();
 
@@ -293,7 +295,7 @@ void BackupTest::onDiskettes()
     QVERIFY(archtest::writeBytes(a.path() + QStringLiteral("/Archiwum/Towary.DB"), "stara kopia"));
     archtest::mapDrives(program.root(), QStringLiteral("A=") + a.path() + QLatin1Char(':') + QString::number(capacity));
     TKopiowanieDanych* w = forms().KopiowanieDanych;
-    w->DyskDlaArchiwum->setDrive(QLatin1Char('a'));
+    jadl::test::child<jadl::archive::DriveComboBox>(w, "DyskDlaArchiwum")->setDrive(QLatin1Char('a'));
 
     WatchScope watch;
     watch.sink->setDefaultAnswer(true);
@@ -343,7 +345,7 @@ void BackupTest::fileLargerThanADiskette()
     archtest::mapDrives(program.root(),
                         QStringLiteral("A=") + a.path() + QStringLiteral(":") + QString::number(200 * 1024));
     TKopiowanieDanych* w = forms().KopiowanieDanych;
-    w->DyskDlaArchiwum->setDrive(QLatin1Char('a'));
+    jadl::test::child<jadl::archive::DriveComboBox>(w, "DyskDlaArchiwum")->setDrive(QLatin1Char('a'));
     program.messages().setDefaultAnswer(true);
 
     QTest::mouseClick(jadl::test::child<QPushButton>(w, "Kopiuj"), Qt::LeftButton);
@@ -364,8 +366,8 @@ void BackupTest::noDisketteInTheDrive()
     QTemporaryDir parent;
     archtest::mapDrives(program.root(), QStringLiteral("A=") + parent.path() + QStringLiteral("/pusty_naped"));
     TKopiowanieDanych* w = forms().KopiowanieDanych;
-    w->DyskDlaArchiwum->setDrive(QLatin1Char('a'));
-    QCOMPARE(w->PlikiArchiwum->count(), 0);
+    jadl::test::child<jadl::archive::DriveComboBox>(w, "DyskDlaArchiwum")->setDrive(QLatin1Char('a'));
+    QCOMPARE(jadl::test::child<jadl::archive::FileListBox>(w, "PlikiArchiwum")->count(), 0);
     // Choosing the empty drive asks for a diskette, once.
     w->DyskDlaArchiwumClick();
     QCOMPARE(program.messages().texts(), QStringList{QStringLiteral("PROSZĘ WŁOŻYĆ DYSKIETKĘ ")});
@@ -397,14 +399,14 @@ void BackupTest::diskFillsUp()
     archtest::mapDrives(program.root(), QStringLiteral("D=") + d.path());
     const QString folder = d.path() + QStringLiteral("/Archiwum/06_12_2026");
     TKopiowanieDanych* w = forms().KopiowanieDanych;
-    w->DyskDlaArchiwum->setDrive(QLatin1Char('d'));
+    jadl::test::child<jadl::archive::DriveComboBox>(w, "DyskDlaArchiwum")->setDrive(QLatin1Char('d'));
     QMap<QString, QByteArray> earlier;
     if (earlierBackupToday) {
         QTest::mouseClick(jadl::test::child<QPushButton>(w, "Kopiuj"), Qt::LeftButton);
         QCOMPARE(program.messages().texts(), QStringList{kSuccess});
         program.messages().clear();
         earlier = archtest::snapshot(folder);
-        w->DyskDlaArchiwum->setDrive(QLatin1Char('d'));
+        jadl::test::child<jadl::archive::DriveComboBox>(w, "DyskDlaArchiwum")->setDrive(QLatin1Char('d'));
     }
     const std::optional<qint64> recorded = lastBackup().bytes;
     // The purchase lines grow past what the disk still takes; every other file fits.
@@ -446,7 +448,7 @@ void BackupTest::archiveFolderVanishesWhileWriting()
 {
     ProgramFixture program;
     TKopiowanieDanych* w = forms().KopiowanieDanych;
-    const QString last = w->Pliki->fileNames().last();
+    const QString last = jadl::test::child<jadl::archive::FileListBox>(w, "Pliki")->fileNames().last();
     bool removed = false;
     w->setAfterBlockHook([&](const QString& copy) {
         if (!removed && copy.endsWith(QLatin1Char('/') + last)) {
@@ -499,17 +501,18 @@ void BackupTest::exitPointsBackAtTheProgramDrive()
     QTemporaryDir d;
     archtest::mapDrives(program.root(), QStringLiteral("D=") + d.path());
     TKopiowanieDanych* w = forms().KopiowanieDanych;
-    w->DyskDlaArchiwum->setDrive(QLatin1Char('d'));
+    jadl::test::child<jadl::archive::DriveComboBox>(w, "DyskDlaArchiwum")->setDrive(QLatin1Char('d'));
     const QString jadl = program.root() + QStringLiteral("/Jadl");
     if (!installed)
         QVERIFY(QDir().rename(jadl, program.root() + QStringLiteral("/Jadl_gdzie_indziej")));
 
     QTest::mouseClick(jadl::test::child<QPushButton>(w, "Wyjscie"), Qt::LeftButton);
 
-    QCOMPARE(w->DyskDlaArchiwum->drive(), QLatin1Char('c'));
+    QCOMPARE(jadl::test::child<jadl::archive::DriveComboBox>(w, "DyskDlaArchiwum")->drive(), QLatin1Char('c'));
     if (installed) {
         QVERIFY(program.messages().texts().isEmpty());
-        QCOMPARE(w->KatalogDlaArchiwum->directory(), QStringLiteral("c:\\Jadl"));
+        QCOMPARE(jadl::test::child<jadl::archive::DirectoryListBox>(w, "KatalogDlaArchiwum")->directory(),
+                 QStringLiteral("c:\\Jadl"));
     } else {
         QCOMPARE(program.messages().texts(),
                  QStringList{QStringLiteral("DANE NIE SĄ ZAINSTALOWANE W KATALOGU \"c:\\Jadl\\Dane_bar\"")});

@@ -80,7 +80,7 @@ void addSuppliers(int count)
 void restoreFrom(const QString& folder)
 {
     TOdtwarzanieDanych* w = forms().OdtwarzanieDanych;
-    w->KatalogDlaArchiwum->setDirectory(folder);
+    jadl::test::child<jadl::archive::DirectoryListBox>(w, "KatalogDlaArchiwum")->setDirectory(folder);
     QTest::mouseClick(jadl::test::child<QPushButton>(w, "Odtworz"), Qt::LeftButton);
 }
 
@@ -136,22 +136,29 @@ void RestoreTest::bringsTheDataBack()
     QCOMPARE(w->windowTitle(), QStringLiteral("ODTWARZANIE DANYCH JADLONI"));
     w->show();
     QVERIFY(QTest::qWaitForWindowExposed(w));
-    w->KatalogDlaArchiwum->setDirectory(QStringLiteral("c:\\Jadl\\Archiwum"));
+    jadl::test::child<jadl::archive::DirectoryListBox>(w, "KatalogDlaArchiwum")
+        ->setDirectory(QStringLiteral("c:\\Jadl\\Archiwum"));
     QListWidgetItem* dated = nullptr;
-    for (int i = 0; i < w->KatalogDlaArchiwum->count(); ++i) {
-        if (jadl::archive::DirectoryListBox::itemPath(w->KatalogDlaArchiwum->item(i))
+    for (int i = 0; i < jadl::test::child<jadl::archive::DirectoryListBox>(w, "KatalogDlaArchiwum")->count(); ++i) {
+        if (jadl::archive::DirectoryListBox::itemPath(
+                jadl::test::child<jadl::archive::DirectoryListBox>(w, "KatalogDlaArchiwum")->item(i))
                 .endsWith(QStringLiteral("06_12_2026")))
-            dated = w->KatalogDlaArchiwum->item(i);
+            dated = jadl::test::child<jadl::archive::DirectoryListBox>(w, "KatalogDlaArchiwum")->item(i);
     }
     QVERIFY(dated);
-    w->KatalogDlaArchiwum->scrollToItem(dated);
-    const QRect rect = w->KatalogDlaArchiwum->visualItemRect(dated);
+    jadl::test::child<jadl::archive::DirectoryListBox>(w, "KatalogDlaArchiwum")->scrollToItem(dated);
+    const QRect rect = jadl::test::child<jadl::archive::DirectoryListBox>(w, "KatalogDlaArchiwum")
+                           ->visualItemRect(dated);
     // A double click as the window system delivers it: press and release, then the double click.
-    QTest::mouseClick(w->KatalogDlaArchiwum->viewport(), Qt::LeftButton, {}, rect.center());
-    QCOMPARE(w->KatalogDlaArchiwum->directory(), QStringLiteral("c:\\Jadl\\Archiwum"));
-    QTest::mouseDClick(w->KatalogDlaArchiwum->viewport(), Qt::LeftButton, {}, rect.center());
-    QCOMPARE(w->KatalogDlaArchiwum->directory(), QStringLiteral("c:\\Jadl\\Archiwum\\06_12_2026"));
-    QCOMPARE(w->PlikiArchiwum->count(), archived.size());
+    QTest::mouseClick(jadl::test::child<jadl::archive::DirectoryListBox>(w, "KatalogDlaArchiwum")->viewport(),
+                      Qt::LeftButton, {}, rect.center());
+    QCOMPARE(jadl::test::child<jadl::archive::DirectoryListBox>(w, "KatalogDlaArchiwum")->directory(),
+             QStringLiteral("c:\\Jadl\\Archiwum"));
+    QTest::mouseDClick(jadl::test::child<jadl::archive::DirectoryListBox>(w, "KatalogDlaArchiwum")->viewport(),
+                       Qt::LeftButton, {}, rect.center());
+    QCOMPARE(jadl::test::child<jadl::archive::DirectoryListBox>(w, "KatalogDlaArchiwum")->directory(),
+             QStringLiteral("c:\\Jadl\\Archiwum\\06_12_2026"));
+    QCOMPARE(jadl::test::child<jadl::archive::FileListBox>(w, "PlikiArchiwum")->count(), archived.size());
 
     QStringList openWhileCopying;
     w->setAfterBlockHook([&openWhileCopying](const QString&) {
@@ -186,7 +193,8 @@ void RestoreTest::bringsTheDataBack()
     QVERIFY(jadl::test::child<QPushButton>(w, "Odtworz")->isEnabled());
     QVERIFY(jadl::test::child<QPushButton>(w, "Wyjscie")->isEnabled());
     QCOMPARE(jadl::test::child<QProgressBar>(w, "ProgressBar2")->value(), 0);
-    QCOMPARE(w->KatalogDlaArchiwum->directory(), QStringLiteral("c:\\Jadl"));
+    QCOMPARE(jadl::test::child<jadl::archive::DirectoryListBox>(w, "KatalogDlaArchiwum")->directory(),
+             QStringLiteral("c:\\Jadl"));
     w->hide();
 }
 
@@ -212,7 +220,7 @@ void RestoreTest::wrongFolder()
     addUnit(QStringLiteral("l"));
     const auto before = archtest::snapshot(program.dataDir());
     TOdtwarzanieDanych* w = forms().OdtwarzanieDanych;
-    w->KatalogDlaArchiwum->setDirectory(folder);
+    jadl::test::child<jadl::archive::DirectoryListBox>(w, "KatalogDlaArchiwum")->setDirectory(folder);
 
     QTest::mouseClick(jadl::test::child<QPushButton>(w, "Odtworz"), Qt::LeftButton);
 
@@ -237,7 +245,7 @@ void RestoreTest::damagedArchive()
     QTemporaryDir d;
     archtest::mapDrives(program.root(), QStringLiteral("D=") + d.path());
     TKopiowanieDanych* backup = forms().KopiowanieDanych;
-    backup->DyskDlaArchiwum->setDrive(QLatin1Char('d'));
+    jadl::test::child<jadl::archive::DriveComboBox>(backup, "DyskDlaArchiwum")->setDrive(QLatin1Char('d'));
     QTest::mouseClick(jadl::test::child<QPushButton>(backup, "Kopiuj"), Qt::LeftButton);
     program.messages().clear();
     const QString folder = d.path() + QStringLiteral("/Archiwum/06_12_2026");
@@ -247,9 +255,12 @@ void RestoreTest::damagedArchive()
     addUnit(QStringLiteral("opak"));
     const auto before = archtest::snapshot(program.dataDir());
     TOdtwarzanieDanych* w = forms().OdtwarzanieDanych;
-    w->DyskDlaArchiwum->setDrive(QLatin1Char('d'));
-    w->KatalogDlaArchiwum->setDirectory(QStringLiteral("d:\\Archiwum\\06_12_2026"));
-    QVERIFY(w->PlikiArchiwum->fileNames().contains(QStringLiteral("Magazyn.dat")));
+    jadl::test::child<jadl::archive::DriveComboBox>(w, "DyskDlaArchiwum")->setDrive(QLatin1Char('d'));
+    jadl::test::child<jadl::archive::DirectoryListBox>(w, "KatalogDlaArchiwum")
+        ->setDirectory(QStringLiteral("d:\\Archiwum\\06_12_2026"));
+    QVERIFY(jadl::test::child<jadl::archive::FileListBox>(w, "PlikiArchiwum")
+                ->fileNames()
+                .contains(QStringLiteral("Magazyn.dat")));
 
     bool done = false;
     w->setAfterBlockHook([&](const QString& file) {
@@ -294,7 +305,7 @@ void RestoreTest::fromADiskette()
     QTemporaryDir a;
     archtest::mapDrives(program.root(), QStringLiteral("A=") + a.path() + QStringLiteral(":1457664"));
     TKopiowanieDanych* backup = forms().KopiowanieDanych;
-    backup->DyskDlaArchiwum->setDrive(QLatin1Char('a'));
+    jadl::test::child<jadl::archive::DriveComboBox>(backup, "DyskDlaArchiwum")->setDrive(QLatin1Char('a'));
     QTest::mouseClick(jadl::test::child<QPushButton>(backup, "Kopiuj"), Qt::LeftButton);
     QCOMPARE(program.messages().texts(), QStringList{QStringLiteral("KOPIA DANYCH PROGRAMU WYKONANA PRAWIDŁOWO")});
     program.messages().clear();
@@ -302,13 +313,13 @@ void RestoreTest::fromADiskette()
     addUnit(QStringLiteral("but"));
 
     TOdtwarzanieDanych* w = forms().OdtwarzanieDanych;
-    w->DyskDlaArchiwum->setDrive(QLatin1Char('a'));
+    jadl::test::child<jadl::archive::DriveComboBox>(w, "DyskDlaArchiwum")->setDrive(QLatin1Char('a'));
     QTest::mouseClick(jadl::test::child<QPushButton>(w, "Odtworz"), Qt::LeftButton);
 
     QCOMPARE(program.messages().texts(), QStringList{kSuccess});
     QVERIFY(archtest::snapshot(program.dataDir()) == archived);
     QCOMPARE(forms().JednostkiMiarJadlon->TableJednostkiMiar->recordCount(), 0);
-    QCOMPARE(w->DyskDlaArchiwum->drive(), QLatin1Char('c'));
+    QCOMPARE(jadl::test::child<jadl::archive::DriveComboBox>(w, "DyskDlaArchiwum")->drive(), QLatin1Char('c'));
 }
 
 void RestoreTest::disketteBranch_data()
@@ -331,13 +342,13 @@ void RestoreTest::disketteBranch()
     setBackupRecord(diskettes, 2000 * 1024);
     const auto before = archtest::snapshot(program.dataDir());
     TOdtwarzanieDanych* w = forms().OdtwarzanieDanych;
-    w->DyskDlaArchiwum->setDrive(QLatin1Char('a'));
+    jadl::test::child<jadl::archive::DriveComboBox>(w, "DyskDlaArchiwum")->setDrive(QLatin1Char('a'));
 
     QTest::mouseClick(jadl::test::child<QPushButton>(w, "Odtworz"), Qt::LeftButton);
 
     QCOMPARE(program.messages().texts(), QStringList{message});
     QVERIFY(archtest::snapshot(program.dataDir()) == before);
-    QCOMPARE(w->DyskDlaArchiwum->drive(), QLatin1Char('c'));
+    QCOMPARE(jadl::test::child<jadl::archive::DriveComboBox>(w, "DyskDlaArchiwum")->drive(), QLatin1Char('c'));
 }
 
 void RestoreTest::noDisketteAsksAgain()
@@ -348,7 +359,7 @@ void RestoreTest::noDisketteAsksAgain()
     setBackupRecord(1, 150 * 1024);
     const auto before = archtest::snapshot(program.dataDir());
     TOdtwarzanieDanych* w = forms().OdtwarzanieDanych;
-    w->DyskDlaArchiwum->setDrive(QLatin1Char('a'));
+    jadl::test::child<jadl::archive::DriveComboBox>(w, "DyskDlaArchiwum")->setDrive(QLatin1Char('a'));
     program.messages().answerNext(true);
     program.messages().answerNext(false);
 

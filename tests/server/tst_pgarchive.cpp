@@ -85,8 +85,10 @@ void TstPgArchive::backupAndRestoreThroughTheWindows()
     TOdtwarzanieDanych* w = forms().OdtwarzanieDanych;
     w->show();
     QVERIFY(QTest::qWaitForWindowExposed(w));
-    w->KatalogDlaArchiwum->setDirectory(QStringLiteral("c:\\Jadl\\Archiwum\\06_12_2026"));
-    w->PlikiArchiwum->setDirectory(w->KatalogDlaArchiwum->directory());
+    jadl::test::child<jadl::archive::DirectoryListBox>(w, "KatalogDlaArchiwum")
+        ->setDirectory(QStringLiteral("c:\\Jadl\\Archiwum\\06_12_2026"));
+    jadl::test::child<jadl::archive::FileListBox>(w, "PlikiArchiwum")
+        ->setDirectory(jadl::test::child<jadl::archive::DirectoryListBox>(w, "KatalogDlaArchiwum")->directory());
     QTest::mouseClick(jadl::test::child<QPushButton>(w, "Odtworz"), Qt::LeftButton);
     QCOMPARE(program.messages().texts(), QStringList{QStringLiteral("ODTWARZANIE DANYCH ZAKOŃCZONE SUKCESEM ")});
     QVERIFY(!QDir(program.root() + QStringLiteral("/Jadl/Odtwarzanie_serwera")).exists());

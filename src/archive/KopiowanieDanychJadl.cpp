@@ -62,10 +62,6 @@ public:
     }
 };
 
-} // namespace
-
-namespace {
-
 jadl::archive::ArchiveCaptions backupCaptions()
 {
     jadl::archive::ArchiveCaptions t;

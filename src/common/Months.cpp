@@ -16,19 +16,10 @@ QString reportMonthName(int month)
     return QString::fromUtf16(names[static_cast<std::size_t>(month - 1)]);
 }
 
-bool isLeapYear(int year)
+QDate lastDayOfMonth(int year, int month)
 {
-    return (year % 4 == 0 && year % 100 != 0) || year % 400 == 0;
-}
-
-int daysInMonth(int year, int month)
-{
-    static constexpr std::array<int, 12> days = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
-    if (month < 1 || month > 12)
-        return 0;
-    if (month == 2 && isLeapYear(year))
-        return 29;
-    return days[static_cast<std::size_t>(month - 1)];
+    const QDate first(year, month, 1);
+    return first.isValid() ? QDate(year, month, first.daysInMonth()) : QDate();
 }
 
 } // namespace jadl

@@ -9,9 +9,7 @@ namespace jadl {
 // (October spelled "Paźdiernik" as the program always printed it).
 QString reportMonthName(int month);
 
-// Days in a month by the Gregorian rule (leap: divisible by 4, but centuries only
-// when divisible by 400).
-int daysInMonth(int year, int month);
-bool isLeapYear(int year);
+// The last day of a month (QDate knows the calendar).
+QDate lastDayOfMonth(int year, int month);
 
 } // namespace jadl

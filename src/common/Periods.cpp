@@ -30,14 +30,9 @@ std::optional<Period> periodOf(PeriodChoice choice, const QDate& today, const QD
 {
     const int y = today.year();
     const int m = today.month();
-    auto wholeMonth = [](int year, int month) {
-        return Period{QDate(year, month, 1), QDate(year, month, daysInMonth(year, month))};
-    };
-    // Quarter 0..3 of a year; its end days are fixed.
-    auto quarter = [](int year, int q) {
-        static const int lastDay[4] = {31, 30, 30, 31};
-        return Period{QDate(year, 3 * q + 1, 1), QDate(year, 3 * q + 3, lastDay[q])};
-    };
+    auto wholeMonth = [](int year, int month) { return Period{QDate(year, month, 1), lastDayOfMonth(year, month)}; };
+    // Quarter 0..3 of a year.
+    auto quarter = [](int year, int q) { return Period{QDate(year, 3 * q + 1, 1), lastDayOfMonth(year, 3 * q + 3)}; };
     switch (choice) {
     case PeriodChoice::CalendarDay:
         return Period{calendar, calendar};
@@ -70,7 +65,7 @@ Period chosenMonth(const QString& text, const QStringList& items, const QDate& t
     const int y = today.year();
     for (int i = 0; i < items.size() && i < 12; ++i)
         if (items[i] == text)
-            return {QDate(y, i + 1, 1), QDate(y, i + 1, daysInMonth(y, i + 1))};
+            return {QDate(y, i + 1, 1), lastDayOfMonth(y, i + 1)};
     return {QDate(y, today.month(), 1), today};
 }
 

@@ -7,6 +7,7 @@
 #include <QHeaderView>
 #include <QKeyEvent>
 #include <QLineEdit>
+#include <QScopedValueRollback>
 #include <QScrollBar>
 #include <QStyle>
 #include <QStyledItemDelegate>
@@ -226,11 +227,7 @@ void DBGridModel::resync()
     } else {
         // While rows come and go the view may pick another current row by itself;
         // that is not the user moving the table.
-        changing_ = true;
-        struct Done {
-            bool& flag;
-            ~Done() { flag = false; }
-        } done{changing_};
+        const QScopedValueRollback changing(changing_, true);
         if (sameColumns && newCount == count_ && insertRow_ < 0) {
             beginInsertRows({}, newInsert, newInsert);
             insertRow_ = newInsert;

@@ -4,18 +4,9 @@
 #include "controls/PendingEdits.h"
 
 #include <QCloseEvent>
+#include <QScopedValueRollback>
 
 namespace jadl {
-
-namespace {
-struct Flag {
-    bool& b;
-    explicit Flag(bool& f) : b(f) { b = true; }
-    ~Flag() { b = false; }
-    Flag(const Flag&) = delete;
-    Flag& operator=(const Flag&) = delete;
-};
-} // namespace
 
 void ExitRoutedDialog::reject()
 {
@@ -23,7 +14,7 @@ void ExitRoutedDialog::reject()
         QDialog::reject();
         return;
     }
-    const Flag inside(closing_);
+    const QScopedValueRollback inside(closing_, true);
     exit_();
 }
 
@@ -42,7 +33,7 @@ void ExitRoutedDialog::closeEvent(QCloseEvent* event)
         }
     }
     // The close box, or a close from code (the handler's own): the window goes.
-    const Flag inside(closing_);
+    const QScopedValueRollback inside(closing_, true);
     QDialog::closeEvent(event);
 }
 

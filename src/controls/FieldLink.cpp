@@ -3,6 +3,7 @@
 #include "common/Formats.h"
 
 #include <QDateTime>
+#include <QScopedValueRollback>
 
 namespace jadl {
 
@@ -118,11 +119,7 @@ void FieldLink::updateRecord()
 {
     if (!modified_ || !onUpdateData || !field())
         return;
-    writing_ = true;
-    struct Reset {
-        bool& flag;
-        ~Reset() { flag = false; }
-    } reset{writing_};
+    const QScopedValueRollback writing(writing_, true);
     onUpdateData();
     modified_ = false;
 }

@@ -250,7 +250,7 @@ void TDostawcy::wireHandlers()
     // typing into a browsed record shows the edit state at once.
     for (jadl::DBEdit* e : {DBEditNazwaDostawcy, DBEditAdresDostawcy, DBEditNip, DBEditRegon, DBEditTelefon, DBEditFax,
                             DBEditEmail, DBEditBank, DBEditKonto})
-        connect(e, &QLineEdit::textChanged, this, [this] { showWorkMode(); });
+        connect(e, &QLineEdit::textChanged, this, jadl::guardedSlot(this, &TDostawcy::showWorkMode));
 }
 
 void TDostawcy::bindDataModule(TModulDanych1* dm)

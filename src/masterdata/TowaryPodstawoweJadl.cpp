@@ -295,7 +295,8 @@ void TTowaryPodstawowe::wireHandlers()
     connect(DBGrid1, &jadl::DBGrid::titleClicked, this,
             [this](const QString& title) { jadl::runGuarded([this, &title] { DBGrid1TitleClick(title); }); });
     // Checking from code counts too: the main window unchecks the box before showing.
-    connect(CheckBoxPrzenumeruj, &QCheckBox::toggled, this, [this] { CheckBoxPrzenumerujClick(); });
+    connect(CheckBoxPrzenumeruj, &QCheckBox::toggled, this,
+            jadl::guardedSlot(this, &TTowaryPodstawowe::CheckBoxPrzenumerujClick));
     DBEditSymbolTowaru->installEventFilter(this);
     DBGrid1->installEventFilter(this);
 }

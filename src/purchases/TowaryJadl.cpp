@@ -30,6 +30,7 @@
 #include "store/SharedValues.h"
 #include "store/Table.h"
 #include "work/CopyTable.h"
+#include "work/PurchaseLine.h"
 #include "work/SupplierTotals.h"
 
 #include <QApplication>
@@ -47,6 +48,7 @@
 #include <QProgressDialog>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QScopeGuard>
 #include <QScopedValueRollback>
 #include <QStyle>
 #include <QTableWidget>
@@ -691,21 +693,6 @@ void TTowary::referencePriceEditColour()
 
 namespace {
 
-// Moves to the first record whose field equals the text exactly; false (and the
-// table stays where it was) when none does.
-bool locateExact(Table& t, const QString& field, const QString& text)
-{
-    const int fi = t.fieldIndex(field);
-    const int n = t.recordCount();
-    for (int row = 0; row < n; ++row) {
-        if (t.valueAt(row, fi).toString() == text) {
-            t.setRecNo(row + 1);
-            return true;
-        }
-    }
-    return false;
-}
-
 // Detail font of the purchased goods layouts by "Czcionka Raportu".
 jadl::ReportFont detailFont(int item)
 {
@@ -718,18 +705,6 @@ jadl::ReportFont detailFont(int item)
         return {QStringLiteral("Times New Roman"), 8.0};
     }
 }
-
-// Runs a closing step when the scope ends, also when the preview failed.
-class AtExit {
-public:
-    explicit AtExit(std::function<void()> f) : f_(std::move(f)) { }
-    ~AtExit() { jadl::runGuarded(f_); }
-    AtExit(const AtExit&) = delete;
-    AtExit& operator=(const AtExit&) = delete;
-
-private:
-    std::function<void()> f_;
-};
 
 } // namespace
 
@@ -755,9 +730,9 @@ void TTowary::BitBtnDrukuj2Click()
     const bool oneSupplier = RadioGroupDlaDostawcow->itemIndex() != 1;
     report->QRLabelDostawcaInd->setEnabled(oneSupplier);
     report->QRDBTextDostawcaInd->setEnabled(oneSupplier);
-    Table* owners = dm_->TableWlasciciel;
-    if (owners->active() && locateExact(*owners, QStringLiteral("AktywnyString"), QStringLiteral("TAK"))) {
-        report->QRLabelRestauracjaSymbol->setCaption(owners->fieldByName(QStringLiteral("Symbol")).asString());
+    const auto restaurant = jadl::purchase::RestaurantCopy::active(*dm_->TableWlasciciel);
+    if (!restaurant.numer.isNull()) {
+        report->QRLabelRestauracjaSymbol->setCaption(restaurant.symbol.toString());
         report->QRLabelRestauracjaSymbol->setVisible(true);
     } else {
         report->QRLabelRestauracjaSymbol->setVisible(false);
@@ -780,13 +755,16 @@ void TTowary::BitBtnDrukujClick()
 {
     reportTotals();
     jadl::shared().supplierReportFlag = true;
-    // Afterwards every supplier shows again and the lines follow the supplier.
-    const AtExit restore([this] {
-        jadl::shared().supplierReportFlag = false;
-        if (dm_->TableDostawcy->active())
-            dm_->TableDostawcy->setFiltered(false);
-        if (dm_->TableTowary->active())
-            linkLines(true, QStringLiteral("NumerDostawcyInd"));
+    // Afterwards (also when the preview failed) every supplier shows again and
+    // the lines follow the supplier.
+    const auto restore = qScopeGuard([this] {
+        jadl::runGuarded([this] {
+            jadl::shared().supplierReportFlag = false;
+            if (dm_->TableDostawcy->active())
+                dm_->TableDostawcy->setFiltered(false);
+            if (dm_->TableTowary->active())
+                linkLines(true, QStringLiteral("NumerDostawcyInd"));
+        });
     });
     jadl::applyTmpSetting();
     {

@@ -39,13 +39,8 @@ namespace jadl::removal {
 
 QDate cutOffDay(const QDate& today)
 {
-    int year = today.year();
-    int month = today.month() - 3;
-    if (month < 1) {
-        month += 12;
-        --year;
-    }
-    return QDate(year, month, daysInMonth(year, month));
+    const QDate threeMonthsBack = today.addMonths(-3);
+    return lastDayOfMonth(threeMonthsBack.year(), threeMonthsBack.month());
 }
 
 Rule::Rule(int choice, const QDate& today, int chosenYear)

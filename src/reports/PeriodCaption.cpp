@@ -19,7 +19,7 @@ QString quarterCaption(int firstMonth, int year)
 {
     const int lastMonth = firstMonth + 2;
     return QStringLiteral("1 ") + reportMonthName(firstMonth) + QStringLiteral(" -- ") +
-        QString::number(daysInMonth(year, lastMonth)) + QLatin1Char(' ') + reportMonthName(lastMonth) +
+        QString::number(lastDayOfMonth(year, lastMonth).day()) + QLatin1Char(' ') + reportMonthName(lastMonth) +
         QLatin1Char(' ') + QString::number(year);
 }
 

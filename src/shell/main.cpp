@@ -18,6 +18,6 @@ int main(int argc, char** argv)
         ShutDown();
         return 1;
     }
-    QObject::connect(&app, &QCoreApplication::aboutToQuit, [] { ShutDown(); });
+    QObject::connect(&app, &QCoreApplication::aboutToQuit, [] { jadl::runGuarded(ShutDown); });
     return app.exec();
 }

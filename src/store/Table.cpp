@@ -17,6 +17,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QScopedValueRollback>
 #include <QUuid>
 
 #include <algorithm>
@@ -507,11 +508,7 @@ void Table::checkBrowseMode()
     }
     LeaveAction action = LeaveAction::Post;
     if (s.leaveRecord && !s.inLeaveRecord) {
-        s.inLeaveRecord = true;
-        struct Reset {
-            bool& b;
-            ~Reset() { b = false; }
-        } reset{s.inLeaveRecord};
+        const QScopedValueRollback inside(s.inLeaveRecord, true);
         action = s.leaveRecord(*this);
     }
     switch (action) {

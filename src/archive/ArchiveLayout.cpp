@@ -64,10 +64,11 @@ QPushButton* button(QWidget* parent, const QString& name, const QString& caption
 
 } // namespace
 
-ArchiveControls buildArchiveControls(QDialog* form, const ArchiveCaptions& t)
-{
-    ArchiveControls c;
+namespace {
 
+// The program's drive, folders and data files, on the left.
+QLayout* programSide(QDialog* form, ArchiveControls& c)
+{
     c.LabelDysk_katalog_pliki = label(form, QStringLiteral("LabelDysk_katalog_pliki"),
                                       QStringLiteral("Dysk, foldery i dane programu"));
     {
@@ -85,7 +86,23 @@ ArchiveControls buildArchiveControls(QDialog* form, const ArchiveCaptions& t)
     c.Katalogi = control<DirectoryListBox>(form, QStringLiteral("Katalogi"), QStringLiteral("Foldery programu"));
     c.Pliki = control<FileListBox>(form, QStringLiteral("Pliki"), QStringLiteral("Pliki danych programu"));
     c.Filtr = control<FilterComboBox>(form, QStringLiteral("Filtr"), QStringLiteral("Rodzaj plików"));
+    auto* p1 = new QGridLayout(c.Panel1);
+    p1->addWidget(c.LabelDysk, 0, 0);
+    p1->addWidget(c.Dyski, 1, 0);
+    p1->addWidget(c.LabelKatalog, 2, 0);
+    p1->addWidget(c.Katalogi, 3, 0);
+    p1->addWidget(c.LabelPliki, 4, 0);
+    p1->addWidget(c.Pliki, 5, 0);
+    p1->addWidget(c.Filtr, 6, 0);
+    auto* left = new QVBoxLayout;
+    left->addWidget(c.LabelDysk_katalog_pliki);
+    left->addWidget(c.Panel1, 1);
+    return left;
+}
 
+// The archive's drive, folders and files, on the right.
+QLayout* archiveSide(QDialog* form, const ArchiveCaptions& t, ArchiveControls& c)
+{
     c.LabelWybor = label(form, t.chooseDrive.name, t.chooseDrive.text);
     {
         QFont f = c.LabelWybor->font();
@@ -103,7 +120,23 @@ ArchiveControls buildArchiveControls(QDialog* form, const ArchiveCaptions& t)
     c.PlikiArchiwum = control<FileListBox>(form, QStringLiteral("PlikiArchiwum"),
                                            QStringLiteral("Pliki archiwum programu"));
     c.LabelIleMiejsca = label(form, QStringLiteral("LabelIleMiejsca"), t.spaceLabel);
+    auto* p2 = new QGridLayout(c.Panel2);
+    p2->addWidget(c.LabelDyskArchiwum, 0, 0);
+    p2->addWidget(c.DyskDlaArchiwum, 1, 0);
+    p2->addWidget(c.LabelFolderArchiwum, 2, 0);
+    p2->addWidget(c.KatalogDlaArchiwum, 3, 0);
+    p2->addWidget(c.LabelPlikiarchiwum, 4, 0);
+    p2->addWidget(c.PlikiArchiwum, 5, 0);
+    p2->addWidget(c.LabelIleMiejsca, 6, 0);
+    auto* right = new QVBoxLayout;
+    right->addWidget(c.LabelWybor);
+    right->addWidget(c.Panel2, 1);
+    return right;
+}
 
+// The message line and the progress of the file and of the whole.
+void progressPanel(QDialog* form, const ArchiveCaptions& t, ArchiveControls& c)
+{
     c.LabelKomunikat = label(form, QStringLiteral("LabelKomunikat"), t.messageLabel);
     {
         QFont f = c.LabelKomunikat->font();
@@ -112,7 +145,6 @@ ArchiveControls buildArchiveControls(QDialog* form, const ArchiveCaptions& t)
         c.LabelKomunikat->setStyleSheet(QStringLiteral("color: red;"));
         c.LabelKomunikat->setAlignment(Qt::AlignCenter);
     }
-
     c.Panel3 = panel(form, QStringLiteral("Panel3"));
     c.LabelDoing = label(c.Panel3, t.doingLabel.name, t.doingLabel.text);
     c.LabelDo = label(c.Panel3, QStringLiteral("LabelDo"), QStringLiteral("Do :"));
@@ -128,46 +160,6 @@ ArchiveControls buildArchiveControls(QDialog* form, const ArchiveCaptions& t)
     c.ProgressBar2 = bar(c.Panel3, QStringLiteral("ProgressBar2"), QStringLiteral("Postęp całości"));
     for (QLabel* l : {c.LabelCoKopiuje, c.LabelGdzieKopiuje})
         l->setTextInteractionFlags(Qt::TextSelectableByMouse);
-
-    c.Action = button(form, t.actionButton.name, t.actionButton.text, t.actionHint);
-    c.Pomoc = button(form, QStringLiteral("Pomoc"), QStringLiteral("&Pomoc"),
-                     QStringLiteral("Pomoc dla tego formularza"));
-    c.Wyjscie = button(form, QStringLiteral("Wyjscie"), QStringLiteral("&Wyjście"), t.exitHint);
-    c.Action->setIcon(form->style()->standardIcon(QStyle::SP_DialogApplyButton));
-    c.Pomoc->setIcon(form->style()->standardIcon(QStyle::SP_DialogHelpButton));
-    c.Wyjscie->setIcon(form->style()->standardIcon(QStyle::SP_DialogCloseButton));
-
-    // Program side.
-    auto* p1 = new QGridLayout(c.Panel1);
-    p1->addWidget(c.LabelDysk, 0, 0);
-    p1->addWidget(c.Dyski, 1, 0);
-    p1->addWidget(c.LabelKatalog, 2, 0);
-    p1->addWidget(c.Katalogi, 3, 0);
-    p1->addWidget(c.LabelPliki, 4, 0);
-    p1->addWidget(c.Pliki, 5, 0);
-    p1->addWidget(c.Filtr, 6, 0);
-    auto* left = new QVBoxLayout;
-    left->addWidget(c.LabelDysk_katalog_pliki);
-    left->addWidget(c.Panel1, 1);
-
-    // Archive side.
-    auto* p2 = new QGridLayout(c.Panel2);
-    p2->addWidget(c.LabelDyskArchiwum, 0, 0);
-    p2->addWidget(c.DyskDlaArchiwum, 1, 0);
-    p2->addWidget(c.LabelFolderArchiwum, 2, 0);
-    p2->addWidget(c.KatalogDlaArchiwum, 3, 0);
-    p2->addWidget(c.LabelPlikiarchiwum, 4, 0);
-    p2->addWidget(c.PlikiArchiwum, 5, 0);
-    p2->addWidget(c.LabelIleMiejsca, 6, 0);
-    auto* right = new QVBoxLayout;
-    right->addWidget(c.LabelWybor);
-    right->addWidget(c.Panel2, 1);
-
-    auto* lists = new QHBoxLayout;
-    lists->addLayout(left, 1);
-    lists->addLayout(right, 1);
-
-    // Progress.
     auto* p3 = new QGridLayout(c.Panel3);
     p3->addWidget(c.LabelDoing, 0, 0);
     p3->addWidget(c.LabelCoKopiuje, 0, 1, 1, 3);
@@ -182,13 +174,36 @@ ArchiveControls buildArchiveControls(QDialog* form, const ArchiveCaptions& t)
     p3->addWidget(c.ProgressBar2, 5, 1, 1, 2);
     p3->addWidget(c.Label100Procent, 5, 3);
     p3->setColumnStretch(2, 1);
+}
 
+// The action, help and exit buttons.
+QLayout* buttonRow(QDialog* form, const ArchiveCaptions& t, ArchiveControls& c)
+{
+    c.Action = button(form, t.actionButton.name, t.actionButton.text, t.actionHint);
+    c.Pomoc = button(form, QStringLiteral("Pomoc"), QStringLiteral("&Pomoc"),
+                     QStringLiteral("Pomoc dla tego formularza"));
+    c.Wyjscie = button(form, QStringLiteral("Wyjscie"), QStringLiteral("&Wyjście"), t.exitHint);
+    c.Action->setIcon(form->style()->standardIcon(QStyle::SP_DialogApplyButton));
+    c.Pomoc->setIcon(form->style()->standardIcon(QStyle::SP_DialogHelpButton));
+    c.Wyjscie->setIcon(form->style()->standardIcon(QStyle::SP_DialogCloseButton));
     auto* buttons = new QHBoxLayout;
     buttons->addWidget(c.Action);
     buttons->addWidget(c.Pomoc);
     buttons->addStretch(1);
     buttons->addWidget(c.Wyjscie);
+    return buttons;
+}
 
+} // namespace
+
+ArchiveControls buildArchiveControls(QDialog* form, const ArchiveCaptions& t)
+{
+    ArchiveControls c;
+    auto* lists = new QHBoxLayout;
+    lists->addLayout(programSide(form, c), 1);
+    lists->addLayout(archiveSide(form, t, c), 1);
+    progressPanel(form, t, c);
+    QLayout* buttons = buttonRow(form, t, c);
     auto* main = new QVBoxLayout(form);
     main->addLayout(lists, 1);
     main->addWidget(c.LabelKomunikat);

@@ -14,7 +14,13 @@ TGrupyTowarow::TGrupyTowarow(TModulDanych1* dm, QWidget* parent) : jadl::ExitRou
     jadl::initForm(this, QStringLiteral("GrupyTowarow"), QStringLiteral("GRUPY TOWARÓW"), 420, 420);
     setExitHandler([this] { jadl::runGuarded([this] { ZamknijClick(); }); });
 
-    jadl::DataSource* source = dm ? dm->DataSourceGrupyTowarow : nullptr;
+    buildControls();
+    wireHandlers();
+}
+
+void TGrupyTowarow::buildControls()
+{
+    jadl::DataSource* source = dm_ ? dm_->DataSourceGrupyTowarow : nullptr;
     DBGrid1 = jadl::makeDictionaryGrid(this, source,
                                        {{QStringLiteral("NrKol"), QStringLiteral("Nr kol.")},
                                         {QStringLiteral("Grupa"), QStringLiteral("Grupa towaru")}},
@@ -27,11 +33,14 @@ TGrupyTowarow::TGrupyTowarow(TModulDanych1* dm, QWidget* parent) : jadl::ExitRou
     Zamknij = jadl::makeCloseButton(this, "Zamknij",
                                     QStringLiteral("Zamknięcie aktywnych tablic  i opuszczenie formatki "));
     jadl::arrangeDictionary(this, DBNavigator1, DBGrid1, Zamknij);
+}
 
+void TGrupyTowarow::wireHandlers()
+{
     connect(DBGrid1, &jadl::DBGrid::titleClicked, this,
             [this](const QString& title) { jadl::runGuarded([this, title] { DBGrid1TitleClick(title); }); });
     connect(Zamknij, &QPushButton::clicked, this, [this] { jadl::runGuarded([this] { ZamknijClick(); }); });
-    if (dm)
+    if (TModulDanych1* dm = dm_)
         jadl::registerEditor(
             this, {dm->TableGrupyTowarow}, [dm] { dm->TableGrupyTowarow->post(); }, jadl::SaveStyle::PostOnMove);
 }

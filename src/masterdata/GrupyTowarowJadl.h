@@ -24,6 +24,8 @@ public Q_SLOTS:
     void ZamknijClick();
 
 private:
+    void buildControls();
+    void wireHandlers();
     TModulDanych1* dm_;
     jadl::Table* table() const;
 

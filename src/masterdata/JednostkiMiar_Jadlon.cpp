@@ -20,6 +20,12 @@ TJednostkiMiarJadlon::TJednostkiMiarJadlon(QWidget* parent) : jadl::ExitRoutedDi
     DataSourceJednostkiMiar = new jadl::DataSource(this, TableJednostkiMiar);
     DataSourceJednostkiMiar->setObjectName(QStringLiteral("DataSourceJednostkiMiar"));
 
+    buildControls();
+    wireHandlers();
+}
+
+void TJednostkiMiarJadlon::buildControls()
+{
     // The title of the unit column is the field's own name.
     DBGrid1 = jadl::makeDictionaryGrid(this, DataSourceJednostkiMiar,
                                        {{QStringLiteral("Jednostka"), QString()},
@@ -29,6 +35,10 @@ TJednostkiMiarJadlon::TJednostkiMiarJadlon(QWidget* parent) : jadl::ExitRoutedDi
     Zamknij = jadl::makeCloseButton(this, "Zamknij",
                                     QStringLiteral("Zamknięcie i opuszczenie formatki jednostek miar"));
     jadl::arrangeDictionary(this, DBNavigator1, DBGrid1, Zamknij);
+}
+
+void TJednostkiMiarJadlon::wireHandlers()
+{
     connect(Zamknij, &QPushButton::clicked, this, [this] { jadl::runGuarded([this] { ZamknijClick(); }); });
     jadl::registerEditor(
         this, {TableJednostkiMiar}, [this] { TableJednostkiMiar->post(); }, jadl::SaveStyle::PostOnMove);

@@ -23,6 +23,9 @@ public Q_SLOTS:
     void ZamknijClick();
 
 private:
+    void buildControls();
+    void wireHandlers();
+
 private:
     // --- controls, found by tests and tools through their object names
     jadl::DBGrid* DBGrid1;

@@ -33,7 +33,13 @@ const QString kAktywny = QStringLiteral("Aktywny");
 TRestauracje::TRestauracje(TModulDanych1* dm, QWidget* parent) : QDialog(parent), dm_(dm)
 {
     jadl::initForm(this, QStringLiteral("Restauracje"), QStringLiteral("Restauracje"), 700, 520);
-    jadl::DataSource* source = dm ? dm->DataSourceWlasciciel : nullptr;
+    buildControls();
+    wireHandlers();
+}
+
+void TRestauracje::buildControls()
+{
+    jadl::DataSource* source = dm_ ? dm_->DataSourceWlasciciel : nullptr;
 
     DBGrid1 = jadl::makeDictionaryGrid(this, source,
                                        {{kSymbol, QStringLiteral("Nazwa skrócona(symbol restauracji)")},
@@ -99,7 +105,10 @@ TRestauracje::TRestauracje(TModulDanych1* dm, QWidget* parent) : QDialog(parent)
     auto* column = new QVBoxLayout(this);
     column->addWidget(DBGrid1, 1);
     column->addLayout(lower);
+}
 
+void TRestauracje::wireHandlers()
+{
     connect(Zapisz, &QPushButton::clicked, this, jadl::guardedSlot(this, &TRestauracje::ZapiszClick));
     connect(Dodaj, &QPushButton::clicked, this, jadl::guardedSlot(this, &TRestauracje::DodajClick));
     connect(Zamknij, &QPushButton::clicked, this, jadl::guardedSlot(this, &TRestauracje::ZamknijClick));
@@ -107,9 +116,9 @@ TRestauracje::TRestauracje(TModulDanych1* dm, QWidget* parent) : QDialog(parent)
     // Leaving the edit for another control, not the window losing activation:
     // the edit writes its own pending text first; then the copy runs.
     jadl::owners::whenSymbolLeft(DBEditSymbol, [this] { DBEditSymbolExit(); });
-    if (dm)
+    if (dm_)
         jadl::registerEditor(
-            this, {dm->TableWlasciciel}, [this] { ZapiszClick(); }, jadl::SaveStyle::ExplicitSave);
+            this, {dm_->TableWlasciciel}, [this] { ZapiszClick(); }, jadl::SaveStyle::ExplicitSave);
 }
 
 jadl::Table* TRestauracje::table() const

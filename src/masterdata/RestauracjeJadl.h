@@ -40,6 +40,8 @@ protected:
     void keyPressEvent(QKeyEvent* event) override;
 
 private:
+    void buildControls();
+    void wireHandlers();
     TModulDanych1* dm_;
     jadl::Table* table() const;
     // True when the window may close now; otherwise says how to close it.

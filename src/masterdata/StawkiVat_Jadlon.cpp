@@ -20,6 +20,12 @@ TStawkiVatJadlon::TStawkiVatJadlon(QWidget* parent) : jadl::ExitRoutedDialog(par
     DataSourceStawkiVat = new jadl::DataSource(this, TableStawkiVat);
     DataSourceStawkiVat->setObjectName(QStringLiteral("DataSourceStawkiVat"));
 
+    buildControls();
+    wireHandlers();
+}
+
+void TStawkiVatJadlon::buildControls()
+{
     DBGrid1 = jadl::makeDictionaryGrid(this, DataSourceStawkiVat,
                                        {{QStringLiteral("VatOznaczenie"), QStringLiteral("VAT")},
                                         {QStringLiteral("StawkaLiczba"), QStringLiteral("Stawka VAT")},
@@ -28,6 +34,10 @@ TStawkiVatJadlon::TStawkiVatJadlon(QWidget* parent) : jadl::ExitRoutedDialog(par
     DBNavigator1 = jadl::makeEditNavigator(this, DataSourceStawkiVat);
     BitBtn1 = jadl::makeCloseButton(this, "BitBtn1", QStringLiteral("Zamknięcie i opuszczenie formatki VAT-u"));
     jadl::arrangeDictionary(this, DBNavigator1, DBGrid1, BitBtn1);
+}
+
+void TStawkiVatJadlon::wireHandlers()
+{
     connect(BitBtn1, &QPushButton::clicked, this, [this] { jadl::runGuarded([this] { BitBtn1Click(); }); });
     jadl::registerEditor(
         this, {TableStawkiVat}, [this] { TableStawkiVat->post(); }, jadl::SaveStyle::PostOnMove);

@@ -111,9 +111,42 @@ TImportFakturyKSeF::TImportFakturyKSeF(jadl::ksefimport::Tables& tables, jadl::k
     : QDialog(parent), t_(tables), draft_(std::move(draft))
 {
     jadl::initForm(this, QStringLiteral("ImportFakturyKSeF"), QStringLiteral("IMPORT FAKTURY KSeF"), 1100, 760);
-    const ksef::Invoice& inv = draft_.invoice;
+    buildControls();
+    wireHandlers();
+    // What the draft holds, shown.
+    fillSuppliers();
+    fillGroups();
+    fillGoods();
+    showLines();
+    showTotals();
+    if (GridPozycje->rowCount() > 0)
+        GridPozycje->selectRow(0);
+}
 
-    // --- the seller and the invoice
+void TImportFakturyKSeF::buildControls()
+{
+    QGroupBox* seller = buildSellerPanel();
+    QGroupBox* supplier = buildSupplierPanel();
+    QGroupBox* choose = buildLinesPanel();
+    buildTotalsPanel();
+    auto* layout = new QVBoxLayout(this);
+    layout->addWidget(seller);
+    layout->addWidget(supplier);
+    layout->addWidget(GridPozycje, 3);
+    layout->addWidget(choose);
+    layout->addWidget(GridSumy, 1);
+    layout->addWidget(LabelUwagi);
+    auto* buttons = new QHBoxLayout;
+    buttons->addStretch(1);
+    buttons->addWidget(BitBtnZapisz);
+    buttons->addWidget(BitBtnAnuluj);
+    layout->addLayout(buttons);
+}
+
+// The seller and the invoice, as the file gives them.
+QGroupBox* TImportFakturyKSeF::buildSellerPanel()
+{
+    const ksef::Invoice& inv = draft_.invoice;
     auto* seller = new QGroupBox(QStringLiteral("Sprzedawca i faktura"), this);
     auto* sg = new QGridLayout(seller);
     auto addField = [&](const char* name, const char* labelName, const QString& caption, const QString& text, int row,
@@ -136,8 +169,12 @@ TImportFakturyKSeF::TImportFakturyKSeF(jadl::ksefimport::Tables& tables, jadl::k
                                    jadl::formatShortDate(inv.issueDate), 1, 2);
     EditDataDostawy = addField("EditDataDostawy", "LabelDataDostawy", QStringLiteral("Data dostawy:"),
                                inv.supplyDate ? jadl::formatShortDate(*inv.supplyDate) : QString(), 2, 2);
+    return seller;
+}
 
-    // --- the supplier the lines go to
+// The supplier the lines go to.
+QGroupBox* TImportFakturyKSeF::buildSupplierPanel()
+{
     auto* supplier = new QGroupBox(QStringLiteral("Dostawca w programie"), this);
     auto* sl = new QHBoxLayout(supplier);
     QLabel* lDostawca = jadl::makeLabel(supplier, "LabelDostawca", QStringLiteral("Dostawca:"));
@@ -147,7 +184,7 @@ TImportFakturyKSeF::TImportFakturyKSeF(jadl::ksefimport::Tables& tables, jadl::k
     EditSymbolDostawcy = jadl::makeLineEdit(supplier, "EditSymbolDostawcy", lSymbol,
                                             QStringLiteral("Nazwa skrócona dostawcy dodawanego ze sprzedawcy faktury"));
     EditSymbolDostawcy->setMaxLength(ksef::kSupplierSymbolLength);
-    EditSymbolDostawcy->setText(ksef::proposeSupplierSymbol(inv.seller.name));
+    EditSymbolDostawcy->setText(ksef::proposeSupplierSymbol(draft_.invoice.seller.name));
     BitBtnDodajDostawce = jadl::makeButton(supplier, "BitBtnDodajDostawce", QStringLiteral("Dodaj &dostawcę"),
                                            QStringLiteral("Dodanie sprzedawcy faktury do tabeli dostawców"));
     sl->addWidget(lDostawca);
@@ -155,8 +192,12 @@ TImportFakturyKSeF::TImportFakturyKSeF(jadl::ksefimport::Tables& tables, jadl::k
     sl->addWidget(lSymbol);
     sl->addWidget(EditSymbolDostawcy, 1);
     sl->addWidget(BitBtnDodajDostawce);
+    return supplier;
+}
 
-    // --- the lines and their goods
+// The lines and the basic good chosen for them.
+QGroupBox* TImportFakturyKSeF::buildLinesPanel()
+{
     GridPozycje = makeGrid(this, "GridPozycje", QStringLiteral("Pozycje faktury"),
                            {QStringLiteral("Nr"), QStringLiteral("Nazwa (P_7)"), QStringLiteral("J.m. (P_8A)"),
                             QStringLiteral("Ilość (P_8B)"), QStringLiteral("Cena netto (P_9A)"),
@@ -180,8 +221,12 @@ TImportFakturyKSeF::TImportFakturyKSeF(jadl::ksefimport::Tables& tables, jadl::k
     cl->addWidget(ComboBoxTowar, 2);
     cl->addWidget(BitBtnPrzypiszTowar);
     cl->addWidget(BitBtnNowyTowar);
+    return choose;
+}
 
-    // --- totals per rate
+// The totals per rate and the buttons.
+void TImportFakturyKSeF::buildTotalsPanel()
+{
     GridSumy = makeGrid(this, "GridSumy", QStringLiteral("Sumy według stawek"),
                         {QStringLiteral("Pola faktury"), QStringLiteral("Netto faktury"), QStringLiteral("VAT faktury"),
                          QStringLiteral("Netto pozycji"), QStringLiteral("VAT pozycji"), QStringLiteral("Uwagi")});
@@ -194,28 +239,10 @@ TImportFakturyKSeF::TImportFakturyKSeF(jadl::ksefimport::Tables& tables, jadl::k
     BitBtnAnuluj = jadl::makeButton(this, "BitBtnAnuluj", QStringLiteral("&Anuluj"),
                                     QStringLiteral("Rezygnacja: nic nie zostanie zapisane"),
                                     QStyle::SP_DialogCancelButton);
+}
 
-    auto* layout = new QVBoxLayout(this);
-    layout->addWidget(seller);
-    layout->addWidget(supplier);
-    layout->addWidget(GridPozycje, 3);
-    layout->addWidget(choose);
-    layout->addWidget(GridSumy, 1);
-    layout->addWidget(LabelUwagi);
-    auto* buttons = new QHBoxLayout;
-    buttons->addStretch(1);
-    buttons->addWidget(BitBtnZapisz);
-    buttons->addWidget(BitBtnAnuluj);
-    layout->addLayout(buttons);
-
-    fillSuppliers();
-    fillGroups();
-    fillGoods();
-    showLines();
-    showTotals();
-    if (GridPozycje->rowCount() > 0)
-        GridPozycje->selectRow(0);
-
+void TImportFakturyKSeF::wireHandlers()
+{
     connect(BitBtnDodajDostawce, &QPushButton::clicked, this,
             jadl::guardedSlot(this, &TImportFakturyKSeF::BitBtnDodajDostawceClick));
     connect(BitBtnPrzypiszTowar, &QPushButton::clicked, this,

@@ -16,6 +16,7 @@
 #include <vector>
 
 class QComboBox;
+class QGroupBox;
 class QLabel;
 class QLineEdit;
 class QPushButton;
@@ -40,6 +41,12 @@ public Q_SLOTS:
     void fillGoods(); // the goods of the chosen group that match the search
 
 private:
+    void buildControls();
+    QGroupBox* buildSellerPanel();
+    QGroupBox* buildSupplierPanel();
+    QGroupBox* buildLinesPanel();
+    void buildTotalsPanel();
+    void wireHandlers();
     void fillSuppliers();
     void fillGroups();
     void showLines();

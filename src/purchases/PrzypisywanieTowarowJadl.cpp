@@ -141,6 +141,29 @@ QLayout* TPrzypisywanieTowarow::buildChoicesPanel()
 QLayout* TPrzypisywanieTowarow::buildEntryPanel()
 {
     auto* middle = new QVBoxLayout;
+    middle->addLayout(buildCalendarPanel());
+    middle->addLayout(buildGoodPanel());
+    Panel7 = new QWidget(this);
+    Panel7->setObjectName(QStringLiteral("Panel7"));
+    auto* panel7 = new QHBoxLayout(Panel7);
+    CheckBoxFiltrujPoGrupie = new QCheckBox(QStringLiteral("Filtruj po grupie tow."), Panel7);
+    CheckBoxFiltrujPoGrupie->setObjectName(QStringLiteral("CheckBoxFiltrujPoGrupie"));
+    jadl::describe(CheckBoxFiltrujPoGrupie, CheckBoxFiltrujPoGrupie->text(),
+                   QStringLiteral("Po zaznaczeniu pokazuje przepisane towary tylko z wybranej grupy"));
+    panel7->addWidget(CheckBoxFiltrujPoGrupie);
+    CheckBoxFiltrujPoGrupie->hide();
+    Panel7->hide();
+    middle->addWidget(Panel7);
+
+    middle->addLayout(buildActionsPanel());
+    middle->addStretch();
+    return middle;
+}
+
+// The calendar with its month buttons and date labels.
+QLayout* TPrzypisywanieTowarow::buildCalendarPanel()
+{
+    auto* calendar = new QVBoxLayout;
     auto* monthRow = new QHBoxLayout;
     PoprzedniMc = makeButton(this, "PoprzedniMc", QString(), QStringLiteral("Poprzedni miesiąc"));
     PoprzedniMc->setIcon(style()->standardIcon(QStyle::SP_ArrowLeft));
@@ -158,13 +181,18 @@ QLayout* TPrzypisywanieTowarow::buildEntryPanel()
     monthRow->addWidget(LabelM_c_Rok, 1, Qt::AlignCenter);
     monthRow->addWidget(Dzien, 1, Qt::AlignCenter);
     monthRow->addWidget(NastepnyMc);
-    middle->addLayout(monthRow);
+    calendar->addLayout(monthRow);
     Calendar1 = new jadl::MonthCalendar(this);
     Calendar1->setObjectName(QStringLiteral("Calendar1"));
     Calendar1->setAccessibleName(QStringLiteral("Kalendarz"));
     Calendar1->setDate(jadl::platform::today());
-    middle->addWidget(Calendar1);
+    calendar->addWidget(Calendar1);
+    return calendar;
+}
 
+// The chosen good's prices, VAT designation and unit, the quantity and the previews.
+QLayout* TPrzypisywanieTowarow::buildGoodPanel()
+{
     auto* good = new QGridLayout;
     jadl::DataSource* goods = dm_->DataSourceTowaryPodstawowe;
     LabelCenaNetto = makeLabel(this, "LabelCenaNetto", QStringLiteral("Cena netto:"));
@@ -233,20 +261,12 @@ QLayout* TPrzypisywanieTowarow::buildEntryPanel()
     good->addWidget(CheckBoxBylaFaktura, r++, 1);
     good->addWidget(DBEditVatTyp, r, 0);
     good->addWidget(DBEditJednostkaMiary, r++, 1);
-    middle->addLayout(good);
+    return good;
+}
 
-    Panel7 = new QWidget(this);
-    Panel7->setObjectName(QStringLiteral("Panel7"));
-    auto* panel7 = new QHBoxLayout(Panel7);
-    CheckBoxFiltrujPoGrupie = new QCheckBox(QStringLiteral("Filtruj po grupie tow."), Panel7);
-    CheckBoxFiltrujPoGrupie->setObjectName(QStringLiteral("CheckBoxFiltrujPoGrupie"));
-    jadl::describe(CheckBoxFiltrujPoGrupie, CheckBoxFiltrujPoGrupie->text(),
-                   QStringLiteral("Po zaznaczeniu pokazuje przepisane towary tylko z wybranej grupy"));
-    panel7->addWidget(CheckBoxFiltrujPoGrupie);
-    CheckBoxFiltrujPoGrupie->hide();
-    Panel7->hide();
-    middle->addWidget(Panel7);
-
+// The action buttons.
+QLayout* TPrzypisywanieTowarow::buildActionsPanel()
+{
     BitBtnPrzypiszTowarDostawcy = makeButton(
         this, "BitBtnPrzypiszTowarDostawcy", QStringLiteral("&Przypisz towar"),
         QStringLiteral("Przypisanie wybranego towaru zaznaczonemu dostawcy z data podaną przez kalendarz"));
@@ -270,9 +290,7 @@ QLayout* TPrzypisywanieTowarow::buildEntryPanel()
     actions->addWidget(Odswiez, 1, 1);
     actions->addWidget(Odswiez1, 2, 0);
     actions->addWidget(BitBtnZamknij1, 2, 1);
-    middle->addLayout(actions);
-    middle->addStretch();
-    return middle;
+    return actions;
 }
 
 // The purchase lines of the supplier and the chosen date, with their totals.

@@ -92,6 +92,9 @@ private:
     void buildControls();
     QLayout* buildChoicesPanel();
     QLayout* buildEntryPanel();
+    QLayout* buildCalendarPanel();
+    QLayout* buildGoodPanel();
+    QLayout* buildActionsPanel();
     QLayout* buildLinesPanel();
     void bindData(TModulDanych1* dm);
     void closeTablesAndWindow();

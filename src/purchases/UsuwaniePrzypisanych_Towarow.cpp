@@ -109,6 +109,14 @@ TUsuwaniePrzypisanychTowarow::TUsuwaniePrzypisanychTowarow(TModulDanych1* dm, QW
     jadl::initForm(this, QStringLiteral("UsuwaniePrzypisanychTowarow"),
                    QStringLiteral("USUWANIE PRZYPISANYCH TOWARÓW ZA LATA POPRZEDNIE"), 640, 480);
 
+    buildControls();
+    wireHandlers();
+    RadioGroupUsunTowary->setItemIndex(Choice::OlderThanTwoMonths);
+    RadioGroupUsunTowaryClick();
+}
+
+void TUsuwaniePrzypisanychTowarow::buildControls()
+{
     LabelAktualnyRok = jadl::makeLabel(this, "LabelAktualnyRok", QStringLiteral("Aktualny rok"));
     QFont big = LabelAktualnyRok->font();
     big.setBold(true);
@@ -207,10 +215,10 @@ TUsuwaniePrzypisanychTowarow::TUsuwaniePrzypisanychTowarow(TModulDanych1* dm, QW
     for (QPushButton* b : {PakowanieTablicy, Usuwanie, Anuluj, Zamknij})
         buttons->addWidget(b);
     layout->addLayout(buttons);
+}
 
-    RadioGroupUsunTowary->setItemIndex(Choice::OlderThanTwoMonths);
-    RadioGroupUsunTowaryClick();
-
+void TUsuwaniePrzypisanychTowarow::wireHandlers()
+{
     connect(RadioGroupUsunTowary, &jadl::RadioGroup::itemChosen, this,
             jadl::guardedSlot(this, &TUsuwaniePrzypisanychTowarow::RadioGroupUsunTowaryClick));
     connect(Usuwanie, &QPushButton::clicked, this,

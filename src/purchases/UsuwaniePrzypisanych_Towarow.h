@@ -85,6 +85,8 @@ protected:
     void reject() override; // the close box closes the table as the exit button does
 
 private:
+    void buildControls();
+    void wireHandlers();
     int usunLinie(jadl::Table& table, const jadl::removal::Rule& rule);
     void zamknijTabliceIOkno();
     void postep(int value, int maximum);

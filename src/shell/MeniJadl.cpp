@@ -75,11 +75,29 @@ TMeni::TMeni(QWidget* parent) : QMainWindow(parent)
     setObjectName(QStringLiteral("Meni"));
     setWindowTitle(QStringLiteral("PROGRAM JADLONIA wer. 2.52"));
 
+    buildControls();
+    wireHandlers();
+    resize(455, 174);
+}
+
+void TMeni::buildControls()
+{
     auto* central = new QWidget(this);
     auto* column = new QVBoxLayout(central);
     column->setContentsMargins(0, 0, 0, 0);
     column->setSpacing(0);
 
+    column->addWidget(buildButtonPanel(central));
+    column->addWidget(buildFooter(central));
+    column->addStretch();
+    setCentralWidget(central);
+
+    buildMenu();
+}
+
+// The six tool buttons.
+QFrame* TMeni::buildButtonPanel(QWidget* central)
+{
     Panel1 = new QFrame(central);
     Panel1->setObjectName(QStringLiteral("Panel1"));
     Panel1->setFrameShape(QFrame::Panel);
@@ -111,6 +129,12 @@ TMeni::TMeni(QWidget* parent) : QMainWindow(parent)
         row->addWidget(b);
     row->addStretch();
 
+    return Panel1;
+}
+
+// The footer with the maker's line.
+QFrame* TMeni::buildFooter(QWidget* central)
+{
     Panel2 = new QFrame(central);
     Panel2->setObjectName(QStringLiteral("Panel2"));
     Panel2->setFrameShape(QFrame::Panel);
@@ -123,11 +147,12 @@ TMeni::TMeni(QWidget* parent) : QMainWindow(parent)
     Panel2Caption->setFont(smallFont(9));
     footer->addWidget(Panel2Caption);
 
-    column->addWidget(Panel1);
-    column->addWidget(Panel2);
-    column->addStretch();
-    setCentralWidget(central);
+    return Panel2;
+}
 
+// The menu bar and its items.
+void TMeni::buildMenu()
+{
     MainMenu1 = menuBar();
     MainMenu1->setObjectName(QStringLiteral("MainMenu1"));
     System1 = MainMenu1->addMenu(QStringLiteral("&System"));
@@ -165,7 +190,10 @@ TMeni::TMeni(QWidget* parent) : QMainWindow(parent)
     Wprowadz1->addSeparator();
     ImportKSeF1 = addItem(Wprowadz1, "ImportKSeF1", QStringLiteral("Import faktur &KSeF..."),
                           QStringLiteral("Przypisanie towarów z faktur zakupu pobranych z KSeF (pliki XML)"));
+}
 
+void TMeni::wireHandlers()
+{
     connect(SpeedButtonTowary, &QToolButton::clicked, this, jadl::guardedSlot(this, &TMeni::SpeedButtonTowaryClick));
     connect(SpeedButtonDostawcy, &QToolButton::clicked, this,
             jadl::guardedSlot(this, &TMeni::SpeedButtonDostawcyClick));
@@ -187,8 +215,6 @@ TMeni::TMeni(QWidget* parent) : QMainWindow(parent)
     connect(Jednostkimiar1, &QAction::triggered, this, jadl::guardedSlot(this, &TMeni::Jednostkimiar1Click));
     connect(StawkiVAT1, &QAction::triggered, this, jadl::guardedSlot(this, &TMeni::StawkiVAT1Click));
     connect(ImportKSeF1, &QAction::triggered, this, jadl::guardedSlot(this, &TMeni::ImportKSeF1Click));
-
-    resize(455, 174);
 }
 
 QToolButton* TMeni::makeToolButton(const char* name, const QString& caption, const QString& hint,

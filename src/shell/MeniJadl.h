@@ -41,6 +41,11 @@ protected:
     void closeEvent(QCloseEvent* event) override;
 
 private:
+    void buildControls();
+    QFrame* buildButtonPanel(QWidget* central);
+    QFrame* buildFooter(QWidget* central);
+    void buildMenu();
+    void wireHandlers();
     // Links the purchase lines to the current supplier under the given index.
     void linkPurchaseLines(const QString& indexName);
     // The dictionary tables, owned by their windows.

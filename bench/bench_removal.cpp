@@ -48,7 +48,7 @@ void BM_RemovePreviousYearsAndPack(benchmark::State& state)
                 removed = dm.TableTowary->removeFromView(QStringLiteral("DataZakupu"), [&rule](const QVariant& v) {
                     return rule.removes(v.isNull() ? std::nullopt : std::optional<QDate>(v.toDate()));
                 });
-                window.PakujTabliceTowary();
+                window.packPurchaseLines();
                 engine.stop();
                 dm.TableTowary->close();
                 Aliases::clear();

@@ -780,14 +780,14 @@ void TPrzypisywanieTowarow::BitBtnPrzypiszTowarDostawcyClick()
         return;
     }
 
-    // 1. The good as corrected in this window is recalculated and saved first.
+    // The good as corrected in this window is recalculated and saved first.
     goods->edit();
     jadl::recalculateGrossPrice(*goods);
     goods->post();
-    // 2.
+    // The gross preview follows the quantity typed.
     if (!EditIlosc->text().isEmpty())
         grossValuePreview();
-    // 3.
+    // The calendar's day is the current purchase date and the line's.
     jadl::shared().currentPurchaseDate = Calendar1->date();
     const QDate day = jadl::shared().currentPurchaseDate;
 
@@ -824,7 +824,7 @@ void TPrzypisywanieTowarow::BitBtnPrzypiszTowarDostawcyClick()
     // Something is now recorded on the chosen date.
     BitBtn1InformacjaCzyByloPrzepisywanie->show();
 
-    // 21.-22.
+    // The quantity starts afresh; the totals show the new line.
     EditIlosc->setText(QStringLiteral("0"));
     EditWartoscBrutto->setText(QStringLiteral("0"));
     if (CheckBoxSumowaniePrzypisanychTowarow->isChecked())

@@ -260,7 +260,7 @@ void TUsuwaniePrzypisanychTowarow::RadioGroupUsunTowaryClick()
     SpinEditWybranyRok->setVisible(chosenYear);
 }
 
-void TUsuwaniePrzypisanychTowarow::PokazBaner(const QString& text)
+void TUsuwaniePrzypisanychTowarow::showBanner(const QString& text)
 {
     UsuwamTowary->setText(text);
     UsuwamTowary->show();
@@ -289,17 +289,17 @@ void TUsuwaniePrzypisanychTowarow::UsuwanieClick()
     int count = 0;
     if (choice >= 0 && choice < int(kQuestions.size())) {
         if (!jadl::platform::askYesNo(kQuestions[size_t(choice)], QStringLiteral("WYBIERZ"))) {
-            zamknijTabliceIOkno();
+            closeTableAndWindow();
             return;
         }
         LabelIleUsunalem->hide();
         const jadl::removal::Rule rule(choice, jadl::platform::today(), SpinEditWybranyRok->value());
-        PokazBaner(kBanners[size_t(choice)]);
-        count = usunLinie(table, rule);
+        showBanner(kBanners[size_t(choice)]);
+        count = removeLines(table, rule);
     }
-    ileUsunieto_ = count;
+    removedCount_ = count;
     EditIloscRekordow->setText(QString::number(table.recordCount()));
-    PakujTabliceTowary();
+    packPurchaseLines();
     UsuwamTowary->hide();
     Anuluj->hide();
     Zamknij->show();
@@ -308,7 +308,7 @@ void TUsuwaniePrzypisanychTowarow::UsuwanieClick()
     LabelIleUsunalem->show();
 }
 
-int TUsuwaniePrzypisanychTowarow::usunLinie(Table& table, const jadl::removal::Rule& rule)
+int TUsuwaniePrzypisanychTowarow::removeLines(Table& table, const jadl::removal::Rule& rule)
 {
     // The busy flag and the progress bar are cleared however the work ends.
     const QScopedValueRollback busy(pracuje_, true);
@@ -336,7 +336,7 @@ int TUsuwaniePrzypisanychTowarow::usunLinie(Table& table, const jadl::removal::R
     return removed;
 }
 
-void TUsuwaniePrzypisanychTowarow::PakujTabliceTowary()
+void TUsuwaniePrzypisanychTowarow::packPurchaseLines()
 {
     Table& table = *dm_->TableTowary;
     // The busy flag and the progress bar are cleared however the work ends.
@@ -376,15 +376,15 @@ void TUsuwaniePrzypisanychTowarow::PakowanieTablicyClick()
         return;
     if (!jadl::platform::askYesNo(QStringLiteral("PAKUJEMY TABLICĘ"), QStringLiteral("WYBIERZ")))
         return;
-    PokazBaner(QStringLiteral("PROSZĘ CZEKAĆ PAKUJĘ TABELĘ Z OBROTAMI"));
-    PakujTabliceTowary();
+    showBanner(QStringLiteral("PROSZĘ CZEKAĆ PAKUJĘ TABELĘ Z OBROTAMI"));
+    packPurchaseLines();
     UsuwamTowary->setText(QString());
     UsuwamTowary->hide();
     Anuluj->hide();
     Zamknij->show();
 }
 
-void TUsuwaniePrzypisanychTowarow::zamknijTabliceIOkno()
+void TUsuwaniePrzypisanychTowarow::closeTableAndWindow()
 {
     Table* table = dm_ ? dm_->TableTowary : nullptr;
     if (table && table->active())
@@ -395,13 +395,13 @@ void TUsuwaniePrzypisanychTowarow::zamknijTabliceIOkno()
 void TUsuwaniePrzypisanychTowarow::AnulujClick()
 {
     if (!pracuje_)
-        zamknijTabliceIOkno();
+        closeTableAndWindow();
 }
 
 void TUsuwaniePrzypisanychTowarow::ZamknijClick()
 {
     if (!pracuje_)
-        zamknijTabliceIOkno();
+        closeTableAndWindow();
 }
 
 void TUsuwaniePrzypisanychTowarow::keyPressEvent(QKeyEvent* event)
@@ -419,7 +419,7 @@ void TUsuwaniePrzypisanychTowarow::keyPressEvent(QKeyEvent* event)
 void TUsuwaniePrzypisanychTowarow::reject()
 {
     if (!pracuje_)
-        zamknijTabliceIOkno();
+        closeTableAndWindow();
 }
 
 void TUsuwaniePrzypisanychTowarow::closeEvent(QCloseEvent* event)

@@ -66,11 +66,11 @@ public:
 
     // Packs the purchase lines table: exclusive open, compaction, then open
     // again shared. Raises the engine's errors; the table stays closed then.
-    void PakujTabliceTowary();
+    void packPurchaseLines();
     // Shows a text on the status banner and paints it before long work starts.
-    void PokazBaner(const QString& text);
+    void showBanner(const QString& text);
     // Number of lines the last removal deleted.
-    int ileUsunieto() const { return ileUsunieto_; }
+    int removedCount() const { return removedCount_; }
 
 public Q_SLOTS:
     void RadioGroupUsunTowaryClick();
@@ -87,12 +87,12 @@ protected:
 private:
     void buildControls();
     void wireHandlers();
-    int usunLinie(jadl::Table& table, const jadl::removal::Rule& rule);
-    void zamknijTabliceIOkno();
+    int removeLines(jadl::Table& table, const jadl::removal::Rule& rule);
+    void closeTableAndWindow();
     void postep(int value, int maximum);
 
     TModulDanych1* dm_;
-    int ileUsunieto_ = 0;
+    int removedCount_ = 0;
     bool pracuje_ = false;
 
 private:

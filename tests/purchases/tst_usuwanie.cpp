@@ -304,7 +304,7 @@ void RemovalTest::removesByChoice()
     });
     QCOMPARE(days, kept);
     const int removed = int(kAroundTheCutOff.size() - kept.size());
-    QCOMPARE(w->ileUsunieto(), removed);
+    QCOMPARE(w->removedCount(), removed);
     QCOMPARE(jadl::test::child<QLabel>(w, "LabelIleUsunalem")->text(),
              QStringLiteral("Usunąłem następująca ilość zapisów przypisanych towarów : %1").arg(removed));
     QVERIFY(jadl::test::child<QLabel>(w, "LabelIleUsunalem")->isVisible());
@@ -348,7 +348,7 @@ void RemovalTest::keepsRemainingLinesIntactAndShrinksTheFile()
     QCOMPARE(after.keys(), expected.keys());
     for (auto it = expected.cbegin(); it != expected.cend(); ++it)
         QCOMPARE(after.value(it.key()), it.value());
-    QCOMPARE(w->ileUsunieto(), 3000 - int(expected.size()));
+    QCOMPARE(w->removedCount(), 3000 - int(expected.size()));
     QCOMPARE(jadl::test::child<QLineEdit>(w, "EditIloscRekordow")->text(), QString::number(expected.size()));
     if (!jadl::test::onServer()) // a server's VACUUM keeps its files' size
         QVERIFY2(fileSize(program.dataDir()) < sizeBefore / 3,
@@ -409,7 +409,7 @@ void RemovalTest::onlyTheCurrentSuppliersLinesWithTheLink()
     program.messages().answerNext(true);
     jadl::test::child<QPushButton>(w, "Usuwanie")->click();
 
-    QCOMPARE(w->ileUsunieto(), 2);
+    QCOMPARE(w->removedCount(), 2);
     QCOMPARE(jadl::test::child<QLineEdit>(w, "EditIloscRekordow")->text(), QStringLiteral("1"));
     QMap<int, int> perSupplier;
     for (const QVariantMap& v : storedLines(program.dataDir()))
@@ -460,7 +460,7 @@ void RemovalTest::packsEvenWhenNothingIsRemoved()
     jadl::test::child<QPushButton>(w, "Usuwanie")->click();
 
     QCOMPARE(program.messages().texts(), questions);
-    QCOMPARE(w->ileUsunieto(), 0);
+    QCOMPARE(w->removedCount(), 0);
     QCOMPARE(jadl::test::child<QLabel>(w, "LabelIleUsunalem")->text(),
              QStringLiteral("Usunąłem następująca ilość zapisów przypisanych towarów : 0"));
     QCOMPARE(jadl::test::child<QLineEdit>(w, "EditIloscRekordow")->text(), QStringLiteral("200"));
@@ -580,7 +580,7 @@ void RemovalTest::cancelAndExitCloseTheTable()
     jadl::test::child<jadl::SpinEdit>(w, "SpinEditWybranyRok")->setValue(2026);
     program.messages().answerNext(true);
     jadl::test::child<QPushButton>(w, "Usuwanie")->click();
-    QCOMPARE(w->ileUsunieto(), 0);
+    QCOMPARE(w->removedCount(), 0);
     QCOMPARE(storedLines(program.dataDir()).size(), kAroundTheCutOff.size());
     QTest::keyClick(w, Qt::Key_Escape);
     QVERIFY(w->isVisible());

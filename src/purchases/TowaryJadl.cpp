@@ -15,6 +15,7 @@
 #include "controls/MonthCalendar.h"
 #include "controls/PendingEdits.h"
 #include "controls/PriceColors.h"
+#include "controls/ProgressScope.h"
 #include "controls/WheelToArrowFilter.h"
 #include "platform/Clock.h"
 #include "platform/Drives.h"
@@ -73,34 +74,6 @@ void closeIfOpen(Table* t)
     if (t && t->active())
         t->close();
 }
-
-// Keeps the window painted during a long correction, without a cancel button:
-// a correction half done would be worse than one done.
-class Progress {
-public:
-    Progress(QWidget* parent, const QString& text, int total) : dialog_(text, QString(), 0, std::max(total, 1), parent)
-    {
-        dialog_.setObjectName(QStringLiteral("ProgressKorekta"));
-        dialog_.setWindowTitle(QStringLiteral("PROSZĘ CZEKAĆ"));
-        dialog_.setCancelButton(nullptr);
-        dialog_.setMinimumDuration(400);
-        dialog_.setAutoClose(false);
-        dialog_.setAutoReset(false);
-        timer_.start();
-    }
-    void step(int done)
-    {
-        if (timer_.elapsed() < 50)
-            return;
-        timer_.restart();
-        dialog_.setValue(done);
-        QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
-    }
-
-private:
-    QProgressDialog dialog_;
-    QElapsedTimer timer_;
-};
 
 } // namespace
 
@@ -663,11 +636,12 @@ void TTowary::BitBtnPoprawVat_BruttoClick()
     if (!lines->active())
         return;
     {
-        Progress progress(this, QStringLiteral("ŁĄCZENIE TOWARÓW Z TOWARAMI PODSTAWOWYMI"), lines->recordCount());
+        jadl::ProgressScope progress(this, QStringLiteral("ŁĄCZENIE TOWARÓW Z TOWARAMI PODSTAWOWYMI"),
+                                     lines->recordCount());
         jadl::purchases::linkLinesToBasicGoods(*lines, *dm_->TableTowaryPodstawowe, *dm_->DataSourceGrupyTowarow,
                                                [&progress](int done, int) { progress.step(done); });
     }
-    Progress progress(this, QStringLiteral("POPRAWIANIE VAT I BRUTTO"), lines->recordCount());
+    jadl::ProgressScope progress(this, QStringLiteral("POPRAWIANIE VAT I BRUTTO"), lines->recordCount());
     jadl::purchases::recomputeVisibleLines(*lines, [&progress](int done, int) { progress.step(done); });
 }
 
@@ -846,7 +820,7 @@ void TTowary::KopiujClick()
     }
     Table* lines = dm_->TableTowary;
     setCopyStatus(QStringLiteral("Czekaj  kopiuję"));
-    Progress progress(this, QStringLiteral("Czekaj  kopiuję"), lines->recordCount());
+    jadl::ProgressScope progress(this, QStringLiteral("Czekaj  kopiuję"), lines->recordCount());
     const int counter = jadl::copytable::fill(copy, *lines, [&progress](int row, int) { progress.step(row); });
     setCopyStatus(QStringLiteral("Skopiowałem ") + QString::number(counter) + QStringLiteral(" rekordów"));
 }

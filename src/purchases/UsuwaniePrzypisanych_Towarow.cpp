@@ -10,6 +10,7 @@
 #include "store/EngineError.h"
 #include "store/Modul_Danych1.h"
 #include "store/Table.h"
+#include "common/Progress.h"
 
 #include <QAbstractButton>
 #include <QApplication>
@@ -92,13 +93,11 @@ const std::array<QString, 3> kBanners = {
     QStringLiteral("USUWAM PRZYPISANE TOWARY STARSZE NIŻ 2 MIESIĄCE"),
 };
 
-// Repaints at most this often while the long work runs.
-constexpr qint64 kPaintEveryMs = 100;
-
+// Repaints (with input kept queued, so the work is never started again from a
+// click) at once: the work's own few steps are each worth showing.
 void paintNow()
 {
-    // Input stays queued: the work must not be re-entered from a click.
-    QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+    jadl::ProgressPacer().keepAliveNow();
 }
 
 } // namespace
@@ -268,7 +267,7 @@ void TUsuwaniePrzypisanychTowarow::showBanner(const QString& text)
     paintNow();
 }
 
-void TUsuwaniePrzypisanychTowarow::postep(int value, int maximum)
+void TUsuwaniePrzypisanychTowarow::showProgress(int value, int maximum)
 {
     if (ProgressBarUsuwanie->maximum() != maximum)
         ProgressBarUsuwanie->setRange(0, maximum);
@@ -279,7 +278,7 @@ void TUsuwaniePrzypisanychTowarow::postep(int value, int maximum)
 
 void TUsuwaniePrzypisanychTowarow::UsuwanieClick()
 {
-    if (pracuje_)
+    if (busy_)
         return;
     Table& table = *dm_->TableTowary;
     // The removal and the packing close the purchase lines under every window.
@@ -311,13 +310,12 @@ void TUsuwaniePrzypisanychTowarow::UsuwanieClick()
 int TUsuwaniePrzypisanychTowarow::removeLines(Table& table, const jadl::removal::Rule& rule)
 {
     // The busy flag and the progress bar are cleared however the work ends.
-    const QScopedValueRollback busy(pracuje_, true);
+    const QScopedValueRollback busy(busy_, true);
     const auto hideBar = qScopeGuard([this] { ProgressBarUsuwanie->hide(); });
     const jadl::ControlsDisabled quiet(table);
-    QElapsedTimer sincePaint;
-    sincePaint.start();
+    jadl::ProgressPacer pacer(100);
     const int lines = table.recordCount();
-    postep(0, lines);
+    showProgress(0, lines);
     // One transaction: a failure part-way leaves every line where it was. The
     // decision rests on each line's own date.
     const int removed = table.removeFromView(
@@ -327,10 +325,8 @@ int TUsuwaniePrzypisanychTowarow::removeLines(Table& table, const jadl::removal:
         },
         [&](int done, int total) {
             // The writing reports each of its few steps: paint them all.
-            if (sincePaint.elapsed() >= kPaintEveryMs || done > lines || done == total) {
-                postep(done, total);
-                sincePaint.restart();
-            }
+            if (pacer.paintDue() || done > lines || done == total)
+                showProgress(done, total);
         });
     table.first();
     return removed;
@@ -340,7 +336,7 @@ void TUsuwaniePrzypisanychTowarow::packPurchaseLines()
 {
     Table& table = *dm_->TableTowary;
     // The busy flag and the progress bar are cleared however the work ends.
-    const QScopedValueRollback busy(pracuje_, true);
+    const QScopedValueRollback busy(busy_, true);
     const auto hideBar = qScopeGuard([this] { ProgressBarUsuwanie->hide(); });
     // Compaction gives no progress: a running bar says the program is at work.
     ProgressBarUsuwanie->setRange(0, 0);
@@ -370,7 +366,7 @@ void TUsuwaniePrzypisanychTowarow::packPurchaseLines()
 
 void TUsuwaniePrzypisanychTowarow::PakowanieTablicyClick()
 {
-    if (pracuje_)
+    if (busy_)
         return;
     if (!jadl::settlePendingEdits({dm_->TableTowary}))
         return;
@@ -394,13 +390,13 @@ void TUsuwaniePrzypisanychTowarow::closeTableAndWindow()
 
 void TUsuwaniePrzypisanychTowarow::AnulujClick()
 {
-    if (!pracuje_)
+    if (!busy_)
         closeTableAndWindow();
 }
 
 void TUsuwaniePrzypisanychTowarow::ZamknijClick()
 {
-    if (!pracuje_)
+    if (!busy_)
         closeTableAndWindow();
 }
 
@@ -418,13 +414,13 @@ void TUsuwaniePrzypisanychTowarow::keyPressEvent(QKeyEvent* event)
 
 void TUsuwaniePrzypisanychTowarow::reject()
 {
-    if (!pracuje_)
+    if (!busy_)
         closeTableAndWindow();
 }
 
 void TUsuwaniePrzypisanychTowarow::closeEvent(QCloseEvent* event)
 {
-    if (pracuje_) {
+    if (busy_) {
         event->ignore();
         return;
     }

@@ -89,11 +89,11 @@ private:
     void wireHandlers();
     int removeLines(jadl::Table& table, const jadl::removal::Rule& rule);
     void closeTableAndWindow();
-    void postep(int value, int maximum);
+    void showProgress(int value, int maximum);
 
     TModulDanych1* dm_;
     int removedCount_ = 0;
-    bool pracuje_ = false;
+    bool busy_ = false;
 
 private:
     // --- controls, found by tests and tools through their object names

@@ -144,26 +144,4 @@ bool syncFolder(const QString& realPath)
     return ok;
 }
 
-Pacer::Pacer(int paintMs, int eventsMs) : paintMs_(paintMs), eventsMs_(eventsMs)
-{
-    paint_.start();
-    events_.start();
-}
-
-bool Pacer::paintDue()
-{
-    if (paint_.elapsed() < paintMs_)
-        return false;
-    paint_.restart();
-    return true;
-}
-
-void Pacer::keepAlive()
-{
-    if (events_.elapsed() < eventsMs_)
-        return;
-    events_.restart();
-    QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
-}
-
 } // namespace jadl::archive

@@ -2,8 +2,9 @@
 // File work shared by the backup and restore windows: file sizes, the dated
 // archive folder name, the archive-folder check and the copy loop in 1024-byte
 // blocks. Paths given to these routines are real paths unless said otherwise.
+#include "common/Progress.h"
+
 #include <QDate>
-#include <QElapsedTimer>
 #include <QString>
 #include <QStringList>
 
@@ -79,20 +80,7 @@ qint64 copyInBlocks(QIODevice& source, const QString& sourceName, QIODevice& tar
 bool syncFile(QFileDevice& file);
 bool syncFolder(const QString& realPath);
 
-// Paces the progress display of a long copy that runs inside a button handler:
-// labels and bars are repainted at most every `paintMs`, and pending events
-// (timers, window-system repaints, but no user input) are processed at most every
-// `eventsMs`, so the window stays painted without slowing the copy.
-class Pacer {
-public:
-    explicit Pacer(int paintMs = 40, int eventsMs = 150);
-    bool paintDue(); // true at most once per paint interval; restarts it
-    void keepAlive(); // processes pending events when due
-private:
-    QElapsedTimer paint_;
-    QElapsedTimer events_;
-    int paintMs_;
-    int eventsMs_;
-};
+// The pace of a copy's display (one for every long job of the program).
+using Pacer = ProgressPacer;
 
 } // namespace jadl::archive

@@ -1,6 +1,7 @@
 #include "purchases/UsuwaniePrzypisanych_Towarow.h"
 
 #include "common/Months.h"
+#include "common/Progress.h"
 #include "controls/Builders.h"
 #include "controls/Guarded.h"
 #include "controls/PendingEdits.h"
@@ -10,7 +11,6 @@
 #include "store/EngineError.h"
 #include "store/Modul_Danych1.h"
 #include "store/Table.h"
-#include "common/Progress.h"
 
 #include <QAbstractButton>
 #include <QApplication>

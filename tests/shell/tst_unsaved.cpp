@@ -172,7 +172,8 @@ void UnsavedTest::typingMeetsALongOperation()
         QTest::mouseClick(jadl::test::child<QPushButton>(forms().KopiowanieDanych, "Kopiuj"), Qt::LeftButton);
     } else if (operation == QLatin1String("restore")) {
         TOdtwarzanieDanych* r = forms().OdtwarzanieDanych;
-        jadl::test::child<jadl::archive::DirectoryListBox>(r, "KatalogDlaArchiwum")->setDirectory(QStringLiteral("c:\\Jadl\\Archiwum\\06_12_2026"));
+        jadl::test::child<jadl::archive::DirectoryListBox>(r, "KatalogDlaArchiwum")
+            ->setDirectory(QStringLiteral("c:\\Jadl\\Archiwum\\06_12_2026"));
         QTest::mouseClick(jadl::test::child<QPushButton>(r, "Odtworz"), Qt::LeftButton);
     } else {
         forms().Meni->close();

@@ -1,14 +1,14 @@
 // A disk that runs out of space (a small tmpfs, mounted where the test runs as
 // root): the backup, the restore and a post each name the file and the cause
 // in Polish, and leave the data as they were.
-#include "support/core/ArchiveTestUtil.h"
-#include "work/BackupJob.h"
-#include "work/RestoreJob.h"
 #include "store/EngineError.h"
 #include "store/Table.h"
 #include "store/TableDefs.h"
+#include "support/core/ArchiveTestUtil.h"
 #include "support/core/TempDataDir.h"
 #include "support/core/TmpfsMount.h"
+#include "work/BackupJob.h"
+#include "work/RestoreJob.h"
 
 #include <QDir>
 #include <QTemporaryDir>

@@ -1,12 +1,12 @@
 // The backup and restore jobs without their windows: what the progress callback
 // sees, a damaged table file, a commit that fails.
-#include "support/core/ArchiveTestUtil.h"
-#include "work/BackupJob.h"
-#include "work/RestoreJob.h"
 #include "platform/Drives.h"
 #include "store/Table.h"
 #include "store/TableDefs.h"
+#include "support/core/ArchiveTestUtil.h"
 #include "support/core/TempDataDir.h"
+#include "work/BackupJob.h"
+#include "work/RestoreJob.h"
 
 #include <QDir>
 #include <QFileInfo>

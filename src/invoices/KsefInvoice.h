@@ -66,9 +66,17 @@ struct Line {
     std::optional<double> grossPrice; // P_9B
     std::optional<double> netValue; // P_11
     std::optional<double> grossValue; // P_11A
-    QString rate; // P_12 as written ("23", "0 KR", "np I", ...)
+    QString rate; // P_12 as written ("23", "0 KR", "np I", ...); empty on a margin line
     std::optional<QDate> supplyDate; // P_6A
     bool beforeCorrection = false; // StanPrzed
+    std::optional<double> discount; // P_10
+    std::optional<double> vatValue; // P_11Vat
+    std::optional<double> exchangeRate; // KursWaluty
+    bool fromOrder = false; // a ZamowienieWiersz of an advance invoice, not a FaWiersz
+
+    // The line states an amount (it may only name goods, as a simplified invoice or a
+    // correction of totals does).
+    bool hasValue() const { return netValue || grossValue || vatValue; }
 };
 
 struct Party {
@@ -95,8 +103,13 @@ struct Invoice {
     std::array<Total, kTotalFieldCount> totals{};
     double grossTotal = 0; // P_15
     std::vector<Line> lines;
+    std::optional<double> exchangeRate; // KursWalutyZ: the invoice's own rate, where it states one
+    bool margin = false; // Adnotacje/PMarzy/P_PMarzy: the margin scheme
+    std::optional<double> orderValue; // Zamowienie/WartoscZamowienia of an advance invoice
+    std::vector<Line> orderLines; // Zamowienie/ZamowienieWiersz
 
     const Total& total(TotalField f) const { return totals[static_cast<std::size_t>(f)]; }
+    bool foreignCurrency() const { return !currency.isEmpty() && currency != QLatin1String("PLN"); }
 };
 
 // RodzajFaktury code ("KOR") and back.

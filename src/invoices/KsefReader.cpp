@@ -95,30 +95,6 @@ QString numberHint(NumberKind kind)
         .arg(limits(kind).fraction);
 }
 
-QString refusedKindReason(Kind kind)
-{
-    switch (kind) {
-    case Kind::ZAL:
-        return QStringLiteral(
-            "faktura zaliczkowa (ZAL) dokumentuje zapłatę otrzymaną przed dostawą, "
-            "a nie kupione towary – import jej nie przyjmuje; zakupy wpisuje się z faktury rozliczającej dostawę");
-    case Kind::KOR_ZAL:
-        return QStringLiteral("korekta faktury zaliczkowej (KOR_ZAL) poprawia zaliczkę, a nie kupione towary – "
-                              "import jej nie przyjmuje");
-    case Kind::ROZ:
-        return QStringLiteral("faktura rozliczająca zaliczki (ROZ) podaje kwoty pozostałe po odliczeniu zaliczek, "
-                              "a nie kupione towary jako takie – import jej nie przyjmuje");
-    case Kind::KOR_ROZ:
-        return QStringLiteral("korekta faktury rozliczającej zaliczki (KOR_ROZ) podaje kwoty pozostałe po odliczeniu "
-                              "zaliczek, a nie kupione towary jako takie – import jej nie przyjmuje");
-    case Kind::VAT:
-    case Kind::KOR:
-    case Kind::UPR:
-        break;
-    }
-    return {};
-}
-
 QString knownRates(Schema schema)
 {
     return schema == Schema::FA3
@@ -190,7 +166,14 @@ private:
     void readPeriod();
     void readKind();
     bool readTotal();
+    void readAnnotations();
+    void readOrder();
     Line readLine();
+    Line readOrderLine();
+    // One element of a line (FaWiersz, or with `z` its order form ZamowienieWiersz);
+    // false when it is none the import reads.
+    bool readLineField(Line& line, QStringView name, bool z);
+    void checkLine(Line& line) const;
     void checkComplete() const;
 };
 
@@ -356,8 +339,12 @@ void Parser::readFa()
             inv_.lines.push_back(readLine());
         } else if (is(u"KodWaluty")) {
             inv_.currency = text();
-            if (inv_.currency != u"PLN")
-                fail(QStringLiteral("faktura w walucie %1 – import obsługuje tylko PLN").arg(inv_.currency));
+        } else if (is(u"KursWalutyZ")) {
+            inv_.exchangeRate = number(NumberKind::Quantity, QStringLiteral("KursWalutyZ"));
+        } else if (is(u"Adnotacje")) {
+            readAnnotations();
+        } else if (is(u"Zamowienie")) {
+            readOrder();
         } else if (is(u"P_1")) {
             inv_.issueDate = date(QStringLiteral("P_1"));
         } else if (is(u"P_2")) {
@@ -395,9 +382,6 @@ void Parser::readKind()
     const std::optional<Kind> kind = kindFromCode(code);
     if (!kind)
         failHere(QStringLiteral("nieznany rodzaj faktury RodzajFaktury %1").arg(quoted(code)));
-    const QString refused = refusedKindReason(*kind);
-    if (!refused.isEmpty())
-        fail(refused);
     inv_.kind = *kind;
     haveKind_ = true;
 }
@@ -430,61 +414,119 @@ Line Parser::readLine()
     line.fileLine = int(xml_.lineNumber());
     while (nextChild()) {
         // One namespace test per element; the name is only looked at before its text is read.
-        if (xml_.namespaceUri() != ns_) {
+        if (xml_.namespaceUri() != ns_ || !readLineField(line, xml_.name(), false))
             skip();
-            continue;
-        }
-        const QStringView name = xml_.name();
-        if (name == u"NrWierszaFa") {
-            const QString t = text();
-            bool ok = false;
-            const qlonglong n = t.toLongLong(&ok);
-            if (!ok || n <= 0 || n > INT_MAX || !std::all_of(t.begin(), t.end(), isAsciiDigit))
-                failInLine(line, QStringLiteral("element NrWierszaFa %1 nie jest numerem wiersza").arg(quoted(t)));
-            line.number = int(n);
-        } else if (name == u"P_6A") {
-            line.supplyDate = date(QStringLiteral("P_6A"), &line);
-        } else if (name == u"P_7") {
-            line.name = text();
-        } else if (name == u"P_8A") {
-            line.unit = text();
-        } else if (name == u"P_8B") {
-            line.quantity = number(NumberKind::Quantity, QStringLiteral("P_8B"), &line);
-        } else if (name == u"P_9A") {
-            line.netPrice = number(NumberKind::Price, QStringLiteral("P_9A"), &line);
-        } else if (name == u"P_9B") {
-            line.grossPrice = number(NumberKind::Price, QStringLiteral("P_9B"), &line);
-        } else if (name == u"P_11") {
-            line.netValue = number(NumberKind::Amount, QStringLiteral("P_11"), &line);
-        } else if (name == u"P_11A") {
-            line.grossValue = number(NumberKind::Amount, QStringLiteral("P_11A"), &line);
-        } else if (name == u"P_12") {
-            line.rate = text();
-            if (!mapRate(inv_.schema, line.rate))
-                failInLine(line,
-                           QStringLiteral("element P_12 %1 nie jest stawką podatku znaną w %2")
-                               .arg(quoted(line.rate), knownRates(inv_.schema)));
-        } else if (name == u"StanPrzed") {
-            const QString t = text();
-            if (t != u"1")
-                failInLine(line,
-                           QStringLiteral("element StanPrzed %1 – dozwolona jest tylko wartość 1").arg(quoted(t)));
-            line.beforeCorrection = true;
+    }
+    checkLine(line);
+    if (line.name.isEmpty())
+        failInLine(line, QStringLiteral("brak elementu P_7 (nazwa towaru lub usługi)"));
+    return line;
+}
+
+Line Parser::readOrderLine()
+{
+    Line line;
+    line.fileLine = int(xml_.lineNumber());
+    line.fromOrder = true;
+    while (nextChild()) {
+        if (xml_.namespaceUri() != ns_ || !readLineField(line, xml_.name(), true))
+            skip();
+    }
+    checkLine(line);
+    return line;
+}
+
+bool Parser::readLineField(Line& line, QStringView name, bool z)
+{
+    // The order form of a field ends in "Z" (P_7Z); its net value and VAT have names of their own.
+    // Compared in place: this runs for every field of every line.
+    const auto field = [z, name](const char* base) {
+        const QLatin1StringView b(base);
+        return name.size() == b.size() + (z ? 1 : 0) && name.startsWith(b) && (!z || name.back() == u'Z');
+    };
+    if (name == (z ? QStringLiteral("NrWierszaZam") : QStringLiteral("NrWierszaFa"))) {
+        const QString t = text();
+        bool ok = false;
+        const qlonglong n = t.toLongLong(&ok);
+        if (!ok || n <= 0 || n > INT_MAX || !std::all_of(t.begin(), t.end(), isAsciiDigit))
+            failInLine(line, QStringLiteral("element %1 %2 nie jest numerem wiersza").arg(name.toString(), quoted(t)));
+        line.number = int(n);
+    } else if (!z && name == u"P_6A") {
+        line.supplyDate = date(QStringLiteral("P_6A"), &line);
+    } else if (field("P_7")) {
+        line.name = text();
+    } else if (field("P_8A")) {
+        line.unit = text();
+    } else if (field("P_8B")) {
+        line.quantity = number(NumberKind::Quantity, name.toString(), &line);
+    } else if (field("P_9A")) {
+        line.netPrice = number(NumberKind::Price, name.toString(), &line);
+    } else if (!z && name == u"P_9B") {
+        line.grossPrice = number(NumberKind::Price, QStringLiteral("P_9B"), &line);
+    } else if (!z && name == u"P_10") {
+        line.discount = number(NumberKind::Price, QStringLiteral("P_10"), &line);
+    } else if (name == (z ? QStringLiteral("P_11NettoZ") : QStringLiteral("P_11"))) {
+        line.netValue = number(NumberKind::Amount, name.toString(), &line);
+    } else if (!z && name == u"P_11A") {
+        line.grossValue = number(NumberKind::Amount, QStringLiteral("P_11A"), &line);
+    } else if (name == (z ? QStringLiteral("P_11VatZ") : QStringLiteral("P_11Vat"))) {
+        line.vatValue = number(NumberKind::Amount, name.toString(), &line);
+    } else if (!z && name == u"KursWaluty") {
+        line.exchangeRate = number(NumberKind::Quantity, QStringLiteral("KursWaluty"), &line);
+    } else if (field("P_12")) {
+        line.rate = text();
+        if (!mapRate(inv_.schema, line.rate))
+            failInLine(line,
+                       QStringLiteral("element %1 %2 nie jest stawką podatku znaną w %3")
+                           .arg(name.toString(), quoted(line.rate), knownRates(inv_.schema)));
+    } else if (field("StanPrzed")) {
+        const QString t = text();
+        if (t != u"1")
+            failInLine(
+                line, QStringLiteral("element %1 %2 – dozwolona jest tylko wartość 1").arg(name.toString(), quoted(t)));
+        line.beforeCorrection = true;
+    } else {
+        return false;
+    }
+    return true;
+}
+
+void Parser::checkLine(Line& line) const
+{
+    if (line.number == 0)
+        failInLine(line, QStringLiteral("brak numeru wiersza (NrWierszaFa)"));
+    const bool correction = haveKind_ &&
+        (inv_.kind == Kind::KOR || inv_.kind == Kind::KOR_ROZ || inv_.kind == Kind::KOR_ZAL);
+    if (line.beforeCorrection && !correction)
+        failInLine(line, QStringLiteral("element StanPrzed w fakturze, która nie jest korygującą"));
+}
+
+void Parser::readAnnotations()
+{
+    while (nextChild()) {
+        if (is(u"PMarzy")) {
+            while (nextChild()) {
+                if (is(u"P_PMarzy"))
+                    inv_.margin = text() == u"1";
+                else
+                    skip();
+            }
         } else {
             skip();
         }
     }
-    if (line.number == 0)
-        failInLine(line, QStringLiteral("brak elementu NrWierszaFa (numer wiersza)"));
-    if (line.name.isEmpty())
-        failInLine(line, QStringLiteral("brak elementu P_7 (nazwa towaru lub usługi)"));
-    if (!line.netValue && !line.grossValue)
-        failInLine(line, QStringLiteral("brak elementu P_11 ani P_11A (wartość netto lub brutto)"));
-    if (line.rate.isEmpty())
-        failInLine(line, QStringLiteral("brak elementu P_12 (stawka podatku) – bez stawki wiersza nie można zapisać"));
-    if (line.beforeCorrection && (!haveKind_ || inv_.kind != Kind::KOR))
-        failInLine(line, QStringLiteral("element StanPrzed w fakturze, która nie jest korygującą (KOR)"));
-    return line;
+}
+
+void Parser::readOrder()
+{
+    while (nextChild()) {
+        if (is(u"WartoscZamowienia"))
+            inv_.orderValue = number(NumberKind::Amount, QStringLiteral("WartoscZamowienia"));
+        else if (is(u"ZamowienieWiersz"))
+            inv_.orderLines.push_back(readOrderLine());
+        else
+            skip();
+    }
 }
 
 void Parser::checkComplete() const
@@ -507,8 +549,6 @@ void Parser::checkComplete() const
         fail(QStringLiteral("brak elementu RodzajFaktury"));
     if (!haveGross_)
         fail(QStringLiteral("brak elementu P_15 (kwota należności ogółem)"));
-    if (inv_.lines.empty())
-        fail(QStringLiteral("faktura nie ma wierszy FaWiersz – nie ma z czego zapisać zakupów"));
 }
 
 } // namespace

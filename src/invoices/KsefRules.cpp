@@ -111,6 +111,51 @@ QString symbolWord(const QString& word)
 
 } // namespace
 
+QString designationOfTotal(TotalField f)
+{
+    switch (f) {
+    case TotalField::P13_1:
+        return QStringLiteral("23");
+    case TotalField::P13_2:
+        return QStringLiteral("8");
+    case TotalField::P13_3:
+        return QStringLiteral("5");
+    case TotalField::P13_4:
+        return QStringLiteral("4");
+    case TotalField::P13_6_1:
+        return QStringLiteral("0k");
+    case TotalField::P13_6_2:
+    case TotalField::P13_6_3:
+        return QStringLiteral("0e");
+    case TotalField::P13_7:
+        return QStringLiteral("zw");
+    case TotalField::P13_10:
+        return QStringLiteral("oo");
+    case TotalField::P13_11:
+        return kMarginDesignation;
+    case TotalField::P13_5:
+    case TotalField::P13_8:
+    case TotalField::P13_9:
+        return QStringLiteral("np");
+    }
+    return QStringLiteral("np");
+}
+
+QString clipAtWord(const QString& text, int length)
+{
+    const QString t = text.trimmed();
+    if (t.size() <= length || length < 2)
+        return t.left(length);
+    QString cut = t.left(length - 1);
+    const qsizetype blank = cut.lastIndexOf(QLatin1Char(' '));
+    // Back to the last whole word, unless that would leave less than half the field.
+    if (blank >= length / 2)
+        cut = cut.left(blank);
+    while (cut.endsWith(QLatin1Char(' ')) || cut.endsWith(QLatin1Char(',')) || cut.endsWith(QLatin1Char('-')))
+        cut.chop(1);
+    return cut + QStringLiteral("…");
+}
+
 QString nipDigits(const QString& text)
 {
     QString t = text.trimmed();

@@ -28,6 +28,20 @@ struct RateMapping {
 // all of them (P_13_6_1..3, P_13_8+P_13_9).
 std::optional<RateMapping> mapRate(Schema schema, QStringView p12);
 
+// The VAT designation of lines recorded under the margin scheme (P_13_11): no VAT
+// to deduct, a designation of its own so that the lines stand apart.
+inline const QString kMarginDesignation = QStringLiteral("marża");
+
+// The designation of a line that carries one of the invoice's totals (a simplified
+// invoice or a correction given only as totals): P_13_1 "23", P_13_2 "8", P_13_3 "5",
+// P_13_4 "4", the 0% fields "0k"/"0e", P_13_7 "zw", P_13_8/P_13_9 "np", P_13_10 "oo",
+// P_13_11 the margin designation. P_13_5 (a special procedure) is "np".
+QString designationOfTotal(TotalField f);
+
+// A name cut at a word boundary to fit `length` characters, ending in "…" when it was
+// cut; a single word longer than the field is cut inside it.
+QString clipAtWord(const QString& text, int length);
+
 // Key under which units are compared with the program's units table: trimmed, inner
 // blanks collapsed, lower case, one trailing "." dropped ("Szt.", " szt", "SZT" -> "szt").
 QString unitKey(const QString& unit);

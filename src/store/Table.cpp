@@ -775,6 +775,13 @@ std::map<qint64, std::vector<double>> Table::sumsOverViewBy(const QString& group
     return viewsums::sumsBy(*s_, group, fieldIndexes(*this, fields));
 }
 
+std::map<qint64, qint64> Table::countsOverViewBy(const QString& groupField)
+{
+    syncView();
+    checkActive();
+    return viewsums::countsBy(*s_, fieldByName(groupField).index());
+}
+
 int Table::removeFromView(const QString& fieldName, const std::function<bool(const QVariant&)>& picks,
                           const Progress& progress)
 {

@@ -170,6 +170,8 @@ public:
     std::vector<double> sumsOverView(const QStringList& fields);
     // The same per value of an integer field; a record with it empty counts for none.
     std::map<qint64, std::vector<double>> sumsOverViewBy(const QString& groupField, const QStringList& fields);
+    // How many records of the view hold each value of an integer field (empty: none).
+    std::map<qint64, qint64> countsOverViewBy(const QString& groupField);
     // Deletes every record of the view whose field the predicate picks, in one
     // transaction (a failure deletes nothing); returns how many. Progress is
     // called with the records judged so far, then with the steps of the writing

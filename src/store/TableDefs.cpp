@@ -298,7 +298,31 @@ TableDef makeMapowanieKsef()
     return t;
 }
 
+// What each purchase line of an imported invoice was on the invoice: the prices and
+// amounts as written (its currency), beside what the line stores, so that a rounded
+// or discounted price can be traced back.
+TableDef makePozycjeKsef()
+{
+    TableDef t;
+    t.fileName = QStringLiteral("PozycjeKSeF.db");
+    t.fields = {
+        autoInc("Numer"),      integer("NumerFakturyKSeF"), integer("NrWiersza"),   logical("StanPrzed"),
+        text("Nazwa", 512),    text("JednostkaMiary", 15),  real("Ilosc"),          real("CenaFaktury"),
+        real("Rabat"),         real("CenaZaokraglona"),     real("CenaNetto"),      text("Waluta", 3),
+        real("Kurs"),          real("NettoWaluta"),         real("VatWaluta"),      text("VatTyp", 10),
+        money("WartoscNetto"), money("WartoscVat"),         money("WartoscBrutto"), integer("NumerPozycji"),
+    };
+    t.indexes = {index("NumerFakturyInd", {"NumerFakturyKSeF"})};
+    return t;
+}
+
 } // namespace
+
+const TableDef& pozycjeKsef()
+{
+    static const TableDef d = makePozycjeKsef();
+    return d;
+}
 
 const TableDef& fakturyKsef()
 {
@@ -314,7 +338,7 @@ const TableDef& mapowanieKsef()
 
 QList<const TableDef*> invoiceTables()
 {
-    return {&fakturyKsef(), &mapowanieKsef()};
+    return {&fakturyKsef(), &mapowanieKsef(), &pozycjeKsef()};
 }
 
 const TableDef& towary()

@@ -22,6 +22,7 @@ QList<const TableDef*> all();
 // data directory without them is complete, and so is an archive):
 const TableDef& fakturyKsef(); // FakturyKSeF.db: each imported invoice, once
 const TableDef& mapowanieKsef(); // MapowanieKSeF.db: seller NIP + line name -> basic good
+const TableDef& pozycjeKsef(); // PozycjeKSeF.db: each recorded line as the invoice wrote it
 QList<const TableDef*> invoiceTables();
 
 // The definition for a table file name (case-insensitive, with or without the

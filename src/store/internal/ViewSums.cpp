@@ -57,6 +57,7 @@ Groups walk(TableState& s, const std::vector<int>& fields, std::optional<int> gr
 
 struct SqlResult {
     std::map<qint64, std::vector<double>> groups;
+    std::map<qint64, qint64> counts; // records per group
     qint64 rows = 0; // records counted, empty groups included
     bool keysRepeat = false; // integers stored as floats fell into groups of their own
 };
@@ -71,7 +72,8 @@ SqlResult query(TableState& s, const std::vector<int>& fields, std::optional<int
     QStringList columns;
     for (int f : fields)
         columns << quoteId(s.fields[size_t(f)]->fieldName());
-    sql += QStringLiteral(", ") + dialect.sumsSelect(columns);
+    if (!columns.isEmpty())
+        sql += QStringLiteral(", ") + dialect.sumsSelect(columns);
     QString where = s.view.condition.whereSql();
     if (members)
         where += (where.isEmpty() ? QStringLiteral(" WHERE ") : QStringLiteral(" AND ")) +
@@ -88,7 +90,8 @@ SqlResult query(TableState& s, const std::vector<int>& fields, std::optional<int
         st.bindIds(int(s.view.condition.binds.size()) + 1, *members);
     const int first = group ? 2 : 1;
     while (st.step()) {
-        out.rows += st.column(0).toInt64();
+        const qint64 count = st.column(0).toInt64();
+        out.rows += count;
         qint64 key = 0;
         if (group) {
             const SqlValue g = st.column(1);
@@ -96,6 +99,7 @@ SqlResult query(TableState& s, const std::vector<int>& fields, std::optional<int
                 continue;
             key = g.toInt64();
         }
+        out.counts[key] += count;
         std::vector<double> sums(fields.size(), 0.0);
         dialect.readSums(st, first, sums);
         if (!out.groups.emplace(key, std::move(sums)).second)
@@ -129,6 +133,30 @@ std::map<qint64, std::vector<double>> compute(TableState& s, const std::vector<i
 }
 
 } // namespace
+
+std::map<qint64, qint64> countsBy(TableState& s, int groupField)
+{
+    const std::vector<int> none;
+    if (sqlCovers(s, none, groupField)) {
+        const qint64 viewRows = qint64(s.view.ids.size());
+        if (s.view.everyRowPasses && s.conn->dataVersion() == s.view.dataVersion) {
+            SqlResult r = query(s, none, groupField, nullptr);
+            if (r.rows == viewRows && !r.keysRepeat)
+                return std::move(r.counts);
+        }
+        SqlResult r = query(s, none, groupField, &s.view.ids);
+        if (r.rows == viewRows && !r.keysRepeat)
+            return std::move(r.counts);
+    }
+    std::map<qint64, qint64> out;
+    const int n = int(s.view.ids.size());
+    for (int row = 0; row < n; ++row) {
+        const QVariant g = rowcache::valueAt(s, row, groupField);
+        if (!g.isNull())
+            ++out[g.toLongLong()];
+    }
+    return out;
+}
 
 std::vector<double> sums(TableState& s, const std::vector<int>& fields)
 {

@@ -19,6 +19,8 @@ namespace viewsums {
 std::vector<double> sums(TableState& s, const std::vector<int>& fields);
 // Per value of an integer field; records whose group field is empty count for none.
 std::map<qint64, std::vector<double>> sumsBy(TableState& s, int groupField, const std::vector<int>& fields);
+// How many records of the view hold each value of an integer field.
+std::map<qint64, qint64> countsBy(TableState& s, int groupField);
 
 } // namespace viewsums
 } // namespace jadl

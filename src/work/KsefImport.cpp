@@ -12,7 +12,10 @@
 #include <QDateTime>
 #include <QFileInfo>
 #include <QHash>
+#include <QScopeGuard>
 #include <QSet>
+
+#include <cmath>
 
 namespace jadl::ksefimport {
 
@@ -36,9 +39,15 @@ int rowOf(Table& t, int numer)
     return -1;
 }
 
+// Names are cut at a word and end in "…"; codes and numbers are cut as they are.
 QString clip(const QString& s, int length)
 {
     return s.left(length);
+}
+
+QString clipName(const QString& s, int length)
+{
+    return ksef::clipAtWord(s.trimmed(), length);
 }
 
 // Every table of the import sees all of its records, in primary order.
@@ -106,7 +115,8 @@ public:
             known_.insert(ksef::unitKey(u), u);
         }
     }
-    QString stored(const QString& unit)
+    // `added` receives the Numer of a unit this adds.
+    QString stored(const QString& unit, std::vector<int>* added = nullptr)
     {
         const QString key = ksef::unitKey(unit);
         if (key.isEmpty())
@@ -119,6 +129,8 @@ public:
         t_.fieldByName(QStringLiteral("Jednostka")).setString(name);
         t_.fieldByName(QStringLiteral("OpisJednostki")).setString(QStringLiteral("z faktury KSeF"));
         t_.post();
+        if (added)
+            added->push_back(t_.fieldByName(kNumer).asInteger());
         known_.insert(key, name);
         return name;
     }
@@ -128,7 +140,8 @@ private:
     QHash<QString, QString> known_;
 };
 
-void ensureVatDesignation(Table& rates, const QString& vatTyp)
+// `added` receives the Numer of a designation this adds.
+void ensureVatDesignation(Table& rates, const QString& vatTyp, std::vector<int>* added = nullptr)
 {
     for (int row = 0; row < rates.recordCount(); ++row)
         if (value(rates, row, QStringLiteral("VatOznaczenie")).toString() == vatTyp)
@@ -137,8 +150,17 @@ void ensureVatDesignation(Table& rates, const QString& vatTyp)
     rates.assignOrdinal(QStringLiteral("NrKol"));
     rates.fieldByName(QStringLiteral("VatOznaczenie")).setString(vatTyp);
     rates.fieldByName(QStringLiteral("StawkaLiczba")).setFloat(roundedMoney(vatRate(vatTyp) * 100.0));
-    rates.fieldByName(QStringLiteral("OpisStawki")).setString(QStringLiteral("z faktury KSeF"));
+    rates.fieldByName(QStringLiteral("OpisStawki"))
+        .setString(vatTyp == ksef::kMarginDesignation ? QStringLiteral("procedura marży – bez VAT do odliczenia")
+                                                      : QStringLiteral("z faktury KSeF"));
     rates.post();
+    if (added)
+        added->push_back(rates.fieldByName(kNumer).asInteger());
+}
+
+bool isCorrection(ksef::Kind k)
+{
+    return k == ksef::Kind::KOR || k == ksef::Kind::KOR_ZAL || k == ksef::Kind::KOR_ROZ;
 }
 
 // What a purchase line copies of its basic good.
@@ -154,8 +176,9 @@ int activeOwnerRow(Table& owner)
 std::vector<std::unique_ptr<Table>> openOwn()
 {
     std::vector<std::unique_ptr<Table>> out;
-    for (const char* file : {"Towary.DB", "Dostawcy.db", "TowaryPodstawowe.db", "GrupyTowarow.DB", "Wlasciciel.DB",
-                             "StawkiVat.db", "JednostkiMiar.DB", "FakturyKSeF.db", "MapowanieKSeF.db"}) {
+    for (const char* file :
+         {"Towary.DB", "Dostawcy.db", "TowaryPodstawowe.db", "GrupyTowarow.DB", "Wlasciciel.DB", "StawkiVat.db",
+          "JednostkiMiar.DB", "FakturyKSeF.db", "MapowanieKSeF.db", "PozycjeKSeF.db"}) {
         auto t = std::make_unique<Table>();
         t->setDatabaseName(QStringLiteral("jadlonia"));
         t->setTableName(QString::fromLatin1(file));
@@ -169,7 +192,7 @@ std::vector<std::unique_ptr<Table>> openOwn()
 
 OwnTables::OwnTables()
     : owned_(openOwn()), tables_{*owned_[0], *owned_[1], *owned_[2], *owned_[3], *owned_[4],
-                                 *owned_[5], *owned_[6], *owned_[7], *owned_[8]}
+                                 *owned_[5], *owned_[6], *owned_[7], *owned_[8], *owned_[9]}
 { }
 
 OwnTables::~OwnTables() = default;
@@ -193,12 +216,14 @@ std::optional<int> mappedGood(Table& mappings, const QString& nipDigits, const Q
 
 Draft prepare(const QString& path, Tables& t)
 {
-    for (Table* table :
-         {&t.lines, &t.suppliers, &t.goods, &t.groups, &t.owner, &t.vatRates, &t.units, &t.invoices, &t.mappings})
+    for (Table* table : {&t.lines, &t.suppliers, &t.goods, &t.groups, &t.owner, &t.vatRates, &t.units, &t.invoices,
+                         &t.mappings, &t.invoiceLines})
         showAll(*table);
     Draft d;
     d.invoice = ksef::readKsefInvoice(path);
     d.plan = ksef::planLines(d.invoice);
+    if (d.plan.refusal)
+        throw ksef::InvoiceError(*d.plan.refusal);
     if (!d.plan.recordable())
         throw ksef::InvoiceError(QStringLiteral("%1: pozycje faktury nie dają jej sum – nie zapisuję jej.\n%2")
                                      .arg(d.invoice.fileName, d.plan.notes().join(QLatin1Char('\n'))));
@@ -213,8 +238,54 @@ Draft prepare(const QString& path, Tables& t)
         const bool known = it != mappings.constEnd() && goods.contains(*it);
         d.goods.push_back(known ? std::optional<int>(*it) : std::nullopt);
         d.mapped.push_back(known);
+        d.proposed.push_back(false);
+        d.units.push_back(ksef::unitKey(line.unit).isEmpty() ? kProposedUnit : line.unit);
     }
+    proposeGoods(t, d);
     return d;
+}
+
+void proposeGoods(Tables& t, Draft& d)
+{
+    if (!isCorrection(d.invoice.kind))
+        return;
+    std::optional<int> good;
+    bool looked = false;
+    for (size_t i = 0; i < d.plan.lines.size(); ++i) {
+        if (!d.plan.lines[i].fromTotals || (d.goods[i] && !d.proposed[i]))
+            continue;
+        if (!looked) {
+            good = d.supplier ? mostBoughtGood(t, *d.supplier) : std::nullopt;
+            looked = true;
+        }
+        d.goods[i] = good;
+        d.proposed[i] = good.has_value();
+    }
+}
+
+std::optional<int> mostBoughtGood(Tables& t, int supplier)
+{
+    Table& lines = t.lines;
+    showAll(lines);
+    const auto restore = qScopeGuard([&lines] {
+        lines.setFiltered(false);
+        lines.setPreFilter({});
+    });
+    lines.setPreFilter([supplier] {
+        return SqlPreFilter{QStringLiteral("NumerDostawcy = ?"), {supplier}, {QStringLiteral("NumerDostawcy")}};
+    });
+    lines.setFiltered(true);
+    const std::map<qint64, qint64> counts = lines.countsOverViewBy(QStringLiteral("NumerPodstawowy"));
+    const QSet<int> goods = numbersOf(t.goods);
+    std::optional<int> best;
+    qint64 most = 0;
+    for (const auto& [good, count] : counts) {
+        if (count > most && goods.contains(int(good))) {
+            best = int(good);
+            most = count;
+        }
+    }
+    return best;
 }
 
 int addSupplier(Tables& t, const ksef::Party& seller, const QString& symbol)
@@ -225,7 +296,7 @@ int addSupplier(Tables& t, const ksef::Party& seller, const QString& symbol)
     showAll(s);
     s.append();
     s.assignOrdinal(QStringLiteral("NrKolejnyDostawcy"));
-    s.fieldByName(QStringLiteral("Nazwa")).setString(clip(seller.name.trimmed(), 100));
+    s.fieldByName(QStringLiteral("Nazwa")).setString(clipName(seller.name, 100));
     s.fieldByName(QStringLiteral("Symbol")).setString(clip(symbol.trimmed(), 40));
     s.fieldByName(QStringLiteral("Nip")).setString(ksef::nipDigits(seller.nip));
     s.fieldByName(QStringLiteral("Ulica")).setString(clip(seller.addressLine1, 55));
@@ -248,39 +319,73 @@ int addSupplier(Tables& t, const ksef::Party& seller, const QString& symbol)
     return s.fieldByName(kNumer).asInteger();
 }
 
-int addBasicGood(Tables& t, int groupNumber, const ksef::PlannedLine& line)
+NewGood proposeNewGood(const ksef::PlannedLine& line, const QString& unit)
 {
+    return {clipName(line.name, kGoodNameLength), clipName(line.name, kGoodSymbolLength), unit};
+}
+
+int addBasicGood(Tables& t, int groupNumber, const ksef::PlannedLine& line, const NewGood& good, Additions* added)
+{
+    if (good.name.trimmed().isEmpty() || good.symbol.trimmed().isEmpty())
+        throw ksef::InvoiceError(QStringLiteral("Nowy towar podstawowy musi mieć nazwę i symbol"));
+    if (ksef::unitKey(good.unit).isEmpty())
+        throw ksef::InvoiceError(QStringLiteral("Nowy towar podstawowy musi mieć jednostkę miary – wybierz ją dla "
+                                                "pozycji %1 (%2)")
+                                     .arg(line.invoiceLine)
+                                     .arg(line.name));
     showAll(t.groups);
     const int g = rowOf(t.groups, groupNumber);
     if (g < 0)
         throw ksef::InvoiceError(QStringLiteral("Brak grupy towarów o numerze %1").arg(groupNumber));
     Table& goods = t.goods;
     showAll(goods);
-    const QString unit = Units(t.units).stored(line.unit);
-    ensureVatDesignation(t.vatRates, line.vatTyp);
+    const QString unit = Units(t.units).stored(good.unit, added ? &added->units : nullptr);
+    ensureVatDesignation(t.vatRates, line.vatTyp, added ? &added->vatDesignations : nullptr);
+    // The price paid for one, after the discount: what the next purchase is priced at.
+    const double price = roundedMoney(std::abs(line.cenaNetto));
     goods.append();
     goods.fieldByName(QStringLiteral("NumerGrupy")).setInteger(groupNumber);
     goods.fieldByName(QStringLiteral("Grupa")).setValue(value(t.groups, g, QStringLiteral("Grupa")));
     goods.fieldByName(QStringLiteral("TypTowaru")).setValue(value(t.groups, g, QStringLiteral("TypTowaru")));
     goods.assignOrdinal(QStringLiteral("NrKol"), QStringLiteral("NumerGrupy"), groupNumber);
-    goods.fieldByName(QStringLiteral("Nazwa")).setString(clip(line.name, 100));
-    goods.fieldByName(QStringLiteral("Symbol")).setString(clip(line.name, 50));
+    goods.fieldByName(QStringLiteral("Nazwa")).setString(clipName(good.name, kGoodNameLength));
+    goods.fieldByName(QStringLiteral("Symbol")).setString(clipName(good.symbol, kGoodSymbolLength));
     goods.fieldByName(QStringLiteral("DataDodania")).setDate(platform::today());
-    if (!unit.isEmpty())
-        goods.fieldByName(QStringLiteral("JednostkaMiary")).setString(unit);
+    goods.fieldByName(QStringLiteral("JednostkaMiary")).setString(unit);
     goods.fieldByName(QStringLiteral("VatTyp")).setString(line.vatTyp);
-    goods.fieldByName(QStringLiteral("CenaNetto")).setFloat(line.cenaNetto);
-    if (const auto gross = grossPrice(line.cenaNetto, line.vatTyp))
+    goods.fieldByName(QStringLiteral("CenaNetto")).setFloat(price);
+    if (const auto gross = grossPrice(price, line.vatTyp))
         goods.fieldByName(QStringLiteral("CenaBrutto")).setFloat(*gross);
     goods.post();
     goods.flushBuffers();
-    return goods.fieldByName(kNumer).asInteger();
+    const int numer = goods.fieldByName(kNumer).asInteger();
+    if (added)
+        added->goods.push_back(numer);
+    return numer;
+}
+
+void takeBack(Tables& t, Additions& added)
+{
+    auto remove = [](Table& table, int numer) {
+        showAll(table);
+        if (table.locate(kNumer, numer))
+            table.deleteRecord();
+    };
+    for (const int g : added.goods)
+        remove(t.goods, g);
+    for (const int u : added.units)
+        remove(t.units, u);
+    for (const int v : added.vatDesignations)
+        remove(t.vatRates, v);
+    if (added.supplier)
+        remove(t.suppliers, *added.supplier);
+    added = Additions{};
 }
 
 namespace {
 
 // What the recording of one draft works from, checked before anything is written.
-struct Recording {
+struct Checked {
     Tables& t;
     const Draft& d;
     purchase::SupplierCopy supplier;
@@ -290,9 +395,10 @@ struct Recording {
 
 // The draft's supplier and goods are still there, and the invoice is not
 // registered yet; else nothing is recorded.
-Recording check(Tables& t, const Draft& d)
+Checked check(Tables& t, const Draft& d)
 {
-    for (Table* table : {&t.lines, &t.suppliers, &t.goods, &t.owner, &t.vatRates, &t.units, &t.invoices, &t.mappings})
+    for (Table* table :
+         {&t.lines, &t.suppliers, &t.goods, &t.owner, &t.vatRates, &t.units, &t.invoices, &t.mappings, &t.invoiceLines})
         showAll(*table);
     const ksef::Invoice& inv = d.invoice;
     refuseRegistered(t.invoices, inv, d.sellerNip);
@@ -300,7 +406,7 @@ Recording check(Tables& t, const Draft& d)
     if (supplierRow < 0)
         throw ksef::InvoiceError(QStringLiteral("%1: nie wybrano dostawcy faktury %2 – nic nie zapisuję.")
                                      .arg(inv.fileName, invoiceName(inv, d.sellerNip)));
-    Recording r{
+    Checked r{
         t, d, purchase::SupplierCopy::at(t.suppliers, supplierRow), purchase::RestaurantCopy::active(t.owner), {}};
     QHash<int, int> goodRows;
     const int f = t.goods.fieldIndex(kNumer);
@@ -314,13 +420,19 @@ Recording check(Tables& t, const Draft& d)
                     .arg(inv.fileName)
                     .arg(d.plan.lines[i].invoiceLine)
                     .arg(d.plan.lines[i].name));
+        if (i >= d.units.size() || ksef::unitKey(d.units[i]).isEmpty())
+            throw ksef::InvoiceError(
+                QStringLiteral("%1: pozycja %2 (%3) nie ma jednostki miary – wybierz ją; nic nie zapisuję.")
+                    .arg(inv.fileName)
+                    .arg(d.plan.lines[i].invoiceLine)
+                    .arg(d.plan.lines[i].name));
         r.goods.push_back(purchase::GoodCopy::at(t.goods, *it));
     }
     return r;
 }
 
 // The invoice in the register, with its totals as the lines give them; returns its Numer.
-int writeRegister(const Recording& r)
+int writeRegister(const Checked& r)
 {
     const ksef::Invoice& inv = r.d.invoice;
     double net = 0, vat = 0, gross = 0;
@@ -352,7 +464,7 @@ int writeRegister(const Recording& r)
 }
 
 // One purchase line per planned line, pointing to the invoice; returns their Numer.
-std::vector<qint64> writeLines(const Recording& r, int invoiceNumber)
+std::vector<qint64> writeLines(const Checked& r, int invoiceNumber)
 {
     Units units(r.t.units);
     QSet<QString> rates;
@@ -370,7 +482,8 @@ std::vector<qint64> writeLines(const Recording& r, int invoiceNumber)
         v.vatTyp = p.vatTyp;
         v.vat = p.vat;
         v.ilosc = p.ilosc;
-        v.jednostka = units.stored(p.unit);
+        v.upust = p.upust;
+        v.jednostka = units.stored(r.d.units[i]);
         v.wartoscNetto = p.wartoscNetto;
         v.wartoscVat = p.wartoscVat;
         v.wartoscBrutto = p.wartoscBrutto;
@@ -384,8 +497,46 @@ std::vector<qint64> writeLines(const Recording& r, int invoiceNumber)
     return added;
 }
 
+// Each recorded line as the invoice wrote it, beside what the purchase line stores.
+std::vector<qint64> writeInvoiceLines(const Checked& r, int invoiceNumber, const std::vector<qint64>& purchaseLines)
+{
+    std::vector<qint64> written;
+    Table& out = r.t.invoiceLines;
+    const ksef::Plan& plan = r.d.plan;
+    for (size_t i = 0; i < plan.lines.size(); ++i) {
+        const ksef::PlannedLine& p = plan.lines[i];
+        auto f = [&out](const char* name) -> Field& { return out.fieldByName(QString::fromLatin1(name)); };
+        out.append();
+        f("NumerFakturyKSeF").setInteger(invoiceNumber);
+        f("NrWiersza").setInteger(p.invoiceLine);
+        f("StanPrzed").setBoolean(p.beforeCorrection);
+        f("Nazwa").setString(clip(p.name, 512));
+        f("JednostkaMiary").setString(clip(r.d.units[i], 15));
+        f("Ilosc").setFloat(p.ilosc);
+        if (p.listPrice)
+            f("CenaFaktury").setFloat(*p.listPrice);
+        if (p.discount)
+            f("Rabat").setFloat(*p.discount);
+        f("CenaZaokraglona").setFloat(roundedMoney(p.cenaNetto));
+        f("CenaNetto").setFloat(p.cenaNetto);
+        f("Waluta").setString(plan.currency);
+        if (plan.foreignCurrency() && p.exchangeRate)
+            f("Kurs").setFloat(*p.exchangeRate);
+        f("NettoWaluta").setFloat(p.currencyNet);
+        f("VatWaluta").setFloat(p.currencyVat);
+        f("VatTyp").setString(p.vatTyp);
+        f("WartoscNetto").setFloat(p.wartoscNetto);
+        f("WartoscVat").setFloat(p.wartoscVat);
+        f("WartoscBrutto").setFloat(p.wartoscBrutto);
+        f("NumerPozycji").setLargeInt(purchaseLines[i]);
+        out.post();
+        written.push_back(f("Numer").asLargeInt());
+    }
+    return written;
+}
+
 // The seller's mappings: the good chosen for each line name, changed where it differs.
-void writeMappings(const Recording& r)
+void writeMappings(const Checked& r)
 {
     Table& mappings = r.t.mappings;
     QHash<QString, std::pair<int, int>> existing; // name -> (row, good)
@@ -394,8 +545,12 @@ void writeMappings(const Recording& r)
             existing.insert(value(mappings, row, QStringLiteral("NazwaPozycji")).toString(),
                             {row, value(mappings, row, QStringLiteral("NumerPodstawowy")).toInt()});
     QHash<QString, int> wanted;
-    for (size_t i = 0; i < r.d.plan.lines.size(); ++i)
-        wanted.insert(r.d.plan.lines[i].name, *r.d.goods[i]);
+    const bool correction = isCorrection(r.d.invoice.kind);
+    for (size_t i = 0; i < r.d.plan.lines.size(); ++i) {
+        // A correction's totals line is named by the import, not by the seller.
+        if (!(correction && r.d.plan.lines[i].fromTotals))
+            wanted.insert(r.d.plan.lines[i].name, *r.d.goods[i]);
+    }
     for (auto it = wanted.cbegin(); it != wanted.cend(); ++it) {
         const auto e = existing.constFind(it.key());
         if (e == existing.constEnd() || e->second == it.value())
@@ -422,32 +577,38 @@ void writeMappings(const Recording& r)
 
 int record(Tables& t, const Draft& d, QString* warning)
 {
-    const Recording r = check(t, d);
+    const Checked r = check(t, d);
     // Everything in open transactions; the lines are committed first, the rest after them.
     Table::Batch lineBatch(t.lines);
     Table::Batch registerBatch(t.invoices);
+    Table::Batch invoiceLineBatch(t.invoiceLines);
     Table::Batch mappingBatch(t.mappings);
     Table::Batch vatBatch(t.vatRates);
     Table::Batch unitBatch(t.units);
     const int invoiceNumber = writeRegister(r);
     const std::vector<qint64> added = writeLines(r, invoiceNumber);
+    const std::vector<qint64> written = writeInvoiceLines(r, invoiceNumber, added);
     writeMappings(r);
 
     // The lines, then the register that marks them imported: a register without
     // its lines would refuse the invoice for good.
     lineBatch.commit();
     try {
+        invoiceLineBatch.commit();
         registerBatch.commit();
     } catch (...) {
         // Lines without their invoice in the register could be imported again: take them back.
-        Table::Batch undo(t.lines);
-        for (qint64 id : added)
-            if (t.lines.locate(kNumer, id))
-                t.lines.deleteRecord();
-        undo.commit();
+        for (const auto& [table, ids] : {std::pair{&t.lines, &added}, std::pair{&t.invoiceLines, &written}}) {
+            Table::Batch undo(*table);
+            for (const qint64 id : *ids)
+                if (table->locate(kNumer, id))
+                    table->deleteRecord();
+            undo.commit();
+        }
         throw;
     }
     t.lines.flushBuffers();
+    t.invoiceLines.flushBuffers();
     t.invoices.flushBuffers();
     // What is only remembered for later: the invoice stands without it, and the user is told.
     try {

@@ -104,6 +104,8 @@ void append(Table& lines, const GoodCopy& good, const SupplierCopy& supplier, co
     line("SymbolDostawcy").setValue(supplier.symbol);
     line("Dostawca").setValue(supplier.nazwa);
     line("UpustProc").setFloat(v.upustProc);
+    if (v.upust != 0.0)
+        line("Upust").setFloat(v.upust);
     line("Ilosc").setFloat(v.ilosc);
     if (v.jednostka.isEmpty())
         line("JednostkaMiary").setValue(good.jednostka);

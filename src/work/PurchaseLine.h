@@ -47,6 +47,7 @@ struct LineValues {
     double vat = 0; // the rate as a fraction, 0.23
     double ilosc = 0;
     double upustProc = 0;
+    double upust = 0; // the discount amount a price already takes off (an invoice's P_10)
     QString jednostka; // empty: the good's own unit
     double wartoscNetto = 0;
     double wartoscVat = 0;

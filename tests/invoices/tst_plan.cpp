@@ -69,6 +69,8 @@ QString statusWord(RateCheck::Status s)
         return QStringLiteral("missing");
     case RateCheck::Status::TotalWithoutLines:
         return QStringLiteral("no lines");
+    case RateCheck::Status::NotChecked:
+        return QStringLiteral("not checked");
     }
     return {};
 }
@@ -128,18 +130,16 @@ void TestPlan::plannedValues_data()
     QTest::newRow("typical 8%") << "typical.xml" << 4 << 24.0 << 135LL << 146LL << 3240LL << 259LL << 3499LL << "8" << 8
                                 << QDate(2026, 2, 27);
 
-    // Priced gross; no P_6, the period ends 2026-03-06.
-    // 19.47 gross: VAT inside 19.47 * 0.05 / 1.05 = 0.9271 -> 0.93, net 18.54; price 18.54 / 3 = 6.18;
-    // VAT 18.54 * 0.05 = 0.927 -> 0.93; gross price 6.18 * 1.05 = 6.489 -> 6.49.
+    // Priced gross; no P_6, the period ends 2026-03-06. The gross value stands, its VAT comes
+    // out first, the invoice's gross price is kept.
+    // 19.47 gross: VAT inside 19.47 * 0.05 / 1.05 = 0.9271 -> 0.93, net 18.54; price 18.54 / 3 = 6.18.
     QTest::newRow("gross 5%") << "gross.xml" << 1 << 3.0 << 618LL << 649LL << 1854LL << 93LL << 1947LL << "5" << 5
                               << QDate(2026, 3, 6);
-    // 79.90 gross: VAT inside 3.8048 -> 3.80, net 76.10, price 7.61, gross price 7.9905 -> 7.99.
-    // VAT 76.10 * 0.05 = 3.805, a half, which the program rounds up: 3.81. The 5% lines then
-    // hold 0.93 + 3.81 = 4.74 against P_14_3 4.73, so this larger line gives back 1 grosz: 3.80, 79.90.
-    QTest::newRow("gross 5% adjusted") << "gross.xml" << 2 << 10.0 << 761LL << 799LL << 7610LL << 380LL << 7990LL << "5"
-                                       << 5 << QDate(2026, 3, 6);
-    // 17.98 gross: VAT inside 17.98 * 0.23 / 1.23 = 3.3621 -> 3.36, net 14.62, price 7.31;
-    // VAT 14.62 * 0.23 = 3.3626 -> 3.36; gross price 7.31 * 1.23 = 8.9913 -> 8.99.
+    // 79.90 gross: VAT inside 3.8048 -> 3.80, net 76.10, price 7.61. (VAT of the net, 3.805,
+    // would round up to 3.81 and break P_14_3.)
+    QTest::newRow("gross 5%, VAT inside")
+        << "gross.xml" << 2 << 10.0 << 761LL << 799LL << 7610LL << 380LL << 7990LL << "5" << 5 << QDate(2026, 3, 6);
+    // 17.98 gross: VAT inside 17.98 * 0.23 / 1.23 = 3.3621 -> 3.36, net 14.62, price 7.31.
     QTest::newRow("gross 23%") << "gross.xml" << 3 << 2.0 << 731LL << 899LL << 1462LL << 336LL << 1798LL << "23" << 23
                                << QDate(2026, 3, 6);
 
@@ -243,9 +243,9 @@ void TestPlan::reconciliation_data()
                                   << "" << true << "";
     QTest::newRow("correction: differences") << fromFile("kor.xml") << "P_13_3 equal"
                                              << "" << true << "Pominięte pary wierszy korekty";
-    QTest::newRow("gross: 5% VAT one grosz over")
-        << fromFile("gross.xml") << "P_13_3 adjusted; P_13_1 equal"
-        << "line 2: net 0, VAT -1" << true << "doliczona do wiersza faktury 2";
+    // The VAT inside each gross value, taken out line by line, adds up to the totals.
+    QTest::newRow("gross: VAT from the gross value") << fromFile("gross.xml") << "P_13_3 equal; P_13_1 equal"
+                                                     << "" << true << "";
     QTest::newRow("three lines, VAT of the sum") << fromFile("rounding.xml") << "P_13_1 adjusted"
                                                  << "line 2: net 0, VAT 1" << true << "(netto 0,00 zł, VAT 0,01 zł)";
 

@@ -122,8 +122,6 @@ void TestReader::badFiles_data()
     QTest::newRow("decimal comma on line 3")
         << "bad-number.xml" << texts({"wiersz faktury 3 (linia 81)", "element P_8B \"2,5\" nie jest liczbą"});
     QTest::newRow("unknown rate on line 4") << "unknown-rate.xml" << texts({"wiersz faktury 4", "P_12 \"9\""});
-    QTest::newRow("EUR") << "eur.xml" << texts({"faktura w walucie EUR – import obsługuje tylko PLN"});
-    QTest::newRow("advance invoice") << "zal.xml" << texts({"(ZAL)", "zaliczkowa", "nie przyjmuje"});
     QTest::newRow("no such file") << "brak.xml" << texts({"nie można go otworzyć"});
 }
 

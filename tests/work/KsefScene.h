@@ -113,7 +113,9 @@ protected:
     {
         for (size_t i = 0; i < d.goods.size(); ++i)
             if (!d.goods[i])
-                d.goods[i] = i == 0 ? ksefimport::addBasicGood(own_->tables(), group_, d.plan.lines[0]) : good_;
+                d.goods[i] = i == 0 ? ksefimport::addBasicGood(own_->tables(), group_, d.plan.lines[0],
+                                                               ksefimport::proposeNewGood(d.plan.lines[0], d.units[0]))
+                                    : good_;
     }
     QString data() const { return dir_->dataDir(); }
 

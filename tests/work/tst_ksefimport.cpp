@@ -170,10 +170,8 @@ void TstKsefImport::refusedFilesChangeNothing_data()
                                           << "P_12";
     QTest::newRow("DOCTYPE") << "doctype.xml"
                              << "doctype.xml";
-    QTest::newRow("EUR") << "eur.xml"
-                         << "PLN";
-    QTest::newRow("advance invoice") << "zal.xml"
-                                     << "ZAL";
+    QTest::newRow("EUR without a rate") << "eur.xml"
+                                        << "nie podaje kursu waluty";
     QTest::newRow("no good chosen") << "typical.xml"
                                     << "towaru podstawowego";
 }

@@ -2,6 +2,7 @@
 
 #include "common/Collation.h"
 #include "common/Formats.h"
+#include "common/Money.h"
 #include "controls/Builders.h"
 #include "controls/Guarded.h"
 #include "invoices/KsefRules.h"
@@ -31,8 +32,6 @@ namespace ksef = jadl::ksef;
 
 namespace {
 
-const QString kNumer = QStringLiteral("Numer");
-
 QVariant value(Table& t, int row, const char* field)
 {
     return t.valueAt(row, t.fieldIndex(QString::fromLatin1(field)));
@@ -48,9 +47,15 @@ QString grosze(qint64 g)
     return jadl::formatSum(double(g) / 100.0);
 }
 
-QString optionalNumber(const std::optional<double>& v)
+// An invoice's unit price (up to 8 decimals) and exchange rate (up to 6), as money
+// is written: thousands separated, at least two decimals.
+QString optionalPrice(const std::optional<double>& v)
 {
-    return v ? jadl::formatGeneral(*v) : QString();
+    return v ? jadl::formatNumber(*v, QStringLiteral("#,##0.00######")) : QString();
+}
+QString optionalRate(const std::optional<double>& v)
+{
+    return v ? jadl::formatNumber(*v, QStringLiteral("0.0000##")) : QString();
 }
 
 QTableWidgetItem* cell(const QString& text, bool number = false)
@@ -95,6 +100,8 @@ QString rateStatus(const ksef::RateCheck& c)
         return QStringLiteral("faktura nie podaje sumy");
     case ksef::RateCheck::Status::TotalWithoutLines:
         return QStringLiteral("suma bez pozycji");
+    case ksef::RateCheck::Status::NotChecked:
+        return QStringLiteral("nie porównywane (kwota po zaliczkach)");
     }
     return {};
 }
@@ -117,10 +124,14 @@ TImportFakturyKSeF::TImportFakturyKSeF(jadl::ksefimport::Tables& tables, jadl::k
     fillSuppliers();
     fillGroups();
     fillGoods();
+    fillUnits();
+    LabelSposobZapisu->setText(draft_.plan.explanations.join(QLatin1Char('\n')));
+    LabelSposobZapisu->setVisible(!LabelSposobZapisu->text().isEmpty());
     showLines();
     showTotals();
     if (GridPozycje->rowCount() > 0)
         GridPozycje->selectRow(0);
+    proposeNewGood();
 }
 
 void TImportFakturyKSeF::buildControls()
@@ -128,12 +139,18 @@ void TImportFakturyKSeF::buildControls()
     QGroupBox* seller = buildSellerPanel();
     QGroupBox* supplier = buildSupplierPanel();
     QGroupBox* choose = buildLinesPanel();
+    QGroupBox* newGood = buildNewGoodPanel();
     buildTotalsPanel();
+    // An invoice only registered has no line to choose a good for.
+    choose->setEnabled(!draft_.plan.lines.empty());
+    newGood->setEnabled(!draft_.plan.lines.empty());
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(seller);
     layout->addWidget(supplier);
+    layout->addWidget(LabelSposobZapisu);
     layout->addWidget(GridPozycje, 3);
     layout->addWidget(choose);
+    layout->addWidget(newGood);
     layout->addWidget(GridSumy, 1);
     layout->addWidget(LabelUwagi);
     auto* buttons = new QHBoxLayout;
@@ -198,11 +215,23 @@ QGroupBox* TImportFakturyKSeF::buildSupplierPanel()
 // The lines and the basic good chosen for them.
 QGroupBox* TImportFakturyKSeF::buildLinesPanel()
 {
+    LabelSposobZapisu = jadl::makeLabel(this, "LabelSposobZapisu", QString());
+    LabelSposobZapisu->setWordWrap(true);
+    const QString currency = draft_.plan.currency;
     GridPozycje = makeGrid(this, "GridPozycje", QStringLiteral("Pozycje faktury"),
-                           {QStringLiteral("Nr"), QStringLiteral("Nazwa (P_7)"), QStringLiteral("J.m. (P_8A)"),
-                            QStringLiteral("Ilość (P_8B)"), QStringLiteral("Cena netto (P_9A)"),
-                            QStringLiteral("Wartość netto (P_11)"), QStringLiteral("Stawka (P_12)"),
+                           {QStringLiteral("Nr"), QStringLiteral("Nazwa (P_7)"), QStringLiteral("J.m."),
+                            QStringLiteral("Ilość (P_8B)"), QStringLiteral("Cena z faktury (P_9A/P_9B)"),
+                            QStringLiteral("Rabat (P_10)"), QStringLiteral("Cena netto zł po rabacie"),
+                            QStringLiteral("Netto (%1)").arg(currency), QStringLiteral("Kurs"),
+                            QStringLiteral("Netto zł"), QStringLiteral("VAT zł"), QStringLiteral("Stawka (P_12)"),
                             QStringLiteral("Towar podstawowy")});
+    // The currency and its rate only where the invoice is not in złoty.
+    GridPozycje->setColumnHidden(7, !draft_.plan.foreignCurrency());
+    GridPozycje->setColumnHidden(8, !draft_.plan.foreignCurrency());
+    // A long name must not push the prices out of sight; the whole of it is its tip.
+    GridPozycje->horizontalHeader()->setSectionResizeMode(1, QHeaderView::Interactive);
+    GridPozycje->setColumnWidth(1, 300);
+    GridPozycje->setTextElideMode(Qt::ElideRight);
     auto* choose = new QGroupBox(QStringLiteral("Towar podstawowy zaznaczonych pozycji"), this);
     auto* cl = new QHBoxLayout(choose);
     QLabel* lGrupa = jadl::makeLabel(choose, "LabelGrupa", QStringLiteral("Grupa:"));
@@ -214,22 +243,61 @@ QGroupBox* TImportFakturyKSeF::buildLinesPanel()
     ComboBoxTowar = makeCombo(choose, "ComboBoxTowar", lTowar, QStringLiteral("Towar podstawowy z wybranej grupy"));
     BitBtnPrzypiszTowar = jadl::makeButton(choose, "BitBtnPrzypiszTowar", QStringLiteral("Przypisz &towar"),
                                            QStringLiteral("Zaznaczone pozycje zostaną zapisane jako wybrany towar"));
-    BitBtnNowyTowar = jadl::makeButton(choose, "BitBtnNowyTowar", QStringLiteral("Dodaj jako &nowy towar"),
-                                       QStringLiteral("Dodanie bieżącej pozycji jako towaru podstawowego w grupie"));
     for (QWidget* w : std::initializer_list<QWidget*>{lGrupa, ComboBoxGrupa, lSzukaj, EditSzukajTowaru, lTowar})
         cl->addWidget(w);
     cl->addWidget(ComboBoxTowar, 2);
     cl->addWidget(BitBtnPrzypiszTowar);
-    cl->addWidget(BitBtnNowyTowar);
     return choose;
+}
+
+// The current line as a new good, and the unit of lines the invoice gives none.
+QGroupBox* TImportFakturyKSeF::buildNewGoodPanel()
+{
+    auto* box = new QGroupBox(QStringLiteral("Nowy towar z bieżącej pozycji, jednostka miary"), this);
+    auto* bl = new QHBoxLayout(box);
+    QLabel* lNazwa = jadl::makeLabel(box, "LabelNazwaTowaru", QStringLiteral("Nazwa:"));
+    EditNazwaTowaru = jadl::makeLineEdit(box, "EditNazwaTowaru", lNazwa,
+                                         QStringLiteral("Nazwa nowego towaru podstawowego (można ją zmienić)"));
+    EditNazwaTowaru->setMaxLength(jadl::ksefimport::kGoodNameLength);
+    QLabel* lSymbol = jadl::makeLabel(box, "LabelSymbolTowaru", QStringLiteral("Symbol:"));
+    EditSymbolTowaru = jadl::makeLineEdit(box, "EditSymbolTowaru", lSymbol,
+                                          QStringLiteral("Nazwa skrócona nowego towaru (można ją zmienić)"));
+    EditSymbolTowaru->setMaxLength(jadl::ksefimport::kGoodSymbolLength);
+    BitBtnNowyTowar = jadl::makeButton(box, "BitBtnNowyTowar", QStringLiteral("Dodaj jako &nowy towar"),
+                                       QStringLiteral("Dodanie bieżącej pozycji jako towaru podstawowego w grupie"));
+    QLabel* lJm = jadl::makeLabel(box, "LabelJednostka", QStringLiteral("J.m.:"));
+    ComboBoxJednostka = makeCombo(box, "ComboBoxJednostka", lJm,
+                                  QStringLiteral("Jednostka miary pozycji, dla których faktura jej nie podaje"));
+    ComboBoxJednostka->setEditable(true);
+    // The edit inside speaks for the combo box.
+    ComboBoxJednostka->lineEdit()->setAccessibleName(ComboBoxJednostka->accessibleName());
+    ComboBoxJednostka->lineEdit()->setAccessibleDescription(ComboBoxJednostka->accessibleDescription());
+    BitBtnUstawJednostke = jadl::makeButton(box, "BitBtnUstawJednostke", QStringLiteral("Ustaw &j.m."),
+                                            QStringLiteral("Wybrana jednostka dla zaznaczonych pozycji bez jednostki"));
+    bl->addWidget(lNazwa);
+    bl->addWidget(EditNazwaTowaru, 3);
+    bl->addWidget(lSymbol);
+    bl->addWidget(EditSymbolTowaru, 2);
+    bl->addWidget(BitBtnNowyTowar);
+    bl->addSpacing(12);
+    bl->addWidget(lJm);
+    bl->addWidget(ComboBoxJednostka, 1);
+    bl->addWidget(BitBtnUstawJednostke);
+    return box;
 }
 
 // The totals per rate and the buttons.
 void TImportFakturyKSeF::buildTotalsPanel()
 {
+    const QString currency = draft_.plan.currency;
     GridSumy = makeGrid(this, "GridSumy", QStringLiteral("Sumy według stawek"),
-                        {QStringLiteral("Pola faktury"), QStringLiteral("Netto faktury"), QStringLiteral("VAT faktury"),
-                         QStringLiteral("Netto pozycji"), QStringLiteral("VAT pozycji"), QStringLiteral("Uwagi")});
+                        {QStringLiteral("Pola faktury"), QStringLiteral("Netto faktury (%1)").arg(currency),
+                         QStringLiteral("VAT faktury (%1)").arg(currency),
+                         QStringLiteral("Netto pozycji (%1)").arg(currency),
+                         QStringLiteral("VAT pozycji (%1)").arg(currency), QStringLiteral("Netto pozycji zł"),
+                         QStringLiteral("VAT pozycji zł"), QStringLiteral("Uwagi")});
+    GridSumy->setColumnHidden(5, !draft_.plan.foreignCurrency());
+    GridSumy->setColumnHidden(6, !draft_.plan.foreignCurrency());
     LabelUwagi = jadl::makeLabel(this, "LabelUwagi", QString());
     LabelUwagi->setWordWrap(true);
 
@@ -254,6 +322,12 @@ void TImportFakturyKSeF::wireHandlers()
     connect(ComboBoxGrupa, &QComboBox::currentIndexChanged, this,
             jadl::guardedSlot(this, &TImportFakturyKSeF::fillGoods));
     connect(EditSzukajTowaru, &QLineEdit::textChanged, this, jadl::guardedSlot(this, &TImportFakturyKSeF::fillGoods));
+    connect(BitBtnUstawJednostke, &QPushButton::clicked, this,
+            jadl::guardedSlot(this, &TImportFakturyKSeF::BitBtnUstawJednostkeClick));
+    connect(ComboBoxDostawca, &QComboBox::activated, this,
+            jadl::guardedSlot(this, &TImportFakturyKSeF::supplierChosen));
+    connect(GridPozycje, &QTableWidget::currentCellChanged, this,
+            jadl::guardedSlot(this, &TImportFakturyKSeF::proposeNewGood));
 }
 
 void TImportFakturyKSeF::fillSuppliers()
@@ -319,6 +393,24 @@ void TImportFakturyKSeF::fillGoods()
         ComboBoxTowar->addItem(i.text, i.numer);
 }
 
+void TImportFakturyKSeF::fillUnits()
+{
+    Table& u = t_.units;
+    QStringList units;
+    for (int row = 0; row < u.recordCount(); ++row)
+        units << value(u, row, "Jednostka").toString();
+    units.removeAll(QString());
+    if (!units.contains(jadl::ksefimport::kProposedUnit))
+        units.prepend(jadl::ksefimport::kProposedUnit);
+    ComboBoxJednostka->clear();
+    ComboBoxJednostka->addItems(units);
+    ComboBoxJednostka->setCurrentText(jadl::ksefimport::kProposedUnit);
+    const bool anyWithout = std::any_of(draft_.plan.lines.begin(), draft_.plan.lines.end(),
+                                        [](const ksef::PlannedLine& p) { return ksef::unitKey(p.unit).isEmpty(); });
+    ComboBoxJednostka->setEnabled(anyWithout);
+    BitBtnUstawJednostke->setEnabled(anyWithout);
+}
+
 QHash<int, QString> TImportFakturyKSeF::goodNames() const
 {
     // One pass over the goods for all lines: an invoice may have ten thousand.
@@ -334,32 +426,44 @@ QHash<int, QString> TImportFakturyKSeF::goodNames() const
 void TImportFakturyKSeF::showLines()
 {
     const auto& plan = draft_.plan;
-    const auto& source = draft_.invoice.lines;
     const QHash<int, QString> names = goodNames();
     GridPozycje->setRowCount(int(plan.lines.size()));
     for (size_t i = 0; i < plan.lines.size(); ++i) {
         const ksef::PlannedLine& p = plan.lines[i];
-        // The invoice's own line, as written, for the columns that show the file.
-        const auto src = std::find_if(source.begin(), source.end(), [&](const ksef::Line& l) {
-            return l.number == p.invoiceLine && l.beforeCorrection == p.beforeCorrection;
-        });
         const int r = int(i);
         QString name = p.name;
         if (p.beforeCorrection)
             name += QStringLiteral(" (stan przed korektą)");
-        GridPozycje->setItem(r, 0, cell(QString::number(p.invoiceLine), true));
+        if (p.fromTotals)
+            name += QStringLiteral(" (kwoty faktury)");
+        QString unit = draft_.units[i];
+        if (ksef::unitKey(p.unit).isEmpty())
+            unit += QStringLiteral(" (faktura nie podaje)");
+        GridPozycje->setItem(r, 0, cell(p.invoiceLine > 0 ? QString::number(p.invoiceLine) : QString(), true));
         GridPozycje->setItem(r, 1, cell(name));
-        GridPozycje->setItem(r, 2, cell(p.unit));
-        GridPozycje->setItem(r, 3, cell(src != source.end() ? optionalNumber(src->quantity) : QString(), true));
-        GridPozycje->setItem(r, 4, cell(src != source.end() ? optionalNumber(src->netPrice) : QString(), true));
-        GridPozycje->setItem(r, 5, cell(money(p.wartoscNetto), true));
-        GridPozycje->setItem(r, 6, cell(p.rate));
+        GridPozycje->item(r, 1)->setToolTip(name);
+        GridPozycje->setItem(r, 2, cell(unit));
+        GridPozycje->setItem(r, 3, cell(jadl::formatGeneral(p.ilosc), true));
+        GridPozycje->setItem(r, 4, cell(optionalPrice(p.listPrice), true));
+        GridPozycje->setItem(r, 5,
+                             cell(p.discount         ? money(*p.discount)
+                                      : p.upust != 0 ? money(p.upust)
+                                                     : QString(),
+                                  true));
+        GridPozycje->setItem(r, 6, cell(money(jadl::roundedMoney(p.cenaNetto)), true));
+        GridPozycje->setItem(r, 7, cell(money(p.currencyNet), true));
+        GridPozycje->setItem(r, 8, cell(optionalRate(p.exchangeRate), true));
+        GridPozycje->setItem(r, 9, cell(money(p.wartoscNetto), true));
+        GridPozycje->setItem(r, 10, cell(money(p.wartoscVat), true));
+        GridPozycje->setItem(r, 11, cell(p.rate.isEmpty() ? p.vatTyp : p.rate));
         const auto& good = draft_.goods[i];
         QString text = !good ? QStringLiteral("— wybierz —")
                              : names.value(*good, QStringLiteral("(brak towaru %1)").arg(*good));
         if (good && draft_.mapped[i])
             text += QStringLiteral(" (zapamiętany)");
-        GridPozycje->setItem(r, 7, cell(text));
+        else if (good && draft_.proposed[i])
+            text += QStringLiteral(" (proponowany: najczęściej kupowany u dostawcy)");
+        GridPozycje->setItem(r, 12, cell(text));
     }
 }
 
@@ -368,29 +472,39 @@ void TImportFakturyKSeF::showTotals()
     const auto& plan = draft_.plan;
     GridSumy->setRowCount(int(plan.checks.size()) + 1);
     int r = 0;
+    qint64 currencyGross = 0;
+    for (const auto& l : plan.lines)
+        currencyGross += ksef::toGrosze(l.currencyNet) + ksef::toGrosze(l.currencyVat);
     for (const ksef::RateCheck& c : plan.checks) {
         // The lines as they will be stored: after the rounding adjustment.
         qint64 net = 0, vat = 0;
         for (const auto& l : plan.lines)
             if (l.fields == c.fields) {
-                net += ksef::toGrosze(l.wartoscNetto);
-                vat += ksef::toGrosze(l.wartoscVat);
+                net += ksef::toGrosze(l.currencyNet);
+                vat += ksef::toGrosze(l.currencyVat);
             }
         GridSumy->setItem(r, 0, cell(ksef::fieldSetName(c.fields)));
         GridSumy->setItem(r, 1, cell(grosze(c.invoiceNet), true));
         GridSumy->setItem(r, 2, cell(grosze(c.invoiceVat), true));
         GridSumy->setItem(r, 3, cell(grosze(net), true));
         GridSumy->setItem(r, 4, cell(grosze(vat), true));
-        GridSumy->setItem(r, 5, cell(rateStatus(c)));
+        GridSumy->setItem(r, 5, cell(grosze(c.plnNet), true));
+        GridSumy->setItem(r, 6, cell(grosze(c.plnVat), true));
+        GridSumy->setItem(r, 7, cell(rateStatus(c)));
         ++r;
     }
     GridSumy->setItem(r, 0, cell(QStringLiteral("Brutto (P_15)")));
     GridSumy->setItem(r, 1, cell(grosze(plan.invoiceGross), true));
     GridSumy->setItem(r, 2, cell(QString()));
-    GridSumy->setItem(r, 3, cell(grosze(plan.linesGross), true));
+    GridSumy->setItem(r, 3, cell(grosze(currencyGross), true));
     GridSumy->setItem(r, 4, cell(QString()));
-    GridSumy->setItem(
-        r, 5, cell(plan.invoiceGross == plan.linesGross ? QStringLiteral("zgodne") : QStringLiteral("różnica")));
+    GridSumy->setItem(r, 5, cell(grosze(plan.linesGross), true));
+    GridSumy->setItem(r, 6, cell(QString()));
+    const bool checked = plan.totalsChecked && plan.recording == ksef::Recording::Lines;
+    GridSumy->setItem(r, 7,
+                      cell(!checked                                 ? QStringLiteral("nie porównywane")
+                               : plan.invoiceGross == currencyGross ? QStringLiteral("zgodne")
+                                                                    : QStringLiteral("różnica")));
     LabelUwagi->setText(plan.notes().join(QLatin1Char('\n')));
     LabelUwagi->setVisible(!LabelUwagi->text().isEmpty());
 }
@@ -400,8 +514,28 @@ void TImportFakturyKSeF::BitBtnDodajDostawceClick()
     if (draft_.supplier)
         return;
     draft_.supplier = jadl::ksefimport::addSupplier(t_, draft_.invoice.seller, EditSymbolDostawcy->text());
-    addedSupplier_ = draft_.supplier;
+    added_.supplier = draft_.supplier;
     fillSuppliers();
+    jadl::ksefimport::proposeGoods(t_, draft_);
+    showLines();
+}
+
+void TImportFakturyKSeF::supplierChosen()
+{
+    const QVariant supplier = ComboBoxDostawca->currentData();
+    draft_.supplier = supplier.isNull() ? std::nullopt : std::optional<int>(supplier.toInt());
+    jadl::ksefimport::proposeGoods(t_, draft_);
+    showLines();
+}
+
+std::set<int> TImportFakturyKSeF::selectedLines() const
+{
+    std::set<int> rows;
+    for (const QModelIndex& i : GridPozycje->selectionModel()->selectedRows())
+        rows.insert(i.row());
+    if (rows.empty() && GridPozycje->currentRow() >= 0)
+        rows.insert(GridPozycje->currentRow());
+    return rows;
 }
 
 void TImportFakturyKSeF::BitBtnPrzypiszTowarClick()
@@ -411,16 +545,22 @@ void TImportFakturyKSeF::BitBtnPrzypiszTowarClick()
         jadl::platform::showMessage(QStringLiteral("Wybierz towar podstawowy"));
         return;
     }
-    std::set<int> rows;
-    for (const QModelIndex& i : GridPozycje->selectionModel()->selectedRows())
-        rows.insert(i.row());
-    if (rows.empty() && GridPozycje->currentRow() >= 0)
-        rows.insert(GridPozycje->currentRow());
-    for (int r : rows) {
+    for (int r : selectedLines()) {
         draft_.goods[size_t(r)] = good.toInt();
         draft_.mapped[size_t(r)] = false;
+        draft_.proposed[size_t(r)] = false;
     }
     showLines();
+}
+
+void TImportFakturyKSeF::proposeNewGood()
+{
+    const int r = GridPozycje->currentRow();
+    if (r < 0 || size_t(r) >= draft_.plan.lines.size())
+        return;
+    const auto good = jadl::ksefimport::proposeNewGood(draft_.plan.lines[size_t(r)], draft_.units[size_t(r)]);
+    EditNazwaTowaru->setText(good.name);
+    EditSymbolTowaru->setText(good.symbol);
 }
 
 void TImportFakturyKSeF::BitBtnNowyTowarClick()
@@ -433,11 +573,39 @@ void TImportFakturyKSeF::BitBtnNowyTowarClick()
         jadl::platform::showMessage(QStringLiteral("Brak grupy towarów"));
         return;
     }
-    draft_.goods[size_t(r)] = jadl::ksefimport::addBasicGood(t_, group.toInt(), draft_.plan.lines[size_t(r)]);
-    draft_.mapped[size_t(r)] = false;
-    addedGoods_.push_back(*draft_.goods[size_t(r)]);
+    const size_t i = size_t(r);
+    const jadl::ksefimport::NewGood good{EditNazwaTowaru->text(), EditSymbolTowaru->text(), draft_.units[i]};
+    try {
+        draft_.goods[i] = jadl::ksefimport::addBasicGood(t_, group.toInt(), draft_.plan.lines[i], good, &added_);
+    } catch (const ksef::InvoiceError& e) {
+        jadl::platform::showMessage(e.message());
+        return;
+    }
+    draft_.mapped[i] = false;
+    draft_.proposed[i] = false;
     fillGoods();
     showLines();
+}
+
+void TImportFakturyKSeF::BitBtnUstawJednostkeClick()
+{
+    const QString unit = ComboBoxJednostka->currentText().trimmed();
+    if (ksef::unitKey(unit).isEmpty()) {
+        jadl::platform::showMessage(QStringLiteral("Wybierz jednostkę miary"));
+        return;
+    }
+    int set = 0;
+    for (int r : selectedLines()) {
+        // The invoice's own unit stands; only lines without one take the user's.
+        if (ksef::unitKey(draft_.plan.lines[size_t(r)].unit).isEmpty()) {
+            draft_.units[size_t(r)] = unit;
+            ++set;
+        }
+    }
+    if (set == 0)
+        jadl::platform::showMessage(QStringLiteral("Zaznaczone pozycje mają jednostkę miary z faktury"));
+    showLines();
+    proposeNewGood();
 }
 
 void TImportFakturyKSeF::BitBtnZapiszClick()
@@ -471,19 +639,9 @@ void TImportFakturyKSeF::BitBtnZapiszClick()
 
 void TImportFakturyKSeF::reject()
 {
-    // Nothing refers to the supplier and goods added here yet: they go again.
-    auto remove = [](Table& t, int numer) {
-        if (t.locate(kNumer, numer))
-            t.deleteRecord();
-    };
-    if (!recorded_) {
-        if (addedSupplier_)
-            remove(t_.suppliers, *addedSupplier_);
-        for (int g : addedGoods_)
-            remove(t_.goods, g);
-        addedSupplier_.reset();
-        addedGoods_.clear();
-    }
+    // Nothing refers to what was added here yet: it goes again.
+    if (!recorded_)
+        jadl::ksefimport::takeBack(t_, added_);
     QDialog::reject();
 }
 

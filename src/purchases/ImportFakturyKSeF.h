@@ -1,10 +1,12 @@
 #pragma once
 // "IMPORT FAKTURY KSeF": one invoice on its way into the purchase lines. Shows the
-// seller, the invoice's number and dates and its lines with the basic good each
-// will be recorded as; the user picks the supplier (or adds it from the seller)
-// and a good for every line not remembered (or adds the line as a new good);
-// below, the invoice's totals per rate beside the lines' as they will be stored.
-// "&Zapisz" records everything at once, "&Anuluj" nothing.
+// seller, the invoice's number and dates, how this kind of invoice is recorded, and
+// its lines as written (list price, discount, currency) beside what each will be
+// stored as and the basic good it goes to; the user picks the supplier (or adds it
+// from the seller), a good for every line not remembered (or adds the line as a new
+// good, with a name and symbol of his own) and a unit where the invoice gives none;
+// below, the invoice's totals per rate beside the lines'. "&Zapisz" records
+// everything at once, "&Anuluj" nothing and takes back what the window added.
 #include "work/KsefImport.h"
 
 #include <QDialog>
@@ -13,6 +15,7 @@
 
 #include <functional>
 #include <optional>
+#include <set>
 #include <vector>
 
 class QComboBox;
@@ -39,26 +42,31 @@ public Q_SLOTS:
     void BitBtnNowyTowarClick(); // the current line as a new good of the chosen group
     void BitBtnZapiszClick();
     void fillGoods(); // the goods of the chosen group that match the search
+    void BitBtnUstawJednostkeClick(); // the chosen unit for the selected lines the invoice gives none
 
 private:
     void buildControls();
     QGroupBox* buildSellerPanel();
     QGroupBox* buildSupplierPanel();
     QGroupBox* buildLinesPanel();
+    QGroupBox* buildNewGoodPanel();
     void buildTotalsPanel();
     void wireHandlers();
     void fillSuppliers();
     void fillGroups();
+    void fillUnits();
     void showLines();
     void showTotals();
+    void supplierChosen();
+    void proposeNewGood(); // the current line's name and symbol for a new good
+    std::set<int> selectedLines() const; // the current one when none is selected
     QHash<int, QString> goodNames() const; // Numer -> "SYMBOL – Nazwa"
 
     jadl::ksefimport::Tables& t_;
     jadl::ksefimport::Draft draft_;
     bool recorded_ = false;
     // What the window added on the user's word; a cancel takes it back.
-    std::optional<int> addedSupplier_;
-    std::vector<int> addedGoods_;
+    jadl::ksefimport::Additions added_;
 
 private:
     // --- controls, found by tests and tools through their object names
@@ -71,12 +79,17 @@ private:
     QComboBox* ComboBoxDostawca;
     QLineEdit* EditSymbolDostawcy;
     QPushButton* BitBtnDodajDostawce;
+    QLabel* LabelSposobZapisu;
     QTableWidget* GridPozycje;
     QComboBox* ComboBoxGrupa;
     QLineEdit* EditSzukajTowaru;
     QComboBox* ComboBoxTowar;
     QPushButton* BitBtnPrzypiszTowar;
+    QLineEdit* EditNazwaTowaru;
+    QLineEdit* EditSymbolTowaru;
     QPushButton* BitBtnNowyTowar;
+    QComboBox* ComboBoxJednostka;
+    QPushButton* BitBtnUstawJednostke;
     QTableWidget* GridSumy;
     QLabel* LabelUwagi;
     QPushButton* BitBtnZapisz;

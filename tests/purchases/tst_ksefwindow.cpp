@@ -71,17 +71,34 @@ void TstKsefWindow::cancelTakesBackWhatTheWindowAdded()
     {
         TImportFakturyKSeF w(t, ksefimport::prepare(dataPath(QStringLiteral("typical.xml")), t));
         jadl::test::child<QPushButton>(&w, "BitBtnDodajDostawce")->click();
+        // The third line's unit "op." and rate 23 are new to the tables; its name is
+        // edited before the good is added.
         jadl::test::child<QTableWidget>(&w, "GridPozycje")->selectRow(2);
+        jadl::test::child<QLineEdit>(&w, "EditNazwaTowaru")->setText(QStringLiteral("Kawa Arabica"));
         jadl::test::child<QPushButton>(&w, "BitBtnNowyTowar")->click();
         QCOMPARE(t.suppliers.recordCount(), 1);
         QCOMPARE(t.goods.recordCount(), goods + 1);
+        QCOMPARE(t.goods.fieldByName(QStringLiteral("Nazwa")).asString(), QStringLiteral("Kawa Arabica"));
+        QCOMPARE(t.goods.fieldByName(QStringLiteral("JednostkaMiary")).asString(), QStringLiteral("op."));
         jadl::test::child<QPushButton>(&w, "BitBtnAnuluj")->click();
         QVERIFY(!w.recorded());
     }
+    // Supplier, good, unit and VAT designation are gone again.
     t.suppliers.refresh();
     t.goods.refresh();
     QCOMPARE(t.suppliers.recordCount(), 0);
     QCOMPARE(t.goods.recordCount(), goods);
+    const struct {
+        const char* file;
+        const char* sql;
+        int count;
+    } left[] = {{"JednostkiMiar.DB", "SELECT count(*) FROM JednostkiMiar", 1},
+                {"StawkiVat.db", "SELECT count(*) FROM StawkiVat", 0},
+                {"Dostawcy.db", "SELECT count(*) FROM Dostawcy", 0},
+                {"TowaryPodstawowe.db", "SELECT count(*) FROM TowaryPodstawowe", goods}};
+    for (const auto& l : left)
+        QVERIFY2(rows(QDir(data()).filePath(QString::fromLatin1(l.file)), l.sql).at(0).at(0).toInt() == l.count,
+                 l.file);
     QVERIFY(messages->texts().isEmpty());
 }
 void TstKsefWindow::importAsksForFilesAndNamesTheRefusedOnes()

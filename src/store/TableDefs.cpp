@@ -316,7 +316,77 @@ TableDef makePozycjeKsef()
     return t;
 }
 
+// Invoices fetched from KSeF, kept exactly as received: the file's bytes (Base64,
+// so that no byte changes on the way through text), its KSeF number, hash and
+// metadata; Pominieta marks one the user set aside as not a purchase.
+TableDef makePobraneKsef()
+{
+    TableDef t;
+    t.fileName = QStringLiteral("PobraneKSeF.db");
+    t.fields = {
+        autoInc("Numer"),
+        text("NumerKSeF", 36),
+        text("NipNabywcy", 10),
+        text("NipSprzedawcy", 10),
+        text("NazwaSprzedawcy", 512),
+        text("NumerFaktury", 256),
+        text("RodzajFaktury", 10),
+        date("DataWystawienia"),
+        text("DataPrzechowania", 40),
+        {QStringLiteral("DataPobrania"), FieldType::DateTime, 0, {}, {}},
+        money("KwotaBrutto"),
+        text("Waluta", 3),
+        text("Skrot", 44),
+        {QStringLiteral("Metadane"), FieldType::Memo, 0, {}, {}},
+        {QStringLiteral("Xml"), FieldType::Memo, 0, {}, {}},
+        logical("Pominieta"),
+    };
+    t.indexes = {index("NumerKSeFInd", {"NumerKSeF"})};
+    return t;
+}
+
+// How far the fetch got, per NIP: the permanent storage date the next one starts at.
+TableDef makePunktKsef()
+{
+    TableDef t;
+    t.fileName = QStringLiteral("PunktKSeF.db");
+    t.fields = {autoInc("Numer"),
+                text("Nip", 10),
+                text("Punkt", 40),
+                {QStringLiteral("DataZmiany"), FieldType::DateTime, 0, {}, {}}};
+    t.indexes = {index("NipInd", {"Nip"})};
+    return t;
+}
+
+// Where the firm's invoices are fetched from: the environment (or an address of
+// one's own) and the firm's NIP. The token is not here: it is in the keyring.
+TableDef makeUstawieniaKsef()
+{
+    TableDef t;
+    t.fileName = QStringLiteral("UstawieniaKSeF.db");
+    t.fields = {autoInc("Numer"), text("Srodowisko", 20), text("Adres", 255), text("Nip", 10)};
+    return t;
+}
+
 } // namespace
+
+const TableDef& pobraneKsef()
+{
+    static const TableDef d = makePobraneKsef();
+    return d;
+}
+
+const TableDef& punktKsef()
+{
+    static const TableDef d = makePunktKsef();
+    return d;
+}
+
+const TableDef& ustawieniaKsef()
+{
+    static const TableDef d = makeUstawieniaKsef();
+    return d;
+}
 
 const TableDef& pozycjeKsef()
 {
@@ -338,7 +408,7 @@ const TableDef& mapowanieKsef()
 
 QList<const TableDef*> invoiceTables()
 {
-    return {&fakturyKsef(), &mapowanieKsef(), &pozycjeKsef()};
+    return {&fakturyKsef(), &mapowanieKsef(), &pozycjeKsef(), &pobraneKsef(), &punktKsef(), &ustawieniaKsef()};
 }
 
 const TableDef& towary()

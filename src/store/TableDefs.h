@@ -23,6 +23,9 @@ QList<const TableDef*> all();
 const TableDef& fakturyKsef(); // FakturyKSeF.db: each imported invoice, once
 const TableDef& mapowanieKsef(); // MapowanieKSeF.db: seller NIP + line name -> basic good
 const TableDef& pozycjeKsef(); // PozycjeKSeF.db: each recorded line as the invoice wrote it
+const TableDef& pobraneKsef(); // PobraneKSeF.db: invoices fetched from KSeF, as received
+const TableDef& punktKsef(); // PunktKSeF.db: per NIP, where the next fetch starts
+const TableDef& ustawieniaKsef(); // UstawieniaKSeF.db: environment and NIP of the fetch
 QList<const TableDef*> invoiceTables();
 
 // The definition for a table file name (case-insensitive, with or without the

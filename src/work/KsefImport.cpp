@@ -9,6 +9,8 @@
 #include "store/Table.h"
 #include "work/PurchaseLine.h"
 
+#include <QBuffer>
+#include <QCryptographicHash>
 #include <QDateTime>
 #include <QFileInfo>
 #include <QHash>
@@ -214,13 +216,37 @@ std::optional<int> mappedGood(Table& mappings, const QString& nipDigits, const Q
     return it == m.constEnd() ? std::nullopt : std::optional<int>(*it);
 }
 
+namespace {
+
+Draft prepareRead(ksef::Invoice invoice, const QString& sha256, Tables& t);
+
+} // namespace
+
 Draft prepare(const QString& path, Tables& t)
+{
+    ksef::Invoice invoice = ksef::readKsefInvoice(path);
+    return prepareRead(std::move(invoice), ksef::fileSha256(path), t);
+}
+
+Draft prepare(const QByteArray& xml, const QString& name, Tables& t)
+{
+    QBuffer in;
+    in.setData(xml);
+    in.open(QIODevice::ReadOnly);
+    ksef::Invoice invoice = ksef::readKsefInvoice(in, name);
+    return prepareRead(std::move(invoice),
+                       QString::fromLatin1(QCryptographicHash::hash(xml, QCryptographicHash::Sha256).toHex()), t);
+}
+
+namespace {
+
+Draft prepareRead(ksef::Invoice invoice, const QString& sha256, Tables& t)
 {
     for (Table* table : {&t.lines, &t.suppliers, &t.goods, &t.groups, &t.owner, &t.vatRates, &t.units, &t.invoices,
                          &t.mappings, &t.invoiceLines})
         showAll(*table);
     Draft d;
-    d.invoice = ksef::readKsefInvoice(path);
+    d.invoice = std::move(invoice);
     d.plan = ksef::planLines(d.invoice);
     if (d.plan.refusal)
         throw ksef::InvoiceError(*d.plan.refusal);
@@ -229,7 +255,7 @@ Draft prepare(const QString& path, Tables& t)
                                      .arg(d.invoice.fileName, d.plan.notes().join(QLatin1Char('\n'))));
     d.sellerNip = ksef::nipDigits(d.invoice.seller.nip);
     refuseRegistered(t.invoices, d.invoice, d.sellerNip);
-    d.sha256 = ksef::fileSha256(path);
+    d.sha256 = sha256;
     d.supplier = supplierByNip(t.suppliers, d.sellerNip);
     const QHash<QString, int> mappings = mappingsOf(t.mappings, d.sellerNip);
     const QSet<int> goods = numbersOf(t.goods);
@@ -244,6 +270,8 @@ Draft prepare(const QString& path, Tables& t)
     proposeGoods(t, d);
     return d;
 }
+
+} // namespace
 
 void proposeGoods(Tables& t, Draft& d)
 {

@@ -69,6 +69,8 @@ struct Draft {
 // it cannot read, one it cannot record (with the reason), a plan that does not add
 // up, an invoice imported before.
 Draft prepare(const QString& path, Tables& t);
+// The same for an invoice's bytes as received (from KSeF); `name` stands for the file.
+Draft prepare(const QByteArray& xml, const QString& name, Tables& t);
 
 // Lines that carry a correction's totals get no mapping of their own: they are
 // proposed the good bought most often from the draft's supplier (where the user

@@ -1,12 +1,16 @@
 #include "controls/Guarded.h"
 #include "platform/gui/GuiPlatform.h"
 #include "shell/Application.h"
+#include "shell/KsefCommand.h"
 #include "shell/StartUp.h"
 
 #include <QIcon>
 
 int main(int argc, char** argv)
 {
+    // The command-line modes need no display.
+    if (jadl::isKsefCommand(argc, argv))
+        return jadl::runKsefCommand(argc, argv);
     jadl::Application app(argc, argv);
     app.setApplicationName(QStringLiteral("jadlonia"));
     // The menu entry and the window manager know the program by these.

@@ -7,6 +7,7 @@
 #include "controls/DBNavigator.h"
 #include "controls/Guarded.h"
 #include "controls/PendingEdits.h"
+#include "masterdata/KsefSettingsPage.h"
 #include "masterdata/OwnerRecord.h"
 #include "platform/Messages.h"
 #include "store/DataStore.h"
@@ -51,6 +52,8 @@ void TParametry::buildControls()
     TabSheet2->setObjectName(QStringLiteral("TabSheet2"));
     PageControl1->addTab(TabSheet1, QStringLiteral("Właściciel"));
     PageControl1->addTab(TabSheet2, QStringLiteral("Parametry"));
+    TabSheetKSeF = new TKsefSettingsPage;
+    PageControl1->addTab(TabSheetKSeF, QStringLiteral("KSeF"));
     buildOwnerPage();
     buildSettingsPage();
     Zamknij = jadl::makeButton(this, "Zamknij", QStringLiteral("&Wyjście"));
@@ -232,6 +235,7 @@ void TParametry::showDataStore()
 void TParametry::showEvent(QShowEvent* event)
 {
     showDataStore();
+    jadl::runGuarded([this] { TabSheetKSeF->load(); });
     jadl::ExitRoutedDialog::showEvent(event);
 }
 

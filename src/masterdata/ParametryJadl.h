@@ -20,6 +20,8 @@ class DBNavigator;
 class Table;
 } // namespace jadl
 
+class TKsefSettingsPage;
+
 class TParametry : public jadl::ExitRoutedDialog {
     Q_OBJECT
 public:
@@ -59,6 +61,7 @@ private:
     QTabWidget* PageControl1;
     QWidget* TabSheet1; // "Właściciel"
     QWidget* TabSheet2; // "Parametry"
+    TKsefSettingsPage* TabSheetKSeF; // "KSeF"
     jadl::DBGrid* DBGrid1;
     QLabel* LabelNazwaWlasciciela;
     jadl::DBEdit* DBEditNazwa;

@@ -652,6 +652,38 @@ void setFileAsker(FileAsker asker)
     fileAsker() = std::move(asker);
 }
 
+namespace {
+
+// One invoice in the window; a refused one is named with the reason.
+bool showOne(QWidget* parent, const std::function<Draft(Tables&)>& prepareDraft)
+{
+    OwnTables own;
+    Draft draft;
+    try {
+        draft = prepareDraft(own.tables());
+    } catch (const ksef::InvoiceError& e) {
+        platform::showError(e.message(), QStringLiteral("IMPORT FAKTURY KSeF"));
+        return false;
+    } catch (const EngineError& e) {
+        platform::showError(e.message(), QStringLiteral("IMPORT FAKTURY KSeF"));
+        return false;
+    }
+    TImportFakturyKSeF window(own.tables(), std::move(draft), parent);
+    window.exec();
+    return window.recorded();
+}
+
+// The windows show the new lines, suppliers and goods.
+void refreshWindows(TModulDanych1* dm)
+{
+    if (dm)
+        for (Table* t : {dm->TableTowary, dm->TableDostawcy, dm->TableTowaryPodstawowe})
+            if (t->active())
+                t->refresh();
+}
+
+} // namespace
+
 int importInvoices(QWidget* parent, TModulDanych1* dm)
 {
     const QStringList files = fileAsker()
@@ -659,27 +691,16 @@ int importInvoices(QWidget* parent, TModulDanych1* dm)
         : QFileDialog::getOpenFileNames(parent, QStringLiteral("Import faktur KSeF"), QString(),
                                         QStringLiteral("Faktury KSeF (*.xml)"));
     int recorded = 0;
-    for (const QString& file : files) {
-        OwnTables own;
-        Draft draft;
-        try {
-            draft = prepare(file, own.tables());
-        } catch (const ksef::InvoiceError& e) {
-            platform::showError(e.message(), QStringLiteral("IMPORT FAKTURY KSeF"));
-            continue;
-        } catch (const EngineError& e) {
-            platform::showError(e.message(), QStringLiteral("IMPORT FAKTURY KSeF"));
-            continue;
-        }
-        TImportFakturyKSeF window(own.tables(), std::move(draft), parent);
-        window.exec();
-        recorded += window.recorded() ? 1 : 0;
-    }
-    // The windows show the new lines, suppliers and goods.
-    if (dm)
-        for (Table* t : {dm->TableTowary, dm->TableDostawcy, dm->TableTowaryPodstawowe})
-            if (t->active())
-                t->refresh();
+    for (const QString& file : files)
+        recorded += showOne(parent, [&file](Tables& t) { return prepare(file, t); }) ? 1 : 0;
+    refreshWindows(dm);
+    return recorded;
+}
+
+bool importFetched(QWidget* parent, TModulDanych1* dm, const QByteArray& xml, const QString& name)
+{
+    const bool recorded = showOne(parent, [&](Tables& t) { return prepare(xml, name, t); });
+    refreshWindows(dm);
     return recorded;
 }
 

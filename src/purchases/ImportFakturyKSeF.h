@@ -107,5 +107,8 @@ void setFileAsker(FileAsker asker);
 // the next one follows. The data module's tables are read again afterwards.
 // Returns how many invoices were recorded.
 int importInvoices(QWidget* parent, TModulDanych1* dm);
+// One invoice fetched from KSeF (its bytes as received), in the same window; true
+// when it was recorded.
+bool importFetched(QWidget* parent, TModulDanych1* dm, const QByteArray& xml, const QString& name);
 
 } // namespace jadl::ksefimport

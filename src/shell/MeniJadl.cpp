@@ -18,6 +18,7 @@
 #include "masterdata/TowaryPodstawoweJadl.h"
 #include "platform/Clock.h"
 #include "platform/gui/GuiPlatform.h"
+#include "purchases/FakturyKSeFDoZapisania.h"
 #include "purchases/ImportFakturyKSeF.h"
 #include "purchases/PrzypisywanieTowarowJadl.h"
 #include "purchases/TowaryJadl.h"
@@ -190,6 +191,10 @@ void TMeni::buildMenu()
     Wprowadz1->addSeparator();
     ImportKSeF1 = addItem(Wprowadz1, "ImportKSeF1", QStringLiteral("Import faktur &KSeF..."),
                           QStringLiteral("Przypisanie towarów z faktur zakupu pobranych z KSeF (pliki XML)"));
+    PobierzKSeF1 = addItem(Wprowadz1, "PobierzKSeF1", QStringLiteral("&Pobierz faktury z KSeF..."),
+                           QStringLiteral("Pobiera z KSeF faktury zakupu firmy otrzymane od ostatniego pobrania"));
+    FakturyKSeF1 = addItem(Wprowadz1, "FakturyKSeF1", QStringLiteral("&Faktury KSeF do zapisania..."),
+                           QStringLiteral("Pobrane z KSeF faktury, których pozycji jeszcze nie zapisano"));
 }
 
 void TMeni::wireHandlers()
@@ -215,6 +220,8 @@ void TMeni::wireHandlers()
     connect(Jednostkimiar1, &QAction::triggered, this, jadl::guardedSlot(this, &TMeni::Jednostkimiar1Click));
     connect(StawkiVAT1, &QAction::triggered, this, jadl::guardedSlot(this, &TMeni::StawkiVAT1Click));
     connect(ImportKSeF1, &QAction::triggered, this, jadl::guardedSlot(this, &TMeni::ImportKSeF1Click));
+    connect(PobierzKSeF1, &QAction::triggered, this, jadl::guardedSlot(this, &TMeni::PobierzKSeF1Click));
+    connect(FakturyKSeF1, &QAction::triggered, this, jadl::guardedSlot(this, &TMeni::FakturyKSeF1Click));
 }
 
 QToolButton* TMeni::makeToolButton(const char* name, const QString& caption, const QString& hint,
@@ -348,6 +355,16 @@ void TMeni::Restauracje1Click()
 void TMeni::ImportKSeF1Click()
 {
     jadl::ksefimport::importInvoices(this, forms().ModulDanych1);
+}
+
+void TMeni::PobierzKSeF1Click()
+{
+    jadl::kseffetch::fetchAndList(this, forms().ModulDanych1);
+}
+
+void TMeni::FakturyKSeF1Click()
+{
+    jadl::kseffetch::showList(this, forms().ModulDanych1);
 }
 
 void TMeni::Jednostkimiar1Click()

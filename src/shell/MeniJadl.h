@@ -34,6 +34,8 @@ public Q_SLOTS:
     void Grupytowarw1Click();
     void Restauracje1Click();
     void ImportKSeF1Click();
+    void PobierzKSeF1Click();
+    void FakturyKSeF1Click();
     void Jednostkimiar1Click();
     void StawkiVAT1Click();
 
@@ -78,6 +80,8 @@ private:
     QAction* Grupytowarw1;
     QAction* Restauracje1;
     QAction* ImportKSeF1;
+    QAction* PobierzKSeF1;
+    QAction* FakturyKSeF1;
     QAction* Jednostkimiar1;
     QAction* StawkiVAT1;
 };

@@ -5,17 +5,21 @@
 // many purchase lines in one transaction. Needs no generated data set: the invoice
 // and a data directory are written here.
 #include "../tests/invoices/LargeInvoice.h"
+#include "../tests/support/core/KsefStandIn.h"
+#include "invoices/KsefApi.h"
 #include "invoices/KsefPlan.h"
 #include "invoices/KsefReader.h"
 #include "platform/Drives.h"
 #include "store/Database.h"
 #include "store/Table.h"
 #include "support/BenchHarness.h"
+#include "work/KsefFetch.h"
 #include "work/KsefImport.h"
 
 #include <QCoreApplication>
 #include <QDir>
 #include <QFile>
+#include <QProcess>
 #include <QTemporaryDir>
 
 #include <stdexcept>
@@ -155,6 +159,76 @@ void BM_KsefImportWhole(benchmark::State& state)
     });
 }
 BENCHMARK(BM_KsefImportWhole)->Unit(benchmark::kMillisecond)->Iterations(3);
+
+// 1,000 invoices fetched from the KSeF stand-in into a fresh data directory (auth,
+// list, each file downloaded, checked and stored), beside curl downloading the same
+// files over one connection with a token it was handed: the floor.
+void BM_KsefFetchThousand(benchmark::State& state)
+{
+    jadl::bench::guarded(state, [&] {
+        constexpr int kInvoices = 1000;
+        jadl::test::KsefStandIn server(kInvoices);
+        if (!server.running())
+            throw std::runtime_error("the KSeF stand-in did not start");
+        Stopwatch whole;
+        QStringList numbers;
+        for (auto _ : state) {
+            QTemporaryDir root;
+            qputenv("JADL_DRIVES", QByteArray("C=") + root.path().toUtf8());
+            jadl::platform::Drives::reload();
+            jadl::Aliases::clear();
+            jadl::Aliases::setAlias(QStringLiteral("dane_bar"), root.filePath(QStringLiteral("dane")));
+            QDir().mkpath(root.filePath(QStringLiteral("dane")));
+            jadl::Aliases::bindDatabase(QStringLiteral("jadlonia"), QStringLiteral("dane_bar"));
+            jadl::ksef::api::Settings s;
+            s.base = QUrl(server.url());
+            s.nip = jadl::test::kBuyerNip;
+            s.token = jadl::test::kKsefToken;
+            s.caBundle = server.ca();
+            whole.start();
+            jadl::ksef::api::Client client(s);
+            const int stored = jadl::kseffetch::fetchInvoices(client, s.nip, {}).stored;
+            whole.stop();
+            if (stored != kInvoices)
+                throw std::runtime_error("not every invoice was fetched");
+            if (numbers.isEmpty()) {
+                jadl::bench::SqliteDb db(root.filePath(QStringLiteral("dane/PobraneKSeF.db")));
+                jadl::bench::SqliteStmt all(db, "SELECT NumerKSeF FROM PobraneKSeF");
+                while (all.step())
+                    numbers << QString::fromUtf8(reinterpret_cast<const char*>(sqlite3_column_text(all.raw(), 0)));
+            }
+            jadl::Aliases::clear();
+        }
+        // The floor: one curl, one connection, the same files, written to disk.
+        QTemporaryDir out;
+        QFile config(out.filePath(QStringLiteral("urls")));
+        if (!config.open(QIODevice::WriteOnly))
+            throw std::runtime_error("cannot write curl's list");
+        const QString base = server.url();
+        for (const QString& n : numbers)
+            config.write(QStringLiteral("url = \"%1/invoices/ksef/%2\"\noutput = \"%3/%2.xml\"\n")
+                             .arg(base, n, out.path())
+                             .toUtf8());
+        config.close();
+        const QString token = server.accessToken();
+        const auto ref = jadl::bench::timeReference(whole.runs(), [&] {
+            QProcess curl;
+            curl.start(QStringLiteral("curl"),
+                       {QStringLiteral("-sf"), QStringLiteral("--cacert"), server.ca(), QStringLiteral("-H"),
+                        QStringLiteral("Authorization: Bearer ") + token, QStringLiteral("-K"), config.fileName()});
+            if (!curl.waitForFinished(600000) || curl.exitCode() != 0)
+                throw std::runtime_error("curl failed");
+        });
+        state.counters["rows"] = kInvoices;
+        state.counters["engine_ms"] = whole.meanMs();
+        state.counters["engine_cpu_ms"] = whole.meanCpuMs();
+        state.counters["curl_ms"] = ref.meanMs();
+        state.counters["ratio"] = ref.meanMs() > 0 ? whole.meanMs() / ref.meanMs() : 0;
+        state.counters["target_ratio"] = 1.5;
+        state.counters["met"] = whole.meanMs() <= 1.5 * ref.meanMs() ? 1 : 0;
+    });
+}
+BENCHMARK(BM_KsefFetchThousand)->Unit(benchmark::kMillisecond)->Iterations(2);
 
 } // namespace
 

@@ -456,7 +456,7 @@ void Client::authenticate()
                                QStringLiteral("KSeF %1 nie kończy uwierzytelniania – spróbuj "
                                               "później.")
                                    .arg(serverName()));
-            wait(std::min(250 << std::min(i, 3), 2000));
+            wait(std::min(100 << std::min(i, 4), 1600)); // token authentication is quick as a rule
         }
         // Redeemed once only: never retried blindly.
         const Reply tokens = call("POST", QStringLiteral("/auth/token/redeem"), {}, Bearer::Authentication, false);

@@ -8,6 +8,7 @@
 #include "store/Table.h"
 
 #include <QCryptographicHash>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
 #include <QSet>
@@ -148,51 +149,88 @@ private:
 
     void store(const ksef::api::MetadataPage& page)
     {
-        for (const ksef::api::InvoiceMeta& m : page.invoices) {
-            const QString key = m.ksefNumber.toUpper();
-            if (known_.contains(key)) {
-                ++result_.duplicates;
-                continue;
+        // Stored invoices are committed a few at a time (a commit waits for the disk),
+        // and told only once committed; what a kill loses is fetched again, as the
+        // point has not moved past it. A failure keeps what came before it.
+        std::optional<Table::Batch> batch;
+        std::vector<QString> told;
+        QElapsedTimer since;
+        auto commit = [&] {
+            if (!batch)
+                return;
+            batch->commit();
+            batch.reset();
+            for (const QString& text : told) {
+                ++result_.stored;
+                if (observer_)
+                    observer_({Event::Kind::Stored, text, result_.stored, listed_});
             }
-            ++listed_;
-            QString headerHash;
-            const QByteArray xml = client_.download(m.ksefNumber, &headerHash);
-            const QByteArray hash = QCryptographicHash::hash(xml, QCryptographicHash::Sha256).toBase64();
-            if (hash != m.invoiceHash.toLatin1() || (!headerHash.isEmpty() && headerHash.toLatin1() != hash))
-                throw ApiError(ApiError::Kind::Integrity,
-                               QStringLiteral("Faktura %1 (nr %2 od %3): skrót pobranego pliku nie zgadza się ze "
-                                              "skrótem podanym przez KSeF – nie zapisano jej, pobieranie "
-                                              "zatrzymane; spróbuj ponownie później.")
-                                   .arg(m.ksefNumber, m.invoiceNumber, m.sellerNip));
-            Table& t = *fetched_;
-            t.append();
-            f(t, "NumerKSeF").setString(key);
-            f(t, "NipNabywcy").setString(nip_);
-            f(t, "NipSprzedawcy").setString(digitsOf(m.sellerNip));
-            f(t, "NazwaSprzedawcy").setString(m.sellerName);
-            f(t, "NumerFaktury").setString(m.invoiceNumber);
-            f(t, "RodzajFaktury").setString(m.invoiceType);
-            if (m.issueDate.isValid())
-                f(t, "DataWystawienia").setDate(m.issueDate);
-            f(t, "DataPrzechowania").setString(m.permanentStorageDate);
-            f(t, "DataPobrania").setValue(QDateTime::currentDateTime());
-            f(t, "KwotaBrutto").setFloat(m.grossAmount);
-            f(t, "Waluta").setString(m.currency);
-            f(t, "Skrot").setString(m.invoiceHash);
-            f(t, "Metadane").setString(QString::fromUtf8(m.json));
-            f(t, "Xml").setString(QString::fromLatin1(xml.toBase64()));
-            f(t, "Pominieta").setBoolean(false);
-            t.post();
-            known_.insert(key);
-            ++result_.stored;
-            if (observer_)
-                observer_({Event::Kind::Stored,
-                           QStringLiteral("%1  %2  %3  %4 %5")
-                               .arg(m.ksefNumber, m.invoiceNumber, m.sellerName)
-                               .arg(formatSum(m.grossAmount))
-                               .arg(m.currency),
-                           result_.stored, listed_});
+            told.clear();
+        };
+        try {
+            for (const ksef::api::InvoiceMeta& m : page.invoices) {
+                if (batch && since.elapsed() > 1000)
+                    commit();
+                const QString key = m.ksefNumber.toUpper();
+                if (known_.contains(key)) {
+                    ++result_.duplicates;
+                    continue;
+                }
+                ++listed_;
+                const QByteArray xml = downloadChecked(m);
+                if (!batch) {
+                    batch.emplace(*fetched_);
+                    since.start();
+                }
+                append(m, key, xml);
+                known_.insert(key);
+                told.push_back(QStringLiteral("%1  %2  %3  %4 %5")
+                                   .arg(m.ksefNumber, m.invoiceNumber, m.sellerName)
+                                   .arg(formatSum(m.grossAmount))
+                                   .arg(m.currency));
+            }
+        } catch (const ApiError&) {
+            commit();
+            throw;
         }
+        commit();
+    }
+
+    QByteArray downloadChecked(const ksef::api::InvoiceMeta& m)
+    {
+        QString headerHash;
+        QByteArray xml = client_.download(m.ksefNumber, &headerHash);
+        const QByteArray hash = QCryptographicHash::hash(xml, QCryptographicHash::Sha256).toBase64();
+        if (hash != m.invoiceHash.toLatin1() || (!headerHash.isEmpty() && headerHash.toLatin1() != hash))
+            throw ApiError(ApiError::Kind::Integrity,
+                           QStringLiteral("Faktura %1 (nr %2 od %3): skrót pobranego pliku nie zgadza się ze "
+                                          "skrótem podanym przez KSeF – nie zapisano jej, pobieranie "
+                                          "zatrzymane; spróbuj ponownie później.")
+                               .arg(m.ksefNumber, m.invoiceNumber, m.sellerNip));
+        return xml;
+    }
+
+    void append(const ksef::api::InvoiceMeta& m, const QString& key, const QByteArray& xml)
+    {
+        Table& t = *fetched_;
+        t.append();
+        f(t, "NumerKSeF").setString(key);
+        f(t, "NipNabywcy").setString(nip_);
+        f(t, "NipSprzedawcy").setString(digitsOf(m.sellerNip));
+        f(t, "NazwaSprzedawcy").setString(m.sellerName);
+        f(t, "NumerFaktury").setString(m.invoiceNumber);
+        f(t, "RodzajFaktury").setString(m.invoiceType);
+        if (m.issueDate.isValid())
+            f(t, "DataWystawienia").setDate(m.issueDate);
+        f(t, "DataPrzechowania").setString(m.permanentStorageDate);
+        f(t, "DataPobrania").setValue(QDateTime::currentDateTime());
+        f(t, "KwotaBrutto").setFloat(m.grossAmount);
+        f(t, "Waluta").setString(m.currency);
+        f(t, "Skrot").setString(m.invoiceHash);
+        f(t, "Metadane").setString(QString::fromUtf8(m.json));
+        f(t, "Xml").setString(QString::fromLatin1(xml.toBase64()));
+        f(t, "Pominieta").setBoolean(false);
+        t.post();
     }
 
     ksef::api::Client& client_;
@@ -210,8 +248,12 @@ private:
 Config loadConfig()
 {
     Config c;
-    auto t = openTable("UstawieniaKSeF.db");
-    if (!t->isEmpty()) {
+    // Only looked at: a data store that never fetched gets no table for it.
+    Table t0;
+    t0.setDatabaseName(QStringLiteral("jadlonia"));
+    t0.setTableName(QStringLiteral("UstawieniaKSeF.db"));
+    std::unique_ptr<Table> t = t0.exists() ? openTable("UstawieniaKSeF.db") : nullptr;
+    if (t && !t->isEmpty()) {
         t->first();
         c.environment = f(*t, "Srodowisko").asString();
         c.url = QUrl(f(*t, "Adres").asString());

@@ -1,11 +1,15 @@
 // The window "IMPORT FAKTURY KSeF": what the user chooses is recorded, a cancel
 // takes back what the window added, refused files are named.
 #include "platform/Messages.h"
+#include "purchases/FakturyKSeFDoZapisania.h"
 #include "purchases/ImportFakturyKSeF.h"
+#include "support/core/KsefStandIn.h"
 #include "support/gui/GuiSupport.h"
+#include "work/KsefFetch.h"
 #include "work/KsefScene.h"
 
 #include <QApplication>
+#include <QCheckBox>
 #include <QComboBox>
 #include <QLineEdit>
 #include <QPushButton>
@@ -27,6 +31,7 @@ private Q_SLOTS:
     void windowRecordsWhatTheUserChose();
     void cancelTakesBackWhatTheWindowAdded();
     void importAsksForFilesAndNamesTheRefusedOnes();
+    void fetchedInvoicesAreRecordedOrSetAside();
 };
 
 void TstKsefWindow::windowRecordsWhatTheUserChose()
@@ -122,6 +127,60 @@ void TstKsefWindow::importAsksForFilesAndNamesTheRefusedOnes()
     QVERIFY2(messages->texts().at(0).contains(QStringLiteral("eur.xml")), qPrintable(messages->texts().at(0)));
     QCOMPARE(shown, QStringLiteral("FV/2026/03/0147"));
     QCOMPARE(snapshot(data()), before); // cancelled: nothing recorded
+}
+
+void TstKsefWindow::fetchedInvoicesAreRecordedOrSetAside()
+{
+    platform::ScopedScriptedMessages messages;
+    KsefStandIn server(3);
+    ksef::api::Settings s;
+    s.base = QUrl(server.url());
+    s.nip = kBuyerNip;
+    s.token = kKsefToken;
+    s.caBundle = server.ca();
+    ksef::api::Client client(s);
+    QCOMPARE(kseffetch::fetchInvoices(client, kBuyerNip, {}).stored, 3);
+    own_.reset(); // the import opens tables of its own
+
+    TFakturyKSeFDoZapisania list(nullptr);
+    auto* grid = jadl::test::child<QTableWidget>(&list, "GridFaktury");
+    auto* showAside = jadl::test::child<QCheckBox>(&list, "CheckBoxPokazOdlozone");
+    QCOMPARE(grid->rowCount(), 3);
+    // Set aside: gone from the list, back with "Pokaż odłożone", taken back.
+    grid->setCurrentCell(0, 0);
+    const QString aside = grid->item(0, 4)->text();
+    jadl::test::child<QPushButton>(&list, "BitBtnNieDotyczy")->click();
+    QCOMPARE(grid->rowCount(), 2);
+    showAside->setChecked(true);
+    QCOMPARE(grid->rowCount(), 3);
+    const auto row = grid->findItems(aside, Qt::MatchExactly);
+    QCOMPARE(row.size(), 1);
+    grid->setCurrentCell(row[0]->row(), 0);
+    QCOMPARE(grid->item(row[0]->row(), 5)->text(), QStringLiteral("nie dotyczy zakupów"));
+    jadl::test::child<QPushButton>(&list, "BitBtnPrzywroc")->click();
+    showAside->setChecked(false);
+    QCOMPARE(grid->rowCount(), 3);
+
+    // "Zapisz" opens the invoice in the import window; once recorded it leaves the list.
+    QString shown;
+    QTimer::singleShot(0, [&] {
+        auto* w = qobject_cast<TImportFakturyKSeF*>(QApplication::activeModalWidget());
+        if (!w)
+            return;
+        shown = jadl::test::child<QLineEdit>(w, "EditNumer")->text();
+        jadl::test::child<QPushButton>(w, "BitBtnDodajDostawce")->click();
+        jadl::test::child<QLineEdit>(w, "EditSzukajTowaru")->setText(QStringLiteral("mleko"));
+        jadl::test::child<QTableWidget>(w, "GridPozycje")->selectAll();
+        jadl::test::child<QPushButton>(w, "BitBtnPrzypiszTowar")->click();
+        jadl::test::child<QPushButton>(w, "BitBtnZapisz")->click();
+    });
+    grid->setCurrentCell(0, 0);
+    const QString first = grid->item(0, 1)->text();
+    jadl::test::child<QPushButton>(&list, "BitBtnZapisz")->click();
+    QCOMPARE(shown, first);
+    QCOMPARE(grid->rowCount(), 2);
+    QVERIFY(grid->findItems(first, Qt::MatchExactly).isEmpty());
+    QVERIFY2(messages->texts().isEmpty(), qPrintable(messages->texts().join(QLatin1Char('|'))));
 }
 
 QTEST_MAIN(TstKsefWindow)

@@ -66,6 +66,7 @@ public:
     // The stand-in's own calls: {"add": N}, {"faults": [...]}; GET /__stats.
     QJsonObject control(const QJsonObject& request) { return ask("POST", "/__control", request); }
     QJsonObject stats() { return ask("GET", "/__stats", {}); }
+    QString accessToken() { return ask("GET", "/__token", {}).value(QStringLiteral("token")).toString(); }
 
 private:
     QJsonObject ask(const QByteArray& method, const char* path, const QJsonObject& body)

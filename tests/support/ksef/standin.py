@@ -11,7 +11,8 @@ the Ministry's (the token must really decrypt under it), and faults to switch on
 
 Writes D/ca.pem (the CA to trust) and D/port once it listens. POST /__control
 {"add": N} adds N invoices stored now; {"faults": [...]} replaces the faults;
-GET /__stats gives the calls per endpoint.
+GET /__stats gives the calls per endpoint, GET /__token an access token for a
+plain client.
 """
 import argparse
 import base64
@@ -236,6 +237,11 @@ class Handler(http.server.BaseHTTPRequestHandler):
             s.stats[key] = s.stats.get(key, 0) + 1
             if path == "/__stats":
                 return self.reply(200, {"calls": s.stats, "downloads": s.downloads, "invoices": len(s.invoices)})
+            if path == "/__token":
+                # An access token for a plain client (the benchmark's floor).
+                token = "access." + secrets.token_hex(16)
+                s.access[token] = None
+                return self.reply(200, {"token": token})
             if path == "/__control":
                 c = json.loads(body or b"{}")
                 if "faults" in c:
@@ -433,7 +439,13 @@ def main():
     state = State(args)
     state.make_keys()
     Handler.state = state
-    server = http.server.ThreadingHTTPServer(("127.0.0.1", 0), Handler)
+    class Server(http.server.ThreadingHTTPServer):
+        daemon_threads = True
+
+        def handle_error(self, request, client_address):
+            pass  # a client killed in the middle of an answer is what some tests do
+
+    server = Server(("127.0.0.1", 0), Handler)
     ctx = ssl.SSLContext(ssl.PROTOCOL_TLS_SERVER)
     ctx.load_cert_chain(f"{args.dir}/server.pem", f"{args.dir}/server.key")
     server.socket = ctx.wrap_socket(server.socket, server_side=True)

@@ -18,6 +18,7 @@
 #include <QPushButton>
 #include <QScreen>
 #include <QString>
+#include <QTableWidgetItem>
 #include <QVBoxLayout>
 
 namespace jadl {
@@ -197,6 +198,19 @@ void arrangeDictionary(QDialog* form, DBNavigator* navigator, DBGrid* grid, QPus
     buttons->addStretch();
     buttons->addWidget(close);
     column->addLayout(buttons);
+}
+
+} // namespace jadl
+
+namespace jadl {
+
+QTableWidgetItem* makeCell(const QString& text, bool number)
+{
+    auto* item = new QTableWidgetItem(text);
+    item->setFlags(item->flags() & ~Qt::ItemIsEditable);
+    if (number)
+        item->setTextAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    return item;
 }
 
 } // namespace jadl

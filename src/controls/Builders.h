@@ -15,6 +15,7 @@ class QDialog;
 class QLabel;
 class QLineEdit;
 class QPushButton;
+class QTableWidgetItem;
 class QWidget;
 
 namespace jadl {
@@ -46,6 +47,9 @@ QWidget* makePanel(QWidget* parent, const char* name, const QString& hint = {});
 void setNavyBold(QWidget* w);
 
 QCheckBox* makeCheckBox(QWidget* parent, const char* name, const QString& text, bool checked);
+
+// A cell of a read-only list grid; numbers right-aligned.
+QTableWidgetItem* makeCell(const QString& text, bool number = false);
 
 // Makes `caption` the buddy label of `control` and describes the control by it.
 void labelFor(QLabel* caption, QWidget* control, const QString& hint = {});

@@ -3,6 +3,7 @@
 #include "controls/Builders.h"
 #include "controls/Guarded.h"
 #include "invoices/KsefApi.h"
+#include "invoices/KsefRules.h"
 #include "platform/Keyring.h"
 #include "platform/Messages.h"
 #include "work/KsefFetch.h"
@@ -18,19 +19,6 @@
 #include <QVBoxLayout>
 
 using jadl::ksef::api::ApiError;
-
-namespace {
-
-QString digitsOf(const QString& s)
-{
-    QString d;
-    for (const QChar c : s)
-        if (c.isDigit())
-            d += c;
-    return d;
-}
-
-} // namespace
 
 TKsefSettingsPage::TKsefSettingsPage(QWidget* parent) : QWidget(parent)
 {
@@ -124,7 +112,7 @@ bool TKsefSettingsPage::save()
     jadl::kseffetch::Config c;
     c.environment = ComboBoxSrodowisko->currentText();
     c.url = QUrl(EditAdresKSeF->text().trimmed());
-    c.nip = digitsOf(EditNipKSeF->text());
+    c.nip = jadl::ksef::nipDigits(EditNipKSeF->text());
     if (!jadl::ksef::api::validNip(c.nip)) {
         jadl::platform::showMessage(
             QStringLiteral("NIP „%1” jest nieprawidłowy (10 cyfr z cyfrą kontrolną) – nic nie zapisano.")

@@ -15,19 +15,6 @@
 #include <QTableWidget>
 #include <QVBoxLayout>
 
-namespace {
-
-QTableWidgetItem* cell(const QString& text, bool number = false)
-{
-    auto* item = new QTableWidgetItem(text);
-    item->setFlags(item->flags() & ~Qt::ItemIsEditable);
-    if (number)
-        item->setTextAlignment(Qt::AlignRight | Qt::AlignVCenter);
-    return item;
-}
-
-} // namespace
-
 TFakturyKSeFDoZapisania::TFakturyKSeFDoZapisania(TModulDanych1* dm, QWidget* parent) : QDialog(parent), dm_(dm)
 {
     jadl::initForm(this, QStringLiteral("FakturyKSeFDoZapisania"), QStringLiteral("FAKTURY KSeF DO ZAPISANIA"), 980,
@@ -103,12 +90,12 @@ void TFakturyKSeFDoZapisania::fill()
     for (size_t i = 0; i < shown_.size(); ++i) {
         const auto& f = shown_[i];
         const int r = int(i);
-        GridFaktury->setItem(r, 0, cell(QStringLiteral("%1 (NIP %2)").arg(f.sellerName, f.sellerNip)));
-        GridFaktury->setItem(r, 1, cell(f.invoiceNumber));
-        GridFaktury->setItem(r, 2, cell(jadl::formatShortDate(f.issueDate)));
-        GridFaktury->setItem(r, 3, cell(jadl::formatSum(f.gross) + QLatin1Char(' ') + f.currency, true));
-        GridFaktury->setItem(r, 4, cell(f.ksefNumber));
-        GridFaktury->setItem(r, 5, cell(f.setAside ? QStringLiteral("nie dotyczy zakupów") : QString()));
+        GridFaktury->setItem(r, 0, jadl::makeCell(QStringLiteral("%1 (NIP %2)").arg(f.sellerName, f.sellerNip)));
+        GridFaktury->setItem(r, 1, jadl::makeCell(f.invoiceNumber));
+        GridFaktury->setItem(r, 2, jadl::makeCell(jadl::formatShortDate(f.issueDate)));
+        GridFaktury->setItem(r, 3, jadl::makeCell(jadl::formatSum(f.gross) + QLatin1Char(' ') + f.currency, true));
+        GridFaktury->setItem(r, 4, jadl::makeCell(f.ksefNumber));
+        GridFaktury->setItem(r, 5, jadl::makeCell(f.setAside ? QStringLiteral("nie dotyczy zakupów") : QString()));
         aside += f.setAside ? 1 : 0;
     }
     LabelIle->setText(QStringLiteral("Do zapisania: %1").arg(int(shown_.size()) - aside));

@@ -58,15 +58,6 @@ QString optionalRate(const std::optional<double>& v)
     return v ? jadl::formatNumber(*v, QStringLiteral("0.0000##")) : QString();
 }
 
-QTableWidgetItem* cell(const QString& text, bool number = false)
-{
-    auto* item = new QTableWidgetItem(text);
-    item->setFlags(item->flags() & ~Qt::ItemIsEditable);
-    if (number)
-        item->setTextAlignment(Qt::AlignRight | Qt::AlignVCenter);
-    return item;
-}
-
 QTableWidget* makeGrid(QWidget* parent, const char* name, const QString& caption, const QStringList& titles)
 {
     auto* g = new QTableWidget(0, int(titles.size()), parent);
@@ -439,23 +430,24 @@ void TImportFakturyKSeF::showLines()
         QString unit = draft_.units[i];
         if (ksef::unitKey(p.unit).isEmpty())
             unit += QStringLiteral(" (faktura nie podaje)");
-        GridPozycje->setItem(r, 0, cell(p.invoiceLine > 0 ? QString::number(p.invoiceLine) : QString(), true));
-        GridPozycje->setItem(r, 1, cell(name));
+        GridPozycje->setItem(r, 0,
+                             jadl::makeCell(p.invoiceLine > 0 ? QString::number(p.invoiceLine) : QString(), true));
+        GridPozycje->setItem(r, 1, jadl::makeCell(name));
         GridPozycje->item(r, 1)->setToolTip(name);
-        GridPozycje->setItem(r, 2, cell(unit));
-        GridPozycje->setItem(r, 3, cell(jadl::formatGeneral(p.ilosc), true));
-        GridPozycje->setItem(r, 4, cell(optionalPrice(p.listPrice), true));
+        GridPozycje->setItem(r, 2, jadl::makeCell(unit));
+        GridPozycje->setItem(r, 3, jadl::makeCell(jadl::formatGeneral(p.ilosc), true));
+        GridPozycje->setItem(r, 4, jadl::makeCell(optionalPrice(p.listPrice), true));
         GridPozycje->setItem(r, 5,
-                             cell(p.discount         ? money(*p.discount)
-                                      : p.upust != 0 ? money(p.upust)
-                                                     : QString(),
-                                  true));
-        GridPozycje->setItem(r, 6, cell(money(jadl::roundedMoney(p.cenaNetto)), true));
-        GridPozycje->setItem(r, 7, cell(money(p.currencyNet), true));
-        GridPozycje->setItem(r, 8, cell(optionalRate(p.exchangeRate), true));
-        GridPozycje->setItem(r, 9, cell(money(p.wartoscNetto), true));
-        GridPozycje->setItem(r, 10, cell(money(p.wartoscVat), true));
-        GridPozycje->setItem(r, 11, cell(p.rate.isEmpty() ? p.vatTyp : p.rate));
+                             jadl::makeCell(p.discount         ? money(*p.discount)
+                                                : p.upust != 0 ? money(p.upust)
+                                                               : QString(),
+                                            true));
+        GridPozycje->setItem(r, 6, jadl::makeCell(money(jadl::roundedMoney(p.cenaNetto)), true));
+        GridPozycje->setItem(r, 7, jadl::makeCell(money(p.currencyNet), true));
+        GridPozycje->setItem(r, 8, jadl::makeCell(optionalRate(p.exchangeRate), true));
+        GridPozycje->setItem(r, 9, jadl::makeCell(money(p.wartoscNetto), true));
+        GridPozycje->setItem(r, 10, jadl::makeCell(money(p.wartoscVat), true));
+        GridPozycje->setItem(r, 11, jadl::makeCell(p.rate.isEmpty() ? p.vatTyp : p.rate));
         const auto& good = draft_.goods[i];
         QString text = !good ? QStringLiteral("— wybierz —")
                              : names.value(*good, QStringLiteral("(brak towaru %1)").arg(*good));
@@ -463,7 +455,7 @@ void TImportFakturyKSeF::showLines()
             text += QStringLiteral(" (zapamiętany)");
         else if (good && draft_.proposed[i])
             text += QStringLiteral(" (proponowany: najczęściej kupowany u dostawcy)");
-        GridPozycje->setItem(r, 12, cell(text));
+        GridPozycje->setItem(r, 12, jadl::makeCell(text));
     }
 }
 
@@ -483,28 +475,28 @@ void TImportFakturyKSeF::showTotals()
                 net += ksef::toGrosze(l.currencyNet);
                 vat += ksef::toGrosze(l.currencyVat);
             }
-        GridSumy->setItem(r, 0, cell(ksef::fieldSetName(c.fields)));
-        GridSumy->setItem(r, 1, cell(grosze(c.invoiceNet), true));
-        GridSumy->setItem(r, 2, cell(grosze(c.invoiceVat), true));
-        GridSumy->setItem(r, 3, cell(grosze(net), true));
-        GridSumy->setItem(r, 4, cell(grosze(vat), true));
-        GridSumy->setItem(r, 5, cell(grosze(c.plnNet), true));
-        GridSumy->setItem(r, 6, cell(grosze(c.plnVat), true));
-        GridSumy->setItem(r, 7, cell(rateStatus(c)));
+        GridSumy->setItem(r, 0, jadl::makeCell(ksef::fieldSetName(c.fields)));
+        GridSumy->setItem(r, 1, jadl::makeCell(grosze(c.invoiceNet), true));
+        GridSumy->setItem(r, 2, jadl::makeCell(grosze(c.invoiceVat), true));
+        GridSumy->setItem(r, 3, jadl::makeCell(grosze(net), true));
+        GridSumy->setItem(r, 4, jadl::makeCell(grosze(vat), true));
+        GridSumy->setItem(r, 5, jadl::makeCell(grosze(c.plnNet), true));
+        GridSumy->setItem(r, 6, jadl::makeCell(grosze(c.plnVat), true));
+        GridSumy->setItem(r, 7, jadl::makeCell(rateStatus(c)));
         ++r;
     }
-    GridSumy->setItem(r, 0, cell(QStringLiteral("Brutto (P_15)")));
-    GridSumy->setItem(r, 1, cell(grosze(plan.invoiceGross), true));
-    GridSumy->setItem(r, 2, cell(QString()));
-    GridSumy->setItem(r, 3, cell(grosze(currencyGross), true));
-    GridSumy->setItem(r, 4, cell(QString()));
-    GridSumy->setItem(r, 5, cell(grosze(plan.linesGross), true));
-    GridSumy->setItem(r, 6, cell(QString()));
+    GridSumy->setItem(r, 0, jadl::makeCell(QStringLiteral("Brutto (P_15)")));
+    GridSumy->setItem(r, 1, jadl::makeCell(grosze(plan.invoiceGross), true));
+    GridSumy->setItem(r, 2, jadl::makeCell(QString()));
+    GridSumy->setItem(r, 3, jadl::makeCell(grosze(currencyGross), true));
+    GridSumy->setItem(r, 4, jadl::makeCell(QString()));
+    GridSumy->setItem(r, 5, jadl::makeCell(grosze(plan.linesGross), true));
+    GridSumy->setItem(r, 6, jadl::makeCell(QString()));
     const bool checked = plan.totalsChecked && plan.recording == ksef::Recording::Lines;
     GridSumy->setItem(r, 7,
-                      cell(!checked                                 ? QStringLiteral("nie porównywane")
-                               : plan.invoiceGross == currencyGross ? QStringLiteral("zgodne")
-                                                                    : QStringLiteral("różnica")));
+                      jadl::makeCell(!checked                                 ? QStringLiteral("nie porównywane")
+                                         : plan.invoiceGross == currencyGross ? QStringLiteral("zgodne")
+                                                                              : QStringLiteral("różnica")));
     LabelUwagi->setText(plan.notes().join(QLatin1Char('\n')));
     LabelUwagi->setVisible(!LabelUwagi->text().isEmpty());
 }

@@ -1,6 +1,7 @@
 #include "work/KsefFetch.h"
 
 #include "common/Formats.h"
+#include "invoices/KsefRules.h"
 #include "platform/Clock.h"
 #include "platform/Keyring.h"
 #include "store/EngineError.h"
@@ -39,15 +40,6 @@ std::unique_ptr<Table> openTable(const char* file, bool exclusive = false)
 Field& f(Table& t, const char* name)
 {
     return t.fieldByName(QString::fromLatin1(name));
-}
-
-QString digitsOf(const QString& s)
-{
-    QString d;
-    for (const QChar c : s)
-        if (c.isDigit())
-            d += c;
-    return d;
 }
 
 // The point's record of the NIP (made when missing); the table stays on it.
@@ -216,7 +208,7 @@ private:
         t.append();
         f(t, "NumerKSeF").setString(key);
         f(t, "NipNabywcy").setString(nip_);
-        f(t, "NipSprzedawcy").setString(digitsOf(m.sellerNip));
+        f(t, "NipSprzedawcy").setString(jadl::ksef::nipDigits(m.sellerNip));
         f(t, "NazwaSprzedawcy").setString(m.sellerName);
         f(t, "NumerFaktury").setString(m.invoiceNumber);
         f(t, "RodzajFaktury").setString(m.invoiceType);
@@ -268,7 +260,7 @@ Config loadConfig()
     }
     const QByteArray nip = qgetenv("JADL_KSEF_NIP");
     if (!nip.isEmpty())
-        c.nip = digitsOf(QString::fromUtf8(nip));
+        c.nip = jadl::ksef::nipDigits(QString::fromUtf8(nip));
     return c;
 }
 
@@ -283,7 +275,7 @@ void saveConfig(const Config& c)
     }
     f(*t, "Srodowisko").setString(c.environment);
     f(*t, "Adres").setString(c.environment == kOwnAddress ? c.url.toString() : QString());
-    f(*t, "Nip").setString(digitsOf(c.nip));
+    f(*t, "Nip").setString(jadl::ksef::nipDigits(c.nip));
     t->post();
 }
 
@@ -308,7 +300,7 @@ QString tokenKey(const Config& c)
     } catch (const ApiError&) {
         u = c.url;
     }
-    return QStringLiteral("token KSeF %1 %2").arg(digitsOf(c.nip), u.host());
+    return QStringLiteral("token KSeF %1 %2").arg(jadl::ksef::nipDigits(c.nip), u.host());
 }
 
 QString loadToken(const Config& c)

@@ -3,6 +3,7 @@
 #include "platform/Messages.h"
 #include "purchases/FakturyKSeFDoZapisania.h"
 #include "purchases/ImportFakturyKSeF.h"
+#include "purchases/PobieranieKSeF.h"
 #include "support/core/KsefStandIn.h"
 #include "support/gui/GuiSupport.h"
 #include "work/KsefFetch.h"
@@ -13,6 +14,7 @@
 #include <QComboBox>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QScopeGuard>
 #include <QTableWidget>
 #include <QTimer>
 #include <QtTest>
@@ -32,6 +34,7 @@ private Q_SLOTS:
     void cancelTakesBackWhatTheWindowAdded();
     void importAsksForFilesAndNamesTheRefusedOnes();
     void fetchedInvoicesAreRecordedOrSetAside();
+    void fetchStopsAtPrzerwij();
 };
 
 void TstKsefWindow::windowRecordsWhatTheUserChose()
@@ -181,6 +184,43 @@ void TstKsefWindow::fetchedInvoicesAreRecordedOrSetAside()
     QCOMPARE(grid->rowCount(), 2);
     QVERIFY(grid->findItems(first, Qt::MatchExactly).isEmpty());
     QVERIFY2(messages->texts().isEmpty(), qPrintable(messages->texts().join(QLatin1Char('|'))));
+}
+
+void TstKsefWindow::fetchStopsAtPrzerwij()
+{
+    platform::ScopedScriptedMessages messages;
+    KsefStandIn server(30, {QStringLiteral("slow:100")});
+    QTemporaryDir secrets;
+    QFile token(secrets.filePath(QStringLiteral("token")));
+    QVERIFY(token.open(QIODevice::WriteOnly) && token.write(kKsefToken.toUtf8()) > 0);
+    token.close();
+    QVERIFY(token.setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner));
+    qputenv("JADL_KSEF_URL", server.url().toUtf8());
+    qputenv("JADL_KSEF_CA", server.ca().toUtf8());
+    qputenv("JADL_KSEF_NIP", kBuyerNip.toUtf8());
+    qputenv("JADL_KSEF_TOKEN_FILE", token.fileName().toUtf8());
+    auto unset = qScopeGuard([] {
+        for (const char* v : {"JADL_KSEF_URL", "JADL_KSEF_CA", "JADL_KSEF_NIP", "JADL_KSEF_TOKEN_FILE"})
+            qunsetenv(v);
+    });
+    TPobieranieKSeF fetch;
+    // "Przerwij" once a few invoices are in: the fetch stops, what came stays, the point stays.
+    QTimer stop;
+    connect(&stop, &QTimer::timeout, [&] {
+        if (fetch.stored() >= 3)
+            jadl::test::child<QPushButton>(&fetch, "BitBtnPrzerwij")->click();
+    });
+    stop.start(20);
+    QVERIFY(!fetch.run());
+    const int stored = rows(QDir(data()).filePath(QStringLiteral("PobraneKSeF.db")), "SELECT count(*) FROM PobraneKSeF")
+                           .at(0)
+                           .at(0)
+                           .toInt();
+    QVERIFY2(stored >= 3 && stored < 30, qPrintable(QString::number(stored)));
+    QCOMPARE(messages->texts().size(), 1);
+    QVERIFY2(messages->texts().at(0).contains(QStringLiteral("przerwane")), qPrintable(messages->texts().at(0)));
+    QCOMPARE(rows(QDir(data()).filePath(QStringLiteral("PunktKSeF.db")), "SELECT Punkt FROM PunktKSeF"),
+             (QList<QVariantList>{{kseffetch::kFirstPoint}}));
 }
 
 QTEST_MAIN(TstKsefWindow)

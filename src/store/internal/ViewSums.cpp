@@ -108,21 +108,29 @@ SqlResult query(TableState& s, const std::vector<int>& fields, std::optional<int
     return out;
 }
 
+// The engine's answer over the view, when SQL can give it and it covers the view.
+std::optional<SqlResult> fromSql(TableState& s, const std::vector<int>& fields, std::optional<int> group)
+{
+    if (!sqlCovers(s, fields, group))
+        return std::nullopt;
+    const qint64 viewRows = qint64(s.view.ids.size());
+    if (s.view.everyRowPasses && s.conn->dataVersion() == s.view.dataVersion) {
+        // The records that meet the view's condition are the view; the count
+        // checks it once more.
+        SqlResult r = query(s, fields, group, nullptr);
+        if (r.rows == viewRows && !r.keysRepeat)
+            return r;
+    }
+    SqlResult r = query(s, fields, group, &s.view.ids);
+    if (r.rows == viewRows && !r.keysRepeat)
+        return r;
+    return std::nullopt;
+}
+
 std::map<qint64, std::vector<double>> compute(TableState& s, const std::vector<int>& fields, std::optional<int> group)
 {
-    if (sqlCovers(s, fields, group)) {
-        const qint64 viewRows = qint64(s.view.ids.size());
-        if (s.view.everyRowPasses && s.conn->dataVersion() == s.view.dataVersion) {
-            // The records that meet the view's condition are the view; the count
-            // checks it once more.
-            SqlResult r = query(s, fields, group, nullptr);
-            if (r.rows == viewRows && !r.keysRepeat)
-                return std::move(r.groups);
-        }
-        SqlResult r = query(s, fields, group, &s.view.ids);
-        if (r.rows == viewRows && !r.keysRepeat)
-            return std::move(r.groups);
-    }
+    if (std::optional<SqlResult> r = fromSql(s, fields, group))
+        return std::move(r->groups);
     std::map<qint64, std::vector<double>> out;
     for (const auto& [key, sums] : walk(s, fields, group)) {
         std::vector<double>& v = out[key];
@@ -136,18 +144,8 @@ std::map<qint64, std::vector<double>> compute(TableState& s, const std::vector<i
 
 std::map<qint64, qint64> countsBy(TableState& s, int groupField)
 {
-    const std::vector<int> none;
-    if (sqlCovers(s, none, groupField)) {
-        const qint64 viewRows = qint64(s.view.ids.size());
-        if (s.view.everyRowPasses && s.conn->dataVersion() == s.view.dataVersion) {
-            SqlResult r = query(s, none, groupField, nullptr);
-            if (r.rows == viewRows && !r.keysRepeat)
-                return std::move(r.counts);
-        }
-        SqlResult r = query(s, none, groupField, &s.view.ids);
-        if (r.rows == viewRows && !r.keysRepeat)
-            return std::move(r.counts);
-    }
+    if (std::optional<SqlResult> r = fromSql(s, {}, groupField))
+        return std::move(r->counts);
     std::map<qint64, qint64> out;
     const int n = int(s.view.ids.size());
     for (int row = 0; row < n; ++row) {

@@ -180,11 +180,7 @@ void BM_KsefFetchThousand(benchmark::State& state)
             jadl::Aliases::setAlias(QStringLiteral("dane_bar"), root.filePath(QStringLiteral("dane")));
             QDir().mkpath(root.filePath(QStringLiteral("dane")));
             jadl::Aliases::bindDatabase(QStringLiteral("jadlonia"), QStringLiteral("dane_bar"));
-            jadl::ksef::api::Settings s;
-            s.base = QUrl(server.url());
-            s.nip = jadl::test::kBuyerNip;
-            s.token = jadl::test::kKsefToken;
-            s.caBundle = server.ca();
+            const jadl::ksef::api::Settings s = server.clientSettings();
             whole.start();
             jadl::ksef::api::Client client(s);
             const int stored = jadl::kseffetch::fetchInvoices(client, s.nip, {}).stored;

@@ -136,12 +136,7 @@ void TstKsefWindow::fetchedInvoicesAreRecordedOrSetAside()
 {
     platform::ScopedScriptedMessages messages;
     KsefStandIn server(3);
-    ksef::api::Settings s;
-    s.base = QUrl(server.url());
-    s.nip = kBuyerNip;
-    s.token = kKsefToken;
-    s.caBundle = server.ca();
-    ksef::api::Client client(s);
+    ksef::api::Client client(server.clientSettings());
     QCOMPARE(kseffetch::fetchInvoices(client, kBuyerNip, {}).stored, 3);
     own_.reset(); // the import opens tables of its own
 

@@ -16,21 +16,6 @@ using namespace jadl;
 using namespace jadl::test;
 using jadl::ksef::api::ApiError;
 
-namespace {
-
-ksef::api::Settings settingsFor(const KsefStandIn& server)
-{
-    ksef::api::Settings s;
-    s.base = QUrl(server.url());
-    s.nip = kBuyerNip;
-    s.token = kKsefToken;
-    s.caBundle = server.ca();
-    s.backoffMs = 20;
-    return s;
-}
-
-} // namespace
-
 class TstKsefFetch : public QObject {
     Q_OBJECT
 private Q_SLOTS:
@@ -97,7 +82,7 @@ void TstKsefFetch::everyInvoiceStoredOnce()
     QFETCH(QString, notice);
     KsefStandIn server(25, faults);
     QVERIFY(server.running());
-    ksef::api::Client client(settingsFor(server));
+    ksef::api::Client client(server.clientSettings());
     QStringList notices;
     client.setNotice([&notices](const QString& n) { notices << n; });
     int events = 0;
@@ -154,7 +139,7 @@ void TstKsefFetch::refusalsAreNamedAndStoreNothing()
     QFETCH(int, storedBefore);
     KsefStandIn server(5, faults);
     QVERIFY(server.running());
-    ksef::api::Settings s = settingsFor(server);
+    ksef::api::Settings s = server.clientSettings();
     s.retries = 2;
     if (change == u"token")
         s.token = QStringLiteral("20260301-EC-0000000000-0000000000-00|nip-5265877635|00");

@@ -1,6 +1,8 @@
 #pragma once
 // The KSeF stand-in (support/ksef/standin.py) for one test: started on a free port
 // with a throw-away CA, its invoices and faults; stopped when the fixture goes.
+#include "invoices/KsefApi.h"
+
 #include <QDir>
 #include <QElapsedTimer>
 #include <QEventLoop>
@@ -62,6 +64,17 @@ public:
     bool running() const { return port_ > 0; }
     QString url() const { return QStringLiteral("https://127.0.0.1:%1/v2").arg(port_); }
     QString ca() const { return dir_.filePath(QStringLiteral("ca.pem")); }
+    // What a client of this stand-in is given: its address and CA, the buyer and its token.
+    ksef::api::Settings clientSettings() const
+    {
+        ksef::api::Settings s;
+        s.base = QUrl(url());
+        s.nip = kBuyerNip;
+        s.token = kKsefToken;
+        s.caBundle = ca();
+        s.backoffMs = 20;
+        return s;
+    }
 
     // The stand-in's own calls: {"add": N}, {"faults": [...]}; GET /__stats.
     QJsonObject control(const QJsonObject& request) { return ask("POST", "/__control", request); }

@@ -30,10 +30,10 @@ const QMap<QString, QByteArray> kNew{{QStringLiteral("Towary.DB"), "nowe towary"
                                      {QStringLiteral("Dostawcy.db"), "nowi dostawcy"}};
 
 // The child of the swap test: stages a new archive of the day and is killed at
-// the named step of its swap (or finishes).
-int swapChild(const QString& spec)
+// the named step of its swap (or finishes). The order reads "folder;step;exchange".
+int swapChild(const QString& order)
 {
-    const QStringList parts = spec.split(QLatin1Char(';'));
+    const QStringList parts = order.split(QLatin1Char(';'));
     const QString folder = parts.value(0);
     const QByteArray stop = parts.value(1).toLatin1();
     BackupStaging staging(folder);

@@ -22,7 +22,7 @@
 
 using jadl::forms;
 using jadl::Table;
-using jadl::test::GoodSpec;
+using jadl::test::GoodSeed;
 using jadl::test::ProgramFixture;
 
 namespace {
@@ -64,7 +64,7 @@ struct Scene {
     int restaurant;
 };
 
-Scene scene(const GoodSpec& good, const QDate& day = QDate(2026, 12, 6))
+Scene scene(const GoodSeed& good, const QDate& day = QDate(2026, 12, 6))
 {
     TModulDanych1* dm = forms().ModulDanych1;
     const int restaurant = jadl::test::addRestaurant(*dm, QStringLiteral("BAR1"), true);
@@ -213,7 +213,7 @@ void AssignmentTest::refusesIncompleteInput()
     QFETCH(QString, quantity);
     QFETCH(QString, message);
     ProgramFixture program;
-    GoodSpec good{QStringLiteral("SER"), QStringLiteral("SER ŻÓŁTY"), std::nullopt, std::nullopt, std::nullopt, 20.0};
+    GoodSeed good{QStringLiteral("SER"), QStringLiteral("SER ŻÓŁTY"), std::nullopt, std::nullopt, std::nullopt, 20.0};
     if (withNet)
         good.net = 21.5;
     if (withVat)

@@ -42,7 +42,7 @@ int addGroup(TModulDanych1& dm, const QString& name)
     return postAndNumber(t);
 }
 
-int addGood(TModulDanych1& dm, int group, const GoodSpec& good)
+int addGood(TModulDanych1& dm, int group, const GoodSeed& good)
 {
     Table& groups = opened(dm.TableGrupyTowarow);
     groups.locate(QStringLiteral("Numer"), group);

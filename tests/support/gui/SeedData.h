@@ -10,7 +10,7 @@ class TModulDanych1;
 
 namespace jadl::test {
 
-struct GoodSpec {
+struct GoodSeed {
     QString symbol;
     QString name;
     std::optional<double> net;
@@ -22,7 +22,7 @@ struct GoodSpec {
 // Each appends and posts one record (opening the table when closed) and returns its Numer.
 int addSupplier(TModulDanych1& dm, const QString& symbol, const QString& name);
 int addGroup(TModulDanych1& dm, const QString& name);
-int addGood(TModulDanych1& dm, int group, const GoodSpec& good);
+int addGood(TModulDanych1& dm, int group, const GoodSeed& good);
 int addRestaurant(TModulDanych1& dm, const QString& symbol, bool active);
 
 } // namespace jadl::test

@@ -204,6 +204,17 @@ void arrangeDictionary(QDialog* form, DBNavigator* navigator, DBGrid* grid, QPus
 
 namespace jadl {
 
+std::pair<QPushButton*, QPushButton*> makeMonthButtons(QWidget* parent)
+{
+    QPushButton* prior = makeButton(parent, "PoprzedniMc", QString(), QStringLiteral("Poprzedni miesiąc"));
+    prior->setIcon(parent->style()->standardIcon(QStyle::SP_ArrowLeft));
+    prior->setAccessibleName(QStringLiteral("Poprzedni miesiąc"));
+    QPushButton* next = makeButton(parent, "NastepnyMc", QString(), QStringLiteral("Następny miesiąc"));
+    next->setIcon(parent->style()->standardIcon(QStyle::SP_ArrowRight));
+    next->setAccessibleName(QStringLiteral("Następny miesiąc"));
+    return {prior, next};
+}
+
 QTableWidgetItem* makeCell(const QString& text, bool number)
 {
     auto* item = new QTableWidgetItem(text);

@@ -48,6 +48,9 @@ void setNavyBold(QWidget* w);
 
 QCheckBox* makeCheckBox(QWidget* parent, const char* name, const QString& text, bool checked);
 
+// The pair of arrow buttons "PoprzedniMc" and "NastepnyMc" that step a calendar by a month.
+std::pair<QPushButton*, QPushButton*> makeMonthButtons(QWidget* parent);
+
 // A cell of a read-only list grid; numbers right-aligned.
 QTableWidgetItem* makeCell(const QString& text, bool number = false);
 

@@ -33,6 +33,8 @@
 #include <QStyle>
 #include <QVBoxLayout>
 
+#include <tuple>
+
 using jadl::Field;
 using jadl::Table;
 using jadl::platform::showMessage;
@@ -165,12 +167,7 @@ QLayout* TPrzypisywanieTowarow::buildCalendarPanel()
 {
     auto* calendar = new QVBoxLayout;
     auto* monthRow = new QHBoxLayout;
-    PoprzedniMc = makeButton(this, "PoprzedniMc", QString(), QStringLiteral("Poprzedni miesiąc"));
-    PoprzedniMc->setIcon(style()->standardIcon(QStyle::SP_ArrowLeft));
-    PoprzedniMc->setAccessibleName(QStringLiteral("Poprzedni miesiąc"));
-    NastepnyMc = makeButton(this, "NastepnyMc", QString(), QStringLiteral("Następny miesiąc"));
-    NastepnyMc->setIcon(style()->standardIcon(QStyle::SP_ArrowRight));
-    NastepnyMc->setAccessibleName(QStringLiteral("Następny miesiąc"));
+    std::tie(PoprzedniMc, NastepnyMc) = jadl::makeMonthButtons(this);
     LabelM_c_Rok = makeLabel(this, "LabelM_c_Rok", QStringLiteral("dzień, m-c, rok"));
     Dzien = makeLabel(this, "Dzien", QStringLiteral("Dzień słownie"));
     QFont bold = LabelM_c_Rok->font();

@@ -54,6 +54,7 @@
 
 #include <cmath>
 #include <functional>
+#include <tuple>
 
 using jadl::Table;
 
@@ -183,12 +184,7 @@ QLayout* TTowary::buildCalendarPanel()
 {
     auto* calendar = new QVBoxLayout;
     auto* monthRow = new QHBoxLayout;
-    PoprzedniMc = makeButton(this, "PoprzedniMc", QString(), QStringLiteral("Poprzedni miesiąc"));
-    PoprzedniMc->setIcon(style()->standardIcon(QStyle::SP_ArrowLeft));
-    PoprzedniMc->setAccessibleName(QStringLiteral("Poprzedni miesiąc"));
-    NastepnyMc = makeButton(this, "NastepnyMc", QString(), QStringLiteral("Następny miesiąc"));
-    NastepnyMc->setIcon(style()->standardIcon(QStyle::SP_ArrowRight));
-    NastepnyMc->setAccessibleName(QStringLiteral("Następny miesiąc"));
+    std::tie(PoprzedniMc, NastepnyMc) = jadl::makeMonthButtons(this);
     LabelM_c_Rok = makeLabel(this, "LabelM_c_Rok", QString());
     Dzien = makeLabel(this, "Dzien", QString());
     setNavyBold(LabelM_c_Rok);

@@ -28,6 +28,7 @@
 #include "store/Database.h"
 #include "store/FileHealth.h"
 #include "store/Modul_Danych1.h"
+#include "store/ServerSetup.h"
 #include "store/TableDefs.h"
 #include "store/TableSchema.h"
 #include "work/BackupStaging.h"
@@ -100,8 +101,8 @@ QStringList missingTables()
     return missing;
 }
 
-// A new or empty data store gets the tables, empty, as an installation would
-// have made them (the copy table is made on request only). A store that holds
+// A new or empty data directory gets the tables, empty, as an installation would
+// have made them (the copy table is made on request only). A directory that holds
 // some tables but lacks others is not new: a purchase register that silently
 // starts empty is lost data, so the user is asked first. false: end the program.
 bool createMissingTables(const jadl::DataLocation& where)
@@ -110,11 +111,9 @@ bool createMissingTables(const jadl::DataLocation& where)
     if (missing.isEmpty())
         return true;
     if (missing.size() < jadl::tabledefs::all().size()) {
-        const QString place = where.isServer() ? QStringLiteral("W BAZIE DANYCH NA SERWERZE %1 BRAKUJE TABEL: %2.\n")
-                                                     .arg(jadl::serverDisplayName(where.server))
-                                               : QStringLiteral("W KATALOGU DANYCH %1 BRAKUJE PLIKÓW TABEL: %2.\n")
-                                                     .arg(QDir::toNativeSeparators(where.directory));
-        const QString question = place.arg(missing.join(QStringLiteral(", "))) +
+        const QString question = QStringLiteral("W KATALOGU DANYCH %1 BRAKUJE PLIKÓW TABEL: %2.\n")
+                                     .arg(QDir::toNativeSeparators(where.directory),
+                                          missing.join(QStringLiteral(", "))) +
             QStringLiteral("UTWORZYĆ JE PUSTE? (NIE - KONIEC PRACY PROGRAMU)");
         if (!jadl::platform::askYesNoDefaultNo(question, QStringLiteral("UWAGA")))
             return false;
@@ -123,27 +122,31 @@ bool createMissingTables(const jadl::DataLocation& where)
         jadl::Table t;
         t.setDatabaseName(QStringLiteral("jadlonia"));
         t.setTableName(name);
-        // On a server another workstation may have made it meanwhile: opening makes
-        // a missing table under the server's lock and never replaces one.
-        if (where.isServer()) {
-            t.open();
-            t.close();
-        } else {
-            t.createTable();
-        }
+        t.createTable();
     }
     return true;
 }
 
-// On a server: its tables are made on the first connection. A server that cannot
-// be reached is named; the program goes on and connects when a window needs it.
+// On a server the tables are the preparation's (jadlonia --przygotuj-serwer):
+// a workstation never makes them. A server that is not prepared is named and the
+// program ends; one that cannot be reached is named, and the program goes on and
+// connects when a window needs it.
 void prepareServer(const jadl::DataLocation& where, bool& goOn)
 {
     goOn = true;
     try {
-        goOn = createMissingTables(where);
+        jadl::serversetup::role(where.server);
+        const QStringList missing = missingTables();
+        if (!missing.isEmpty())
+            throw jadl::EngineError(
+                QStringLiteral("W BAZIE DANYCH NA SERWERZE %1 BRAKUJE TABEL: %2. Właściciel bazy musi "
+                               "uruchomić: jadlonia --przygotuj-serwer")
+                    .arg(jadl::serverDisplayName(where.server), missing.join(QStringLiteral(", "))));
+    } catch (const jadl::ConnectionLost& e) {
+        jadl::platform::showError(e.message());
     } catch (const jadl::EngineError& e) {
         jadl::platform::showError(e.message());
+        goOn = false;
     }
 }
 

@@ -5,11 +5,13 @@
 
 #include <QDir>
 #include <QFile>
+#include <QRegularExpression>
 #include <QStandardPaths>
 #include <QSysInfo>
 #include <QTextStream>
 #include <libpq-fe.h>
 
+#include <algorithm>
 #include <memory>
 
 namespace jadl {
@@ -69,9 +71,14 @@ std::optional<QString> configuredServer()
     if (value.isEmpty())
         return std::nullopt;
     QString error;
-    if (!parse(value, &error))
-        throw EngineError(QStringLiteral("Nieprawidłowy adres bazy danych PostgreSQL \"%1\": %2").arg(value, error),
+    if (!parse(value, &error)) {
+        // The string may hold a password: neither it nor a piece of it is shown.
+        error.replace(QRegularExpression(QStringLiteral("\"[^\"]*\"")), QStringLiteral("\"…\""));
+        throw EngineError(QStringLiteral("Nieprawidłowy opis połączenia z bazą danych PostgreSQL (pokazany bez treści, "
+                                         "bo może zawierać hasło): %1")
+                              .arg(error),
                           qEnvironmentVariableIsSet(kVariable) ? QString::fromLatin1(kVariable) : configFilePath());
+    }
     return value;
 }
 
@@ -121,6 +128,32 @@ QString serverDisplayName(const QString& connection)
         dbname = user;
     return (user.isEmpty() ? QString() : user + QLatin1Char('@')) + host + QLatin1Char(':') + port + QLatin1Char('/') +
         dbname;
+}
+
+bool needsVerifiedTls(const QString& connection)
+{
+    if (qEnvironmentVariableIsSet("PGSSLMODE"))
+        return false;
+    QStringList hosts;
+    if (const Options opts = parse(connection, nullptr)) {
+        for (const PQconninfoOption* o = opts.get(); o->keyword; ++o) {
+            if (!o->val)
+                continue;
+            const QLatin1String key(o->keyword);
+            if (key == QLatin1String("sslmode"))
+                return false;
+            if (key == QLatin1String("host") || key == QLatin1String("hostaddr"))
+                hosts += QString::fromUtf8(o->val).split(QLatin1Char(','));
+        }
+    }
+    if (hosts.isEmpty())
+        hosts += qEnvironmentVariable("PGHOST").split(QLatin1Char(','));
+    // A socket path or this machine's own addresses stay on this machine.
+    auto local = [](const QString& h) {
+        return h.isEmpty() || h.startsWith(QLatin1Char('/')) || h.startsWith(QLatin1Char('@')) ||
+            h == QLatin1String("localhost") || h.startsWith(QLatin1String("127.")) || h == QLatin1String("::1");
+    };
+    return !std::all_of(hosts.begin(), hosts.end(), [&](const QString& h) { return local(h.trimmed()); });
 }
 
 QString dataStoreDescription(const DataLocation& where)

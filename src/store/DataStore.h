@@ -25,6 +25,11 @@ QString workstationName();
 // What messages call a server: "jadl@127.0.0.1:5432/jadlonia" (never a password).
 QString serverDisplayName(const QString& connection);
 
+// Whether the connection must ask for TLS with the server's certificate checked
+// (sslmode=verify-full): a server not on this machine, whose connection string
+// (or PGSSLMODE) names no sslmode of its own.
+bool needsVerifiedTls(const QString& connection);
+
 // For the user: where the data is ("katalog danych ..." or "serwer PostgreSQL ...").
 QString dataStoreDescription(const DataLocation& where);
 

@@ -215,7 +215,8 @@ void importTable(PgLink& link, const TableDef& def, const QString& table, const 
 
     // The rows themselves go: a view's triggers would also forget what other
     // workstations chose among the restaurants.
-    link.exec("DELETE FROM " + quoteId(pgstorage::dataTableOf(table)).toUtf8(), false);
+    for (const QString& clear : pgstorage::clearSql(table))
+        link.exec(clear.toUtf8(), false);
     link.copyBegin("COPY " + quoteId(table).toUtf8() + " (" + columnList(fields) + ") FROM STDIN");
     QByteArray chunk;
     qint64 rows = 0;
@@ -245,7 +246,9 @@ void importTable(PgLink& link, const TableDef& def, const QString& table, const 
         const QByteArray data = quoteId(pgstorage::dataTableOf(table)).toUtf8();
         const QByteArray col = quoteId(f.name).toUtf8();
         const PgResult top = link.exec("SELECT coalesce(max(" + col + "), 0) + 1 FROM " + data, false);
-        link.exec("ALTER TABLE " + data + " ALTER COLUMN " + col + " RESTART WITH " + PQgetvalue(top.get(), 0, 0),
+        // The owner's function does it: the head office restores without owning the tables.
+        link.exec("SELECT jadl_przenumeruj(" + link.escapeLiteral(pgstorage::dataTableOf(table)) + ", " +
+                      link.escapeLiteral(f.name) + ", " + PQgetvalue(top.get(), 0, 0) + ")",
                   false);
     }
 }
@@ -317,6 +320,8 @@ void importTables(const QString& server, const QString& folder, const QStringLis
     const auto srv = PgServer::get(server);
     const std::unique_ptr<PgLink> link = srv->privateLink();
     LinkTransaction tx(*link, "BEGIN");
+    // The server refuses a site's restore; the head office's is one history row.
+    link->exec("SELECT jadl_odtworzenie()", false);
     // Other workstations read on meanwhile and write after: they see the old data
     // or the restored data, never a mixture (a writer kept waiting too long is told).
     QStringList locked;
@@ -332,7 +337,7 @@ void importTables(const QString& server, const QString& folder, const QStringLis
     // to it; the data stands whether this succeeds or not.
     for (const Item& it : items) {
         try {
-            link->exec("ANALYZE " + quoteId(pgstorage::dataTableOf(it.table)).toUtf8(), false);
+            link->exec("SELECT jadl_analizuj(" + link->escapeLiteral(pgstorage::dataTableOf(it.table)) + ")", false);
         } catch (const EngineError&) {
             break;
         }

@@ -368,7 +368,27 @@ TableDef makeUstawieniaKsef()
     return t;
 }
 
+TableDef makeTowaryRaport()
+{
+    TableDef t;
+    t.fileName = QStringLiteral("TowaryRaport.db");
+    t.fields = {text("SymbolDostawcy", 20), real("Ilosc"),
+                text("JednostkaMiary", 15), text("CzyBylaFaktura", 5),
+                real("CenaNetto"),          real("WartoscNetto"),
+                text("VatTyp", 6),          real("CenaBrutto"),
+                real("WartoscBrutto"),      real("CenaReferencyjna"),
+                text("Grupa", 35),          text("JakaCenaRef", 8),
+                text("Symbol", 40),         {QStringLiteral("DataZakupu"), FieldType::DateTime, 0, {}, {}}};
+    return t;
+}
+
 } // namespace
+
+const TableDef& copyTable()
+{
+    static const TableDef d = makeTowaryRaport();
+    return d;
+}
 
 const TableDef& pobraneKsef()
 {

@@ -28,6 +28,10 @@ const TableDef& punktKsef(); // PunktKSeF.db: per NIP, where the next fetch star
 const TableDef& ustawieniaKsef(); // UstawieniaKSeF.db: environment and NIP of the fetch
 QList<const TableDef*> invoiceTables();
 
+// The copy table the supplier goods window fills with the lines it shows
+// (TowaryRaport), made on request only.
+const TableDef& copyTable();
+
 // The definition for a table file name (case-insensitive, with or without the
 // extension), of the nine or of the import's, or nullptr for a table the program
 // does not declare.

@@ -1,6 +1,7 @@
 #include "work/CopyTable.h"
 
 #include "store/Table.h"
+#include "store/TableDefs.h"
 
 #include <QDateTime>
 
@@ -29,15 +30,7 @@ QString signInWords(const QString& sign)
 
 QList<FieldDef> fields()
 {
-    auto text = [](const char* name, int size) { return FieldDef{str(name), FieldType::Text, size, {}, {}}; };
-    auto real = [](const char* name) { return FieldDef{str(name), FieldType::Float, 0, {}, {}}; };
-    return {text("SymbolDostawcy", 20), real("Ilosc"),
-            text("JednostkaMiary", 15), text("CzyBylaFaktura", 5),
-            real("CenaNetto"),          real("WartoscNetto"),
-            text("VatTyp", 6),          real("CenaBrutto"),
-            real("WartoscBrutto"),      real("CenaReferencyjna"),
-            text("Grupa", 35),          text("JakaCenaRef", 8),
-            text("Symbol", 40),         FieldDef{QStringLiteral("DataZakupu"), FieldType::DateTime, 0, {}, {}}};
+    return tabledefs::copyTable().fields;
 }
 
 void create(const QString& directory)

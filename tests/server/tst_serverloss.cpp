@@ -4,6 +4,7 @@
 // posting without a restart of the program. The suite stops and starts a
 // cluster of its own, not the one the other suites share.
 #include "store/DataStore.h"
+#include "store/ServerSetup.h"
 #include "store/Table.h"
 #include "store/internal/TableStorage.h"
 #include "support/core/TestServer.h"
@@ -69,6 +70,7 @@ void TstServerLoss::initTestCase()
     QFile url(QDir(clusterDir_).filePath(QStringLiteral("url")));
     QVERIFY(url.open(QIODevice::ReadOnly));
     connection_ = QString::fromUtf8(url.readAll()).trimmed();
+    serversetup::prepare(connection_);
     qputenv("JADL_DATABASE", connection_.toUtf8());
     qputenv("XDG_CONFIG_HOME", QDir(dir_.path()).filePath(QStringLiteral("config")).toUtf8());
 }

@@ -18,9 +18,36 @@ class TstDataStore : public QObject {
 private Q_SLOTS:
     void whereTheDataIs_data();
     void whereTheDataIs();
+    void verifiedTlsElsewhere_data();
+    void verifiedTlsElsewhere();
     void serverNamesInMessages_data();
     void serverNamesInMessages();
 };
+
+void TstDataStore::verifiedTlsElsewhere_data()
+{
+    QTest::addColumn<QString>("connection");
+    QTest::addColumn<bool>("verified");
+    QTest::newRow("socket") << "dbname=jadlonia" << false;
+    QTest::newRow("socket folder") << "host=/run/postgresql dbname=jadlonia" << false;
+    QTest::newRow("localhost") << "host=localhost dbname=jadlonia" << false;
+    QTest::newRow("loopback") << "postgresql://jadl@127.0.0.1/jadlonia" << false;
+    QTest::newRow("loopback v6") << "host=::1 dbname=jadlonia" << false;
+    QTest::newRow("a server elsewhere") << "host=serwer.siec.pl dbname=jadlonia" << true;
+    QTest::newRow("an address elsewhere") << "postgresql://jadl@10.0.0.5/jadlonia" << true;
+    QTest::newRow("one of several elsewhere") << "host=localhost,db2.siec.pl dbname=jadlonia" << true;
+    QTest::newRow("the string chooses") << "host=serwer.siec.pl sslmode=require dbname=jadlonia" << false;
+    QTest::newRow("the address chooses") << "postgresql://jadl@10.0.0.5/jadlonia?sslmode=disable" << false;
+}
+
+void TstDataStore::verifiedTlsElsewhere()
+{
+    QFETCH(QString, connection);
+    QFETCH(bool, verified);
+    qunsetenv("PGSSLMODE");
+    qunsetenv("PGHOST");
+    QCOMPARE(needsVerifiedTls(connection), verified);
+}
 
 void TstDataStore::whereTheDataIs_data()
 {
@@ -42,9 +69,16 @@ void TstDataStore::whereTheDataIs_data()
     QTest::newRow("a file without the line") << "-"
                                              << "workstation=Bar\n"
                                              << "";
-    QTest::newRow("unreadable") << "hots=srv dbname=x"
+    // Refused without a word of the string: it may hold a password.
+    QTest::newRow("unreadable") << "hots=srv password=Tajne1 dbname=x"
                                 << "-"
                                 << "!";
+    QTest::newRow("unreadable, the password beside the fault") << "host=srv password=Tajne1 port"
+                                                               << "-"
+                                                               << "!";
+    QTest::newRow("unreadable address") << "postgresql://jadl:Tajne1@[srv/x?Tajne1"
+                                        << "-"
+                                        << "!";
 }
 
 void TstDataStore::whereTheDataIs()
@@ -68,8 +102,9 @@ void TstDataStore::whereTheDataIs()
             configuredServer();
             QFAIL("an unreadable connection string was taken");
         } catch (const EngineError& e) {
-            QVERIFY2(e.text().startsWith(QStringLiteral("Nieprawidłowy adres bazy danych PostgreSQL")),
+            QVERIFY2(e.text().startsWith(QStringLiteral("Nieprawidłowy opis połączenia z bazą danych PostgreSQL")),
                      qPrintable(e.message()));
+            QVERIFY2(!e.message().contains(QStringLiteral("Tajne1")), qPrintable(e.message()));
             QCOMPARE(e.file(), QStringLiteral("JADL_DATABASE"));
         }
         return;

@@ -55,8 +55,18 @@ ConnectionLost lost(const QString& display, const QString& reason)
 
 const char* const kStatementPrefix = "jadl_";
 
-// The server's notices (an index already there, a cascade) are not the user's business.
-void ignoreNotice(void*, const char*) { }
+// The server's notices (an index already there, a cascade) are not the user's
+// business; its warnings are, and are kept for the statement's end.
+void receiveNotice(void* link, const pg_result* notice)
+{
+    static_cast<PgLink*>(link)->noticed(notice);
+}
+
+// A privilege the server refuses (a site's login, the policies of its rows).
+bool refusedState(const char* state)
+{
+    return state && std::strcmp(state, "42501") == 0;
+}
 
 } // namespace
 
@@ -129,6 +139,13 @@ SqlValue pgValue(pg_result* r, int row, int i, QByteArray& blob)
 
 // ================================================================ PgLink
 
+void PgLink::noticed(const pg_result* notice)
+{
+    const char* severity = PQresultErrorField(notice, PG_DIAG_SEVERITY_NONLOCALIZED);
+    if (severity && std::strcmp(severity, "WARNING") == 0)
+        warnings_ << serverText(PQresultErrorField(notice, PG_DIAG_MESSAGE_PRIMARY));
+}
+
 PgLink::PgLink(QString connection, QString display) : connection_(std::move(connection)), display_(std::move(display))
 { }
 
@@ -162,19 +179,43 @@ void PgLink::ensureOpen()
         // Our defaults first: what the connection string says overrides them.
         // A cut network is noticed within seconds instead of hanging the window.
         const QByteArray dbname = connection_.toUtf8();
-        const char* keys[] = {"connect_timeout",           "keepalives_idle",  "keepalives_interval",
-                              "keepalives_count",          "tcp_user_timeout", "application_name",
-                              "fallback_application_name", "dbname",           nullptr};
-        const char* values[] = {"5", "10", "5", "3", "15000", "jadlonia", "jadlonia", dbname.constData(), nullptr};
+        // A server elsewhere is reached only over TLS with its certificate checked,
+        // unless the connection string (or PGSSLMODE) says otherwise.
+        const bool verified = needsVerifiedTls(connection_);
+        const char* keys[] = {"connect_timeout",
+                              "keepalives_idle",
+                              "keepalives_interval",
+                              "keepalives_count",
+                              "tcp_user_timeout",
+                              "application_name",
+                              "fallback_application_name",
+                              verified ? "sslmode" : "dbname",
+                              verified ? "dbname" : nullptr,
+                              nullptr};
+        const char* values[] = {"5",
+                                "10",
+                                "5",
+                                "3",
+                                "15000",
+                                "jadlonia",
+                                "jadlonia",
+                                verified ? "verify-full" : dbname.constData(),
+                                verified ? dbname.constData() : nullptr,
+                                nullptr};
         conn_ = PQconnectdbParams(keys, values, 1);
-        PQsetNoticeProcessor(conn_, ignoreNotice, nullptr);
+        PQsetNoticeReceiver(conn_, receiveNotice, this);
     }
     if (PQstatus(conn_) != CONNECTION_OK) {
         const QString reason = serverText(PQerrorMessage(conn_));
+        const QString tls = needsVerifiedTls(connection_)
+            ? QStringLiteral(
+                  " Połączenie z serwerem spoza tego komputera jest szyfrowane i sprawdza certyfikat serwera "
+                  "(sslmode=verify-full): certyfikat urzędu (CA) wskazuje sslrootcert w opisie połączenia.")
+            : QString();
         throw ConnectionLost(QStringLiteral("Nie można połączyć się z serwerem bazy danych %1: %2. Sprawdź, czy "
                                             "serwer działa, jest osiągalny z tego stanowiska i przyjmuje jego "
-                                            "użytkownika i hasło.")
-                                 .arg(display_, reason));
+                                            "użytkownika i hasło.%3")
+                                 .arg(display_, reason, tls));
     }
     // Text results as the engine reads them; the workstation's name for what it
     // keeps per workstation. A workstation that vanished mid-transaction must not
@@ -220,12 +261,27 @@ PgResult PgLink::check(PgResult r)
 {
     if (r) {
         const ExecStatusType st = PQresultStatus(r.get());
-        if (st == PGRES_COMMAND_OK || st == PGRES_TUPLES_OK || st == PGRES_COPY_IN)
+        if (st == PGRES_COMMAND_OK || st == PGRES_TUPLES_OK || st == PGRES_COPY_IN) {
+            if (!warnings_.isEmpty() && st != PGRES_COPY_IN) {
+                const QString said = warnings_.join(QStringLiteral("; "));
+                warnings_.clear();
+                throw EngineError(
+                    QStringLiteral("Serwer nie wykonał całego polecenia i ostrzega: %1. Tego, czego dotyczy "
+                                   "ostrzeżenie, nie zrobiono.")
+                        .arg(said),
+                    display_);
+            }
             return r;
+        }
+        warnings_.clear();
         const char* state = PQresultErrorField(r.get(), PG_DIAG_SQLSTATE);
         const QString reason = serverText(PQresultErrorMessage(r.get()));
         if (broken() || lostState(state))
             throw lost(display_, reason);
+        if (refusedState(state))
+            throw EngineError(
+                QStringLiteral("Serwer nie pozwala na to temu loginowi (%1). Nic nie zostało zmienione.").arg(reason),
+                display_);
         if (busyState(state))
             throw EngineError(QStringLiteral("Tabela jest zajęta przez inne stanowisko (trwa tam zapis, kopia lub "
                                              "odtwarzanie danych). Nic nie zostało zmienione; spróbuj ponownie za "
@@ -244,6 +300,7 @@ PgResult PgLink::run(Run&& runOnce, bool again)
     if (!again && broken())
         throw lost(display_, QStringLiteral("połączenie zerwane wcześniej"));
     ensureOpen();
+    warnings_.clear();
     try {
         return check(runOnce());
     } catch (const ConnectionLost&) {
@@ -253,6 +310,7 @@ PgResult PgLink::run(Run&& runOnce, bool again)
             throw;
     }
     ensureOpen();
+    warnings_.clear();
     return check(runOnce());
 }
 

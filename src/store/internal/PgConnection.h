@@ -10,6 +10,7 @@
 #include "store/internal/SqlConnection.h"
 
 #include <QString>
+#include <QStringList>
 
 #include <memory>
 #include <optional>
@@ -59,6 +60,10 @@ public:
     // The logical connection whose transaction holds this link, if any.
     const void* pinnedBy = nullptr;
 
+    // The server's warning about the statement, kept until the statement's end:
+    // a warning there means something asked was not done (VACUUM skipping a table).
+    void noticed(const pg_result* notice);
+
 private:
     template <class Run>
     PgResult run(Run&& run, bool again);
@@ -70,6 +75,7 @@ private:
     pg_conn* conn_ = nullptr;
     std::unordered_map<std::string, std::string> prepared_; // SQL -> statement name
     int nextName_ = 0;
+    QStringList warnings_;
 };
 
 // The links to one server, shared by every table of the process that is kept there.

@@ -66,11 +66,13 @@ OpenedTable open(const QString& server, const TableRequest& request);
 // A new empty table, replacing a table of that name.
 void create(const QString& server, const QString& tableName, const TableDef& def, const QString& displayName);
 bool exists(const QString& server, const QString& tableName);
-// Makes the table from its definition unless it is there.
+// Finds the table there, or says the server is not prepared.
 void ensure(const QString& server, const QString& tableName, const TableDef& def);
 // The table that holds a table's rows and its key's sequence: itself, or for a
 // table kept per workstation, the table behind its view.
 QString dataTableOf(const QString& tableName);
+// What empties a table's rows (and whatever is kept per restaurant beside them).
+QStringList clearSql(const QString& tableName);
 // Closes the process's connections to every server (their tables must be closed).
 void disconnectAll();
 } // namespace pgstorage

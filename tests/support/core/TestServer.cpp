@@ -1,5 +1,6 @@
 #include "support/core/TestServer.h"
 
+#include "store/ServerSetup.h"
 #include "store/internal/TableStorage.h"
 
 #include <QCoreApplication>
@@ -159,6 +160,9 @@ QString freshServerDatabase()
     pgstorage::disconnectAll();
     Conn c = connect(connection);
     run(c.get(), QStringLiteral("DROP SCHEMA IF EXISTS public CASCADE; CREATE SCHEMA public"));
+    // As the owner prepares a server before any workstation uses it.
+    serversetup::prepare(connection);
+    pgstorage::disconnectAll();
     return connection;
 }
 

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # A throw-away PostgreSQL cluster for the tests and benchmarks:
 #   pg-test-cluster.sh start DIR    initdb and start it (a free port on 127.0.0.1, its
-#                                   socket in a folder under /tmp); DIR/url names it
+#                                   socket in a folder under /tmp, TLS by DIR/ca.crt);
+#                                   DIR/url names it
 #   pg-test-cluster.sh stop DIR     stop it and remove it and DIR
 #   pg-test-cluster.sh halt DIR     stop the server, keep its data (a test of a lost server)
 #   pg-test-cluster.sh resume DIR   start it again on the same port
@@ -32,10 +33,27 @@ place() {
   data=$(cat "$dir/data.path")
 }
 
+tls() {
+  local data=$1
+  (
+    cd "$dir"
+    openssl req -x509 -newkey rsa:2048 -nodes -days 3 -subj "/CN=jadl test CA" -keyout ca.key -out ca.crt 2>/dev/null
+    openssl req -x509 -newkey rsa:2048 -nodes -days 3 -subj "/CN=jadl other CA" -keyout wrong-ca.key \
+      -out wrong-ca.crt 2>/dev/null
+    openssl req -newkey rsa:2048 -nodes -subj "/CN=localhost" -keyout server.key -out server.csr 2>/dev/null
+    printf 'subjectAltName=DNS:localhost,IP:127.0.0.1\n' >server.ext
+    openssl x509 -req -in server.csr -CA ca.crt -CAkey ca.key -CAcreateserial -days 3 -extfile server.ext \
+      -out server.crt 2>/dev/null
+    cp server.crt server.key "$data/"
+  )
+  chmod 600 "$data/server.key"
+  chown "$user" "$data/server.crt" "$data/server.key"
+}
+
 server_start() {
   place
   "${run[@]}" "$bin/pg_ctl" -D "$data" -l "$sock/server.log" -w -t 60 \
-    -o "-p $(cat "$dir/port") -k $sock -c listen_addresses=127.0.0.1 -c fsync=off -c max_connections=200" \
+    -o "-p $(cat "$dir/port") -k $sock -c listen_addresses=127.0.0.1 -c fsync=off -c max_connections=200 -c ssl=on" \
     start >/dev/null || { tail -20 "$sock/server.log" >&2; exit 1; }
 }
 
@@ -63,9 +81,13 @@ start)
   mkdir -p "$data"
   chown "$user" "$sock" "$data"
   "${run[@]}" "$bin/initdb" -D "$data" -U jadl --auth=trust -E UTF8 --locale=C.UTF-8 >"$dir/initdb.log"
+  # TLS with a certificate of a throw-away CA (DIR/ca.crt); DIR/wrong-ca.crt is
+  # another CA's, which must not be trusted for it.
+  tls "$data"
   python3 -c 'import socket; s = socket.socket(); s.bind(("127.0.0.1", 0)); print(s.getsockname()[1])' >"$dir/port"
   server_start
-  echo "host=127.0.0.1 port=$(cat "$dir/port") user=jadl dbname=postgres" >"$dir/url"
+  # Plain within this machine, as the program's own default; the TLS tests ask for it.
+  echo "host=127.0.0.1 port=$(cat "$dir/port") user=jadl dbname=postgres sslmode=disable" >"$dir/url"
   echo "PostgreSQL test cluster: $(cat "$dir/url")"
   ;;
 stop)

@@ -5,6 +5,7 @@
 #include "controls/Builders.h"
 #include "controls/Guarded.h"
 #include "controls/PendingEdits.h"
+#include "controls/ServerRole.h"
 #include "platform/Drives.h"
 #include "platform/Help.h"
 #include "platform/Messages.h"
@@ -177,6 +178,8 @@ void TOdtwarzanieDanych::OdtworzClick()
 {
     // Typing still in a window would be lost when its table closes: settled first.
     if (!jadl::settlePendingEdits(programTables_()))
+        return;
+    if (!jadl::headOfficeWork(dm_->Database1->location(), QStringLiteral("Odtworzenie danych")))
         return;
     // What the last backup recorded. A damaged parameters file must not stand in
     // the way of the restore that repairs it: its figures then count as unknown.

@@ -20,6 +20,7 @@
 #include "platform/Clock.h"
 #include "platform/Drives.h"
 #include "platform/Messages.h"
+#include "purchases/HistoriaZmian.h"
 #include "reports/PeriodCaption.h"
 #include "reports/WartoscKupionychTowarow_Druk.h"
 #include "reports/ZakupioneTowaryDruk1Jadl.h"
@@ -28,6 +29,7 @@
 #include "store/EngineError.h"
 #include "store/Modul_Danych1.h"
 #include "store/RecordRules.h"
+#include "store/ServerSetup.h"
 #include "store/SharedValues.h"
 #include "store/Table.h"
 #include "work/CopyTable.h"
@@ -160,6 +162,7 @@ void TTowary::bindDataModule(TModulDanych1* dm)
     dm_ = dm;
     jadl::registerEditor(
         this, {dm->TableTowary}, [dm] { dm->TableTowary->post(); }, jadl::SaveStyle::PostOnMove);
+    HistoriaZmian->setVisible(dm->Database1->location().isServer());
     const QColor face = palette().color(QPalette::Button);
 
     DBGrid2->setDataSource(dm->DataSourceDostawcy);
@@ -769,6 +772,23 @@ void TTowary::setParametersCopyFlag(bool exists)
     par->fieldByName(QStringLiteral("Par1")).setBoolean(exists);
     par->post();
     par->close();
+}
+
+void TTowary::HistoriaZmianClick()
+{
+    jadl::Table* lines = dm_->TableTowary;
+    if (!lines->active() || lines->isEmpty()) {
+        jadl::platform::showMessage(QStringLiteral("Brak zakupu, którego historię można pokazać"));
+        return;
+    }
+    const qint64 number = lines->fieldByName(QStringLiteral("Numer")).asInteger();
+    const auto rows = jadl::linehistory::describe(
+        jadl::serversetup::lineHistory(dm_->Database1->location().server, number));
+    THistoriaZmian dialog(
+        rows,
+        QStringLiteral("Zakup nr %1: %2").arg(number).arg(lines->fieldByName(QStringLiteral("Symbol")).asString()),
+        this);
+    dialog.exec();
 }
 
 void TTowary::TworzTabliceClick()

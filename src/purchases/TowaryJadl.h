@@ -101,6 +101,7 @@ public Q_SLOTS:
     void DBGrid1TitleClick(const QString& title);
     void OdswierzanieTablicyDostawcowClick();
     void BitBtnZamknijClick();
+    void HistoriaZmianClick();
     void SumujZaznaczonyTowarClick();
     void BitBtnPoprawVat_BruttoClick();
     void BitBtnPrzeliczPowtornieClick();
@@ -207,6 +208,7 @@ private:
     QPushButton* BitBtnDrukuj;
     QPushButton* BitBtnDrukuj2;
     QPushButton* BitBtnZamknij;
+    QPushButton* HistoriaZmian;
     QWidget* Panel6;
     jadl::RadioGroup* RadioGroupCzcionka;
     QComboBox* DyskSystemu; // hidden drive list: the start drive

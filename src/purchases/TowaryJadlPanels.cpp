@@ -367,9 +367,14 @@ QWidget* TTowary::buildPrintPanel()
     BitBtnDrukuj2 = makeButton(
         Panel5, "BitBtnDrukuj2", QStringLiteral("Drukuj1"),
         QStringLiteral("Drukowanie na ekranie(drukarce) towarów od wybranego dostawcy za wybrany okres"));
+    // On a chain's server: what the server recorded of the current line (the head office's).
+    HistoriaZmian = makeButton(Panel5, "HistoriaZmian", QStringLiteral("Historia zmian"),
+                               QStringLiteral("Zmiany i usunięcie bieżącego zakupu zapisane przez serwer (centrala)"));
+    HistoriaZmian->hide();
     BitBtnZamknij = makeButton(Panel5, "BitBtnZamknij", QStringLiteral("&Wyjście"),
                                QStringLiteral("Zamknięcie i opuszczenie formatki"));
-    for (QPushButton* b : {Kopiuj, BitBtnDrukuj1, TworzTablice, BitBtnDrukuj, BitBtnDrukuj2, BitBtnZamknij})
+    for (QPushButton* b :
+         {Kopiuj, BitBtnDrukuj1, TworzTablice, BitBtnDrukuj, BitBtnDrukuj2, HistoriaZmian, BitBtnZamknij})
         panel5->addWidget(b);
     return Panel5;
 }
@@ -474,6 +479,7 @@ void TTowary::wireHandlers()
     connect(BitBtnDrukuj, &QPushButton::clicked, this, jadl::guardedSlot(this, &TTowary::BitBtnDrukujClick));
     connect(TworzTablice, &QPushButton::clicked, this, jadl::guardedSlot(this, &TTowary::TworzTabliceClick));
     connect(Kopiuj, &QPushButton::clicked, this, jadl::guardedSlot(this, &TTowary::KopiujClick));
+    connect(HistoriaZmian, &QPushButton::clicked, this, jadl::guardedSlot(this, &TTowary::HistoriaZmianClick));
 
     // The supplier grid's handlers: once per change of the current supplier.
     connect(dm_->DataSourceDostawcy, &jadl::DataSource::dataSetScrolled, this,

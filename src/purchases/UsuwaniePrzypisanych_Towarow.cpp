@@ -5,6 +5,7 @@
 #include "controls/Builders.h"
 #include "controls/Guarded.h"
 #include "controls/PendingEdits.h"
+#include "controls/ServerRole.h"
 #include "controls/SpinEdit.h"
 #include "platform/Clock.h"
 #include "platform/Messages.h"
@@ -283,6 +284,8 @@ void TUsuwaniePrzypisanychTowarow::UsuwanieClick()
     Table& table = *dm_->TableTowary;
     // The removal and the packing close the purchase lines under every window.
     if (!jadl::settlePendingEdits({&table}))
+        return;
+    if (!jadl::headOfficeWork(dm_->Database1->location(), QStringLiteral("Usuwanie zakupów z poprzednich lat")))
         return;
     const int choice = RadioGroupUsunTowary->itemIndex();
     int count = 0;

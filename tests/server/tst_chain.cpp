@@ -10,6 +10,7 @@
 #include "store/Table.h"
 #include "store/internal/TableStorage.h"
 #include "support/core/TestServer.h"
+#include "work/LineHistory.h"
 
 #include <QCoreApplication>
 #include <QProcess>
@@ -101,6 +102,10 @@ private:
         return QString(owner_).replace(QStringLiteral("user=jadl"), QStringLiteral("user=") + login);
     }
     QString program(const QStringList& args, int* rc);
+    QList<serversetup::HistoryEntry> historyOf(qint64 line)
+    {
+        return serversetup::lineHistory(connectionOf(office_), line);
+    }
 
     QTemporaryDir dir_;
     QString owner_;
@@ -283,7 +288,10 @@ void TstChain::historyOfAChangeAndARemoval()
     QCOMPARE(change[0].workstation, workstationName());
     QCOMPARE(change[0].before.value(QStringLiteral("WartoscNetto")).toDouble(), 20.0);
     QCOMPARE(change[0].after.value(QStringLiteral("WartoscNetto")).toDouble(), 21.5);
-    const QList<serversetup::HistoryEntry> removal = serversetup::lineHistory(connectionOf(office_), removed);
+    // As the window lists it: only what changed, in the program's formats.
+    QCOMPARE(linehistory::describe(change).value(0).changes, QStringLiteral("WartoscNetto: 20 → 21,5"));
+    QVERIFY(linehistory::describe(historyOf(removed)).value(0).changes.contains(QStringLiteral("Symbol: ser")));
+    const QList<serversetup::HistoryEntry> removal = historyOf(removed);
     QCOMPARE(removal.size(), 1);
     QCOMPARE(removal[0].operation, QStringLiteral("USUNIĘCIE"));
     QCOMPARE(removal[0].before.value(QStringLiteral("Symbol")).toString(), QStringLiteral("ser"));

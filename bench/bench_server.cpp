@@ -6,6 +6,7 @@
 // the program's own restore path; JADL_BENCH_SERVER names another server instead.
 #include "store/Database.h"
 #include "store/ServerArchive.h"
+#include "store/ServerSetup.h"
 #include "store/TableDefs.h"
 #include "support/BenchHarness.h"
 #include "support/DataGenerator.h"
@@ -17,6 +18,7 @@
 #include <QRegularExpression>
 #include <libpq-fe.h>
 
+#include <functional>
 #include <memory>
 #include <stdexcept>
 
@@ -72,7 +74,7 @@ struct BenchServer {
         }
         const QString data = ensureData();
         dir = QDir(data).filePath(QStringLiteral("pgcluster"));
-        const QString marker = QDir(dir).filePath(QStringLiteral("loaded.v3"));
+        const QString marker = QDir(dir).filePath(QStringLiteral("loaded.v4"));
         QFile url(QDir(dir).filePath(QStringLiteral("url")));
         QString admin;
         if (QFileInfo::exists(marker) && url.open(QIODevice::ReadOnly)) {
@@ -91,6 +93,7 @@ struct BenchServer {
         if (!QFileInfo::exists(marker)) {
             std::fprintf(stderr, "loading the generated register into the benchmark server...\n");
             adminExec(admin, QStringLiteral("CREATE DATABASE jadlonia TEMPLATE template0 ENCODING 'UTF8'"));
+            serversetup::prepare(connection);
             QStringList files;
             for (const TableDef* d : tabledefs::all())
                 files << QFileInfo(tablePath(data, d->fileName)).fileName();
@@ -117,6 +120,26 @@ BenchServer& server()
     static BenchServer s;
     Aliases::setAliasServer(kAlias, s.connection);
     return s;
+}
+
+// A site's login bound to the register's restaurant: it sees every line the owner
+// does, each one through the policies.
+const QString kSiteAlias = QStringLiteral("serwer_bench_stanowisko");
+
+void siteLogin()
+{
+    static const bool bound = [] {
+        const QString owner = server().connection;
+        adminExec(owner,
+                  QStringLiteral("DO $$ BEGIN IF NOT EXISTS (SELECT FROM pg_roles WHERE rolname = "
+                                 "'jadl_bench_site') THEN CREATE ROLE jadl_bench_site LOGIN; END IF; END $$"));
+        serversetup::addSite(owner, QStringLiteral("jadl_bench_site"), QStringLiteral("LIPY"));
+        return true;
+    }();
+    (void)bound;
+    Aliases::setAliasServer(
+        kSiteAlias,
+        QString(server().connection).replace(QStringLiteral("user=jadl"), QStringLiteral("user=jadl_bench_site")));
 }
 
 // The mean time psql reports (\timing) for each query, run `runs` times over.
@@ -313,6 +336,100 @@ void BM_Server_PostLine(benchmark::State& state)
     });
 }
 BENCHMARK(BM_Server_PostLine)->Unit(benchmark::kMillisecond);
+
+// The same work under a site's login with the policies on, beside the owner's
+// (who passes no policy) in the same run, the same number of times, in turn.
+void againstOwner(benchmark::State& state, const std::function<void(PurchaseView&)>& open,
+                  const std::function<void(PurchaseView&)>& once)
+{
+    guarded(state, [&] {
+        server();
+        siteLogin();
+        PurchaseView owner(kAlias), site(kSiteAlias);
+        open(owner);
+        open(site);
+        // Turn about, so that both meet the same server and the same caches.
+        Stopwatch engine, base;
+        for (auto _ : state) {
+            engine.start();
+            once(site);
+            engine.stop();
+            state.PauseTiming();
+            base.start();
+            once(owner);
+            base.stop();
+            state.ResumeTiming();
+        }
+        state.counters["rows"] = site.lines.recordCount();
+        state.counters["engine_ms"] = engine.meanMs();
+        state.counters["owner_ms"] = base.meanMs();
+        state.counters["ratio"] = base.meanMs() > 0 ? engine.meanMs() / base.meanMs() : 0;
+        state.counters["target_ratio"] = 1.2;
+        state.counters["met"] = engine.meanMs() <= 1.2 * base.meanMs() ? 1 : 0;
+        adminExec(server().connection, QStringLiteral("DELETE FROM \"Towary\" WHERE \"Symbol\" = 'BENCH'"));
+    });
+}
+
+void refreshWithTotals(PurchaseView& v)
+{
+    v.lines.refresh();
+    benchmark::DoNotOptimize(v.lines.sumsOverView(kFields));
+}
+
+void BM_ServerSite_OneSupplierMonth(benchmark::State& state)
+{
+    againstOwner(
+        state,
+        [](PurchaseView& v) {
+            v.openSuppliersAt(kBenchSupplier);
+            v.lines.open();
+        },
+        refreshWithTotals);
+}
+BENCHMARK(BM_ServerSite_OneSupplierMonth)->Unit(benchmark::kMillisecond);
+
+void BM_ServerSite_AllSuppliersMonth(benchmark::State& state)
+{
+    againstOwner(
+        state,
+        [](PurchaseView& v) {
+            v.linkToSuppliers(false);
+            v.lines.open();
+        },
+        refreshWithTotals);
+}
+BENCHMARK(BM_ServerSite_AllSuppliersMonth)->Unit(benchmark::kMillisecond);
+
+void BM_ServerSite_AllSuppliersWholeTotals(benchmark::State& state)
+{
+    againstOwner(state, openWholeRegister,
+                 [](PurchaseView& v) { benchmark::DoNotOptimize(v.lines.sumsOverView(kFields)); });
+}
+BENCHMARK(BM_ServerSite_AllSuppliersWholeTotals)->Unit(benchmark::kMillisecond)->Iterations(5);
+
+void BM_ServerSite_AllSuppliersWholeView(benchmark::State& state)
+{
+    againstOwner(state, openWholeRegister, refreshWithTotals);
+}
+BENCHMARK(BM_ServerSite_AllSuppliersWholeView)->Unit(benchmark::kMillisecond)->Iterations(5);
+
+void BM_ServerSite_PostLine(benchmark::State& state)
+{
+    againstOwner(
+        state,
+        [](PurchaseView& v) {
+            v.openSuppliersAt(kBenchSupplier);
+            v.lines.open();
+        },
+        [](PurchaseView& v) {
+            v.lines.append();
+            v.lines.fieldByName(QStringLiteral("Symbol")).setString(QStringLiteral("BENCH"));
+            v.lines.fieldByName(QStringLiteral("DataZakupu")).setDate(benchMonthStart());
+            v.lines.fieldByName(QStringLiteral("WartoscNetto")).setFloat(12.34);
+            v.lines.post();
+        });
+}
+BENCHMARK(BM_ServerSite_PostLine)->Unit(benchmark::kMillisecond)->Iterations(200);
 
 } // namespace
 

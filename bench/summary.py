@@ -10,7 +10,8 @@ import sys
 # The program's own time, first counter present wins; then its floor and the floor's name.
 PROJECT_KEYS = ("engine_ms", "backup_ms", "ms", "startup_ms", "rss_MB")
 FLOOR_KEYS = (("sqlite3_ms", "sqlite3", "ms"), ("sqlite3_MB", "sqlite3", "MB"), ("cp_ms", "cp", "ms"),
-              ("psql_ms", "psql", "ms"), ("curl_ms", "curl", "ms"))
+              ("psql_ms", "psql", "ms"), ("curl_ms", "curl", "ms"),
+              ("owner_ms", "owner", "ms"))
 
 
 def fmt(v, unit="ms"):

@@ -64,25 +64,32 @@ QStringList engineObjectsSql(const QString& schema)
                        "  RETURN NULL;\n"
                        "END $f$")
             .arg(q),
-        QStringLiteral("CREATE OR REPLACE FUNCTION jadl_moja_restauracja() RETURNS integer LANGUAGE sql STABLE "
-                       "SECURITY DEFINER SET search_path = %1, pg_temp AS $f$ SELECT restauracja FROM jadl_loginy "
-                       "WHERE login = session_user AND rola = 'stanowisko' $f$")
+        // Read by the policies once per statement: PL/pgSQL keeps its plan for the
+        // session (an SQL function is planned at every call), and no search path of
+        // its own to set (that costs more than the lookup), every name qualified instead.
+        QStringLiteral("CREATE OR REPLACE FUNCTION jadl_moja_restauracja() RETURNS integer LANGUAGE plpgsql STABLE "
+                       "PARALLEL SAFE SECURITY DEFINER AS $f$ BEGIN RETURN (SELECT l.restauracja FROM %1.jadl_loginy l "
+                       "WHERE l.login OPERATOR(pg_catalog.=) session_user AND l.rola OPERATOR(pg_catalog.=) "
+                       "'stanowisko'); END $f$")
             .arg(q),
-        QStringLiteral("CREATE OR REPLACE FUNCTION jadl_rola() RETURNS text LANGUAGE sql STABLE SECURITY DEFINER SET "
+        QStringLiteral("CREATE OR REPLACE FUNCTION jadl_rola() RETURNS text LANGUAGE sql STABLE PARALLEL SAFE SECURITY "
+                       "DEFINER SET "
                        "search_path = %1, pg_temp AS $f$ SELECT coalesce((SELECT rola FROM jadl_loginy WHERE login = "
                        "session_user), CASE WHEN pg_has_role(session_user, (SELECT relowner FROM pg_class WHERE oid = "
                        "'jadl_loginy'::regclass), 'MEMBER') THEN 'wlasciciel' ELSE 'brak' END) $f$")
             .arg(q),
         // Whose a kept value is: a site's restaurant, else the login itself.
-        QStringLiteral("CREATE OR REPLACE FUNCTION jadl_kto() RETURNS text LANGUAGE sql STABLE SECURITY DEFINER SET "
-                       "search_path = %1, pg_temp AS $f$ SELECT coalesce('restauracja:' || jadl_moja_restauracja(), "
-                       "'login:' || session_user) $f$")
+        QStringLiteral(
+            "CREATE OR REPLACE FUNCTION jadl_kto() RETURNS text LANGUAGE sql STABLE PARALLEL SAFE SECURITY DEFINER SET "
+            "search_path = %1, pg_temp AS $f$ SELECT coalesce('restauracja:' || jadl_moja_restauracja(), "
+            "'login:' || session_user) $f$")
             .arg(q),
         // The restaurant a new record belongs to: a site's own, else the workstation's active one.
-        QStringLiteral("CREATE OR REPLACE FUNCTION jadl_restauracja_zapisu() RETURNS integer LANGUAGE sql STABLE "
-                       "SECURITY DEFINER SET search_path = %1, pg_temp AS $f$ SELECT coalesce(jadl_moja_restauracja(), "
-                       "(SELECT restauracja FROM jadl_stanowiska WHERE login = session_user AND stanowisko = "
-                       "coalesce(current_setting('jadl.stanowisko', true), ''))) $f$")
+        QStringLiteral(
+            "CREATE OR REPLACE FUNCTION jadl_restauracja_zapisu() RETURNS integer LANGUAGE sql STABLE PARALLEL SAFE "
+            "SECURITY DEFINER SET search_path = %1, pg_temp AS $f$ SELECT coalesce(jadl_moja_restauracja(), "
+            "(SELECT restauracja FROM jadl_stanowiska WHERE login = session_user AND stanowisko = "
+            "coalesce(current_setting('jadl.stanowisko', true), ''))) $f$")
             .arg(q),
         QStringLiteral(
             "CREATE OR REPLACE FUNCTION jadl_towary_restauracja() RETURNS trigger LANGUAGE plpgsql SECURITY DEFINER "

@@ -19,6 +19,7 @@
 #include "store/internal/Values.h"
 
 #include <QFileInfo>
+#include <QHash>
 #include <libpq-fe.h>
 
 #include <algorithm>
@@ -177,6 +178,19 @@ QString serverIndexName(const QString& table, const QString& index)
 
 // Empty values first, as the views order them, and the record key last: the
 // index gives the whole order of a view.
+// What an index carries besides its keys on the server: what the view's filter
+// reads, and for the purchase lines the restaurant the policies read, so that a
+// site's view still comes from the index alone.
+QStringList serverCarried(const QString& table, const IndexDef& ix)
+{
+    QStringList carried = ix.carried;
+    const QString restaurant = QStringLiteral("RestauracjaNumer");
+    if (table.compare(QStringLiteral("Towary"), Qt::CaseInsensitive) == 0 && !ix.carried.isEmpty() &&
+        !ix.fields.contains(restaurant) && !carried.contains(restaurant))
+        carried << restaurant;
+    return carried;
+}
+
 QString createIndexSql(const QString& table, const IndexDef& ix, const QString& key)
 {
     QStringList keys;
@@ -185,7 +199,7 @@ QString createIndexSql(const QString& table, const IndexDef& ix, const QString& 
     if (!key.isEmpty() && ix.fields.value(ix.fields.size() - 1).compare(key, Qt::CaseInsensitive) != 0)
         keys << quoteId(key);
     QStringList carried;
-    for (const QString& c : ix.carried)
+    for (const QString& c : serverCarried(table, ix))
         carried << quoteId(c);
     if (!carried.isEmpty())
         return QStringLiteral("CREATE INDEX %1 ON %2 (%3) INCLUDE (%4)")
@@ -578,10 +592,28 @@ QStringList completionSql(PgLink& link, const Relation& rel, const TableDef& def
     const FileSchema read = readSchema(link, rel, &def);
     const FieldDef* key = autoIncField(def);
     const QString data = rel.view ? dataRelation(rel.name) : rel.name;
+    // Every column of each index, keys and carried, to find one made before it carried what it now must.
+    QHash<QString, QStringList> columns;
+    const PgResult all = link.exec(
+        "SELECT ic.relname, a.attname FROM pg_index x JOIN pg_class ic ON ic.oid = x.indexrelid CROSS JOIN LATERAL "
+        "unnest(x.indkey) k(attnum) JOIN pg_attribute a ON a.attrelid = x.indrelid AND a.attnum = k.attnum WHERE "
+        "x.indrelid = " +
+            link.escapeLiteral(quoteId(data)) + "::regclass",
+        true);
+    for (int i = 0; i < PQntuples(all.get()); ++i)
+        columns[value(all, i, 0)] << value(all, i, 1);
     for (const IndexDef& ix : def.indexes) {
-        const bool present = std::any_of(read.indexes.begin(), read.indexes.end(), [&](const IndexDef& f) {
+        bool present = std::any_of(read.indexes.begin(), read.indexes.end(), [&](const IndexDef& f) {
             return f.name.compare(ix.name, Qt::CaseInsensitive) == 0;
         });
+        const QString name = serverIndexName(rel.name, ix.name);
+        const QStringList carried = serverCarried(rel.name, ix);
+        if (present && !std::all_of(carried.begin(), carried.end(), [&](const QString& c) {
+                return columns.value(name).contains(c);
+            })) {
+            steps << QStringLiteral("DROP INDEX %1").arg(quoteId(name));
+            present = false;
+        }
         if (!present)
             steps << createIndexSql(rel.name, ix, key ? key->name : kHiddenKey)
                          .replace(QStringLiteral("CREATE INDEX "), QStringLiteral("CREATE INDEX IF NOT EXISTS "))

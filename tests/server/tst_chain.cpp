@@ -84,6 +84,7 @@ private Q_SLOTS:
     void plainSqlStaysInItsRestaurant_data();
     void plainSqlStaysInItsRestaurant();
     void storedSumsStayApart();
+    void invoicesKnowTheirRestaurant();
     void historyOfAChangeAndARemoval();
     void headOfficeOnly();
     void notPreparedIsNamed();
@@ -262,6 +263,34 @@ void TstChain::storedSumsStayApart()
     // The supplier itself stays one, shared.
     QCOMPARE(test::serverRows(QStringLiteral("SELECT count(*) FROM jadl_dostawcy")).value(0).value(0),
              QStringLiteral("1"));
+}
+
+void TstChain::invoicesKnowTheirRestaurant()
+{
+    // The register and the fetched invoices as the import writes them, through the program's engine.
+    for (const QString& login : {siteA_, siteB_}) {
+        as(login);
+        for (const auto& [file, field] : {std::pair{"FakturyKSeF.db", "NipSprzedawcy"},
+                                          {"PobraneKSeF.db", "NipNabywcy"},
+                                          {"UstawieniaKSeF.db", "Nip"}}) {
+            auto t = open(QString::fromLatin1(file));
+            t->append();
+            t->fieldByName(QString::fromLatin1(field)).setString(QStringLiteral("5260250995"));
+            t->post();
+        }
+    }
+    for (const char* table : {"FakturyKSeF", "PobraneKSeF", "UstawieniaKSeF"}) {
+        const QString count = QStringLiteral("SELECT count(*) FROM \"%1\"").arg(QLatin1String(table));
+        QCOMPARE(send(connectionOf(siteA_), count).rows.value(0).value(0), QStringLiteral("1"));
+        QCOMPARE(send(connectionOf(siteB_), count).rows.value(0).value(0), QStringLiteral("1"));
+    }
+    // The head office reads every restaurant's register; the settings stay each one's own.
+    QCOMPARE(
+        send(connectionOf(office_), QStringLiteral("SELECT jadl_restauracja FROM \"FakturyKSeF\" ORDER BY 1")).rows,
+        (QList<QStringList>{{QStringLiteral("1")}, {QStringLiteral("2")}}));
+    QCOMPARE(
+        send(connectionOf(office_), QStringLiteral("SELECT count(*) FROM \"UstawieniaKSeF\"")).rows.value(0).value(0),
+        QStringLiteral("0"));
 }
 
 void TstChain::historyOfAChangeAndARemoval()

@@ -282,39 +282,6 @@ std::unique_ptr<PgLink> connectOwner(const QString& connection)
     return link;
 }
 
-// One transaction under the structure lock, rolled back unless committed.
-class Transaction {
-public:
-    explicit Transaction(PgLink& link) : link_(link)
-    {
-        link_.exec("BEGIN; SELECT pg_advisory_xact_lock(hashtext('jadl:schema'))", true);
-    }
-    ~Transaction()
-    {
-        if (!done_ && !link_.broken()) {
-            try {
-                link_.exec("ROLLBACK", false);
-            } catch (...) { }
-        }
-    }
-    Transaction(const Transaction&) = delete;
-    Transaction& operator=(const Transaction&) = delete;
-    void run(const QStringList& statements)
-    {
-        if (!statements.isEmpty())
-            link_.exec(statements.join(QStringLiteral(";\n")).toUtf8(), false);
-    }
-    void commit()
-    {
-        link_.exec("COMMIT", false);
-        done_ = true;
-    }
-
-private:
-    PgLink& link_;
-    bool done_ = false;
-};
-
 QList<const TableDef*> preparedTables()
 {
     return tabledefs::all() + tabledefs::invoiceTables() + QList<const TableDef*>{&tabledefs::copyTable()};
@@ -399,7 +366,7 @@ QStringList prepare(const QString& connection)
                    link->escapeLiteral(quoteId(schema) + QStringLiteral(", pg_temp")) + ", false)",
                false);
     QStringList report;
-    Transaction tx(*link);
+    pgstorage::StructureChange tx(*link);
     const PgResult roles = link->exec(
         "SELECT count(*) FROM pg_roles WHERE rolname IN ('jadl_stanowisko', 'jadl_centrala')", false);
     if (text(roles) != QLatin1String("2") && text(who, 0, 3) != QLatin1String("t"))
@@ -469,7 +436,7 @@ QString addSite(const QString& connection, const QString& login, const QString& 
                               .arg(PQntuples(r.get())),
                           link->display());
     const QString number = text(r, 0, 0);
-    Transaction tx(*link);
+    pgstorage::StructureChange tx(*link);
     link->exec("INSERT INTO jadl_loginy (login, rola, restauracja) VALUES (" + link->escapeLiteral(login) +
                    ", 'stanowisko', " + number.toUtf8() +
                    ") ON CONFLICT (login) DO UPDATE SET rola = excluded.rola, restauracja = excluded.restauracja",
@@ -485,7 +452,7 @@ QString addHeadOffice(const QString& connection, const QString& login)
     const std::unique_ptr<PgLink> link = connectOwner(connection);
     requirePreparedBy(*link);
     checkLogin(*link, login);
-    Transaction tx(*link);
+    pgstorage::StructureChange tx(*link);
     link->exec("INSERT INTO jadl_loginy (login, rola, restauracja) VALUES (" + link->escapeLiteral(login) +
                    ", 'centrala', NULL) ON CONFLICT (login) DO UPDATE SET rola = excluded.rola, restauracja = NULL",
                false);

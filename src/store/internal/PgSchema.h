@@ -34,6 +34,22 @@ QStringList supplierConversionSql(const TableDef& def);
 QStringList completionSql(PgLink& link, const Relation& rel, const TableDef& def);
 // The collation, the workstations' choices and the change counter's trigger.
 QStringList engineObjectsSql(const QString& schema);
+// A change of structure: one transaction under the structure lock (sites and
+// preparations at once never make a table twice), rolled back unless committed.
+class StructureChange {
+public:
+    explicit StructureChange(PgLink& link);
+    ~StructureChange();
+    StructureChange(const StructureChange&) = delete;
+    StructureChange& operator=(const StructureChange&) = delete;
+    void run(const QStringList& statements);
+    void commit();
+
+private:
+    PgLink& link_;
+    bool done_ = false;
+};
+
 // Runs the statements in one transaction under the structure lock.
 void inStructureTransaction(PgLink& link, const QStringList& statements);
 

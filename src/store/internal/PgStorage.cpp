@@ -54,43 +54,35 @@ bool isOwners(const QString& table)
     return table.compare(kOwners, Qt::CaseInsensitive) == 0;
 }
 
-// A change of structure: one transaction under the structure lock, on a link
-// no other table gets meanwhile.
-class StructureChange {
-public:
-    explicit StructureChange(PgLink& link) : link_(link)
-    {
-        link_.exec("BEGIN; SELECT pg_advisory_xact_lock(hashtext('jadl:schema'))", true);
-        link_.pinnedBy = this;
-    }
-    ~StructureChange()
-    {
-        link_.pinnedBy = nullptr;
-        if (!done_ && !link_.broken()) {
-            try {
-                link_.exec("ROLLBACK", false);
-            } catch (...) { }
-        }
-    }
-    StructureChange(const StructureChange&) = delete;
-    StructureChange& operator=(const StructureChange&) = delete;
-    void run(const QStringList& statements)
-    {
-        if (!statements.isEmpty())
-            link_.exec(statements.join(QStringLiteral(";\n")).toUtf8(), false);
-    }
-    void commit()
-    {
-        link_.exec("COMMIT", false);
-        done_ = true;
-    }
-
-private:
-    PgLink& link_;
-    bool done_ = false;
-};
-
 } // namespace
+
+StructureChange::StructureChange(PgLink& link) : link_(link)
+{
+    link_.exec("BEGIN; SELECT pg_advisory_xact_lock(hashtext('jadl:schema'))", true);
+    link_.pinnedBy = this;
+}
+
+StructureChange::~StructureChange()
+{
+    link_.pinnedBy = nullptr;
+    if (!done_ && !link_.broken()) {
+        try {
+            link_.exec("ROLLBACK", false);
+        } catch (...) { }
+    }
+}
+
+void StructureChange::run(const QStringList& statements)
+{
+    if (!statements.isEmpty())
+        link_.exec(statements.join(QStringLiteral(";\n")).toUtf8(), false);
+}
+
+void StructureChange::commit()
+{
+    link_.exec("COMMIT", false);
+    done_ = true;
+}
 
 void inStructureTransaction(PgLink& link, const QStringList& statements)
 {

@@ -28,12 +28,16 @@ QStringList engineObjectsSql(const QString& schema)
     const QString q = quoteId(schema);
     return {
         QStringLiteral("CREATE COLLATION IF NOT EXISTS jadl_pl (provider = icu, locale = 'pl-PL')"),
+        // Roles belong to the whole cluster, whose other databases may be prepared at
+        // the same moment (the structure lock is one database's): one made meanwhile is as good.
         QStringLiteral("DO $$ BEGIN\n"
                        "  IF NOT EXISTS (SELECT FROM pg_roles WHERE rolname = 'jadl_stanowisko') THEN\n"
-                       "    CREATE ROLE jadl_stanowisko NOLOGIN;\n"
+                       "    BEGIN CREATE ROLE jadl_stanowisko NOLOGIN;\n"
+                       "    EXCEPTION WHEN duplicate_object OR unique_violation THEN NULL; END;\n"
                        "  END IF;\n"
                        "  IF NOT EXISTS (SELECT FROM pg_roles WHERE rolname = 'jadl_centrala') THEN\n"
-                       "    CREATE ROLE jadl_centrala NOLOGIN;\n"
+                       "    BEGIN CREATE ROLE jadl_centrala NOLOGIN;\n"
+                       "    EXCEPTION WHEN duplicate_object OR unique_violation THEN NULL; END;\n"
                        "  END IF;\n"
                        "END $$"),
         QStringLiteral("CREATE TABLE IF NOT EXISTS jadl_loginy (login name PRIMARY KEY, rola text NOT NULL CHECK "
@@ -276,12 +280,6 @@ QStringList securitySql(const QString& schema)
     return out;
 }
 
-std::unique_ptr<PgLink> connectOwner(const QString& connection)
-{
-    auto link = PgServer::get(connection)->privateLink();
-    return link;
-}
-
 QList<const TableDef*> preparedTables()
 {
     return tabledefs::all() + tabledefs::invoiceTables() + QList<const TableDef*>{&tabledefs::copyTable()};
@@ -350,7 +348,7 @@ void requirePreparedBy(PgLink& link)
 
 QStringList prepare(const QString& connection)
 {
-    const std::unique_ptr<PgLink> link = connectOwner(connection);
+    const std::unique_ptr<PgLink> link = PgServer::get(connection)->privateLink();
     const PgResult who = link->exec("SELECT current_schema(), session_user, has_schema_privilege(current_schema(), "
                                     "'CREATE'), (SELECT rolcreaterole OR rolsuper FROM pg_roles WHERE rolname = "
                                     "session_user)",
@@ -419,7 +417,7 @@ QStringList prepare(const QString& connection)
 
 QString addSite(const QString& connection, const QString& login, const QString& restaurantSymbol)
 {
-    const std::unique_ptr<PgLink> link = connectOwner(connection);
+    const std::unique_ptr<PgLink> link = PgServer::get(connection)->privateLink();
     requirePreparedBy(*link);
     checkLogin(*link, login);
     const PgResult r = link->exec("SELECT \"Numer\", \"Nazwa\" FROM jadl_wlasciciel WHERE \"Symbol\" = " +
@@ -449,7 +447,7 @@ QString addSite(const QString& connection, const QString& login, const QString& 
 
 QString addHeadOffice(const QString& connection, const QString& login)
 {
-    const std::unique_ptr<PgLink> link = connectOwner(connection);
+    const std::unique_ptr<PgLink> link = PgServer::get(connection)->privateLink();
     requirePreparedBy(*link);
     checkLogin(*link, login);
     pgstorage::StructureChange tx(*link);
@@ -481,9 +479,8 @@ void requireHeadOffice(const QString& connection, const QString& what)
 
 QList<HistoryEntry> lineHistory(const QString& connection, qint64 lineNumber)
 {
+    const Role r = role(connection);
     PgLink& link = PgServer::get(connection)->idleLink();
-    requirePreparedBy(link);
-    const Role r = roleOf(text(link.exec("SELECT jadl_rola()", true)));
     if (r != Role::Owner && r != Role::HeadOffice)
         throw EngineError(QStringLiteral("Historię zmian zakupów ogląda centrala sieci."), link.display());
     const PgResult rows = link.exec("SELECT to_char(czas AT TIME ZONE 'UTC', 'YYYY-MM-DD\"T\"HH24:MI:SS\"Z\"'), login, "

@@ -60,15 +60,6 @@ Sent send(const QString& connection, const QString& sql)
     return out;
 }
 
-std::unique_ptr<Table> open(const QString& fileName)
-{
-    auto t = std::make_unique<Table>();
-    t->setDatabaseName(QStringLiteral("jadlonia"));
-    t->setTableName(fileName);
-    t->open();
-    return t;
-}
-
 const QString kLinesOfA = QStringLiteral("SELECT \"Numer\", \"Symbol\", \"WartoscNetto\", \"RestauracjaSymbol\" FROM "
                                          "\"Towary\" WHERE \"RestauracjaNumer\" = 1 ORDER BY \"Numer\"");
 
@@ -185,7 +176,7 @@ void TstChain::programShowsItsOwnLines()
     QFETCH(QStringList, symbols);
     QFETCH(double, net);
     as(login);
-    auto lines = open(QStringLiteral("Towary.DB"));
+    auto lines = test::openProgramTable(QStringLiteral("Towary.DB"));
     QStringList seen;
     double sum = 0;
     for (lines->first(); !lines->eof(); lines->next()) {
@@ -197,7 +188,7 @@ void TstChain::programShowsItsOwnLines()
     QCOMPARE(qRound64(sum * 100), qRound64(net * 100));
     // The restaurants' view: a site's own is its active one, whatever the workstation chose.
     if (login != office_) {
-        auto owners = open(QStringLiteral("Wlasciciel.DB"));
+        auto owners = test::openProgramTable(QStringLiteral("Wlasciciel.DB"));
         QVERIFY(owners->locate(QStringLiteral("Aktywny"), true));
         QCOMPARE(owners->fieldByName(QStringLiteral("Symbol")).asString(),
                  login == siteA_ ? QStringLiteral("RYNEK") : QStringLiteral("DWORZEC"));
@@ -251,14 +242,17 @@ void TstChain::storedSumsStayApart()
     const QList<std::pair<QString, double>> sums{{siteA_, 60.55}, {siteB_, 12.45}, {office_, 73.0}};
     for (const auto& [login, value] : sums) {
         as(login);
-        auto suppliers = open(QStringLiteral("Dostawcy.db"));
+        auto suppliers = test::openProgramTable(QStringLiteral("Dostawcy.db"));
         suppliers->edit();
         suppliers->fieldByName(QStringLiteral("WartoscNettoSuma")).setFloat(value);
         suppliers->post();
     }
     for (const auto& [login, value] : sums) {
         as(login);
-        QCOMPARE(open(QStringLiteral("Dostawcy.db"))->fieldByName(QStringLiteral("WartoscNettoSuma")).asFloat(), value);
+        QCOMPARE(test::openProgramTable(QStringLiteral("Dostawcy.db"))
+                     ->fieldByName(QStringLiteral("WartoscNettoSuma"))
+                     .asFloat(),
+                 value);
     }
     // The supplier itself stays one, shared.
     QCOMPARE(test::serverRows(QStringLiteral("SELECT count(*) FROM jadl_dostawcy")).value(0).value(0),
@@ -273,7 +267,7 @@ void TstChain::invoicesKnowTheirRestaurant()
         for (const auto& [file, field] : {std::pair{"FakturyKSeF.db", "NipSprzedawcy"},
                                           {"PobraneKSeF.db", "NipNabywcy"},
                                           {"UstawieniaKSeF.db", "Nip"}}) {
-            auto t = open(QString::fromLatin1(file));
+            auto t = test::openProgramTable(QString::fromLatin1(file));
             t->append();
             t->fieldByName(QString::fromLatin1(field)).setString(QStringLiteral("5260250995"));
             t->post();
@@ -296,7 +290,7 @@ void TstChain::invoicesKnowTheirRestaurant()
 void TstChain::historyOfAChangeAndARemoval()
 {
     as(siteA_);
-    auto lines = open(QStringLiteral("Towary.DB"));
+    auto lines = test::openProgramTable(QStringLiteral("Towary.DB"));
     QVERIFY(lines->locate(QStringLiteral("Symbol"), QStringLiteral("chleb")));
     const qint64 changed = lines->fieldByName(QStringLiteral("Numer")).asInteger();
     lines->edit();
@@ -374,7 +368,7 @@ void TstChain::notPreparedIsNamed()
     pgstorage::disconnectAll();
     qputenv("JADL_DATABASE", empty.toUtf8());
     try {
-        open(QStringLiteral("Towary.DB"));
+        test::openProgramTable(QStringLiteral("Towary.DB"));
         QFAIL("a table opened on a server that is not prepared");
     } catch (const EngineError& e) {
         QVERIFY2(e.message().contains(serverDisplayName(empty)) &&
@@ -409,7 +403,7 @@ void TstChain::tlsChecksTheCertificate()
     pgstorage::disconnectAll();
     qputenv("JADL_DATABASE", tls.toUtf8());
     try {
-        QCOMPARE(open(QStringLiteral("Towary.DB"))->recordCount() > 0, true);
+        QCOMPARE(test::openProgramTable(QStringLiteral("Towary.DB"))->recordCount() > 0, true);
         QVERIFY(accepted);
     } catch (const EngineError& e) {
         QVERIFY2(!accepted, qPrintable(e.message()));

@@ -21,15 +21,6 @@ namespace {
 constexpr int kLines = 2000;
 constexpr int kGoodEvery = 50;
 
-std::unique_ptr<Table> open(const QString& fileName)
-{
-    auto t = std::make_unique<Table>();
-    t->setDatabaseName(QStringLiteral("jadlonia"));
-    t->setTableName(fileName);
-    t->open();
-    return t;
-}
-
 // A value with grosze that differ from line to line.
 double netOf(int site, int i)
 {
@@ -40,8 +31,8 @@ double netOf(int site, int i)
 int runSite(int site)
 {
     try {
-        auto lines = open(QStringLiteral("Towary.DB"));
-        auto goods = open(QStringLiteral("TowaryPodstawowe.db"));
+        auto lines = test::openProgramTable(QStringLiteral("Towary.DB"));
+        auto goods = test::openProgramTable(QStringLiteral("TowaryPodstawowe.db"));
         for (int i = 0; i < kLines; ++i) {
             if (i % kGoodEvery == 0) {
                 goods->append();
@@ -78,8 +69,8 @@ void TstConcurrency::twoSitesPostAtOnce()
     QVERIFY(test::onServer());
     test::TempDataDir dir;
     // The tables exist before the sites start, as after the first start-up.
-    open(QStringLiteral("Towary.DB"));
-    open(QStringLiteral("TowaryPodstawowe.db"));
+    test::openProgramTable(QStringLiteral("Towary.DB"));
+    test::openProgramTable(QStringLiteral("TowaryPodstawowe.db"));
 
     std::vector<std::unique_ptr<QProcess>> sites;
     for (int site : {1, 2}) {
@@ -110,7 +101,7 @@ void TstConcurrency::twoSitesPostAtOnce()
         (QStringList{QString::number(goods), QString::number(goods), QStringLiteral("1"), QString::number(goods)}));
 
     // The engine's totals of the whole register and of one site are the server's.
-    auto lines = open(QStringLiteral("Towary.DB"));
+    auto lines = test::openProgramTable(QStringLiteral("Towary.DB"));
     const std::vector<double> all = lines->sumsOverView(
         {QStringLiteral("WartoscNetto"), QStringLiteral("WartoscBrutto")});
     const auto server = test::serverRows(QStringLiteral("SELECT sum(WartoscNetto), sum(WartoscBrutto) FROM Towary"));

@@ -1,6 +1,7 @@
 #include "support/core/TestServer.h"
 
 #include "store/ServerSetup.h"
+#include "store/Table.h"
 #include "store/internal/TableStorage.h"
 
 #include <QCoreApplication>
@@ -139,6 +140,15 @@ bool onServer()
 QString tablesOf(const QString& dataDir)
 {
     return onServer() ? QStringLiteral("jadlonia") : dataDir;
+}
+
+std::unique_ptr<Table> openProgramTable(const QString& fileName)
+{
+    auto t = std::make_unique<Table>();
+    t->setDatabaseName(QStringLiteral("jadlonia"));
+    t->setTableName(fileName);
+    t->open();
+    return t;
 }
 
 QString clusterDir()

@@ -7,6 +7,12 @@
 #include <QString>
 #include <QVariant>
 
+#include <memory>
+
+namespace jadl {
+class Table;
+}
+
 namespace jadl::test {
 
 // Points the program at the engine of the run for as long as it lives: sets
@@ -48,6 +54,10 @@ void rawExec(const QString& path, const QString& sql);
 // look at what a window stored: the data directory itself, or on the server the
 // program's own alias.
 QString tablesOf(const QString& dataDir);
+
+// One of the program's tables, opened as the windows open it (the alias "jadlonia"),
+// on whichever engine the run uses.
+std::unique_ptr<Table> openProgramTable(const QString& fileName);
 
 // The folder of the test cluster, for stopping and starting the server.
 QString clusterDir();

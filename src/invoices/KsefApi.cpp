@@ -230,6 +230,10 @@ void Client::wait(int ms)
 
 Client::Reply Client::once(const QByteArray& method, const QString& path, const QByteArray& body, const QString& bearer)
 {
+    // "Przerwij" between two requests stops before the next: the poll below only
+    // sees it while a request is under way, and a quick server answers first.
+    if (d_->cancelled && d_->cancelled())
+        throw ApiError(ApiError::Kind::Cancelled, kCancelled);
     QString base = d_->s.base.toString();
     while (base.endsWith(QLatin1Char('/')))
         base.chop(1);

@@ -154,21 +154,47 @@ jadl::SqlPreFilter TModulDanych1::TableTowaryPreFilter() const
     // The same inputs as the filter, as a condition SQLite can answer from an index;
     // the filter itself still decides every row that passes.
     if (!inputs_)
-        return {};
+        return {{}, {}, {}, true};
     const jadl::SharedValues& v = jadl::shared();
-    const QStringList reads{QStringLiteral("DataZakupu")};
+    const QString dateField = QStringLiteral("DataZakupu");
+    const QStringList reads{dateField};
+    // One day or a closed range of days: exactly what the filter lets through.
+    auto days = [&](const QDate& from, const QDate& to) {
+        jadl::SqlPreFilter pf;
+        if (from == to) {
+            pf.where = QStringLiteral("\"DataZakupu\" = ?");
+            pf.binds = {isoDate(from)};
+        } else {
+            pf.where = QStringLiteral("\"DataZakupu\" >= ? AND \"DataZakupu\" <= ?");
+            pf.binds = {isoDate(from), isoDate(to)};
+        }
+        pf.columns = reads;
+        pf.decides = true;
+        pf.range = jadl::SqlPreFilter::DateRange{dateField, from, to};
+        return pf;
+    };
     if (inputs_->supplierGoodsVisible()) {
         const auto choice = inputs_->periodChoice();
-        if (singleDay(choice))
-            return {QStringLiteral("\"DataZakupu\" = ?"), {isoDate(v.periodStart)}, reads};
+        if (singleDay(choice)) {
+            // The filter asks for both ends to be that day.
+            if (v.periodStart != v.periodEnd)
+                return {QStringLiteral("1 = 0"), {}, reads, true};
+            return days(v.periodStart, v.periodStart);
+        }
         if (range(choice))
-            return {QStringLiteral("\"DataZakupu\" >= ? AND \"DataZakupu\" <= ?"),
-                    {isoDate(v.periodStart), isoDate(v.periodEnd)},
-                    reads};
+            return days(v.periodStart, v.periodEnd);
     }
-    if (inputs_->assignmentVisible())
-        return {QStringLiteral("\"DataZakupu\" = ?"), {isoDate(inputs_->assignmentCalendarDate())}, reads};
-    return {};
+    if (inputs_->assignmentVisible()) {
+        jadl::SqlPreFilter pf = days(inputs_->assignmentCalendarDate(), inputs_->assignmentCalendarDate());
+        if (inputs_->filterByGroup()) {
+            // The group is the current basic good's: the filter decides it row by row.
+            pf.decides = false;
+            pf.range.reset();
+        }
+        return pf;
+    }
+    // No period: the filter lets every row through.
+    return {{}, {}, {}, true};
 }
 
 std::optional<int> TModulDanych1::currentGoodsGroup() const

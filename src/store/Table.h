@@ -7,6 +7,7 @@
 #include "store/Field.h"
 #include "store/FieldDefs.h"
 
+#include <QDate>
 #include <QObject>
 #include <QPointer>
 #include <QString>
@@ -16,6 +17,7 @@
 #include <functional>
 #include <map>
 #include <memory>
+#include <optional>
 #include <vector>
 
 namespace jadl {
@@ -37,6 +39,18 @@ struct SqlPreFilter {
     // since the record may now pass the condition or fail it. Initialized so that
     // a condition written as {where, binds} reads none and still builds cleanly.
     QStringList columns{};
+    // The condition alone decides: the filter callback accepts exactly the rows
+    // `where` lets through, so the engine need not offer it every row and may
+    // read the view in pages.
+    bool decides = false;
+    // `where` is exactly this closed range of a date field (either end open when
+    // invalid), so totals may come from sums the engine keeps per month.
+    struct DateRange {
+        QString field;
+        QDate from;
+        QDate to;
+    };
+    std::optional<DateRange> range{};
 };
 
 // What to do with a typed, unsaved record when the cursor is about to leave it.

@@ -664,17 +664,11 @@ void DBGrid::moveTableTo(int gridRow)
                 t->post();
             else
                 t->cancel();
-            int row = target;
-            if (row >= t->recordCount() || t->idAt(row) != id) {
-                row = -1;
-                for (int r = 0; r < t->recordCount(); ++r)
-                    if (t->idAt(r) == id) {
-                        row = r;
-                        break;
-                    }
-            }
-            if (row >= 0)
-                t->setRecNo(row + 1);
+            std::optional<int> row = target;
+            if (target >= t->recordCount() || t->idAt(target) != id)
+                row = t->rowOf(id);
+            if (row)
+                t->setRecNo(*row + 1);
         } else {
             t->setRecNo(target + 1);
         }

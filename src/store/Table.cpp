@@ -497,6 +497,15 @@ qint64 Table::idAt(int row) const
     return ids[size_t(row)];
 }
 
+std::optional<int> Table::rowOf(qint64 id) const
+{
+    syncView();
+    if (!active())
+        return std::nullopt;
+    const std::optional<size_t> at = s_->view.ids.find(id);
+    return at ? std::optional<int>(int(*at)) : std::nullopt;
+}
+
 void Table::checkBrowseMode()
 {
     auto& s = *s_;
@@ -533,6 +542,7 @@ void Table::first()
     syncView();
     checkActive();
     checkBrowseMode();
+    s_->view.ids.resyncIfChanged(); // a window follows other workstations' posts
     auto& s = *s_;
     const int old = s.pos;
     const bool empty = s.view.ids.empty();
@@ -548,6 +558,7 @@ void Table::last()
     syncView();
     checkActive();
     checkBrowseMode();
+    s_->view.ids.resyncIfChanged(); // a window follows other workstations' posts
     auto& s = *s_;
     const int old = s.pos;
     const int n = int(s.view.ids.size());
@@ -604,6 +615,7 @@ void Table::setRecNo(int recNo)
     syncView();
     checkActive();
     checkBrowseMode();
+    s_->view.ids.resyncIfChanged(); // a window follows other workstations' posts
     auto& s = *s_;
     const int n = int(s.view.ids.size());
     if (n == 0)
@@ -620,6 +632,7 @@ bool Table::locate(const QString& fieldName, const QVariant& value)
     syncView();
     checkActive();
     checkBrowseMode();
+    s_->view.ids.resyncIfChanged(); // a window follows other workstations' posts
     auto& s = *s_;
     const int fi = fieldIndex(fieldName);
     if (fi < 0)

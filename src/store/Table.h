@@ -175,6 +175,8 @@ public:
     // --- random access for grids and reports (does not move the cursor)
     QVariant valueAt(int row, int fieldIndex); // row 0-based in the view
     qint64 idAt(int row) const;
+    // The row of a record in the view; nullopt when the view does not show it.
+    std::optional<int> rowOf(qint64 id) const;
     int currentRow() const; // 0-based, -1 when none
 
     // --- work over the whole view (does not move the cursor)

@@ -257,7 +257,7 @@ void Table::deleteRecord()
     if (s.view.ids.empty() || s.pos < 0)
         throw EngineError(s.displayName() + QStringLiteral(": Cannot perform this operation on an empty dataset"));
     tablewriter::remove(s, s.view.ids[size_t(s.pos)]);
-    s.view.ids.erase(s.view.ids.begin() + s.pos);
+    s.view.ids.erase(size_t(s.pos));
     const int n = int(s.view.ids.size());
     if (s.pos >= n)
         s.pos = n - 1;

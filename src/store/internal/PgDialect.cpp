@@ -18,6 +18,7 @@ public:
     bool isServer() const override { return true; }
     // PostgreSQL puts nulls last unless told; SQLite and the classic engine put them first.
     QString ascending(const QString& column) const override { return column + QStringLiteral(" NULLS FIRST"); }
+    QString descending(const QString& column) const override { return column + QStringLiteral(" DESC NULLS LAST"); }
 
     QString returningKey(const QString& keySql) const override { return QStringLiteral(" RETURNING ") + keySql; }
 

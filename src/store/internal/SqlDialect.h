@@ -27,6 +27,8 @@ public:
 
     // An ascending ORDER BY term: empty values first on either engine.
     virtual QString ascending(const QString& column) const = 0;
+    // Its reverse: empty values last.
+    virtual QString descending(const QString& column) const = 0;
 
     // Appended to an INSERT so that its one result row is the new record's key;
     // empty where the connection's lastInsertId() tells it instead.

@@ -129,6 +129,7 @@ class SqliteDialect : public SqlDialect {
 public:
     bool isServer() const override { return false; }
     QString ascending(const QString& column) const override { return column; }
+    QString descending(const QString& column) const override { return column + QStringLiteral(" DESC"); }
     QString returningKey(const QString&) const override { return {}; }
 
     QString sumsSelect(const QStringList& columns) const override

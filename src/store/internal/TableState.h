@@ -6,6 +6,7 @@
 #include "store/Table.h"
 #include "store/internal/SqlConnection.h"
 #include "store/internal/SqlDialect.h"
+#include "store/internal/ViewRows.h"
 
 #include <QHash>
 #include <QMetaObject>
@@ -30,6 +31,8 @@ struct ViewCondition {
         const FieldDef* def; // bound as that field; nullptr: as the caller gave it
     };
     std::vector<Bind> binds;
+    // The condition alone decides the view: no filter callback is left to judge rows.
+    bool decides = true;
 
     QString whereSql() const; // " WHERE ..." or empty
     // Binds from parameter `first` on.
@@ -45,7 +48,7 @@ struct CachedRow {
 };
 
 struct TableState {
-    explicit TableState(Table& owner) : table(owner) { }
+    explicit TableState(Table& owner) : table(owner), view(*this) { }
     TableState(const TableState&) = delete;
     TableState& operator=(const TableState&) = delete;
 
@@ -100,7 +103,8 @@ struct TableState {
 
     // --- the view: record ids the link and the filter let through, in index order
     struct View {
-        std::vector<qint64> ids;
+        explicit View(TableState& s) : ids(s) { }
+        ViewRows ids;
         bool stale = false; // must be rebuilt (to the first record) before use
         // The SQL condition the view was built with, and whether every record that
         // met it is in the view (no filter callback in force, or it let all through);

@@ -13,6 +13,9 @@ using namespace detail;
 namespace tableview {
 namespace {
 
+// The largest view held as a list of its ids.
+qint64 largestList = 16384;
+
 // Marks the filter pass for the callback's field reads, however the pass ends.
 class FilterPass {
 public:
@@ -33,9 +36,9 @@ private:
 // order; `only` restricts the query to one record.
 // `allPassed`, when given, tells whether the filter let every record through.
 std::vector<qint64> buildIds(TableState& s, const ViewCondition& cond, std::optional<qint64> only = std::nullopt,
-                             bool* allPassed = nullptr)
+                             bool* allPassed = nullptr, std::optional<qint64> limit = std::nullopt)
 {
-    const bool filtering = s.filtered && bool(s.onFilterRecord);
+    const bool filtering = !cond.decides;
     QString where = cond.whereSql();
     if (only)
         where += (where.isEmpty() ? QStringLiteral(" WHERE ") : QStringLiteral(" AND ")) + s.keySql +
@@ -52,6 +55,8 @@ std::vector<qint64> buildIds(TableState& s, const ViewCondition& cond, std::opti
         for (int c : cols)
             sql += QStringLiteral(", ") + quoteId(s.fields[size_t(c)]->fieldName());
         sql += QStringLiteral(" FROM ") + s.sqlName + where + QStringLiteral(" ORDER BY ") + order;
+        if (limit)
+            sql += QStringLiteral(" LIMIT %1").arg(*limit);
 
         SqlStatement& st = s.conn->statement(sql);
         ResetOnExit reset(st);
@@ -110,12 +115,23 @@ bool placeInView(TableState& s, qint64 id, bool inserted)
 {
     auto& ids = s.view.ids;
     const int oldPos = s.pos;
+    if (ids.windowed()) {
+        // The engine counts the view and the rows before the record: no list to search.
+        const bool passes = !buildIds(s, s.view.condition, id).empty();
+        ids.reload();
+        const std::optional<size_t> at = passes ? ids.find(id) : std::nullopt;
+        const int n = int(ids.size());
+        s.pos = at ? int(*at) : (n == 0 ? -1 : std::clamp(oldPos, 0, n - 1));
+        s.bof = n == 0;
+        s.eof = n == 0;
+        return true;
+    }
     // A new record is in no view yet; an edited one leaves its old place.
     if (!inserted) {
         if (oldPos >= 0 && oldPos < int(ids.size()) && ids[size_t(oldPos)] == id)
-            ids.erase(ids.begin() + oldPos);
-        else if (const auto it = std::find(ids.begin(), ids.end(), id); it != ids.end())
-            ids.erase(it);
+            ids.erase(size_t(oldPos));
+        else if (const std::optional<size_t> at = ids.find(id))
+            ids.erase(*at);
     }
 
     const size_t columnsBefore = s.filter.columns.size();
@@ -140,7 +156,7 @@ bool placeInView(TableState& s, qint64 id, bool inserted)
             else
                 hi = mid;
         }
-        ids.insert(ids.begin() + std::ptrdiff_t(lo), id);
+        ids.insert(lo, id);
         s.pos = int(lo);
     } else {
         s.pos = ids.empty() ? -1 : std::clamp(oldPos, 0, int(ids.size()) - 1);
@@ -170,6 +186,11 @@ void ViewCondition::bind(SqlStatement& st, int first) const
 }
 
 namespace tableview {
+
+void setLargestList(qint64 rows)
+{
+    largestList = rows;
+}
 
 ViewCondition condition(TableState& s)
 {
@@ -201,6 +222,9 @@ ViewCondition condition(TableState& s)
                 out.binds.push_back({v, nullptr});
             s.filter.preFilterColumns = std::move(reads);
         }
+        out.decides = !s.onFilterRecord || pf.decides;
+    } else {
+        out.decides = !(s.filtered && s.onFilterRecord);
     }
     return out;
 }
@@ -231,16 +255,27 @@ void rebuild(TableState& s, qint64 keepId)
     const int oldPos = s.pos;
     s.view.condition = condition(s);
     s.view.dataVersion = s.conn->dataVersion();
-    s.view.ids = buildIds(s, s.view.condition, std::nullopt, &s.view.everyRowPasses);
-    const auto& ids = s.view.ids;
+    auto& ids = s.view.ids;
+    if (s.view.condition.decides) {
+        // A view the condition decides alone is read as a list while it is small,
+        // and as a window over the index beyond.
+        std::vector<qint64> head = buildIds(s, s.view.condition, std::nullopt, nullptr, largestList + 1);
+        s.view.everyRowPasses = true;
+        if (head.size() > size_t(largestList))
+            ids.setWindow();
+        else
+            ids.setList(std::move(head));
+    } else {
+        ids.setList(buildIds(s, s.view.condition, std::nullopt, &s.view.everyRowPasses));
+    }
     const int n = int(ids.size());
     if (n == 0) {
         s.pos = -1;
     } else if (keepId < 0) {
         s.pos = 0;
     } else {
-        const auto it = std::find(ids.begin(), ids.end(), keepId);
-        s.pos = it != ids.end() ? int(it - ids.begin()) : std::clamp(oldPos, 0, n - 1);
+        const std::optional<size_t> at = ids.find(keepId);
+        s.pos = at ? int(*at) : std::clamp(oldPos, 0, n - 1);
     }
     s.bof = n == 0 || keepId < 0;
     s.eof = n == 0;
@@ -294,6 +329,72 @@ QVariant filterValue(TableState& s, size_t fieldIndex)
     return f.values[fieldIndex];
 }
 
+namespace {
+
+// Records whose field matches a value (texts: begin with it), as a condition.
+struct Match {
+    QString sql;
+    QVariant key;
+    bool text = false;
+    const FieldDef* def = nullptr;
+
+    void bind(SqlStatement& st, int first) const
+    {
+        if (key.isNull())
+            return;
+        if (text) {
+            st.bindInt(first, key.toString().size());
+            st.bindText(first + 1, key.toString().toUtf8());
+        } else {
+            bindValue(st, first, *def, key);
+        }
+    }
+};
+
+Match matchOf(const FieldDef& def, const QVariant& value)
+{
+    Match m;
+    m.def = &def;
+    m.text = def.type == FieldType::Text || def.type == FieldType::Memo;
+    if (m.text)
+        m.key = value.isNull() ? QVariant() : QVariant(value.toString());
+    else
+        m.key = normalizeValue(def, value);
+    const QString col = quoteId(def.name);
+    if (m.key.isNull())
+        m.sql = col + QStringLiteral(" IS NULL");
+    else if (m.text)
+        m.sql = QStringLiteral("substr(%1, 1, ?) = ?").arg(col);
+    else
+        m.sql = col + QStringLiteral(" = ?");
+    return m;
+}
+
+// The first match in view order is the engine's to find; its place, the window's.
+std::optional<int> locateInWindow(TableState& s, const Match& m)
+{
+    const ViewCondition& cond = s.view.condition;
+    const QString where = cond.whereSql();
+    SqlStatement& st = s.conn->statement(
+        QStringLiteral("SELECT %1 FROM %2%3%4 ORDER BY %5 LIMIT 1")
+            .arg(s.keySql, s.sqlName, where,
+                 (where.isEmpty() ? QStringLiteral(" WHERE ") : QStringLiteral(" AND ")) + m.sql, orderBy(s)));
+    std::optional<qint64> found;
+    {
+        ResetOnExit reset(st);
+        cond.bind(st);
+        m.bind(st, int(cond.binds.size()) + 1);
+        if (st.step())
+            found = st.column(0).toInt64();
+    }
+    if (!found)
+        return std::nullopt;
+    const std::optional<size_t> at = s.view.ids.find(*found);
+    return at ? std::optional<int>(int(*at)) : std::nullopt;
+}
+
+} // namespace
+
 std::optional<int> locate(TableState& s, int fieldIndex, const QVariant& value)
 {
     const auto& ids = s.view.ids;
@@ -304,37 +405,21 @@ std::optional<int> locate(TableState& s, int fieldIndex, const QVariant& value)
     if (text && !value.isNull() && value.toString().isEmpty())
         return 0; // every text begins with the empty text
 
+    const Match m = matchOf(def, value);
+    if (ids.windowed())
+        return locateInWindow(s, m);
     // Let the engine find the matching records, then take the first in view order.
-    QVariant key;
-    if (text)
-        key = value.isNull() ? QVariant() : QVariant(value.toString());
-    else
-        key = normalizeValue(def, value);
-    QString sql = QStringLiteral("SELECT %1 FROM %2 WHERE ").arg(s.keySql, s.sqlName);
-    const QString col = quoteId(def.name);
-    if (key.isNull())
-        sql += col + QStringLiteral(" IS NULL");
-    else if (text)
-        sql += QStringLiteral("substr(%1, 1, ?) = ?").arg(col);
-    else
-        sql += col + QStringLiteral(" = ?");
-    SqlStatement& st = s.conn->statement(sql);
+    SqlStatement& st = s.conn->statement(QStringLiteral("SELECT %1 FROM %2 WHERE %3").arg(s.keySql, s.sqlName, m.sql));
     ResetOnExit reset(st);
     std::unordered_set<qint64> matches;
-    if (!key.isNull()) {
-        if (text) {
-            st.bindInt(1, key.toString().size());
-            st.bindText(2, key.toString().toUtf8());
-        } else {
-            bindValue(st, 1, def, key);
-        }
-    }
+    m.bind(st, 1);
     while (st.step())
         matches.insert(st.column(0).toInt64());
     if (matches.empty())
         return std::nullopt;
-    for (size_t i = 0; i < ids.size(); ++i)
-        if (matches.count(ids[i]))
+    const std::vector<qint64>& list = ids.list();
+    for (size_t i = 0; i < list.size(); ++i)
+        if (matches.count(list[i]))
             return int(i);
     return std::nullopt;
 }

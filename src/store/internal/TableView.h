@@ -17,6 +17,10 @@ namespace jadl::tableview {
 
 using jadl::ViewCondition;
 
+// Views of up to this many records are read as a list, larger ones as a window
+// over the index (the engine's tests make it small to try both on small tables).
+void setLargestList(qint64 rows);
+
 // The master link's and the pre-filter's conditions in force. Notes the columns
 // the pre-filter declares, which decide whether a post rebuilds the view.
 ViewCondition condition(TableState& s);

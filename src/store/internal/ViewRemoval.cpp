@@ -48,7 +48,9 @@ private:
 // The records of the view whose field the predicate picks.
 std::vector<qint64> judge(TableState& s, int field, const Picks& picks, const Progress& progress)
 {
-    const RowSet inView(s.view.ids);
+    // A window is its condition; a list is checked id by id.
+    const bool windowed = s.view.ids.windowed();
+    const RowSet inView(s.view.ids.list());
     const int total = int(s.view.ids.size());
     const FieldDef& def = s.def(size_t(field));
     SqlStatement& st = s.conn->statement(QStringLiteral("SELECT %1, %2 FROM %3%4")
@@ -59,7 +61,7 @@ std::vector<qint64> judge(TableState& s, int field, const Picks& picks, const Pr
     s.view.condition.bind(st);
     while (st.step()) {
         const qint64 id = st.column(0).toInt64();
-        if (!inView.contains(id))
+        if (!windowed && !inView.contains(id))
             continue;
         if (picks(readColumn(def, st.column(1))))
             picked.push_back(id);

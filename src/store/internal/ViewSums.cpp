@@ -113,6 +113,14 @@ std::optional<SqlResult> fromSql(TableState& s, const std::vector<int>& fields, 
 {
     if (!sqlCovers(s, fields, group))
         return std::nullopt;
+    if (s.view.ids.windowed()) {
+        // A window is its condition: what the engine counts now is what it shows.
+        s.view.ids.resyncIfChanged();
+        SqlResult r = query(s, fields, group, nullptr);
+        if (!r.keysRepeat)
+            return r;
+        return std::nullopt;
+    }
     const qint64 viewRows = qint64(s.view.ids.size());
     if (s.view.everyRowPasses && s.conn->dataVersion() == s.view.dataVersion) {
         // The records that meet the view's condition are the view; the count
@@ -121,7 +129,7 @@ std::optional<SqlResult> fromSql(TableState& s, const std::vector<int>& fields, 
         if (r.rows == viewRows && !r.keysRepeat)
             return r;
     }
-    SqlResult r = query(s, fields, group, &s.view.ids);
+    SqlResult r = query(s, fields, group, &s.view.ids.list());
     if (r.rows == viewRows && !r.keysRepeat)
         return r;
     return std::nullopt;

@@ -1,0 +1,92 @@
+#pragma once
+// The records of a view, in view order. A view a filter callback decides row by
+// row, or a small one, is a list of ids read at once. A large view the SQL
+// condition decides alone is a window over the index: its count comes from the
+// engine, and its ids are read in keyset pages around the rows being read (the
+// start and the end read directly, a jump by an offset), so what a workstation
+// holds does not grow with the register. Internal to the engine.
+#include "store/internal/SqlConnection.h"
+
+#include <QByteArray>
+#include <QString>
+#include <QStringList>
+
+#include <map>
+#include <optional>
+#include <vector>
+
+namespace jadl {
+
+struct TableState;
+
+class ViewRows {
+public:
+    // Rows of a page, and of a read ahead of the rows asked for.
+    static constexpr int kPageRows = 256;
+
+    explicit ViewRows(TableState& s) : s_(s) { }
+    ViewRows(const ViewRows&) = delete;
+    ViewRows& operator=(const ViewRows&) = delete;
+
+    void setList(std::vector<qint64> ids);
+    // A window over the rows of the view's condition, counted by the engine now.
+    void setWindow();
+    // Counted again and its pages dropped, after a write of this connection.
+    void reload();
+    void clear();
+
+    bool windowed() const { return windowed_; }
+    size_t size() const { return windowed_ ? size_t(count_) : list_.size(); }
+    bool empty() const { return size() == 0; }
+    // The id at a position below size(); a window reads its page when needed.
+    qint64 operator[](size_t pos) const;
+    qint64 back() const { return (*this)[size() - 1]; }
+    // The position of a record in the view; nullopt when the view does not hold it.
+    std::optional<size_t> find(qint64 id) const;
+    // The id is taken out at its position, or put in at one: the rows after move.
+    void erase(size_t pos);
+    void insert(size_t pos, qint64 id);
+    // The ids of a list; a window has none (its condition is the view).
+    const std::vector<qint64>& list() const { return list_; }
+
+    // Another connection changed the table since the window counted: the count is
+    // taken again and the pages read anew. True when it was so.
+    bool resyncIfChanged() const;
+
+private:
+    struct Key {
+        SqlType type = SqlType::Null;
+        qint64 integer = 0;
+        double real = 0;
+        QByteArray bytes;
+    };
+    struct Page {
+        std::vector<qint64> ids;
+        std::vector<Key> first, last; // order columns of the first and the last row
+    };
+    enum class Direction { Forward, Backward };
+
+    // The order columns a keyset compares: the index's, without those the
+    // condition holds at one value, and the record key last.
+    void learnColumns();
+    std::optional<qint64> loadedId(qint64 pos) const;
+    void readAround(qint64 pos) const;
+    // Up to `limit` rows after (Forward) or before (Backward) a row's keys, or
+    // from the start or the end when there are none; in view order.
+    Page readKeyset(Direction d, const std::vector<Key>* from, int limit) const;
+    Page readAt(qint64 offset, int limit) const;
+    Page run(const QString& sql, const std::vector<Key>& binds, const std::vector<qint64>& tail, bool reversed) const;
+    static void bindKeys(SqlStatement& st, int first, const std::vector<Key>& keys);
+    void store(qint64 start, Page&& p) const;
+    qint64 countNow() const;
+
+    TableState& s_;
+    bool windowed_ = false;
+    std::vector<qint64> list_;
+    mutable qint64 count_ = 0;
+    QStringList columns_; // quoted order columns for the keyset
+    mutable std::map<qint64, Page> pages_; // by their first position
+    mutable qint64 version_ = 0;
+};
+
+} // namespace jadl

@@ -72,9 +72,13 @@ PurchaseView::PurchaseView(const QString& dir)
         accept = d.isValid() && from_ <= d && d <= to_;
     });
     lines.setPreFilter([this] {
-        return SqlPreFilter{QStringLiteral("\"DataZakupu\" BETWEEN ? AND ?"),
-                            {from_.toString(Qt::ISODate), to_.toString(Qt::ISODate)},
-                            {QStringLiteral("DataZakupu")}};
+        // Exactly what the callback lets through, as the program's own filter says.
+        SqlPreFilter pf{QStringLiteral("\"DataZakupu\" BETWEEN ? AND ?"),
+                        {from_.toString(Qt::ISODate), to_.toString(Qt::ISODate)},
+                        {QStringLiteral("DataZakupu")}};
+        pf.decides = true;
+        pf.range = SqlPreFilter::DateRange{QStringLiteral("DataZakupu"), from_, to_};
+        return pf;
     });
     lines.setFiltered(true);
     linkToSuppliers(true);

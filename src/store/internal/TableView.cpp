@@ -116,10 +116,29 @@ bool placeInView(TableState& s, qint64 id, bool inserted)
     auto& ids = s.view.ids;
     const int oldPos = s.pos;
     if (ids.windowed()) {
-        // The engine counts the view and the rows before the record: no list to search.
         const bool passes = !buildIds(s, s.view.condition, id).empty();
-        ids.reload();
-        const std::optional<size_t> at = passes ? ids.find(id) : std::nullopt;
+        // The edited record is the current one: it leaves its place. Were it not
+        // there, the engine counts the view again.
+        bool counted = false; // the count has the record already
+        if (!inserted) {
+            if (oldPos >= 0 && oldPos < int(ids.size()) && ids[size_t(oldPos)] == id) {
+                ids.erase(size_t(oldPos));
+            } else {
+                ids.reload();
+                counted = true;
+            }
+        }
+        std::optional<size_t> at;
+        if (passes) {
+            // The view's last record now: one read of the index's end; elsewhere the
+            // engine counts the records before it.
+            if (!counted && ids.lastNow() == id)
+                at = ids.size();
+            else
+                at = ids.find(id);
+        }
+        if (at && !counted)
+            ids.insert(*at, id);
         const int n = int(ids.size());
         s.pos = at ? int(*at) : (n == 0 ? -1 : std::clamp(oldPos, 0, n - 1));
         s.bof = n == 0;

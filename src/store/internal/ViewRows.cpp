@@ -439,6 +439,12 @@ std::optional<size_t> ViewRows::find(qint64 id) const
     return st.step() ? std::optional<size_t>(size_t(st.column(0).toInt64())) : std::nullopt;
 }
 
+std::optional<qint64> ViewRows::lastNow() const
+{
+    const Page p = readKeyset(Direction::Backward, nullptr, 1);
+    return p.ids.empty() ? std::nullopt : std::optional<qint64>(p.ids.back());
+}
+
 void ViewRows::erase(size_t index)
 {
     if (!windowed_) {

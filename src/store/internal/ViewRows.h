@@ -43,6 +43,8 @@ public:
     qint64 back() const { return (*this)[size() - 1]; }
     // The position of a record in the view; nullopt when the view does not hold it.
     std::optional<size_t> find(qint64 id) const;
+    // The last record of the condition as the table holds it now, read past the pages.
+    std::optional<qint64> lastNow() const;
     // The id is taken out at its position, or put in at one: the rows after move.
     void erase(size_t pos);
     void insert(size_t pos, qint64 id);

@@ -68,10 +68,14 @@ PurchaseView::PurchaseView(const QString& dir)
     // through the field, compare whole days.
     lines.setOnFilterRecord([this](Table& t, bool& accept) {
         ++filterCalls;
+        if (whole_)
+            return;
         const QDate d = t.fieldByName(QStringLiteral("DataZakupu")).asDate();
         accept = d.isValid() && from_ <= d && d <= to_;
     });
     lines.setPreFilter([this] {
+        if (whole_)
+            return SqlPreFilter{{}, {}, {}, true};
         // Exactly what the callback lets through, as the program's own filter says.
         SqlPreFilter pf{QStringLiteral("\"DataZakupu\" BETWEEN ? AND ?"),
                         {from_.toString(Qt::ISODate), to_.toString(Qt::ISODate)},
@@ -108,6 +112,12 @@ void PurchaseView::setPeriod(const QDate& from, const QDate& to)
 {
     from_ = from;
     to_ = to;
+    whole_ = false;
+}
+
+void PurchaseView::setWholePeriod()
+{
+    whole_ = true;
 }
 
 void PurchaseView::openSuppliersAt(int supplierNumber)

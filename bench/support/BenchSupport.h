@@ -43,6 +43,8 @@ public:
     void linkToSuppliers(bool on);
     // Takes effect at the next open or refresh.
     void setPeriod(const QDate& from, const QDate& to);
+    // "Cały Okres": no date condition, the filter lets every line through.
+    void setWholePeriod();
     // Opens the suppliers and moves to the supplier with this Numer.
     void openSuppliersAt(int supplierNumber);
 
@@ -54,6 +56,7 @@ public:
 
 private:
     QDate from_, to_;
+    bool whole_ = false;
 };
 
 // --- plain sqlite3, for the reference timings --------------------------------

@@ -10,6 +10,7 @@
 #include "store/TableDefs.h"
 #include "support/BenchHarness.h"
 #include "support/DataGenerator.h"
+#include "support/ScreenBench.h"
 
 #include <QDir>
 #include <QFile>
@@ -20,6 +21,7 @@
 
 #include <functional>
 #include <memory>
+#include <random>
 #include <stdexcept>
 
 using namespace jadl;
@@ -90,6 +92,8 @@ struct BenchServer {
         }
         ours = true;
         connection = QString(admin).replace(QStringLiteral("dbname=postgres"), QStringLiteral("dbname=jadlonia"));
+        if (QFileInfo::exists(marker))
+            serversetup::prepare(connection); // a program newer than the database brings it up to date
         if (!QFileInfo::exists(marker)) {
             std::fprintf(stderr, "loading the generated register into the benchmark server...\n");
             adminExec(admin, QStringLiteral("CREATE DATABASE jadlonia TEMPLATE template0 ENCODING 'UTF8'"));
@@ -143,7 +147,7 @@ void siteLogin()
 }
 
 // The mean time psql reports (\timing) for each query, run `runs` times over.
-std::vector<double> psqlMs(const QStringList& queries, int runs)
+std::vector<double> psqlMs(const QStringList& queries, int runs, const QString& connection = {})
 {
     QString text = QStringLiteral("\\timing on\n\\o /dev/null\n");
     for (int r = 0; r < runs; ++r)
@@ -152,7 +156,7 @@ std::vector<double> psqlMs(const QStringList& queries, int runs)
     QProcess p;
     p.start(QStringLiteral("psql"),
             {QStringLiteral("-X"), QStringLiteral("-q"), QStringLiteral("-v"), QStringLiteral("ON_ERROR_STOP=1"),
-             QStringLiteral("-d"), server().connection});
+             QStringLiteral("-d"), connection.isEmpty() ? server().connection : connection});
     p.write(text.toUtf8());
     p.closeWriteChannel();
     if (!p.waitForFinished(600000) || p.exitCode() != 0)
@@ -242,8 +246,7 @@ BENCHMARK(BM_Server_AllSuppliersMonth)->Unit(benchmark::kMillisecond);
 void openWholeRegister(PurchaseView& v)
 {
     v.linkToSuppliers(false);
-    v.setPeriod(QDate(1990, 1, 1), lastPurchaseDay());
-    v.lines.setPreFilter({});
+    v.setWholePeriod();
     v.lines.open();
 }
 
@@ -430,6 +433,246 @@ void BM_ServerSite_PostLine(benchmark::State& state)
         });
 }
 BENCHMARK(BM_ServerSite_PostLine)->Unit(benchmark::kMillisecond)->Iterations(200);
+
+// ---------------------------------------------------------------- ten million lines
+
+// The generated register multiplied ten times inside the server, the cheapest way
+// to ten million lines: each copy with suppliers of its own (2,000 in all) and a
+// restaurant of its own (ten), over the same ten years. Kept with the cluster.
+const QString kTenAlias = QStringLiteral("serwer_bench_10m");
+
+QString tenMillion()
+{
+    static const QString connection = [] {
+        BenchServer& s = server();
+        if (!s.ours)
+            throw std::runtime_error("ten million lines are built only on the benchmark's own cluster");
+        const QString c = QString(s.connection)
+                              .replace(QStringLiteral("dbname=jadlonia"), QStringLiteral("dbname=jadl10m"));
+        const QString marker = QDir(s.dir).filePath(QStringLiteral("loaded10m.v1"));
+        if (QFileInfo::exists(marker)) {
+            serversetup::prepare(c); // a program newer than the database brings it up to date
+            return c;
+        }
+        std::fprintf(stderr, "building ten million lines in the benchmark server...\n");
+        const QString admin = QString(s.connection)
+                                  .replace(QStringLiteral("dbname=jadlonia"), QStringLiteral("dbname=postgres"));
+        adminExec(admin, QStringLiteral("DROP DATABASE IF EXISTS jadl10m"));
+        adminExec(admin, QStringLiteral("CREATE DATABASE jadl10m TEMPLATE template0 ENCODING 'UTF8'"));
+        serversetup::prepare(c);
+        QStringList files;
+        for (const TableDef* d : tabledefs::all())
+            files << QFileInfo(tablePath(ensureData(), d->fileName)).fileName();
+        serverarchive::importTables(c, ensureData(), files);
+        // Copies of every column but the key and the engine's own, the supplier and
+        // the restaurant moved to the copy's.
+        adminExec(
+            c,
+            QStringLiteral("DO $$ DECLARE cols text; sel text; dcols text; dsel text; BEGIN "
+                           "SELECT string_agg(quote_ident(column_name), ', ' ORDER BY ordinal_position), "
+                           "  string_agg(CASE column_name WHEN 'NumerDostawcy' THEN '\"NumerDostawcy\" + k * 200' "
+                           "    WHEN 'RestauracjaNumer' THEN 'k + 1' ELSE quote_ident(column_name) END, ', ' ORDER BY "
+                           "ordinal_position) "
+                           "  INTO cols, sel FROM information_schema.columns WHERE table_schema = current_schema() "
+                           "  AND table_name = 'Towary' AND column_name <> 'Numer' AND column_name NOT LIKE 'jadl%%'; "
+                           "SELECT string_agg(quote_ident(column_name), ', ' ORDER BY ordinal_position), "
+                           "  string_agg(CASE column_name WHEN 'Numer' THEN '\"Numer\" + k * 200' "
+                           "    WHEN 'Symbol' THEN '\"Symbol\" || ''-'' || k' ELSE quote_ident(column_name) END, ', ' "
+                           "ORDER BY ordinal_position) "
+                           "  INTO dcols, dsel FROM information_schema.columns WHERE table_schema = current_schema() "
+                           "  AND table_name = 'jadl_dostawcy' AND column_name NOT LIKE 'jadl%%'; "
+                           "EXECUTE format('INSERT INTO jadl_dostawcy (%s) SELECT %s FROM jadl_dostawcy, "
+                           "generate_series(1, 9) AS k', dcols, dsel); "
+                           "PERFORM setval(pg_get_serial_sequence('jadl_dostawcy', 'Numer'), (SELECT max(\"Numer\") "
+                           "FROM jadl_dostawcy)); "
+                           "EXECUTE format('INSERT INTO \"Towary\" (%s) SELECT %s FROM \"Towary\", generate_series(1, "
+                           "9) AS k', cols, sel); "
+                           "END $$"));
+        adminExec(c, QStringLiteral("VACUUM ANALYZE"));
+        QFile done(marker);
+        if (!done.open(QIODevice::WriteOnly))
+            throw std::runtime_error("cannot mark ten million lines built");
+        return c;
+    }();
+    Aliases::setAliasServer(kTenAlias, connection);
+    return connection;
+}
+
+// The same queries through psql on the ten-million database.
+std::vector<double> psqlTenMs(const QStringList& queries, int runs)
+{
+    return psqlMs(queries, runs, tenMillion());
+}
+
+const QString kWholeSql = QStringLiteral("SELECT count(*), ") + kSums + QStringLiteral(" FROM \"Towary\"");
+const QString kScreenSql = QStringLiteral(
+    "SELECT \"Numer\", \"Symbol\", \"Nazwa\", \"Ilosc\", \"JednostkaMiary\", \"CenaNetto\", \"WartoscNetto\", "
+    "\"WartoscBrutto\", \"DataZakupu\" FROM \"Towary\"");
+
+QString monthWhere()
+{
+    return QStringLiteral(" WHERE \"DataZakupu\" BETWEEN %1 AND %2").arg(day(benchMonthStart()), day(benchMonthEnd()));
+}
+
+// "Cały Okres" or the month of all suppliers switched to: the view read anew, its
+// count, totals and first screen.
+void tenSwitch(benchmark::State& state, bool whole, double targetMs)
+{
+    guarded(state, [&] {
+        tenMillion();
+        PurchaseView v(kTenAlias);
+        v.linkToSuppliers(false);
+        if (whole)
+            v.setWholePeriod();
+        v.lines.open();
+        Stopwatch engine;
+        for (auto _ : state) {
+            engine.start();
+            v.lines.refresh();
+            benchmark::DoNotOptimize(firstScreen(v.lines));
+            engine.stop();
+        }
+        const QString where = whole ? QString() : monthWhere();
+        const std::vector<double> psql = psqlTenMs(
+            {kWholeSql + where,
+             kScreenSql + where + QStringLiteral(" ORDER BY \"Symbol\" NULLS FIRST, \"Numer\" LIMIT 40")},
+            std::max(3, int(engine.runs())));
+        reportAgainstPsql(state, engine, psql[0] + psql[1], double(v.lines.recordCount()));
+        state.counters["target_ms"] = targetMs;
+        state.counters["met"] = engine.meanMs() <= targetMs ? 1 : 0;
+    });
+}
+
+void BM_Server10M_WholeRegisterFirstScreen(benchmark::State& state)
+{
+    tenSwitch(state, true, 100);
+}
+BENCHMARK(BM_Server10M_WholeRegisterFirstScreen)->Unit(benchmark::kMillisecond)->Iterations(5);
+
+void BM_Server10M_AllSuppliersMonthFirstScreen(benchmark::State& state)
+{
+    tenSwitch(state, false, 50);
+}
+BENCHMARK(BM_Server10M_AllSuppliersMonthFirstScreen)->Unit(benchmark::kMillisecond)->Iterations(10);
+
+// The whole register's totals, the view open.
+void BM_Server10M_WholeRegisterTotals(benchmark::State& state)
+{
+    guarded(state, [&] {
+        tenMillion();
+        PurchaseView v(kTenAlias);
+        v.linkToSuppliers(false);
+        v.setWholePeriod();
+        v.lines.open();
+        Stopwatch engine;
+        for (auto _ : state) {
+            engine.start();
+            benchmark::DoNotOptimize(v.lines.sumsOverView(kFields));
+            engine.stop();
+        }
+        const std::vector<double> psql = psqlTenMs({kWholeSql}, 3);
+        reportAgainstPsql(state, engine, psql[0], double(v.lines.recordCount()));
+        state.counters["target_ms"] = 50;
+        state.counters["met"] = engine.meanMs() <= 50 ? 1 : 0;
+    });
+}
+BENCHMARK(BM_Server10M_WholeRegisterTotals)->Unit(benchmark::kMillisecond)->Iterations(10);
+
+// Every supplier's sums over the month, grouped as the supplier totals take them.
+void BM_Server10M_EverySupplierMonth(benchmark::State& state)
+{
+    guarded(state, [&] {
+        tenMillion();
+        PurchaseView v(kTenAlias);
+        v.linkToSuppliers(false);
+        v.lines.open();
+        Stopwatch engine;
+        std::size_t suppliers = 0;
+        for (auto _ : state) {
+            engine.start();
+            suppliers = v.lines.sumsOverViewBy(QStringLiteral("NumerDostawcy"), kFields).size();
+            engine.stop();
+        }
+        const std::vector<double> psql = psqlTenMs({QStringLiteral("SELECT \"NumerDostawcy\", ") + kSums +
+                                                    QStringLiteral(" FROM \"Towary\"") + monthWhere() +
+                                                    QStringLiteral(" GROUP BY \"NumerDostawcy\"")},
+                                                   std::max(3, int(engine.runs())));
+        reportAgainstPsql(state, engine, psql[0], double(suppliers));
+        state.counters["target_ms"] = 100;
+        state.counters["met"] = engine.meanMs() <= 100 ? 1 : 0;
+    });
+}
+BENCHMARK(BM_Server10M_EverySupplierMonth)->Unit(benchmark::kMillisecond)->Iterations(10);
+
+// A page down in the whole register, with a jump elsewhere every fifth page.
+void BM_Server10M_ScrollPage(benchmark::State& state)
+{
+    guarded(state, [&] {
+        tenMillion();
+        PurchaseView v(kTenAlias);
+        v.linkToSuppliers(false);
+        v.setWholePeriod();
+        v.lines.open();
+        const int n = v.lines.recordCount();
+        std::mt19937 gen(5);
+        std::uniform_int_distribution<int> anyRow(0, n - 1000);
+        Stopwatch engine, jump;
+        int row = 0;
+        for (auto _ : state) {
+            if (engine.runs() % 5 == 0) {
+                row = anyRow(gen);
+                jump.start();
+                v.lines.setRecNo(row + 1);
+                readScreen(v.lines, row);
+                jump.stop();
+            }
+            engine.start();
+            v.lines.moveBy(kScreenRows);
+            row += kScreenRows;
+            benchmark::DoNotOptimize(readScreen(v.lines, row));
+            engine.stop();
+        }
+        const std::vector<double> psql = psqlTenMs(
+            {kScreenSql +
+             QStringLiteral(" WHERE (\"Symbol\", \"Numer\") > ('M', 0) ORDER BY \"Symbol\" NULLS FIRST, "
+                            "\"Numer\" LIMIT 40")},
+            std::max(3, int(engine.runs())));
+        reportAgainstPsql(state, engine, psql[0], double(n));
+        state.counters["jump_ms"] = jump.meanMs();
+        state.counters["target_ms"] = 20;
+        state.counters["met"] = engine.meanMs() <= 20 ? 1 : 0;
+    });
+}
+BENCHMARK(BM_Server10M_ScrollPage)->Unit(benchmark::kMillisecond)->Iterations(100);
+
+// The whole register open and read end to end: the peak the process reaches.
+void BM_Server10M_WholeRegisterMemory(benchmark::State& state)
+{
+    guarded(state, [&] {
+        tenMillion();
+        for (auto _ : state) {
+            const double before = currentMemoryMb();
+            resetPeakMemory();
+            PurchaseView v(kTenAlias);
+            v.linkToSuppliers(false);
+            v.setWholePeriod();
+            v.lines.open();
+            const int n = v.lines.recordCount();
+            // Every row's id, and every shown column of one screen in each hundred.
+            for (int row = 0; row < n; ++row) {
+                benchmark::DoNotOptimize(v.lines.idAt(row));
+                if (row % (100 * kScreenRows) == 0)
+                    benchmark::DoNotOptimize(readScreen(v.lines, row));
+            }
+            state.counters["rows"] = n;
+            state.counters["before_mb"] = before;
+            state.counters["peak_mb"] = peakMemoryMb();
+            state.counters["target_mb"] = 100;
+            state.counters["met"] = peakMemoryMb() <= 100 ? 1 : 0;
+        }
+    });
+}
+BENCHMARK(BM_Server10M_WholeRegisterMemory)->Unit(benchmark::kMillisecond)->Iterations(1);
 
 } // namespace
 

@@ -196,9 +196,9 @@ void BM_Scale_WholeRegisterMemory(benchmark::State& state)
             for (int row = 0; row < n; row += kScreenRows)
                 benchmark::DoNotOptimize(readScreen(lines, row));
             state.counters["rows"] = n;
-            state.counters["before_mb"] = before;
-            state.counters["peak_mb"] = peakMemoryMb();
-            state.counters["target_mb"] = 100;
+            state.counters["before_MB"] = before;
+            state.counters["rss_MB"] = peakMemoryMb();
+            state.counters["target_MB"] = 100;
             state.counters["met"] = peakMemoryMb() <= 100 ? 1 : 0;
         }
     });

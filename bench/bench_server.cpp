@@ -665,9 +665,9 @@ void BM_Server10M_WholeRegisterMemory(benchmark::State& state)
                     benchmark::DoNotOptimize(readScreen(v.lines, row));
             }
             state.counters["rows"] = n;
-            state.counters["before_mb"] = before;
-            state.counters["peak_mb"] = peakMemoryMb();
-            state.counters["target_mb"] = 100;
+            state.counters["before_MB"] = before;
+            state.counters["rss_MB"] = peakMemoryMb();
+            state.counters["target_MB"] = 100;
             state.counters["met"] = peakMemoryMb() <= 100 ? 1 : 0;
         }
     });

@@ -244,6 +244,7 @@ void Table::open()
     s.keySql = opened.keySql;
     s.postTokenSql = opened.postTokenSql;
     s.writesReachOthers = opened.writesReachOthers;
+    s.kept = opened.kept;
     s.indexes = opened.schema.indexes;
     s.keyColumns = opened.schema.keyColumns;
     setupFields(opened.schema.fields);

@@ -783,6 +783,35 @@ std::map<qint64, qint64> Table::countsOverViewBy(const QString& groupField)
     return viewsums::countsBy(*s_, fieldByName(groupField).index());
 }
 
+int Table::storeByKey(const QString& keyField, const QStringList& fields,
+                      const std::map<qint64, std::vector<double>>& values, double fallback)
+{
+    syncView();
+    checkActive();
+    checkBrowseMode();
+    auto& s = *s_;
+    const int key = fieldByName(keyField).index();
+    const std::vector<int> columns = fieldIndexes(*this, fields);
+    for (int c : columns)
+        if (s.def(size_t(c)).type != FieldType::Float)
+            throw EngineError(QStringLiteral("%1: Field '%2' is not a float field")
+                                  .arg(s.displayName(), s.fields[size_t(c)]->fieldName()),
+                              s.path);
+    if (s.view.ids.empty())
+        return 0;
+    const qint64 current = s.currentId();
+    qint64 changed = 0;
+    {
+        Transaction tx(*s.conn);
+        changed = s.conn->dialect().storeByKey(s, s.view.ids, key, columns, values, fallback);
+        tx.commit();
+    }
+    rowcache::dropAll(s);
+    tableview::rebuild(s, current);
+    notify(EvDataSetChanged);
+    return int(changed);
+}
+
 int Table::removeFromView(const QString& fieldName, const std::function<bool(const QVariant&)>& picks,
                           const Progress& progress)
 {

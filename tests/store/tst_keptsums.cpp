@@ -204,7 +204,7 @@ Buckets kept(const QString& path, const Grouping& g)
 void fill(Table& lines, int count, unsigned seed)
 {
     std::mt19937 gen(seed);
-    std::uniform_int_distribution<int> day(0, 484), supplier(0, 6), restaurant(0, 3), vat(0, 4), cents(-2000, 90000);
+    std::uniform_int_distribution<int> day(0, 484), supplier(0, 3), restaurant(0, 3), vat(0, 4), cents(-2000, 90000);
     const QStringList rates{QStringLiteral("23%"), QStringLiteral("8%"), QStringLiteral("5%"), QStringLiteral("zw")};
     Table::Batch batch(lines);
     for (int i = 0; i < count; ++i) {

@@ -11,6 +11,8 @@
 namespace jadl::viewsums {
 namespace {
 
+constexpr qint64 kKeptSumsFrom = 64;
+
 // SQL adds what is stored; a record being edited shows its typing instead, and
 // only floats are read the same by SQL and by the engine.
 bool sqlCovers(const TableState& s, const std::vector<int>& fields, std::optional<int> group)
@@ -109,8 +111,9 @@ std::optional<Answer> fromSql(TableState& s, const std::vector<int>& fields, std
         return std::nullopt;
     const qint64 viewRows = qint64(s.view.ids.size());
     if (s.view.everyRowPasses && s.conn->dataVersion() == s.view.dataVersion) {
-        // Whole months from the sums the table keeps, where they answer the view.
-        if (std::optional<Answer> kept = keptsums::answer(s, fields, group);
+        // Whole months from the sums the table keeps, where they answer the view;
+        // a few dozen records are added sooner than the buckets are asked.
+        if (std::optional<Answer> kept = viewRows >= kKeptSumsFrom ? keptsums::answer(s, fields, group) : std::nullopt;
             kept && kept->rows == viewRows && !kept->keysRepeat)
             return kept;
         // The records that meet the view's condition are the view; the count

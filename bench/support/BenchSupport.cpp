@@ -72,9 +72,12 @@ PurchaseView::PurchaseView(const QString& dir)
         accept = d.isValid() && from_ <= d && d <= to_;
     });
     lines.setPreFilter([this] {
+        // As the purchase lines' own: the condition alone decides, a closed range of days.
         return SqlPreFilter{QStringLiteral("\"DataZakupu\" BETWEEN ? AND ?"),
                             {from_.toString(Qt::ISODate), to_.toString(Qt::ISODate)},
-                            {QStringLiteral("DataZakupu")}};
+                            {QStringLiteral("DataZakupu")},
+                            true,
+                            SqlPreFilter::DateRange{QStringLiteral("DataZakupu"), from_, to_}};
     });
     lines.setFiltered(true);
     linkToSuppliers(true);

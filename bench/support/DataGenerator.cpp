@@ -779,12 +779,15 @@ GenResult generateData(const GenOptions& options)
     load(tabledefs::dostawcy(), [&](const QString& p) { suppliers = fillSuppliers(p, rng); });
     load(tabledefs::wlasciciel(), [&](const QString& p) { fillRestaurant(p); });
     load(tabledefs::towary(), [&](const QString& p) { fillLines(p, options.lines, goods, suppliers, rng); });
-    // The Polish sort keys of the loaded texts, made as the program makes them on open.
+    // The Polish sort keys of the loaded texts, made as the program makes them on
+    // open, and the monthly sums of the lines, built on their first totals.
     for (const TableDef* def : tabledefs::all()) {
         Table t;
         t.setDatabaseName(dir);
         t.setTableName(def->fileName);
         t.open();
+        if (def->keptSums)
+            t.sumsOverView(def->keptSums->sumFields);
         t.close();
     }
 

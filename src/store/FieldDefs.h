@@ -5,6 +5,8 @@
 #include <QString>
 #include <QStringList>
 
+#include <optional>
+
 namespace jadl {
 
 enum class FieldType { AutoInc, Integer, Text, Float, Date, Logical, Memo, DateTime };
@@ -27,10 +29,20 @@ struct IndexDef {
     QStringList carried{};
 };
 
+// Sums the engine keeps per month of a date field, so that a period's totals
+// add whole months and sum only the days at its edges: per month and each
+// grouping's fields, the count of records and the sums of the float fields.
+struct KeptSumsDef {
+    QString dateField; // e.g. "DataZakupu"
+    QStringList sumFields; // floats, at most eight
+    QList<QStringList> groupings; // each: the fields one set of monthly sums is kept by
+};
+
 struct TableDef {
     QString fileName; // e.g. "Towary.DB"
     QList<FieldDef> fields;
     QList<IndexDef> indexes; // named secondary indexes
+    std::optional<KeptSumsDef> keptSums{};
     const FieldDef* field(const QString& name) const; // case-insensitive
     const IndexDef* index(const QString& name) const; // case-insensitive
 };

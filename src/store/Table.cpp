@@ -244,6 +244,7 @@ void Table::open()
     s.keySql = opened.keySql;
     s.postTokenSql = opened.postTokenSql;
     s.writesReachOthers = opened.writesReachOthers;
+    s.kept = opened.kept;
     s.indexes = opened.schema.indexes;
     s.keyColumns = opened.schema.keyColumns;
     setupFields(opened.schema.fields);
@@ -793,6 +794,37 @@ std::map<qint64, qint64> Table::countsOverViewBy(const QString& groupField)
     syncView();
     checkActive();
     return viewsums::countsBy(*s_, fieldByName(groupField).index());
+}
+
+int Table::storeByKey(const QString& keyField, const QStringList& fields,
+                      const std::map<qint64, std::vector<double>>& values, double fallback)
+{
+    syncView();
+    checkActive();
+    checkBrowseMode();
+    auto& s = *s_;
+    const int key = fieldByName(keyField).index();
+    const std::vector<int> columns = fieldIndexes(*this, fields);
+    for (int c : columns)
+        if (s.def(size_t(c)).type != FieldType::Float)
+            throw EngineError(QStringLiteral("%1: Field '%2' is not a float field")
+                                  .arg(s.displayName(), s.fields[size_t(c)]->fieldName()),
+                              s.path);
+    if (s.view.ids.empty())
+        return 0;
+    const qint64 current = s.currentId();
+    qint64 changed = 0;
+    {
+        Transaction tx(*s.conn);
+        // A window names its records by its condition: they are read once here.
+        const std::vector<qint64> ids = s.view.ids.windowed() ? tableview::allIds(s) : s.view.ids.list();
+        changed = s.conn->dialect().storeByKey(s, ids, key, columns, values, fallback);
+        tx.commit();
+    }
+    rowcache::dropAll(s);
+    tableview::rebuild(s, current);
+    notify(EvDataSetChanged);
+    return int(changed);
 }
 
 int Table::removeFromView(const QString& fieldName, const std::function<bool(const QVariant&)>& picks,

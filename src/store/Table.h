@@ -196,6 +196,13 @@ public:
     int removeFromView(const QString& fieldName, const std::function<bool(const QVariant&)>& picks,
                        const Progress& progress = {});
 
+    // Gives each record of the view the values kept for its key field's value
+    // (each in the order of `fields`, floats), `fallback` to a record whose key
+    // has none, in one statement whatever the number of records. Returns how
+    // many records it changed; the view is read again, on the same record.
+    int storeByKey(const QString& keyField, const QStringList& fields,
+                   const std::map<qint64, std::vector<double>>& values, double fallback = 0.0);
+
     // Many posts in one transaction: durable at once when the batch ends. Each
     // post outside a batch waits for the disk, so bulk work belongs in one.
     class Batch {

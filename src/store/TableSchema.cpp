@@ -13,7 +13,10 @@ namespace jadl {
 std::optional<FileSchema> readFileSchema(SQLite::Database& db, const QString& stem, bool orOnlyTable)
 {
     FileSchema out;
-    SQLite::Statement tables(db, "SELECT name FROM sqlite_master WHERE type='table' AND name NOT LIKE 'sqlite%'");
+    // The engine's own tables beside a table (its sums kept per month) are no table of the file's.
+    SQLite::Statement tables(db,
+                             "SELECT name FROM sqlite_master WHERE type='table' AND name NOT LIKE 'sqlite%' AND "
+                             "name NOT LIKE 'jadl\\_%' ESCAPE '\\'");
     QStringList names;
     while (tables.executeStep())
         names << QString::fromUtf8(tables.getColumn(0).getText());

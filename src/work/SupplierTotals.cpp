@@ -31,6 +31,8 @@ Sums rounded(Sums s)
 namespace {
 const QStringList kValueFields = {QStringLiteral("WartoscNetto"), QStringLiteral("WartoscVat"),
                                   QStringLiteral("WartoscBrutto")};
+const QStringList kSupplierSumFields = {QStringLiteral("WartoscNettoSuma"), QStringLiteral("WartoscVatSuma"),
+                                        QStringLiteral("WartoscBruttoSuma")};
 
 Sums sumsOf(const std::vector<double>& v)
 {
@@ -101,17 +103,22 @@ Sums SupplierTotals::allSuppliers()
 
 Sums SupplierTotals::storeEverySupplier(const std::map<int, Sums>& bySupplier)
 {
-    Sums last;
-    Table::Batch batch(suppliers_);
-    const ControlsDisabled quiet(suppliers_);
-    suppliers_.first();
-    while (!suppliers_.eof()) {
-        const auto it = bySupplier.find(suppliers_.fieldByName(kNumer).asInteger());
-        last = rounded(it != bySupplier.end() ? it->second : Sums{});
-        store(last);
-        suppliers_.next();
+    // Every supplier of the view at once, in the program's money rounding; one
+    // without lines gets zeros.
+    std::map<qint64, std::vector<double>> values;
+    for (const auto& [supplier, sums] : bySupplier) {
+        const Sums r = rounded(sums);
+        values[supplier] = {r.net, r.vat, r.gross};
     }
-    batch.commit();
+    Sums last;
+    const int n = suppliers_.recordCount();
+    if (n > 0) {
+        const QVariant key = suppliers_.valueAt(n - 1, suppliers_.fieldIndex(kNumer));
+        const auto it = bySupplier.find(key.toInt());
+        last = rounded(!key.isNull() && it != bySupplier.end() ? it->second : Sums{});
+    }
+    const ControlsDisabled quiet(suppliers_);
+    suppliers_.storeByKey(kNumer, kSupplierSumFields, values, 0.0);
     return last;
 }
 

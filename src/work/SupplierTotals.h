@@ -55,7 +55,8 @@ public:
     Sums report();
 
 private:
-    // The one loop that stores each supplier's sums (0 for a supplier without lines).
+    // Stores each supplier's sums (0 for a supplier without lines) in one statement;
+    // returns those of the last supplier of the view.
     Sums storeEverySupplier(const std::map<int, Sums>& bySupplier);
     void store(const Sums& s);
 

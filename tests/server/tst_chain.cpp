@@ -186,6 +186,17 @@ void TstChain::programShowsItsOwnLines()
     QCOMPARE(seen, symbols);
     QCOMPARE(lines->recordCount(), int(symbols.size()));
     QCOMPARE(qRound64(sum * 100), qRound64(net * 100));
+    // The totals from the monthly sums, and those sums as plain SQL reads them: the login's lines alone.
+    QCOMPARE(qRound64(lines->sumsOverView({QStringLiteral("WartoscNetto")}).at(0) * 100), qRound64(net * 100));
+    for (const char* bucket :
+         {"jadl_miesiace_towary_restauracjanumer_vattyp", "jadl_miesiace_towary_restauracjanumer_numerdostawcy"}) {
+        const Sent kept = send(
+            connectionOf(login),
+            QStringLiteral("SELECT sum(n), sum(\"WartoscNetto\") FROM %1").arg(QLatin1String(bucket)));
+        QVERIFY2(kept.error.isEmpty(), qPrintable(kept.error));
+        QCOMPARE(kept.rows.value(0).value(0).toInt(), int(symbols.size()));
+        QCOMPARE(qRound64(kept.rows.value(0).value(1).toDouble() * 100), qRound64(net * 100));
+    }
     // The restaurants' view: a site's own is its active one, whatever the workstation chose.
     if (login != office_) {
         auto owners = test::openProgramTable(QStringLiteral("Wlasciciel.DB"));

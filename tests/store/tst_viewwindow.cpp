@@ -4,6 +4,7 @@
 #include "StoreFixture.h"
 #include "store/internal/TableView.h"
 
+#include <cstring>
 #include <random>
 
 using namespace storetest;
@@ -22,6 +23,7 @@ struct Line {
     std::optional<int> supplier;
     QString symbol; // empty: none
     std::optional<QDate> date;
+    double net = 0.0;
 };
 
 // Most lines of supplier 2, empty suppliers, symbols and dates among them, Polish letters.
@@ -37,6 +39,7 @@ Line lineOf(int i)
         l.symbol = words[i % words.size()] + QString::number(i % 37);
     if (i % 17 != 0)
         l.date = kStart.addDays((i * 7) % 900);
+    l.net = (i % 97) * 1.01 - 3.3;
     return l;
 }
 
@@ -54,6 +57,8 @@ void put(Table& t, const Line& l)
         t.fieldByName(kDate).setDate(*l.date);
     else
         t.fieldByName(kDate).clear();
+    t.fieldByName(QStringLiteral("WartoscNetto")).setFloat(l.net);
+    t.fieldByName(QStringLiteral("WartoscBrutto")).setFloat(l.net * 1.23);
 }
 
 SqlPreFilter dateRange(bool decides)
@@ -63,6 +68,8 @@ SqlPreFilter dateRange(bool decides)
                     {from.toString(Qt::ISODate), to.toString(Qt::ISODate)},
                     {kDate}};
     pf.decides = decides;
+    if (decides)
+        pf.range = SqlPreFilter::DateRange{kDate, from, to};
     return pf;
 }
 
@@ -159,6 +166,10 @@ void TstViewWindow::compareAll(const char* step)
     for (int i = 0; i < n; ++i)
         if (window_->idAt(i) != list_->idAt(i))
             QFAIL(qPrintable(QStringLiteral("%1: row %2 of %3 differs").arg(QLatin1String(step)).arg(i).arg(n)));
+    // The window's totals (kept monthly sums where they answer) are the list's, to the bit.
+    const QStringList values{QStringLiteral("WartoscNetto"), QStringLiteral("WartoscBrutto")};
+    const std::vector<double> a = window_->sumsOverView(values), b = list_->sumsOverView(values);
+    QVERIFY2(std::memcmp(a.data(), b.data(), a.size() * sizeof(double)) == 0 && a.size() == b.size(), step);
 }
 
 void TstViewWindow::windowShowsWhatTheListShows_data()
@@ -215,14 +226,14 @@ void TstViewWindow::windowShowsWhatTheListShows()
     window_->setRecNo(n / 2);
     const qint64 moved = window_->idAt(n / 2 - 1);
     window_->edit();
-    put(*window_, {2, QStringLiteral("aaa"), kStart.addDays(400)});
+    put(*window_, {2, QStringLiteral("aaa"), kStart.addDays(400), 12.34});
     window_->post();
     list_->refresh();
     QCOMPARE(window_->recNo() - 1, list_->rowOf(moved).value_or(-1));
     window_->setRecNo(n / 3);
     window_->deleteRecord();
     window_->append();
-    put(*window_, {2, QStringLiteral("Ćma"), kStart.addDays(300)});
+    put(*window_, {2, QStringLiteral("Ćma"), kStart.addDays(300), 0.07});
     window_->post();
     compareAll("after this connection's posts");
 

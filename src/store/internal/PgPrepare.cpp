@@ -12,6 +12,7 @@
 #include "store/EngineError.h"
 #include "store/ServerSetup.h"
 #include "store/TableDefs.h"
+#include "store/internal/KeptSums.h"
 #include "store/internal/PgConnection.h"
 #include "store/internal/PgSchema.h"
 #include "store/internal/SqlConnection.h"
@@ -231,6 +232,19 @@ QStringList policySql(const QString& table, const QString& mine, bool headOffice
     return out;
 }
 
+// The bucket tables of the sums a table keeps per month.
+QStringList keptBuckets(const QString& table)
+{
+    QStringList out;
+    const TableDef* def = tabledefs::find(table);
+    if (!def || !def->keptSums)
+        return out;
+    const keptsums::Layout l = keptsums::layout(table, *def->keptSums);
+    for (int g = 0; g < def->keptSums->groupings.size(); ++g)
+        out << l.bucketTable(g);
+    return out;
+}
+
 QStringList securitySql(const QString& schema)
 {
     QStringList out;
@@ -238,6 +252,10 @@ QStringList securitySql(const QString& schema)
     out << QStringLiteral("CREATE OR REPLACE TRIGGER jadl_restauracja BEFORE INSERT OR UPDATE ON \"Towary\" FOR EACH "
                           "ROW EXECUTE FUNCTION jadl_towary_restauracja()");
     out += policySql(QStringLiteral("Towary"), mineLine, true);
+    // The monthly sums of the lines: each login sees the sums of the lines it may read.
+    const QStringList buckets = keptBuckets(QStringLiteral("Towary"));
+    for (const QString& bucket : buckets)
+        out += policySql(bucket, mineLine, true);
     for (const QString& table : kRestaurantTables) {
         const QString t = quoteId(table);
         out << QStringLiteral("ALTER TABLE %1 ADD COLUMN IF NOT EXISTS jadl_restauracja integer").arg(t)
@@ -265,6 +283,9 @@ QStringList securitySql(const QString& schema)
         << QStringLiteral("GRANT SELECT ON ALL SEQUENCES IN SCHEMA %1 TO %2").arg(quoteId(schema), both);
     for (const QString& table : kSiteTables)
         out << QStringLiteral("GRANT SELECT, INSERT, UPDATE, DELETE ON %1 TO %2").arg(quoteId(table), both);
+    // Written by the owner's triggers alone.
+    for (const QString& bucket : buckets)
+        out << QStringLiteral("GRANT SELECT ON %1 TO %2").arg(quoteId(bucket), both);
     for (const QString& table : kDictionaries)
         out << QStringLiteral("GRANT SELECT, INSERT, UPDATE ON %1 TO jadl_stanowisko").arg(quoteId(table))
             << QStringLiteral("GRANT SELECT, INSERT, UPDATE, DELETE ON %1 TO jadl_centrala").arg(quoteId(table));
@@ -399,11 +420,28 @@ QStringList prepare(const QString& connection)
         steps += missing;
         tx.run(steps);
     }
+    QStringList kept;
+    for (const TableDef* def : preparedTables()) {
+        if (!def->keptSums)
+            continue;
+        const QString table = QFileInfo(def->fileName).completeBaseName();
+        QStringList existing;
+        for (const QString& bucket : keptBuckets(table))
+            if (pgstorage::findRelation(*link, bucket))
+                existing << bucket;
+        tx.run(keptsums::serverSql(keptsums::layout(table, *def->keptSums), def->fields, schema, existing));
+        if (existing.size() < keptBuckets(table).size())
+            kept << table;
+    }
     report << (made.isEmpty() ? QStringLiteral("Tabele programu: wszystkie już są.")
                               : QStringLiteral("Utworzono tabele: %1.").arg(made.join(QStringLiteral(", "))));
     if (!completed.isEmpty())
         report << QStringLiteral("Uzupełniono indeksy i liczniki zmian tabel: %1.")
                       .arg(completed.join(QStringLiteral(", ")));
+    if (!kept.isEmpty())
+        report << QStringLiteral("Sumy miesięczne tabel %1: policzone z zapisanych wierszy; serwer prowadzi je odtąd "
+                                 "przy każdym zapisie.")
+                      .arg(kept.join(QStringLiteral(", ")));
     tx.run(securitySql(schema));
     report << QStringLiteral("Zasady dostępu: każde stanowisko widzi i zmienia tylko zakupy i faktury swojej "
                              "restauracji; centrala wszystkie.")

@@ -756,6 +756,9 @@ OpenedTable open(const QString& server, const TableRequest& r)
         out.postTokenSql = quoteId(kPostToken);
     // Only the restaurants' view changes other records through its trigger.
     out.writesReachOthers = rel->view && isOwners(rel->name);
+    // The preparation of this version made the buckets of a program's table that keeps sums.
+    if (r.known && r.known->keptSums && programTable(table) == r.known)
+        out.kept = keptsums::layout(rel->name, *r.known->keptSums);
     out.keySql = quoteId(kHiddenKey);
     for (const FieldDef& f : out.schema.fields)
         if (f.type == FieldType::AutoInc)

@@ -9,12 +9,14 @@
 #include <QStringList>
 
 #include <functional>
+#include <map>
 #include <vector>
 
 namespace jadl {
 
 class SqlConnection;
 class SqlStatement;
+struct FieldDef;
 struct TableState;
 
 class SqlDialect {
@@ -58,6 +60,31 @@ public:
         std::function<void()> next;
     };
     virtual void removeRecords(TableState& s, const std::vector<qint64>& ids, const Steps& steps) const = 0;
+
+    // Stores for each record of the view (ids) the values given for its key
+    // field's value, `fallback` where none are given, in one statement; returns
+    // how many records it changed. The fields are floats.
+    virtual qint64 storeByKey(TableState& s, const std::vector<qint64>& ids, int keyField,
+                              const std::vector<int>& fields, const std::map<qint64, std::vector<double>>& values,
+                              double fallback) const = 0;
+
+    // --- the sums a table keeps per month (store/internal/KeptSums.h)
+    // The buckets hold what the rows hold (a file first builds the months
+    // others wrote in); false: the rows are to be summed.
+    virtual bool keptSumsReady(SqlConnection& conn) const = 0;
+    // Rows whose date no month holds (a file's odd dates): a period is then summed from the rows.
+    virtual bool keptOddDates(SqlConnection& conn) const = 0;
+    // The key the buckets give an empty value of the field.
+    virtual QString keptEmptyKey(const FieldDef& f) const = 0;
+    // The select-lists of the parts the totals are added from, after their
+    // count "n": a bucket table's rows, and the table's rows (aggregated, the
+    // columns named alike); then the totals over the parts of the wanted sums
+    // (numbered into the kept ones), read back by readKeptTotals, which is
+    // false when the buckets cannot give them exactly.
+    virtual QString keptBucketPart(const QStringList& sumFields) const = 0;
+    virtual QString keptRowsPart(const QStringList& quotedSumFields) const = 0;
+    virtual QString keptTotals(const QStringList& sumFields, const std::vector<int>& wanted) const = 0;
+    virtual bool readKeptTotals(SqlStatement& st, int first, std::vector<double>& out) const = 0;
 };
 
 } // namespace jadl

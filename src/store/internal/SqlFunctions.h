@@ -5,9 +5,27 @@
 //                      a walk's in any order; a blob of n doubles, n at most
 //                      kMaxExactSums (one call per row, however many totals);
 //   jadl_member(id, ?) 1 when the id is in the record set bound as the second
-//                      argument (bindMembers), else 0.
+//                      argument (bindMembers), else 0;
+//   and for the sums kept per month (store/internal/KeptSums.h), whose state is
+//   a blob of exact sums (stateBlob) that adding in any order leaves the same:
+//   jadl_sums_state(x1, ..., xn)      aggregate: the state of the rows' sums;
+//   jadl_sums_merge(state)            aggregate: the states merged into one;
+//   jadl_sums_add(state, sign, x1, ..., xn)  a row's values added into the
+//                      state (sign 1) or taken out of it (sign -1); a null state
+//                      is an empty one;
+//   jadl_sums_values(state, i1, ...)  the sums (all, or those numbered i1, ...)
+//                      as a blob of doubles like jadl_exact_sums', null when one
+//                      of them outgrew doubles;
+//   jadl_keyed(?, key, i)  the i-th value stored for the key in a blob of
+//                      keyedBlob, null when the key has none.
+#include "common/ExactSum.h"
+
+#include <QByteArray>
 #include <QtGlobal>
 
+#include <map>
+#include <optional>
+#include <string_view>
 #include <unordered_set>
 #include <vector>
 
@@ -41,6 +59,12 @@ inline constexpr int kMaxExactSums = 8;
 void install(sqlite3* db);
 // Binds the set as parameter `index` of jadl_member; it must outlive the statement's run.
 int bindMembers(sqlite3_stmt* st, int index, const RowSet* set);
+
+QByteArray stateBlob(const std::vector<ExactSum>& sums);
+// nullopt when the bytes are no state of sums.
+std::optional<std::vector<ExactSum>> readStateBlob(std::string_view bytes);
+// Values by key, each key with `width` values, for jadl_keyed.
+QByteArray keyedBlob(const std::map<qint64, std::vector<double>>& values, int width);
 } // namespace sqlfunctions
 
 } // namespace jadl

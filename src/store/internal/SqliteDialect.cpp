@@ -1,5 +1,6 @@
 // The SQLite dialect: one file per table, keys are rowids, totals come from the
 // engine's exact aggregate (store/SqlFunctions.h).
+#include "store/internal/KeptSumsFile.h"
 #include "store/internal/RowCache.h"
 #include "store/internal/SqlDialect.h"
 #include "store/internal/SqlFunctions.h"
@@ -64,6 +65,11 @@ std::vector<std::pair<QString, QString>> indexesOf(TableState& s)
 // at once), put the kept ones back with their ids, build the indexes again.
 void rewriteKeeping(TableState& s, const std::vector<qint64>& gone, const SqlDialect::Steps& steps)
 {
+    // The sums kept per month are built again from what stays, not row by row;
+    // a failure rolls their triggers back with the rest.
+    SqliteFile::WriteHooks* hooks = static_cast<SqliteFile&>(*s.conn).writeHooks();
+    if (hooks)
+        hooks->suspend();
     const Columns cols = columnsOf(s);
     const auto indexes = indexesOf(s);
     steps.plan(4 + 2 * int(indexes.size()));
@@ -101,6 +107,8 @@ void rewriteKeeping(TableState& s, const std::vector<qint64>& gone, const SqlDia
         steps.next();
     }
     s.conn->exec(QStringLiteral("DROP TABLE temp.jadl_kept"));
+    if (hooks)
+        hooks->resume();
     steps.next();
 }
 
@@ -123,6 +131,11 @@ qint64 countAll(TableState& s)
     SqlStatement& st = s.conn->statement(QStringLiteral("SELECT count(*) FROM %1").arg(s.sqlName));
     ResetOnExit reset(st);
     return st.step() ? st.column(0).integer : 0;
+}
+
+keptsums::FileSums* fileSums(SqlConnection& conn)
+{
+    return dynamic_cast<keptsums::FileSums*>(static_cast<SqliteFile&>(conn).writeHooks());
 }
 
 class SqliteDialect : public SqlDialect {
@@ -181,6 +194,65 @@ public:
             rewriteKeeping(s, ids, steps);
         else
             deleteEach(s, ids, steps);
+    }
+
+    qint64 storeByKey(TableState& s, const std::vector<qint64>& ids, int keyField, const std::vector<int>& fields,
+                      const std::map<qint64, std::vector<double>>& values, double fallback) const override
+    {
+        const QString key = quoteId(s.fields[size_t(keyField)]->fieldName());
+        QStringList sets;
+        for (size_t k = 0; k < fields.size(); ++k)
+            sets << QStringLiteral("%1 = coalesce(jadl_keyed(?, %2, %3), ?)")
+                        .arg(quoteId(s.fields[size_t(fields[k])]->fieldName()), key)
+                        .arg(k);
+        SqlStatement& st = s.conn->statement(
+            QStringLiteral("UPDATE %1 SET %2 WHERE %3")
+                .arg(s.sqlName, sets.join(QStringLiteral(", ")), memberCondition(s.keySql)));
+        ResetOnExit reset(st);
+        const QByteArray blob = sqlfunctions::keyedBlob(values, int(fields.size()));
+        int p = 1;
+        for (size_t k = 0; k < fields.size(); ++k) {
+            st.bindBlob(p++, blob);
+            st.bindDouble(p++, fallback);
+        }
+        st.bindIds(p, ids);
+        st.exec();
+        SqlStatement& changed = s.conn->statement(QStringLiteral("SELECT changes()"));
+        ResetOnExit resetChanged(changed);
+        return changed.step() ? changed.column(0).toInt64() : 0;
+    }
+
+    bool keptSumsReady(SqlConnection& conn) const override
+    {
+        keptsums::FileSums* sums = fileSums(conn);
+        return sums && sums->ready();
+    }
+    bool keptOddDates(SqlConnection& conn) const override
+    {
+        keptsums::FileSums* sums = fileSums(conn);
+        return !sums || sums->hasOddDates();
+    }
+    // A blob: no value of a field the buckets are kept by is one.
+    QString keptEmptyKey(const FieldDef&) const override { return QStringLiteral("X''"); }
+    QString keptBucketPart(const QStringList&) const override { return QStringLiteral("stan"); }
+    QString keptRowsPart(const QStringList& columns) const override
+    {
+        return QStringLiteral("jadl_sums_state(%1) AS stan").arg(columns.join(QStringLiteral(", ")));
+    }
+    QString keptTotals(const QStringList&, const std::vector<int>& wanted) const override
+    {
+        QString sql = QStringLiteral("jadl_sums_values(jadl_sums_merge(stan)");
+        for (int k : wanted)
+            sql += QStringLiteral(", %1").arg(k);
+        return sql + QLatin1Char(')');
+    }
+    bool readKeptTotals(SqlStatement& st, int first, std::vector<double>& out) const override
+    {
+        const SqlValue blob = st.column(first);
+        if (blob.isNull() || size_t(blob.bytes) != out.size() * sizeof(double))
+            return false; // a total beyond doubles
+        std::memcpy(out.data(), blob.data, out.size() * sizeof(double));
+        return true;
     }
 };
 

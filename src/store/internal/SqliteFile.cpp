@@ -152,7 +152,13 @@ SqliteFile::~SqliteFile()
 {
     if (depth_ > 0)
         rollback();
+    hooks_.reset();
     statements_.clear();
+}
+
+bool SqliteFile::readOnly()
+{
+    return sqlite3_db_readonly(db_->getHandle(), "main") == 1;
 }
 
 const SqlDialect& SqliteFile::dialect() const
@@ -215,11 +221,21 @@ void SqliteFile::exec(const QString& sql)
 void SqliteFile::begin()
 {
     // Inner levels are savepoints, so one failed post inside a batch undoes only itself.
-    if (depth_ == 0)
-        guard([&] { db_->exec("BEGIN IMMEDIATE"); });
-    else
+    if (depth_ > 0) {
         exec(QStringLiteral("SAVEPOINT lvl%1").arg(depth_));
+        ++depth_;
+        return;
+    }
+    guard([&] { db_->exec("BEGIN IMMEDIATE"); });
     ++depth_;
+    if (hooks_) {
+        try {
+            hooks_->afterBegin();
+        } catch (...) {
+            rollback();
+            throw;
+        }
+    }
 }
 
 void SqliteFile::commit()
@@ -232,6 +248,8 @@ void SqliteFile::commit()
         return;
     }
     try {
+        if (hooks_)
+            hooks_->beforeCommit();
         guard([&] { db_->exec("COMMIT"); });
     } catch (...) {
         rollback();

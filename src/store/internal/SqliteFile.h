@@ -30,6 +30,22 @@ public:
     const QString& path() const { return name(); }
     SQLite::Database& db() { return *db_; }
 
+    // Work the file does around the program's own write transactions (the sums
+    // it keeps per month, store/internal/KeptSums.h).
+    class WriteHooks {
+    public:
+        virtual ~WriteHooks() = default;
+        virtual void afterBegin() = 0; // the write lock was just taken
+        virtual void beforeCommit() = 0;
+        // Around a rewrite of the whole table in one transaction: the upkeep
+        // row by row stops, and afterwards all of it is built again.
+        virtual void suspend() = 0;
+        virtual void resume() = 0;
+    };
+    void setWriteHooks(std::unique_ptr<WriteHooks> hooks) { hooks_ = std::move(hooks); }
+    WriteHooks* writeHooks() const { return hooks_.get(); }
+    bool readOnly();
+
     // Sets the durability pragmas and, for an exclusive open, takes the lock now.
     void configure();
 
@@ -65,6 +81,7 @@ private:
     int depth_ = 0;
     std::unique_ptr<SQLite::Database> db_;
     std::unordered_map<std::string, std::unique_ptr<Statement>> statements_;
+    std::unique_ptr<WriteHooks> hooks_;
 };
 
 } // namespace jadl

@@ -1,5 +1,6 @@
 // Tables as SQLite files, one per table, in a directory.
 #include "store/FileHealth.h"
+#include "store/internal/KeptSumsFile.h"
 #include "store/internal/SqliteFile.h"
 #include "store/internal/TableStorage.h"
 
@@ -49,6 +50,13 @@ OpenedTable open(const QString& path, const TableRequest& r)
     out.schema = schemamerge::readAndMerge(*file, QFileInfo(path).completeBaseName(), r.known, own);
     file->configure();
     schemamerge::completeFile(*file, out.schema, r.known, own);
+    if (r.known && r.known->keptSums) {
+        const QString& table = out.schema.file.tableIdent;
+        if (auto sums = keptsums::FileSums::attach(*file, table, *r.known->keptSums)) {
+            file->setWriteHooks(std::move(sums));
+            out.kept = keptsums::layout(table, *r.known->keptSums);
+        }
+    }
     out.keySql = QStringLiteral("rowid");
     out.conn = std::move(file);
     return out;

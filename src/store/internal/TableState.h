@@ -4,6 +4,7 @@
 // nothing of their own between calls, so whatever a table is doing can be read
 // from here. Internal to the engine: only store/*.cpp include it.
 #include "store/Table.h"
+#include "store/internal/KeptSums.h"
 #include "store/internal/SqlConnection.h"
 #include "store/internal/SqlDialect.h"
 #include "store/internal/ViewRows.h"
@@ -98,6 +99,7 @@ struct TableState {
     QString postTokenSql;
     bool writesReachOthers = false; // a post may change other records too (a view's triggers)
     QList<IndexDef> indexes; // named indexes of the open file
+    std::optional<keptsums::Layout> kept; // the sums the table keeps per month, where it keeps them
     QHash<QString, QString> keyColumns; // lower-case text field -> its Polish sort key column
     int batchDepth = 0;
 

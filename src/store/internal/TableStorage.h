@@ -4,10 +4,12 @@
 // a missing table from its definition, reads the structure of an existing one
 // and merges it with the program's definition, and hands the table engine a
 // connection whose dialect covers the rest. Internal to the engine.
+#include "store/internal/KeptSums.h"
 #include "store/internal/SchemaMerge.h"
 #include "store/internal/SqlConnection.h"
 
 #include <memory>
+#include <optional>
 
 namespace jadl {
 
@@ -17,6 +19,7 @@ struct OpenedTable {
     QString keySql; // the record key in SQL
     QString postTokenSql; // the column of a new record's post token; empty: none
     bool writesReachOthers = false; // a post may change other records too (a view's triggers)
+    std::optional<keptsums::Layout> kept; // the sums kept per month, where they are kept
 };
 
 // What to open: the table's name where it is kept, the definitions and how.

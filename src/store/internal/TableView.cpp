@@ -2,6 +2,7 @@
 
 #include "store/internal/RowCache.h"
 #include "store/internal/Values.h"
+#include "store/internal/ViewSums.h"
 
 #include <algorithm>
 #include <unordered_set>
@@ -277,13 +278,19 @@ void rebuild(TableState& s, qint64 keepId)
     auto& ids = s.view.ids;
     if (s.view.condition.decides) {
         // A view the condition decides alone is read as a list while it is small,
-        // and as a window over the index beyond.
-        std::vector<qint64> head = buildIds(s, s.view.condition, std::nullopt, nullptr, largestList + 1);
+        // and as a window over the index beyond. Sums the engine keeps count it
+        // at once; else the first ids read tell.
         s.view.everyRowPasses = true;
-        if (head.size() > size_t(largestList))
+        ids.clear();
+        if (const std::optional<qint64> kept = viewsums::keptCount(s); kept && *kept > largestList) {
             ids.setWindow();
-        else
-            ids.setList(std::move(head));
+        } else {
+            std::vector<qint64> head = buildIds(s, s.view.condition, std::nullopt, nullptr, largestList + 1);
+            if (head.size() > size_t(largestList))
+                ids.setWindow();
+            else
+                ids.setList(std::move(head));
+        }
     } else {
         ids.setList(buildIds(s, s.view.condition, std::nullopt, &s.view.everyRowPasses));
     }
@@ -298,6 +305,13 @@ void rebuild(TableState& s, qint64 keepId)
     }
     s.bof = n == 0 || keepId < 0;
     s.eof = n == 0;
+}
+
+std::vector<qint64> allIds(TableState& s)
+{
+    if (!s.view.ids.windowed())
+        return s.view.ids.list();
+    return buildIds(s, s.view.condition);
 }
 
 bool touches(const TableState& s, const std::vector<bool>& dirty)

@@ -44,6 +44,9 @@ bool place(TableState& s, qint64 id, bool inserted);
 // record, and then the pass starts again with the column in its query.
 QVariant filterValue(TableState& s, size_t fieldIndex);
 
+// Every id of the view, in its order, read from the engine (a window holds few).
+std::vector<qint64> allIds(TableState& s);
+
 // The first view position whose field matches (texts: begin with) the value.
 std::optional<int> locate(TableState& s, int fieldIndex, const QVariant& value);
 

@@ -3,6 +3,7 @@
 #include "store/internal/SqlDialect.h"
 #include "store/internal/TableState.h"
 #include "store/internal/TableView.h"
+#include "store/internal/ViewSums.h"
 
 #include <QMetaObject>
 #include <QPointer>
@@ -112,6 +113,9 @@ void ViewRows::learnColumns()
 
 qint64 ViewRows::countNow() const
 {
+    // The sums the engine keeps count the rows too, without reading them.
+    if (const std::optional<qint64> kept = viewsums::keptCount(s_))
+        return *kept;
     const ViewCondition& cond = s_.view.condition;
     SqlStatement& st = s_.conn->statement(QStringLiteral("SELECT count(*) FROM ") + s_.sqlName + cond.whereSql());
     ResetOnExit reset(st);

@@ -1,6 +1,7 @@
 #include "store/internal/ViewSums.h"
 
 #include "common/ExactSum.h"
+#include "store/internal/KeptSums.h"
 #include "store/internal/RowCache.h"
 #include "store/internal/TableState.h"
 
@@ -9,6 +10,8 @@
 
 namespace jadl::viewsums {
 namespace {
+
+constexpr qint64 kKeptSumsFrom = 64;
 
 // SQL adds what is stored; a record being edited shows its typing instead, and
 // only floats are read the same by SQL and by the engine.
@@ -55,15 +58,8 @@ Groups walk(TableState& s, const std::vector<int>& fields, std::optional<int> gr
     return out;
 }
 
-struct SqlResult {
-    std::map<qint64, std::vector<double>> groups;
-    std::map<qint64, qint64> counts; // records per group
-    qint64 rows = 0; // records counted, empty groups included
-    bool keysRepeat = false; // integers stored as floats fell into groups of their own
-};
-
-SqlResult query(TableState& s, const std::vector<int>& fields, std::optional<int> group,
-                const std::vector<qint64>* members)
+Answer query(TableState& s, const std::vector<int>& fields, std::optional<int> group,
+             const std::vector<qint64>* members)
 {
     const SqlDialect& dialect = s.conn->dialect();
     QString sql = QStringLiteral("SELECT count(*)");
@@ -84,7 +80,7 @@ SqlResult query(TableState& s, const std::vector<int>& fields, std::optional<int
 
     SqlStatement& st = s.conn->statement(sql);
     ResetOnExit reset(st);
-    SqlResult out;
+    Answer out;
     s.view.condition.bind(st);
     if (members)
         st.bindIds(int(s.view.condition.binds.size()) + 1, *members);
@@ -109,27 +105,36 @@ SqlResult query(TableState& s, const std::vector<int>& fields, std::optional<int
 }
 
 // The engine's answer over the view, when SQL can give it and it covers the view.
-std::optional<SqlResult> fromSql(TableState& s, const std::vector<int>& fields, std::optional<int> group)
+std::optional<Answer> fromSql(TableState& s, const std::vector<int>& fields, std::optional<int> group)
 {
     if (!sqlCovers(s, fields, group))
         return std::nullopt;
     if (s.view.ids.windowed()) {
         // A window is its condition: what the engine counts now is what it shows.
         s.view.ids.resyncIfChanged();
-        SqlResult r = query(s, fields, group, nullptr);
+        const qint64 windowRows = qint64(s.view.ids.size());
+        if (std::optional<Answer> kept = keptsums::answer(s, fields, group);
+            kept && kept->rows == windowRows && !kept->keysRepeat)
+            return kept;
+        Answer r = query(s, fields, group, nullptr);
         if (!r.keysRepeat)
             return r;
         return std::nullopt;
     }
     const qint64 viewRows = qint64(s.view.ids.size());
     if (s.view.everyRowPasses && s.conn->dataVersion() == s.view.dataVersion) {
+        // Whole months from the sums the table keeps, where they answer the view;
+        // a few dozen records are added sooner than the buckets are asked.
+        if (std::optional<Answer> kept = viewRows >= kKeptSumsFrom ? keptsums::answer(s, fields, group) : std::nullopt;
+            kept && kept->rows == viewRows && !kept->keysRepeat)
+            return kept;
         // The records that meet the view's condition are the view; the count
         // checks it once more.
-        SqlResult r = query(s, fields, group, nullptr);
+        Answer r = query(s, fields, group, nullptr);
         if (r.rows == viewRows && !r.keysRepeat)
             return r;
     }
-    SqlResult r = query(s, fields, group, &s.view.ids.list());
+    Answer r = query(s, fields, group, &s.view.ids.list());
     if (r.rows == viewRows && !r.keysRepeat)
         return r;
     return std::nullopt;
@@ -137,7 +142,7 @@ std::optional<SqlResult> fromSql(TableState& s, const std::vector<int>& fields, 
 
 std::map<qint64, std::vector<double>> compute(TableState& s, const std::vector<int>& fields, std::optional<int> group)
 {
-    if (std::optional<SqlResult> r = fromSql(s, fields, group))
+    if (std::optional<Answer> r = fromSql(s, fields, group))
         return std::move(r->groups);
     std::map<qint64, std::vector<double>> out;
     for (const auto& [key, sums] : walk(s, fields, group)) {
@@ -152,7 +157,7 @@ std::map<qint64, std::vector<double>> compute(TableState& s, const std::vector<i
 
 std::map<qint64, qint64> countsBy(TableState& s, int groupField)
 {
-    if (std::optional<SqlResult> r = fromSql(s, {}, groupField))
+    if (std::optional<Answer> r = fromSql(s, {}, groupField))
         return std::move(r->counts);
     std::map<qint64, qint64> out;
     const int n = int(s.view.ids.size());
@@ -162,6 +167,13 @@ std::map<qint64, qint64> countsBy(TableState& s, int groupField)
             ++out[g.toLongLong()];
     }
     return out;
+}
+
+std::optional<qint64> keptCount(TableState& s)
+{
+    if (std::optional<Answer> kept = keptsums::answer(s, {}, std::nullopt))
+        return kept->rows;
+    return std::nullopt;
 }
 
 std::vector<double> sums(TableState& s, const std::vector<int>& fields)

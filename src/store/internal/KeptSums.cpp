@@ -1,0 +1,482 @@
+#include "store/internal/KeptSums.h"
+
+#include "store/internal/SqlDialect.h"
+#include "store/internal/TableState.h"
+#include "store/internal/ViewSums.h"
+
+#include <algorithm>
+
+namespace jadl::keptsums {
+
+qint64 monthOf(const QDate& day)
+{
+    return qint64(day.year()) * 12 + day.month() - 1;
+}
+
+QDate firstDayOf(qint64 month)
+{
+    const qint64 year = month >= 0 ? month / 12 : -((-month + 11) / 12);
+    return QDate(int(year), int(month - year * 12) + 1, 1);
+}
+
+QString Layout::prefix() const
+{
+    return QStringLiteral("jadl_miesiace_") + table.toLower();
+}
+
+QString Layout::bucketTable(int grouping) const
+{
+    return prefix() + QLatin1Char('_') + def.groupings.value(grouping).join(QLatin1Char('_')).toLower();
+}
+
+QString Layout::marksTable() const
+{
+    return prefix() + QStringLiteral("_zmiany");
+}
+
+Layout layout(const QString& table, const KeptSumsDef& def)
+{
+    return Layout{table, def};
+}
+
+// ================================================================ a server's
+
+namespace {
+
+QStringList quotedAll(const QStringList& names, const QString& prefix = {})
+{
+    QStringList out;
+    for (const QString& n : names)
+        out << prefix + quoteId(n);
+    return out;
+}
+
+QString joined(const QStringList& l, const QString& by = QStringLiteral(", "))
+{
+    return l.join(by);
+}
+
+bool integerType(const FieldDef* f)
+{
+    return f && (f->type == FieldType::Integer || f->type == FieldType::AutoInc);
+}
+
+const FieldDef* fieldNamed(const QList<FieldDef>& fields, const QString& name)
+{
+    for (const FieldDef& f : fields)
+        if (f.name.compare(name, Qt::CaseInsensitive) == 0)
+            return &f;
+    return nullptr;
+}
+
+QString emptyKey(const FieldDef* f)
+{
+    return integerType(f) ? QStringLiteral("'-9223372036854775808'::bigint") : QStringLiteral("E'\\001'");
+}
+
+QString serverMonth(const QString& date)
+{
+    return QStringLiteral("(CASE WHEN %1 IS NULL THEN '%2'::integer ELSE extract(year FROM %1)::integer * 12 + "
+                          "extract(month FROM %1)::integer - 1 END)")
+        .arg(date)
+        .arg(kNoDate);
+}
+
+QString notFinite(const QString& value)
+{
+    return value + QStringLiteral(" IN ('NaN', 'Infinity', '-Infinity')");
+}
+
+// A value as the buckets' numeric sums take it: infinities and NaN are counted apart.
+QString finite(const QString& value)
+{
+    return QStringLiteral("CASE WHEN %1 THEN 0 ELSE %2 END").arg(notFinite(value), value);
+}
+
+struct ServerBucket {
+    QString table;
+    QStringList keys; // quoted columns
+    QStringList keyValues; // of a row "x"
+};
+
+ServerBucket serverBucket(const Layout& l, const QList<FieldDef>& fields, int g)
+{
+    ServerBucket b{quoteId(l.bucketTable(g)), {}, {}};
+    for (const QString& f : l.def.groupings[g]) {
+        const FieldDef* def = fieldNamed(fields, f);
+        b.keys << quoteId(f);
+        // Texts compare byte by byte in the buckets, whatever collation the field's column has.
+        b.keyValues << QStringLiteral("coalesce(x.%1::%2, %3)")
+                           .arg(quoteId(f),
+                                integerType(def) ? QStringLiteral("bigint") : QStringLiteral("text COLLATE \"C\""),
+                                emptyKey(def));
+    }
+    return b;
+}
+
+// The buckets of the rows of `source` (aliased x), each counted `weight` times.
+QString serverGroupedSql(const Layout& l, const ServerBucket& b, const QString& source, const QString& weight)
+{
+    QStringList odd, sums;
+    for (const QString& f : l.def.sumFields)
+        odd << notFinite(QStringLiteral("x.") + quoteId(f));
+    for (const QString& f : l.def.sumFields)
+        sums << QStringLiteral("coalesce(sum(%1 * %2), 0)").arg(weight, finite(QStringLiteral("x.") + quoteId(f)));
+    QStringList positions;
+    for (int i = 1; i <= b.keys.size() + 1; ++i)
+        positions << QString::number(i);
+    return QStringLiteral("SELECT %1, %2, sum(%3), coalesce(sum(%3) FILTER (WHERE %4), 0), %5 FROM %6 x GROUP BY %7 "
+                          "ORDER BY %7")
+        .arg(serverMonth(QStringLiteral("x.") + quoteId(l.def.dateField)), joined(b.keyValues), weight,
+             joined(odd, QStringLiteral(" OR ")), joined(sums), source, joined(positions));
+}
+
+QString serverColumns(const Layout& l, const ServerBucket& b)
+{
+    return QStringLiteral("miesiac, %1, n, niepoliczalne, %2").arg(joined(b.keys), joined(quotedAll(l.def.sumFields)));
+}
+
+// Adds what the statement's transition rows bring (or take) to the buckets, in
+// the buckets' key order, so that two writers never wait for each other in turn.
+QString serverDeltaSql(const Layout& l, const ServerBucket& b, const QString& source)
+{
+    QStringList sets{QStringLiteral("n = t.n + excluded.n"),
+                     QStringLiteral("niepoliczalne = t.niepoliczalne + excluded.niepoliczalne")};
+    for (const QString& f : quotedAll(l.def.sumFields))
+        sets << QStringLiteral("%1 = t.%1 + excluded.%1").arg(f);
+    return QStringLiteral("INSERT INTO %1 AS t (%2) %3 ON CONFLICT (miesiac, %4) DO UPDATE SET %5;\n")
+        .arg(b.table, serverColumns(l, b), serverGroupedSql(l, b, source, QStringLiteral("x.jadl_znak")),
+             joined(b.keys), joined(sets));
+}
+
+// Writers of the same group's buckets (a restaurant's, the field every grouping
+// begins with) take their turn for the whole transaction: a transaction's
+// statements touch buckets in no fixed order, so two such writers holding a
+// bucket each could otherwise wait for each other. Keys in order within a statement.
+QString serverLockSql(const Layout& l, const QString& source)
+{
+    const QString first = l.def.groupings.value(0).value(0);
+    for (const QStringList& g : l.def.groupings)
+        if (g.value(0) != first)
+            return {};
+    return QStringLiteral("PERFORM pg_advisory_xact_lock(hashtext('%1'), k) FROM (SELECT DISTINCT "
+                          "hashtext(coalesce(x.%2::text, '')) AS k FROM %3 x ORDER BY 1) AS klucze;\n")
+        .arg(l.prefix(), quoteId(first), source);
+}
+
+QString serverEmptiedSql(const Layout& l, const ServerBucket& b)
+{
+    QStringList keys{QStringLiteral("t.miesiac")};
+    for (const QString& k : b.keys)
+        keys << QStringLiteral("t.") + k;
+    return QStringLiteral("DELETE FROM %1 t WHERE t.n = 0 AND (%2) IN (SELECT %3, %4 FROM stare x);\n")
+        .arg(b.table, joined(keys), serverMonth(QStringLiteral("x.") + quoteId(l.def.dateField)), joined(b.keyValues));
+}
+
+} // namespace
+
+QString serverEmptyKey(const FieldDef& f)
+{
+    return emptyKey(&f);
+}
+
+QStringList serverSql(const Layout& l, const QList<FieldDef>& fields, const QString& schema,
+                      const QStringList& existingTables)
+{
+    QStringList out, fills;
+    std::vector<ServerBucket> buckets;
+    for (int g = 0; g < l.def.groupings.size(); ++g) {
+        const ServerBucket b = serverBucket(l, fields, g);
+        buckets.push_back(b);
+        QStringList columns{QStringLiteral("miesiac integer NOT NULL")};
+        for (const QString& f : l.def.groupings[g])
+            columns << quoteId(f) +
+                    (integerType(fieldNamed(fields, f)) ? QStringLiteral(" bigint")
+                                                        : QStringLiteral(" text COLLATE \"C\"")) +
+                    QStringLiteral(" NOT NULL");
+        columns << QStringLiteral("n bigint NOT NULL") << QStringLiteral("niepoliczalne bigint NOT NULL");
+        for (const QString& f : l.def.sumFields)
+            columns << quoteId(f) + QStringLiteral(" numeric NOT NULL");
+        out << QStringLiteral("CREATE TABLE IF NOT EXISTS %1 (%2, PRIMARY KEY (miesiac, %3))")
+                   .arg(b.table, joined(columns), joined(b.keys));
+        // A server prepared before it kept them: the buckets of the rows it holds.
+        if (!existingTables.contains(l.bucketTable(g), Qt::CaseInsensitive))
+            fills << QStringLiteral("INSERT INTO %1 (%2) %3")
+                         .arg(b.table, serverColumns(l, b),
+                              serverGroupedSql(l, b, quoteId(l.table), QStringLiteral("1")));
+    }
+    const QString inserting = QStringLiteral("(SELECT 1 AS jadl_znak, * FROM nowe)");
+    const QString removing = QStringLiteral("(SELECT -1 AS jadl_znak, * FROM stare)");
+    const QString updating = QStringLiteral("(SELECT -1 AS jadl_znak, * FROM stare UNION ALL SELECT 1, * FROM nowe)");
+    QString inserted = serverLockSql(l, inserting), removed = serverLockSql(l, removing),
+            updated = serverLockSql(l, updating), emptied, truncated;
+    for (const ServerBucket& b : buckets) {
+        inserted += serverDeltaSql(l, b, inserting);
+        removed += serverDeltaSql(l, b, removing);
+        updated += serverDeltaSql(l, b, updating);
+        emptied += serverEmptiedSql(l, b);
+        truncated += QStringLiteral("DELETE FROM %1;\n").arg(b.table);
+    }
+    const QString function = l.prefix();
+    out << QStringLiteral("CREATE OR REPLACE FUNCTION %1() RETURNS trigger LANGUAGE plpgsql SECURITY DEFINER SET "
+                          "search_path = %2, pg_temp AS $f$\n"
+                          "BEGIN\n"
+                          "  IF TG_OP = 'TRUNCATE' THEN\n%3"
+                          "  ELSIF TG_OP = 'INSERT' THEN\n%4"
+                          "  ELSIF TG_OP = 'DELETE' THEN\n%5%7"
+                          "  ELSE\n%6%7"
+                          "  END IF;\n"
+                          "  RETURN NULL;\n"
+                          "END $f$")
+               .arg(quoteId(function), quoteId(schema), truncated, inserted, removed, updated, emptied);
+    const QString table = quoteId(l.table);
+    const struct {
+        const char* name;
+        const char* event;
+        const char* transition;
+    } triggers[] = {{"_wstawienie", "INSERT", " REFERENCING NEW TABLE AS nowe"},
+                    {"_zmiana", "UPDATE", " REFERENCING OLD TABLE AS stare NEW TABLE AS nowe"},
+                    {"_usuniecie", "DELETE", " REFERENCING OLD TABLE AS stare"},
+                    {"_oproznienie", "TRUNCATE", ""}};
+    for (const auto& t : triggers)
+        out << QStringLiteral("CREATE OR REPLACE TRIGGER %1 AFTER %2 ON %3%4 FOR EACH STATEMENT EXECUTE FUNCTION %5()")
+                   .arg(quoteId(function + QLatin1String(t.name)), QLatin1String(t.event), table,
+                        QLatin1String(t.transition), quoteId(function));
+    return out + fills;
+}
+
+// ================================================================ reading
+
+namespace {
+
+// The view's condition as the buckets can answer it.
+struct Scope {
+    std::vector<std::pair<int, QVariant>> links; // field, value (null: empty)
+    std::optional<SqlPreFilter::DateRange> range;
+};
+
+bool sameCondition(const ViewCondition& a, const ViewCondition& b)
+{
+    if (a.where != b.where || a.binds.size() != b.binds.size())
+        return false;
+    for (size_t i = 0; i < a.binds.size(); ++i)
+        if (a.binds[i].value != b.binds[i].value || a.binds[i].def != b.binds[i].def)
+            return false;
+    return true;
+}
+
+// The master link's equalities and a pre-filter that alone decides a range of
+// the date field, in the very form the view was read with; nullopt otherwise.
+std::optional<Scope> scopeOf(TableState& s, const Layout& l)
+{
+    Scope out;
+    ViewCondition expected;
+    for (int i = 0; i < s.link.fields.size(); ++i) {
+        const int fi = s.fieldIndex(s.link.fields[i]);
+        if (fi < 0)
+            return std::nullopt;
+        const QVariant& v = s.link.values.value(i);
+        out.links.emplace_back(fi, v);
+        if (v.isNull()) {
+            expected.where << quoteId(s.link.fields[i]) + QStringLiteral(" IS NULL");
+        } else {
+            expected.where << quoteId(s.link.fields[i]) + QStringLiteral(" = ?");
+            expected.binds.push_back({v, &s.def(size_t(fi))});
+        }
+    }
+    const bool callback = s.filtered && bool(s.onFilterRecord);
+    if (s.filtered && s.preFilter) {
+        const SqlPreFilter pf = s.preFilter();
+        if (callback && !pf.decides)
+            return std::nullopt;
+        if (!pf.where.trimmed().isEmpty()) {
+            if (!pf.decides || !pf.range || pf.range->field.compare(l.def.dateField, Qt::CaseInsensitive) != 0)
+                return std::nullopt;
+            out.range = pf.range;
+            expected.where << QLatin1Char('(') + pf.where + QLatin1Char(')');
+            for (const QVariant& v : pf.binds)
+                expected.binds.push_back({v, nullptr});
+        }
+    } else if (callback) {
+        return std::nullopt;
+    }
+    if (!sameCondition(expected, s.view.condition))
+        return std::nullopt;
+    return out;
+}
+
+// The first grouping that holds every one of the fields.
+int groupingFor(const Layout& l, const QStringList& fields)
+{
+    for (int g = 0; g < l.def.groupings.size(); ++g) {
+        bool all = true;
+        for (const QString& f : fields)
+            all = all && l.def.groupings[g].contains(f, Qt::CaseInsensitive);
+        if (all)
+            return g;
+    }
+    return -1;
+}
+
+QDate lastDayOf(qint64 month)
+{
+    return firstDayOf(month + 1).addDays(-1);
+}
+
+// The statement's text and parameters, built part by part.
+struct Query {
+    QString sql;
+    std::vector<ViewCondition::Bind> binds;
+};
+
+} // namespace
+
+std::optional<viewsums::Answer> answer(TableState& s, const std::vector<int>& fields, std::optional<int> group)
+{
+    if (!s.kept || !s.conn || s.state == DataSetState::Edit || s.view.stale)
+        return std::nullopt;
+    const Layout& l = *s.kept;
+    std::vector<int> wanted;
+    for (int f : fields) {
+        const QString name = s.fields[size_t(f)]->fieldName();
+        const auto it = std::find_if(l.def.sumFields.begin(), l.def.sumFields.end(),
+                                     [&](const QString& k) { return k.compare(name, Qt::CaseInsensitive) == 0; });
+        const int k = it == l.def.sumFields.end() ? -1 : int(it - l.def.sumFields.begin());
+        if (k < 0 || s.def(size_t(f)).type != FieldType::Float)
+            return std::nullopt;
+        wanted.push_back(k);
+    }
+    if (group && !integerType(&s.def(size_t(*group))))
+        return std::nullopt;
+    const std::optional<Scope> scope = scopeOf(s, l);
+    if (!scope)
+        return std::nullopt;
+    QStringList keyed;
+    for (const auto& link : scope->links)
+        keyed << s.fields[size_t(link.first)]->fieldName();
+    if (group)
+        keyed << s.fields[size_t(*group)]->fieldName();
+    const int g = groupingFor(l, keyed);
+    if (g < 0)
+        return std::nullopt;
+
+    SqlConnection& conn = *s.conn;
+    const SqlDialect& dialect = conn.dialect();
+    const qint64 version = dialect.isServer() ? 0 : conn.dataVersion();
+    if (!dialect.keptSumsReady(conn) || (scope->range && dialect.keptOddDates(conn)))
+        return std::nullopt;
+
+    // Whole months from the buckets, the days at either edge from the rows.
+    qint64 firstMonth = kOddDate + 1;
+    qint64 lastMonth = kLastMonth;
+    std::vector<std::pair<QDate, QDate>> edges; // an invalid end: open
+    if (scope->range) {
+        const QDate from = scope->range->from;
+        const QDate to = scope->range->to;
+        if (from.isValid())
+            firstMonth = monthOf(from) + (from.day() == 1 ? 0 : 1);
+        if (to.isValid())
+            lastMonth = monthOf(to) - (to == lastDayOf(monthOf(to)) ? 0 : 1);
+        if (firstMonth > lastMonth) {
+            edges.emplace_back(from, to);
+        } else {
+            if (from.isValid() && from.day() != 1)
+                edges.emplace_back(from, firstDayOf(firstMonth).addDays(-1));
+            if (to.isValid() && to != lastDayOf(lastMonth))
+                edges.emplace_back(firstDayOf(lastMonth + 1), to);
+        }
+    }
+    const bool months = !scope->range || firstMonth <= lastMonth;
+
+    const QString groupColumn = group ? quoteId(s.fields[size_t(*group)]->fieldName()) : QString();
+    QStringList parts;
+    Query q;
+    if (months) {
+        QStringList where;
+        if (scope->range) {
+            where << QStringLiteral("miesiac >= ?") << QStringLiteral("miesiac <= ?");
+            q.binds.push_back({QVariant(firstMonth), nullptr});
+            q.binds.push_back({QVariant(lastMonth), nullptr});
+        }
+        for (const auto& [field, value] : scope->links) {
+            const QString column = quoteId(s.fields[size_t(field)]->fieldName());
+            if (value.isNull()) {
+                where << column + QStringLiteral(" = ") + dialect.keptEmptyKey(s.def(size_t(field)));
+            } else {
+                where << column + QStringLiteral(" = ?");
+                q.binds.push_back({value, &s.def(size_t(field))});
+            }
+        }
+        parts << QStringLiteral("SELECT %1n, %2 FROM %3%4")
+                     .arg(group ? QStringLiteral("NULLIF(%1, %2) AS %1, ")
+                                      .arg(groupColumn, dialect.keptEmptyKey(s.def(size_t(*group))))
+                                : QString(),
+                          dialect.keptBucketPart(l.def.sumFields), quoteId(l.bucketTable(g)),
+                          where.isEmpty() ? QString()
+                                          : QStringLiteral(" WHERE ") + where.join(QStringLiteral(" AND ")));
+    }
+    const QString date = quoteId(l.def.dateField);
+    for (const auto& [from, to] : edges) {
+        QStringList where;
+        for (const auto& [field, value] : scope->links) {
+            const QString column = quoteId(s.fields[size_t(field)]->fieldName());
+            if (value.isNull()) {
+                where << column + QStringLiteral(" IS NULL");
+            } else {
+                where << column + QStringLiteral(" = ?");
+                q.binds.push_back({value, &s.def(size_t(field))});
+            }
+        }
+        if (from.isValid()) {
+            where << date + QStringLiteral(" >= ?");
+            q.binds.push_back({QVariant(from.toString(Qt::ISODate)), nullptr});
+        }
+        if (to.isValid()) {
+            where << date + QStringLiteral(" <= ?");
+            q.binds.push_back({QVariant(to.toString(Qt::ISODate)), nullptr});
+        }
+        parts << QStringLiteral("SELECT %1count(*) AS n, %2 FROM %3 WHERE %4%5")
+                     .arg(group ? groupColumn + QStringLiteral(", ") : QString(),
+                          dialect.keptRowsPart(quotedAll(l.def.sumFields)), s.sqlName,
+                          where.join(QStringLiteral(" AND ")),
+                          group ? QStringLiteral(" GROUP BY ") + groupColumn : QString());
+    }
+    q.sql = QStringLiteral("SELECT sum(n)%1%2 FROM (%3) AS czesci%4")
+                .arg(group ? QStringLiteral(", ") + groupColumn : QString(),
+                     wanted.empty() ? QString() : QStringLiteral(", ") + dialect.keptTotals(l.def.sumFields, wanted),
+                     parts.join(QStringLiteral(" UNION ALL ")),
+                     group ? QStringLiteral(" GROUP BY ") + groupColumn : QString());
+
+    viewsums::Answer out;
+    {
+        SqlStatement& st = conn.statement(q.sql);
+        ResetOnExit reset(st);
+        ViewCondition binds;
+        binds.binds = std::move(q.binds);
+        binds.bind(st);
+        const int first = group ? 2 : 1;
+        while (st.step()) {
+            const qint64 count = st.column(0).toInt64();
+            out.rows += count;
+            qint64 key = 0;
+            if (group) {
+                const SqlValue k = st.column(1);
+                if (k.isNull())
+                    continue;
+                key = k.toInt64();
+            }
+            out.counts[key] += count;
+            std::vector<double> sums(wanted.size(), 0.0);
+            if (!wanted.empty() && count > 0 && !dialect.readKeptTotals(st, first, sums))
+                return std::nullopt;
+            if (!out.groups.emplace(key, std::move(sums)).second)
+                out.keysRepeat = true;
+        }
+    }
+    // A file another program wrote in meanwhile: its rows and its buckets may differ.
+    if (!dialect.isServer() && conn.dataVersion() != version)
+        return std::nullopt;
+    return out;
+}
+
+} // namespace jadl::keptsums

@@ -232,9 +232,17 @@ void TstViewWindow::windowShowsWhatTheListShows()
     QCOMPARE(window_->recNo() - 1, list_->rowOf(moved).value_or(-1));
     window_->setRecNo(n / 3);
     window_->deleteRecord();
-    window_->append();
-    put(*window_, {2, QStringLiteral("Ćma"), kStart.addDays(300), 0.07});
-    window_->post();
+    // New lines one after another: each finds its place from the one before.
+    for (int k = 0; k < 6; ++k) {
+        window_->append();
+        put(*window_,
+            {k % 3 == 0 ? std::nullopt : std::optional<int>(2),
+             k % 2 ? QStringLiteral("Ćma%1").arg(k) : QStringLiteral("ser1"), kStart.addDays(300 + k), 0.07 * k});
+        window_->post();
+        const qint64 added = window_->idAt(window_->recNo() - 1);
+        list_->refresh();
+        QCOMPARE(window_->recNo() - 1, list_->rowOf(added).value_or(-1));
+    }
     compareAll("after this connection's posts");
 
     // Another workstation adds and removes lines while the window has pages read.

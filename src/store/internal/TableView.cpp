@@ -133,8 +133,13 @@ bool placeInView(TableState& s, qint64 id, bool inserted)
         if (passes) {
             // The view's last record now: one read of the index's end; elsewhere the
             // engine counts the records before it.
+            std::optional<std::pair<size_t, qint64>> anchor;
+            if (!counted && !ids.empty())
+                anchor = ids.anchorNear(size_t(std::clamp(oldPos, 0, int(ids.size()) - 1)));
             if (!counted && ids.lastNow() == id)
                 at = ids.size();
+            else if (anchor && anchor->second != id)
+                at = ids.findNear(id, anchor->first, anchor->second);
             else
                 at = ids.find(id);
         }

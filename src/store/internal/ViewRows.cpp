@@ -71,6 +71,7 @@ void ViewRows::setList(std::vector<qint64> ids)
     list_ = std::move(ids);
     count_ = 0;
     pages_.clear();
+    known_.reset();
 }
 
 void ViewRows::setWindow()
@@ -87,6 +88,7 @@ void ViewRows::reload()
     if (!windowed_)
         return;
     pages_.clear();
+    known_.reset();
     version_ = s_.conn->dataVersion();
     count_ = countNow();
 }
@@ -134,6 +136,7 @@ bool ViewRows::resyncIfChanged() const
     const std::optional<qint64> currentId = s_.pos >= 0 ? loadedId(s_.pos) : std::nullopt;
     version_ = v;
     pages_.clear();
+    known_.reset();
     count_ = countNow();
     if (currentId) {
         const std::optional<size_t> at = find(*currentId);
@@ -411,36 +414,93 @@ std::optional<size_t> ViewRows::find(qint64 id) const
         if (const auto it = std::find(page.ids.begin(), page.ids.end(), id); it != page.ids.end())
             return size_t(start + (it - page.ids.begin()));
     // Its keys, if the view holds it; then the rows before it, counted by the engine.
-    const ViewCondition& cond = s_.view.condition;
+    const std::optional<std::vector<Key>> own = keysOf(id);
+    if (!own)
+        return std::nullopt;
+    return size_t(countWhere(beyond(Direction::Backward, *own)));
+}
+
+std::optional<std::vector<ViewRows::Key>> ViewRows::keysOf(qint64 id) const
+{
     Page own = run(QStringLiteral("SELECT %1, %2 FROM %3%4 LIMIT 1")
                        .arg(s_.keySql, columns_.join(QStringLiteral(", ")), s_.sqlName,
-                            andWhere(cond, s_.keySql + QStringLiteral(" = ?"))),
+                            andWhere(s_.view.condition, s_.keySql + QStringLiteral(" = ?"))),
                    {}, {id}, false);
     if (own.ids.empty())
         return std::nullopt;
-    std::vector<Key> binds;
-    std::function<QString(size_t)> before = [&](size_t i) -> QString {
+    return std::move(own.first);
+}
+
+ViewRows::Bound ViewRows::beyond(Direction d, const std::vector<Key>& at) const
+{
+    Bound out;
+    const bool forward = d == Direction::Forward;
+    std::function<QString(size_t)> level = [&](size_t i) -> QString {
         const QString& c = columns_[qsizetype(i)];
-        const Key& v = own.first[i];
+        const Key& v = at[i];
         if (i + 1 == size_t(columns_.size())) {
-            binds.push_back(v);
-            return c + QStringLiteral(" < ?");
+            out.binds.push_back(v);
+            return c + (forward ? QStringLiteral(" > ?") : QStringLiteral(" < ?"));
         }
-        if (v.type == SqlType::Null)
-            return QStringLiteral("(%1 IS NULL AND %2)").arg(c, before(i + 1));
-        binds.push_back(v);
-        binds.push_back(v);
-        const QString rest = before(i + 1);
-        return QStringLiteral("(%1 IS NULL OR %1 < ? OR (%1 = ? AND %2))").arg(c, rest);
+        if (v.type == SqlType::Null) {
+            const QString rest = level(i + 1);
+            return forward ? QStringLiteral("(%1 IS NOT NULL OR %2)").arg(c, rest)
+                           : QStringLiteral("(%1 IS NULL AND %2)").arg(c, rest);
+        }
+        out.binds.push_back(v);
+        out.binds.push_back(v);
+        const QString rest = level(i + 1);
+        return forward ? QStringLiteral("(%1 > ? OR (%1 = ? AND %2))").arg(c, rest)
+                       : QStringLiteral("(%1 IS NULL OR %1 < ? OR (%1 = ? AND %2))").arg(c, rest);
     };
-    const QString sql = QStringLiteral("SELECT count(*) FROM %1%2").arg(s_.sqlName, andWhere(cond, before(0)));
-    SqlStatement& st = s_.conn->statement(sql);
+    out.sql = level(0);
+    return out;
+}
+
+qint64 ViewRows::countWhere(const Bound& b) const
+{
+    const ViewCondition& cond = s_.view.condition;
+    SqlStatement& st = s_.conn->statement(
+        QStringLiteral("SELECT count(*) FROM %1%2").arg(s_.sqlName, andWhere(cond, b.sql)));
     ResetOnExit reset(st);
     cond.bind(st);
-    int i = int(cond.binds.size()) + 1;
-    bindKeys(st, i, binds);
-    i += int(binds.size());
-    return st.step() ? std::optional<size_t>(size_t(st.column(0).toInt64())) : std::nullopt;
+    bindKeys(st, int(cond.binds.size()) + 1, b.binds);
+    return st.step() ? st.column(0).toInt64() : 0;
+}
+
+std::optional<size_t> ViewRows::findNear(qint64 id, size_t anchorPos, qint64 anchorId) const
+{
+    if (!windowed_)
+        return find(id);
+    const std::optional<std::vector<Key>> own = keysOf(id);
+    const std::optional<std::vector<Key>> anchor = keysOf(anchorId);
+    if (!own || !anchor)
+        return find(id);
+    // Which side of the anchor the record lies on, then the rows strictly between
+    // the two, counted over the index range they span.
+    Bound isAfter = beyond(Direction::Forward, *anchor);
+    isAfter.sql += QStringLiteral(" AND ") + s_.keySql + QStringLiteral(" = ?");
+    Key self;
+    self.type = SqlType::Integer;
+    self.integer = id;
+    isAfter.binds.push_back(self);
+    const bool after = countWhere(isAfter) == 1;
+    const Bound low = beyond(Direction::Forward, after ? *anchor : *own);
+    const Bound high = beyond(Direction::Backward, after ? *own : *anchor);
+    Bound between{low.sql + QStringLiteral(" AND ") + high.sql, low.binds};
+    between.binds.insert(between.binds.end(), high.binds.begin(), high.binds.end());
+    const qint64 n = countWhere(between);
+    // Before the anchor, the record takes the place the anchor had, less the rows between.
+    return after ? anchorPos + 1 + size_t(n) : anchorPos - size_t(n);
+}
+
+std::optional<std::pair<size_t, qint64>> ViewRows::anchorNear(size_t pos) const
+{
+    if (const std::optional<qint64> id = loadedId(qint64(pos)))
+        return std::make_pair(pos, *id);
+    if (known_)
+        return std::make_pair(size_t(known_->first), known_->second);
+    return std::nullopt;
 }
 
 std::optional<qint64> ViewRows::lastNow() const
@@ -466,6 +526,10 @@ void ViewRows::erase(size_t index)
     }
     pages_ = std::move(kept);
     --count_;
+    if (known_ && known_->first == pos)
+        known_.reset();
+    else if (known_ && known_->first > pos)
+        --known_->first;
 }
 
 void ViewRows::insert(size_t index, qint64 id)
@@ -478,13 +542,19 @@ void ViewRows::insert(size_t index, qint64 id)
     std::map<qint64, Page> kept;
     for (auto& [start, page] : pages_) {
         const qint64 end = start + qint64(page.ids.size());
-        if (end <= pos)
+        if (end <= pos) {
             kept.emplace(start, std::move(page));
-        else if (start >= pos)
+        } else if (start >= pos) {
             kept.emplace(start + 1, std::move(page));
+        } else {
+            // Inside a page: its first and last rows stay what they were.
+            page.ids.insert(page.ids.begin() + std::ptrdiff_t(pos - start), id);
+            kept.emplace(start, std::move(page));
+        }
     }
     pages_ = std::move(kept);
     ++count_;
+    known_ = std::make_pair(pos, id);
 }
 
 } // namespace jadl

@@ -43,6 +43,12 @@ public:
     qint64 back() const { return (*this)[size() - 1]; }
     // The position of a record in the view; nullopt when the view does not hold it.
     std::optional<size_t> find(qint64 id) const;
+    // The same, counted from a record whose position is known, before the record
+    // was put in: the engine counts only the rows between the two.
+    std::optional<size_t> findNear(qint64 id, size_t anchorPos, qint64 anchorId) const;
+    // A record near a position whose place is known without reading: the one there
+    // when its page is read, else the last one put in.
+    std::optional<std::pair<size_t, qint64>> anchorNear(size_t pos) const;
     // The last record of the condition as the table holds it now, read past the pages.
     std::optional<qint64> lastNow() const;
     // The id is taken out at its position, or put in at one: the rows after move.
@@ -67,6 +73,11 @@ private:
         std::vector<Key> first, last; // order columns of the first and the last row
     };
     enum class Direction { Forward, Backward };
+    // A condition on the order columns and its binds, in order.
+    struct Bound {
+        QString sql;
+        std::vector<Key> binds;
+    };
 
     // The order columns a keyset compares: the index's, without those the
     // condition holds at one value, and the record key last.
@@ -78,6 +89,10 @@ private:
     Page readKeyset(Direction d, const std::vector<Key>* from, int limit) const;
     Page readAt(qint64 offset, int limit) const;
     Page run(const QString& sql, const std::vector<Key>& binds, const std::vector<qint64>& tail, bool reversed) const;
+    std::optional<std::vector<Key>> keysOf(qint64 id) const;
+    // The rows after (Forward) or before (Backward) the keys of a row.
+    Bound beyond(Direction d, const std::vector<Key>& at) const;
+    qint64 countWhere(const Bound& b) const;
     static void bindKeys(SqlStatement& st, int first, const std::vector<Key>& keys);
     void store(qint64 start, Page&& p) const;
     qint64 countNow() const;
@@ -89,6 +104,7 @@ private:
     QStringList columns_; // quoted order columns for the keyset
     mutable std::map<qint64, Page> pages_; // by their first position
     mutable qint64 version_ = 0;
+    mutable std::optional<std::pair<qint64, qint64>> known_; // position and id of the last record put in
 };
 
 } // namespace jadl

@@ -504,6 +504,23 @@ std::vector<double> psqlTenMs(const QStringList& queries, int runs)
     return psqlMs(queries, runs, tenMillion());
 }
 
+// All suppliers of the ten-million register by "SymbolInd", over "Cały Okres" or the month.
+void openTenAllSuppliers(PurchaseView& v, bool whole)
+{
+    v.linkToSuppliers(false);
+    if (whole)
+        v.setWholePeriod();
+    v.lines.open();
+}
+
+// The engine beside psql, and whether it stays under its target.
+void reportTarget(benchmark::State& state, const Stopwatch& engine, double psql, double rows, double targetMs)
+{
+    reportAgainstPsql(state, engine, psql, rows);
+    state.counters["target_ms"] = targetMs;
+    state.counters["met"] = engine.meanMs() <= targetMs ? 1 : 0;
+}
+
 const QString kWholeSql = QStringLiteral("SELECT count(*), ") + kSums + QStringLiteral(" FROM \"Towary\"");
 const QString kScreenSql = QStringLiteral(
     "SELECT \"Numer\", \"Symbol\", \"Nazwa\", \"Ilosc\", \"JednostkaMiary\", \"CenaNetto\", \"WartoscNetto\", "
@@ -521,10 +538,7 @@ void tenSwitch(benchmark::State& state, bool whole, double targetMs)
     guarded(state, [&] {
         tenMillion();
         PurchaseView v(kTenAlias);
-        v.linkToSuppliers(false);
-        if (whole)
-            v.setWholePeriod();
-        v.lines.open();
+        openTenAllSuppliers(v, whole);
         Stopwatch engine;
         for (auto _ : state) {
             engine.start();
@@ -537,9 +551,7 @@ void tenSwitch(benchmark::State& state, bool whole, double targetMs)
             {kWholeSql + where,
              kScreenSql + where + QStringLiteral(" ORDER BY \"Symbol\" NULLS FIRST, \"Numer\" LIMIT 40")},
             std::max(3, int(engine.runs())));
-        reportAgainstPsql(state, engine, psql[0] + psql[1], double(v.lines.recordCount()));
-        state.counters["target_ms"] = targetMs;
-        state.counters["met"] = engine.meanMs() <= targetMs ? 1 : 0;
+        reportTarget(state, engine, psql[0] + psql[1], double(v.lines.recordCount()), targetMs);
     });
 }
 
@@ -561,9 +573,7 @@ void BM_Server10M_WholeRegisterTotals(benchmark::State& state)
     guarded(state, [&] {
         tenMillion();
         PurchaseView v(kTenAlias);
-        v.linkToSuppliers(false);
-        v.setWholePeriod();
-        v.lines.open();
+        openTenAllSuppliers(v, true);
         Stopwatch engine;
         for (auto _ : state) {
             engine.start();
@@ -571,9 +581,7 @@ void BM_Server10M_WholeRegisterTotals(benchmark::State& state)
             engine.stop();
         }
         const std::vector<double> psql = psqlTenMs({kWholeSql}, 3);
-        reportAgainstPsql(state, engine, psql[0], double(v.lines.recordCount()));
-        state.counters["target_ms"] = 50;
-        state.counters["met"] = engine.meanMs() <= 50 ? 1 : 0;
+        reportTarget(state, engine, psql[0], double(v.lines.recordCount()), 50);
     });
 }
 BENCHMARK(BM_Server10M_WholeRegisterTotals)->Unit(benchmark::kMillisecond)->Iterations(10);
@@ -584,8 +592,7 @@ void BM_Server10M_EverySupplierMonth(benchmark::State& state)
     guarded(state, [&] {
         tenMillion();
         PurchaseView v(kTenAlias);
-        v.linkToSuppliers(false);
-        v.lines.open();
+        openTenAllSuppliers(v, false);
         Stopwatch engine;
         std::size_t suppliers = 0;
         for (auto _ : state) {
@@ -597,9 +604,7 @@ void BM_Server10M_EverySupplierMonth(benchmark::State& state)
                                                     QStringLiteral(" FROM \"Towary\"") + monthWhere() +
                                                     QStringLiteral(" GROUP BY \"NumerDostawcy\"")},
                                                    std::max(3, int(engine.runs())));
-        reportAgainstPsql(state, engine, psql[0], double(suppliers));
-        state.counters["target_ms"] = 100;
-        state.counters["met"] = engine.meanMs() <= 100 ? 1 : 0;
+        reportTarget(state, engine, psql[0], double(suppliers), 100);
     });
 }
 BENCHMARK(BM_Server10M_EverySupplierMonth)->Unit(benchmark::kMillisecond)->Iterations(10);
@@ -610,9 +615,7 @@ void BM_Server10M_ScrollPage(benchmark::State& state)
     guarded(state, [&] {
         tenMillion();
         PurchaseView v(kTenAlias);
-        v.linkToSuppliers(false);
-        v.setWholePeriod();
-        v.lines.open();
+        openTenAllSuppliers(v, true);
         const int n = v.lines.recordCount();
         std::mt19937 gen(5);
         std::uniform_int_distribution<int> anyRow(0, n - 1000);
@@ -654,9 +657,7 @@ void BM_Server10M_WholeRegisterMemory(benchmark::State& state)
             const double before = currentMemoryMb();
             resetPeakMemory();
             PurchaseView v(kTenAlias);
-            v.linkToSuppliers(false);
-            v.setWholePeriod();
-            v.lines.open();
+            openTenAllSuppliers(v, true);
             const int n = v.lines.recordCount();
             // Every row's id, and every shown column of one screen in each hundred.
             for (int row = 0; row < n; ++row) {

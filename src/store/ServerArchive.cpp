@@ -142,18 +142,9 @@ void appendCopyValue(QByteArray& out, const FieldDef& f, const SqlValue& v)
         out.append(buf, r.ptr - buf);
         return;
     }
-    case FieldType::Float: {
-        const double d = v.toDouble();
-        if (std::isnan(d)) {
-            out += "NaN";
-        } else if (std::isinf(d)) {
-            out += d > 0 ? "Infinity" : "-Infinity";
-        } else {
-            const auto r = std::to_chars(buf, buf + sizeof buf, d);
-            out.append(buf, r.ptr - buf);
-        }
+    case FieldType::Float:
+        out += pgFloatText(v.toDouble());
         return;
-    }
     case FieldType::Logical:
         out += readColumn(f, v).toBool() ? "t" : "f";
         return;

@@ -8,6 +8,7 @@
 #include <libpq-fe.h>
 
 #include <charconv>
+#include <cmath>
 #include <cstring>
 
 namespace jadl {
@@ -425,20 +426,7 @@ public:
 
     void bindNull(int i) override { slot(i).reset(); }
     void bindInt(int i, qint64 v) override { slot(i) = std::to_string(v); }
-    void bindDouble(int i, double v) override
-    {
-        char buf[32];
-        const auto r = std::to_chars(buf, buf + sizeof buf, v);
-        std::string s(buf, r.ptr);
-        // The shortest form that reads back as the same double; numeric reads it exactly.
-        if (s == "inf")
-            s = "Infinity";
-        else if (s == "-inf")
-            s = "-Infinity";
-        else if (s == "nan" || s == "-nan")
-            s = "NaN";
-        slot(i) = std::move(s);
-    }
+    void bindDouble(int i, double v) override { slot(i) = pgFloatText(v).toStdString(); }
     void bindText(int i, const QByteArray& utf8) override { slot(i) = utf8.toStdString(); }
     void bindBlob(int i, const QByteArray& bytes) override { slot(i) = "\\x" + bytes.toHex().toStdString(); }
     void bindIds(int i, const std::vector<qint64>& ids) override
@@ -711,6 +699,17 @@ void PgConnection::rollback() noexcept
         pinned_ = nullptr;
         pendingWrites_.clear();
     }
+}
+
+QByteArray pgFloatText(double d)
+{
+    if (std::isnan(d))
+        return QByteArrayLiteral("NaN");
+    if (std::isinf(d))
+        return d > 0 ? QByteArrayLiteral("Infinity") : QByteArrayLiteral("-Infinity");
+    char buf[32];
+    const auto r = std::to_chars(buf, buf + sizeof buf, d);
+    return QByteArray(buf, int(r.ptr - buf));
 }
 
 qint64 PgConnection::dataVersion()

@@ -145,6 +145,10 @@ private:
 // SQL with '?' parameters as PostgreSQL numbers them ($1, $2 ...).
 std::string numberParameters(const QString& sql);
 
+// A double as the server reads it back exactly: the shortest form that round-trips,
+// and the server's own words for the values that are not finite.
+QByteArray pgFloatText(double d);
+
 // A value of a result as the engine reads it (a bytea's bytes go into `blob`).
 SqlValue pgValue(pg_result* r, int row, int column, QByteArray& blob);
 

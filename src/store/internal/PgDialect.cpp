@@ -20,19 +20,10 @@ constexpr size_t kDeleteChunk = 20000;
 QByteArray numericArray(const std::vector<double>& values)
 {
     QByteArray out("{");
-    char buf[32];
     for (size_t i = 0; i < values.size(); ++i) {
         if (i)
             out += ',';
-        const double d = values[i];
-        if (std::isnan(d)) {
-            out += "NaN";
-        } else if (std::isinf(d)) {
-            out += d > 0 ? "Infinity" : "-Infinity";
-        } else {
-            const auto r = std::to_chars(buf, buf + sizeof buf, d);
-            out.append(buf, r.ptr - buf);
-        }
+        out += pgFloatText(values[i]);
     }
     return out + '}';
 }

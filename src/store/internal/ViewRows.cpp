@@ -271,6 +271,16 @@ void ViewRows::readAround(qint64 pos) const
     store(start, readAt(start, kPageRows));
 }
 
+void ViewRows::join(Page& p, Page&& next)
+{
+    if (next.ids.empty())
+        return;
+    if (p.ids.empty())
+        p.first = std::move(next.first);
+    p.ids.insert(p.ids.end(), next.ids.begin(), next.ids.end());
+    p.last = std::move(next.last);
+}
+
 ViewRows::Page ViewRows::readKeyset(Direction d, const std::vector<Key>* from, int limit) const
 {
     const bool forward = d == Direction::Forward;
@@ -285,25 +295,12 @@ ViewRows::Page ViewRows::readKeyset(Direction d, const std::vector<Key>* from, i
     if (!from)
         return query({}, {}, limit);
 
-    // The condition at each level below the first, its binds in order.
+    // The condition below the first column, its binds after those of the first.
     std::vector<Key> binds;
-    std::function<QString(size_t)> level = [&](size_t i) -> QString {
-        const QString& c = columns_[qsizetype(i)];
-        const Key& v = (*from)[i];
-        if (i + 1 == size_t(columns_.size())) {
-            binds.push_back(v);
-            return c + (forward ? QStringLiteral(" > ?") : QStringLiteral(" < ?"));
-        }
-        if (v.type == SqlType::Null) {
-            const QString rest = level(i + 1);
-            return forward ? QStringLiteral("(%1 IS NOT NULL OR %2)").arg(c, rest)
-                           : QStringLiteral("(%1 IS NULL AND %2)").arg(c, rest);
-        }
-        binds.push_back(v);
-        binds.push_back(v);
-        const QString rest = level(i + 1);
-        return forward ? QStringLiteral("(%1 > ? OR (%1 = ? AND %2))").arg(c, rest)
-                       : QStringLiteral("(%1 IS NULL OR %1 < ? OR (%1 = ? AND %2))").arg(c, rest);
+    auto belowFirst = [&] {
+        const Bound b = beyond(d, *from, 1);
+        binds.insert(binds.end(), b.binds.begin(), b.binds.end());
+        return b.sql;
     };
 
     const QString& c0 = columns_.front();
@@ -313,20 +310,13 @@ ViewRows::Page ViewRows::readKeyset(Direction d, const std::vector<Key>* from, i
         return query(c0 + (forward ? QStringLiteral(" > ?") : QStringLiteral(" < ?")), binds, limit);
     }
     if (v0.type == SqlType::Null) {
-        const QString rest = level(1);
+        const QString rest = belowFirst();
         if (!forward)
             return query(QStringLiteral("%1 IS NULL AND %2").arg(c0, rest), binds, limit);
         // The rest of the empty values, then the filled ones from their start.
         Page p = query(QStringLiteral("%1 IS NULL AND %2").arg(c0, rest), binds, limit);
-        if (int(p.ids.size()) < limit) {
-            Page more = query(c0 + QStringLiteral(" IS NOT NULL"), {}, limit - int(p.ids.size()));
-            if (!more.ids.empty()) {
-                if (p.ids.empty())
-                    p.first = more.first;
-                p.ids.insert(p.ids.end(), more.ids.begin(), more.ids.end());
-                p.last = more.last;
-            }
-        }
+        if (int(p.ids.size()) < limit)
+            join(p, query(c0 + QStringLiteral(" IS NOT NULL"), {}, limit - int(p.ids.size())));
         return p;
     }
     // The first column bounds the index range read; the empty values of the first
@@ -334,18 +324,14 @@ ViewRows::Page ViewRows::readKeyset(Direction d, const std::vector<Key>* from, i
     binds.push_back(v0);
     binds.push_back(v0);
     binds.push_back(v0);
-    const QString rest = level(1);
+    const QString rest = belowFirst();
     const QString cmp = forward ? QStringLiteral("%1 >= ? AND (%1 > ? OR (%1 = ? AND %2))")
                                 : QStringLiteral("%1 <= ? AND (%1 < ? OR (%1 = ? AND %2))");
     Page p = query(cmp.arg(c0, rest), binds, limit);
     if (!forward && int(p.ids.size()) < limit) {
-        Page more = query(c0 + QStringLiteral(" IS NULL"), {}, limit - int(p.ids.size()));
-        if (!more.ids.empty()) {
-            if (p.ids.empty())
-                p.last = more.last;
-            p.ids.insert(p.ids.begin(), more.ids.begin(), more.ids.end());
-            p.first = more.first;
-        }
+        Page before = query(c0 + QStringLiteral(" IS NULL"), {}, limit - int(p.ids.size()));
+        join(before, std::move(p));
+        p = std::move(before);
     }
     return p;
 }
@@ -431,7 +417,7 @@ std::optional<std::vector<ViewRows::Key>> ViewRows::keysOf(qint64 id) const
     return std::move(own.first);
 }
 
-ViewRows::Bound ViewRows::beyond(Direction d, const std::vector<Key>& at) const
+ViewRows::Bound ViewRows::beyond(Direction d, const std::vector<Key>& at, size_t from) const
 {
     Bound out;
     const bool forward = d == Direction::Forward;
@@ -453,7 +439,7 @@ ViewRows::Bound ViewRows::beyond(Direction d, const std::vector<Key>& at) const
         return forward ? QStringLiteral("(%1 > ? OR (%1 = ? AND %2))").arg(c, rest)
                        : QStringLiteral("(%1 IS NULL OR %1 < ? OR (%1 = ? AND %2))").arg(c, rest);
     };
-    out.sql = level(0);
+    out.sql = level(from);
     return out;
 }
 

@@ -90,8 +90,11 @@ private:
     Page readAt(qint64 offset, int limit) const;
     Page run(const QString& sql, const std::vector<Key>& binds, const std::vector<qint64>& tail, bool reversed) const;
     std::optional<std::vector<Key>> keysOf(qint64 id) const;
-    // The rows after (Forward) or before (Backward) the keys of a row.
-    Bound beyond(Direction d, const std::vector<Key>& at) const;
+    // The rows after (Forward) or before (Backward) the keys of a row, compared
+    // from order column `from` on (the earlier ones equal).
+    Bound beyond(Direction d, const std::vector<Key>& at, size_t from = 0) const;
+    // The rows of `next` after those of `p`.
+    static void join(Page& p, Page&& next);
     qint64 countWhere(const Bound& b) const;
     static void bindKeys(SqlStatement& st, int first, const std::vector<Key>& keys);
     void store(qint64 start, Page&& p) const;

@@ -331,82 +331,86 @@ struct Query {
 
 } // namespace
 
-std::optional<viewsums::Answer> answer(TableState& s, const std::vector<int>& fields, std::optional<int> group)
+namespace {
+
+// The sum fields' places among the buckets' sums; nullopt when one is not kept.
+std::optional<std::vector<int>> keptPlaces(TableState& s, const Layout& l, const std::vector<int>& fields)
 {
-    if (!s.kept || !s.conn || s.state == DataSetState::Edit || s.view.stale)
-        return std::nullopt;
-    const Layout& l = *s.kept;
     std::vector<int> wanted;
     for (int f : fields) {
         const QString name = s.fields[size_t(f)]->fieldName();
         const auto it = std::find_if(l.def.sumFields.begin(), l.def.sumFields.end(),
                                      [&](const QString& k) { return k.compare(name, Qt::CaseInsensitive) == 0; });
-        const int k = it == l.def.sumFields.end() ? -1 : int(it - l.def.sumFields.begin());
-        if (k < 0 || s.def(size_t(f)).type != FieldType::Float)
+        if (it == l.def.sumFields.end() || s.def(size_t(f)).type != FieldType::Float)
             return std::nullopt;
-        wanted.push_back(k);
+        wanted.push_back(int(it - l.def.sumFields.begin()));
     }
-    if (group && !integerType(&s.def(size_t(*group))))
-        return std::nullopt;
-    const std::optional<Scope> scope = scopeOf(s, l);
-    if (!scope)
-        return std::nullopt;
-    QStringList keyed;
-    for (const auto& link : scope->links)
-        keyed << s.fields[size_t(link.first)]->fieldName();
-    if (group)
-        keyed << s.fields[size_t(*group)]->fieldName();
-    const int g = groupingFor(l, keyed);
-    if (g < 0)
-        return std::nullopt;
+    return wanted;
+}
 
-    SqlConnection& conn = *s.conn;
-    const SqlDialect& dialect = conn.dialect();
-    const qint64 version = dialect.isServer() ? 0 : conn.dataVersion();
-    if (!dialect.keptSumsReady(conn) || (scope->range && dialect.keptOddDates(conn)))
-        return std::nullopt;
-
-    // Whole months from the buckets, the days at either edge from the rows.
+// The whole months a period holds, and the days at either edge left over.
+struct Split {
     qint64 firstMonth = kOddDate + 1;
     qint64 lastMonth = kLastMonth;
     std::vector<std::pair<QDate, QDate>> edges; // an invalid end: open
-    if (scope->range) {
-        const QDate from = scope->range->from;
-        const QDate to = scope->range->to;
-        if (from.isValid())
-            firstMonth = monthOf(from) + (from.day() == 1 ? 0 : 1);
-        if (to.isValid())
-            lastMonth = monthOf(to) - (to == lastDayOf(monthOf(to)) ? 0 : 1);
-        if (firstMonth > lastMonth) {
-            edges.emplace_back(from, to);
+    bool months = true;
+};
+
+Split splitPeriod(const std::optional<SqlPreFilter::DateRange>& range)
+{
+    Split out;
+    if (!range)
+        return out;
+    const QDate from = range->from;
+    const QDate to = range->to;
+    if (from.isValid())
+        out.firstMonth = monthOf(from) + (from.day() == 1 ? 0 : 1);
+    if (to.isValid())
+        out.lastMonth = monthOf(to) - (to == lastDayOf(monthOf(to)) ? 0 : 1);
+    if (out.firstMonth > out.lastMonth) {
+        out.edges.emplace_back(from, to);
+    } else {
+        if (from.isValid() && from.day() != 1)
+            out.edges.emplace_back(from, firstDayOf(out.firstMonth).addDays(-1));
+        if (to.isValid() && to != lastDayOf(out.lastMonth))
+            out.edges.emplace_back(firstDayOf(out.lastMonth + 1), to);
+    }
+    out.months = out.firstMonth <= out.lastMonth;
+    return out;
+}
+
+// The link's equalities; an empty value is written as the buckets or the rows hold it.
+void linkConditions(TableState& s, const Scope& scope, bool buckets, QStringList& where, Query& q)
+{
+    for (const auto& [field, value] : scope.links) {
+        const QString column = quoteId(s.fields[size_t(field)]->fieldName());
+        if (value.isNull()) {
+            where << column +
+                    (buckets ? QStringLiteral(" = ") + s.conn->dialect().keptEmptyKey(s.def(size_t(field)))
+                             : QStringLiteral(" IS NULL"));
         } else {
-            if (from.isValid() && from.day() != 1)
-                edges.emplace_back(from, firstDayOf(firstMonth).addDays(-1));
-            if (to.isValid() && to != lastDayOf(lastMonth))
-                edges.emplace_back(firstDayOf(lastMonth + 1), to);
+            where << column + QStringLiteral(" = ?");
+            q.binds.push_back({value, &s.def(size_t(field))});
         }
     }
-    const bool months = !scope->range || firstMonth <= lastMonth;
+}
 
+// One statement adding the buckets' whole months and the edge days' rows.
+Query keptQuery(TableState& s, const Layout& l, int g, const Scope& scope, const Split& split, std::optional<int> group,
+                const std::vector<int>& wanted)
+{
+    const SqlDialect& dialect = s.conn->dialect();
     const QString groupColumn = group ? quoteId(s.fields[size_t(*group)]->fieldName()) : QString();
     QStringList parts;
     Query q;
-    if (months) {
+    if (split.months) {
         QStringList where;
-        if (scope->range) {
+        if (scope.range) {
             where << QStringLiteral("miesiac >= ?") << QStringLiteral("miesiac <= ?");
-            q.binds.push_back({QVariant(firstMonth), nullptr});
-            q.binds.push_back({QVariant(lastMonth), nullptr});
+            q.binds.push_back({QVariant(split.firstMonth), nullptr});
+            q.binds.push_back({QVariant(split.lastMonth), nullptr});
         }
-        for (const auto& [field, value] : scope->links) {
-            const QString column = quoteId(s.fields[size_t(field)]->fieldName());
-            if (value.isNull()) {
-                where << column + QStringLiteral(" = ") + dialect.keptEmptyKey(s.def(size_t(field)));
-            } else {
-                where << column + QStringLiteral(" = ?");
-                q.binds.push_back({value, &s.def(size_t(field))});
-            }
-        }
+        linkConditions(s, scope, true, where, q);
         parts << QStringLiteral("SELECT %1n, %2 FROM %3%4")
                      .arg(group ? QStringLiteral("NULLIF(%1, %2) AS %1, ")
                                       .arg(groupColumn, dialect.keptEmptyKey(s.def(size_t(*group))))
@@ -416,17 +420,9 @@ std::optional<viewsums::Answer> answer(TableState& s, const std::vector<int>& fi
                                           : QStringLiteral(" WHERE ") + where.join(QStringLiteral(" AND ")));
     }
     const QString date = quoteId(l.def.dateField);
-    for (const auto& [from, to] : edges) {
+    for (const auto& [from, to] : split.edges) {
         QStringList where;
-        for (const auto& [field, value] : scope->links) {
-            const QString column = quoteId(s.fields[size_t(field)]->fieldName());
-            if (value.isNull()) {
-                where << column + QStringLiteral(" IS NULL");
-            } else {
-                where << column + QStringLiteral(" = ?");
-                q.binds.push_back({value, &s.def(size_t(field))});
-            }
-        }
+        linkConditions(s, scope, false, where, q);
         if (from.isValid()) {
             where << date + QStringLiteral(" >= ?");
             q.binds.push_back({QVariant(from.toString(Qt::ISODate)), nullptr});
@@ -446,33 +442,69 @@ std::optional<viewsums::Answer> answer(TableState& s, const std::vector<int>& fi
                      wanted.empty() ? QString() : QStringLiteral(", ") + dialect.keptTotals(l.def.sumFields, wanted),
                      parts.join(QStringLiteral(" UNION ALL ")),
                      group ? QStringLiteral(" GROUP BY ") + groupColumn : QString());
+    return q;
+}
 
+std::optional<viewsums::Answer> readAnswer(SqlConnection& conn, Query q, bool grouped, size_t sumCount)
+{
     viewsums::Answer out;
-    {
-        SqlStatement& st = conn.statement(q.sql);
-        ResetOnExit reset(st);
-        ViewCondition binds;
-        binds.binds = std::move(q.binds);
-        binds.bind(st);
-        const int first = group ? 2 : 1;
-        while (st.step()) {
-            const qint64 count = st.column(0).toInt64();
-            out.rows += count;
-            qint64 key = 0;
-            if (group) {
-                const SqlValue k = st.column(1);
-                if (k.isNull())
-                    continue;
-                key = k.toInt64();
-            }
-            out.counts[key] += count;
-            std::vector<double> sums(wanted.size(), 0.0);
-            if (!wanted.empty() && count > 0 && !dialect.readKeptTotals(st, first, sums))
-                return std::nullopt;
-            if (!out.groups.emplace(key, std::move(sums)).second)
-                out.keysRepeat = true;
+    SqlStatement& st = conn.statement(q.sql);
+    ResetOnExit reset(st);
+    ViewCondition binds;
+    binds.binds = std::move(q.binds);
+    binds.bind(st);
+    const int first = grouped ? 2 : 1;
+    while (st.step()) {
+        const qint64 count = st.column(0).toInt64();
+        out.rows += count;
+        qint64 key = 0;
+        if (grouped) {
+            const SqlValue k = st.column(1);
+            if (k.isNull())
+                continue;
+            key = k.toInt64();
         }
+        out.counts[key] += count;
+        std::vector<double> sums(sumCount, 0.0);
+        if (sumCount > 0 && count > 0 && !conn.dialect().readKeptTotals(st, first, sums))
+            return std::nullopt;
+        if (!out.groups.emplace(key, std::move(sums)).second)
+            out.keysRepeat = true;
     }
+    return out;
+}
+
+} // namespace
+
+std::optional<viewsums::Answer> answer(TableState& s, const std::vector<int>& fields, std::optional<int> group)
+{
+    if (!s.kept || !s.conn || s.state == DataSetState::Edit || s.view.stale)
+        return std::nullopt;
+    const Layout& l = *s.kept;
+    const std::optional<std::vector<int>> wanted = keptPlaces(s, l, fields);
+    if (!wanted || (group && !integerType(&s.def(size_t(*group)))))
+        return std::nullopt;
+    const std::optional<Scope> scope = scopeOf(s, l);
+    if (!scope)
+        return std::nullopt;
+    QStringList keyed;
+    for (const auto& link : scope->links)
+        keyed << s.fields[size_t(link.first)]->fieldName();
+    if (group)
+        keyed << s.fields[size_t(*group)]->fieldName();
+    const int g = groupingFor(l, keyed);
+    if (g < 0)
+        return std::nullopt;
+
+    SqlConnection& conn = *s.conn;
+    const SqlDialect& dialect = conn.dialect();
+    const qint64 version = dialect.isServer() ? 0 : conn.dataVersion();
+    if (!dialect.keptSumsReady(conn) || (scope->range && dialect.keptOddDates(conn)))
+        return std::nullopt;
+
+    const Split split = splitPeriod(scope->range);
+    std::optional<viewsums::Answer> out = readAnswer(conn, keptQuery(s, l, g, *scope, split, group, *wanted),
+                                                     bool(group), wanted->size());
     // A file another program wrote in meanwhile: its rows and its buckets may differ.
     if (!dialect.isServer() && conn.dataVersion() != version)
         return std::nullopt;

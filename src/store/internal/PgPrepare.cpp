@@ -24,9 +24,11 @@
 
 namespace jadl::pgstorage {
 
-QStringList engineObjectsSql(const QString& schema)
+namespace {
+
+// The collation, the roles, and the tables of logins, workstations and history.
+QStringList tablesSql()
 {
-    const QString q = quoteId(schema);
     return {
         QStringLiteral("CREATE COLLATION IF NOT EXISTS jadl_pl (provider = icu, locale = 'pl-PL')"),
         // Roles belong to the whole cluster, whose other databases may be prepared at
@@ -60,6 +62,13 @@ QStringList engineObjectsSql(const QString& schema)
                        "session_user, stanowisko text, operacja text NOT NULL, tabela text NOT NULL, klucz bigint, "
                        "restauracja integer, przed jsonb, po jsonb)"),
         QStringLiteral("CREATE INDEX IF NOT EXISTS jadl_historia_linia ON jadl_historia (tabela, klucz, numer)"),
+    };
+}
+
+// Who is asking: the prepared version, the change counter, the login's role and restaurant.
+QStringList lookupFunctionsSql(const QString& q)
+{
+    return {
         QStringLiteral("CREATE OR REPLACE FUNCTION jadl_wersja() RETURNS integer LANGUAGE sql IMMUTABLE AS 'SELECT %1'")
             .arg(kPreparedVersion),
         QStringLiteral("CREATE OR REPLACE FUNCTION jadl_zmiana() RETURNS trigger LANGUAGE plpgsql SECURITY DEFINER "
@@ -96,6 +105,13 @@ QStringList engineObjectsSql(const QString& schema)
             "(SELECT restauracja FROM jadl_stanowiska WHERE login = session_user AND stanowisko = "
             "coalesce(current_setting('jadl.stanowisko', true), ''))) $f$")
             .arg(q),
+    };
+}
+
+// What the triggers and the restore call: stamps, history, renumbering, statistics.
+QStringList recordFunctionsSql(const QString& q)
+{
+    return {
         QStringLiteral(
             "CREATE OR REPLACE FUNCTION jadl_towary_restauracja() RETURNS trigger LANGUAGE plpgsql SECURITY DEFINER "
             "SET search_path = %1, pg_temp AS $f$\n"
@@ -189,6 +205,14 @@ QStringList engineObjectsSql(const QString& schema)
                        "END $f$")
             .arg(q),
     };
+}
+
+} // namespace
+
+QStringList engineObjectsSql(const QString& schema)
+{
+    const QString q = quoteId(schema);
+    return tablesSql() + lookupFunctionsSql(q) + recordFunctionsSql(q);
 }
 
 } // namespace jadl::pgstorage

@@ -6,6 +6,7 @@ PKGS=(build-essential cmake pkg-config qt6-base-dev qt6-translations-l10n libqt6
       fonts-liberation2 fonts-dejavu-core fonts-dejavu-extra
       qt6-qpa-plugins     # the desktop's platform plugin (xcb) for `make run`
       libqt6svg6          # the scalable glyphs of the main window's buttons
+      qt6-charts-dev qt6-svg-dev  # the purchase charts, and their pictures saved as SVG
       python3-openpyxl    # the sheet tests read XLSX files back with openpyxl
       openssl curl        # the KSeF stand-in's CA and key; the plain client its benchmark compares with
       clang-format        # the style check of CI (scripts/check-format.sh)

@@ -4,6 +4,33 @@
 
 namespace jadl {
 
+const QStringList& periodChoiceTexts()
+{
+    static const QStringList texts{QStringLiteral("Dzień wskazany przez kalendarz"),
+                                   QStringLiteral("Bieżący dzień"),
+                                   QStringLiteral("Poprzedni dzień"),
+                                   QStringLiteral("Bieżący Miesiąc "),
+                                   QStringLiteral("Poprzedni Miesiąc"),
+                                   QStringLiteral("Bieżący Kwartał"),
+                                   QStringLiteral("Poprzedni Kwartał"),
+                                   QStringLiteral("Bieżący Rok"),
+                                   QStringLiteral("Poprzedni Rok"),
+                                   QStringLiteral("Wybrany Miesiąc"),
+                                   QStringLiteral("Wybrany Okres"),
+                                   QStringLiteral("Cały Okres")};
+    return texts;
+}
+
+const QStringList& monthChoiceTexts()
+{
+    static const QStringList texts{
+        QStringLiteral("styczeń"),     QStringLiteral("luty"),     QStringLiteral("marzec"),
+        QStringLiteral("kwiecień "),   QStringLiteral("maj"),      QStringLiteral("czerwiec"),
+        QStringLiteral("lipiec"),      QStringLiteral("sierpień"), QStringLiteral("wrzesień"),
+        QStringLiteral("pazdziernik"), QStringLiteral("listopad"), QStringLiteral("grudzień")};
+    return texts;
+}
+
 std::optional<PeriodChoice> periodChoiceOf(int listIndex)
 {
     if (listIndex < 0 || listIndex > int(PeriodChoice::Everything))

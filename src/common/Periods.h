@@ -25,6 +25,11 @@ enum class PeriodChoice {
     Everything, // "Cały Okres"
 };
 
+// The list's items, in the order of the choices, exactly as the window shows them.
+const QStringList& periodChoiceTexts();
+// The items of the window's month list ("Wybrany Miesiąc"), as it spells them.
+const QStringList& monthChoiceTexts();
+
 // The choice of a list index; nullopt for no choice (-1) or an index beyond the list.
 std::optional<PeriodChoice> periodChoiceOf(int listIndex);
 int listIndexOf(PeriodChoice choice);

@@ -21,6 +21,7 @@
 #include "platform/Drives.h"
 #include "platform/Messages.h"
 #include "purchases/HistoriaZmian.h"
+#include "purchases/PurchaseChartsWindow.h"
 #include "reports/PeriodCaption.h"
 #include "reports/WartoscKupionychTowarow_Druk.h"
 #include "reports/ZakupioneTowaryDruk1Jadl.h"
@@ -789,6 +790,27 @@ void TTowary::HistoriaZmianClick()
         QStringLiteral("Zakup nr %1: %2").arg(number).arg(lines->fieldByName(QStringLiteral("Symbol")).asString()),
         this);
     dialog.exec();
+}
+
+// The charts of the lines as the window shows them: its supplier mode and its period.
+void TTowary::WykresClick()
+{
+    jadl::charts::ChartScope scope;
+    if (RadioGroupDlaDostawcow->itemIndex() == 0) {
+        jadl::Table* suppliers = dm_->TableDostawcy;
+        if (!suppliers->active() || suppliers->isEmpty()) {
+            jadl::platform::showMessage(QStringLiteral("Brak dostawcy, którego zakupy można pokazać"));
+            return;
+        }
+        scope.kind = jadl::charts::ScopeKind::Supplier;
+        scope.supplier = suppliers->fieldByName(QStringLiteral("Numer")).asInteger();
+    }
+    const jadl::PeriodChoice choice = periodChoice().value_or(jadl::PeriodChoice::Everything);
+    if (jadl::isSingleDay(choice) || jadl::isRange(choice)) {
+        scope.from = jadl::shared().periodStart;
+        scope.to = jadl::isSingleDay(choice) ? scope.from : jadl::shared().periodEnd;
+    }
+    jadl::showPurchaseCharts(this, dm_, scope, choice);
 }
 
 void TTowary::TworzTabliceClick()

@@ -102,6 +102,7 @@ public Q_SLOTS:
     void OdswierzanieTablicyDostawcowClick();
     void BitBtnZamknijClick();
     void HistoriaZmianClick();
+    void WykresClick();
     void SumujZaznaczonyTowarClick();
     void BitBtnPoprawVat_BruttoClick();
     void BitBtnPrzeliczPowtornieClick();
@@ -209,6 +210,7 @@ private:
     QPushButton* BitBtnDrukuj2;
     QPushButton* BitBtnZamknij;
     QPushButton* HistoriaZmian;
+    QPushButton* Wykres = nullptr;
     QWidget* Panel6;
     jadl::RadioGroup* RadioGroupCzcionka;
     QComboBox* DyskSystemu; // hidden drive list: the start drive

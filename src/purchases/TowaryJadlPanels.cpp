@@ -131,12 +131,7 @@ QLayout* TTowary::buildChoicesPanel()
     ComboBoxWybierzOkres->setObjectName(QStringLiteral("ComboBoxWybierzOkres"));
     ComboBoxWybierzOkres->setEditable(true);
     ComboBoxWybierzOkres->setInsertPolicy(QComboBox::NoInsert);
-    ComboBoxWybierzOkres->addItems({QStringLiteral("Dzień wskazany przez kalendarz"), QStringLiteral("Bieżący dzień"),
-                                    QStringLiteral("Poprzedni dzień"), QStringLiteral("Bieżący Miesiąc "),
-                                    QStringLiteral("Poprzedni Miesiąc"), QStringLiteral("Bieżący Kwartał"),
-                                    QStringLiteral("Poprzedni Kwartał"), QStringLiteral("Bieżący Rok"),
-                                    QStringLiteral("Poprzedni Rok"), QStringLiteral("Wybrany Miesiąc"),
-                                    QStringLiteral("Wybrany Okres"), QStringLiteral("Cały Okres")});
+    ComboBoxWybierzOkres->addItems(jadl::periodChoiceTexts());
     ComboBoxWybierzOkres->setCurrentIndex(-1);
     ComboBoxWybierzOkres->setEditText(QStringLiteral("Dzień wskazany przez kalendarz"));
     jadl::describe(ComboBoxWybierzOkres, GroupBoxWybierzOkres->title(), QStringLiteral("Wybierz okres"));
@@ -144,10 +139,7 @@ QLayout* TTowary::buildChoicesPanel()
     ComboBoxMiesiace->setObjectName(QStringLiteral("ComboBoxMiesiace"));
     ComboBoxMiesiace->setEditable(true);
     ComboBoxMiesiace->setInsertPolicy(QComboBox::NoInsert);
-    ComboBoxMiesiace->addItems({QStringLiteral("styczeń"), QStringLiteral("luty"), QStringLiteral("marzec"),
-                                QStringLiteral("kwiecień "), QStringLiteral("maj"), QStringLiteral("czerwiec"),
-                                QStringLiteral("lipiec"), QStringLiteral("sierpień"), QStringLiteral("wrzesień"),
-                                QStringLiteral("pazdziernik"), QStringLiteral("listopad"), QStringLiteral("grudzień")});
+    ComboBoxMiesiace->addItems(jadl::monthChoiceTexts());
     ComboBoxMiesiace->setCurrentIndex(-1);
     ComboBoxMiesiace->setEditText(QStringLiteral("Wybierz m-c"));
     jadl::describe(ComboBoxMiesiace, QStringLiteral("Wybierz miesiąc"), QStringLiteral("Wybierz miesiąc"));
@@ -371,10 +363,13 @@ QWidget* TTowary::buildPrintPanel()
     HistoriaZmian = makeButton(Panel5, "HistoriaZmian", QStringLiteral("Historia zmian"),
                                QStringLiteral("Zmiany i usunięcie bieżącego zakupu zapisane przez serwer (centrala)"));
     HistoriaZmian->hide();
+    Wykres = makeButton(
+        Panel5, "Wykres", QStringLiteral("Wykres"),
+        QStringLiteral("Wykresy zakupów pokazanych w oknie: wartości w miesiącach, ceny, udziały, VAT"));
     BitBtnZamknij = makeButton(Panel5, "BitBtnZamknij", QStringLiteral("&Wyjście"),
                                QStringLiteral("Zamknięcie i opuszczenie formatki"));
     for (QPushButton* b :
-         {Kopiuj, BitBtnDrukuj1, TworzTablice, BitBtnDrukuj, BitBtnDrukuj2, HistoriaZmian, BitBtnZamknij})
+         {Kopiuj, BitBtnDrukuj1, TworzTablice, BitBtnDrukuj, BitBtnDrukuj2, Wykres, HistoriaZmian, BitBtnZamknij})
         panel5->addWidget(b);
     return Panel5;
 }
@@ -480,6 +475,7 @@ void TTowary::wireHandlers()
     connect(TworzTablice, &QPushButton::clicked, this, jadl::guardedSlot(this, &TTowary::TworzTabliceClick));
     connect(Kopiuj, &QPushButton::clicked, this, jadl::guardedSlot(this, &TTowary::KopiujClick));
     connect(HistoriaZmian, &QPushButton::clicked, this, jadl::guardedSlot(this, &TTowary::HistoriaZmianClick));
+    connect(Wykres, &QPushButton::clicked, this, jadl::guardedSlot(this, &TTowary::WykresClick));
 
     // The supplier grid's handlers: once per change of the current supplier.
     connect(dm_->DataSourceDostawcy, &jadl::DataSource::dataSetScrolled, this,

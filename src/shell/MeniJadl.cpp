@@ -21,6 +21,7 @@
 #include "purchases/FakturyKSeFDoZapisania.h"
 #include "purchases/ImportFakturyKSeF.h"
 #include "purchases/PrzypisywanieTowarowJadl.h"
+#include "purchases/PurchaseChartsWindow.h"
 #include "purchases/TowaryJadl.h"
 #include "purchases/UsuwaniePrzypisanych_Towarow.h"
 #include "shell/Forms.h"
@@ -177,6 +178,9 @@ void TMeni::buildMenu()
                                QStringLiteral("Zamknięcie programu"));
     Raporty1 = MainMenu1->addMenu(QStringLiteral("&Raporty"));
     Raporty1->setObjectName(QStringLiteral("Raporty1"));
+    Raporty1->setToolTipsVisible(true);
+    WykresyZakupow1 = addItem(Raporty1, "WykresyZakupow1", QStringLiteral("&Wykresy zakupów..."),
+                              QStringLiteral("Wykresy zakupów: wartości w miesiącach, ceny towaru, udziały, VAT"));
     Wprowadz1 = MainMenu1->addMenu(QStringLiteral("Wprowadź"));
     Wprowadz1->setObjectName(QStringLiteral("Wprowadz1"));
     Wprowadz1->setToolTipsVisible(true);
@@ -222,6 +226,7 @@ void TMeni::wireHandlers()
     connect(ImportKSeF1, &QAction::triggered, this, jadl::guardedSlot(this, &TMeni::ImportKSeF1Click));
     connect(PobierzKSeF1, &QAction::triggered, this, jadl::guardedSlot(this, &TMeni::PobierzKSeF1Click));
     connect(FakturyKSeF1, &QAction::triggered, this, jadl::guardedSlot(this, &TMeni::FakturyKSeF1Click));
+    connect(WykresyZakupow1, &QAction::triggered, this, jadl::guardedSlot(this, &TMeni::WykresyZakupow1Click));
 }
 
 QToolButton* TMeni::makeToolButton(const char* name, const QString& caption, const QString& hint,
@@ -360,6 +365,11 @@ void TMeni::ImportKSeF1Click()
 void TMeni::PobierzKSeF1Click()
 {
     jadl::kseffetch::fetchAndList(this, forms().ModulDanych1);
+}
+
+void TMeni::WykresyZakupow1Click()
+{
+    jadl::showPurchaseCharts(this, forms().ModulDanych1);
 }
 
 void TMeni::FakturyKSeF1Click()

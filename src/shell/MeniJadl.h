@@ -36,6 +36,7 @@ public Q_SLOTS:
     void ImportKSeF1Click();
     void PobierzKSeF1Click();
     void FakturyKSeF1Click();
+    void WykresyZakupow1Click();
     void Jednostkimiar1Click();
     void StawkiVAT1Click();
 
@@ -82,6 +83,7 @@ private:
     QAction* ImportKSeF1;
     QAction* PobierzKSeF1;
     QAction* FakturyKSeF1;
+    QAction* WykresyZakupow1 = nullptr;
     QAction* Jednostkimiar1;
     QAction* StawkiVAT1;
 };

@@ -4,6 +4,7 @@
 #include "store/DataSource.h"
 #include "store/Database.h"
 #include "store/TableDefs.h"
+#include "store/internal/GroupedSums.h"
 #include "store/internal/MasterLink.h"
 #include "store/internal/RowCache.h"
 #include "store/internal/SchemaMerge.h"
@@ -794,6 +795,18 @@ std::map<qint64, qint64> Table::countsOverViewBy(const QString& groupField)
     syncView();
     checkActive();
     return viewsums::countsBy(*s_, fieldByName(groupField).index());
+}
+
+std::vector<GroupedRow> Table::groupedSums(const GroupedQuery& query)
+{
+    checkActive();
+    return groupedsums::sums(*s_, query);
+}
+
+std::vector<QVariantList> Table::selectRows(const RowsQuery& query)
+{
+    checkActive();
+    return groupedsums::rows(*s_, query);
 }
 
 int Table::storeByKey(const QString& keyField, const QStringList& fields,

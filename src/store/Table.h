@@ -6,6 +6,7 @@
 #include "store/EngineError.h"
 #include "store/Field.h"
 #include "store/FieldDefs.h"
+#include "store/GroupedSums.h"
 
 #include <QDate>
 #include <QObject>
@@ -188,6 +189,9 @@ public:
     std::map<qint64, std::vector<double>> sumsOverViewBy(const QString& groupField, const QStringList& fields);
     // How many records of the view hold each value of an integer field (empty: none).
     std::map<qint64, qint64> countsOverViewBy(const QString& groupField);
+    // Over the table's records under a condition of their own (store/GroupedSums.h).
+    std::vector<GroupedRow> groupedSums(const GroupedQuery& query);
+    std::vector<QVariantList> selectRows(const RowsQuery& query);
     // Deletes every record of the view whose field the predicate picks, in one
     // transaction (a failure deletes nothing); returns how many. Progress is
     // called with the records judged so far, then with the steps of the writing

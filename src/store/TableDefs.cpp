@@ -116,6 +116,8 @@ TableDef makeTowary()
         index("SymbolInd", {"Symbol"}),
         // Our own addition: keeps "all suppliers, one period" from scanning the table.
         index("DataZakupuInd", {"DataZakupu"}),
+        // And this one keeps a good's price history from scanning it.
+        index("NumerPodstawowyInd", {"NumerPodstawowy", "DataZakupu"}),
     };
     // What the purchase-lines filter reads, so that a view comes from its index alone.
     for (IndexDef& ix : t.indexes)

@@ -1,7 +1,9 @@
 #include "store/internal/KeptSums.h"
 
+#include "store/GroupedSums.h"
 #include "store/internal/SqlDialect.h"
 #include "store/internal/TableState.h"
+#include "store/internal/Values.h"
 #include "store/internal/ViewSums.h"
 
 #include <algorithm>
@@ -506,6 +508,181 @@ std::optional<viewsums::Answer> answer(TableState& s, const std::vector<int>& fi
     std::optional<viewsums::Answer> out = readAnswer(conn, keptQuery(s, l, g, *scope, split, group, *wanted),
                                                      bool(group), wanted->size());
     // A file another program wrote in meanwhile: its rows and its buckets may differ.
+    if (!dialect.isServer() && conn.dataVersion() != version)
+        return std::nullopt;
+    return out;
+}
+
+namespace {
+
+// A grouping key as both parts of the union give it: texts byte by byte, empty as null.
+QString keyOf(const SqlDialect& dialect, const FieldDef& def, const QString& value)
+{
+    return integerType(&def) ? value : dialect.byteText(value);
+}
+
+struct GroupedParts {
+    std::vector<int> keys; // field indexes
+    std::vector<int> equal; // field indexes of the condition's equalities
+    std::vector<int> wanted; // places among the kept sums
+    int grouping = -1;
+};
+
+std::optional<GroupedParts> groupedParts(TableState& s, const Layout& l, const GroupedQuery& q)
+{
+    const auto sameName = [](const QString& a, const QString& b) { return a.compare(b, Qt::CaseInsensitive) == 0; };
+    if ((!q.where.dateField.isEmpty() && !sameName(q.where.dateField, l.def.dateField)) ||
+        (!q.monthField.isEmpty() && !sameName(q.monthField, l.def.dateField)))
+        return std::nullopt;
+    GroupedParts out;
+    std::vector<int> sumFields;
+    for (const QString& f : q.sums)
+        sumFields.push_back(s.table.fieldByName(f).index());
+    const std::optional<std::vector<int>> wanted = keptPlaces(s, l, sumFields);
+    if (!wanted)
+        return std::nullopt;
+    out.wanted = *wanted;
+    QStringList named;
+    for (const auto& [field, value] : q.where.equal) {
+        out.equal.push_back(s.table.fieldByName(field).index());
+        named << s.fields[size_t(out.equal.back())]->fieldName();
+    }
+    for (const QString& k : q.keys) {
+        out.keys.push_back(s.table.fieldByName(k).index());
+        named << s.fields[size_t(out.keys.back())]->fieldName();
+    }
+    out.grouping = groupingFor(l, named);
+    if (out.grouping < 0)
+        return std::nullopt;
+    return out;
+}
+
+} // namespace
+
+std::optional<std::vector<GroupedRow>> grouped(TableState& s, const GroupedQuery& q)
+{
+    if (!s.kept || !s.conn)
+        return std::nullopt;
+    const Layout& l = *s.kept;
+    const std::optional<GroupedParts> parts = groupedParts(s, l, q);
+    if (!parts)
+        return std::nullopt;
+    const int g = parts->grouping;
+    SqlConnection& conn = *s.conn;
+    const SqlDialect& dialect = conn.dialect();
+    const qint64 version = dialect.isServer() ? 0 : conn.dataVersion();
+    const bool byMonth = !q.monthField.isEmpty();
+    const bool ranged = !q.where.dateField.isEmpty();
+    if (!dialect.keptSumsReady(conn) || ((ranged || byMonth) && dialect.keptOddDates(conn)))
+        return std::nullopt;
+    std::optional<SqlPreFilter::DateRange> range;
+    if (ranged)
+        range = SqlPreFilter::DateRange{l.def.dateField, q.where.from, q.where.to};
+    const Split split = splitPeriod(range);
+
+    // Both parts name their columns alike: m (the month), k0, k1, ..., n, the sums' state.
+    const auto keyList = [&](bool buckets) {
+        QStringList out;
+        if (byMonth)
+            out << (buckets ? QStringLiteral("miesiac") : dialect.monthKey(quoteId(l.def.dateField))) +
+                    QStringLiteral(" AS m");
+        for (size_t i = 0; i < parts->keys.size(); ++i) {
+            const FieldDef& def = s.def(size_t(parts->keys[i]));
+            const QString column = quoteId(def.name);
+            const QString value = buckets ? QStringLiteral("NULLIF(%1, %2)").arg(column, dialect.keptEmptyKey(def))
+                                          : column;
+            out << keyOf(dialect, def, value) + QStringLiteral(" AS k%1").arg(i);
+        }
+        return out;
+    };
+    const auto equalities = [&](bool buckets, QStringList& where, Query& query) {
+        for (size_t i = 0; i < parts->equal.size(); ++i) {
+            const FieldDef& def = s.def(size_t(parts->equal[i]));
+            const QVariant& value = q.where.equal[i].second;
+            if (value.isNull()) {
+                where << quoteId(def.name) +
+                        (buckets ? QStringLiteral(" = ") + dialect.keptEmptyKey(def) : QStringLiteral(" IS NULL"));
+            } else {
+                where << quoteId(def.name) + QStringLiteral(" = ?");
+                query.binds.push_back({value, &def});
+            }
+        }
+    };
+    const int keyCount = int(parts->keys.size()) + (byMonth ? 1 : 0);
+    QStringList groupBy;
+    for (int i = 1; i <= keyCount; ++i)
+        groupBy << QString::number(i);
+    const QString grouping = groupBy.isEmpty() ? QString() : QStringLiteral(" GROUP BY ") + groupBy.join(u", ");
+
+    Query query;
+    QStringList union_;
+    if (split.months) {
+        QStringList where;
+        if (range) {
+            where << QStringLiteral("miesiac >= ?") << QStringLiteral("miesiac <= ?");
+            query.binds.push_back({QVariant(split.firstMonth), nullptr});
+            query.binds.push_back({QVariant(split.lastMonth), nullptr});
+        } else if (byMonth) {
+            where << QStringLiteral("miesiac > %1").arg(kOddDate);
+        }
+        equalities(true, where, query);
+        QStringList select = keyList(true);
+        select << QStringLiteral("n") << dialect.keptBucketPart(l.def.sumFields);
+        union_ << QStringLiteral("SELECT %1 FROM %2%3")
+                      .arg(select.join(u", "), quoteId(l.bucketTable(g)),
+                           where.isEmpty() ? QString() : QStringLiteral(" WHERE ") + where.join(u" AND "));
+    }
+    const QString date = quoteId(l.def.dateField);
+    for (const auto& [from, to] : split.edges) {
+        QStringList where;
+        equalities(false, where, query);
+        if (from.isValid()) {
+            where << date + QStringLiteral(" >= ?");
+            query.binds.push_back({QVariant(from.toString(Qt::ISODate)), nullptr});
+        }
+        if (to.isValid()) {
+            where << date + QStringLiteral(" <= ?");
+            query.binds.push_back({QVariant(to.toString(Qt::ISODate)), nullptr});
+        }
+        QStringList select = keyList(false);
+        select << QStringLiteral("count(*) AS n") << dialect.keptRowsPart(quotedAll(l.def.sumFields));
+        union_ << QStringLiteral("SELECT %1 FROM %2 WHERE %3%4")
+                      .arg(select.join(u", "), s.sqlName, where.join(u" AND "), grouping);
+    }
+    QStringList outer;
+    if (byMonth)
+        outer << QStringLiteral("m");
+    for (size_t i = 0; i < parts->keys.size(); ++i)
+        outer << QStringLiteral("k%1").arg(i);
+    outer << QStringLiteral("sum(n)");
+    if (!parts->wanted.empty())
+        outer << dialect.keptTotals(l.def.sumFields, parts->wanted);
+    query.sql = QStringLiteral("SELECT %1 FROM (%2) AS czesci%3")
+                    .arg(outer.join(u", "), union_.join(QStringLiteral(" UNION ALL ")), grouping);
+
+    std::vector<GroupedRow> out;
+    {
+        SqlStatement& st = conn.statement(query.sql);
+        ResetOnExit reset(st);
+        ViewCondition binds;
+        binds.binds = std::move(query.binds);
+        binds.bind(st);
+        while (st.step()) {
+            GroupedRow row;
+            int c = 0;
+            if (byMonth)
+                row.month = st.column(c++).toInt64();
+            for (int k : parts->keys)
+                row.keys << detail::readColumn(s.def(size_t(k)), st.column(c++));
+            row.count = st.column(c++).toInt64();
+            if (row.count == 0)
+                continue;
+            row.sums.assign(parts->wanted.size(), 0.0);
+            if (!row.sums.empty() && !dialect.readKeptTotals(st, c, row.sums))
+                return std::nullopt;
+            out.push_back(std::move(row));
+        }
+    }
     if (!dialect.isServer() && conn.dataVersion() != version)
         return std::nullopt;
     return out;

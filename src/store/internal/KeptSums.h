@@ -29,6 +29,8 @@
 namespace jadl {
 
 struct TableState;
+struct GroupedQuery;
+struct GroupedRow;
 
 namespace viewsums {
 struct Answer;
@@ -71,6 +73,10 @@ QString serverEmptyKey(const FieldDef& f);
 // fields and a pre-filter that alone decides a range of the date field, and
 // no record is being edited. nullopt: sum the rows.
 std::optional<viewsums::Answer> answer(TableState& s, const std::vector<int>& fields, std::optional<int> group);
+// Grouped totals (store/GroupedSums.h) when the buckets can give them: the
+// condition's fields and the keys are all of one grouping, the range and the
+// month are of the date field. nullopt: sum the rows.
+std::optional<std::vector<GroupedRow>> grouped(TableState& s, const GroupedQuery& q);
 
 } // namespace keptsums
 } // namespace jadl

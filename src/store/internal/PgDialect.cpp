@@ -42,6 +42,16 @@ public:
 
     QString returningKey(const QString& keySql) const override { return QStringLiteral(" RETURNING ") + keySql; }
 
+    QString monthKey(const QString& column) const override
+    {
+        return QStringLiteral("(extract(year FROM %1)::integer * 12 + extract(month FROM %1)::integer - 1)")
+            .arg(column);
+    }
+    QString byteText(const QString& value) const override
+    {
+        return QStringLiteral("(%1)::text COLLATE \"C\"").arg(value);
+    }
+
     QString sumsSelect(const QStringList& columns) const override
     {
         QStringList sums;

@@ -45,6 +45,11 @@ public:
     // to its one parameter.
     virtual QString memberCondition(const QString& keySql) const = 0;
 
+    // The month of a date column, year * 12 + month - 1; null for no date.
+    virtual QString monthKey(const QString& column) const = 0;
+    // A grouping key of text compared byte by byte, whatever collation its column has.
+    virtual QString byteText(const QString& value) const = 0;
+
     // Gives the room of deleted records back.
     virtual void pack(SqlConnection& conn, const QString& tableSql) const = 0;
     // Posts are durable once committed: this checks the table is still there.

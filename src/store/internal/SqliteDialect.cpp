@@ -165,6 +165,14 @@ public:
         }
     }
 
+    // The program writes dates as YYYY-MM-DD.
+    QString monthKey(const QString& column) const override
+    {
+        return QStringLiteral("(CAST(substr(%1, 1, 4) AS INTEGER) * 12 + CAST(substr(%1, 6, 2) AS INTEGER) - 1)")
+            .arg(column);
+    }
+    QString byteText(const QString& value) const override { return value; }
+
     QString memberCondition(const QString& keySql) const override
     {
         return QStringLiteral("jadl_member(%1, ?)").arg(keySql);

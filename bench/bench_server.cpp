@@ -9,6 +9,7 @@
 #include "store/ServerSetup.h"
 #include "store/TableDefs.h"
 #include "support/BenchHarness.h"
+#include "support/ChartRun.h"
 #include "support/DataGenerator.h"
 #include "support/ScreenBench.h"
 
@@ -674,6 +675,41 @@ void BM_Server10M_WholeRegisterMemory(benchmark::State& state)
     });
 }
 BENCHMARK(BM_Server10M_WholeRegisterMemory)->Unit(benchmark::kMillisecond)->Iterations(1);
+
+// The purchase charts on the server's 1M-line register, beside the same GROUP BY in psql.
+void serverChart(benchmark::State& state, const ChartCase& c)
+{
+    guarded(state, [&] {
+        server();
+        ChartRun run(kAlias);
+        const charts::ChartScope s = chartScope(c.scope, c.whole);
+        Stopwatch engine;
+        qint64 shown = 0;
+        for (auto _ : state) {
+            engine.start();
+            shown = run.run(c.kind, s, kChartGood);
+            engine.stop();
+        }
+        if (shown == 0)
+            throw std::runtime_error("the chart shows nothing");
+        double floor = 0;
+        for (double ms : psqlMs(chartFloorQueries(c.kind, c.scope, c.whole, true), std::max(3, int(engine.runs()))))
+            floor += ms;
+        reportAgainstPsql(state, engine, floor, double(shown));
+        state.counters["target_ms"] = kChartTargetMs;
+        state.counters["target_ratio"] = 1.5;
+        state.counters["met"] = engine.meanMs() <= kChartTargetMs && engine.meanMs() <= 1.5 * floor ? 1 : 0;
+    });
+}
+
+const bool chartsRegistered = [] {
+    for (const ChartCase& c : kChartCases)
+        benchmark::RegisterBenchmark((std::string("BM_Server_Chart_") + c.name).c_str(),
+                                     [c](benchmark::State& state) { serverChart(state, c); })
+            ->Unit(benchmark::kMillisecond)
+            ->Iterations(5);
+    return true;
+}();
 
 } // namespace
 

@@ -60,6 +60,7 @@ void barsAndLines(const Picture& p, QChart& chart, bool stacked)
                 line->append(double(i), s.values[i]);
                 top = std::max(top, s.values[i]);
             }
+            line->setPen(QPen(QColor(0xd9, 0x5f, 0x02), 2.5));
             line->setVisible(!off);
             lines.push_back(line);
             continue;
@@ -83,8 +84,9 @@ void barsAndLines(const Picture& p, QChart& chart, bool stacked)
         chart.addSeries(l);
     auto* x = new QBarCategoryAxis(&chart);
     x->append(c.categories);
-    if (c.categories.size() > 24)
-        x->setLabelsAngle(-90);
+    // More months than fit side by side: their names slanted, never cut.
+    if (c.categories.size() > 12)
+        x->setLabelsAngle(c.categories.size() > 36 ? -90 : -45);
     chart.addAxis(x, Qt::AlignBottom);
     QValueAxis* y = moneyAxis(chart, QStringLiteral("zł"), top);
     chart.addAxis(y, Qt::AlignLeft);

@@ -124,13 +124,15 @@ TableDef makeTowary()
         for (const char* f : {"DataZakupu", "NumerGrupy"})
             if (!ix.fields.contains(QString::fromLatin1(f)))
                 ix.carried << QString::fromLatin1(f);
-    // Totals of all suppliers (and the VAT rates' share of them), and of one or
-    // every supplier, from monthly sums; each restaurant's apart.
+    // Totals of all suppliers (and the VAT rates' share of them), of one or
+    // every supplier, and of the goods groups, from monthly sums; each
+    // restaurant's apart.
     t.keptSums = KeptSumsDef{
         QStringLiteral("DataZakupu"),
         {QStringLiteral("WartoscNetto"), QStringLiteral("WartoscVat"), QStringLiteral("WartoscBrutto")},
         {{QStringLiteral("RestauracjaNumer"), QStringLiteral("VatTyp")},
-         {QStringLiteral("RestauracjaNumer"), QStringLiteral("NumerDostawcy")}}};
+         {QStringLiteral("RestauracjaNumer"), QStringLiteral("NumerDostawcy")},
+         {QStringLiteral("RestauracjaNumer"), QStringLiteral("NumerGrupy")}}};
     return t;
 }
 

@@ -189,7 +189,8 @@ void TstChain::programShowsItsOwnLines()
     // The totals from the monthly sums, and those sums as plain SQL reads them: the login's lines alone.
     QCOMPARE(qRound64(lines->sumsOverView({QStringLiteral("WartoscNetto")}).at(0) * 100), qRound64(net * 100));
     for (const char* bucket :
-         {"jadl_miesiace_towary_restauracjanumer_vattyp", "jadl_miesiace_towary_restauracjanumer_numerdostawcy"}) {
+         {"jadl_miesiace_towary_restauracjanumer_vattyp", "jadl_miesiace_towary_restauracjanumer_numerdostawcy",
+          "jadl_miesiace_towary_restauracjanumer_numergrupy"}) {
         const Sent kept = send(
             connectionOf(login),
             QStringLiteral("SELECT sum(n), sum(\"WartoscNetto\") FROM %1").arg(QLatin1String(bucket)));

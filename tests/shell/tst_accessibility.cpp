@@ -2,6 +2,8 @@
 // control named by its caption, a combo box's choice as its value, not its name.
 #include "invoices/InvoiceTestData.h"
 #include "purchases/ImportFakturyKSeF.h"
+#include "purchases/PurchaseChartsWindow.h"
+#include "shell/Forms.h"
 #include "support/gui/ProgramFixture.h"
 #include "work/KsefImport.h"
 
@@ -63,11 +65,13 @@ void AccessibilityTest::everyControlIsNamedByItsCaption()
     TImportFakturyKSeF ksef(
         own.tables(),
         jadl::ksefimport::prepare(jadl::ksef::test::dataPath(QStringLiteral("typical.xml")), own.tables()));
+    jadl::PurchaseChartsWindow charts(jadl::forms().ModulDanych1);
     QList<QWidget*> windows;
     for (QWidget* w : QApplication::topLevelWidgets())
         if ((qobject_cast<QDialog*>(w) || qobject_cast<QMainWindow*>(w)) && !w->objectName().isEmpty())
             windows << w;
     QVERIFY(windows.contains(&ksef));
+    QVERIFY(windows.contains(&charts));
     QVERIFY(windows.size() >= 14);
 
     int combos = 0;

@@ -208,7 +208,10 @@ void StartUpTest::mainWindowLooksAsDesigned()
     for (QAction* a : meni->menuBar()->actions())
         menus << a->text();
     QCOMPARE(menus, (QStringList{QStringLiteral("&System"), QStringLiteral("&Raporty"), QStringLiteral("Wprowadź")}));
-    QVERIFY(jadl::test::child<QMenu>(meni, "Raporty1")->actions().isEmpty());
+    QStringList reports;
+    for (QAction* a : jadl::test::child<QMenu>(meni, "Raporty1")->actions())
+        reports << a->text();
+    QCOMPARE(reports, QStringList{QStringLiteral("&Wykresy zakupów...")});
 }
 
 void StartUpTest::commandOpensItsWindow_data()
@@ -240,6 +243,8 @@ void StartUpTest::commandOpensItsWindow_data()
                                     << "JednostkiMiarJadlon" << false;
     QTest::newRow("Stawki VAT") << "StawkiVAT1"
                                 << "StawkiVatJadlon" << false;
+    QTest::newRow("Wykresy zakupów") << "WykresyZakupow1"
+                                     << "WykresyZakupow" << true;
 }
 
 void StartUpTest::commandOpensItsWindow()

@@ -28,19 +28,21 @@ const QString kNull = QStringLiteral("<null>");
 constexpr qint64 kNoDate = std::numeric_limits<qint32>::min();
 constexpr qint64 kOddDate = kNoDate + 1;
 
-// The two groupings the lines are kept by, and their bucket tables.
+// The groupings the lines are kept by, and their bucket tables.
 struct Grouping {
     QString field;
     QString table;
 };
 const Grouping kGroupings[] = {
     {QStringLiteral("VatTyp"), QStringLiteral("jadl_miesiace_towary_restauracjanumer_vattyp")},
-    {QStringLiteral("NumerDostawcy"), QStringLiteral("jadl_miesiace_towary_restauracjanumer_numerdostawcy")}};
+    {QStringLiteral("NumerDostawcy"), QStringLiteral("jadl_miesiace_towary_restauracjanumer_numerdostawcy")},
+    {QStringLiteral("NumerGrupy"), QStringLiteral("jadl_miesiace_towary_restauracjanumer_numergrupy")}};
 
 // What takes a file back to how a program that kept no monthly sums left it.
 const QString kWithoutMonthlySums = QStringLiteral(
     "DROP TABLE jadl_miesiace_towary_restauracjanumer_vattyp; DROP TABLE "
-    "jadl_miesiace_towary_restauracjanumer_numerdostawcy; DROP TABLE jadl_miesiace_towary_zmiany; DROP TRIGGER "
+    "jadl_miesiace_towary_restauracjanumer_numerdostawcy; DROP TABLE "
+    "jadl_miesiace_towary_restauracjanumer_numergrupy; DROP TABLE jadl_miesiace_towary_zmiany; DROP TRIGGER "
     "jadl_miesiace_towary_wstawienie; DROP TRIGGER jadl_miesiace_towary_zmiana; DROP TRIGGER "
     "jadl_miesiace_towary_usuniecie");
 
@@ -480,7 +482,8 @@ void TstKeptSums::bucketsFollowEveryWrite()
         if (test::onServer()) {
             test::serverRows(QStringLiteral("DROP FUNCTION jadl_miesiace_towary() CASCADE; DROP TABLE "
                                             "jadl_miesiace_towary_restauracjanumer_vattyp, "
-                                            "jadl_miesiace_towary_restauracjanumer_numerdostawcy"));
+                                            "jadl_miesiace_towary_restauracjanumer_numerdostawcy, "
+                                            "jadl_miesiace_towary_restauracjanumer_numergrupy"));
             const QStringList report = serversetup::prepare(qEnvironmentVariable("JADL_DATABASE"));
             QVERIFY2(report.join(QLatin1Char(' ')).contains(QStringLiteral("Sumy miesięczne tabel Towary")),
                      qPrintable(report.join(QLatin1Char('\n'))));

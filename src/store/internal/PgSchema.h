@@ -62,7 +62,7 @@ const QStringList& supplierSumFields();
 inline const char* const kSupplierData = "jadl_dostawcy";
 inline const char* const kSupplierSums = "jadl_sumy_dostawcow";
 // The version of the server's preparation this program works with.
-// 2: the sums kept per month (store/internal/KeptSums.h).
-inline constexpr int kPreparedVersion = 2;
+// 2: the sums kept per month (store/internal/KeptSums.h); 3: and per goods group.
+inline constexpr int kPreparedVersion = 3;
 
 } // namespace jadl::pgstorage

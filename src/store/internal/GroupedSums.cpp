@@ -64,7 +64,7 @@ std::vector<GroupedRow> sums(TableState& s, const GroupedQuery& q)
     }
     for (const QString& k : q.keys) {
         keys.push_back(fieldOf(s, k));
-        select << columnOf(s, keys.back());
+        select << dialect.groupKey(columnOf(s, keys.back()));
     }
     QStringList groupBy;
     for (qsizetype i = 1; i <= select.size(); ++i)

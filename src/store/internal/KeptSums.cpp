@@ -590,7 +590,7 @@ std::optional<std::vector<GroupedRow>> grouped(TableState& s, const GroupedQuery
             const FieldDef& def = s.def(size_t(parts->keys[i]));
             const QString column = quoteId(def.name);
             const QString value = buckets ? QStringLiteral("NULLIF(%1, %2)").arg(column, dialect.keptEmptyKey(def))
-                                          : column;
+                                          : dialect.groupKey(column);
             out << keyOf(dialect, def, value) + QStringLiteral(" AS k%1").arg(i);
         }
         return out;

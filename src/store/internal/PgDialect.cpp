@@ -52,6 +52,8 @@ public:
         return QStringLiteral("(%1)::text COLLATE \"C\"").arg(value);
     }
 
+    QString groupKey(const QString& column) const override { return column; }
+
     QString sumsSelect(const QStringList& columns) const override
     {
         QStringList sums;

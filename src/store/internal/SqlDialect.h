@@ -47,6 +47,10 @@ public:
 
     // The month of a date column, year * 12 + month - 1; null for no date.
     virtual QString monthKey(const QString& column) const = 0;
+    // A column as a GROUP BY key of the rows: SQLite walks an index on it in its
+    // order, reading the rows at random, unless told not to (a scan and a sort
+    // are many times faster where the index does not hold the summed columns).
+    virtual QString groupKey(const QString& column) const = 0;
     // A grouping key of text compared byte by byte, whatever collation its column has.
     virtual QString byteText(const QString& value) const = 0;
 

@@ -172,6 +172,7 @@ public:
             .arg(column);
     }
     QString byteText(const QString& value) const override { return value; }
+    QString groupKey(const QString& column) const override { return QLatin1Char('+') + column; }
 
     QString memberCondition(const QString& keySql) const override
     {

@@ -87,6 +87,7 @@ void barsAndLines(const Picture& p, QChart& chart, bool stacked)
     // More months than fit side by side: their names slanted, never cut.
     if (c.categories.size() > 12)
         x->setLabelsAngle(c.categories.size() > 36 ? -90 : -45);
+    x->setTruncateLabels(false);
     chart.addAxis(x, Qt::AlignBottom);
     QValueAxis* y = moneyAxis(chart, QStringLiteral("zł"), top);
     chart.addAxis(y, Qt::AlignLeft);
@@ -149,6 +150,7 @@ void prices(const Picture& p, QChart& chart)
         ref->setVisible(!hidden(p, ref->name()));
         chart.addSeries(ref);
     }
+    chart.legend()->setAlignment(Qt::AlignRight); // the suppliers' names whole
     auto* x = new QDateTimeAxis(&chart);
     x->setFormat(QStringLiteral("d.MM.yyyy"));
     x->setTitleText(QStringLiteral("Data zakupu"));
@@ -217,6 +219,10 @@ std::unique_ptr<QChart> makeChart(const Picture& picture)
         return chart;
     }
     chart->setTitle(picture.title);
+    QFont title = chart->titleFont();
+    title.setPointSizeF(title.pointSizeF() * 1.3);
+    title.setBold(true);
+    chart->setTitleFont(title);
     switch (picture.kind) {
     case ChartKind::Monthly:
         barsAndLines(picture, *chart, false);
@@ -242,8 +248,11 @@ void paintPicture(const Picture& picture, QPainter& painter, const QRectF& targe
     std::unique_ptr<QChart> chart = makeChart(picture);
     QChart* drawn = chart.get();
     scene.addItem(chart.release()); // the scene owns it now
-    drawn->resize(target.size());
-    scene.setSceneRect(QRectF(QPointF(0, 0), target.size()));
+    // Laid out at a screen's size and scaled to the target, so that a page of
+    // a printer or a PDF gets the letters in proportion, not a screen's points.
+    const QSizeF layout = target.width() > 1200 ? target.size() * (1200.0 / target.width()) : target.size();
+    drawn->resize(layout);
+    scene.setSceneRect(QRectF(QPointF(0, 0), layout));
     painter.setRenderHint(QPainter::Antialiasing);
     scene.render(&painter, target, scene.sceneRect());
 }

@@ -7,6 +7,7 @@
 #include "purchases/ChartPictures.h"
 #include "purchases/PurchaseChartsWindow.h"
 #include "purchases/TowaryJadl.h"
+#include "reports/ReportPreview.h"
 #include "reports/ReportSheetAction.h"
 #include "shell/Forms.h"
 #include "store/Modul_Danych1.h"
@@ -203,6 +204,18 @@ void TstChartsWindow::gridsPicturesAndLegend()
     QCOMPARE(text.count(QStringLiteral("\r\n")), 3 + int(w.picture().categories.categories.size()));
     setSheetFileNameAsker({});
     PurchaseChartsWindow::setImageFileAsker({});
+    // A PDF of the chart, and the program's print preview of it.
+    const QString pdf = program.root() + QStringLiteral("/wykres.pdf");
+    setPdfFileNameAsker([pdf](QWidget*, const QString&) { return pdf; });
+    child<QPushButton>(&w, "ZapiszPdf")->click();
+    setPdfFileNameAsker({});
+    QFile written(pdf);
+    QVERIFY(written.open(QIODevice::ReadOnly));
+    QVERIFY(written.read(5) == "%PDF-" && written.size() > 10000);
+    QString preview;
+    test::whenModalShown([&preview](QWidget* modal) { preview = modal->objectName(); });
+    child<QPushButton>(&w, "Drukuj")->click();
+    QCOMPARE(preview, QStringLiteral("ReportPreview"));
 
     // Hover gives the exact value; a legend click hides a series and a second brings it back.
     auto* view = child<QChartView>(&w, "WidokWykresu1");

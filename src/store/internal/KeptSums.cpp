@@ -331,6 +331,19 @@ struct Query {
     std::vector<ViewCondition::Bind> binds;
 };
 
+// The days of a period's edge, read from the rows (an invalid end: open).
+void edgeDays(const QString& date, const QDate& from, const QDate& to, QStringList& where, Query& q)
+{
+    if (from.isValid()) {
+        where << date + QStringLiteral(" >= ?");
+        q.binds.push_back({QVariant(from.toString(Qt::ISODate)), nullptr});
+    }
+    if (to.isValid()) {
+        where << date + QStringLiteral(" <= ?");
+        q.binds.push_back({QVariant(to.toString(Qt::ISODate)), nullptr});
+    }
+}
+
 } // namespace
 
 namespace {
@@ -425,14 +438,7 @@ Query keptQuery(TableState& s, const Layout& l, int g, const Scope& scope, const
     for (const auto& [from, to] : split.edges) {
         QStringList where;
         linkConditions(s, scope, false, where, q);
-        if (from.isValid()) {
-            where << date + QStringLiteral(" >= ?");
-            q.binds.push_back({QVariant(from.toString(Qt::ISODate)), nullptr});
-        }
-        if (to.isValid()) {
-            where << date + QStringLiteral(" <= ?");
-            q.binds.push_back({QVariant(to.toString(Qt::ISODate)), nullptr});
-        }
+        edgeDays(date, from, to, where, q);
         parts << QStringLiteral("SELECT %1count(*) AS n, %2 FROM %3 WHERE %4%5")
                      .arg(group ? groupColumn + QStringLiteral(", ") : QString(),
                           dialect.keptRowsPart(quotedAll(l.def.sumFields)), s.sqlName,
@@ -636,14 +642,7 @@ std::optional<std::vector<GroupedRow>> grouped(TableState& s, const GroupedQuery
     for (const auto& [from, to] : split.edges) {
         QStringList where;
         equalities(false, where, query);
-        if (from.isValid()) {
-            where << date + QStringLiteral(" >= ?");
-            query.binds.push_back({QVariant(from.toString(Qt::ISODate)), nullptr});
-        }
-        if (to.isValid()) {
-            where << date + QStringLiteral(" <= ?");
-            query.binds.push_back({QVariant(to.toString(Qt::ISODate)), nullptr});
-        }
+        edgeDays(date, from, to, where, query);
         QStringList select = keyList(false);
         select << QStringLiteral("count(*) AS n") << dialect.keptRowsPart(quotedAll(l.def.sumFields));
         union_ << QStringLiteral("SELECT %1 FROM %2 WHERE %3%4")

@@ -563,37 +563,21 @@ std::optional<GroupedParts> groupedParts(TableState& s, const Layout& l, const G
     return out;
 }
 
-} // namespace
-
-std::optional<std::vector<GroupedRow>> grouped(TableState& s, const GroupedQuery& q)
+// The one statement of a grouped answer: the buckets' whole months and the edge days' rows.
+Query groupedStatement(TableState& s, const Layout& l, const GroupedParts& parts, const GroupedQuery& q,
+                       const std::optional<SqlPreFilter::DateRange>& range)
 {
-    if (!s.kept || !s.conn)
-        return std::nullopt;
-    const Layout& l = *s.kept;
-    const std::optional<GroupedParts> parts = groupedParts(s, l, q);
-    if (!parts)
-        return std::nullopt;
-    const int g = parts->grouping;
-    SqlConnection& conn = *s.conn;
-    const SqlDialect& dialect = conn.dialect();
-    const qint64 version = dialect.isServer() ? 0 : conn.dataVersion();
+    const SqlDialect& dialect = s.conn->dialect();
     const bool byMonth = !q.monthField.isEmpty();
-    const bool ranged = !q.where.dateField.isEmpty();
-    if (!dialect.keptSumsReady(conn) || ((ranged || byMonth) && dialect.keptOddDates(conn)))
-        return std::nullopt;
-    std::optional<SqlPreFilter::DateRange> range;
-    if (ranged)
-        range = SqlPreFilter::DateRange{l.def.dateField, q.where.from, q.where.to};
     const Split split = splitPeriod(range);
-
     // Both parts name their columns alike: m (the month), k0, k1, ..., n, the sums' state.
     const auto keyList = [&](bool buckets) {
         QStringList out;
         if (byMonth)
             out << (buckets ? QStringLiteral("miesiac") : dialect.monthKey(quoteId(l.def.dateField))) +
                     QStringLiteral(" AS m");
-        for (size_t i = 0; i < parts->keys.size(); ++i) {
-            const FieldDef& def = s.def(size_t(parts->keys[i]));
+        for (size_t i = 0; i < parts.keys.size(); ++i) {
+            const FieldDef& def = s.def(size_t(parts.keys[i]));
             const QString column = quoteId(def.name);
             const QString value = buckets ? QStringLiteral("NULLIF(%1, %2)").arg(column, dialect.keptEmptyKey(def))
                                           : dialect.groupKey(column);
@@ -602,8 +586,8 @@ std::optional<std::vector<GroupedRow>> grouped(TableState& s, const GroupedQuery
         return out;
     };
     const auto equalities = [&](bool buckets, QStringList& where, Query& query) {
-        for (size_t i = 0; i < parts->equal.size(); ++i) {
-            const FieldDef& def = s.def(size_t(parts->equal[i]));
+        for (size_t i = 0; i < parts.equal.size(); ++i) {
+            const FieldDef& def = s.def(size_t(parts.equal[i]));
             const QVariant& value = q.where.equal[i].second;
             if (value.isNull()) {
                 where << quoteId(def.name) +
@@ -614,7 +598,7 @@ std::optional<std::vector<GroupedRow>> grouped(TableState& s, const GroupedQuery
             }
         }
     };
-    const int keyCount = int(parts->keys.size()) + (byMonth ? 1 : 0);
+    const int keyCount = int(parts.keys.size()) + (byMonth ? 1 : 0);
     QStringList groupBy;
     for (int i = 1; i <= keyCount; ++i)
         groupBy << QString::number(i);
@@ -635,7 +619,7 @@ std::optional<std::vector<GroupedRow>> grouped(TableState& s, const GroupedQuery
         QStringList select = keyList(true);
         select << QStringLiteral("n") << dialect.keptBucketPart(l.def.sumFields);
         union_ << QStringLiteral("SELECT %1 FROM %2%3")
-                      .arg(select.join(u", "), quoteId(l.bucketTable(g)),
+                      .arg(select.join(u", "), quoteId(l.bucketTable(parts.grouping)),
                            where.isEmpty() ? QString() : QStringLiteral(" WHERE ") + where.join(u" AND "));
     }
     const QString date = quoteId(l.def.dateField);
@@ -651,14 +635,39 @@ std::optional<std::vector<GroupedRow>> grouped(TableState& s, const GroupedQuery
     QStringList outer;
     if (byMonth)
         outer << QStringLiteral("m");
-    for (size_t i = 0; i < parts->keys.size(); ++i)
+    for (size_t i = 0; i < parts.keys.size(); ++i)
         outer << QStringLiteral("k%1").arg(i);
     outer << QStringLiteral("sum(n)");
-    if (!parts->wanted.empty())
-        outer << dialect.keptTotals(l.def.sumFields, parts->wanted);
+    if (!parts.wanted.empty())
+        outer << dialect.keptTotals(l.def.sumFields, parts.wanted);
     query.sql = QStringLiteral("SELECT %1 FROM (%2) AS czesci%3")
                     .arg(outer.join(u", "), union_.join(QStringLiteral(" UNION ALL ")), grouping);
 
+    return query;
+}
+
+} // namespace
+
+std::optional<std::vector<GroupedRow>> grouped(TableState& s, const GroupedQuery& q)
+{
+    if (!s.kept || !s.conn)
+        return std::nullopt;
+    const Layout& l = *s.kept;
+    const std::optional<GroupedParts> parts = groupedParts(s, l, q);
+    if (!parts)
+        return std::nullopt;
+    SqlConnection& conn = *s.conn;
+    const SqlDialect& dialect = conn.dialect();
+    const qint64 version = dialect.isServer() ? 0 : conn.dataVersion();
+    const bool byMonth = !q.monthField.isEmpty();
+    const bool ranged = !q.where.dateField.isEmpty();
+    if (!dialect.keptSumsReady(conn) || ((ranged || byMonth) && dialect.keptOddDates(conn)))
+        return std::nullopt;
+    std::optional<SqlPreFilter::DateRange> range;
+    if (ranged)
+        range = SqlPreFilter::DateRange{l.def.dateField, q.where.from, q.where.to};
+
+    Query query = groupedStatement(s, l, *parts, q, range);
     std::vector<GroupedRow> out;
     {
         SqlStatement& st = conn.statement(query.sql);
